@@ -1,0 +1,35 @@
+// The application layer: everything the game needs from the window system
+// besides the display. One implementation per platform (win32, sdl, headless).
+#pragma once
+
+#include <cstdint>
+
+namespace carpex {
+
+class Application {
+ public:
+  virtual ~Application() = default;
+
+  // The native window handle that the display's cooperative level is set on
+  // (an HWND on Windows; an opaque token elsewhere).
+  virtual void* WindowHandle() = 0;
+
+  // Application.Minimize: the window goes to the task bar (nothing if already there).
+  virtual void Minimize() = 0;
+  // WindowState := wsMaximized.
+  virtual void Maximize() = 0;
+  // Hides the main form (FormClose).
+  virtual void Hide() = 0;
+  // The main form was closed: the message loop ends once the queued messages are handled.
+  virtual void Terminate() = 0;
+
+  virtual void Sleep(uint32_t Milliseconds) = 0;
+  // Text on the window at a pixel position, in the form's font and colours.
+  virtual void TextOut(int32_t X, int32_t Y, const char* Text) = 0;
+  // A modal message box; returns when the player has closed it.
+  virtual void MessageBox(const char* Text, const char* Caption, uint32_t Flags) = 0;
+  // The low 32 bits of the high-resolution clock (or the tick count).
+  virtual uint32_t ClockSeed() = 0;
+};
+
+}  // namespace carpex

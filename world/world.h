@@ -1,0 +1,210 @@
+// The world of one round: the city, the plane, the bomb, the demolitions, the
+// explosions and the result banner, as plain fixed-size records, and the steps
+// that advance them once per frame. Nothing here knows about windows or
+// surfaces; the steps reach the picture only through the Painter below.
+#pragma once
+
+#include <cstdint>
+
+namespace carpex {
+
+// Screen and grid geometry.
+inline constexpr int32_t kScreenWidth = 640;
+inline constexpr int32_t kScreenHeight = 480;
+inline constexpr int32_t kCell = 16;
+inline constexpr int32_t kGridColumns = 40;
+inline constexpr int32_t kGridRows = 30;
+inline constexpr int32_t kMaxBuildings = 40;
+inline constexpr int32_t kBlocksPerBuilding = 30;
+inline constexpr int32_t kExplosionSlots = 50;
+inline constexpr int32_t kStrikeSlots = 10;
+
+// Four Integers, Right and Bottom exclusive; the same layout as a Windows RECT.
+struct TRect {
+  int32_t Left;
+  int32_t Top;
+  int32_t Right;
+  int32_t Bottom;
+};
+
+struct TPoint {
+  int32_t X;
+  int32_t Y;
+};
+
+struct TBlock {
+  uint8_t Kind;  // row of the building sheet: 0 roof, 1 storey, 2 ruined
+  uint8_t Size;
+  int32_t X;
+  int32_t Y;
+  TRect SrcRect;
+  TRect* SrcRectPtr;
+};
+
+struct TBuilding {
+  int8_t Style;
+  int8_t Height;
+  uint8_t Width;
+  uint16_t X;
+  TBlock Blocks[kBlocksPerBuilding + 1];  // 1-based: Blocks[1] is the bottom storey
+};
+
+struct TPlane {
+  int32_t X, Y;
+  int32_t WrapX, WrapY;
+  int32_t Col, Row;
+  int32_t Width, Height;
+  uint8_t Frame;
+  uint8_t Mode;  // 0 gone, 1 flying, 2 end of row, 3 hit (state 2) or landed (state 3)
+  uint8_t Step;
+  TRect SrcRect;
+  TRect* SrcRectPtr;
+};
+
+struct TExplosion {
+  int32_t X, Y;
+  uint8_t FrameWidth;
+  uint8_t FrameHeight;
+  uint8_t Frame;
+  uint8_t LastFrame;
+  uint8_t State;  // 0 free, 1 started, 2 running
+  TRect SrcRect;
+  TRect* SrcRectPtr;
+};
+
+struct TStrike {
+  int32_t State;  // 0 free, 1 remove a block this frame, 2 waiting
+  int32_t Limit;
+  int32_t Removed;
+  int32_t Delay;
+  int32_t Timer;
+  int32_t X, Y;
+  int32_t Building;
+  int32_t Block;
+};
+
+struct TBomb {
+  int32_t X, Y;
+  int32_t Col, Row;
+  uint8_t Height;
+  uint8_t Width;
+  uint8_t State;  // 0 none, 1 released, 2 falling, 3 reached the bottom edge
+  uint8_t Step;
+  uint8_t KeyHeld;
+};
+
+struct TResultBanner {
+  int32_t X, Y;
+  uint16_t Width;
+  uint16_t Height;
+  uint8_t Frame;  // 0 lost, 1 won
+  TRect SrcRect;
+  TRect* SrcRectPtr;
+};
+
+// Every record of the round, zero-initialised, slots numbered from 1 (index 0 unused).
+struct World {
+  World() = default;
+  // The records point into themselves (SrcRectPtr), so a copy would point into the original.
+  World(const World&) = delete;
+  World& operator=(const World&) = delete;
+
+  uint8_t GameState = 0;  // 1 level choice, 2 playing, 3 round over
+  uint8_t Level = 0;
+  int32_t BuildingCount = 0;
+  uint8_t StyleCount = 0;
+  int32_t BlocksLeft = 0;
+  uint8_t Crashed = 0;
+
+  TBuilding Buildings[kMaxBuildings + 1] = {};
+  uint8_t Grid[kGridColumns][kGridRows] = {};  // column first
+  TPlane Plane = {};
+  TBomb Bomb = {};
+  TStrike Strikes[kStrikeSlots + 1] = {};
+  TExplosion Explosions[kExplosionSlots + 1] = {};
+  TResultBanner ResultBanner = {};
+};
+
+// Random(n): a uniform integer 0..n-1.
+class RandomSource {
+ public:
+  virtual ~RandomSource() = default;
+  virtual int32_t Random(int32_t n) = 0;
+};
+
+// The game's own generator: PCG32, so that a seed gives the same city everywhere.
+class GameRandom final : public RandomSource {
+ public:
+  explicit GameRandom(uint32_t seed = 0) { Seed(seed); }
+  void Seed(uint32_t seed);
+  int32_t Random(int32_t n) override;
+
+ private:
+  uint32_t Next();
+  uint64_t state_ = 0;
+};
+
+// What the steps need from the picture: the repaint of one building's column in
+// the play-field background.
+class Painter {
+ public:
+  virtual ~Painter() = default;
+  // Copies the clean strip under building Index over the play-field background.
+  // Returns true when the frame had to be abandoned (a lost surface that could
+  // not be restored); the caller then ends the frame at once.
+  virtual bool EraseBuildingStrip(int32_t Index) = 0;
+  // Draws the standing blocks of building Index; a failure here only ends the
+  // drawing of that building.
+  virtual void DrawBuilding(uint16_t Index) = 0;
+};
+
+// Where an explosion is centred.
+struct ExplosionAnchor {
+  enum class Kind : uint8_t { Cell, Block, Bomb } kind;
+  int32_t a, b;    // Cell: column, row. Block: top-left x, y. Bomb: top-left x, y.
+  int32_t w, h;    // Bomb only: width and height of the bomb.
+  static ExplosionAnchor AtCell(int32_t c, int32_t r) { return {Kind::Cell, c, r, 0, 0}; }
+  static ExplosionAnchor AtBlock(int32_t x, int32_t y) { return {Kind::Block, x, y, 0, 0}; }
+  static ExplosionAnchor AtBomb(int32_t x, int32_t y, int32_t w, int32_t h) {
+    return {Kind::Bomb, x, y, w, h};
+  }
+};
+
+// Trunc(level * 2.4) + 1.
+uint8_t MinHeightForLevel(uint8_t Level);
+
+// Round set-up, the parts that need no display: the city, Grid and BlocksLeft.
+void GenerateCity(World& w, uint8_t Level, RandomSource& rng);
+// Round set-up: the plane, explosions, bomb, strikes and banner back to their start.
+void ResetMovers(World& w);
+
+// The plane. Each returns true when the frame was abandoned.
+bool MovePlane(World& w, Painter& p);
+bool CrashPlane(World& w, Painter& p);
+void UpdatePlaneCell(World& w);
+
+// Explosions and the round's outcome.
+void StartExplosion(World& w, const ExplosionAnchor& anchor);
+void AdvanceExplosions(World& w);
+void PlaceResultBanner(World& w);
+
+// The bomb and the demolitions.
+void FormKeyDown(World& w, uint16_t Key);
+void FormKeyUp(World& w, uint16_t Key);
+void MoveBomb(World& w);
+void StartStrike(World& w, int32_t Col, int32_t Row);
+bool AdvanceStrikes(World& w, Painter& p);
+
+// Virtual-key codes the bomb listens to.
+inline constexpr uint16_t kVkSpace = 32;
+inline constexpr uint16_t kVkDown = 40;
+inline constexpr uint16_t kVkEscape = 27;
+
+// Count of non-zero Grid cells.
+int32_t CountGridCells(const World& w);
+
+// Checks the invariants that hold between any two frames. Returns nullptr when
+// they hold, otherwise a short description of the first one broken.
+const char* CheckInvariants(const World& w);
+
+}  // namespace carpex
