@@ -6,6 +6,22 @@
 
 namespace carpex {
 
+// The form's handlers as the application layer calls them, always between two
+// idle calls (never during one).
+class FormHandlers {
+ public:
+  virtual ~FormHandlers() = default;
+  virtual void FormKeyPress(uint8_t& Key) = 0;
+  virtual void FormKeyDown(uint16_t& Key) = 0;
+  virtual void FormKeyUp(uint16_t& Key) = 0;
+  virtual void Timer1Timer() = 0;
+  virtual void ApplicationEvents1Deactivate() = 0;
+  virtual void ApplicationEvents1Restore() = 0;
+  // The idle handler: one call per turn of the message loop with no message waiting,
+  // repeated for as long as it leaves Done at false.
+  virtual void GameLoop(bool& Done) = 0;
+};
+
 class Application {
  public:
   virtual ~Application() = default;
@@ -28,6 +44,9 @@ class Application {
   virtual void TextOut(int32_t X, int32_t Y, const char* Text) = 0;
   // A modal message box; returns when the player has closed it.
   virtual void MessageBox(const char* Text, const char* Caption, uint32_t Flags) = 0;
+  // Shows the main form and runs the message loop until the application terminates.
+  virtual void Run(FormHandlers& Form) = 0;
+
   // The low 32 bits of the high-resolution clock (or the tick count).
   virtual uint32_t ClockSeed() = 0;
 };

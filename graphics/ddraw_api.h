@@ -1,0 +1,14 @@
+// The one place that chooses the display API: the real DirectDraw 7 and GDI on
+// Windows, the in-memory software display everywhere else. Both declare the
+// same names with the same signatures.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <ddraw.h>
+#else
+#include "platform/soft/soft_api.h"
+#endif

@@ -1,0 +1,27 @@
+// Bitmaps into DirectDraw surfaces: loading, reloading after a loss, and the
+// surface pixel value of a colour for colour keys. Diagnostics go to the
+// debugger output only.
+#pragma once
+
+#include <cstdint>
+
+#include "graphics/ddraw_api.h"
+
+namespace ddutil {
+
+// A new off-screen surface holding the bitmap Name (a resource of the program,
+// or else a file), scaled to Width x Height when both are non-zero. nullptr on
+// failure; the caller owns the one reference.
+IDirectDrawSurface7* LoadBitmapSurface(IDirectDraw7* Device, const char* Name, int32_t Width,
+                                       int32_t Height);
+// Loads Name again, at its own size, stretched over the whole surface.
+HRESULT ReloadBitmap(IDirectDrawSurface7* Surface, const char* Name);
+// Stretches the source area (X, Y, Width, Height; 0 = the bitmap's own size) over
+// the whole surface through GDI.
+HRESULT CopyBitmapToSurface(IDirectDrawSurface7* Surface, HBITMAP Bitmap, int32_t X, int32_t Y,
+                            int32_t Width, int32_t Height);
+// The surface's own pixel value for Color; 0xFFFFFFFF when the surface cannot be read.
+DWORD MatchColor(IDirectDrawSurface7* Surface, COLORREF Color);
+HRESULT SetSurfaceColorKey(IDirectDrawSurface7* Surface, COLORREF Color);
+
+}  // namespace ddutil

@@ -1,0 +1,58 @@
+// Bringing every surface back after DirectDraw has taken their memory away.
+#include "graphics/ddutil.h"
+#include "shell/unit1.h"
+
+namespace carpex {
+
+namespace {
+
+// RestoreAll re-enters itself through DrawCity; a display that keeps losing its
+// surfaces must not recurse without end.
+constexpr int kMaxRestoreDepth = 4;
+
+// Restores one surface and loads its picture again; an empty field has nothing to restore.
+HRESULT RestoreAndReload(IDirectDrawSurface7* Surface, const char* Name) {
+  if (Surface == nullptr) return DD_OK;
+  HRESULT r = Surface->Restore();
+  if (FAILED(r)) return r;
+  return ddutil::ReloadBitmap(Surface, Name);
+}
+
+}  // namespace
+
+HRESULT TForm1::RestoreAll() {
+  if (RestoreDepth >= kMaxRestoreDepth) return DDERR_SURFACELOST;
+  ++RestoreDepth;
+  struct DepthGuard {
+    int& depth;
+    ~DepthGuard() { --depth; }
+  } guard{RestoreDepth};
+
+  HRESULT r = DD_OK;
+  // The back buffer belongs to the primary's flipping chain and comes back with it.
+  if (PrimarySurface) {
+    r = PrimarySurface->Restore();
+    if (FAILED(r)) return r;
+  }
+  const struct {
+    IDirectDrawSurface7* surface;
+    const char* name;
+  } sheets[] = {
+      {BannerSheet.Get(), "losewin1"}, {BombSheet.Get(), "bomb"},
+      {ExplosionSheet.Get(), "blow"},  {PlaneSheet.Get(), "plane1"},
+      {BuildingSheet.Get(), "build"},  {LevelChoiceSheet.Get(), "levelch1"},
+  };
+  for (const auto& sheet : sheets) {
+    r = RestoreAndReload(sheet.surface, sheet.name);
+    if (FAILED(r)) return r;
+  }
+  // On the level screen the last round's background is not drawn; StartRound replaces it.
+  if (W.GameState == 2 || W.GameState == 3) {
+    r = RestoreAndReload(PlayFieldBackground.Get(), "back1");
+    if (FAILED(r)) return r;
+    DrawCity();
+  }
+  return RestoreAndReload(CleanBackground.Get(), "back1");
+}
+
+}  // namespace carpex

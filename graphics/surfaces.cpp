@@ -1,0 +1,188 @@
+// The display device and the surface set: set-up, the play-field background of
+// each round, sprite-sheet loading, error reports and shutdown.
+#include <cstdio>
+
+#include "graphics/ddutil.h"
+#include "graphics/directdraw.h"
+#include "graphics/dxcommon.h"
+#include "shell/unit1.h"
+
+namespace carpex {
+
+namespace {
+
+constexpr DWORD kScreenDepth = 16;
+
+DDSURFACEDESC2 OffscreenDesc(DWORD Width, DWORD Height, DWORD Caps) {
+  DDSURFACEDESC2 desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+  desc.dwWidth = Width;
+  desc.dwHeight = Height;
+  desc.ddsCaps.dwCaps = Caps;
+  return desc;
+}
+
+}  // namespace
+
+void TForm1::ReportError(HRESULT Code, const char* Where) {
+  char text[512];
+  std::snprintf(text, sizeof text, "%s: \r%s", Where, DXCommon::DirectXErrorText(Code));
+  App.MessageBox(text, Caption, MB_OK | MB_ICONERROR);
+}
+
+// The sheets first, then the backgrounds and the chain, the device last.
+void TForm1::EmptySurfaceSet() {
+  BannerSheet.Reset();
+  BombSheet.Reset();
+  ExplosionSheet.Reset();
+  PlaneSheet.Reset();
+  BuildingSheet.Reset();
+  LevelChoiceSheet.Reset();
+  PlayFieldBackground.Reset();
+  CleanBackground.Reset();
+  BackBuffer.Reset();
+  PrimarySurface.Reset();
+  DirectDrawDevice.Reset();
+}
+
+bool TForm1::SetUpDisplay() {
+  // A missing library or entry point fails like the creation it prevents.
+  if (DirectDraw::DirectDrawCreateEx == nullptr) {
+    ReportError(DDERR_NOTFOUND, "directdrawcreateex");
+    return false;
+  }
+  HRESULT r = DirectDraw::DirectDrawCreateEx(
+      nullptr, reinterpret_cast<LPVOID*>(DirectDrawDevice.Out()), DirectDraw::IID_IDirectDraw7,
+      nullptr);
+  if (r != DD_OK || !DirectDrawDevice) {
+    ReportError(r, "directdrawcreateex");
+    return false;
+  }
+  r = DirectDrawDevice->SetCooperativeLevel(static_cast<HWND>(App.WindowHandle()),
+                                            DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
+  if (r != DD_OK) {
+    ReportError(r, "setcooperativelevel");
+    return false;
+  }
+  r = DirectDrawDevice->SetDisplayMode(kScreenWidth, kScreenHeight, kScreenDepth, 0, 0);
+  if (r != DD_OK) {
+    ReportError(r, "setdisplaymode");
+    return false;
+  }
+
+  DDSURFACEDESC2 primary{};
+  primary.dwSize = sizeof primary;
+  primary.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+  primary.dwBackBufferCount = 1;
+  primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+  r = DirectDrawDevice->CreateSurface(&primary, PrimarySurface.Out(), nullptr);
+  if (r != DD_OK) {
+    ReportError(r, "create primary surface");
+    return false;
+  }
+  DDSCAPS2 caps{};
+  caps.dwCaps = DDSCAPS_BACKBUFFER;
+  r = PrimarySurface->GetAttachedSurface(&caps, BackBuffer.Out());
+  if (r != DD_OK) {
+    ReportError(r, "getattachedsurface");
+    return false;
+  }
+  DDSURFACEDESC2 clean = OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN);
+  r = DirectDrawDevice->CreateSurface(&clean, CleanBackground.Out(), nullptr);
+  if (r != DD_OK) {
+    ReportError(r, "create particle surface");
+    return false;
+  }
+
+  // From here on a failure is reported and the chain goes on.
+  CleanBackground.Assign(
+      ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), "back1", kScreenWidth, kScreenHeight));
+  if (!CleanBackground) ReportError(1, "ddloadbitmap");
+
+  LoadSprite("levelch1", LevelChoiceSheet);
+  LevelChoiceWidth = 331;
+  LevelChoiceHeight = 36;
+  LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
+  LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
+
+  LoadSprite("build", BuildingSheet);
+  W.StyleCount = static_cast<uint8_t>(LastFrameCount);
+  LoadSprite("plane1", PlaneSheet);
+  LoadSprite("blow", ExplosionSheet);
+  LoadSprite("bomb", BombSheet);
+  LoadSprite("losewin1", BannerSheet);
+  return true;
+}
+
+void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
+  // The picture's size and its top-left colour, read through GDI.
+  auto* bitmap = static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), Name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  Sheet.Reset();
+  if (bitmap == nullptr) {
+    ReportError(1, "ddloadbitmap");
+    return;
+  }
+  BITMAP info{};
+  GetObjectA(bitmap, sizeof info, &info);
+  COLORREF topLeft = 0;
+  if (HDC dc = CreateCompatibleDC(nullptr)) {
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    topLeft = GetPixel(dc, 0, 0);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+  }
+  const int32_t width = info.bmWidth;
+  const int32_t height = info.bmHeight;
+
+  // The trial surface only decides whether the sheet fits in video memory; the
+  // loaded surface that replaces it asks for no particular memory.
+  DDSURFACEDESC2 trial = OffscreenDesc(static_cast<DWORD>(width), static_cast<DWORD>(height),
+                                       DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY);
+  HRESULT r = DirectDrawDevice ? DirectDrawDevice->CreateSurface(&trial, Sheet.Out(), nullptr)
+                               : DDERR_INVALIDOBJECT;
+  if (r != DD_OK) {
+    ReportError(r, "create particle surface");
+    DeleteObject(bitmap);
+    return;
+  }
+  Sheet.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), Name, width, height));
+  if (!Sheet) {
+    ReportError(1, "ddloadbitmap");
+    DeleteObject(bitmap);
+    return;
+  }
+  const COLORREF key = RGB(GetRValue(topLeft), GetGValue(topLeft), GetBValue(topLeft));
+  r = ddutil::SetSurfaceColorKey(Sheet.Get(), key);
+  if (FAILED(r)) {
+    ReportError(r, "ddsetcolorkey");
+    DeleteObject(bitmap);
+    return;
+  }
+  LastFrameCount = width / 16;
+  DeleteObject(bitmap);
+}
+
+bool TForm1::RebuildPlayField() {
+  PlayFieldBackground.Reset();
+  // Without a device there is no picture to keep; the round still runs.
+  if (!DirectDrawDevice) return true;
+  DDSURFACEDESC2 desc = OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN);
+  const HRESULT r = DirectDrawDevice->CreateSurface(&desc, PlayFieldBackground.Out(), nullptr);
+  if (r != DD_OK) {
+    ReportError(r, "create particle surface");
+    return false;
+  }
+  PlayFieldBackground.Assign(
+      ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), "back1", kScreenWidth, kScreenHeight));
+  if (!PlayFieldBackground) ReportError(1, "ddloadbitmap");
+  return true;
+}
+
+void TForm1::FormDestroy() {
+  if (!DirectDrawDevice) return;
+  EmptySurfaceSet();
+}
+
+}  // namespace carpex

@@ -1,0 +1,54 @@
+// The application layer without a window: tests and the replay tool hand the
+// form its events themselves, between two idle calls, and read back what the
+// game asked of the window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/app.h"
+
+namespace carpex {
+
+class HeadlessApp final : public Application {
+ public:
+  struct MessageBoxCall {
+    std::string Text;
+    std::string Caption;
+    uint32_t Flags;
+  };
+
+  void* WindowHandle() override { return &window_token_; }
+  void Minimize() override { Minimized = true; }
+  void Maximize() override {
+    Minimized = false;
+    Maximized = true;
+  }
+  void Hide() override { Visible = false; }
+  void Terminate() override { Terminated = true; }
+  void Sleep(uint32_t Milliseconds) override { SleptMs += Milliseconds; }
+  void TextOut(int32_t X, int32_t Y, const char* Text) override;
+  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  // Idle calls until the application terminates or MaxIdleCalls have run.
+  void Run(FormHandlers& Form) override;
+  uint32_t ClockSeed() override;
+
+  bool Minimized = false;
+  bool Maximized = false;
+  bool Visible = true;
+  bool Terminated = false;
+  uint64_t SleptMs = 0;
+  uint64_t MaxIdleCalls = 0;
+  bool EchoMessageBoxes = false;  // also write each message box to standard error
+  std::vector<MessageBoxCall> MessageBoxes;
+  // The last text written on the window, and how many times text was written.
+  char LastText[32] = {};
+  int32_t LastTextX = 0, LastTextY = 0;
+  uint64_t TextCount = 0;
+
+ private:
+  int window_token_ = 0;
+};
+
+}  // namespace carpex

@@ -1,0 +1,27 @@
+# Sourced by the other scripts: makes sure the Debian packages a command needs
+# are installed. As root it installs what is missing with apt-get; otherwise it
+# prints the exact install line and stops.
+ensure_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing: ${missing[*]}"
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  else
+    echo "These packages are needed. Install them with:" >&2
+    echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+}
+
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev)
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth
+  xdotool imagemagick openbox x11-utils)
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-i686-dev
+  mingw-w64-x86-64-dev wine wine64)

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the game and starts it (Linux, SDL2).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/deps.sh
+ensure_packages "${BUILD_PACKAGES[@]}"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=OFF
+cmake --build build/release --target carpex carpex-replay
+exec build/release/platform/sdl/carpex

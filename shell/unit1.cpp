@@ -1,0 +1,112 @@
+#include "shell/unit1.h"
+
+#include <cstdio>
+
+namespace carpex {
+
+TForm1* Form1 = nullptr;
+
+namespace {
+constexpr uint8_t kCharEscape = 27;
+constexpr uint8_t kCharZero = 48;
+constexpr uint8_t kCharNine = 57;
+constexpr uint8_t kCharLowerF = 102;
+constexpr uint32_t kFrameSleepMs = 16;
+}  // namespace
+
+TForm1::TForm1(Application& App) : App(App) {}
+
+void TForm1::FormCreate() {
+  OwnRandom.Seed(App.ClockSeed());
+  // GameLoop is installed as the idle handler by the application layer's Run.
+  Active = 1;
+  W.GameState = 1;
+  EmptySurfaceSet();
+  FramesPerSecond = 0;
+  FpsShown = -1;
+  // Without a display there is nothing to play: the player has seen the message,
+  // and the program ends instead of running on with empty surfaces.
+  if (!SetUpDisplay()) App.Terminate();
+}
+
+void TForm1::FormClose() { App.Hide(); }
+
+void TForm1::Close() {
+  FormClose();
+  App.Terminate();
+}
+
+void TForm1::StartRound(uint8_t Level) {
+  GenerateCity(W, Level, *Rng);
+  if (!RebuildPlayField()) return;
+  DrawCity();
+  ResetMovers(W);
+}
+
+void TForm1::FormKeyPress(uint8_t& Key) {
+  if (W.GameState == 1) {
+    if (Key == kCharEscape) {
+      Close();
+    } else if (Key >= kCharZero && Key <= kCharNine) {
+      W.Level = static_cast<uint8_t>(Key - kCharZero);
+      StartRound(W.Level);
+      W.GameState = 2;
+    }
+  } else if (W.GameState == 2 || W.GameState == 3) {
+    if (Key == kCharEscape) W.GameState = 1;
+  }
+  if (Key == kCharLowerF) FpsShown = static_cast<int8_t>(-FpsShown);
+}
+
+void TForm1::FormKeyDown(uint16_t& Key) { carpex::FormKeyDown(W, Key); }
+
+void TForm1::FormKeyUp(uint16_t& Key) { carpex::FormKeyUp(W, Key); }
+
+void TForm1::Timer1Timer() {
+  FramesPerSecond = FrameCount;
+  FrameCount = 0;
+}
+
+void TForm1::ApplicationEvents1Deactivate() {
+  App.Minimize();
+  Active = 0;
+}
+
+void TForm1::ApplicationEvents1Restore() {
+  App.Maximize();
+  Active = 1;
+}
+
+void TForm1::GameLoop(bool& Done) {
+  Done = false;
+  App.Sleep(kFrameSleepMs);
+  if (Active == 0) return;
+
+  if (W.GameState == 1) {
+    if (DrawLevelChoice()) return;
+  } else if (W.GameState == 2) {
+    if (MovePlane(W, *this)) return;
+    UpdatePlaneCell(W);
+    AdvanceExplosions(W);
+    MoveBomb(W);
+    if (AdvanceStrikes(W, *this)) return;
+    if (DrawPlaying()) return;
+  }
+  // Not an alternative to the state-2 steps: the frame that ends a round runs both.
+  if (W.GameState == 3) {
+    if (MovePlane(W, *this)) return;
+    UpdatePlaneCell(W);
+    PlaceResultBanner(W);
+    if (DrawRoundOver()) return;
+  }
+
+  if (FlipFrame()) return;
+  FrameCount = static_cast<uint16_t>(FrameCount + 1);
+  if (FpsShown >= 1) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(FramesPerSecond));
+    App.TextOut(0, 0, text);
+  }
+}
+
+}  // namespace carpex

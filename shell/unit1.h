@@ -1,0 +1,110 @@
+// The one form of the game: its handlers, the frame loop, the surface set and
+// the drawing. The world records live in W; the form is the painter that the
+// world's steps call back to repaint a building.
+#pragma once
+
+#include <cstdint>
+
+#include "graphics/com_ref.h"
+#include "graphics/ddraw_api.h"
+#include "platform/app.h"
+#include "world/world.h"
+
+namespace carpex {
+
+class TForm1 final : public Painter, public FormHandlers {
+ public:
+  explicit TForm1(Application& App);
+  ~TForm1() override = default;
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // --- Handlers (called by the application layer between two frames) -------
+  void FormCreate();
+  void FormDestroy();
+  void FormClose();
+  void FormKeyPress(uint8_t& Key) override;
+  void FormKeyDown(uint16_t& Key) override;
+  void FormKeyUp(uint16_t& Key) override;
+  void Timer1Timer() override;
+  void ApplicationEvents1Deactivate() override;
+  void ApplicationEvents1Restore() override;
+  void GameLoop(bool& Done) override;
+
+  // The form's Close: asks FormClose, then ends the application (main form).
+  void Close();
+  void StartRound(uint8_t Level);
+
+  // Replaces the random source (tests and the replay tool queue values).
+  void SetRandomSource(RandomSource* Source) { Rng = Source != nullptr ? Source : &OwnRandom; }
+  GameRandom& OwnGenerator() { return OwnRandom; }
+
+  // --- Display set-up, bitmaps and errors ---------------------------------
+  // The set-up chain; false when one of its first six steps failed.
+  bool SetUpDisplay();
+  void LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet);
+  void ReportError(HRESULT Code, const char* Where);
+
+  // --- Drawing --------------------------------------------------------------
+  // Each returns true when the frame was abandoned.
+  bool DrawLevelChoice();
+  bool DrawPlaying();
+  bool DrawRoundOver();
+  bool FlipFrame();
+  void DrawCity();
+  void DrawBuilding(uint16_t Index) override;
+  bool EraseBuildingStrip(int32_t Index) override;
+  static TRect ClipToScreen(const TRect& Src, TPoint Pos);
+  static TPoint ClampPosition(TPoint Pos);
+  bool DrawSprite(IDirectDrawSurface7* Sheet, TPoint Pos, const TRect& Src, TRect* OwnerSrcRect);
+
+  // --- Recovery -------------------------------------------------------------
+  HRESULT RestoreAll();
+
+  // --- Game variables -------------------------------------------------------
+  World W;
+  uint8_t Active = 0;
+  uint16_t FrameCount = 0;
+  uint16_t FramesPerSecond = 0;
+  int8_t FpsShown = 0;
+  const char* Caption = "Form1";
+
+  // --- The surface set, in declaration order --------------------------------
+  Ref<IDirectDraw7> DirectDrawDevice;
+  Ref<IDirectDrawSurface7> PrimarySurface;
+  Ref<IDirectDrawSurface7> BackBuffer;
+  Ref<IDirectDrawSurface7> CleanBackground;
+  Ref<IDirectDrawSurface7> PlayFieldBackground;
+  Ref<IDirectDrawSurface7> LevelChoiceSheet;
+  Ref<IDirectDrawSurface7> BuildingSheet;
+  Ref<IDirectDrawSurface7> PlaneSheet;
+  Ref<IDirectDrawSurface7> ExplosionSheet;
+  Ref<IDirectDrawSurface7> BombSheet;
+  Ref<IDirectDrawSurface7> BannerSheet;
+
+  int32_t LevelChoiceWidth = 0;
+  int32_t LevelChoiceHeight = 0;
+  int32_t LevelChoiceX = 0;
+  int32_t LevelChoiceY = 0;
+  int32_t LastFrameCount = 0;
+
+ private:
+  // One blit under the lost-surface rule; true when the work must be abandoned.
+  // An empty surface field draws nothing.
+  bool Blit(IDirectDrawSurface7* Dest, int32_t X, int32_t Y, IDirectDrawSurface7* Source,
+            const TRect* SrcRect, DWORD Flags);
+  bool DrawPlane();
+  // StartRound's new play-field background; false when its surface could not be made.
+  bool RebuildPlayField();
+  void EmptySurfaceSet();
+
+  Application& App;
+  GameRandom OwnRandom;
+  RandomSource* Rng = &OwnRandom;
+  int RestoreDepth = 0;
+};
+
+// The unit-level variable that holds the one form while it exists.
+extern TForm1* Form1;
+
+}  // namespace carpex
