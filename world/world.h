@@ -19,6 +19,11 @@ inline constexpr int32_t kBlocksPerBuilding = 30;
 inline constexpr int32_t kExplosionSlots = 50;
 inline constexpr int32_t kStrikeSlots = 10;
 
+// True when (Col, Row) names a cell of Grid.
+inline constexpr bool InGrid(int32_t Col, int32_t Row) {
+  return Col >= 0 && Col < kGridColumns && Row >= 0 && Row < kGridRows;
+}
+
 // Four Integers, Right and Bottom exclusive; the same layout as a Windows RECT.
 struct TRect {
   int32_t Left;
@@ -161,8 +166,8 @@ class Painter {
 // Where an explosion is centred.
 struct ExplosionAnchor {
   enum class Kind : uint8_t { Cell, Block, Bomb } kind;
-  int32_t a, b;    // Cell: column, row. Block: top-left x, y. Bomb: top-left x, y.
-  int32_t w, h;    // Bomb only: width and height of the bomb.
+  int32_t a, b;  // Cell: column, row. Block: top-left x, y. Bomb: top-left x, y.
+  int32_t w, h;  // Bomb only: width and height of the bomb.
   static ExplosionAnchor AtCell(int32_t c, int32_t r) { return {Kind::Cell, c, r, 0, 0}; }
   static ExplosionAnchor AtBlock(int32_t x, int32_t y) { return {Kind::Block, x, y, 0, 0}; }
   static ExplosionAnchor AtBomb(int32_t x, int32_t y, int32_t w, int32_t h) {

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "graphics/directdraw.h"
-#include "platform/headless/headless_app.h"
+#include "platform/app.h"
 #include "shell/unit1.h"
 
 namespace carpex {
@@ -221,7 +221,7 @@ void FormatTraceLine(const TForm1& form, uint64_t call, std::string* out) {
 }
 
 int RunReplay(std::string_view text, const std::string& name, std::ostream& out,
-              std::ostream& err) {
+              std::ostream& err, ReplayPlatform& platform) {
   std::vector<ReplayCommand> commands;
   std::string error;
   if (!ParseReplayScript(text, name, &commands, &error)) {
@@ -232,13 +232,11 @@ int RunReplay(std::string_view text, const std::string& name, std::ostream& out,
   int status = 0;
   DirectDraw::Bind();
   {
-    HeadlessApp app;
-    app.EchoMessageBoxes = true;
-    TForm1 form(app);
+    TForm1 form(platform.App());
     Form1 = &form;
     QueuedRandom queue;
     form.FormCreate();
-    if (app.Terminated) {
+    if (platform.Terminated()) {
       err << name << ": the display could not be set up\n";
       status = 1;
     }
@@ -261,7 +259,8 @@ int RunReplay(std::string_view text, const std::string& name, std::ostream& out,
     };
 
     for (const ReplayCommand& c : commands) {
-      if (app.Terminated) break;
+      if (platform.Terminated()) break;
+      platform.Pump();
       switch (c.op) {
         case ReplayCommand::Op::Random:
           queue.values.insert(queue.values.end(), c.values.begin(), c.values.end());
@@ -295,11 +294,12 @@ int RunReplay(std::string_view text, const std::string& name, std::ostream& out,
           form.ApplicationEvents1Restore();
           break;
         case ReplayCommand::Op::Lose:
-          LoseDisplaySurfaces();
+          platform.LoseSurfaces();
           break;
         case ReplayCommand::Op::Frames:
           for (uint32_t i = 0; i < c.values[0] && status == 0; ++i) {
             bool done = true;
+            platform.Pump();
             form.GameLoop(done);
             if (randomFailed(c)) break;
             FormatTraceLine(form, ++calls, &line);
@@ -308,7 +308,7 @@ int RunReplay(std::string_view text, const std::string& name, std::ostream& out,
           }
           break;
         case ReplayCommand::Op::Shot:
-          if (!WriteShot(c.file)) {
+          if (!platform.WriteShot(c.file)) {
             err << name << ":" << c.line << ": cannot write " << c.file << '\n';
             status = 1;
           }

@@ -4,13 +4,31 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace carpex {
 
+class Application;
 class TForm1;
+
+// What the replay needs from the platform it runs the game on.
+class ReplayPlatform {
+ public:
+  virtual ~ReplayPlatform() = default;
+  virtual Application& App() = 0;
+  // The application has terminated (the form was closed, or set-up failed).
+  virtual bool Terminated() = 0;
+  // Every surface of the display is lost, as after a switch away.
+  virtual void LoseSurfaces() = 0;
+  // Writes the last flipped frame as a 640 x 480 PNG or PPM (by the file's ending).
+  virtual bool WriteShot(const std::string& path) = 0;
+  // Called before every command and every frame (a windowed platform handles its
+  // own messages here; the script supplies the game's events).
+  virtual void Pump() {}
+};
 
 struct ReplayCommand {
   enum class Op { Random, Seed, Char, Down, Up, Tick, Deactivate, Restore, Lose, Frames, Shot };
@@ -19,6 +37,10 @@ struct ReplayCommand {
   std::vector<uint32_t> values;  // random: the values; seed, char, down, up, frames: one
   std::string file;              // shot
 };
+
+// The platform the replay tool runs on: the software display on Linux, the real
+// DirectDraw in a full-screen window on Windows. Defined once per platform.
+std::unique_ptr<ReplayPlatform> MakeReplayPlatform();
 
 // Parses a whole script. On a malformed line returns false with the message
 // "NAME:LINE: what is wrong" in *error.
@@ -33,12 +55,6 @@ void FormatTraceLine(const TForm1& form, uint64_t call, std::string* out);
 // game), 2 malformed script or a Random(n) the queue cannot serve, 1 when the
 // display could not be set up.
 int RunReplay(std::string_view text, const std::string& name, std::ostream& out,
-              std::ostream& err);
-
-// Every surface of the headless display is lost, as after a switch away.
-void LoseDisplaySurfaces();
-
-// Writes the last flipped frame as a 640 x 480 PNG or PPM (by the file's ending).
-bool WriteShot(const std::string& path);
+              std::ostream& err, ReplayPlatform& platform);
 
 }  // namespace carpex

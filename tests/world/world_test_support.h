@@ -1,0 +1,122 @@
+// Fakes and helpers shared by the world tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "world/world.h"
+
+namespace carpex::test {
+
+// Records every call; can be told to abandon a given erase.
+class FakePainter : public Painter {
+ public:
+  struct Call {
+    bool erase;  // false: DrawBuilding
+    int32_t index;
+    bool operator==(const Call&) const = default;
+  };
+
+  bool EraseBuildingStrip(int32_t Index) override {
+    calls.push_back({true, Index});
+    ++erases;
+    if (abandon_erase_number != 0 && erases == abandon_erase_number) return true;
+    return abandon_all;
+  }
+  void DrawBuilding(uint16_t Index) override { calls.push_back({false, Index}); }
+
+  std::vector<Call> calls;
+  int32_t erases = 0;
+  int32_t abandon_erase_number = 0;  // 1-based number of the erase that abandons; 0 none
+  bool abandon_all = false;
+};
+
+// Serves queued values (0 when the queue is empty) and records every bound asked for.
+class QueueRandom : public RandomSource {
+ public:
+  int32_t Random(int32_t n) override {
+    bounds.push_back(n);
+    int32_t v = 0;
+    if (!values.empty()) {
+      v = values.front();
+      values.pop_front();
+    }
+    EXPECT_GE(n, 1) << "Random called with an empty range";
+    EXPECT_LT(v, n) << "queued value does not fit the range asked for";
+    return v;
+  }
+  std::deque<int32_t> values;
+  std::vector<int32_t> bounds;
+};
+
+inline std::unique_ptr<World> NewWorld() {
+  auto w = std::make_unique<World>();
+  w->GameState = 1;
+  w->StyleCount = 3;
+  return w;
+}
+
+// A round at level 0 whose building b has heights[b - 1] blocks (0 leaves the column
+// empty); buildings past the list get height 0. Style is 0 everywhere. GameState 2.
+inline void StartTestRound(World& w, const std::vector<int32_t>& heights) {
+  QueueRandom rng;
+  for (int32_t b = 1; b <= 38; ++b) {
+    const int32_t h = b <= static_cast<int32_t>(heights.size()) ? heights[b - 1] : 0;
+    rng.values.push_back(0);
+    rng.values.push_back(h > 0 ? h - 1 : 0);
+  }
+  GenerateCity(w, 0, rng);
+  for (int32_t b = 1; b <= 38; ++b) {
+    const int32_t h = b <= static_cast<int32_t>(heights.size()) ? heights[b - 1] : 0;
+    if (h == 0) {
+      w.Buildings[b].Height = 0;
+      for (uint8_t& cell : w.Grid[b]) cell = 0;
+    }
+  }
+  w.BlocksLeft = CountGridCells(w);
+  ResetMovers(w);
+  w.GameState = 2;
+}
+
+// A round in which only building b stands, with height h.
+inline void StartOneBuildingRound(World& w, int32_t b, int32_t h) {
+  std::vector<int32_t> heights(38, 0);
+  heights[b - 1] = h;
+  StartTestRound(w, heights);
+}
+
+// One frame of the game loop's world steps, in its order. Returns true when abandoned.
+inline bool RunFrame(World& w, Painter& p) {
+  if (w.GameState == 2) {
+    if (MovePlane(w, p)) return true;
+    UpdatePlaneCell(w);
+    AdvanceExplosions(w);
+    MoveBomb(w);
+    if (AdvanceStrikes(w, p)) return true;
+  }
+  if (w.GameState == 3) {
+    if (MovePlane(w, p)) return true;
+    UpdatePlaneCell(w);
+    PlaceResultBanner(w);
+  }
+  return false;
+}
+
+// Puts the plane at (x, y) with its cell as UpdatePlaneCell leaves it.
+inline void PlacePlane(World& w, int32_t x, int32_t y) {
+  w.Plane.X = x;
+  w.Plane.Y = y;
+  UpdatePlaneCell(w);
+}
+
+inline int32_t BusyExplosions(const World& w) {
+  int32_t n = 0;
+  for (int32_t i = 1; i <= kExplosionSlots; ++i) n += w.Explosions[i].State != 0;
+  return n;
+}
+
+}  // namespace carpex::test

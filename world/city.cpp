@@ -1,0 +1,142 @@
+// The city of one round, the reset of everything that moves, and the checks of
+// what must hold between two frames.
+#include "world/world.h"
+
+namespace carpex {
+
+uint8_t MinHeightForLevel(uint8_t Level) {
+  // Stored as a double before truncating: an x87 build could otherwise keep the
+  // product in extended precision, and 5 * 2.4 must truncate to 12, not 11.
+  volatile double product = Level * 2.4;
+  return static_cast<uint8_t>(static_cast<int32_t>(product) + 1);
+}
+
+void GenerateCity(World& w, uint8_t Level, RandomSource& rng) {
+  uint8_t MinHeight = MinHeightForLevel(Level);
+  // Levels past 9 never come from the keyboard; keep the tallest building at 24 blocks
+  // so the city still fits above row 5.
+  if (MinHeight > 24) MinHeight = 24;
+  // Without a loaded sheet there would be no style to choose from; use the first one.
+  const int32_t styles = w.StyleCount > 0 ? w.StyleCount : 1;
+
+  for (auto& column : w.Grid) {
+    for (uint8_t& cell : column) cell = 0;
+  }
+  w.BlocksLeft = 0;
+  w.BuildingCount = 38;
+
+  int32_t x = 16;
+  for (int32_t b = 1; b <= w.BuildingCount; ++b) {
+    TBuilding& B = w.Buildings[b];
+    B.Width = 16;
+    B.X = static_cast<uint16_t>(x);
+    B.Style = static_cast<int8_t>(rng.Random(styles));
+    B.Height = static_cast<int8_t>(rng.Random(25 - MinHeight) + MinHeight);
+    int32_t y = 464;
+    for (int32_t i = 1; i <= B.Height; ++i) {
+      TBlock& K = B.Blocks[i];
+      K.Kind = i == B.Height ? 0 : 1;
+      K.Size = 16;
+      K.X = B.X;
+      K.Y = y;
+      w.Grid[x / B.Width][y / K.Size] = static_cast<uint8_t>(i);
+      K.SrcRect = {B.Style * B.Width, K.Kind * K.Size, (B.Style + 1) * B.Width,
+                   (K.Kind + 1) * K.Size};
+      K.SrcRectPtr = &K.SrcRect;
+      y -= K.Size;
+      ++w.BlocksLeft;
+    }
+    x += B.Width;
+  }
+}
+
+void ResetMovers(World& w) {
+  TPlane& P = w.Plane;
+  P.Width = 48;
+  P.Height = 16;
+  P.X = -48;
+  P.Y = 0;
+  P.WrapX = P.X;
+  P.WrapY = P.Y;
+  P.Col = (P.X + 40) / 16;
+  P.Row = (P.Y + 8) / 16;
+  P.Frame = 0;
+  P.Step = 2;
+  P.Mode = 1;
+  w.Crashed = 0;
+  P.SrcRect = {P.Frame * P.Width, 0, (P.Frame + 1) * P.Width, P.Height};
+  P.SrcRectPtr = &P.SrcRect;
+
+  for (int32_t i = 1; i <= kExplosionSlots; ++i) {
+    TExplosion& E = w.Explosions[i];
+    E.FrameWidth = 96;
+    E.FrameHeight = 60;
+    E.Frame = 0;
+    E.LastFrame = 8;
+    E.State = 0;
+    E.SrcRectPtr = &E.SrcRect;
+  }
+
+  w.Bomb.Width = 16;
+  w.Bomb.Height = 16;
+  w.Bomb.State = 0;
+  w.Bomb.Step = 2;
+  w.Bomb.KeyHeld = 0;
+
+  for (int32_t i = 1; i <= kStrikeSlots; ++i) {
+    TStrike& S = w.Strikes[i];
+    S.Delay = 2;
+    S.Limit = 3;
+    S.State = 0;
+  }
+
+  w.ResultBanner.Width = 191;
+  w.ResultBanner.Height = 47;
+  w.ResultBanner.Frame = 0;
+  w.ResultBanner.SrcRectPtr = &w.ResultBanner.SrcRect;
+}
+
+int32_t CountGridCells(const World& w) {
+  int32_t count = 0;
+  for (const auto& column : w.Grid) {
+    for (uint8_t cell : column) count += cell != 0;
+  }
+  return count;
+}
+
+const char* CheckInvariants(const World& w) {
+  if (w.GameState < 1 || w.GameState > 3) return "GameState outside 1..3";
+  if (w.Plane.Mode > 3) return "Plane.Mode outside 0..3";
+  if (w.Bomb.State > 2) return "Bomb.State outside 0..2";
+  for (int32_t i = 1; i <= kExplosionSlots; ++i) {
+    if (w.Explosions[i].State > 2) return "explosion State outside 0..2";
+  }
+  for (int32_t i = 1; i <= kStrikeSlots; ++i) {
+    if (w.Strikes[i].State < 0 || w.Strikes[i].State > 2) return "strike State outside 0..2";
+  }
+  for (int32_t c = 0; c < kGridColumns; ++c) {
+    for (int32_t r = 0; r <= 5; ++r) {
+      if (w.Grid[c][r] != 0) return "block in rows 0..5";
+    }
+  }
+  for (int32_t r = 0; r < kGridRows; ++r) {
+    if (w.Grid[0][r] != 0 || w.Grid[kGridColumns - 1][r] != 0) return "block in column 0 or 39";
+  }
+  if (w.BuildingCount != 0) {
+    if (w.BuildingCount < 0 || w.BuildingCount > kGridColumns - 2) {
+      return "BuildingCount outside 0..38";
+    }
+    for (int32_t b = 1; b <= w.BuildingCount; ++b) {
+      const int32_t h = w.Buildings[b].Height;
+      if (h < 0 || h > 24) return "building Height outside 0..24";
+      for (int32_t r = 0; r < kGridRows; ++r) {
+        const int32_t expected = r >= kGridRows - h ? kGridRows - r : 0;
+        if (w.Grid[b][r] != expected) return "Grid column does not match its building";
+      }
+    }
+  }
+  if (w.BlocksLeft != CountGridCells(w)) return "BlocksLeft differs from the blocks in Grid";
+  return nullptr;
+}
+
+}  // namespace carpex

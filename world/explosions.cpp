@@ -1,0 +1,67 @@
+// Explosion slots, the end of a round and the result banner.
+#include "world/world.h"
+
+namespace carpex {
+
+void StartExplosion(World& w, const ExplosionAnchor& anchor) {
+  TExplosion* E = nullptr;
+  for (int32_t i = 1; i <= kExplosionSlots; ++i) {
+    if (w.Explosions[i].State == 0) {
+      E = &w.Explosions[i];
+      break;
+    }
+  }
+  if (E == nullptr) return;
+  // Frame is left as it is: the first pass of AdvanceExplosions restarts it.
+  E->State = 1;
+  const int32_t FW = E->FrameWidth;
+  const int32_t FH = E->FrameHeight;
+  switch (anchor.kind) {
+    case ExplosionAnchor::Kind::Cell:
+      E->X = anchor.a * 16 + (16 - FW) / 2;
+      E->Y = anchor.b * 16 + (16 - FH) / 2;
+      break;
+    case ExplosionAnchor::Kind::Block:
+      E->X = anchor.a + (16 - FW) / 2;
+      E->Y = anchor.b + (16 - FH) / 2;
+      break;
+    case ExplosionAnchor::Kind::Bomb:
+      // Centred across the bomb and, in height, on its lowest pixel row.
+      E->X = anchor.a + (anchor.w - FW) / 2;
+      E->Y = anchor.b + anchor.h - 1 - FH / 2;
+      break;
+  }
+}
+
+void AdvanceExplosions(World& w) {
+  for (int32_t i = 1; i <= kExplosionSlots; ++i) {
+    TExplosion& E = w.Explosions[i];
+    if (E.State == 1) {
+      E.Frame = 0;
+      E.State = 2;
+    }
+    if (E.State != 2) continue;
+    ++E.Frame;
+    if (E.Frame <= E.LastFrame) continue;
+    E.State = 0;
+    // A cleared city wins even when the plane has crashed.
+    if (w.BlocksLeft <= 0) {
+      w.GameState = 3;
+      w.Plane.Frame = 1;
+      w.ResultBanner.Frame = 1;
+    } else if (w.Crashed != 0) {
+      w.GameState = 3;
+      w.ResultBanner.Frame = 0;
+    }
+  }
+}
+
+void PlaceResultBanner(World& w) {
+  TResultBanner& R = w.ResultBanner;
+  R.X = (kScreenWidth - R.Width) / 2;
+  R.Y = (kScreenHeight - R.Height) / 2;
+  R.SrcRect = {0, R.Frame * R.Height, R.Width, (R.Frame + 1) * R.Height};
+  R.SrcRectPtr = &R.SrcRect;
+}
+
+}  // namespace carpex

@@ -1,0 +1,80 @@
+// The plane: flight row by row, the crash into a block while playing, and the
+// landing after a won round.
+#include "world/world.h"
+
+namespace carpex {
+
+namespace {
+
+// Leaving the right edge brings the plane back at the left edge one row lower,
+// and from the bottom row back to the top.
+void NextRow(TPlane& P) {
+  if (P.Mode != 2) return;
+  P.X = 0;
+  P.Y += P.Height;
+  if (P.Y > kScreenHeight - P.Height) P.Y = 0;
+  P.Mode = 1;
+}
+
+}  // namespace
+
+bool MovePlane(World& w, Painter& p) {
+  TPlane& P = w.Plane;
+  if (w.GameState == 2) {
+    if (P.Mode == 1) {
+      P.X += P.Step;
+      if (P.X >= kScreenWidth) P.Mode = 2;
+      // The cell is the one of the previous frame: the plane crashes one step after
+      // its nose entered a block.
+      if (InGrid(P.Col, P.Row) && w.Grid[P.Col][P.Row] != 0) P.Mode = 3;
+    }
+    NextRow(P);
+    if (P.Mode == 3) return CrashPlane(w, p);
+  } else if (w.GameState == 3) {
+    if (P.Mode == 1) {
+      P.X += P.Step;
+      if (P.X >= kScreenWidth) P.Mode = 2;
+      if (P.Col >= kGridColumns - 1 && P.Row >= kGridRows - 1) P.Mode = 3;
+    }
+    NextRow(P);
+  }
+  return false;
+}
+
+bool CrashPlane(World& w, Painter& p) {
+  const int32_t c = w.Plane.Col;
+  const int32_t r = w.Plane.Row;
+  // The collision test only ever lets a cell of the grid through; the checks keep
+  // any other call from reaching outside Grid or Blocks.
+  if (InGrid(c, r)) {
+    const int32_t k = w.Grid[c][r];
+    if (k >= 1 && k <= kBlocksPerBuilding) w.Buildings[c].Blocks[k].Kind = 2;
+    // An abandoned frame leaves Mode at 3, so the next frame runs the crash again.
+    if (p.EraseBuildingStrip(c)) return true;
+    p.DrawBuilding(static_cast<uint16_t>(c));
+  }
+  StartExplosion(w, ExplosionAnchor::AtCell(c, r));
+  w.Plane.Mode = 0;
+  w.Crashed = 1;
+  return false;
+}
+
+void UpdatePlaneCell(World& w) {
+  TPlane& P = w.Plane;
+  P.WrapX = P.X;
+  P.WrapY = P.Y;
+  P.Col = (P.X + 40) / 16;
+  P.Row = (P.Y + 8) / 16;
+  if (P.X > kScreenWidth - P.Width) {
+    P.WrapX = P.X - kScreenWidth;
+    P.WrapY = P.Y + P.Height;
+    if (P.WrapY > kScreenHeight - P.Height) P.WrapY = 0;
+  }
+  // Once the point 40 pixels in has left the screen, the copy's cell is the one tested.
+  if (P.X > kScreenWidth + 8 - P.Width) {
+    P.Col = (P.WrapX + 40) / 16;
+    P.Row = (P.WrapY + 8) / 16;
+  }
+}
+
+}  // namespace carpex
