@@ -26,5 +26,6 @@ int main(int argc, char** argv) {
     text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   }
   std::ios::sync_with_stdio(false);
-  return carpex::RunReplay(text, name, std::cout, std::cerr);
+  auto platform = carpex::MakeReplayPlatform();
+  return carpex::RunReplay(text, name, std::cout, std::cerr, *platform);
 }
