@@ -69,6 +69,8 @@ class HeadlessReplay final : public ReplayPlatform {
 
 }  // namespace
 
-std::unique_ptr<ReplayPlatform> MakeReplayPlatform() { return std::make_unique<HeadlessReplay>(); }
+std::unique_ptr<ReplayPlatform> MakeReplayPlatform() {
+  return std::make_unique<HeadlessReplay>();
+}
 
 }  // namespace carpex

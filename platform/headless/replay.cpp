@@ -49,8 +49,8 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
 struct OpSpec {
   const char* name;
   ReplayCommand::Op op;
-  int args;       // -1: one or more
-  uint64_t max;   // largest value of a numeric argument
+  int args;      // -1: one or more
+  uint64_t max;  // largest value of a numeric argument
   uint64_t min;
 };
 
@@ -220,8 +220,8 @@ void FormatTraceLine(const TForm1& form, uint64_t call, std::string* out) {
   }
 }
 
-int RunReplay(std::string_view text, const std::string& name, std::ostream& out,
-              std::ostream& err, ReplayPlatform& platform) {
+int RunReplay(std::string_view text, const std::string& name, std::ostream& out, std::ostream& err,
+              ReplayPlatform& platform) {
   std::vector<ReplayCommand> commands;
   std::string error;
   if (!ParseReplayScript(text, name, &commands, &error)) {
@@ -250,9 +250,8 @@ int RunReplay(std::string_view text, const std::string& name, std::ostream& out,
         err << name << ":" << c.line << ": Random(" << queue.failedN
             << ") asked for a value but the queue is empty\n";
       } else {
-        err << name << ":" << c.line << ": queued value " << queue.badValue
-            << " is not in 0.." << queue.failedN - 1 << " for Random(" << queue.failedN
-            << ")\n";
+        err << name << ":" << c.line << ": queued value " << queue.badValue << " is not in 0.."
+            << queue.failedN - 1 << " for Random(" << queue.failedN << ")\n";
       }
       status = 2;
       return true;
@@ -302,6 +301,7 @@ int RunReplay(std::string_view text, const std::string& name, std::ostream& out,
             platform.Pump();
             form.GameLoop(done);
             if (randomFailed(c)) break;
+            platform.AfterFrame(form);
             FormatTraceLine(form, ++calls, &line);
             line.push_back('\n');
             out << line;

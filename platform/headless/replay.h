@@ -28,6 +28,9 @@ class ReplayPlatform {
   // Called before every command and every frame (a windowed platform handles its
   // own messages here; the script supplies the game's events).
   virtual void Pump() {}
+  // Called after every frame loop call, before its trace line (tests check
+  // invariants here).
+  virtual void AfterFrame(const TForm1& form) { (void)form; }
 };
 
 struct ReplayCommand {
@@ -54,7 +57,7 @@ void FormatTraceLine(const TForm1& form, uint64_t call, std::string* out);
 // Returns the exit status: 0 ran to the end (or to the Escape that closes the
 // game), 2 malformed script or a Random(n) the queue cannot serve, 1 when the
 // display could not be set up.
-int RunReplay(std::string_view text, const std::string& name, std::ostream& out,
-              std::ostream& err, ReplayPlatform& platform);
+int RunReplay(std::string_view text, const std::string& name, std::ostream& out, std::ostream& err,
+              ReplayPlatform& platform);
 
 }  // namespace carpex
