@@ -8,7 +8,12 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// ddraw.h needs the Windows types first.
 #include <ddraw.h>
+// The DirectDraw binding keeps variables of these names; the header's macros
+// would turn them into the A forms.
+#undef DirectDrawEnumerate
+#undef DirectDrawEnumerateEx
 #else
 #include "platform/soft/soft_api.h"
 #endif

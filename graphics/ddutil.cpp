@@ -11,9 +11,8 @@ namespace {
 constexpr int kMaxLockAttempts = 10000;
 
 HBITMAP LoadBitmapHandle(const char* Name, int32_t Width, int32_t Height) {
-  auto* bitmap = static_cast<HBITMAP>(
-      LoadImageA(GetModuleHandleA(nullptr), Name, IMAGE_BITMAP, Width, Height,
-                 LR_CREATEDIBSECTION));
+  auto* bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), Name, IMAGE_BITMAP,
+                                                 Width, Height, LR_CREATEDIBSECTION));
   if (bitmap == nullptr) {
     bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, Name, IMAGE_BITMAP, Width, Height,
                                              LR_LOADFROMFILE | LR_CREATEDIBSECTION));

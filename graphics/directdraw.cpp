@@ -14,8 +14,8 @@ FARPROC DirectDrawEnumerate = nullptr;
 FARPROC DirectDrawEnumerateEx = nullptr;
 
 // {15E65EC0-3B9C-11D2-B92F-00609797EA5B}; defined here so that no GUID library is needed.
-const GUID IID_IDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2,
-                               {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
+const GUID IID_IDirectDraw7 = {
+    0x15E65EC0, 0x3B9C, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 
 namespace {
 

@@ -66,8 +66,8 @@ void TForm1::DrawBuilding(uint16_t Index) {
   TBuilding& b = W.Buildings[Index];
   for (int32_t j = 1; j <= b.Height && j <= kBlocksPerBuilding; ++j) {
     TBlock& k = b.Blocks[j];
-    k.SrcRect = TRect{b.Style * b.Width, k.Kind * k.Size, (b.Style + 1) * b.Width,
-                      (k.Kind + 1) * k.Size};
+    k.SrcRect =
+        TRect{b.Style * b.Width, k.Kind * k.Size, (b.Style + 1) * b.Width, (k.Kind + 1) * k.Size};
     k.SrcRectPtr = &k.SrcRect;
     if (Blit(PlayFieldBackground.Get(), k.X, k.Y, BuildingSheet.Get(), &k.SrcRect, kKeyed)) {
       return;

@@ -52,9 +52,9 @@ bool TForm1::SetUpDisplay() {
     ReportError(DDERR_NOTFOUND, "directdrawcreateex");
     return false;
   }
-  HRESULT r = DirectDraw::DirectDrawCreateEx(
-      nullptr, reinterpret_cast<LPVOID*>(DirectDrawDevice.Out()), DirectDraw::IID_IDirectDraw7,
-      nullptr);
+  HRESULT r =
+      DirectDraw::DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(DirectDrawDevice.Out()),
+                                     DirectDraw::IID_IDirectDraw7, nullptr);
   if (r != DD_OK || !DirectDrawDevice) {
     ReportError(r, "directdrawcreateex");
     return false;

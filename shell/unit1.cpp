@@ -29,7 +29,9 @@ void TForm1::FormCreate() {
   if (!SetUpDisplay()) App.Terminate();
 }
 
-void TForm1::FormClose() { App.Hide(); }
+void TForm1::FormClose() {
+  App.Hide();
+}
 
 void TForm1::Close() {
   FormClose();
@@ -58,9 +60,13 @@ void TForm1::FormKeyPress(uint8_t& Key) {
   if (Key == kCharLowerF) FpsShown = static_cast<int8_t>(-FpsShown);
 }
 
-void TForm1::FormKeyDown(uint16_t& Key) { carpex::FormKeyDown(W, Key); }
+void TForm1::FormKeyDown(uint16_t& Key) {
+  carpex::FormKeyDown(W, Key);
+}
 
-void TForm1::FormKeyUp(uint16_t& Key) { carpex::FormKeyUp(W, Key); }
+void TForm1::FormKeyUp(uint16_t& Key) {
+  carpex::FormKeyUp(W, Key);
+}
 
 void TForm1::Timer1Timer() {
   FramesPerSecond = FrameCount;
