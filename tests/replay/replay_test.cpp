@@ -215,6 +215,11 @@ TEST(ReplayRounds, ALevelZeroCityFlattenedWinsAndThePlaneLands) {
   EXPECT_EQ(Field(run.lines[firstOver], "left"), "0");
   EXPECT_EQ(Field(run.lines[firstOver], "banner"), "224,216,1");
   EXPECT_EQ(Field(run.lines[firstOver], "crashed"), "0");
+  // The frame that ends the round runs the state-2 and the state-3 steps: the plane
+  // moves twice.
+  const int xBefore = std::stoi(Field(run.lines[firstOver - 1], "plane"));
+  const int xAfter = std::stoi(Field(run.lines[firstOver], "plane"));
+  EXPECT_EQ(xAfter - xBefore, 4);
   // Landed at (586, 464) with the wheels out, and still there after Escape.
   const std::string& last = run.lines.back();
   EXPECT_EQ(Field(last, "gs"), "1");
