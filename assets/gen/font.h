@@ -1,0 +1,23 @@
+// The game's bitmap font: proportional 5 x 7 glyphs with two rows of
+// descenders, drawn enlarged with their diagonals smoothed and anti-aliased.
+#pragma once
+
+#include <string>
+
+#include "assets/gen/image.h"
+
+namespace carpex::assetgen {
+
+// Rows in a glyph: 7 above the baseline, 2 below it.
+constexpr int kGlyphRows = 9;
+constexpr int kBaselineRow = 7;
+
+// Width of `text` in font units (glyph columns plus one column between glyphs).
+// Throws for a character the font does not have.
+int TextUnits(const std::string& text);
+
+// Draws `text` into `mask` (coverage kept as the maximum) with the top-left
+// corner of its first glyph cell at (x, y) and `scale` pixels per font unit.
+void DrawText(Mask& mask, double x, double y, const std::string& text, double scale);
+
+}  // namespace carpex::assetgen

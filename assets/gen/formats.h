@@ -1,0 +1,37 @@
+// The Windows file formats the generator writes: .bmp files (24-bit, and 8-bit
+// with a colour table) and a .ico file with one 16-colour picture.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "assets/gen/image.h"
+
+namespace carpex::assetgen {
+
+// A picture of colour-table indices, top row first.
+struct IndexedImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> indices;
+  std::vector<Rgb> palette;
+
+  uint8_t At(int x, int y) const { return indices[static_cast<std::size_t>(y) * width + x]; }
+};
+
+// A .bmp file: BITMAPFILEHEADER, BITMAPINFOHEADER (BI_RGB), rows bottom-up,
+// each padded with zeros to a multiple of 4 bytes.
+std::vector<uint8_t> EncodeBmp24(const Image& image);
+// As above with 8 bits a pixel and a table of 256 colours (the palette padded
+// with black).
+std::vector<uint8_t> EncodeBmp8(const IndexedImage& image);
+
+// A .ico file with one picture of at most 16 colours at 4 bits a pixel, and
+// its AND mask: pixels with `transparent` set are left out.
+std::vector<uint8_t> EncodeIco4(const IndexedImage& image, const std::vector<bool>& transparent);
+
+// The picture the .ico shows, for the contact sheet: transparent pixels get
+// `ground`.
+Image IconPreview(const IndexedImage& image, const std::vector<bool>& transparent, Rgb ground);
+
+}  // namespace carpex::assetgen

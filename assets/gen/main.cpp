@@ -1,0 +1,163 @@
+// carpex-assetgen OUTPUT_DIR
+//
+// Draws every picture of the game and writes them into OUTPUT_DIR:
+// bitmaps/*.bmp, mainicon.ico and contact-sheet.png (all pictures enlarged on
+// a checkered ground, for looking at them). The same program always writes the
+// same bytes.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "assets/gen/font.h"
+#include "assets/gen/formats.h"
+#include "assets/gen/pictures.h"
+#include "tools/png.h"
+
+namespace carpex::assetgen {
+namespace {
+
+void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+Image ToImage(const IndexedImage& indexed) {
+  Image out(indexed.width, indexed.height);
+  for (int y = 0; y < indexed.height; ++y) {
+    for (int x = 0; x < indexed.width; ++x) out.Set(x, y, indexed.palette[indexed.At(x, y)]);
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------- contact sheet
+
+constexpr Rgb kCheckLight{118, 118, 128};
+constexpr Rgb kCheckDark{92, 92, 100};
+constexpr Rgb kBorder{40, 40, 48};
+constexpr Rgb kLabel{235, 235, 235};
+constexpr int kMargin = 16;
+
+class ContactSheet {
+ public:
+  ContactSheet(int width, int height) : image_(width, height) {
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x)
+        image_.Set(x, y, ((x / 8 + y / 8) % 2) ? kCheckDark : kCheckLight);
+    }
+  }
+
+  // Places `picture` enlarged by `factor` with its label above, leaving the
+  // pixels of colour `key` out so that the checkered ground shows through.
+  // Returns the right edge of what it drew.
+  int Place(const Image& picture, Rgb key, int factor, int x, int y, const std::string& label) {
+    Mask ink(image_.width(), image_.height());
+    DrawText(ink, x, y, label, 1);
+    Composite(image_, ink, 0, 0, kLabel);
+    const int top = y + 12;
+    const Image big = picture.Enlarged(factor);
+    image_.FillRect(x - 1, top - 1, big.width() + 2, 1, kBorder);
+    image_.FillRect(x - 1, top + big.height(), big.width() + 2, 1, kBorder);
+    image_.FillRect(x - 1, top, 1, big.height(), kBorder);
+    image_.FillRect(x + big.width(), top, 1, big.height(), kBorder);
+    image_.PasteKeyed(big, x, top, key);
+    return x + big.width();
+  }
+
+  const Image& image() const { return image_; }
+
+ private:
+  Image image_;
+};
+
+struct Pictures {
+  Image back1;
+  Image levelch1;
+  Image build;
+  Image plane1;
+  Image blow;
+  Image bomb;
+  IndexedImage losewin1;
+  Icon icon;
+};
+
+Image DrawContactSheet(const Pictures& p) {
+  ContactSheet sheet(1320, 1070);
+  int y = kMargin;
+  int right = sheet.Place(p.levelch1, kLevelChoiceKey, 2, kMargin, y, "levelch1  331 x 100  (x2)");
+  sheet.Place(ToImage(p.losewin1), kBlack, 3, right + 3 * kMargin, y, "losewin1  191 x 94  (x3)");
+
+  y += 12 + 282 + 2 * kMargin;
+  for (int frame = 0; frame < kExplosionFrames; ++frame) {
+    const int column = frame % 5;
+    const int row = frame / 5;
+    const Image cell =
+        p.blow.Crop(frame * kExplosionFrameWidth, 0, kExplosionFrameWidth, kExplosionFrameHeight);
+    sheet.Place(cell, kBlack, 2, kMargin + column * (192 + kMargin), y + row * (12 + 120 + kMargin),
+                "blow frame " + std::to_string(frame));
+  }
+
+  y += 2 * (12 + 120 + kMargin) + kMargin;
+  right = sheet.Place(p.build, kBlack, 6, kMargin, y, "build  48 x 48  (x6)");
+  const int x = right + 2 * kMargin;
+  sheet.Place(p.plane1, kBlack, 6, x, y, "plane1  96 x 16  (x6)");
+  const int row2 = y + 12 + 96 + kMargin;
+  right = sheet.Place(p.bomb, kBlack, 8, x, row2, "bomb  (x8)");
+  right = sheet.Place(IconPreview(p.icon.image, p.icon.transparent, kCheckLight), kCheckLight, 8,
+                      right + 2 * kMargin, row2, "mainicon  (x8)");
+  sheet.Place(p.back1, kLevelChoiceKey, 16, right + 2 * kMargin, row2, "back1");
+  return sheet.image();
+}
+
+int Run(const std::filesystem::path& out_dir) {
+  Pictures p;
+  p.back1 = DrawBackground();
+  p.levelch1 = DrawLevelChoice();
+  p.build = DrawBuildingSheet();
+  p.plane1 = DrawPlaneSheet();
+  p.blow = DrawExplosionSheet();
+  p.bomb = DrawBombSheet();
+  p.losewin1 = DrawBannerSheet();
+  p.icon = DrawIcon();
+
+  const std::filesystem::path bitmaps = out_dir / "bitmaps";
+  std::filesystem::create_directories(bitmaps);
+  WriteFile(bitmaps / "back1.bmp", EncodeBmp24(p.back1));
+  WriteFile(bitmaps / "levelch1.bmp", EncodeBmp24(p.levelch1));
+  WriteFile(bitmaps / "build.bmp", EncodeBmp24(p.build));
+  WriteFile(bitmaps / "plane1.bmp", EncodeBmp24(p.plane1));
+  WriteFile(bitmaps / "blow.bmp", EncodeBmp24(p.blow));
+  WriteFile(bitmaps / "bomb.bmp", EncodeBmp24(p.bomb));
+  WriteFile(bitmaps / "losewin1.bmp", EncodeBmp8(p.losewin1));
+  WriteFile(out_dir / "mainicon.ico", EncodeIco4(p.icon.image, p.icon.transparent));
+
+  const Image contact = DrawContactSheet(p);
+  const std::vector<uint8_t> rgb = contact.ToRgbBytes();
+  const std::filesystem::path sheet_path = out_dir / "contact-sheet.png";
+  if (!WritePng(sheet_path.string(), contact.width(), contact.height(), rgb.data())) {
+    throw std::runtime_error("cannot write " + sheet_path.string());
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace carpex::assetgen
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+    return 2;
+  }
+  try {
+    return carpex::assetgen::Run(argv[1]);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "carpex-assetgen: %s\n", e.what());
+    return 1;
+  }
+}
