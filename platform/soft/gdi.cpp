@@ -230,8 +230,12 @@ HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy
     // The program's own bitmaps; other modules have none.
     if (hInst != GetModuleHandleA(nullptr)) return nullptr;
     // A numeric id is looked up as "#id", the form a resource script gives it.
-    const std::string lookup =
-        IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<std::uintptr_t>(name)) : name;
+    std::string lookup = "#";
+    if (IS_INTRESOURCE(name)) {
+      lookup += std::to_string(reinterpret_cast<std::uintptr_t>(name));
+    } else {
+      lookup = name;
+    }
     const soft::Resource* resource = soft::FindEmbedded("BITMAP", lookup.c_str());
     if (resource == nullptr ||
         !soft::detail::DecodeDibWithPalette(resource->data, resource->size, &image, &palette)) {
