@@ -1,0 +1,16 @@
+// Pixels of a display surface as 8-bit red, green and blue, for pictures of
+// the screen. Free of <windows.h> so that it can be checked anywhere.
+#pragma once
+
+#include <cstdint>
+
+namespace carpex {
+
+// The 8-bit value of a channel of Bits bits, its high bits repeated into the
+// low ones, so that 0 stays 0 and the largest value becomes 255.
+uint8_t ExpandChannel(uint32_t Value, int Bits);
+
+// One pixel, by the red, green and blue masks of its surface's format, into Rgb[0..2].
+void PixelToRgb(uint32_t Pixel, const uint32_t (&Masks)[3], uint8_t* Rgb);
+
+}  // namespace carpex

@@ -1,0 +1,108 @@
+// What the Wine tests need around the programs they check: child processes
+// with a time limit, a virtual X server at 640 x 480 x 16 with a window
+// manager, a Wine prefix of their own, and pictures of the screen.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace carpex::winetest {
+
+// A child process; killed (with its process group) if still running when destroyed.
+class Child {
+ public:
+  Child() = default;
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  // Starts Argv[0] (searched in PATH) in Dir with the extra environment
+  // variables; standard output and error go to the given files ("" = /dev/null).
+  // ExtraFd, when not -1, is handed to the child as descriptor 3.
+  bool Start(const std::vector<std::string>& Argv, const std::string& Dir,
+             const std::map<std::string, std::string>& Env, const std::string& OutFile,
+             const std::string& ErrFile, int ExtraFd = -1);
+  // Waits up to Seconds; true with the exit status (or 128 + signal) when it ended.
+  bool Wait(double Seconds, int* Status);
+  void Kill();
+  bool Running() const { return pid_ > 0; }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+struct RunResult {
+  bool Finished = false;  // false: killed after the time limit
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+// Runs a command to its end (or kills it after Seconds) and collects its output.
+RunResult RunCommand(const std::vector<std::string>& Argv, const std::string& Dir,
+                     const std::map<std::string, std::string>& Env, double Seconds);
+
+std::string ReadFile(const std::string& Path);
+void SleepSeconds(double Seconds);
+
+struct Picture {
+  int Width = 0;
+  int Height = 0;
+  std::vector<uint8_t> Rgb;  // 3 bytes a pixel, top row first
+
+  const uint8_t* At(int X, int Y) const {
+    return &Rgb[(static_cast<size_t>(Y) * static_cast<size_t>(Width) + static_cast<size_t>(X)) * 3];
+  }
+  bool Lit(int X, int Y) const {
+    const uint8_t* p = At(X, Y);
+    return p[0] > 24 || p[1] > 24 || p[2] > 24;
+  }
+};
+
+// Binary PPM (P6, 8 bits a channel).
+bool ReadPpm(const std::string& Path, Picture* Out);
+
+// Where two pictures of the same size differ: the count, the bounding box and
+// the first few pixels with both values, as text for a failure message.
+struct PictureDiff {
+  long Count = 0;
+  std::string Report;
+};
+PictureDiff Compare(const Picture& A, const Picture& B, const char* NameA, const char* NameB);
+
+// Xvfb at 640 x 480 x 16 with openbox, and a Wine prefix, in a temporary folder.
+class WineDesktop {
+ public:
+  WineDesktop() = default;
+  ~WineDesktop();
+  WineDesktop(const WineDesktop&) = delete;
+  WineDesktop& operator=(const WineDesktop&) = delete;
+
+  // False with *Error set when something could not be started.
+  bool Start(std::string* Error);
+  void Stop();
+
+  const std::string& Folder() const { return folder_; }
+  // DISPLAY, WINEPREFIX and WINEDEBUG for a program on this desktop.
+  std::map<std::string, std::string> Env(const std::string& WineDebug = "-all") const;
+  std::string Display() const { return ":" + std::to_string(display_); }
+
+  // A picture of the whole screen.
+  bool Screenshot(Picture* Out, const std::string& Name = "screen.ppm") const;
+  // xdotool with these arguments; its standard output.
+  RunResult XDoTool(const std::vector<std::string>& Args) const;
+
+ private:
+  std::string folder_;
+  int display_ = -1;
+  Child xvfb_;
+  Child windowManager_;
+};
+
+std::string WineLoader();
+
+}  // namespace carpex::winetest

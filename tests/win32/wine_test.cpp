@@ -1,0 +1,344 @@
+// The Windows programs under Wine, on a virtual screen of 640 x 480 x 16:
+// the game played as a new player would, with keys from xdotool and pictures
+// of the screen; and the Windows replay tool against the native one on the
+// same scripts, trace for trace and pixel for pixel.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/soft/dib.h"
+#include "tests/win32/wine_support.h"
+
+namespace carpex::winetest {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kLevelX = 154;
+constexpr int kLevelY = 111;
+
+std::string WindowsBuild() {
+  if (const char* dir = getenv("CARPEX_WIN64_BUILD")) return dir;
+  return CARPEX_WIN64_BUILD_DIR;
+}
+
+std::string GameExe() {
+  return WindowsBuild() + "/platform/win32/carpex.exe";
+}
+std::string ReplayExe() {
+  return WindowsBuild() + "/tools/carpex-replay.exe";
+}
+
+// One desktop for the whole program: starting Xvfb and a Wine prefix is slow.
+WineDesktop* Desktop = nullptr;
+
+class DesktopEnvironment final : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (WindowsBuild().empty()) return;
+    for (const std::string& exe : {GameExe(), ReplayExe()}) {
+      if (access(exe.c_str(), R_OK) != 0) {
+        error_ = exe + " is missing";
+        return;
+      }
+    }
+    desktop_ = std::make_unique<WineDesktop>();
+    if (desktop_->Start(&error_)) {
+      Desktop = desktop_.get();
+    } else {
+      desktop_.reset();
+    }
+  }
+  void TearDown() override {
+    Desktop = nullptr;
+    desktop_.reset();
+  }
+  const std::string& Error() const { return error_; }
+
+ private:
+  std::unique_ptr<WineDesktop> desktop_;
+  std::string error_;
+};
+
+DesktopEnvironment* Environment = nullptr;
+
+// Skips when no Windows build was named; fails when one was but Wine cannot run it.
+#define REQUIRE_DESKTOP()                                                                \
+  do {                                                                                   \
+    if (WindowsBuild().empty()) GTEST_SKIP() << "no Windows build (CARPEX_WIN64_BUILD)"; \
+    ASSERT_NE(Desktop, nullptr) << "no Wine desktop: " << Environment->Error();          \
+  } while (0)
+
+// Takes pictures of the screen until Check accepts one, for at most Seconds.
+bool WaitForScreen(double Seconds, const std::function<bool(const Picture&)>& Check,
+                   Picture* Last) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(Seconds);
+  do {
+    if (Desktop->Screenshot(Last) && Check(*Last)) return true;
+    SleepSeconds(0.2);
+  } while (std::chrono::steady_clock::now() < end);
+  return false;
+}
+
+// The level-choice picture as the screen must show it: the sheet with its key
+// colour left out over the black background, at (154, 111), all else black.
+struct LevelChoiceExpectation {
+  soft::DibImage Sheet;
+  uint32_t Key = 0;
+
+  bool Load() {
+    const std::string bytes = ReadFile(CARPEX_LEVEL_CHOICE_BMP);
+    if (!soft::DecodeBmpFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                             &Sheet) ||
+        Sheet.Width <= 0) {
+      return false;
+    }
+    Key = Sheet.At(0, 0);
+    return true;
+  }
+
+  // Pixels that differ by more than one step of a 16-bit display channel.
+  long Mismatches(const Picture& Screen) const {
+    long bad = 0;
+    for (int y = 0; y < Screen.Height; ++y) {
+      for (int x = 0; x < Screen.Width; ++x) {
+        uint32_t want = 0;
+        const int sx = x - kLevelX;
+        const int sy = y - kLevelY;
+        if (sx >= 0 && sy >= 0 && sx < Sheet.Width && sy < Sheet.Height) {
+          const uint32_t c = Sheet.At(sx, sy);
+          if (c != Key) want = c;
+        }
+        const uint8_t* got = Screen.At(x, y);
+        const int wantRgb[3] = {static_cast<int>(want & 0xFF), static_cast<int>((want >> 8) & 0xFF),
+                                static_cast<int>((want >> 16) & 0xFF)};
+        for (int c = 0; c < 3; ++c) {
+          if (std::abs(got[c] - wantRgb[c]) > 8) {
+            ++bad;
+            break;
+          }
+        }
+      }
+    }
+    return bad;
+  }
+};
+
+// Lit pixels in a band of rows.
+long LitIn(const Picture& P, int Top, int Bottom, int Left = 0, int Right = 640) {
+  long lit = 0;
+  for (int y = Top; y < Bottom; ++y) {
+    for (int x = Left; x < Right; ++x) lit += P.Lit(x, y) ? 1 : 0;
+  }
+  return lit;
+}
+
+// The leftmost lit column of a band, -1 when the band is dark.
+int LeftmostLit(const Picture& P, int Top, int Bottom) {
+  for (int x = 0; x < P.Width; ++x) {
+    for (int y = Top; y < Bottom; ++y) {
+      if (P.Lit(x, y)) return x;
+    }
+  }
+  return -1;
+}
+
+// 16 x 16 cells from row 3 down that were mostly lit in Before and are dark in After.
+int CellsCleared(const Picture& Before, const Picture& After) {
+  int cleared = 0;
+  for (int row = 3; row < 30; ++row) {
+    for (int col = 0; col < 40; ++col) {
+      const long before = LitIn(Before, row * 16, row * 16 + 16, col * 16, col * 16 + 16);
+      const long after = LitIn(After, row * 16, row * 16 + 16, col * 16, col * 16 + 16);
+      if (before > 64 && after == 0) ++cleared;
+    }
+  }
+  return cleared;
+}
+
+long CountOf(const std::string& Text, const std::string& What) {
+  long n = 0;
+  for (size_t pos = Text.find(What); pos != std::string::npos; pos = Text.find(What, pos + 1)) ++n;
+  return n;
+}
+
+TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
+  REQUIRE_DESKTOP();
+  LevelChoiceExpectation level;
+  ASSERT_TRUE(level.Load()) << "cannot read " << CARPEX_LEVEL_CHOICE_BMP;
+
+  // Wine's DirectDraw trace tells which surfaces the game restored.
+  const std::string trace = Desktop->Folder() + "/game-ddraw.log";
+  Child game;
+  ASSERT_TRUE(game.Start({WineLoader(), GameExe()}, Desktop->Folder(),
+                         Desktop->Env("-all,trace+ddraw"), Desktop->Folder() + "/game.out", trace));
+
+  // Start: full screen, the level-choice picture at (154, 111) and nothing else.
+  Picture screen;
+  ASSERT_TRUE(WaitForScreen(
+      60, [&](const Picture& p) { return level.Mismatches(p) == 0; }, &screen))
+      << level.Mismatches(screen) << " pixels of the screen are not the level-choice picture";
+  const RunResult found = Desktop->XDoTool({"search", "--name", "^Form1$"});
+  std::string window = found.Out.substr(0, found.Out.find('\n'));
+  ASSERT_FALSE(window.empty()) << "no window with the caption Form1";
+
+  // A digit starts a round: the city stands along the bottom and the plane moves
+  // along the top row.
+  Desktop->XDoTool({"key", "9"});
+  ASSERT_TRUE(WaitForScreen(
+      20, [&](const Picture& p) { return LitIn(p, 464, 480) > 4000 && LitIn(p, 0, 16) > 0; },
+      &screen))
+      << "no city and plane after the digit 9";
+  const int planeAt = LeftmostLit(screen, 0, 16);
+  Picture later;
+  ASSERT_TRUE(WaitForScreen(
+      10, [&](const Picture& p) { return LeftmostLit(p, 0, 16) > planeAt; }, &later))
+      << "the plane does not move from x " << planeAt;
+
+  // Space drops the bomb, and blocks come down.
+  Picture city = later;
+  Desktop->XDoTool({"key", "space"});
+  ASSERT_TRUE(WaitForScreen(
+      15, [&](const Picture& p) { return CellsCleared(city, p) > 0; }, &screen))
+      << "no block came down after Space";
+  SleepSeconds(1.5);  // the demolition and its explosions run out
+  Picture beforeSwitch;
+  ASSERT_TRUE(Desktop->Screenshot(&beforeSwitch));
+  const long restoresBefore = CountOf(ReadFile(trace), "ddraw_surface7_Restore");
+
+  // Switching away minimises the game and takes the display back; switching
+  // back brings every picture back through the game's own recovery.
+  Desktop->XDoTool({"windowminimize", window});
+  ASSERT_TRUE(WaitForScreen(
+      10, [&](const Picture& p) { return LitIn(p, 96, 480) < LitIn(beforeSwitch, 96, 480) / 10; },
+      &screen))
+      << "the game is still on the screen after windowminimize";
+  SleepSeconds(1);
+  Desktop->XDoTool({"windowactivate", window});
+  // The game was paused while away: the city comes back exactly as it was.
+  ASSERT_TRUE(WaitForScreen(
+      20, [&](const Picture& p) { return LitIn(p, 48, 480) == LitIn(beforeSwitch, 48, 480); },
+      &screen))
+      << "the city did not come back after windowactivate";
+  Picture cityBack = screen;
+  for (Picture* p : {&cityBack, &beforeSwitch}) {
+    std::fill(p->Rgb.begin(), p->Rgb.begin() + 48 * 640 * 3, 0);  // the plane's rows
+  }
+  EXPECT_EQ(Compare(cityBack, beforeSwitch, "after", "before").Report, "");
+  const long restoresAfter = CountOf(ReadFile(trace), "ddraw_surface7_Restore");
+  // Primary, six sheets and two backgrounds, each restored and reloaded.
+  EXPECT_GE(restoresAfter - restoresBefore, 9) << "the surfaces were not restored";
+
+  // Escape returns to the level choice, drawn from restored surfaces too.
+  Desktop->XDoTool({"key", "Escape"});
+  EXPECT_TRUE(WaitForScreen(
+      10, [&](const Picture& p) { return level.Mismatches(p) == 0; }, &screen))
+      << level.Mismatches(screen) << " pixels are not the level-choice picture after Escape";
+
+  // Escape on the level choice ends the program with status 0.
+  Desktop->XDoTool({"key", "Escape"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
+  EXPECT_EQ(status, 0);
+}
+
+// ---- The replay tool on Wine's DirectDraw against the software display -------
+
+// Every script of this folder and of the replay tool's own tests, by full path.
+std::vector<std::string> ReplayScripts() {
+  std::vector<std::string> paths;
+  for (const char* folder : {CARPEX_REPLAY_SCRIPTS, CARPEX_SHARED_REPLAY_SCRIPTS}) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+      if (entry.path().extension() == ".replay") paths.push_back(entry.path().string());
+    }
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+// The files a script writes with shot, in order.
+std::vector<std::string> ShotFiles(const std::string& Script) {
+  std::vector<std::string> files;
+  std::istringstream lines(Script);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string command, file;
+    if (words >> command >> file && command == "shot") files.push_back(file);
+  }
+  return files;
+}
+
+// The first line where two traces part, for the failure message.
+std::string FirstDifference(const std::string& A, const std::string& B) {
+  std::istringstream a(A), b(B);
+  std::string la, lb;
+  for (int n = 1;; ++n) {
+    const bool moreA = static_cast<bool>(std::getline(a, la));
+    const bool moreB = static_cast<bool>(std::getline(b, lb));
+    if (!moreA && !moreB) return "";
+    if (!moreA || !moreB || la != lb) {
+      return "line " + std::to_string(n) + ":\n  native: " + (moreA ? la : "(end)") +
+             "\n  wine:   " + (moreB ? lb : "(end)");
+    }
+  }
+}
+
+class WineReplay : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(WineReplay, SameTraceAndPicturesAsTheSoftwareDisplay) {
+  REQUIRE_DESKTOP();
+  const std::string script = GetParam();
+  const std::string name = fs::path(script).stem().string();
+  const std::string nativeDir = Desktop->Folder() + "/native-" + name;
+  const std::string wineDir = Desktop->Folder() + "/wine-" + name;
+  fs::create_directories(nativeDir);
+  fs::create_directories(wineDir);
+
+  const RunResult native = RunCommand({CARPEX_NATIVE_REPLAY, script}, nativeDir, {}, 300);
+  const RunResult wine =
+      RunCommand({WineLoader(), ReplayExe(), script}, wineDir, Desktop->Env(), 600);
+  ASSERT_TRUE(native.Finished) << "the native replay did not finish";
+  ASSERT_TRUE(wine.Finished) << "the Windows replay did not finish";
+  EXPECT_EQ(native.Status, 0) << native.Err;
+  EXPECT_EQ(wine.Status, native.Status) << wine.Err;
+  EXPECT_EQ(wine.Err, native.Err);
+  EXPECT_FALSE(native.Out.empty());
+  EXPECT_TRUE(wine.Out == native.Out) << FirstDifference(native.Out, wine.Out);
+
+  for (const std::string& shot : ShotFiles(ReadFile(script))) {
+    Picture a, b;
+    ASSERT_TRUE(ReadPpm(nativeDir + "/" + shot, &a)) << "native " << shot;
+    ASSERT_TRUE(ReadPpm(wineDir + "/" + shot, &b)) << "wine " << shot;
+    const PictureDiff diff = Compare(a, b, "soft", "wine");
+    EXPECT_EQ(diff.Count, 0) << shot << ": " << diff.Report;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, WineReplay, ::testing::ValuesIn(ReplayScripts()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           std::string name = fs::path(info.param).stem().string();
+                           for (char& c : name) {
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           }
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace carpex::winetest
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  carpex::winetest::Environment = new carpex::winetest::DesktopEnvironment;
+  ::testing::AddGlobalTestEnvironment(carpex::winetest::Environment);
+  return RUN_ALL_TESTS();
+}
