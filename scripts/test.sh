@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native build, the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows builds.
+# Builds everything and runs every test: the two Windows builds (the x86_64 one
+# is then played and compared under Wine), the native tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a
+# bounded time, and the native release build with every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -8,13 +10,26 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES
 
 jobs=$(nproc)
 
+for arch in i686 x86_64; do
+  echo "== Windows build ($arch)"
+  cmake -S . -B "build/win-$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw-$arch.cmake"
+  cmake --build "build/win-$arch" -j "$jobs"
+done
+
 echo "== Sanitizer build (ASan + UBSan)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCARPEX_SANITIZE=ON
 cmake --build build/asan -j "$jobs"
 (cd build/asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$jobs")
 
-echo "== Release build"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
+if [ -x scripts/fuzz.sh ]; then
+  echo "== Fuzzing"
+  scripts/fuzz.sh
+fi
+
+echo "== Release build, with the Windows game under Wine"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCARPEX_WIN64_BUILD_DIR="$PWD/build/win-x86_64"
 cmake --build build/release -j "$jobs"
 (cd build/release && ctest --output-on-failure -j "$jobs")
