@@ -1,0 +1,49 @@
+// The game on Linux and macOS: SDL2 window and events over the software display.
+#include <SDL.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/sdl/sdl_app.h"
+#include "shell/carpex.h"
+
+namespace {
+
+// SDL falls back to drivers that show nothing when there is no display; the
+// game runs on them only when asked to by name (SDL_VIDEODRIVER).
+bool ShowsNothing(const char* Driver) {
+  if (Driver == nullptr) return true;
+  const std::string name = Driver;
+  if (name != "offscreen" && name != "dummy") return false;
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  return asked == nullptr || name != asked;
+}
+
+}  // namespace
+
+int main(int, char**) {
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "carpex: cannot open a display to play on: %s\n", SDL_GetError());
+    return 1;
+  }
+  if (ShowsNothing(SDL_GetCurrentVideoDriver())) {
+    std::fprintf(stderr,
+                 "carpex: cannot open a display to play on: no X11, Wayland or KMS display was "
+                 "found (is DISPLAY set?)\n");
+    SDL_Quit();
+    return 1;
+  }
+  int status = 1;
+  {
+    std::string error;
+    std::unique_ptr<carpex::sdl::SdlApp> app = carpex::sdl::SdlApp::Create(&error);
+    if (app == nullptr) {
+      std::fprintf(stderr, "carpex: %s\n", error.c_str());
+    } else {
+      status = carpex::Carpex(*app);
+    }
+  }
+  SDL_Quit();
+  return status;
+}

@@ -1,0 +1,102 @@
+// The application layer on SDL2: one borderless full-screen window showing the
+// software display's picture, keyboard and activation events turned into the
+// form's handlers, a 1000 ms timer, and the idle-time loop.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "platform/app.h"
+#include "platform/sdl/layout.h"
+
+namespace soft {
+struct PixelView;
+}
+
+namespace carpex::sdl {
+
+class SdlApp final : public Application {
+ public:
+  // Opens the (hidden) window, its renderer and the picture's texture, and
+  // hooks the software display's flips. SDL's video must be initialised.
+  // nullptr, with the reason in *Error, when any of it fails.
+  static std::unique_ptr<SdlApp> Create(std::string* Error);
+  ~SdlApp() override;
+  SdlApp(const SdlApp&) = delete;
+  SdlApp& operator=(const SdlApp&) = delete;
+
+  void* WindowHandle() override { return window_; }
+  void Minimize() override;
+  void Maximize() override;
+  void Hide() override;
+  void Terminate() override { terminated_ = true; }
+  void Sleep(uint32_t Milliseconds) override { SDL_Delay(Milliseconds); }
+  void TextOut(int32_t X, int32_t Y, const char* Text) override;
+  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void Run(FormHandlers& Form) override;
+  uint32_t ClockSeed() override;
+
+  SDL_Window* Window() const { return window_; }
+  SDL_Renderer* Renderer() const { return renderer_; }
+  bool Minimized() const { return minimized_; }
+  // How many pictures have gone to the screen.
+  uint64_t Presents() const { return presents_; }
+  // Message boxes are written to standard error only (for tests).
+  void SetQuietMessageBoxes(bool Quiet) { quiet_boxes_ = Quiet; }
+
+ private:
+  // A message this layer posts to itself, handled in a turn of its own.
+  struct Posted {
+    enum Kind : uint8_t { Char, Deactivate } kind;
+    uint8_t character;
+  };
+  struct Overlay {
+    int32_t X;
+    int32_t Y;
+    char Text[32];
+  };
+  static constexpr int kMaxOverlays = 4;
+
+  SdlApp() = default;
+  // One turn of the message loop: handles one waiting message and returns true,
+  // or returns false when none is waiting. Pumping off, it takes only what is
+  // queued already and no timer.
+  bool HandleOneMessage(bool Pump);
+  void HandleEvent(const SDL_Event& Event);
+  void RestoreFromMinimized();
+  void CloseWindow();
+  void OnFlip(const soft::PixelView& Front);
+  void Present();
+  void DrawOverlay(const Overlay& Text, const Placement& Where);
+
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* picture_ = nullptr;
+  FormHandlers* form_ = nullptr;
+  std::deque<Posted> posted_;
+  uint64_t next_tick_ = 0;
+  bool terminated_ = false;
+  bool minimized_ = false;
+  bool hidden_ = true;
+  bool picture_ready_ = false;
+  bool needs_present_ = false;
+  bool quiet_boxes_ = false;
+  uint64_t presents_ = 0;
+  // When the last message box was shown (SDL ticks, as event timestamps).
+  uint32_t box_opened_ = 1;
+  uint32_t box_closed_ = 0;
+  Overlay overlays_[kMaxOverlays] = {};
+  int overlay_count_ = 0;
+};
+
+// A message box text with its line breaks as SDL shows them: Windows' "\r\n"
+// and a lone "\r" both become "\n".
+std::string UnixLineBreaks(const char* Text);
+// The SDL message box kind for MessageBoxA's icon flags.
+uint32_t MessageBoxKind(uint32_t Flags);
+
+}  // namespace carpex::sdl

@@ -1,0 +1,48 @@
+#include "platform/sdl/x11_errors.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+
+#if __has_include(<X11/Xlib.h>) && __has_include(<dlfcn.h>)
+#include <X11/Xlib.h>
+#include <dlfcn.h>
+
+namespace carpex::sdl {
+
+namespace {
+
+int OnXError(Display*, XErrorEvent* Error) {
+  // A window of another client that has just gone is the expected case.
+  if (Error->error_code != BadWindow) {
+    std::fprintf(stderr, "carpex: X error %u on request %u (ignored)\n",
+                 static_cast<unsigned>(Error->error_code),
+                 static_cast<unsigned>(Error->request_code));
+  }
+  return 0;
+}
+
+}  // namespace
+
+void TolerateX11Errors() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || std::strcmp(driver, "x11") != 0) return;
+  // SDL has loaded Xlib itself; the handler goes into that copy, without
+  // linking the game to it.
+  void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  if (xlib == nullptr) return;
+  using SetHandler = XErrorHandler (*)(XErrorHandler);
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(xlib, "XSetErrorHandler"))) set(OnXError);
+  dlclose(xlib);
+}
+
+}  // namespace carpex::sdl
+
+#else
+
+namespace carpex::sdl {
+void TolerateX11Errors() {}
+}  // namespace carpex::sdl
+
+#endif

@@ -1,0 +1,13 @@
+// Xlib ends the program on any protocol error unless the program handles
+// them. Under a window manager, hiding the window or leaving full screen
+// races with the manager destroying its frame around the window, and SDL may
+// then ask about a frame that is gone (BadWindow): harmless, but fatal with
+// Xlib's default handler. This installs a handler that lets the game go on.
+#pragma once
+
+namespace carpex::sdl {
+
+// Does nothing unless SDL's video runs on X11. Call after SDL has opened it.
+void TolerateX11Errors();
+
+}  // namespace carpex::sdl

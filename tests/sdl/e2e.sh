@@ -1,0 +1,212 @@
+#!/bin/bash
+# The game as a player meets it, in a virtual X server with a window manager:
+# keys typed with xdotool, screenshots taken with import and read by shot_check.
+#
+#   e2e.sh play CARPEX SHOT_CHECK OUTDIR   the whole round trip (screenshots kept in OUTDIR)
+#   e2e.sh nodisplay CARPEX                no display at all: a clear error, no crash
+#
+# Exit status 0 on success, 77 when a tool it needs is missing (skipped), 1 on failure.
+set -u
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [[ -n ${out:-} && -s $out/game.err ]]; then
+    echo "game's standard error:" >&2
+    cat "$out/game.err" >&2
+  fi
+  exit 1
+}
+
+# Repeats a command every 0.25 s until it succeeds or SECONDS_ seconds have passed.
+retry() {
+  local limit=$1
+  shift
+  local end=$((SECONDS + limit))
+  until "$@"; do
+    ((SECONDS < end)) || return 1
+    sleep 0.25
+  done
+}
+
+nodisplay() {
+  local carpex=$1 err status
+  err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 "$carpex" 2>&1 >/dev/null)
+  status=$?
+  echo "status $status: $err"
+  ((status != 0)) || fail "started without a display"
+  ((status < 124)) || fail "did not end cleanly (status $status: timeout or signal)"
+  [[ $err == *display* ]] || fail "no clear error message: '$err'"
+  exit 0
+}
+
+play() {
+  local carpex=$1 check=$2
+  out=$3
+  for tool in Xvfb openbox xdotool xdpyinfo xprop import; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  done
+  rm -rf "$out"
+  mkdir -p "$out"
+
+  # Global: the exit trap runs after this function has returned.
+  xvfb="" wm="" game="" display=""
+  cleanup() {
+    for pid in $game $wm $xvfb; do
+      kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
+  }
+  trap cleanup EXIT
+
+  # A display number nobody uses: the server refuses one that is taken.
+  for n in $(seq 57 140); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do
+      kill -0 "$xvfb" 2>/dev/null || break
+      xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    if kill -0 "$xvfb" 2>/dev/null && xdpyinfo -display ":$n" >/dev/null 2>&1; then
+      display=":$n"
+      break
+    fi
+    kill "$xvfb" 2>/dev/null
+    wait "$xvfb" 2>/dev/null
+    xvfb=""
+  done
+  [[ -n $display ]] || fail "no virtual X server could be started"
+  export DISPLAY=$display
+  unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+  echo "X server on $DISPLAY"
+
+  openbox >"$out/openbox.log" 2>&1 &
+  wm=$!
+  retry 20 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+    fail "the window manager did not start"
+
+  "$carpex" >"$out/game.out" 2>"$out/game.err" &
+  game=$!
+  local wid
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1)
+  [[ -n $wid ]] || fail "no window named Form1 appeared"
+  echo "window $wid"
+
+  shot() { import -window root -depth 8 "ppm:$out/$1.ppm"; }
+  check() { "$check" "$1" "$out/$2.ppm" "${@:3}"; }
+  # The number of game pixels that differ between two shots in a game rectangle.
+  differ() { "$check" diff "$out/$1.ppm" "$out/$2.ppm" "${@:3}"; }
+
+  # --- The window: title, icon, borderless over the whole screen.
+  [[ $(xdotool getwindowname "$wid") == Form1 ]] || fail "window title"
+  xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || fail "the window has no 32 x 32 icon"
+  xdotool getwindowgeometry "$wid" | grep -q 'Geometry: 1280x1024' ||
+    fail "the window does not cover the screen: $(xdotool getwindowgeometry "$wid")"
+  timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null
+
+  # --- The level-choice screen, pixel for pixel.
+  retry 60 eval 'shot level && check levelchoice level >/dev/null' || {
+    check levelchoice level
+    fail "the level-choice screen is not shown"
+  }
+  echo "level choice: $(check levelchoice level)"
+
+  # --- '9' starts a round with tall buildings; the plane flies above them.
+  xdotool key 9
+  retry 30 eval 'shot city && check plane city >/dev/null' || fail "no plane after '9'"
+  local city_pixels
+  city_pixels=$(differ level city 0 300 640 180)
+  ((city_pixels > 20000)) || fail "no city below the plane ($city_pixels pixels changed)"
+  local first_plane
+  first_plane=$(check plane city)
+  echo "round started; plane at $first_plane"
+
+  # --- Wait until the plane is well into the screen, then drop a bomb.
+  plane_in() {
+    shot before_bomb && local p && p=$(check plane before_bomb) && local left=${p%% *} &&
+      ((left >= 150 && left <= 400))
+  }
+  retry 90 plane_in || fail "the plane does not fly in ($(check plane before_bomb))"
+  local later_plane
+  later_plane=$(check plane before_bomb)
+  [[ $later_plane != "$first_plane" ]] || fail "the plane did not move"
+  echo "plane later at $later_plane"
+  xdotool key space
+  # The bomb falls 2 pixels a frame: wait by what the screen shows, not by the clock.
+  bomb_landed() { shot after_bomb && (($(differ before_bomb after_bomb 0 96 640 384) >= 256)); }
+  retry 60 bomb_landed || fail "nothing happened in the city after Space"
+  # The explosions play out: the city stops changing.
+  city_still() {
+    shot settle_a && sleep 1 && shot settle_b && (($(differ settle_a settle_b 0 96 640 384) == 0))
+  }
+  retry 60 city_still || fail "the city keeps changing"
+  local demolished
+  demolished=$(differ before_bomb settle_b 0 96 640 384)
+  ((demolished >= 128)) || fail "the bomb brought nothing down ($demolished pixels changed)"
+  echo "bomb: $demolished city pixels changed for good"
+
+  # --- 'f' shows the frame rate at the window's top-left.
+  xdotool key f
+  sleep 2.5
+  local readings=""
+  for i in 1 2 3; do
+    shot "fps$i"
+    readings+="$(check fps "fps$i" | cut -d' ' -f1) "
+    sleep 1.1
+  done
+  check fps fps1 >/dev/null || fail "no frame rate shown after 'f'"
+  echo "frame rate shown: $readings(text box colour $(check fps fps1 | cut -d' ' -f2))"
+
+  # --- Focus away and back: every picture comes back.
+  shot before_away
+  timeout 20 xdotool windowminimize --sync "$wid"
+  retry 10 bash -c "xprop -id $wid WM_STATE | grep -q Iconic" || fail "the window did not minimise"
+  sleep 1
+  shot away
+  local gone
+  gone=$(differ before_away away 0 96 640 384)
+  ((gone > 1000)) || fail "the game still shows while minimised ($gone pixels changed)"
+  timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null
+  back_again() {
+    shot back && [[ $(check lost back) == 0 ]] && [[ $(differ before_away back 0 96 640 384) == 0 ]] &&
+      check plane back >/dev/null
+  }
+  retry 60 back_again || fail "the pictures did not come back: lost $(check lost back)," \
+    "city pixels changed $(differ before_away back 0 96 640 384), plane $(check plane back)"
+  echo "restored: city as before, plane at $(check plane back)"
+
+  # --- Back on the level-choice screen its picture is whole again too.
+  xdotool key f Escape
+  retry 30 eval 'shot level_again && check levelchoice level_again >/dev/null' || {
+    check levelchoice level_again
+    fail "the level-choice screen did not come back after the restore"
+  }
+
+  # --- A new round, then Escape, Escape ends the program.
+  xdotool key 9
+  retry 30 eval 'shot round2 && check plane round2 >/dev/null' || fail "no second round"
+  local start_ms=$(date +%s%3N) status
+  xdotool key Escape Escape
+  for _ in $(seq 200); do
+    kill -0 "$game" 2>/dev/null || break
+    sleep 0.01
+  done
+  local elapsed=$(($(date +%s%3N) - start_ms))
+  kill -0 "$game" 2>/dev/null && fail "still running ${elapsed} ms after Escape, Escape"
+  wait "$game"
+  status=$?
+  game=""
+  ((status == 0)) || fail "exit status $status"
+  echo "ended with status 0, ${elapsed} ms after Escape, Escape"
+  if [[ -s $out/game.err ]]; then
+    echo "game's standard error:"
+    cat "$out/game.err"
+  fi
+  echo "PASS"
+}
+
+case ${1:-} in
+  nodisplay) nodisplay "$2" ;;
+  play) play "$2" "$3" "$4" ;;
+  *) echo "usage: $0 play CARPEX SHOT_CHECK OUTDIR | nodisplay CARPEX" >&2; exit 2 ;;
+esac
