@@ -56,9 +56,11 @@ bool TForm1::DrawSprite(IDirectDrawSurface7* Sheet, TPoint Pos, const TRect& Src
 }
 
 void TForm1::DrawCity() {
+  ++CityDrawingDepth;
   for (int32_t i = 1; i <= W.BuildingCount && i <= kMaxBuildings; ++i) {
     DrawBuilding(static_cast<uint16_t>(i));
   }
+  --CityDrawingDepth;
 }
 
 void TForm1::DrawBuilding(uint16_t Index) {

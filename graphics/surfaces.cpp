@@ -106,6 +106,9 @@ bool TForm1::SetUpDisplay() {
   LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
   LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
 
+  // Only the building sheet's own width may give the styles: a sheet that failed
+  // would otherwise leave the level-choice picture's count, styles the sheet has not.
+  LastFrameCount = 0;
   LoadSprite("build", BuildingSheet);
   W.StyleCount = static_cast<uint8_t>(LastFrameCount);
   LoadSprite("plane1", PlaneSheet);

@@ -102,6 +102,10 @@ class TForm1 final : public Painter, public FormHandlers {
   GameRandom OwnRandom;
   RandomSource* Rng = &OwnRandom;
   int RestoreDepth = 0;
+  // DrawCity calls in progress (nested through RestoreAll). While a round starts the
+  // new play-field background is in use although GameState is still 1, so a loss
+  // then must bring it back too, or every block still to draw would meet it lost.
+  int CityDrawingDepth = 0;
 };
 
 // The unit-level variable that holds the one form while it exists.
