@@ -4,6 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 ensure_packages "${BUILD_PACKAGES[@]}"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=OFF
-cmake --build build/release --target carpex carpex-replay
-exec build/release/platform/sdl/carpex
+cmake -S . -B build/play -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=OFF
+cmake --build build/play --target carpex carpex-replay
+exec build/play/platform/sdl/carpex

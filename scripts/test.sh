@@ -18,7 +18,7 @@ for arch in i686 x86_64; do
 done
 
 echo "== Sanitizer build (ASan + UBSan)"
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCARPEX_SANITIZE=ON
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCARPEX_SANITIZE=ON -DCARPEX_TESTS=ON
 cmake --build build/asan -j "$jobs"
 (cd build/asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$jobs")
@@ -29,7 +29,7 @@ if [ -x scripts/fuzz.sh ]; then
 fi
 
 echo "== Release build, with the Windows game under Wine"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=ON \
   -DCARPEX_WIN64_BUILD_DIR="$PWD/build/win-x86_64"
 cmake --build build/release -j "$jobs"
 (cd build/release && ctest --output-on-failure -j "$jobs")
