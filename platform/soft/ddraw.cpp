@@ -220,6 +220,7 @@ HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out
     if (flags & DDSD_CKSRCBLT) {
       made->hasKey = true;
       made->key = desc->ddckCKSrcBlt;
+      made->ReserveKeyRuns();
     }
   }
 
@@ -321,6 +322,7 @@ void Surface::DestroyIfUnused() {
 }
 
 void Surface::FillLostPattern() {
+  ForgetKeyRuns();
   for (int y = 0; y < height; ++y) {
     std::uint16_t* row = Row(y);
     for (int x = 0; x < pitchPixels; ++x) {
@@ -403,10 +405,26 @@ HRESULT Surface::DoBltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 srcIface, LPRE
 
   const int dx = static_cast<int>(x);
   const int dy = static_cast<int>(y);
+  ForgetKeyRuns();
+  if (src != this) {
+    if (keyed) {
+      KeyedCopy(*src, r, dx, dy);
+    } else if (w == width && w == pitchPixels && w == src->pitchPixels) {
+      // Whole rows of both surfaces follow each other without padding: one copy.
+      std::memcpy(Row(dy), src->Row(r.top),
+                  static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 2);
+    } else {
+      for (int i = 0; i < h; ++i) {
+        std::memcpy(Row(dy + i) + dx, src->Row(r.top + i) + r.left,
+                    static_cast<std::size_t>(w) * 2);
+      }
+    }
+    return DD_OK;
+  }
   // Within one surface, walk so that every source pixel is read before it is
   // overwritten.
-  const bool bottomUp = src == this && dy > r.top;
-  const bool rightToLeft = src == this && dx > r.left;
+  const bool bottomUp = dy > r.top;
+  const bool rightToLeft = dx > r.left;
   const DWORD low = src->key.dwColorSpaceLowValue;
   const DWORD high = src->key.dwColorSpaceHighValue;
   for (int i = 0; i < h; ++i) {
@@ -430,6 +448,80 @@ HRESULT Surface::DoBltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 srcIface, LPRE
   return DD_OK;
 }
 
+void Surface::ReserveKeyRuns() {
+  if (keyRuns) return;
+  // A row of w pixels has at most (w + 1) / 2 runs.
+  const std::size_t pairs =
+      static_cast<std::size_t>(height) * static_cast<std::size_t>((width + 1) / 2);
+  keyRunStart.reset(new (std::nothrow) std::uint32_t[static_cast<std::size_t>(height) + 1]);
+  keyRuns.reset(new (std::nothrow) std::uint16_t[pairs * 2]);
+  // Without room for the table keyed blits test every pixel instead.
+  if (!keyRunStart || !keyRuns) {
+    keyRunStart.reset();
+    keyRuns.reset();
+  }
+  keyRunsValid = false;
+}
+
+bool Surface::UpdateKeyRuns() {
+  if (keyRunsValid) return true;
+  if (!keyRuns) return false;
+  const DWORD low = key.dwColorSpaceLowValue;
+  const DWORD high = key.dwColorSpaceHighValue;
+  std::uint32_t n = 0;
+  for (int y = 0; y < height; ++y) {
+    keyRunStart[y] = n;
+    const std::uint16_t* row = Row(y);
+    int x = 0;
+    while (x < width) {
+      while (x < width && row[x] >= low && row[x] <= high) ++x;
+      if (x == width) break;
+      const int first = x;
+      while (x < width && (row[x] < low || row[x] > high)) ++x;
+      keyRuns[2 * n] = static_cast<std::uint16_t>(first);
+      keyRuns[2 * n + 1] = static_cast<std::uint16_t>(x);
+      ++n;
+    }
+  }
+  keyRunStart[height] = n;
+  keyRunsValid = true;
+  return true;
+}
+
+// Source and destination are different surfaces; the rectangles are checked.
+void Surface::KeyedCopy(Surface& from, const RECT& r, int dx, int dy) {
+  const int h = r.bottom - r.top;
+  if (from.UpdateKeyRuns()) {
+    const auto left = static_cast<std::uint16_t>(r.left);
+    const auto right = static_cast<std::uint16_t>(r.right);
+    for (int i = 0; i < h; ++i) {
+      const int sy = r.top + i;
+      const std::uint16_t* in = from.Row(sy);
+      std::uint16_t* out = Row(dy + i) + dx;
+      const std::uint16_t* run = &from.keyRuns[2 * static_cast<std::size_t>(from.keyRunStart[sy])];
+      const std::uint16_t* end =
+          &from.keyRuns[2 * static_cast<std::size_t>(from.keyRunStart[sy + 1])];
+      for (; run != end && run[0] < right; run += 2) {
+        const std::uint16_t a = run[0] > left ? run[0] : left;
+        const std::uint16_t b = run[1] < right ? run[1] : right;
+        if (a < b) std::memcpy(out + (a - left), in + a, static_cast<std::size_t>(b - a) * 2);
+      }
+    }
+    return;
+  }
+  const DWORD low = from.key.dwColorSpaceLowValue;
+  const DWORD high = from.key.dwColorSpaceHighValue;
+  const int w = r.right - r.left;
+  for (int i = 0; i < h; ++i) {
+    const std::uint16_t* in = from.Row(r.top + i) + r.left;
+    std::uint16_t* out = Row(dy + i) + dx;
+    for (int j = 0; j < w; ++j) {
+      const DWORD p = in[j];
+      if (p < low || p > high) out[j] = in[j];
+    }
+  }
+}
+
 HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) {
   CountBlitOrFlip();
   const HRESULT hr = DoFlip(target, flags);
@@ -451,6 +543,8 @@ HRESULT Surface::DoFlip(LPDIRECTDRAWSURFACE7 target, DWORD /*flags*/) {
   if (lost || partner->lost) return DDERR_SURFACELOST;
   if (Busy() || partner->Busy()) return DDERR_SURFACEBUSY;
   pixels.swap(partner->pixels);
+  ForgetKeyRuns();
+  partner->ForgetKeyRuns();
   return DD_OK;
 }
 
@@ -504,6 +598,7 @@ HRESULT Surface::DoGetDC(HDC* out) {
   HDC made = OpenSurfaceDC(this);
   if (made == nullptr) return DDERR_CANTCREATEDC;
   dc = made;
+  ForgetKeyRuns();  // GDI may draw into the surface until ReleaseDC
   *out = made;
   return DD_OK;
 }
@@ -518,6 +613,7 @@ HRESULT Surface::ReleaseDC(HDC given) {
     // Given back even when the surface was lost meanwhile, so no DC leaks.
     CloseSurfaceDC(dc);
     dc = nullptr;
+    ForgetKeyRuns();
   }
   LogCall("ReleaseDC", this, hr);
   return hr;
@@ -592,6 +688,7 @@ HRESULT Surface::DoLock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD /*flags*/, HAN
   desc->dwFlags |= DDSD_LPSURFACE;
   desc->lpSurface = Row(r.top) + r.left;
   locked = true;
+  ForgetKeyRuns();  // the caller may write until Unlock
   return DD_OK;
 }
 
@@ -601,6 +698,7 @@ HRESULT Surface::Unlock(LPRECT /*rect*/) {
     hr = DDERR_NOTLOCKED;
   } else {
     locked = false;
+    ForgetKeyRuns();
   }
   LogCall("Unlock", this, hr);
   return hr;
@@ -622,6 +720,7 @@ HRESULT Surface::DoRestore() {
   if (!s.active) return DDERR_WRONGMODE;
   // The memory comes back; what it held does not.
   lost = false;
+  ForgetKeyRuns();
   if (role == Role::Primary && partner != nullptr) partner->lost = false;
   return DD_OK;
 }
@@ -647,7 +746,9 @@ HRESULT Surface::DoSetColorKey(DWORD flags, LPDDCOLORKEY newKey) {
     // Always a range low..high; a single colour has low == high.
     hasKey = true;
     key = *newKey;
+    ReserveKeyRuns();
   }
+  ForgetKeyRuns();
   return DD_OK;
 }
 

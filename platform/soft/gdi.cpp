@@ -150,12 +150,16 @@ std::unique_ptr<Bitmap> Scaled(const DibImage& image, int width, int height) {
   bitmap->height = height;
   bitmap->bits = image.BitsPerPixel;
   bitmap->pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  std::vector<std::int32_t> columns(static_cast<std::size_t>(width));
+  for (int x = 0; x < width; ++x) {
+    columns[static_cast<std::size_t>(x)] =
+        static_cast<std::int32_t>(MapNearest(x, width, image.Width));
+  }
   for (int y = 0; y < height; ++y) {
     const auto sy = static_cast<std::int32_t>(MapNearest(y, height, image.Height));
-    for (int x = 0; x < width; ++x) {
-      const auto sx = static_cast<std::int32_t>(MapNearest(x, width, image.Width));
-      bitmap->pixels[static_cast<std::size_t>(y) * width + x] = image.At(sx, sy);
-    }
+    const std::uint32_t* in = &image.Pixels[static_cast<std::size_t>(sy) * image.Width];
+    std::uint32_t* out = &bitmap->pixels[static_cast<std::size_t>(y) * width];
+    for (int x = 0; x < width; ++x) out[x] = in[columns[static_cast<std::size_t>(x)]];
   }
   return bitmap;
 }
@@ -312,24 +316,43 @@ BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, 
       static_cast<std::int64_t>(ySrc) + hSrc > src.Height()) {
     return FALSE;
   }
-  // Read the source first: source and destination may be the same picture.
+  // The destination is clipped to its picture.
+  const std::int64_t top = std::max<std::int64_t>(yDest, 0);
+  const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{yDest} + hDest, dst.Height());
+  const std::int64_t left = std::max<std::int64_t>(xDest, 0);
+  const std::int64_t right = std::min<std::int64_t>(std::int64_t{xDest} + wDest, dst.Width());
+  if (left >= right || top >= bottom) return TRUE;
+  // The source column of every destination column, worked out once.
+  std::vector<std::int32_t> columns(static_cast<std::size_t>(right - left));
+  for (std::int64_t x = left; x < right; ++x) {
+    columns[static_cast<std::size_t>(x - left)] =
+        static_cast<std::int32_t>(soft::detail::MapNearest(x - xDest, wDest, wSrc));
+  }
+  // A bitmap onto a surface, as every picture is loaded: straight from the
+  // bitmap's pixels, which cannot be the surface's own.
+  if (src.bitmap != nullptr && dst.surface != nullptr) {
+    const soft::detail::Bitmap& from = *src.bitmap;
+    for (std::int64_t y = top; y < bottom; ++y) {
+      const std::int64_t sy = ySrc + soft::detail::MapNearest(y - yDest, hDest, hSrc);
+      const std::uint32_t* in = &from.pixels[static_cast<std::size_t>(sy * from.width + xSrc)];
+      std::uint16_t* out = dst.surface->Row(static_cast<int>(y)) + left;
+      for (std::size_t i = 0; i < columns.size(); ++i) out[i] = soft::ToRgb565(in[columns[i]]);
+    }
+    return TRUE;
+  }
+  // Otherwise the source is read first: source and destination may be the same picture.
   std::vector<COLORREF> from(static_cast<std::size_t>(wSrc) * static_cast<std::size_t>(hSrc));
   for (int y = 0; y < hSrc; ++y) {
     for (int x = 0; x < wSrc; ++x) {
       from[static_cast<std::size_t>(y) * wSrc + x] = src.Read(xSrc + x, ySrc + y);
     }
   }
-  // The destination is clipped to its picture.
-  const std::int64_t top = std::max<std::int64_t>(yDest, 0);
-  const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{yDest} + hDest, dst.Height());
-  const std::int64_t left = std::max<std::int64_t>(xDest, 0);
-  const std::int64_t right = std::min<std::int64_t>(std::int64_t{xDest} + wDest, dst.Width());
   for (std::int64_t y = top; y < bottom; ++y) {
     const std::int64_t sy = soft::detail::MapNearest(y - yDest, hDest, hSrc);
     for (std::int64_t x = left; x < right; ++x) {
-      const std::int64_t sx = soft::detail::MapNearest(x - xDest, wDest, wSrc);
-      dst.Write(static_cast<int>(x), static_cast<int>(y),
-                from[static_cast<std::size_t>(sy * wSrc + sx)]);
+      dst.Write(
+          static_cast<int>(x), static_cast<int>(y),
+          from[static_cast<std::size_t>(sy * wSrc + columns[static_cast<std::size_t>(x - left)])]);
     }
   }
   return TRUE;

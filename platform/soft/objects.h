@@ -66,6 +66,11 @@ class Surface final : public IDirectDrawSurface7 {
   std::uint16_t* Row(int y) { return pixels.get() + static_cast<std::ptrdiff_t>(y) * pitchPixels; }
   bool Busy() const { return locked || dc != nullptr; }
   void FillLostPattern();
+  // The key runs no longer describe the pixels (or the key); called by
+  // everything that may change either.
+  void ForgetKeyRuns() { keyRunsValid = false; }
+  // Storage for the key runs, once the surface has a key.
+  void ReserveKeyRuns();
   // Frees the surface once nothing holds it: neither the program nor, for a
   // back buffer, its flipping chain.
   void DestroyIfUnused();
@@ -87,7 +92,18 @@ class Surface final : public IDirectDrawSurface7 {
   bool hasKey = false;
   DDCOLORKEY key = {0, 0};
 
+  // Keyed blits from a sheet copy only the runs of pixels outside the key, row
+  // by row. The table is made on the first keyed blit after a change and kept
+  // in storage reserved when the key is set (room for the most runs a row can
+  // have), so that drawing a frame never allocates.
+  std::unique_ptr<std::uint32_t[]> keyRunStart;  // per row, index of its first run; height + 1
+  std::unique_ptr<std::uint16_t[]> keyRuns;      // (first, past-last) column pairs
+  bool keyRunsValid = false;
+
  private:
+  // Makes the table if it is missing; false when there is no storage for it.
+  bool UpdateKeyRuns();
+  void KeyedCopy(Surface& from, const RECT& r, int dx, int dy);
   HRESULT DoBltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 src, LPRECT srcRect, DWORD flags);
   HRESULT DoFlip(LPDIRECTDRAWSURFACE7 target, DWORD flags);
   HRESULT DoGetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* out);

@@ -1,0 +1,209 @@
+// What one frame of play costs on the software display, against SDL2's own
+// blitter doing the same work and against a plain memcpy of the screen.
+//
+// After the runs the ratios are printed; the exit status is 1 when one misses
+// its target (the worst-case frame no slower than SDL2's blitter, with or
+// without RLE, whichever is faster; the full-screen opaque copy within 1.2
+// times memcpy). Before anything is timed, the two frames are compared pixel
+// for pixel.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <limits>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/scene.h"
+#include "bench/sdl_compose.h"
+#include "platform/soft/control.h"
+
+namespace carpex::bench {
+namespace {
+
+constexpr size_t kScreenBytes = size_t{kScreenWidth} * kScreenHeight * 2;
+
+// DrawPlaying and FlipFrame, as GameLoop calls them in the busiest frame.
+void FrameOurs(benchmark::State& state) {
+  WorstCaseScene scene;
+  TForm1& form = scene.Form();
+  for (auto _ : state) {
+    bool abandoned = form.DrawPlaying();
+    abandoned = form.FlipFrame() || abandoned;
+    benchmark::DoNotOptimize(abandoned);
+  }
+}
+
+void FrameSdl(benchmark::State& state, bool rle) {
+  WorstCaseScene scene;
+  SdlComposer sdl(scene, rle);
+  for (auto _ : state) {
+    sdl.ComposeFrame();
+    benchmark::ClobberMemory();
+  }
+}
+
+// A 912-block city drawn into the play-field background.
+void DrawCity(benchmark::State& state) {
+  WorstCaseScene scene;
+  for (auto _ : state) scene.Form().DrawCity();
+}
+
+// Recovery during a round: every surface restored and reloaded, the city redrawn.
+void RestoreAll(benchmark::State& state) {
+  WorstCaseScene scene;
+  for (auto _ : state) {
+    state.PauseTiming();
+    soft::LoseAllSurfaces();
+    state.ResumeTiming();
+    HRESULT r = scene.Form().RestoreAll();
+    benchmark::DoNotOptimize(r);
+  }
+}
+
+// The same bytes as the opaque BltFast below moves, between the same two
+// surfaces' memory, so that only what BltFast adds is measured.
+void CopyMemcpy(benchmark::State& state) {
+  WorstCaseScene scene;
+  TForm1& form = scene.Form();
+  DDSURFACEDESC2 from{}, to{};
+  from.dwSize = to.dwSize = sizeof(DDSURFACEDESC2);
+  if (form.PlayFieldBackground->Lock(nullptr, &from, DDLOCK_WAIT, nullptr) != DD_OK ||
+      form.BackBuffer->Lock(nullptr, &to, DDLOCK_WAIT, nullptr) != DD_OK) {
+    state.SkipWithError("Lock failed");
+    return;
+  }
+  for (auto _ : state) {
+    std::memcpy(to.lpSurface, from.lpSurface, kScreenBytes);
+    benchmark::ClobberMemory();
+  }
+  form.BackBuffer->Unlock(nullptr);
+  form.PlayFieldBackground->Unlock(nullptr);
+}
+
+// The opaque copy of every frame: the play-field background onto the back buffer.
+void CopyBltFast(benchmark::State& state) {
+  WorstCaseScene scene;
+  TForm1& form = scene.Form();
+  for (auto _ : state) {
+    HRESULT r =
+        form.BackBuffer->BltFast(0, 0, form.PlayFieldBackground.Get(), nullptr, DDBLTFAST_WAIT);
+    benchmark::DoNotOptimize(r);
+  }
+}
+
+// Our frame and SDL2's must be the same picture, or the comparison means nothing.
+bool SamePictures() {
+  WorstCaseScene scene;
+  TForm1& form = scene.Form();
+  if (form.DrawPlaying() || form.FlipFrame()) return false;
+  const soft::PixelView ours = soft::FrontBuffer();
+  for (bool rle : {false, true}) {
+    SdlComposer sdl(scene, rle);
+    sdl.ComposeFrame();
+    const SDL_Surface* theirs = sdl.Frame();
+    for (int y = 0; y < kScreenHeight; ++y) {
+      const auto* row = reinterpret_cast<const uint16_t*>(
+          static_cast<const uint8_t*>(theirs->pixels) + static_cast<ptrdiff_t>(y) * theirs->pitch);
+      for (int x = 0; x < kScreenWidth; ++x) {
+        if (ours.At(x, y) != row[x]) {
+          std::fprintf(stderr, "SDL2%s frame differs at (%d, %d): %04x, ours %04x\n",
+                       rle ? " RLE" : "", x, y, row[x], ours.At(x, y));
+          return false;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+// Keeps each benchmark's CPU time per iteration for the ratios: the median of
+// its repetitions when there are several, else its one run. CPU time, because
+// the figures should not depend on what else the machine is doing.
+class RatioReporter final : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.error_occurred || run.iterations == 0) continue;
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (run.run_type != Run::RT_Iteration && !median) continue;
+      const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+      Entry& e = best[run.run_name.str()];
+      if (median) {
+        e.median = seconds;
+      } else {
+        e.single = seconds;
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  double Seconds(const std::string& name) const {
+    const auto it = best.find(name);
+    if (it == best.end()) return -1;
+    return it->second.median >= 0 ? it->second.median : it->second.single;
+  }
+
+ private:
+  struct Entry {
+    double median = -1;
+    double single = -1;
+  };
+  std::map<std::string, Entry> best;
+};
+
+// Prints ours / theirs, theirs being the faster of the named runs; false when
+// the ratio is above its target (a target of 0 is none).
+bool PrintRatio(const RatioReporter& r, const char* what, const char* ours,
+                std::initializer_list<const char*> theirs, double target) {
+  const double a = r.Seconds(ours);
+  double fastest = std::numeric_limits<double>::infinity();
+  for (const char* name : theirs) {
+    const double b = r.Seconds(name);
+    if (b > 0) fastest = std::min(fastest, b);
+  }
+  if (a <= 0 || fastest == std::numeric_limits<double>::infinity()) return true;  // filtered out
+  const double ratio = a / fastest;
+  const bool met = target <= 0 || ratio <= target;
+  std::printf("%-44s %8.1f us / %8.1f us = %5.2f", what, a * 1e6, fastest * 1e6, ratio);
+  if (target > 0) std::printf("   (target <= %.1f: %s)", target, met ? "met" : "MISSED");
+  std::printf("\n");
+  return met;
+}
+
+}  // namespace
+}  // namespace carpex::bench
+
+int main(int argc, char** argv) {
+  using namespace carpex::bench;
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
+  if (!SamePictures()) return 1;
+
+  const auto us = benchmark::kMicrosecond;
+  benchmark::RegisterBenchmark("frame/ours", FrameOurs)->Unit(us);
+  benchmark::RegisterBenchmark("frame/SDL2_RLE", FrameSdl, true)->Unit(us);
+  benchmark::RegisterBenchmark("frame/SDL2", FrameSdl, false)->Unit(us);
+  benchmark::RegisterBenchmark("DrawCity/912_blocks", DrawCity)->Unit(us);
+  benchmark::RegisterBenchmark("RestoreAll/in_round", RestoreAll)->Unit(us);
+  benchmark::RegisterBenchmark("copy/memcpy", CopyMemcpy)->Unit(us);
+  benchmark::RegisterBenchmark("copy/BltFast", CopyBltFast)->Unit(us);
+
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+
+  std::printf("\nRatios of CPU time per iteration (median of the repetitions):\n");
+  bool met = PrintRatio(reporter, "worst-case frame, ours / SDL2 (faster of two)", "frame/ours",
+                        {"frame/SDL2", "frame/SDL2_RLE"}, 1.0);
+  PrintRatio(reporter, "worst-case frame, ours / SDL2 with RLE", "frame/ours", {"frame/SDL2_RLE"},
+             0);
+  PrintRatio(reporter, "worst-case frame, ours / SDL2 without RLE", "frame/ours", {"frame/SDL2"},
+             0);
+  met = PrintRatio(reporter, "full-screen opaque BltFast / memcpy", "copy/BltFast", {"copy/memcpy"},
+                   1.2) &&
+        met;
+  return met ? 0 : 1;
+}

@@ -1,0 +1,78 @@
+#include "bench/scene.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "graphics/directdraw.h"
+#include "platform/soft/control.h"
+
+namespace carpex::bench {
+
+namespace {
+
+void Require(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "benchmark scene: %s\n", what);
+  std::abort();
+}
+
+}  // namespace
+
+WorstCaseScene::WorstCaseScene() : form_(app_) {
+  soft::Reset();
+  DirectDraw::Bind();
+  Form1 = &form_;
+  form_.FormCreate();
+  Require(!app_.Terminated && app_.MessageBoxes.empty(), "the display could not be set up");
+  form_.SetRandomSource(&city_);
+  uint8_t nine = '9';
+  form_.FormKeyPress(nine);
+  World& w = form_.W;
+  Require(w.GameState == 2 && w.BlocksLeft == 38 * 24, "the city is not full");
+
+  // 50 explosions in a 10 x 5 grid that reaches past every edge of the screen,
+  // at every frame of the animation.
+  for (int32_t i = 1; i <= kExplosionSlots; ++i) {
+    TExplosion& e = w.Explosions[i];
+    e.State = 2;
+    e.Frame = static_cast<uint8_t>(i % (e.LastFrame + 1));
+    e.X = -40 + ((i - 1) % 10) * 72;
+    e.Y = -20 + ((i - 1) / 10) * 112;
+  }
+  // The plane past the right edge, so that its second copy shows at the left.
+  w.Plane.X = 610;
+  w.Plane.Y = 96;
+  w.Plane.Mode = 1;
+  UpdatePlaneCell(w);
+  w.Bomb.State = 2;
+  w.Bomb.X = 320;
+  w.Bomb.Y = 200;
+
+  // The same blits as DrawPlaying asks for, for the other blitters to repeat.
+  auto add = [this](IDirectDrawSurface7* sheet, TPoint at, const TRect& src) {
+    const TRect clipped = TForm1::ClipToScreen(src, at);
+    const TPoint pos = TForm1::ClampPosition(at);
+    if (clipped.Right <= clipped.Left || clipped.Bottom <= clipped.Top) return;
+    Sprites[SpriteCount++] = SpriteBlit{sheet, pos.X, pos.Y, clipped};
+  };
+  const TPlane& p = w.Plane;
+  const TRect plane{p.Frame * p.Width, 0, (p.Frame + 1) * p.Width, p.Height};
+  add(form_.PlaneSheet.Get(), TPoint{p.X, p.Y}, plane);
+  add(form_.PlaneSheet.Get(), TPoint{p.WrapX, p.WrapY}, plane);
+  for (int32_t i = 1; i <= kExplosionSlots; ++i) {
+    const TExplosion& e = w.Explosions[i];
+    add(form_.ExplosionSheet.Get(), TPoint{e.X, e.Y},
+        TRect{e.Frame * e.FrameWidth, 0, (e.Frame + 1) * e.FrameWidth, e.FrameHeight});
+  }
+  add(form_.BombSheet.Get(), TPoint{w.Bomb.X, w.Bomb.Y}, TRect{0, 0, 16, 16});
+  Require(SpriteCount == kMaxSprites, "a sprite of the scene is off the screen");
+}
+
+WorstCaseScene::~WorstCaseScene() {
+  form_.FormDestroy();
+  Form1 = nullptr;
+  DirectDraw::Unbind();
+  soft::Reset();
+}
+
+}  // namespace carpex::bench

@@ -1,0 +1,13 @@
+// libFuzzer's entry for one target; CARPEX_FUZZ_ENTRY names its function.
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/fuzz/fuzz_targets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (const char* problem = carpex::fuzz::CARPEX_FUZZ_ENTRY(data, size)) {
+    std::fprintf(stderr, "carpex fuzz: %s\n", problem);
+    std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,284 @@
+// The whole game under fuzzing: TForm1 with its handlers and GameLoop on the
+// headless platform and the software display, fed events from the input.
+//
+// An input that starts with '#' is replay-script text and runs through
+// RunReplay (the replay tool's own path). Any other input is an event program,
+// one byte per event, the high four bits choosing the event and the low four
+// (A) its argument; some events take the next byte (B) as well:
+//
+//   0x0A  A + 1 frames                  0x1A  (A + 1) * 16 frames
+//   0x2A  the digit A mod 10 typed      0x3A  typed: Escape (A < 4), 'f' (A < 8),
+//                                             'F' (A = 8), else the character B
+//   0x4A  key down, 0x5A key up: Space (A even) or Down (A odd); A >= 8: key B
+//   0x6A  timer tick                    0x9A  every surface lost
+//   0x7A  deactivation, 0x8A restore: of the form and the display (A < 8), of
+//         the form only (A = 8..11), of the display only (A >= 12)
+//   0xAA  queue A for Random            0xBA  queue B for Random
+//         (queued values are served first, each taken mod n; then the game's
+//         own generator)
+//   0xCA  a fault of the display: restores refused (A < 4: the next A + 1),
+//         lost before the (B + 1)th blit or flip (A = 4..7), the (B % 8 + 1)th
+//         CreateSurface fails (A = 8), GetDC fails (A = 9) or works again
+//         (A = 10), Lock answers "still drawing" B times (A = 11), anything else
+//         ends every fault
+//   0xDA  the game's generator seeded with the next four bytes
+//   0xEA  a bomb: Space down, one frame, Space up, 4 * (A + 1) frames
+//   0xFA  A + 1 frames with Space going down and up every frame
+//
+// Inputs are bounded: at most kMaxProgram bytes are read and kMaxFrames frames
+// run, so that one input takes milliseconds.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "graphics/directdraw.h"
+#include "platform/headless/headless_app.h"
+#include "platform/headless/replay.h"
+#include "platform/soft/control.h"
+#include "shell/unit1.h"
+#include "tests/fuzz/fuzz_targets.h"
+
+namespace carpex::fuzz {
+namespace {
+
+constexpr size_t kMaxProgram = 1024;
+constexpr uint64_t kMaxFrames = 3000;
+
+// What must hold between any two frames: the world's own invariants, and no
+// GDI object left over from a frame (every DC and bitmap is given back).
+const char* CheckBetweenFrames(const TForm1& form) {
+  if (const char* broken = CheckInvariants(form.W)) return broken;
+  if (soft::LiveDCs() != 0) return "a device context was left open after a frame";
+  if (soft::LiveBitmaps() != 0) return "a bitmap was left undeleted after a frame";
+  return nullptr;
+}
+
+class FuzzRandom final : public RandomSource {
+ public:
+  void Queue(uint8_t v) {
+    if (count_ < sizeof values_) values_[count_++] = v;
+  }
+  void Seed(uint32_t seed) { own_.Seed(seed); }
+  int32_t Random(int32_t n) override {
+    if (n <= 0) return 0;
+    if (next_ < count_) return values_[next_++] % n;
+    return own_.Random(n);
+  }
+
+ private:
+  uint8_t values_[256] = {};
+  size_t count_ = 0;
+  size_t next_ = 0;
+  GameRandom own_{1};
+};
+
+class Program {
+ public:
+  Program(const uint8_t* data, size_t size)
+      : data_(data), size_(size < kMaxProgram ? size : kMaxProgram), form_(app_) {}
+
+  const char* Run() {
+    soft::Reset();
+    DirectDraw::Bind();
+    Form1 = &form_;
+    form_.FormCreate();
+    form_.SetRandomSource(&random_);
+    const char* problem = app_.Terminated ? "the display could not be set up" : nullptr;
+    // With CARPEX_FUZZ_TRACE set, the state after each event goes to stderr.
+    const bool trace = std::getenv("CARPEX_FUZZ_TRACE") != nullptr;
+    while (problem == nullptr && pos_ < size_ && !app_.Terminated && frames_ < kMaxFrames) {
+      const uint8_t event = data_[pos_++];
+      problem = Step(event);
+      if (trace) {
+        const World& w = form_.W;
+        std::fprintf(stderr, "%02x: frames %llu GameState %u Level %u BlocksLeft %d Crashed %u\n",
+                     event, static_cast<unsigned long long>(frames_), w.GameState, w.Level,
+                     w.BlocksLeft, w.Crashed);
+      }
+    }
+    form_.FormDestroy();
+    Form1 = nullptr;
+    DirectDraw::Unbind();
+    if (problem == nullptr && soft::LiveDirectDrawObjects() != 0) {
+      problem = "surfaces or the device outlived FormDestroy";
+    }
+    soft::Reset();
+    return problem;
+  }
+
+ private:
+  uint8_t Next() { return pos_ < size_ ? data_[pos_++] : 0; }
+
+  const char* Frames(uint64_t n) {
+    for (uint64_t i = 0; i < n && frames_ < kMaxFrames && !app_.Terminated; ++i) {
+      bool done = true;
+      form_.GameLoop(done);
+      ++frames_;
+      if (done) return "GameLoop left Done set";
+      if (const char* problem = CheckBetweenFrames(form_)) return problem;
+    }
+    return nullptr;
+  }
+
+  void Char(uint8_t c) { form_.FormKeyPress(c); }
+  void Down(uint16_t k) { form_.FormKeyDown(k); }
+  void Up(uint16_t k) { form_.FormKeyUp(k); }
+
+  const char* Step(uint8_t byte) {
+    const uint8_t a = byte & 0x0F;
+    switch (byte >> 4) {
+      case 0x0:
+        return Frames(a + 1u);
+      case 0x1:
+        return Frames((a + 1u) * 16);
+      case 0x2:
+        Char(static_cast<uint8_t>('0' + a % 10));
+        return nullptr;
+      case 0x3:
+        Char(a < 4 ? 27 : a < 8 ? 'f' : a == 8 ? 'F' : Next());
+        return nullptr;
+      case 0x4:
+        Down(a >= 8 ? Next() : (a % 2 == 0 ? kVkSpace : kVkDown));
+        return nullptr;
+      case 0x5:
+        Up(a >= 8 ? Next() : (a % 2 == 0 ? kVkSpace : kVkDown));
+        return nullptr;
+      case 0x6:
+        form_.Timer1Timer();
+        return nullptr;
+      case 0x7:
+        if (a < 8 || a >= 12) soft::Deactivate();
+        if (a < 12) form_.ApplicationEvents1Deactivate();
+        return nullptr;
+      case 0x8:
+        if (a < 8 || a >= 12) soft::Activate();
+        if (a < 12) form_.ApplicationEvents1Restore();
+        return nullptr;
+      case 0x9:
+        soft::LoseAllSurfaces();
+        return nullptr;
+      case 0xA:
+        random_.Queue(a);
+        return nullptr;
+      case 0xB:
+        random_.Queue(Next());
+        return nullptr;
+      case 0xC:
+        Fault(a);
+        return nullptr;
+      case 0xD: {
+        uint32_t seed = 0;
+        for (int i = 0; i < 4; ++i) seed = (seed << 8) | Next();
+        random_.Seed(seed);
+        return nullptr;
+      }
+      case 0xE: {
+        Down(kVkSpace);
+        if (const char* problem = Frames(1)) return problem;
+        Up(kVkSpace);
+        return Frames(4u * (a + 1u));
+      }
+      default:
+        for (int i = 0; i <= a; ++i) {
+          Down(kVkSpace);
+          Up(kVkSpace);
+          if (const char* problem = Frames(1)) return problem;
+        }
+        return nullptr;
+    }
+  }
+
+  void Fault(uint8_t a) {
+    if (a < 4) {
+      soft::RefuseRestores(a + 1);
+    } else if (a < 8) {
+      soft::LoseBeforeCall(Next() + 1);
+    } else if (a == 8) {
+      soft::FailCreateSurface(Next() % 8 + 1, DDERR_OUTOFVIDEOMEMORY);
+    } else if (a == 9) {
+      soft::FailGetDC(true);
+    } else if (a == 10) {
+      soft::FailGetDC(false);
+    } else if (a == 11) {
+      soft::LockStillDrawingTimes(Next());
+    } else {
+      soft::RefuseRestores(0);
+      soft::LoseBeforeCall(0);
+      soft::FailCreateSurface(0, DD_OK);
+      soft::FailGetDC(false);
+      soft::LockStillDrawingTimes(0);
+    }
+  }
+
+  const uint8_t* data_;
+  size_t size_;
+  size_t pos_ = 0;
+  uint64_t frames_ = 0;
+  HeadlessApp app_;
+  FuzzRandom random_;
+  TForm1 form_;
+};
+
+// Swallows the trace.
+class NullBuffer final : public std::streambuf {
+ protected:
+  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+// The replay tool's platform, with the checks after every frame and no files.
+class CheckedReplay final : public ReplayPlatform {
+ public:
+  CheckedReplay() : inner_(MakeReplayPlatform()) {}
+  Application& App() override { return inner_->App(); }
+  bool Terminated() override { return inner_->Terminated(); }
+  void LoseSurfaces() override { inner_->LoseSurfaces(); }
+  bool WriteShot(const std::string&) override { return true; }
+  void AfterFrame(const TForm1& form) override {
+    if (problem == nullptr) problem = CheckBetweenFrames(form);
+  }
+  const char* problem = nullptr;
+
+ private:
+  std::unique_ptr<ReplayPlatform> inner_;
+};
+
+const char* RunScript(std::string_view text) {
+  std::vector<ReplayCommand> commands;
+  std::string error;
+  if (!ParseReplayScript(text, "fuzz", &commands, &error)) {
+    return error.rfind("fuzz:", 0) == 0 ? nullptr : "a refused script has no NAME:LINE message";
+  }
+  uint64_t frames = 0;
+  for (const ReplayCommand& c : commands) {
+    if (c.op == ReplayCommand::Op::Frames) frames += c.values[0];
+  }
+  if (frames > kMaxFrames) return nullptr;
+  NullBuffer sink;
+  std::ostream out(&sink), err(&sink);
+  CheckedReplay platform;
+  const int status = RunReplay(text, "fuzz", out, err, platform);
+  if (platform.problem != nullptr) return platform.problem;
+  if (status != 0 && status != 2) return "the replay failed with a status other than 0 or 2";
+  if (soft::LiveDirectDrawObjects() != 0) return "surfaces or the device outlived the replay";
+  soft::Reset();
+  return nullptr;
+}
+
+}  // namespace
+
+const char* RunGameInput(const uint8_t* data, size_t size) {
+  if (size > 0 && data[0] == '#') {
+    if (size > kMaxProgram * 4) return nullptr;
+    return RunScript(std::string_view(reinterpret_cast<const char*>(data), size));
+  }
+  Program program(data, size);
+  return program.Run();
+}
+
+}  // namespace carpex::fuzz
