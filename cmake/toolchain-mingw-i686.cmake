@@ -1,23 +1,5 @@
 # Cross-compiling for 32-bit Windows, the game's real target, with MinGW-w64.
 #   cmake -S . -B build-win-i686 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
-# The -posix compilers carry the C++ threading support; everything is linked
-# statically so that the .exe needs no DLL beyond Windows' own.
-
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(CARPEX_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${CARPEX_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${CARPEX_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${CARPEX_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${CARPEX_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# libgcc, libstdc++ and winpthread in the executable rather than beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

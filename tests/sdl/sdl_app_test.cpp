@@ -11,21 +11,11 @@
 #include <vector>
 
 #include "platform/soft/control.h"
+#include "tests/sdl/dummy_video.h"
 
 namespace carpex::sdl {
 namespace {
 
-class DummyVideo : public ::testing::Environment {
- public:
-  void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    // A message box must not find a real display to open on.
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-  }
-  void TearDown() override { SDL_Quit(); }
-};
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new DummyVideo);
 
 // Writes down every handler call in order; "idle" for a GameLoop call.

@@ -10,20 +10,11 @@
 #include "platform/sdl/sdl_app.h"
 #include "platform/soft/control.h"
 #include "shell/unit1.h"
+#include "tests/sdl/dummy_video.h"
 
 namespace carpex::sdl {
 namespace {
 
-class DummyVideo : public ::testing::Environment {
- public:
-  void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-  }
-  void TearDown() override { SDL_Quit(); }
-};
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new DummyVideo);
 
 // Hands every event to the game's form and ends the run after a number of
