@@ -12,7 +12,7 @@ ensure_packages() {
   if [ "$(id -u)" -eq 0 ]; then
     echo "Installing: ${missing[*]}"
     apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
   else
     echo "These packages are needed. Install them with:" >&2
     echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
