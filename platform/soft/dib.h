@@ -16,7 +16,9 @@ struct DibImage {
   // Width * Height colours as COLORREF (0x00BBGGRR), top row first.
   std::vector<uint32_t> Pixels;
 
-  uint32_t At(int32_t x, int32_t y) const { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
+  uint32_t At(int32_t x, int32_t y) const {
+    return Pixels[static_cast<std::size_t>(y) * Width + x];
+  }
 };
 
 // A packed DIB as RT_BITMAP resources hold it: BITMAPINFOHEADER, colour table, bits.
