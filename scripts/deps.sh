@@ -11,8 +11,9 @@ ensure_packages() {
   [ ${#missing[@]} -eq 0 ] && return 0
   if [ "$(id -u)" -eq 0 ]; then
     echo "Installing: ${missing[*]}"
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+    # Wait for another apt run rather than fail on its lock.
+    apt-get -o DPkg::Lock::Timeout=900 update -q
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -q "${missing[@]}"
   else
     echo "These packages are needed. Install them with:" >&2
     echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
