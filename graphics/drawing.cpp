@@ -92,7 +92,7 @@ bool TForm1::DrawLevelChoice() {
 
 bool TForm1::DrawPlane() {
   TPlane& plane = W.Plane;
-  if (plane.Mode == 0) return false;
+  if (plane.Mode == kPlaneGone) return false;
   const TRect src{plane.Frame * plane.Width, 0, (plane.Frame + 1) * plane.Width, plane.Height};
   if (DrawSprite(PlaneSheet.Get(), TPoint{plane.X, plane.Y}, src, &plane.SrcRect)) return true;
   // The second copy shows, at the left edge of the next row, what the right edge cuts off.
@@ -109,11 +109,11 @@ bool TForm1::DrawPlaying() {
   if (DrawPlane()) return true;
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
     TExplosion& e = W.Explosions[i];
-    if (e.State == 0) continue;
+    if (e.State == kExplosionFree) continue;
     const TRect src{e.Frame * e.FrameWidth, 0, (e.Frame + 1) * e.FrameWidth, e.FrameHeight};
     if (DrawSprite(ExplosionSheet.Get(), TPoint{e.X, e.Y}, src, &e.SrcRect)) return true;
   }
-  if (W.Bomb.State != 0) {
+  if (W.Bomb.State != kBombNone) {
     if (Blit(BackBuffer.Get(), W.Bomb.X, W.Bomb.Y, BombSheet.Get(), nullptr, kKeyed)) return true;
   }
   return false;

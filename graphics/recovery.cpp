@@ -48,7 +48,7 @@ HRESULT TForm1::RestoreAll() {
   }
   // On the level screen the last round's background is not drawn; StartRound replaces it.
   // While StartRound draws the new city into it, it is in use all the same.
-  if (W.GameState == 2 || W.GameState == 3 || CityDrawingDepth > 0) {
+  if (W.GameState == kPlaying || W.GameState == kRoundOver || CityDrawingDepth > 0) {
     r = RestoreAndReload(PlayFieldBackground.Get(), "back1");
     if (FAILED(r)) return r;
     DrawCity();

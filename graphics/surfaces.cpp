@@ -163,7 +163,7 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
     DeleteObject(bitmap);
     return;
   }
-  LastFrameCount = width / 16;
+  LastFrameCount = width / kCell;
   DeleteObject(bitmap);
 }
 

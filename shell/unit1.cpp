@@ -20,7 +20,7 @@ void TForm1::FormCreate() {
   OwnRandom.Seed(App.ClockSeed());
   // GameLoop is installed as the idle handler by the application layer's Run.
   Active = 1;
-  W.GameState = 1;
+  W.GameState = kLevelChoice;
   EmptySurfaceSet();
   FramesPerSecond = 0;
   FpsShown = -1;
@@ -46,16 +46,16 @@ void TForm1::StartRound(uint8_t Level) {
 }
 
 void TForm1::FormKeyPress(uint8_t& Key) {
-  if (W.GameState == 1) {
+  if (W.GameState == kLevelChoice) {
     if (Key == kCharEscape) {
       Close();
     } else if (Key >= kCharZero && Key <= kCharNine) {
       W.Level = static_cast<uint8_t>(Key - kCharZero);
       StartRound(W.Level);
-      W.GameState = 2;
+      W.GameState = kPlaying;
     }
-  } else if (W.GameState == 2 || W.GameState == 3) {
-    if (Key == kCharEscape) W.GameState = 1;
+  } else if (W.GameState == kPlaying || W.GameState == kRoundOver) {
+    if (Key == kCharEscape) W.GameState = kLevelChoice;
   }
   if (Key == kCharLowerF) FpsShown = static_cast<int8_t>(-FpsShown);
 }
@@ -88,22 +88,10 @@ void TForm1::GameLoop(bool& Done) {
   App.Sleep(kFrameSleepMs);
   if (Active == 0) return;
 
-  if (W.GameState == 1) {
+  if (W.GameState == kLevelChoice) {
     if (DrawLevelChoice()) return;
-  } else if (W.GameState == 2) {
-    if (MovePlane(W, *this)) return;
-    UpdatePlaneCell(W);
-    AdvanceExplosions(W);
-    MoveBomb(W);
-    if (AdvanceStrikes(W, *this)) return;
-    if (DrawPlaying()) return;
-  }
-  // Not an alternative to the state-2 steps: the frame that ends a round runs both.
-  if (W.GameState == 3) {
-    if (MovePlane(W, *this)) return;
-    UpdatePlaneCell(W);
-    PlaceResultBanner(W);
-    if (DrawRoundOver()) return;
+  } else if (AdvanceFrame(W, *this)) {
+    return;
   }
 
   if (FlipFrame()) return;

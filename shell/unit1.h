@@ -48,8 +48,8 @@ class TForm1 final : public Painter, public FormHandlers {
   // --- Drawing --------------------------------------------------------------
   // Each returns true when the frame was abandoned.
   bool DrawLevelChoice();
-  bool DrawPlaying();
-  bool DrawRoundOver();
+  bool DrawPlaying() override;
+  bool DrawRoundOver() override;
   bool FlipFrame();
   void DrawCity();
   void DrawBuilding(uint16_t Index) override;

@@ -25,18 +25,18 @@ void GenerateCity(World& w, uint8_t Level, RandomSource& rng) {
   w.BlocksLeft = 0;
   w.BuildingCount = 38;
 
-  int32_t x = 16;
+  int32_t x = kCell;
   for (int32_t b = 1; b <= w.BuildingCount; ++b) {
     TBuilding& B = w.Buildings[b];
-    B.Width = 16;
+    B.Width = kCell;
     B.X = static_cast<uint16_t>(x);
     B.Style = static_cast<int8_t>(rng.Random(styles));
     B.Height = static_cast<int8_t>(rng.Random(25 - MinHeight) + MinHeight);
     int32_t y = 464;
     for (int32_t i = 1; i <= B.Height; ++i) {
       TBlock& K = B.Blocks[i];
-      K.Kind = i == B.Height ? 0 : 1;
-      K.Size = 16;
+      K.Kind = i == B.Height ? kBlockRoof : kBlockStorey;
+      K.Size = kCell;
       K.X = B.X;
       K.Y = y;
       w.Grid[x / B.Width][y / K.Size] = static_cast<uint8_t>(i);
@@ -53,16 +53,16 @@ void GenerateCity(World& w, uint8_t Level, RandomSource& rng) {
 void ResetMovers(World& w) {
   TPlane& P = w.Plane;
   P.Width = 48;
-  P.Height = 16;
+  P.Height = kCell;
   P.X = -48;
   P.Y = 0;
   P.WrapX = P.X;
   P.WrapY = P.Y;
-  P.Col = (P.X + 40) / 16;
-  P.Row = (P.Y + 8) / 16;
-  P.Frame = 0;
+  P.Col = (P.X + 40) / kCell;
+  P.Row = (P.Y + 8) / kCell;
+  P.Frame = kPlaneCruising;
   P.Step = 2;
-  P.Mode = 1;
+  P.Mode = kPlaneFlying;
   w.Crashed = 0;
   P.SrcRect = {P.Frame * P.Width, 0, (P.Frame + 1) * P.Width, P.Height};
   P.SrcRectPtr = &P.SrcRect;
@@ -73,13 +73,13 @@ void ResetMovers(World& w) {
     E.FrameHeight = 60;
     E.Frame = 0;
     E.LastFrame = 8;
-    E.State = 0;
+    E.State = kExplosionFree;
     E.SrcRectPtr = &E.SrcRect;
   }
 
-  w.Bomb.Width = 16;
-  w.Bomb.Height = 16;
-  w.Bomb.State = 0;
+  w.Bomb.Width = kCell;
+  w.Bomb.Height = kCell;
+  w.Bomb.State = kBombNone;
   w.Bomb.Step = 2;
   w.Bomb.KeyHeld = 0;
 
@@ -87,12 +87,12 @@ void ResetMovers(World& w) {
     TStrike& S = w.Strikes[i];
     S.Delay = 2;
     S.Limit = 3;
-    S.State = 0;
+    S.State = kStrikeFree;
   }
 
   w.ResultBanner.Width = 191;
   w.ResultBanner.Height = 47;
-  w.ResultBanner.Frame = 0;
+  w.ResultBanner.Frame = kBannerLost;
   w.ResultBanner.SrcRectPtr = &w.ResultBanner.SrcRect;
 }
 
@@ -105,14 +105,15 @@ int32_t CountGridCells(const World& w) {
 }
 
 const char* CheckInvariants(const World& w) {
-  if (w.GameState < 1 || w.GameState > 3) return "GameState outside 1..3";
-  if (w.Plane.Mode > 3) return "Plane.Mode outside 0..3";
-  if (w.Bomb.State > 2) return "Bomb.State outside 0..2";
+  if (w.GameState < kLevelChoice || w.GameState > kRoundOver) return "GameState outside 1..3";
+  if (w.Plane.Mode > kPlaneHitOrLanded) return "Plane.Mode outside 0..3";
+  if (w.Bomb.State > kBombFalling) return "Bomb.State outside 0..2";
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
-    if (w.Explosions[i].State > 2) return "explosion State outside 0..2";
+    if (w.Explosions[i].State > kExplosionRunning) return "explosion State outside 0..2";
   }
   for (int32_t i = 1; i <= kStrikeSlots; ++i) {
-    if (w.Strikes[i].State < 0 || w.Strikes[i].State > 2) return "strike State outside 0..2";
+    if (w.Strikes[i].State < kStrikeFree || w.Strikes[i].State > kStrikeWaiting)
+      return "strike State outside 0..2";
   }
   for (int32_t c = 0; c < kGridColumns; ++c) {
     for (int32_t r = 0; r <= 5; ++r) {

@@ -6,24 +6,24 @@ namespace carpex {
 void StartExplosion(World& w, const ExplosionAnchor& anchor) {
   TExplosion* E = nullptr;
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
-    if (w.Explosions[i].State == 0) {
+    if (w.Explosions[i].State == kExplosionFree) {
       E = &w.Explosions[i];
       break;
     }
   }
   if (E == nullptr) return;
   // Frame is left as it is: the first pass of AdvanceExplosions restarts it.
-  E->State = 1;
+  E->State = kExplosionStarted;
   const int32_t FW = E->FrameWidth;
   const int32_t FH = E->FrameHeight;
   switch (anchor.kind) {
     case ExplosionAnchor::Kind::Cell:
-      E->X = anchor.a * 16 + (16 - FW) / 2;
-      E->Y = anchor.b * 16 + (16 - FH) / 2;
+      E->X = anchor.a * kCell + (kCell - FW) / 2;
+      E->Y = anchor.b * kCell + (kCell - FH) / 2;
       break;
     case ExplosionAnchor::Kind::Block:
-      E->X = anchor.a + (16 - FW) / 2;
-      E->Y = anchor.b + (16 - FH) / 2;
+      E->X = anchor.a + (kCell - FW) / 2;
+      E->Y = anchor.b + (kCell - FH) / 2;
       break;
     case ExplosionAnchor::Kind::Bomb:
       // Centred across the bomb and, in height, on its lowest pixel row.
@@ -36,22 +36,22 @@ void StartExplosion(World& w, const ExplosionAnchor& anchor) {
 void AdvanceExplosions(World& w) {
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
     TExplosion& E = w.Explosions[i];
-    if (E.State == 1) {
+    if (E.State == kExplosionStarted) {
       E.Frame = 0;
-      E.State = 2;
+      E.State = kExplosionRunning;
     }
-    if (E.State != 2) continue;
+    if (E.State != kExplosionRunning) continue;
     ++E.Frame;
     if (E.Frame <= E.LastFrame) continue;
-    E.State = 0;
+    E.State = kExplosionFree;
     // A cleared city wins even when the plane has crashed.
     if (w.BlocksLeft <= 0) {
-      w.GameState = 3;
-      w.Plane.Frame = 1;
-      w.ResultBanner.Frame = 1;
+      w.GameState = kRoundOver;
+      w.Plane.Frame = kPlaneWheelsDown;
+      w.ResultBanner.Frame = kBannerWon;
     } else if (w.Crashed != 0) {
-      w.GameState = 3;
-      w.ResultBanner.Frame = 0;
+      w.GameState = kRoundOver;
+      w.ResultBanner.Frame = kBannerLost;
     }
   }
 }

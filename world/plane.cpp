@@ -9,32 +9,32 @@ namespace {
 // Leaving the right edge brings the plane back at the left edge one row lower,
 // and from the bottom row back to the top.
 void NextRow(TPlane& P) {
-  if (P.Mode != 2) return;
+  if (P.Mode != kPlaneRowEnd) return;
   P.X = 0;
   P.Y += P.Height;
   if (P.Y > kScreenHeight - P.Height) P.Y = 0;
-  P.Mode = 1;
+  P.Mode = kPlaneFlying;
 }
 
 }  // namespace
 
 bool MovePlane(World& w, Painter& p) {
   TPlane& P = w.Plane;
-  if (w.GameState == 2) {
-    if (P.Mode == 1) {
+  if (w.GameState == kPlaying) {
+    if (P.Mode == kPlaneFlying) {
       P.X += P.Step;
-      if (P.X >= kScreenWidth) P.Mode = 2;
+      if (P.X >= kScreenWidth) P.Mode = kPlaneRowEnd;
       // The cell is the one of the previous frame: the plane crashes one step after
       // its nose entered a block.
-      if (InGrid(P.Col, P.Row) && w.Grid[P.Col][P.Row] != 0) P.Mode = 3;
+      if (InGrid(P.Col, P.Row) && w.Grid[P.Col][P.Row] != 0) P.Mode = kPlaneHitOrLanded;
     }
     NextRow(P);
-    if (P.Mode == 3) return CrashPlane(w, p);
-  } else if (w.GameState == 3) {
-    if (P.Mode == 1) {
+    if (P.Mode == kPlaneHitOrLanded) return CrashPlane(w, p);
+  } else if (w.GameState == kRoundOver) {
+    if (P.Mode == kPlaneFlying) {
       P.X += P.Step;
-      if (P.X >= kScreenWidth) P.Mode = 2;
-      if (P.Col >= kGridColumns - 1 && P.Row >= kGridRows - 1) P.Mode = 3;
+      if (P.X >= kScreenWidth) P.Mode = kPlaneRowEnd;
+      if (P.Col >= kGridColumns - 1 && P.Row >= kGridRows - 1) P.Mode = kPlaneHitOrLanded;
     }
     NextRow(P);
   }
@@ -48,13 +48,13 @@ bool CrashPlane(World& w, Painter& p) {
   // any other call from reaching outside Grid or Blocks.
   if (InGrid(c, r)) {
     const int32_t k = w.Grid[c][r];
-    if (k >= 1 && k <= kBlocksPerBuilding) w.Buildings[c].Blocks[k].Kind = 2;
+    if (k >= 1 && k <= kBlocksPerBuilding) w.Buildings[c].Blocks[k].Kind = kBlockRuined;
     // An abandoned frame leaves Mode at 3, so the next frame runs the crash again.
     if (p.EraseBuildingStrip(c)) return true;
     p.DrawBuilding(static_cast<uint16_t>(c));
   }
   StartExplosion(w, ExplosionAnchor::AtCell(c, r));
-  w.Plane.Mode = 0;
+  w.Plane.Mode = kPlaneGone;
   w.Crashed = 1;
   return false;
 }
@@ -63,8 +63,8 @@ void UpdatePlaneCell(World& w) {
   TPlane& P = w.Plane;
   P.WrapX = P.X;
   P.WrapY = P.Y;
-  P.Col = (P.X + 40) / 16;
-  P.Row = (P.Y + 8) / 16;
+  P.Col = (P.X + 40) / kCell;
+  P.Row = (P.Y + 8) / kCell;
   if (P.X > kScreenWidth - P.Width) {
     P.WrapX = P.X - kScreenWidth;
     P.WrapY = P.Y + P.Height;
@@ -72,8 +72,8 @@ void UpdatePlaneCell(World& w) {
   }
   // Once the point 40 pixels in has left the screen, the copy's cell is the one tested.
   if (P.X > kScreenWidth + 8 - P.Width) {
-    P.Col = (P.WrapX + 40) / 16;
-    P.Row = (P.WrapY + 8) / 16;
+    P.Col = (P.WrapX + 40) / kCell;
+    P.Row = (P.WrapY + 8) / kCell;
   }
 }
 

@@ -24,6 +24,48 @@ inline constexpr bool InGrid(int32_t Col, int32_t Row) {
   return Col >= 0 && Col < kGridColumns && Row >= 0 && Row < kGridRows;
 }
 
+// The codes of the records' state fields, at the fields' own widths.
+
+// World::GameState.
+inline constexpr uint8_t kLevelChoice = 1;
+inline constexpr uint8_t kPlaying = 2;
+inline constexpr uint8_t kRoundOver = 3;
+
+// TBlock::Kind, the row of the building sheet.
+inline constexpr uint8_t kBlockRoof = 0;
+inline constexpr uint8_t kBlockStorey = 1;
+inline constexpr uint8_t kBlockRuined = 2;
+
+// TPlane::Mode. Hit while playing; landed once the round is over.
+inline constexpr uint8_t kPlaneGone = 0;
+inline constexpr uint8_t kPlaneFlying = 1;
+inline constexpr uint8_t kPlaneRowEnd = 2;
+inline constexpr uint8_t kPlaneHitOrLanded = 3;
+
+// TPlane::Frame.
+inline constexpr uint8_t kPlaneCruising = 0;
+inline constexpr uint8_t kPlaneWheelsDown = 1;
+
+// TExplosion::State.
+inline constexpr uint8_t kExplosionFree = 0;
+inline constexpr uint8_t kExplosionStarted = 1;
+inline constexpr uint8_t kExplosionRunning = 2;
+
+// TStrike::State.
+inline constexpr int32_t kStrikeFree = 0;
+inline constexpr int32_t kStrikeRemoveBlock = 1;
+inline constexpr int32_t kStrikeWaiting = 2;
+
+// TBomb::State. At the bottom edge it explodes in the same frame.
+inline constexpr uint8_t kBombNone = 0;
+inline constexpr uint8_t kBombReleased = 1;
+inline constexpr uint8_t kBombFalling = 2;
+inline constexpr uint8_t kBombAtBottom = 3;
+
+// TResultBanner::Frame.
+inline constexpr uint8_t kBannerLost = 0;
+inline constexpr uint8_t kBannerWon = 1;
+
 // Four Integers, Right and Bottom exclusive; the same layout as a Windows RECT.
 struct TRect {
   int32_t Left;
@@ -38,7 +80,7 @@ struct TPoint {
 };
 
 struct TBlock {
-  uint8_t Kind;  // row of the building sheet: 0 roof, 1 storey, 2 ruined
+  uint8_t Kind;  // kBlockRoof, kBlockStorey, kBlockRuined
   uint8_t Size;
   int32_t X;
   int32_t Y;
@@ -59,8 +101,8 @@ struct TPlane {
   int32_t WrapX, WrapY;
   int32_t Col, Row;
   int32_t Width, Height;
-  uint8_t Frame;
-  uint8_t Mode;  // 0 gone, 1 flying, 2 end of row, 3 hit (state 2) or landed (state 3)
+  uint8_t Frame;  // kPlaneCruising, kPlaneWheelsDown
+  uint8_t Mode;   // kPlaneGone ... kPlaneHitOrLanded
   uint8_t Step;
   TRect SrcRect;
   TRect* SrcRectPtr;
@@ -72,13 +114,13 @@ struct TExplosion {
   uint8_t FrameHeight;
   uint8_t Frame;
   uint8_t LastFrame;
-  uint8_t State;  // 0 free, 1 started, 2 running
+  uint8_t State;  // kExplosionFree, kExplosionStarted, kExplosionRunning
   TRect SrcRect;
   TRect* SrcRectPtr;
 };
 
 struct TStrike {
-  int32_t State;  // 0 free, 1 remove a block this frame, 2 waiting
+  int32_t State;  // kStrikeFree, kStrikeRemoveBlock, kStrikeWaiting
   int32_t Limit;
   int32_t Removed;
   int32_t Delay;
@@ -93,7 +135,7 @@ struct TBomb {
   int32_t Col, Row;
   uint8_t Height;
   uint8_t Width;
-  uint8_t State;  // 0 none, 1 released, 2 falling, 3 reached the bottom edge
+  uint8_t State;  // kBombNone ... kBombAtBottom
   uint8_t Step;
   uint8_t KeyHeld;
 };
@@ -102,7 +144,7 @@ struct TResultBanner {
   int32_t X, Y;
   uint16_t Width;
   uint16_t Height;
-  uint8_t Frame;  // 0 lost, 1 won
+  uint8_t Frame;  // kBannerLost, kBannerWon
   TRect SrcRect;
   TRect* SrcRectPtr;
 };
@@ -114,7 +156,7 @@ struct World {
   World(const World&) = delete;
   World& operator=(const World&) = delete;
 
-  uint8_t GameState = 0;  // 1 level choice, 2 playing, 3 round over
+  uint8_t GameState = 0;  // kLevelChoice, kPlaying, kRoundOver
   uint8_t Level = 0;
   int32_t BuildingCount = 0;
   uint8_t StyleCount = 0;
@@ -161,6 +203,10 @@ class Painter {
   // Draws the standing blocks of building Index; a failure here only ends the
   // drawing of that building.
   virtual void DrawBuilding(uint16_t Index) = 0;
+  // The picture of each state, composed after that state's steps. Each returns
+  // true when the frame was abandoned.
+  virtual bool DrawPlaying() = 0;
+  virtual bool DrawRoundOver() = 0;
 };
 
 // Where an explosion is centred.
@@ -174,6 +220,10 @@ struct ExplosionAnchor {
     return {Kind::Bomb, x, y, w, h};
   }
 };
+
+// One frame of a round, playing or over: each state's steps in their order, then
+// its picture. Returns true when the frame was abandoned.
+bool AdvanceFrame(World& w, Painter& p);
 
 // Trunc(level * 2.4) + 1.
 uint8_t MinHeightForLevel(uint8_t Level);

@@ -27,13 +27,13 @@ TEST_F(BombTest, HoldingTheKeyReleasesOneBombAndANewPressNeedsTheKeyUp) {
   FormKeyDown(*w, kVkSpace);
   EXPECT_EQ(w->Bomb.State, 1);
   EXPECT_EQ(w->Bomb.KeyHeld, 1);
-  ASSERT_FALSE(RunFrame(*w, painter));
+  ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Bomb.State, 2);
   FormKeyDown(*w, kVkSpace);  // auto-repeat
   FormKeyUp(*w, kVkSpace);
   FormKeyDown(*w, kVkDown);  // a press while the bomb falls is used up
   EXPECT_EQ(w->Bomb.KeyHeld, 1);
-  while (w->Bomb.State != 0) ASSERT_FALSE(RunFrame(*w, painter));
+  while (w->Bomb.State != 0) ASSERT_FALSE(AdvanceFrame(*w, painter));
   FormKeyDown(*w, kVkDown);  // still held from before: nothing
   EXPECT_EQ(w->Bomb.State, 0);
   FormKeyUp(*w, kVkSpace);  // either key clears the shared latch
@@ -65,7 +65,7 @@ TEST_F(BombTest, NoReleaseOutsidePlayOrAfterTheCrashButKeyUpAlwaysClears) {
 TEST_F(BombTest, AtTheStartOfARoundTheBombIsClampedToColumnZeroAndExplodesAtTheBottom) {
   StartTestRound(*w, std::vector<int32_t>(38, 24));
   FormKeyDown(*w, kVkSpace);
-  ASSERT_FALSE(RunFrame(*w, painter));  // plane cell (0, 0): x = -16, clamped
+  ASSERT_FALSE(AdvanceFrame(*w, painter));  // plane cell (0, 0): x = -16, clamped
   EXPECT_EQ(w->Bomb.X, 0);
   EXPECT_EQ(w->Bomb.Y, 10);
   EXPECT_EQ(w->Bomb.Col, 0);
@@ -73,7 +73,7 @@ TEST_F(BombTest, AtTheStartOfARoundTheBombIsClampedToColumnZeroAndExplodesAtTheB
   int32_t frames = 1;
   while (w->Bomb.State == 2) {
     ASSERT_LE(w->Bomb.Y, 464);
-    ASSERT_FALSE(RunFrame(*w, painter));
+    ASSERT_FALSE(AdvanceFrame(*w, painter));
     ++frames;
   }
   EXPECT_EQ(frames, (466 - 8) / 2);

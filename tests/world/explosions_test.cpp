@@ -116,11 +116,11 @@ TEST_F(ExplosionTest, ALastRemovalWinsWithItsOwnExplosionAndThePlaneMovesTwiceTh
   EXPECT_EQ(w->BlocksLeft, 0);
   EXPECT_EQ(w->GameState, 2);
   for (int32_t f = 1; f <= 8; ++f) {
-    ASSERT_FALSE(RunFrame(*w, painter));
+    ASSERT_FALSE(AdvanceFrame(*w, painter));
     ASSERT_EQ(w->GameState, 2) << f;
   }
   const int32_t x = w->Plane.X;
-  ASSERT_FALSE(RunFrame(*w, painter));  // ninth frame after the start
+  ASSERT_FALSE(AdvanceFrame(*w, painter));  // ninth frame after the start
   EXPECT_EQ(w->GameState, 3);
   EXPECT_EQ(w->ResultBanner.Frame, 1);
   EXPECT_EQ(w->Plane.Frame, 1);
@@ -136,13 +136,13 @@ TEST_F(ExplosionTest, ALostRoundStaysLostWhenTheLastBlockFallsLaterInThatFrame) 
   w->Explosions[1].State = 2;
   w->Explosions[1].Frame = 8;
   StartStrike(*w, 30, 29);
-  ASSERT_FALSE(RunFrame(*w, painter));
+  ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->BlocksLeft, 0);
   EXPECT_EQ(w->GameState, 3);
   EXPECT_EQ(w->ResultBanner.Frame, 0);
   // Nothing advances in the round-over state.
   const TExplosion frozen = w->Explosions[1];
-  for (int32_t f = 0; f < 20; ++f) ASSERT_FALSE(RunFrame(*w, painter));
+  for (int32_t f = 0; f < 20; ++f) ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->ResultBanner.Frame, 0);
   EXPECT_EQ(w->Explosions[1].State, frozen.State);
   EXPECT_EQ(w->Explosions[1].Frame, frozen.Frame);

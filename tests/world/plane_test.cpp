@@ -13,17 +13,17 @@ class PlaneTest : public ::testing::Test {
 TEST_F(PlaneTest, FliesEachRowThenDropsAndWrapsFromTheBottomToTheTop) {
   StartTestRound(*w, {});
   // The first frame tests cell (0, 0): -8 div 16 truncates to 0.
-  ASSERT_FALSE(RunFrame(*w, painter));
+  ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Plane.X, -46);
   EXPECT_EQ(w->Plane.Col, 0);
   EXPECT_EQ(w->Plane.Row, 0);
   for (int32_t x = -44; x <= 638; x += 2) {
-    ASSERT_FALSE(RunFrame(*w, painter));
+    ASSERT_FALSE(AdvanceFrame(*w, painter));
     ASSERT_EQ(w->Plane.X, x);
     ASSERT_EQ(w->Plane.Y, 0);
     ASSERT_EQ(w->Plane.Mode, 1);
   }
-  ASSERT_FALSE(RunFrame(*w, painter));  // 640 becomes 0 on the next row in the same frame
+  ASSERT_FALSE(AdvanceFrame(*w, painter));  // 640 becomes 0 on the next row in the same frame
   EXPECT_EQ(w->Plane.X, 0);
   EXPECT_EQ(w->Plane.Y, 16);
   EXPECT_EQ(w->Plane.Mode, 1);
@@ -31,7 +31,7 @@ TEST_F(PlaneTest, FliesEachRowThenDropsAndWrapsFromTheBottomToTheTop) {
   EXPECT_EQ(w->Plane.WrapY, 16);
 
   PlacePlane(*w, 638, 464);
-  ASSERT_FALSE(RunFrame(*w, painter));
+  ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Plane.X, 0);
   EXPECT_EQ(w->Plane.Y, 0);
   EXPECT_EQ(CheckInvariants(*w), nullptr);
@@ -63,11 +63,11 @@ TEST_F(PlaneTest, CrashesOneStepAfterItsCellEntersABlockAndTheRoundIsLost) {
   StartOneBuildingRound(*w, 20, 24);  // top block 24 in row 6
   const int32_t blocks = w->BlocksLeft;
   PlacePlane(*w, 276, 96);
-  ASSERT_FALSE(RunFrame(*w, painter));  // 278
-  ASSERT_FALSE(RunFrame(*w, painter));  // 280: the cell becomes (20, 6)
+  ASSERT_FALSE(AdvanceFrame(*w, painter));  // 278
+  ASSERT_FALSE(AdvanceFrame(*w, painter));  // 280: the cell becomes (20, 6)
   EXPECT_EQ(w->Plane.Col, 20);
   EXPECT_EQ(w->Crashed, 0);
-  ASSERT_FALSE(RunFrame(*w, painter));  // advances to 282, then crashes
+  ASSERT_FALSE(AdvanceFrame(*w, painter));  // advances to 282, then crashes
   EXPECT_EQ(w->Plane.X, 282);
   EXPECT_EQ(w->Plane.Mode, 0);
   EXPECT_EQ(w->Crashed, 1);
@@ -86,15 +86,15 @@ TEST_F(PlaneTest, CrashesOneStepAfterItsCellEntersABlockAndTheRoundIsLost) {
   EXPECT_EQ(E.Frame, 1);
 
   for (int32_t f = 0; f < 7; ++f) {
-    ASSERT_FALSE(RunFrame(*w, painter));
+    ASSERT_FALSE(AdvanceFrame(*w, painter));
     ASSERT_EQ(w->GameState, 2);
     ASSERT_EQ(w->Plane.X, 282);  // gone: never moved again
   }
-  ASSERT_FALSE(RunFrame(*w, painter));
+  ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->GameState, 3);
   EXPECT_EQ(w->ResultBanner.Frame, 0);
   EXPECT_EQ(w->Plane.Frame, 0);
-  for (int32_t f = 0; f < 5; ++f) ASSERT_FALSE(RunFrame(*w, painter));
+  for (int32_t f = 0; f < 5; ++f) ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Plane.X, 282);
   EXPECT_EQ(w->Plane.Mode, 0);
   EXPECT_EQ(CheckInvariants(*w), nullptr);
@@ -103,10 +103,10 @@ TEST_F(PlaneTest, CrashesOneStepAfterItsCellEntersABlockAndTheRoundIsLost) {
 TEST_F(PlaneTest, CanCrashIntoTheNextRowBeforeJumpingThere) {
   StartOneBuildingRound(*w, 1, 23);  // top block in row 7
   PlacePlane(*w, 612, 96);
-  ASSERT_FALSE(RunFrame(*w, painter));  // 614: cell (0, 7)
-  ASSERT_FALSE(RunFrame(*w, painter));  // 616: cell (1, 7)
+  ASSERT_FALSE(AdvanceFrame(*w, painter));  // 614: cell (0, 7)
+  ASSERT_FALSE(AdvanceFrame(*w, painter));  // 616: cell (1, 7)
   EXPECT_EQ(w->Crashed, 0);
-  ASSERT_FALSE(RunFrame(*w, painter));
+  ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Crashed, 1);
   EXPECT_EQ(w->Plane.X, 618);
   EXPECT_EQ(w->Plane.Y, 96);
@@ -116,7 +116,7 @@ TEST_F(PlaneTest, CanCrashIntoTheNextRowBeforeJumpingThere) {
   // A crash found in the frame that reaches 640 leaves the plane there, gone.
   StartOneBuildingRound(*w, 2, 23);
   PlacePlane(*w, 638, 96);
-  ASSERT_FALSE(RunFrame(*w, painter));
+  ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Plane.X, 640);
   EXPECT_EQ(w->Plane.Y, 96);
   EXPECT_EQ(w->Plane.Mode, 0);
@@ -135,7 +135,7 @@ TEST_F(PlaneTest, AnAbandonedRepaintLeavesTheCrashToTheNextFrame) {
   EXPECT_EQ(CheckInvariants(*w), nullptr);
 
   // The loop skipped the rest of the frame; the next one redoes the crash whole.
-  ASSERT_FALSE(RunFrame(*w, painter));
+  ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Plane.Mode, 0);
   EXPECT_EQ(w->Plane.X, 282);
   EXPECT_EQ(w->Crashed, 1);
@@ -162,7 +162,7 @@ TEST_F(PlaneTest, AfterAWinItFliesThroughTheCityAndLandsAt586OnTheBottomRow) {
   PlacePlane(*w, 602, 464);  // just past the landing cells: once more round the screen
   int32_t frames = 0;
   while (w->Plane.Mode != 3 && frames < 20000) {
-    ASSERT_FALSE(RunFrame(*w, painter));
+    ASSERT_FALSE(AdvanceFrame(*w, painter));
     ++frames;
   }
   EXPECT_EQ(w->Plane.X, 586);
@@ -170,7 +170,7 @@ TEST_F(PlaneTest, AfterAWinItFliesThroughTheCityAndLandsAt586OnTheBottomRow) {
   EXPECT_EQ(w->Crashed, 0);
   EXPECT_TRUE(painter.calls.empty());
   EXPECT_GT(frames, 29 * 320);
-  for (int32_t f = 0; f < 10; ++f) ASSERT_FALSE(RunFrame(*w, painter));
+  for (int32_t f = 0; f < 10; ++f) ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Plane.X, 586);
   EXPECT_EQ(w->Plane.Mode, 3);
   EXPECT_EQ(w->Plane.Col, 39);
@@ -187,7 +187,7 @@ TEST_F(PlaneTest, APlaneAlreadyInTheLandingCellsStopsAtItsNextStep) {
                         Case{600, 602, -38, 0}}) {
     w->Plane.Mode = 1;
     PlacePlane(*w, c.from, 464);
-    for (int32_t f = 0; f < 5; ++f) ASSERT_FALSE(RunFrame(*w, painter));
+    for (int32_t f = 0; f < 5; ++f) ASSERT_FALSE(AdvanceFrame(*w, painter));
     EXPECT_EQ(w->Plane.Mode, 3) << c.from;
     EXPECT_EQ(w->Plane.X, c.rest) << c.from;
     EXPECT_EQ(w->Plane.Y, 464) << c.from;
@@ -197,7 +197,7 @@ TEST_F(PlaneTest, APlaneAlreadyInTheLandingCellsStopsAtItsNextStep) {
   // A landing cell on another row is not the bottom-right corner.
   w->Plane.Mode = 1;
   PlacePlane(*w, 590, 448);
-  ASSERT_FALSE(RunFrame(*w, painter));
+  ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Plane.Mode, 1);
 }
 

@@ -40,6 +40,8 @@ class ChaosPainter : public Painter {
     EXPECT_LE(w_.Buildings[Index].Height, 24);
     pending_ = -1;
   }
+  bool DrawPlaying() override { return false; }
+  bool DrawRoundOver() override { return false; }
   int32_t abandoned = 0;
 
  private:
@@ -107,7 +109,7 @@ TEST(RandomPlay, ManyRoundsKeepEveryInvariant) {
       }
 
       const uint8_t state_before = w->GameState;
-      abandoned += RunFrame(*w, painter);
+      abandoned += AdvanceFrame(*w, painter);
       ++frames;
       const char* broken = CheckInvariants(*w);
       ASSERT_EQ(broken, nullptr) << broken << " after frame " << frames;

@@ -28,6 +28,8 @@ class FakePainter : public Painter {
     return abandon_all;
   }
   void DrawBuilding(uint16_t Index) override { calls.push_back({false, Index}); }
+  bool DrawPlaying() override { return false; }
+  bool DrawRoundOver() override { return false; }
 
   std::vector<Call> calls;
   int32_t erases = 0;
@@ -87,23 +89,6 @@ inline void StartOneBuildingRound(World& w, int32_t b, int32_t h) {
   std::vector<int32_t> heights(38, 0);
   heights[b - 1] = h;
   StartTestRound(w, heights);
-}
-
-// One frame of the game loop's world steps, in its order. Returns true when abandoned.
-inline bool RunFrame(World& w, Painter& p) {
-  if (w.GameState == 2) {
-    if (MovePlane(w, p)) return true;
-    UpdatePlaneCell(w);
-    AdvanceExplosions(w);
-    MoveBomb(w);
-    if (AdvanceStrikes(w, p)) return true;
-  }
-  if (w.GameState == 3) {
-    if (MovePlane(w, p)) return true;
-    UpdatePlaneCell(w);
-    PlaceResultBanner(w);
-  }
-  return false;
 }
 
 // Puts the plane at (x, y) with its cell as UpdatePlaneCell leaves it.
