@@ -14,11 +14,12 @@ namespace DXCommon {
 const char* DirectXErrorText(HRESULT Code);
 
 struct CodeText {
-  uint32_t Code;  // the HRESULT's bit pattern
+  HRESULT Code;
   const char* Text;
 };
 
-// Every code with a text of its own, sorted by code, each code once.
+// Every code with a text of its own, sorted by the codes' bit patterns, each
+// code once.
 std::span<const CodeText> KnownCodes();
 
 }  // namespace DXCommon

@@ -1,6 +1,8 @@
-// The error texts are what the player reads when set-up fails, so every code
-// and every character of its text is checked against an independent copy of
-// the table.
+// The error texts are what the player reads when set-up fails. The table names
+// its codes, so the compiler takes their values from the display API's header;
+// what can still be wrong is a text, or a value that the software display's
+// header gives a name. Both are checked here against an independent list of bit
+// patterns and texts.
 #include "graphics/dxcommon.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +16,18 @@
 
 namespace {
 
-using DXCommon::CodeText;
 using DXCommon::DirectXErrorText;
 
 constexpr const char* kUnrecognized = "Unrecognized Error";
 
-// Written out from the source table by a different script than the one that
-// wrote graphics/dxcommon.cpp, so a slip in either shows up here.
-constexpr CodeText kExpected[] = {
+struct Expected {
+  uint32_t Code;  // the HRESULT's bit pattern
+  const char* Text;
+};
+
+// Written out by a different script than the one that wrote the table, so a
+// slip in either shows up here.
+constexpr Expected kExpected[] = {
     {0x00000000u, "The request completed successfully."},
     {0x80004001u, "Action not supported."},
     {0x80004005u, "Generic failure."},
@@ -221,7 +227,7 @@ std::string Hex(uint32_t bits) {
 }
 
 TEST(DirectXErrorTextTable, EveryCodeGivesItsExactText) {
-  for (const CodeText& e : kExpected) {
+  for (const Expected& e : kExpected) {
     SCOPED_TRACE(Hex(e.Code));
     EXPECT_STREQ(DirectXErrorText(AsHresult(e.Code)), e.Text);
   }
@@ -229,24 +235,21 @@ TEST(DirectXErrorTextTable, EveryCodeGivesItsExactText) {
 
 TEST(DirectXErrorTextTable, HoldsExactlyTheExpectedCodesOnceEach) {
   std::set<uint32_t> distinct;
-  for (const CodeText& e : kExpected) distinct.insert(e.Code);
+  for (const Expected& e : kExpected) distinct.insert(e.Code);
   ASSERT_EQ(distinct.size(), 109u);
 
   const auto known = DXCommon::KnownCodes();
   ASSERT_EQ(known.size(), std::size(kExpected));
   for (std::size_t i = 0; i < known.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(known[i].Code, kExpected[i].Code);
+    EXPECT_EQ(known[i].Code, AsHresult(kExpected[i].Code));
     EXPECT_STREQ(known[i].Text, kExpected[i].Text);
-    if (i > 0) {
-      EXPECT_LT(known[i - 1].Code, known[i].Code);
-    }
   }
 }
 
 TEST(DirectXErrorTextTable, NoEntryIsEmptyOrTheFallbackText) {
-  for (const CodeText& e : DXCommon::KnownCodes()) {
-    SCOPED_TRACE(Hex(e.Code));
+  for (const DXCommon::CodeText& e : DXCommon::KnownCodes()) {
+    SCOPED_TRACE(Hex(static_cast<uint32_t>(e.Code)));
     EXPECT_GT(std::strlen(e.Text), 0u);
     EXPECT_STRNE(e.Text, kUnrecognized);
   }
@@ -267,8 +270,8 @@ TEST(DirectXErrorTextLookup, NeighboursOfEveryCodeMatchOnlyTheirOwnEntry) {
   // A search that is off by one or matches approximately would return a
   // neighbour's text for a code next to an entry.
   std::set<uint32_t> codes;
-  for (const CodeText& e : kExpected) codes.insert(e.Code);
-  for (const CodeText& e : kExpected) {
+  for (const Expected& e : kExpected) codes.insert(e.Code);
+  for (const Expected& e : kExpected) {
     for (uint32_t near : {e.Code - 1u, e.Code + 1u}) {
       if (codes.count(near) != 0) continue;
       SCOPED_TRACE(Hex(near));
