@@ -98,6 +98,43 @@ Surface* FindSurface(const void* iface) {
 // ---------------------------------------------------------------------------
 // Device
 
+template <class Interface, class Object>
+HRESULT Counted<Interface, Object>::QueryInterface(REFIID riid, void** ppvObject) {
+  HRESULT hr = E_NOINTERFACE;
+  if (ppvObject == nullptr) {
+    hr = E_POINTER;
+  } else if (riid == IID_IUnknown || riid == Object::kIid) {
+    ++refs;
+    *ppvObject = static_cast<Interface*>(this);
+    hr = S_OK;
+  } else {
+    *ppvObject = nullptr;
+  }
+  LogCall("QueryInterface", this, hr);
+  return hr;
+}
+
+template <class Interface, class Object>
+ULONG Counted<Interface, Object>::AddRef() {
+  ++refs;
+  LogCall("AddRef", this, static_cast<HRESULT>(refs));
+  return refs;
+}
+
+template <class Interface, class Object>
+ULONG Counted<Interface, Object>::Release() {
+  Object* self = static_cast<Object*>(this);
+  const ULONG remaining = refs > 0 ? --refs : 0;
+  const bool destroyed = remaining == 0 && self->FreedAtZero();
+  LogCall("Release", this, static_cast<HRESULT>(remaining));
+  GetState().releases.push_back({this, Object::kInterfaceName, remaining, destroyed});
+  if (destroyed) delete self;
+  return remaining;
+}
+
+template class Counted<IDirectDraw7, Device>;
+template class Counted<IDirectDrawSurface7, Surface>;
+
 Device::Device() {
   GetState().devices.push_back(this);
 }
@@ -107,36 +144,6 @@ Device::~Device() {
   Unregister(s.devices, this);
   if (s.exclusiveOwner == this) s.exclusiveOwner = nullptr;
   if (s.modeOwner == this) s.modeOwner = nullptr;
-}
-
-HRESULT Device::QueryInterface(REFIID riid, void** ppvObject) {
-  HRESULT hr = E_NOINTERFACE;
-  if (ppvObject == nullptr) {
-    hr = E_POINTER;
-  } else if (riid == IID_IUnknown || riid == IID_IDirectDraw7) {
-    ++refs;
-    *ppvObject = static_cast<IDirectDraw7*>(this);
-    hr = S_OK;
-  } else {
-    *ppvObject = nullptr;
-  }
-  LogCall("QueryInterface", this, hr);
-  return hr;
-}
-
-ULONG Device::AddRef() {
-  ++refs;
-  LogCall("AddRef", this, static_cast<HRESULT>(refs));
-  return refs;
-}
-
-ULONG Device::Release() {
-  // Every live surface holds one reference, so the device outlives them all.
-  const ULONG remaining = refs > 0 ? --refs : 0;
-  LogCall("Release", this, static_cast<HRESULT>(remaining));
-  GetState().releases.push_back({this, "IDirectDraw7", remaining, remaining == 0});
-  if (remaining == 0) delete this;
-  return remaining;
 }
 
 HRESULT Device::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out, IUnknown* outer) {
@@ -296,8 +303,7 @@ Surface::Surface(Device* owner, Role surfaceRole, int w, int h, DWORD surfaceCap
       height(h),
       pitchPixels(pitch),
       caps(surfaceCaps),
-      pixels(std::move(memory)),
-      refs(1) {
+      pixels(std::move(memory)) {
   if (device != nullptr) ++device->refs;
   GetState().surfaces.push_back(this);
 }
@@ -318,7 +324,7 @@ Surface::~Surface() {
 }
 
 void Surface::DestroyIfUnused() {
-  if (refs == 0 && !(role == Role::BackBuffer && partner != nullptr)) delete this;
+  if (refs == 0 && FreedAtZero()) delete this;
 }
 
 void Surface::FillLostPattern() {
@@ -329,38 +335,6 @@ void Surface::FillLostPattern() {
       row[x] = (((x >> 3) ^ (y >> 3)) & 1) ? kLostPatternB : kLostPatternA;
     }
   }
-}
-
-HRESULT Surface::QueryInterface(REFIID riid, void** ppvObject) {
-  HRESULT hr = E_NOINTERFACE;
-  if (ppvObject == nullptr) {
-    hr = E_POINTER;
-  } else if (riid == IID_IUnknown || riid == IID_IDirectDrawSurface7) {
-    ++refs;
-    *ppvObject = static_cast<IDirectDrawSurface7*>(this);
-    hr = S_OK;
-  } else {
-    *ppvObject = nullptr;
-  }
-  LogCall("QueryInterface", this, hr);
-  return hr;
-}
-
-ULONG Surface::AddRef() {
-  ++refs;
-  LogCall("AddRef", this, static_cast<HRESULT>(refs));
-  return refs;
-}
-
-ULONG Surface::Release() {
-  // A back buffer at 0 still belongs to its chain: a surplus Release on it
-  // changes nothing instead of freeing what the primary uses.
-  const ULONG remaining = refs > 0 ? --refs : 0;
-  const bool destroyed = remaining == 0 && !(role == Role::BackBuffer && partner != nullptr);
-  LogCall("Release", this, static_cast<HRESULT>(remaining));
-  GetState().releases.push_back({this, "IDirectDrawSurface7", remaining, destroyed});
-  if (destroyed) delete this;
-  return remaining;
 }
 
 HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 src, LPRECT srcRect, DWORD flags) {

@@ -12,21 +12,36 @@ constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 constexpr int kScreenBits = 16;
 
-class Device final : public IDirectDraw7 {
+// The IUnknown part that the device and the surfaces share: the reference
+// count, and QueryInterface for IUnknown and the object's own interface, each
+// call logged. Object names its interface (kInterfaceName, kIid) and says
+// whether a count of 0 frees it (FreedAtZero).
+template <class Interface, class Object>
+class Counted : public Interface {
  public:
-  Device();
-  ~Device();
-
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
+
+  ULONG refs = 1;
+};
+
+class Device final : public Counted<IDirectDraw7, Device> {
+ public:
+  static constexpr const char* kInterfaceName = "IDirectDraw7";
+  static constexpr const GUID& kIid = IID_IDirectDraw7;
+
+  Device();
+  ~Device();
+
+  // Every live surface holds one reference, so the device outlives them all.
+  bool FreedAtZero() const { return true; }
   HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out,
                                           IUnknown* outer) override;
   HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override;
   HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh,
                                            DWORD flags) override;
 
-  ULONG refs = 1;
   bool cooperativeLevelSet = false;
 
  private:
@@ -35,9 +50,11 @@ class Device final : public IDirectDraw7 {
   HRESULT DoSetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh, DWORD flags);
 };
 
-class Surface final : public IDirectDrawSurface7 {
+class Surface final : public Counted<IDirectDrawSurface7, Surface> {
  public:
   enum class Role { Plain, Primary, BackBuffer };
+  static constexpr const char* kInterfaceName = "IDirectDrawSurface7";
+  static constexpr const GUID& kIid = IID_IDirectDrawSurface7;
 
   // Owns pixels of width x height; `device` (may be null for a back buffer)
   // gets one reference for as long as the surface lives.
@@ -45,9 +62,9 @@ class Surface final : public IDirectDrawSurface7 {
           std::unique_ptr<std::uint16_t[]> pixels, int pitchPixels);
   ~Surface();
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  // A back buffer at 0 still belongs to its chain: a surplus Release on it
+  // changes nothing instead of freeing what the primary uses.
+  bool FreedAtZero() const { return !(role == Role::BackBuffer && partner != nullptr); }
   HRESULT STDMETHODCALLTYPE BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 src, LPRECT srcRect,
                                     DWORD flags) override;
   HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) override;
@@ -82,7 +99,6 @@ class Surface final : public IDirectDrawSurface7 {
   int pitchPixels;
   DWORD caps;
   std::unique_ptr<std::uint16_t[]> pixels;
-  ULONG refs;
   // Primary <-> back buffer. The primary holds its back buffer alive; a back
   // buffer whose primary is gone is an ordinary surface that cannot flip.
   Surface* partner = nullptr;
