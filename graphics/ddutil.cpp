@@ -25,11 +25,11 @@ HBITMAP LoadBitmapHandle(const char* Name, int32_t Width, int32_t Height) {
 IDirectDrawSurface7* LoadBitmapSurface(IDirectDraw7* Device, const char* Name, int32_t Width,
                                        int32_t Height) {
   if (Device == nullptr) return nullptr;
-  HBITMAP bitmap = LoadBitmapHandle(Name, Width, Height);
-  if (bitmap == nullptr) return nullptr;
+  const OwnedBitmap bitmap(LoadBitmapHandle(Name, Width, Height));
+  if (!bitmap) return nullptr;
 
   BITMAP info{};
-  GetObjectA(bitmap, sizeof info, &info);
+  GetObjectA(bitmap.Get(), sizeof info, &info);
 
   DDSURFACEDESC2 desc{};
   desc.dwSize = sizeof desc;
@@ -38,23 +38,18 @@ IDirectDrawSurface7* LoadBitmapSurface(IDirectDraw7* Device, const char* Name, i
   desc.dwWidth = static_cast<DWORD>(info.bmWidth);
   desc.dwHeight = static_cast<DWORD>(info.bmHeight);
   IDirectDrawSurface7* surface = nullptr;
-  if (Device->CreateSurface(&desc, &surface, nullptr) != DD_OK) {
-    DeleteObject(bitmap);
-    return nullptr;
-  }
-  CopyBitmapToSurface(surface, bitmap, 0, 0, 0, 0);
-  DeleteObject(bitmap);
+  if (Device->CreateSurface(&desc, &surface, nullptr) != DD_OK) return nullptr;
+  CopyBitmapToSurface(surface, bitmap.Get(), 0, 0, 0, 0);
   return surface;
 }
 
 HRESULT ReloadBitmap(IDirectDrawSurface7* Surface, const char* Name) {
-  HBITMAP bitmap = LoadBitmapHandle(Name, 0, 0);
-  if (bitmap == nullptr) {
+  const OwnedBitmap bitmap(LoadBitmapHandle(Name, 0, 0));
+  if (!bitmap) {
     OutputDebugStringA("handle is null");
     return E_FAIL;
   }
-  const HRESULT result = CopyBitmapToSurface(Surface, bitmap, 0, 0, 0, 0);
-  DeleteObject(bitmap);
+  const HRESULT result = CopyBitmapToSurface(Surface, bitmap.Get(), 0, 0, 0, 0);
   if (result != DD_OK) {
     OutputDebugStringA("ddcopybitmap failed");
     return result;

@@ -9,6 +9,23 @@
 
 namespace ddutil {
 
+// Owns a bitmap handle and deletes it when it goes out of scope.
+class OwnedBitmap {
+ public:
+  explicit OwnedBitmap(HBITMAP Bitmap) : bitmap_(Bitmap) {}
+  ~OwnedBitmap() {
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+  }
+  OwnedBitmap(const OwnedBitmap&) = delete;
+  OwnedBitmap& operator=(const OwnedBitmap&) = delete;
+
+  HBITMAP Get() const { return bitmap_; }
+  explicit operator bool() const { return bitmap_ != nullptr; }
+
+ private:
+  HBITMAP bitmap_;
+};
+
 // A new off-screen surface holding the bitmap Name (a resource of the program,
 // or else a file), scaled to Width x Height when both are non-zero. nullptr on
 // failure; the caller owns the one reference.

@@ -120,18 +120,18 @@ bool TForm1::SetUpDisplay() {
 
 void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
   // The picture's size and its top-left colour, read through GDI.
-  auto* bitmap = static_cast<HBITMAP>(
-      LoadImageA(GetModuleHandleA(nullptr), Name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  const ddutil::OwnedBitmap bitmap(static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), Name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   Sheet.Reset();
-  if (bitmap == nullptr) {
+  if (!bitmap) {
     ReportError(1, "ddloadbitmap");
     return;
   }
   BITMAP info{};
-  GetObjectA(bitmap, sizeof info, &info);
+  GetObjectA(bitmap.Get(), sizeof info, &info);
   COLORREF topLeft = 0;
   if (HDC dc = CreateCompatibleDC(nullptr)) {
-    HGDIOBJ previous = SelectObject(dc, bitmap);
+    HGDIOBJ previous = SelectObject(dc, bitmap.Get());
     topLeft = GetPixel(dc, 0, 0);
     SelectObject(dc, previous);
     DeleteDC(dc);
@@ -147,24 +147,20 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
                                : DDERR_INVALIDOBJECT;
   if (r != DD_OK) {
     ReportError(r, "create particle surface");
-    DeleteObject(bitmap);
     return;
   }
   Sheet.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), Name, width, height));
   if (!Sheet) {
     ReportError(1, "ddloadbitmap");
-    DeleteObject(bitmap);
     return;
   }
   const COLORREF key = RGB(GetRValue(topLeft), GetGValue(topLeft), GetBValue(topLeft));
   r = ddutil::SetSurfaceColorKey(Sheet.Get(), key);
   if (FAILED(r)) {
     ReportError(r, "ddsetcolorkey");
-    DeleteObject(bitmap);
     return;
   }
   LastFrameCount = width / kCell;
-  DeleteObject(bitmap);
 }
 
 bool TForm1::RebuildPlayField() {
