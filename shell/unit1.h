@@ -22,7 +22,6 @@ class TForm1 final : public Painter, public FormHandlers {
   // --- Handlers (called by the application layer between two frames) -------
   void FormCreate();
   void FormDestroy();
-  void FormClose();
   void FormKeyPress(uint8_t& Key) override;
   void FormKeyDown(uint16_t& Key) override;
   void FormKeyUp(uint16_t& Key) override;
@@ -31,32 +30,23 @@ class TForm1 final : public Painter, public FormHandlers {
   void ApplicationEvents1Restore() override;
   void GameLoop(bool& Done) override;
 
-  // The form's Close: asks FormClose, then ends the application (main form).
-  void Close();
   void StartRound(uint8_t Level);
 
   // Replaces the random source (tests and the replay tool queue values).
   void SetRandomSource(RandomSource* Source) { Rng = Source != nullptr ? Source : &OwnRandom; }
   GameRandom& OwnGenerator() { return OwnRandom; }
 
-  // --- Display set-up, bitmaps and errors ---------------------------------
-  // The set-up chain; false when one of its first six steps failed.
-  bool SetUpDisplay();
+  // --- Bitmaps ---------------------------------------------------------------
   void LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet);
-  void ReportError(HRESULT Code, const char* Where);
 
   // --- Drawing --------------------------------------------------------------
   // Each returns true when the frame was abandoned.
-  bool DrawLevelChoice();
   bool DrawPlaying() override;
-  bool DrawRoundOver() override;
   bool FlipFrame();
   void DrawCity();
   void DrawBuilding(uint16_t Index) override;
-  bool EraseBuildingStrip(int32_t Index) override;
   static TRect ClipToScreen(const TRect& Src, TPoint Pos);
   static TPoint ClampPosition(TPoint Pos);
-  bool DrawSprite(IDirectDrawSurface7* Sheet, TPoint Pos, const TRect& Src, TRect* OwnerSrcRect);
 
   // --- Recovery -------------------------------------------------------------
   HRESULT RestoreAll();
@@ -82,13 +72,24 @@ class TForm1 final : public Painter, public FormHandlers {
   Ref<IDirectDrawSurface7> BombSheet;
   Ref<IDirectDrawSurface7> BannerSheet;
 
-  int32_t LevelChoiceWidth = 0;
-  int32_t LevelChoiceHeight = 0;
   int32_t LevelChoiceX = 0;
   int32_t LevelChoiceY = 0;
   int32_t LastFrameCount = 0;
 
  private:
+  void FormClose();
+  // The form's Close: asks FormClose, then ends the application (main form).
+  void Close();
+  // The set-up chain; false when one of its first six steps failed.
+  bool SetUpDisplay();
+  void ReportError(HRESULT Code, const char* Where);
+
+  // Each returns true when the frame was abandoned.
+  bool DrawLevelChoice();
+  bool DrawRoundOver() override;
+  bool EraseBuildingStrip(int32_t Index) override;
+  bool DrawSprite(IDirectDrawSurface7* Sheet, TPoint Pos, const TRect& Src, TRect* OwnerSrcRect);
+
   // One blit under the lost-surface rule; true when the work must be abandoned.
   // An empty surface field draws nothing.
   bool Blit(IDirectDrawSurface7* Dest, int32_t X, int32_t Y, IDirectDrawSurface7* Source,
@@ -98,6 +99,8 @@ class TForm1 final : public Painter, public FormHandlers {
   bool RebuildPlayField();
   void EmptySurfaceSet();
 
+  int32_t LevelChoiceWidth = 0;
+  int32_t LevelChoiceHeight = 0;
   Application& App;
   GameRandom OwnRandom;
   RandomSource* Rng = &OwnRandom;

@@ -127,34 +127,30 @@ void Win32App::Run(FormHandlers& Form) {
   Show();
   // One message per turn; the idle handler whenever none is waiting.
   while (!quit_seen_) {
-    MSG message;
-    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        quit_seen_ = true;
-        break;
-      }
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    } else {
-      bool done = true;
-      Form.GameLoop(done);
-      if (done) WaitMessage();
-    }
+    if (HandleOneMessage()) continue;
+    bool done = true;
+    Form.GameLoop(done);
+    if (done) WaitMessage();
   }
   form_ = nullptr;
 }
 
 bool Win32App::PumpMessages() {
+  while (!quit_seen_ && HandleOneMessage()) {
+  }
+  return !quit_seen_;
+}
+
+bool Win32App::HandleOneMessage() {
   MSG message;
-  while (!quit_seen_ && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      quit_seen_ = true;
-      break;
-    }
+  if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (message.message == WM_QUIT) {
+    quit_seen_ = true;
+  } else {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return !quit_seen_;
+  return true;
 }
 
 uint32_t Win32App::ClockSeed() {

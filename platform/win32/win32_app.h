@@ -60,6 +60,9 @@ class Win32App final : public Application {
  private:
   static LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
   LRESULT Handle(UINT Message, WPARAM WParam, LPARAM LParam);
+  // Takes one waiting message and dispatches it, or notes WM_QUIT; false when
+  // the queue was empty.
+  bool HandleOneMessage();
 
   HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
