@@ -22,6 +22,16 @@ HBITMAP LoadBitmapHandle(const char* Name, int32_t Width, int32_t Height) {
 
 }  // namespace
 
+DDSURFACEDESC2 OffscreenDesc(DWORD Width, DWORD Height, DWORD Caps) {
+  DDSURFACEDESC2 desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+  desc.dwWidth = Width;
+  desc.dwHeight = Height;
+  desc.ddsCaps.dwCaps = Caps;
+  return desc;
+}
+
 IDirectDrawSurface7* LoadBitmapSurface(IDirectDraw7* Device, const char* Name, int32_t Width,
                                        int32_t Height) {
   if (Device == nullptr) return nullptr;
@@ -31,12 +41,8 @@ IDirectDrawSurface7* LoadBitmapSurface(IDirectDraw7* Device, const char* Name, i
   BITMAP info{};
   GetObjectA(bitmap.Get(), sizeof info, &info);
 
-  DDSURFACEDESC2 desc{};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-  desc.dwWidth = static_cast<DWORD>(info.bmWidth);
-  desc.dwHeight = static_cast<DWORD>(info.bmHeight);
+  DDSURFACEDESC2 desc = OffscreenDesc(static_cast<DWORD>(info.bmWidth),
+                                      static_cast<DWORD>(info.bmHeight), DDSCAPS_OFFSCREENPLAIN);
   IDirectDrawSurface7* surface = nullptr;
   if (Device->CreateSurface(&desc, &surface, nullptr) != DD_OK) return nullptr;
   CopyBitmapToSurface(surface, bitmap.Get(), 0, 0, 0, 0);

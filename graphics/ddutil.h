@@ -26,6 +26,9 @@ class OwnedBitmap {
   HBITMAP bitmap_;
 };
 
+// The description of a Width x Height surface with the given caps.
+DDSURFACEDESC2 OffscreenDesc(DWORD Width, DWORD Height, DWORD Caps);
+
 // A new off-screen surface holding the bitmap Name (a resource of the program,
 // or else a file), scaled to Width x Height when both are non-zero. nullptr on
 // failure; the caller owns the one reference.

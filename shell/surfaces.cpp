@@ -13,16 +13,6 @@ namespace {
 
 constexpr DWORD kScreenDepth = 16;
 
-DDSURFACEDESC2 OffscreenDesc(DWORD Width, DWORD Height, DWORD Caps) {
-  DDSURFACEDESC2 desc{};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-  desc.dwWidth = Width;
-  desc.dwHeight = Height;
-  desc.ddsCaps.dwCaps = Caps;
-  return desc;
-}
-
 }  // namespace
 
 void TForm1::ReportError(HRESULT Code, const char* Where) {
@@ -88,7 +78,7 @@ bool TForm1::SetUpDisplay() {
     ReportError(r, "getattachedsurface");
     return false;
   }
-  DDSURFACEDESC2 clean = OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN);
+  DDSURFACEDESC2 clean = ddutil::OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN);
   r = DirectDrawDevice->CreateSurface(&clean, CleanBackground.Out(), nullptr);
   if (r != DD_OK) {
     ReportError(r, "create particle surface");
@@ -141,8 +131,9 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
 
   // The trial surface only decides whether the sheet fits in video memory; the
   // loaded surface that replaces it asks for no particular memory.
-  DDSURFACEDESC2 trial = OffscreenDesc(static_cast<DWORD>(width), static_cast<DWORD>(height),
-                                       DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY);
+  DDSURFACEDESC2 trial =
+      ddutil::OffscreenDesc(static_cast<DWORD>(width), static_cast<DWORD>(height),
+                            DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY);
   HRESULT r = DirectDrawDevice ? DirectDrawDevice->CreateSurface(&trial, Sheet.Out(), nullptr)
                                : DDERR_INVALIDOBJECT;
   if (r != DD_OK) {
@@ -167,7 +158,7 @@ bool TForm1::RebuildPlayField() {
   PlayFieldBackground.Reset();
   // Without a device there is no picture to keep; the round still runs.
   if (!DirectDrawDevice) return true;
-  DDSURFACEDESC2 desc = OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN);
+  DDSURFACEDESC2 desc = ddutil::OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN);
   const HRESULT r = DirectDrawDevice->CreateSurface(&desc, PlayFieldBackground.Out(), nullptr);
   if (r != DD_OK) {
     ReportError(r, "create particle surface");

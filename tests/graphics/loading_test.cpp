@@ -17,12 +17,7 @@ class Loading : public GfxTest {
 
   // A plain surface of the display, released by the test.
   IDirectDrawSurface7* Plain(DWORD width, DWORD height) {
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = width;
-    desc.dwHeight = height;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    DDSURFACEDESC2 desc = ddutil::OffscreenDesc(width, height, DDSCAPS_OFFSCREENPLAIN);
     IDirectDrawSurface7* surface = nullptr;
     EXPECT_EQ(DD_OK, Device()->CreateSurface(&desc, &surface, nullptr));
     return surface;
