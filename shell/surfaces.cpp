@@ -78,17 +78,9 @@ bool TForm1::SetUpDisplay() {
     ReportError(r, "getattachedsurface");
     return false;
   }
-  DDSURFACEDESC2 clean = ddutil::OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN);
-  r = DirectDrawDevice->CreateSurface(&clean, CleanBackground.Out(), nullptr);
-  if (r != DD_OK) {
-    ReportError(r, "create particle surface");
-    return false;
-  }
+  if (!MakeBackground(CleanBackground)) return false;
 
   // From here on a failure is reported and the chain goes on.
-  CleanBackground.Assign(
-      ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), "back1", kScreenWidth, kScreenHeight));
-  if (!CleanBackground) ReportError(1, "ddloadbitmap");
 
   LoadSprite("levelch1", LevelChoiceSheet);
   LevelChoiceWidth = 331;
@@ -158,15 +150,21 @@ bool TForm1::RebuildPlayField() {
   PlayFieldBackground.Reset();
   // Without a device there is no picture to keep; the round still runs.
   if (!DirectDrawDevice) return true;
+  return MakeBackground(PlayFieldBackground);
+}
+
+bool TForm1::MakeBackground(Ref<IDirectDrawSurface7>& Background) {
   DDSURFACEDESC2 desc = ddutil::OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN);
-  const HRESULT r = DirectDrawDevice->CreateSurface(&desc, PlayFieldBackground.Out(), nullptr);
+  const HRESULT r = DirectDrawDevice->CreateSurface(&desc, Background.Out(), nullptr);
   if (r != DD_OK) {
     ReportError(r, "create particle surface");
     return false;
   }
-  PlayFieldBackground.Assign(
+  // The picture replaces the surface just made; a picture that cannot be loaded
+  // is reported and leaves the field empty.
+  Background.Assign(
       ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), "back1", kScreenWidth, kScreenHeight));
-  if (!PlayFieldBackground) ReportError(1, "ddloadbitmap");
+  if (!Background) ReportError(1, "ddloadbitmap");
   return true;
 }
 

@@ -97,6 +97,9 @@ class TForm1 final : public Painter, public FormHandlers {
   bool DrawPlane();
   // StartRound's new play-field background; false when its surface could not be made.
   bool RebuildPlayField();
+  // A screen-sized surface holding the background picture; false when the
+  // surface could not be made.
+  bool MakeBackground(Ref<IDirectDrawSurface7>& Background);
   void EmptySurfaceSet();
 
   int32_t LevelChoiceWidth = 0;
