@@ -8,8 +8,9 @@
 #
 #   scripts/pace.sh [SCREEN ...]
 #
-# SCREEN is WIDTHxHEIGHTxDEPTH with an optional "+bare" (no window manager);
-# by default 1280x1024x24 and 640x480x16 with openbox. CARPEX and SHOT_CHECK
+# SCREEN is WIDTHxHEIGHTxDEPTH, optionally followed by "+bare" (no window
+# manager) or "+window" (played in a window after Alt+Enter); by default
+# 1280x1024x24 and 640x480x16 with openbox, full screen. CARPEX and SHOT_CHECK
 # in the environment name the programs to measure instead of a Release build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,7 +23,7 @@ if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]]; then
   CARPEX=build/pace/platform/sdl/carpex
   SHOT_CHECK=build/pace/tests/sdl/carpex_sdl_shot_check
 fi
-for tool in Xvfb openbox xdotool xprop import; do
+for tool in Xvfb openbox xdotool xprop xwininfo import; do
   command -v "$tool" >/dev/null || { echo "pace: $tool is not installed" >&2; exit 2; }
 done
 
@@ -39,8 +40,9 @@ trap 'stop; rm -rf "$work"' EXIT
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print "-" }'; }
 
 probe() {
-  local screen=${1%+bare} bare=0
+  local screen=${1%%+*} bare=0 windowed=0
   [[ $1 == *+bare ]] && bare=1
+  [[ $1 == *+window ]] && windowed=1
   exec 3>"$work/display"
   Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp >"$work/xvfb.log" 2>&1 &
   xvfb=$!
@@ -62,8 +64,15 @@ probe() {
   wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1)
   [[ -n $wid ]] || { echo "pace: no game window on $screen" >&2; cat "$work/game.err" >&2; exit 1; }
   ((bare)) || timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null || true
+  if ((windowed)); then
+    xdotool key alt+Return
+    sleep 1
+  fi
   local geometry
   geometry=$(xdotool getwindowgeometry "$wid" | awk '/Position/ { p = $2 } /Geometry/ { g = $2 } END { print g " at " p }')
+  local crop
+  crop=$(xwininfo -id "$wid" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /Width:/ { w = $NF } /Height:/ { h = $NF } END { print w "x" h "+" x "+" y }')
 
   xdotool key 0 f
   sleep 1.5
@@ -71,8 +80,9 @@ probe() {
   for n in $(seq 10); do
     xdotool key space
     ((${PACE_NO_SHOTS:-0})) && { sleep 0.8; continue; }
-    import -window root -depth 8 "ppm:$work/shot.ppm"
-    readings+="$("$SHOT_CHECK" fps "$work/shot.ppm" | cut -d' ' -f1) "
+    # The window's part of the screen (a window's own grab misreads 16-bit colours).
+    import -window root -crop "$crop" +repage -depth 8 "ppm:$work/shot.ppm"
+    readings+="$({ "$SHOT_CHECK" fps "$work/shot.ppm" || true; } | cut -d' ' -f1) "
     sleep 0.8
   done
   xdotool key Escape Escape
@@ -82,7 +92,8 @@ probe() {
 
   local fps
   fps=$(tr ' ' '\n' <<<"$readings" | { grep -E '^[0-9]+$' || true; } | median)
-  printf '%-22s window %s\n' "$1$( ((bare)) || echo ' openbox')" "$geometry"
+  printf '%-22s window %s, load average %s\n' "$1$( ((bare)) || echo ' openbox')" "$geometry" \
+    "$(cut -d' ' -f1 /proc/loadavg)"
   printf '  frame-rate text: %s(median %s)\n' "$readings" "$fps"
   if [[ -s $work/report ]]; then
     awk '{ f[$1] = $2 } END {
