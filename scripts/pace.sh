@@ -6,7 +6,10 @@
 # A measuring tool, not a test: it prints figures and always exits 0 unless
 # the game could not be run.
 #
-#   scripts/pace.sh [SCREEN ...]
+#   scripts/pace.sh [--candidates] [SCREEN ...]
+#
+# With --candidates it also measures, on each screen, the ways of presenting
+# the picture side by side on the same frames (bench/present_bench.cpp).
 #
 # SCREEN is WIDTHxHEIGHTxDEPTH, optionally followed by "+bare" (no window
 # manager) or "+window" (played in a window after Alt+Enter); by default
@@ -15,13 +18,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]]; then
+candidates=0
+if [[ ${1:-} == --candidates ]]; then
+  candidates=1
+  shift
+fi
+if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]] || ((candidates)) && [[ -z ${PRESENT_BENCH:-} ]]; then
   . scripts/deps.sh
-  ensure_packages "${BUILD_PACKAGES[@]}"
-  cmake -S . -B build/pace -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build/pace --target carpex carpex_sdl_shot_check >/dev/null
+  ensure_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev
+  cmake -S . -B build/pace -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_BENCHMARKS=ON >/dev/null
+  cmake --build build/pace --target carpex carpex_sdl_shot_check carpex_present_bench >/dev/null
   CARPEX=build/pace/platform/sdl/carpex
   SHOT_CHECK=build/pace/tests/sdl/carpex_sdl_shot_check
+  PRESENT_BENCH=build/pace/bench/carpex_present_bench
 fi
 for tool in Xvfb openbox xdotool xprop xwininfo import; do
   command -v "$tool" >/dev/null || { echo "pace: $tool is not installed" >&2; exit 2; }
@@ -88,6 +97,7 @@ probe() {
   xdotool key Escape Escape
   wait "$game" || true
   game=""
+  ((candidates)) && "$PRESENT_BENCH" >"$work/candidates" 2>&1
   stop
 
   local fps
@@ -101,7 +111,8 @@ probe() {
         f["present_ms_median"], f["present_ms_p99"], f["present_ms_max"], f["presents"],
         f["presents_per_second"] }' "$work/report"
   fi
-  rm -f "$work/report" "$work/display"
+  ((candidates)) && sed 's/^/  /' "$work/candidates"
+  rm -f "$work/report" "$work/display" "$work/candidates"
 }
 
 screens=("$@")
