@@ -13,8 +13,9 @@
 #
 # SCREEN is WIDTHxHEIGHTxDEPTH, optionally followed by "+bare" (no window
 # manager) or "+window" (played in a window after Alt+Enter); by default
-# 1280x1024x24 and 640x480x16 with openbox, full screen. CARPEX and SHOT_CHECK
-# in the environment name the programs to measure instead of a Release build.
+# 1280x1024x24 and 640x480x16 with openbox, full screen. CARPEX, SHOT_CHECK
+# (and PRESENT_BENCH) in the environment name the programs to measure instead
+# of a Release build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,8 +24,9 @@ if [[ ${1:-} == --candidates ]]; then
   candidates=1
   shift
 fi
-if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]] || ((candidates)) && [[ -z ${PRESENT_BENCH:-} ]]; then
-  . scripts/deps.sh
+. scripts/deps.sh
+ensure_packages xvfb xauth xdotool imagemagick openbox x11-utils
+if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]] || { ((candidates)) && [[ -z ${PRESENT_BENCH:-} ]]; }; then
   ensure_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev
   cmake -S . -B build/pace -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_BENCHMARKS=ON >/dev/null
   cmake --build build/pace --target carpex carpex_sdl_shot_check carpex_present_bench >/dev/null
@@ -32,9 +34,6 @@ if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]] || ((candidates)) && [[ -z ${PRESE
   SHOT_CHECK=build/pace/tests/sdl/carpex_sdl_shot_check
   PRESENT_BENCH=build/pace/bench/carpex_present_bench
 fi
-for tool in Xvfb openbox xdotool xprop xwininfo import; do
-  command -v "$tool" >/dev/null || { echo "pace: $tool is not installed" >&2; exit 2; }
-done
 
 work=$(mktemp -d)
 xvfb="" wm="" game=""
