@@ -108,7 +108,9 @@ probe() {
     awk '{ f[$1] = $2 } END {
       printf "  present cost: median %s ms, p99 %s ms, max %s ms (%s presents, %s a second)\n",
         f["present_ms_median"], f["present_ms_p99"], f["present_ms_max"], f["presents"],
-        f["presents_per_second"] }' "$work/report"
+        f["presents_per_second"]
+      printf "  of it on the processor: median %s ms, p99 %s ms, max %s ms\n",
+        f["present_cpu_ms_median"], f["present_cpu_ms_p99"], f["present_cpu_ms_max"] }' "$work/report"
   fi
   ((candidates)) && sed 's/^/  /' "$work/candidates"
   rm -f "$work/report" "$work/display" "$work/candidates"

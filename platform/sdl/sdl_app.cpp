@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <vector>
 
 #include "assets/form_description.h"
 #include "platform/sdl/icon.h"
 #include "platform/sdl/keys.h"
-#include "platform/sdl/pixel_font.h"
 #include "platform/sdl/x11_errors.h"
 #include "platform/soft/control.h"
 #include "platform/soft/resources.h"
@@ -111,10 +108,6 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   TolerateX11Errors();
   if (SDL_GetWindowSurface(app->window_) == nullptr) return fail("cannot draw into the window");
 
-  if (const char* file = SDL_getenv("CARPEX_PACE_REPORT"); file != nullptr && *file != '\0') {
-    app->pace_.File = file;
-    app->pace_.Milliseconds.reset(new float[PaceLog::kCapacity]);
-  }
   SetWindowIcon(app->window_);
   SDL_ShowCursor(SDL_DISABLE);
   // Characters come from the key events, as Windows' message translation
@@ -128,25 +121,6 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
 SdlApp::~SdlApp() {
   soft::SetFlipHook({});
   if (window_ != nullptr) SDL_DestroyWindow(window_);
-  pace_.Write();
-}
-
-void SdlApp::PaceLog::Write() const {
-  if (File.empty()) return;
-  std::FILE* out = std::fopen(File.c_str(), "w");
-  if (out == nullptr) return;
-  std::vector<float> sorted(Milliseconds.get(), Milliseconds.get() + Count);
-  std::sort(sorted.begin(), sorted.end());
-  auto at = [&](double q) {
-    return sorted.empty() ? 0.0 : sorted[static_cast<size_t>(q * (sorted.size() - 1) + 0.5)];
-  };
-  const double seconds =
-      static_cast<double>(Last - First) / static_cast<double>(SDL_GetPerformanceFrequency());
-  std::fprintf(out, "presents %d\npresents_per_second %.1f\n", Count,
-               seconds > 0 ? (Count - 1) / seconds : 0.0);
-  std::fprintf(out, "present_ms_median %.3f\npresent_ms_p99 %.3f\npresent_ms_max %.3f\n", at(0.5),
-               at(0.99), at(1.0));
-  std::fclose(out);
 }
 
 void SdlApp::Minimize() {
@@ -360,29 +334,21 @@ void SdlApp::CloseWindow() {
 }
 
 void SdlApp::OnFlip(const soft::PixelView& Front) {
-  const uint64_t start = SDL_GetPerformanceCounter();
+  pace_.Begin();
   presenter_.Accept(Front);
   needs_present_ = true;
-  present_ticks_ += SDL_GetPerformanceCounter() - start;
+  pace_.End();
 }
 
 void SdlApp::Present() {
-  const uint64_t start = SDL_GetPerformanceCounter();
+  pace_.Begin();
   needs_present_ = false;
   const SDL_Rect* rects = nullptr;
   const int n = presenter_.Compose(SDL_GetWindowSurface(window_), &rects);
   if (n > 0) SDL_UpdateWindowSurfaceRects(window_, rects, n);
   ++presents_;
-  const uint64_t end = SDL_GetPerformanceCounter();
-  present_ticks_ += end - start;
-  if (pace_.Milliseconds != nullptr && pace_.Count < PaceLog::kCapacity) {
-    if (pace_.Count == 0) pace_.First = end;
-    pace_.Last = end;
-    pace_.Milliseconds[pace_.Count++] =
-        static_cast<float>(static_cast<double>(present_ticks_) * 1000.0 /
-                           static_cast<double>(SDL_GetPerformanceFrequency()));
-  }
-  present_ticks_ = 0;
+  pace_.End();
+  pace_.Presented();
 }
 
 }  // namespace carpex::sdl

@@ -13,6 +13,7 @@
 
 #include "platform/app.h"
 #include "platform/sdl/layout.h"
+#include "platform/sdl/pace_log.h"
 #include "platform/sdl/presenter.h"
 
 namespace soft {
@@ -60,18 +61,6 @@ class SdlApp final : public Application {
     enum Kind : uint8_t { Char, Deactivate } kind;
     uint8_t character;
   };
-  // What each present cost, kept when CARPEX_PACE_REPORT names a file to
-  // write the figures to at the end.
-  struct PaceLog {
-    static constexpr int kCapacity = 1 << 16;
-    std::unique_ptr<float[]> Milliseconds;
-    int Count = 0;
-    uint64_t First = 0;
-    uint64_t Last = 0;
-    std::string File;
-    void Write() const;
-  };
-
   SdlApp() = default;
   // One turn of the message loop: handles one waiting message and returns true,
   // or returns false when none is waiting. Pumping off, it takes only what is
@@ -101,8 +90,6 @@ class SdlApp final : public Application {
   // When the last message box was shown (SDL ticks, as event timestamps).
   uint32_t box_opened_ = 1;
   uint32_t box_closed_ = 0;
-  // Counter ticks spent on the picture since the last present.
-  uint64_t present_ticks_ = 0;
   PaceLog pace_;
 };
 
