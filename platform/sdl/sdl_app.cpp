@@ -91,7 +91,7 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   // every frame, and one that waits for the display's refresh would halve the
   // game's speed after its 16 ms sleep.
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver != nullptr && std::string(driver) == "x11") {
+  if (driver != nullptr && SDL_strcmp(driver, "x11") == 0) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   }
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
