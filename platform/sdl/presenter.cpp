@@ -82,6 +82,21 @@ RowScaler ScalerFor(int BytesPerPixel) {
   }
 }
 
+using PixelStore = void (*)(uint8_t*, uint32_t);
+
+PixelStore StoreFor(int BytesPerPixel) {
+  switch (BytesPerPixel) {
+    case 1:
+      return Store<1>;
+    case 2:
+      return Store<2>;
+    case 3:
+      return Store<3>;
+    default:
+      return Store<4>;
+  }
+}
+
 uint32_t Map(const SDL_Surface* Target, SDL_Color C) {
   return SDL_MapRGB(Target->format, C.r, C.g, C.b);
 }
@@ -239,6 +254,7 @@ void WindowPresenter::DrawPicture(SDL_Surface* Target) {
 // picture pixel, all of it each time (no player keeps such a window for long).
 void WindowPresenter::DrawShrunk(SDL_Surface* Target) {
   const int bpp = Target->format->BytesPerPixel;
+  const PixelStore store = StoreFor(bpp);
   for (int y = 0; y < where_.Height; ++y) {
     const uint16_t* from =
         &picture_[static_cast<size_t>(y * kPictureHeight / where_.Height) * kPictureWidth];
@@ -246,21 +262,7 @@ void WindowPresenter::DrawShrunk(SDL_Surface* Target) {
                   static_cast<ptrdiff_t>(where_.Y + y) * Target->pitch +
                   static_cast<ptrdiff_t>(where_.X) * bpp;
     for (int x = 0; x < where_.Width; ++x, to += bpp) {
-      const uint32_t v = table_[from[x * kPictureWidth / where_.Width]];
-      switch (bpp) {
-        case 1:
-          Store<1>(to, v);
-          break;
-        case 2:
-          Store<2>(to, v);
-          break;
-        case 3:
-          Store<3>(to, v);
-          break;
-        default:
-          Store<4>(to, v);
-          break;
-      }
+      store(to, table_[from[x * kPictureWidth / where_.Width]]);
     }
   }
 }
