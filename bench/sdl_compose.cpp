@@ -19,15 +19,17 @@ SDL_Surface* NewSurface(int width, int height) {
   return s;
 }
 
-// A copy of one surface of the software display, with its colour key if it has one.
-SDL_Surface* CopyOf(IDirectDrawSurface7* source, bool rle) {
+// A copy of a part of one surface of the software display (the whole when
+// width is 0), with its colour key if it has one.
+SDL_Surface* CopyOf(IDirectDrawSurface7* source, bool rle, int left = 0, int width = 0) {
   const soft::PixelView view = soft::SurfacePixels(source);
-  SDL_Surface* s = NewSurface(view.width, view.height);
+  if (width == 0) width = view.width;
+  SDL_Surface* s = NewSurface(width, view.height);
   for (int y = 0; y < view.height; ++y) {
-    std::memcpy(
-        static_cast<uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch,
-        reinterpret_cast<const uint8_t*>(view.pixels) + static_cast<ptrdiff_t>(y) * view.pitch,
-        static_cast<size_t>(view.width) * 2);
+    std::memcpy(static_cast<uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch,
+                reinterpret_cast<const uint8_t*>(view.pixels) +
+                    static_cast<ptrdiff_t>(y) * view.pitch + static_cast<ptrdiff_t>(left) * 2,
+                static_cast<size_t>(width) * 2);
   }
   DDCOLORKEY key{};
   if (source->GetColorKey(DDCKEY_SRCBLT, &key) == DD_OK) {
@@ -39,35 +41,58 @@ SDL_Surface* CopyOf(IDirectDrawSurface7* source, bool rle) {
 
 }  // namespace
 
-SdlComposer::SdlComposer(WorstCaseScene& scene, bool rle) : scene_(scene) {
+SdlComposer::SdlComposer(WorstCaseScene& scene, Arrangement arrangement) : scene_(scene) {
   TForm1& form = scene.Form();
-  background_ = CopyOf(form.PlayFieldBackground.Get(), rle);
-  plane_ = CopyOf(form.PlaneSheet.Get(), rle);
-  explosion_ = CopyOf(form.ExplosionSheet.Get(), rle);
-  bomb_ = CopyOf(form.BombSheet.Get(), rle);
+  const bool rle = arrangement != Arrangement::Sheets;
+  background_ = CopyOf(form.PlayFieldBackground.Get(), false);
   back_ = NewSurface(kScreenWidth, kScreenHeight);
-}
-
-SdlComposer::~SdlComposer() {
-  for (SDL_Surface* s : {background_, plane_, explosion_, bomb_, back_}) {
-    SDL_FreeSurface(s);
+  const bool cut = arrangement == Arrangement::RleFrames;
+  const World& w = form.W;
+  Cut(form.PlaneSheet.Get(), cut ? w.Plane.Width : 0, &plane_frames_);
+  Cut(form.ExplosionSheet.Get(), cut ? w.Explosions[1].FrameWidth : 0, &explosion_frames_);
+  Cut(form.BombSheet.Get(), 0, &bomb_frames_);
+  for (Frames* f : {&plane_frames_, &explosion_frames_, &bomb_frames_}) {
+    for (int i = 0; i < f->Count; ++i) {
+      f->Frame[i] = CopyOf(f->Sheet, rle, i * f->Width, f->Width);
+    }
   }
 }
 
-SDL_Surface* SdlComposer::SheetFor(IDirectDrawSurface7* sheet) const {
-  TForm1& form = scene_.Form();
-  if (sheet == form.PlaneSheet.Get()) return plane_;
-  if (sheet == form.ExplosionSheet.Get()) return explosion_;
-  return bomb_;
+void SdlComposer::Cut(IDirectDrawSurface7* sheet, int width, Frames* into) {
+  const int sheet_width = soft::SurfacePixels(sheet).width;
+  into->Sheet = sheet;
+  into->Width = width > 0 ? width : sheet_width;
+  into->Count = sheet_width / into->Width;
+  if (into->Count < 1 || into->Count > Frames::kMax) {
+    std::fprintf(stderr, "cannot cut a sheet %d wide into frames %d wide\n", sheet_width, width);
+    std::abort();
+  }
+}
+
+SdlComposer::~SdlComposer() {
+  for (const Frames* f : {&plane_frames_, &explosion_frames_, &bomb_frames_}) {
+    for (int i = 0; i < f->Count; ++i) SDL_FreeSurface(f->Frame[i]);
+  }
+  SDL_FreeSurface(background_);
+  SDL_FreeSurface(back_);
+}
+
+const SdlComposer::Frames& SdlComposer::FramesFor(IDirectDrawSurface7* sheet) const {
+  if (sheet == plane_frames_.Sheet) return plane_frames_;
+  if (sheet == explosion_frames_.Sheet) return explosion_frames_;
+  return bomb_frames_;
 }
 
 void SdlComposer::ComposeFrame() {
   SDL_BlitSurface(background_, nullptr, back_, nullptr);
   for (int i = 0; i < scene_.SpriteCount; ++i) {
     const SpriteBlit& b = scene_.Sprites[i];
-    SDL_Rect src{b.Src.Left, b.Src.Top, b.Src.Right - b.Src.Left, b.Src.Bottom - b.Src.Top};
+    const Frames& f = FramesFor(b.Sheet);
+    const int frame = b.Src.Left / f.Width;
+    SDL_Rect src{b.Src.Left - frame * f.Width, b.Src.Top, b.Src.Right - b.Src.Left,
+                 b.Src.Bottom - b.Src.Top};
     SDL_Rect dst{b.X, b.Y, 0, 0};
-    SDL_BlitSurface(SheetFor(b.Sheet), &src, back_, &dst);
+    SDL_BlitSurface(f.Frame[frame], &src, back_, &dst);
   }
 }
 

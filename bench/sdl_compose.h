@@ -1,6 +1,12 @@
 // The worst-case frame composed by SDL2's own software blitter: the same
 // pictures (copied pixel for pixel from the software display's surfaces, RGB565,
 // with the same colour keys) and the same blits, through SDL_BlitSurface.
+//
+// Three arrangements of the pictures: the sheets as the game has them, the
+// same run-length encoded, and the one SDL2 handles best, every sprite frame
+// in a run-length encoded surface of its own (SDL's RLE blitter must skip the
+// runs of every row left of a sub-rectangle of a wide sheet, and a frame of its
+// own has none).
 #pragma once
 
 #include <SDL.h>
@@ -13,8 +19,9 @@ namespace carpex::bench {
 
 class SdlComposer {
  public:
-  // With `rle`, the keyed sheets are run-length encoded (SDL_RLEACCEL).
-  SdlComposer(WorstCaseScene& scene, bool rle);
+  enum class Arrangement { Sheets, RleSheets, RleFrames };
+
+  SdlComposer(WorstCaseScene& scene, Arrangement arrangement);
   ~SdlComposer();
   SdlComposer(const SdlComposer&) = delete;
   SdlComposer& operator=(const SdlComposer&) = delete;
@@ -27,13 +34,21 @@ class SdlComposer {
   const SDL_Surface* Frame() const { return back_; }
 
  private:
-  SDL_Surface* SheetFor(IDirectDrawSurface7* sheet) const;
+  // A sheet cut into frames of a width (the whole sheet is one frame when
+  // it is not cut).
+  struct Frames {
+    static constexpr int kMax = 16;
+    IDirectDrawSurface7* Sheet = nullptr;
+    SDL_Surface* Frame[kMax] = {};
+    int Count = 0;
+    int Width = 0;
+  };
+  void Cut(IDirectDrawSurface7* sheet, int width, Frames* into);
+  const Frames& FramesFor(IDirectDrawSurface7* sheet) const;
 
   WorstCaseScene& scene_;
+  Frames plane_frames_, explosion_frames_, bomb_frames_;
   SDL_Surface* background_ = nullptr;
-  SDL_Surface* plane_ = nullptr;
-  SDL_Surface* explosion_ = nullptr;
-  SDL_Surface* bomb_ = nullptr;
   SDL_Surface* back_ = nullptr;
 };
 

@@ -1,11 +1,11 @@
 #include "platform/sdl/sdl_app.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "assets/form_description.h"
 #include "platform/sdl/icon.h"
 #include "platform/sdl/keys.h"
-#include "platform/sdl/pixel_font.h"
 #include "platform/sdl/x11_errors.h"
 #include "platform/soft/control.h"
 #include "platform/soft/resources.h"
@@ -14,8 +14,8 @@ namespace carpex::sdl {
 
 namespace {
 
-// The form's designed caption, place and size (the window then covers the
-// desktop), from its description; these if that cannot be read.
+// The form's designed caption, place and size, from its description; these if
+// that cannot be read. Only the caption is used: the window covers the screen.
 FormDescription DesignedForm() {
   FormDescription form;
   form.Caption = "Form1";
@@ -34,9 +34,6 @@ FormDescription DesignedForm() {
 }
 
 constexpr uint32_t kTimerIntervalMs = 1000;
-// clBtnFace of the classic Windows scheme, behind clWindowText (black).
-constexpr SDL_Color kTextBackground = {212, 208, 200, 255};
-constexpr SDL_Color kTextColour = {0, 0, 0, 255};
 
 constexpr uint32_t kMbIconMask = 0xF0;
 constexpr uint32_t kMbIconError = 0x10;
@@ -89,21 +86,27 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   };
   // The game minimises itself when it loses the focus; SDL must not as well.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  // The picture goes straight into the window's own memory (shared with the X
+  // server): a renderer on a software GL would clear and draw the whole screen
+  // every frame, and one that waits for the display's refresh would halve the
+  // game's speed after its 16 ms sleep.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver != nullptr && SDL_strcmp(driver, "x11") == 0) {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  }
+  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
 
+  // Placed and sized as the screen, so that it covers it also where no window
+  // manager makes it full screen.
+  SDL_Rect screen{0, 0, kPictureWidth, kPictureHeight};
+  SDL_GetDisplayBounds(0, &screen);
   const FormDescription form = DesignedForm();
-  app->window_ = SDL_CreateWindow(
-      form.Caption.c_str(), form.Left, form.Top, form.ClientWidth, form.ClientHeight,
-      SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
+  app->window_ =
+      SDL_CreateWindow(form.Caption.c_str(), screen.x, screen.y, screen.w, screen.h,
+                       SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (app->window_ == nullptr) return fail("cannot create the window");
   TolerateX11Errors();
-  // The flip waits for the display's refresh where there is one.
-  app->renderer_ = SDL_CreateRenderer(app->window_, -1, SDL_RENDERER_PRESENTVSYNC);
-  if (app->renderer_ == nullptr) app->renderer_ = SDL_CreateRenderer(app->window_, -1, 0);
-  if (app->renderer_ == nullptr) return fail("cannot draw into the window");
-  app->picture_ = SDL_CreateTexture(app->renderer_, SDL_PIXELFORMAT_RGB565,
-                                    SDL_TEXTUREACCESS_STREAMING, kPictureWidth, kPictureHeight);
-  if (app->picture_ == nullptr) return fail("cannot make the picture's texture");
+  if (SDL_GetWindowSurface(app->window_) == nullptr) return fail("cannot draw into the window");
 
   SetWindowIcon(app->window_);
   SDL_ShowCursor(SDL_DISABLE);
@@ -117,8 +120,6 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
 
 SdlApp::~SdlApp() {
   soft::SetFlipHook({});
-  if (picture_ != nullptr) SDL_DestroyTexture(picture_);
-  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
 }
 
@@ -133,8 +134,31 @@ void SdlApp::Minimize() {
 void SdlApp::Maximize() {
   if (hidden_) return;
   SDL_RestoreWindow(window_);
-  SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (!windowed_) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   SDL_RaiseWindow(window_);
+}
+
+void SdlApp::SetWindowed(bool Windowed) {
+  windowed_ = Windowed;
+  if (Windowed) {
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowBordered(window_, SDL_TRUE);
+    SDL_SetWindowResizable(window_, SDL_TRUE);
+    SDL_SetWindowMinimumSize(window_, kPictureWidth, kPictureHeight);
+    SDL_SetWindowSize(window_, kPictureWidth, kPictureHeight);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  } else {
+    SDL_SetWindowResizable(window_, SDL_FALSE);
+    SDL_SetWindowBordered(window_, SDL_FALSE);
+    SDL_Rect screen;
+    if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &screen) == 0) {
+      SDL_SetWindowPosition(window_, screen.x, screen.y);
+      SDL_SetWindowSize(window_, screen.w, screen.h);
+    }
+    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
+  presenter_.Redraw();
+  needs_present_ = true;
 }
 
 void SdlApp::Hide() {
@@ -144,10 +168,7 @@ void SdlApp::Hide() {
 
 void SdlApp::TextOut(int32_t X, int32_t Y, const char* Text) {
   // Text stays on the window until the next flip covers it.
-  Overlay& o = overlays_[overlay_count_ < kMaxOverlays ? overlay_count_++ : kMaxOverlays - 1];
-  o.X = X;
-  o.Y = Y;
-  std::snprintf(o.Text, sizeof o.Text, "%s", Text != nullptr ? Text : "");
+  presenter_.AddText(X, Y, Text);
   needs_present_ = true;
 }
 
@@ -170,9 +191,12 @@ uint32_t SdlApp::ClockSeed() {
 
 void SdlApp::Run(FormHandlers& Form) {
   form_ = &Form;
-  hidden_ = false;
-  SDL_ShowWindow(window_);
-  SDL_RaiseWindow(window_);
+  // Told to end before it ran (the display could not be set up): nothing shows.
+  if (!terminated_) {
+    hidden_ = false;
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+  }
   next_tick_ = SDL_GetTicks64() + kTimerIntervalMs;
 
   while (!terminated_) {
@@ -224,7 +248,22 @@ bool SdlApp::HandleOneMessage(bool Pump) {
   return true;
 }
 
+bool SdlApp::SwitchKey(const SDL_Event& Event) {
+  const SDL_Keysym& key = Event.key.keysym;
+  if (key.sym != SDLK_RETURN && key.sym != SDLK_KP_ENTER) return false;
+  if (Event.type == SDL_KEYUP) {
+    const bool mine = enter_held_for_switch_;
+    enter_held_for_switch_ = false;
+    return mine;
+  }
+  if ((key.mod & KMOD_ALT) == 0 || (key.mod & (KMOD_CTRL | KMOD_GUI)) != 0) return false;
+  if (Event.key.repeat == 0) SetWindowed(!windowed_);
+  enter_held_for_switch_ = true;
+  return true;
+}
+
 void SdlApp::HandleEvent(const SDL_Event& Event) {
+  if ((Event.type == SDL_KEYDOWN || Event.type == SDL_KEYUP) && SwitchKey(Event)) return;
   switch (Event.type) {
     case SDL_KEYDOWN: {
       const uint16_t vk = VirtualKey(Event.key.keysym);
@@ -260,6 +299,13 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
         case SDL_WINDOWEVENT_CLOSE:
           CloseWindow();
           break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_EXPOSED:
+          // The window's surface is made anew at its size, or what was on the
+          // screen is gone: all of the picture goes there again.
+          presenter_.Redraw();
+          needs_present_ = true;
+          break;
         default:
           break;
       }
@@ -288,48 +334,21 @@ void SdlApp::CloseWindow() {
 }
 
 void SdlApp::OnFlip(const soft::PixelView& Front) {
-  overlay_count_ = 0;  // the new picture covers any text
-  if (Front.pixels != nullptr && Front.width == kPictureWidth && Front.height == kPictureHeight) {
-    picture_ready_ = SDL_UpdateTexture(picture_, nullptr, Front.pixels, Front.pitch) == 0;
-  }
+  pace_.Begin();
+  presenter_.Accept(Front);
   needs_present_ = true;
+  pace_.End();
 }
 
 void SdlApp::Present() {
+  pace_.Begin();
   needs_present_ = false;
-  int w = 0;
-  int h = 0;
-  if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0) return;
-  const Placement where = PlacePicture(w, h);
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
-  if (picture_ready_) {
-    const SDL_Rect dest{where.X, where.Y, where.Width, where.Height};
-    SDL_RenderCopy(renderer_, picture_, nullptr, &dest);
-  }
-  for (int i = 0; i < overlay_count_; ++i) DrawOverlay(overlays_[i], where);
-  SDL_RenderPresent(renderer_);
+  const SDL_Rect* rects = nullptr;
+  const int n = presenter_.Compose(SDL_GetWindowSurface(window_), &rects);
+  if (n > 0) SDL_UpdateWindowSurfaceRects(window_, rects, n);
   ++presents_;
-}
-
-void SdlApp::DrawOverlay(const Overlay& Text, const Placement& Where) {
-  // Window pixels, at the picture's scale, so the text keeps its size on the
-  // picture as on the 640 x 480 screen it was made for.
-  const int s = Where.Scale;
-  const SDL_Rect box{Text.X * s, Text.Y * s, TextWidth(Text.Text) * s, kCellHeight * s};
-  SDL_SetRenderDrawColor(renderer_, kTextBackground.r, kTextBackground.g, kTextBackground.b,
-                         kTextBackground.a);
-  SDL_RenderFillRect(renderer_, &box);
-
-  constexpr int kMaxRuns = 32 * kCellHeight * 3;
-  InkRun runs[kMaxRuns];
-  SDL_Rect rects[kMaxRuns];
-  const int n = TextInk(Text.Text, runs, kMaxRuns);
-  for (int i = 0; i < n; ++i) {
-    rects[i] = SDL_Rect{box.x + runs[i].X * s, box.y + runs[i].Y * s, runs[i].Width * s, s};
-  }
-  SDL_SetRenderDrawColor(renderer_, kTextColour.r, kTextColour.g, kTextColour.b, kTextColour.a);
-  SDL_RenderFillRects(renderer_, rects, n);
+  pace_.End();
+  pace_.Presented();
 }
 
 }  // namespace carpex::sdl

@@ -1,6 +1,7 @@
 // The application layer on SDL2: one borderless full-screen window showing the
 // software display's picture, keyboard and activation events turned into the
-// form's handlers, a 1000 ms timer, and the idle-time loop.
+// form's handlers, a 1000 ms timer, and the idle-time loop. Alt+Enter switches
+// between full screen and a resizable window.
 #pragma once
 
 #include <SDL.h>
@@ -12,6 +13,8 @@
 
 #include "platform/app.h"
 #include "platform/sdl/layout.h"
+#include "platform/sdl/pace_log.h"
+#include "platform/sdl/presenter.h"
 
 namespace soft {
 struct PixelView;
@@ -21,8 +24,8 @@ namespace carpex::sdl {
 
 class SdlApp final : public Application {
  public:
-  // Opens the (hidden) window, its renderer and the picture's texture, and
-  // hooks the software display's flips. SDL's video must be initialised.
+  // Opens the (hidden) window over the whole screen and its surface, and hooks
+  // the software display's flips. SDL's video must be initialised.
   // nullptr, with the reason in *Error, when any of it fails.
   static std::unique_ptr<SdlApp> Create(std::string* Error);
   ~SdlApp() override;
@@ -41,8 +44,12 @@ class SdlApp final : public Application {
   uint32_t ClockSeed() override;
 
   SDL_Window* Window() const { return window_; }
-  SDL_Renderer* Renderer() const { return renderer_; }
+  // Where the picture sits in the window.
+  const Placement& Where() const { return presenter_.Where(); }
   bool Minimized() const { return minimized_; }
+  // Full screen, or a window with a frame that the player can resize.
+  void SetWindowed(bool Windowed);
+  bool Windowed() const { return windowed_; }
   // How many pictures have gone to the screen.
   uint64_t Presents() const { return presents_; }
   // Message boxes are written to standard error only (for tests).
@@ -54,13 +61,6 @@ class SdlApp final : public Application {
     enum Kind : uint8_t { Char, Deactivate } kind;
     uint8_t character;
   };
-  struct Overlay {
-    int32_t X;
-    int32_t Y;
-    char Text[32];
-  };
-  static constexpr int kMaxOverlays = 4;
-
   SdlApp() = default;
   // One turn of the message loop: handles one waiting message and returns true,
   // or returns false when none is waiting. Pumping off, it takes only what is
@@ -71,26 +71,26 @@ class SdlApp final : public Application {
   void CloseWindow();
   void OnFlip(const soft::PixelView& Front);
   void Present();
-  void DrawOverlay(const Overlay& Text, const Placement& Where);
+  // Alt+Enter: true when the key event was the switch (or its release).
+  bool SwitchKey(const SDL_Event& Event);
 
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* picture_ = nullptr;
+  WindowPresenter presenter_;
   FormHandlers* form_ = nullptr;
   std::deque<Posted> posted_;
   uint64_t next_tick_ = 0;
   bool terminated_ = false;
   bool minimized_ = false;
   bool hidden_ = true;
-  bool picture_ready_ = false;
+  bool windowed_ = false;
+  bool enter_held_for_switch_ = false;
   bool needs_present_ = false;
   bool quiet_boxes_ = false;
   uint64_t presents_ = 0;
   // When the last message box was shown (SDL ticks, as event timestamps).
   uint32_t box_opened_ = 1;
   uint32_t box_closed_ = 0;
-  Overlay overlays_[kMaxOverlays] = {};
-  int overlay_count_ = 0;
+  PaceLog pace_;
 };
 
 // A message box text with its line breaks as SDL shows them: Windows' "\r\n"

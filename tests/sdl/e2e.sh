@@ -3,6 +3,7 @@
 # keys typed with xdotool, screenshots taken with import and read by shot_check.
 #
 #   e2e.sh play CARPEX SHOT_CHECK OUTDIR   the whole round trip (screenshots kept in OUTDIR)
+#   e2e.sh bare CARPEX SHOT_CHECK OUTDIR   an X server without a window manager
 #   e2e.sh nodisplay CARPEX                no display at all: a clear error, no crash
 #
 # Exit status 0 on success, 77 when a tool it needs is missing (skipped), 1 on failure.
@@ -39,17 +40,18 @@ nodisplay() {
   exit 0
 }
 
-play() {
-  local carpex=$1 check=$2
-  out=$3
-  for tool in Xvfb openbox xdotool xdpyinfo xprop import; do
+# Starts a virtual X server with the given screen (and DISPLAY for it), and
+# openbox on it unless the second argument is "bare".
+start_x() {
+  local screen=$1 bare=${2:-}
+  for tool in Xvfb openbox xdotool xprop import; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
   done
   rm -rf "$out"
   mkdir -p "$out"
 
   # Global: the exit trap runs after this function has returned.
-  xvfb="" wm="" game="" display=""
+  xvfb="" wm="" game=""
   cleanup() {
     for pid in $game $wm $xvfb; do
       kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
@@ -57,45 +59,92 @@ play() {
   }
   trap cleanup EXIT
 
-  # A display number nobody uses: the server refuses one that is taken.
-  for n in $(seq 57 140); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-    xvfb=$!
-    for _ in $(seq 100); do
-      kill -0 "$xvfb" 2>/dev/null || break
-      xdpyinfo -display ":$n" >/dev/null 2>&1 && break
-      sleep 0.1
-    done
-    if kill -0 "$xvfb" 2>/dev/null && xdpyinfo -display ":$n" >/dev/null 2>&1; then
-      display=":$n"
-      break
-    fi
-    kill "$xvfb" 2>/dev/null
-    wait "$xvfb" 2>/dev/null
-    xvfb=""
-  done
-  [[ -n $display ]] || fail "no virtual X server could be started"
-  export DISPLAY=$display
+  # The server picks a display number nobody uses and writes it to fd 3.
+  exec 3>"$out/display"
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp >"$out/xvfb.log" 2>&1 &
+  xvfb=$!
+  exec 3>&-
+  retry 20 test -s "$out/display" || fail "no virtual X server could be started"
+  export DISPLAY=":$(cat "$out/display")"
   unset WAYLAND_DISPLAY SDL_VIDEODRIVER
-  echo "X server on $DISPLAY"
+  echo "X server on $DISPLAY ($screen${bare:+, no window manager})"
 
+  [[ $bare == bare ]] && return
   openbox >"$out/openbox.log" 2>&1 &
   wm=$!
   retry 20 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
     fail "the window manager did not start"
+}
 
+# Starts the game and sets wid to its window.
+start_game() {
   "$carpex" >"$out/game.out" 2>"$out/game.err" &
   game=$!
-  local wid
   wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1)
   [[ -n $wid ]] || fail "no window named Form1 appeared"
   echo "window $wid"
+}
 
-  shot() { import -window root -depth 8 "ppm:$out/$1.ppm"; }
-  check() { "$check" "$1" "$out/$2.ppm" "${@:3}"; }
-  # The number of game pixels that differ between two shots in a game rectangle.
-  differ() { "$check" diff "$out/$1.ppm" "$out/$2.ppm" "${@:3}"; }
+shot() { import -window root -depth 8 "ppm:$out/$1.ppm"; }
+window_shot() { import -window "$wid" -depth 8 "ppm:$out/$1.ppm"; }
+check() { "$check" "$1" "$out/$2.ppm" "${@:3}"; }
+# The number of game pixels that differ between two shots in a game rectangle.
+differ() { "$check" diff "$out/$1.ppm" "$out/$2.ppm" "${@:3}"; }
+geometry() { xdotool getwindowgeometry "$wid" | awk '/Position/ { p = $2 } /Geometry/ { g = $2 } END { print g " at " p }'; }
+
+# The level-choice picture, pixel for pixel, in the named shot (made by the
+# named shot function).
+level_shown() {
+  local take=$1 name=$2
+  retry 30 eval "$take $name && check levelchoice $name >/dev/null" || {
+    check levelchoice "$name"
+    fail "the level-choice screen is not shown pixel for pixel in $name ($(geometry))"
+  }
+  echo "$name: $(check levelchoice "$name")"
+}
+
+# Alt+Enter: a 640 x 480 window showing the picture pixel for pixel; made
+# larger, the picture stays whole and centred on black; Alt+Enter again: the
+# whole screen, the picture as before. FULL is the screen's size.
+switch_both_ways() {
+  local full=$1 bare=${2:-}
+  xdotool key alt+Return
+  retry 20 eval '[[ $(geometry) == 640x480* ]]' || fail "Alt+Enter: no 640 x 480 window ($(geometry))"
+  level_shown window_shot windowed
+  if [[ $bare != bare ]]; then
+    xdotool windowsize "$wid" 900 700
+    retry 20 eval '[[ $(geometry) == 900x700* ]]' || fail "the window cannot be resized ($(geometry))"
+    level_shown window_shot windowed_larger
+  fi
+  xdotool key alt+Return
+  retry 20 eval '[[ $(geometry) == "$full at 0,0" ]]' ||
+    fail "Alt+Enter again: not the whole screen ($(geometry))"
+  level_shown shot full_again
+}
+
+# No window manager: the window is the screen's size all the same.
+bare() {
+  local carpex=$1 check=$2
+  out=$3
+  start_x 1024x768x24 bare
+  start_game
+  [[ $(geometry) == "1024x768 at 0,0" ]] || fail "the window does not cover the screen: $(geometry)"
+  level_shown shot level
+  switch_both_ways 1024x768 bare
+  xdotool key Escape
+  local status
+  wait "$game"
+  status=$?
+  game=""
+  ((status == 0)) || fail "exit status $status"
+  echo "PASS"
+}
+
+play() {
+  local carpex=$1 check=$2 wid
+  out=$3
+  start_x 1280x1024x24
+  start_game
 
   # --- The window: title, icon, borderless over the whole screen.
   [[ $(xdotool getwindowname "$wid") == Form1 ]] || fail "window title"
@@ -104,12 +153,9 @@ play() {
     fail "the window does not cover the screen: $(xdotool getwindowgeometry "$wid")"
   timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null
 
-  # --- The level-choice screen, pixel for pixel.
-  retry 60 eval 'shot level && check levelchoice level >/dev/null' || {
-    check levelchoice level
-    fail "the level-choice screen is not shown"
-  }
-  echo "level choice: $(check levelchoice level)"
+  # --- The level-choice screen, pixel for pixel; Alt+Enter to a window and back.
+  level_shown shot level
+  switch_both_ways 1280x1024
 
   # --- '9' starts a round with tall buildings; the plane flies above them.
   xdotool key 9
@@ -208,5 +254,6 @@ play() {
 case ${1:-} in
   nodisplay) nodisplay "$2" ;;
   play) play "$2" "$3" "$4" ;;
-  *) echo "usage: $0 play CARPEX SHOT_CHECK OUTDIR | nodisplay CARPEX" >&2; exit 2 ;;
+  bare) bare "$2" "$3" "$4" ;;
+  *) echo "usage: $0 play|bare CARPEX SHOT_CHECK OUTDIR | nodisplay CARPEX" >&2; exit 2 ;;
 esac

@@ -145,10 +145,41 @@ TEST_F(SdlAppTest, TerminateHandlesWhatIsQueuedThenEndsWithoutAnotherFrame) {
   EXPECT_EQ(form.log, (Log{"down 27", "char 27", "up 27", "down 88", "char 120"}));
 }
 
-TEST_F(SdlAppTest, TerminatedBeforeRunningEndsAtOnce) {
+TEST_F(SdlAppTest, TerminatedBeforeRunningEndsAtOnceShowingNothing) {
   app->Terminate();
   app->Run(form);
   EXPECT_TRUE(form.log.empty());
+  EXPECT_NE(SDL_GetWindowFlags(app->Window()) & SDL_WINDOW_HIDDEN, 0u);
+  EXPECT_EQ(app->Presents(), 0u);
+}
+
+TEST_F(SdlAppTest, AltEnterSwitchesBetweenFullScreenAndAWindowAndIsNoKeyForTheForm) {
+  std::vector<std::string> modes;
+  auto mode = [this] {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(app->Window(), &w, &h);
+    const uint32_t flags = SDL_GetWindowFlags(app->Window());
+    return std::to_string(w) + "x" + std::to_string(h) +
+           ((flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP
+                ? " full screen"
+                : "");
+  };
+  form.onIdle = [&](int n) {
+    modes.push_back(mode());
+    if (n == 1 || n == 2) {
+      Key(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
+      Key(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT, 1);  // held: no second switch
+      Key(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN, n == 1 ? KMOD_LALT : 0);
+    }
+    if (n == 3) {
+      Key(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN);  // Enter alone is a key for the form
+      app->Terminate();
+    }
+  };
+  app->Run(form);
+  EXPECT_EQ(modes,
+            (std::vector<std::string>{"1024x768 full screen", "640x480", "1024x768 full screen"}));
+  EXPECT_EQ(form.log, (Log{"idle", "idle", "idle", "down 13", "char 13"}));
 }
 
 TEST_F(SdlAppTest, ClosingTheWindowEndsTheProgram) {

@@ -107,11 +107,16 @@ class SdlGameTest : public ::testing::Test {
   };
   Screen ReadScreen() {
     Screen s;
-    SDL_GetRendererOutputSize(app->Renderer(), &s.Width, &s.Height);
+    SDL_Surface* surface = SDL_GetWindowSurface(app->Window());
+    EXPECT_NE(surface, nullptr) << SDL_GetError();
+    if (surface == nullptr) return s;
+    s.Width = surface->w;
+    s.Height = surface->h;
     s.Pixels.resize(static_cast<size_t>(s.Width) * s.Height);
-    EXPECT_EQ(SDL_RenderReadPixels(app->Renderer(), nullptr, SDL_PIXELFORMAT_RGB888,
-                                   s.Pixels.data(), s.Width * 4),
-              0)
+    EXPECT_EQ(
+        SDL_ConvertPixels(s.Width, s.Height, surface->format->format, surface->pixels,
+                          surface->pitch, SDL_PIXELFORMAT_RGB888, s.Pixels.data(), s.Width * 4),
+        0)
         << SDL_GetError();
     return s;
   }

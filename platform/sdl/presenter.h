@@ -1,0 +1,100 @@
+// The picture on the window's own surface: the 640 x 480 RGB565 picture
+// scaled by a whole factor, centred on black, converted to the surface's
+// pixel format through a table, and the window's text drawn over it. Only
+// what changed since the last present is drawn and sent to the screen, so a
+// frame of play costs a few small rectangles instead of the whole screen.
+//
+// Nothing is allocated after construction except when the surface's format
+// changes (the conversion table is rebuilt then).
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/sdl/layout.h"
+
+namespace soft {
+struct PixelView;
+}
+
+namespace carpex::sdl {
+
+class WindowPresenter {
+ public:
+  // How much of the window each present sends to the screen: everything, the
+  // whole width of every changed row, or the changed rows' changed columns.
+  enum class Updates : uint8_t { Whole, Rows, Rects };
+
+  WindowPresenter();
+
+  // A new picture (640 x 480; any other size is ignored). Notes which rows and
+  // columns differ from the picture before it, and removes the text: the new
+  // picture covers it.
+  void Accept(const soft::PixelView& Picture);
+  // Text on the window at a pixel position of the 640 x 480 screen (drawn at
+  // the picture's scale from the window's top-left corner), until the next
+  // picture. At most kMaxTexts at once; a further one replaces the last.
+  void AddText(int32_t X, int32_t Y, const char* Text);
+  // The next Compose draws the whole window (it was resized or exposed).
+  void Redraw() { redraw_ = true; }
+  void SetUpdates(Updates How) { updates_ = How; }
+
+  // Draws into Target what changed since the last Compose and points *Rects at
+  // the rectangles of Target that must go to the screen; returns how many.
+  // A surface of another size or format than the last one is drawn whole.
+  int Compose(SDL_Surface* Target, const SDL_Rect** Rects);
+
+  // Where the picture sits on the last surface composed.
+  const Placement& Where() const { return where_; }
+
+  static constexpr int kMaxTexts = 4;
+
+ private:
+  struct Text {
+    int32_t X;
+    int32_t Y;
+    char Chars[32];
+  };
+  static constexpr int kMaxRects = kPictureHeight + 2 * kMaxTexts;
+
+  bool Fresh(const SDL_Surface* Target) const;
+  void Adopt(SDL_Surface* Target);
+  void MarkDirty(int Y, int Left, int Right);
+  void MarkBoxDirty(const SDL_Rect& Box);
+  void DrawPicture(SDL_Surface* Target);
+  void DrawShrunk(SDL_Surface* Target);
+  void DrawText(SDL_Surface* Target, const Text& T, SDL_Rect* Box) const;
+  void AddRect(const SDL_Surface* Target, SDL_Rect R);
+  void CollectRows(const SDL_Surface* Target);
+
+  // The picture as last accepted, and per row the columns [Left, Right) that
+  // have not been drawn on the surface yet.
+  std::unique_ptr<uint16_t[]> picture_;
+  int16_t dirty_left_[kPictureHeight];
+  int16_t dirty_right_[kPictureHeight];
+  // RGB565 to the surface's pixel value.
+  std::unique_ptr<uint32_t[]> table_;
+  uint32_t table_format_ = SDL_PIXELFORMAT_UNKNOWN;
+  const SDL_Palette* table_palette_ = nullptr;
+  uint32_t table_version_ = 0;
+
+  const SDL_Surface* surface_ = nullptr;
+  int surface_w_ = 0;
+  int surface_h_ = 0;
+  Placement where_;
+  bool redraw_ = true;
+  Updates updates_ = Updates::Rects;
+
+  Text texts_[kMaxTexts] = {};
+  int text_count_ = 0;
+  // The text boxes on the screen now, in window pixels.
+  SDL_Rect drawn_boxes_[kMaxTexts] = {};
+  int drawn_count_ = 0;
+
+  SDL_Rect rects_[kMaxRects] = {};
+  int rect_count_ = 0;
+};
+
+}  // namespace carpex::sdl

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# The pace probe: runs the real Linux game in a virtual X server, plays about
+# ten seconds of a round (a bomb every second) with the frame rate shown, and
+# prints what the game's own frame-rate text read each second and what each
+# present cost (the picture taken from the flip and sent to the screen).
+# A measuring tool, not a test: it prints figures and always exits 0 unless
+# the game could not be run.
+#
+#   scripts/pace.sh [--candidates] [SCREEN ...]
+#
+# With --candidates it also measures, on each screen, the ways of presenting
+# the picture side by side on the same frames (bench/present_bench.cpp).
+#
+# SCREEN is WIDTHxHEIGHTxDEPTH, optionally followed by "+bare" (no window
+# manager) or "+window" (played in a window after Alt+Enter); by default
+# 1280x1024x24 and 640x480x16 with openbox, full screen. CARPEX, SHOT_CHECK
+# (and PRESENT_BENCH) in the environment name the programs to measure instead
+# of a Release build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+candidates=0
+if [[ ${1:-} == --candidates ]]; then
+  candidates=1
+  shift
+fi
+. scripts/deps.sh
+ensure_packages xvfb xauth xdotool imagemagick openbox x11-utils
+if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]] || { ((candidates)) && [[ -z ${PRESENT_BENCH:-} ]]; }; then
+  ensure_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev
+  cmake -S . -B build/pace -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_BENCHMARKS=ON >/dev/null
+  cmake --build build/pace --target carpex carpex_sdl_shot_check carpex_present_bench >/dev/null
+  CARPEX=build/pace/platform/sdl/carpex
+  SHOT_CHECK=build/pace/tests/sdl/carpex_sdl_shot_check
+  PRESENT_BENCH=build/pace/bench/carpex_present_bench
+fi
+
+work=$(mktemp -d)
+xvfb="" wm="" game=""
+stop() {
+  for pid in $game $wm $xvfb; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  game="" wm="" xvfb=""
+}
+trap 'stop; rm -rf "$work"' EXIT
+
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print "-" }'; }
+
+probe() {
+  local screen=${1%%+*} bare=0 windowed=0
+  [[ $1 == *+bare ]] && bare=1
+  [[ $1 == *+window ]] && windowed=1
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb=$!
+  exec 3>&-
+  for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$work/display")"
+  unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+  if ((!bare)); then
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    for _ in $(seq 100); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+      sleep 0.1
+    done
+  fi
+  CARPEX_PACE_REPORT="$work/report" "$CARPEX" >/dev/null 2>"$work/game.err" &
+  game=$!
+  local wid
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1)
+  [[ -n $wid ]] || { echo "pace: no game window on $screen" >&2; cat "$work/game.err" >&2; exit 1; }
+  ((bare)) || timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null || true
+  if ((windowed)); then
+    xdotool key alt+Return
+    sleep 1
+  fi
+  local geometry
+  geometry=$(xdotool getwindowgeometry "$wid" | awk '/Position/ { p = $2 } /Geometry/ { g = $2 } END { print g " at " p }')
+  local crop
+  crop=$(xwininfo -id "$wid" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /Width:/ { w = $NF } /Height:/ { h = $NF } END { print w "x" h "+" x "+" y }')
+
+  xdotool key 0 f
+  sleep 1.5
+  local readings="" n
+  for n in $(seq 10); do
+    xdotool key space
+    ((${PACE_NO_SHOTS:-0})) && { sleep 0.8; continue; }
+    # The window's part of the screen (a window's own grab misreads 16-bit colours).
+    import -window root -crop "$crop" +repage -depth 8 "ppm:$work/shot.ppm"
+    readings+="$({ "$SHOT_CHECK" fps "$work/shot.ppm" || true; } | cut -d' ' -f1) "
+    sleep 0.8
+  done
+  xdotool key Escape Escape
+  wait "$game" || true
+  game=""
+  ((candidates)) && "$PRESENT_BENCH" >"$work/candidates" 2>&1
+  stop
+
+  local fps
+  fps=$(tr ' ' '\n' <<<"$readings" | { grep -E '^[0-9]+$' || true; } | median)
+  printf '%-22s window %s, load average %s\n' "$1$( ((bare)) || echo ' openbox')" "$geometry" \
+    "$(cut -d' ' -f1 /proc/loadavg)"
+  printf '  frame-rate text: %s(median %s)\n' "$readings" "$fps"
+  if [[ -s $work/report ]]; then
+    awk '{ f[$1] = $2 } END {
+      printf "  present cost: median %s ms, p99 %s ms, max %s ms (%s presents, %s a second)\n",
+        f["present_ms_median"], f["present_ms_p99"], f["present_ms_max"], f["presents"],
+        f["presents_per_second"]
+      printf "  of it on the processor: median %s ms, p99 %s ms, max %s ms\n",
+        f["present_cpu_ms_median"], f["present_cpu_ms_p99"], f["present_cpu_ms_max"] }' "$work/report"
+  fi
+  ((candidates)) && sed 's/^/  /' "$work/candidates"
+  rm -f "$work/report" "$work/display" "$work/candidates"
+}
+
+screens=("$@")
+((${#screens[@]})) || screens=(1280x1024x24 640x480x16)
+for s in "${screens[@]}"; do probe "$s"; done
