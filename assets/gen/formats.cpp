@@ -148,6 +148,14 @@ std::vector<uint8_t> EncodeIco4(const IndexedImage& image, const std::vector<boo
   return out;
 }
 
+Image ToImage(const IndexedImage& indexed) {
+  Image out(indexed.width, indexed.height);
+  for (int y = 0; y < indexed.height; ++y) {
+    for (int x = 0; x < indexed.width; ++x) out.Set(x, y, indexed.palette[indexed.At(x, y)]);
+  }
+  return out;
+}
+
 Image IconPreview(const IndexedImage& image, const std::vector<bool>& transparent, Rgb ground) {
   Image out(image.width, image.height);
   for (int y = 0; y < image.height; ++y) {

@@ -30,6 +30,9 @@ std::vector<uint8_t> EncodeBmp8(const IndexedImage& image);
 // its AND mask: pixels with `transparent` set are left out.
 std::vector<uint8_t> EncodeIco4(const IndexedImage& image, const std::vector<bool>& transparent);
 
+// The colours of an indexed picture.
+Image ToImage(const IndexedImage& indexed);
+
 // The picture the .ico shows, for the contact sheet: transparent pixels get
 // `ground`.
 Image IconPreview(const IndexedImage& image, const std::vector<bool>& transparent, Rgb ground);

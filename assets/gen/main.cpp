@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/gen/cjk_text.h"
 #include "assets/gen/font.h"
 #include "assets/gen/formats.h"
 #include "assets/gen/pictures.h"
@@ -26,14 +27,6 @@ void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
             static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-Image ToImage(const IndexedImage& indexed) {
-  Image out(indexed.width, indexed.height);
-  for (int y = 0; y < indexed.height; ++y) {
-    for (int x = 0; x < indexed.width; ++x) out.Set(x, y, indexed.palette[indexed.At(x, y)]);
-  }
-  return out;
 }
 
 // ---------------------------------------------------------------- contact sheet
@@ -84,6 +77,8 @@ struct Pictures {
   Image blow;
   Image bomb;
   IndexedImage losewin1;
+  Image levelch;
+  Image losewin;
   Icon icon;
 };
 
@@ -116,14 +111,18 @@ Image DrawContactSheet(const Pictures& p) {
 }
 
 int Run(const std::filesystem::path& out_dir) {
+  // The face of the font that carries bitmap strikes for the small sizes.
+  CjkFont chinese(CARPEX_CJK_FONT, 2);
   Pictures p;
   p.back1 = DrawBackground();
-  p.levelch1 = DrawLevelChoice();
+  p.levelch1 = DrawLevelChoice(chinese);
+  p.levelch = DrawEnglishLevelChoice();
+  p.losewin = DrawEnglishBannerSheet();
   p.build = DrawBuildingSheet();
   p.plane1 = DrawPlaneSheet();
   p.blow = DrawExplosionSheet();
   p.bomb = DrawBombSheet();
-  p.losewin1 = DrawBannerSheet();
+  p.losewin1 = DrawBannerSheet(chinese);
   p.icon = DrawIcon();
 
   const std::filesystem::path bitmaps = out_dir / "bitmaps";
@@ -135,6 +134,8 @@ int Run(const std::filesystem::path& out_dir) {
   WriteFile(bitmaps / "blow.bmp", EncodeBmp24(p.blow));
   WriteFile(bitmaps / "bomb.bmp", EncodeBmp24(p.bomb));
   WriteFile(bitmaps / "losewin1.bmp", EncodeBmp8(p.losewin1));
+  WriteFile(bitmaps / "levelch.bmp", EncodeBmp24(p.levelch));
+  WriteFile(bitmaps / "losewin.bmp", EncodeBmp24(p.losewin));
   WriteFile(out_dir / "mainicon.ico", EncodeIco4(p.icon.image, p.icon.transparent));
 
   const Image contact = DrawContactSheet(p);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/soft/dib.h"
 #include "platform/soft/resources.h"
@@ -255,6 +256,60 @@ TEST(Pictures, ExplosionGrowsSplitsFliesOutAndFades) {
   EXPECT_GT(Count(blow, 768, 25, 778, 35, lit), 0);  // left
   EXPECT_GT(Count(blow, 811, 0, 821, 10, lit), 0);   // top
   EXPECT_EQ(Count(blow, 788, 12, 844, 48, lit), 0);  // nothing in the middle
+}
+
+// A colour as a 16-bit RGB565 surface gives it back.
+Colour At565(Colour c) {
+  return {(c.r >> 3) << 3 | c.r >> 5, (c.g >> 2) << 2 | c.g >> 6, (c.b >> 3) << 3 | c.b >> 5};
+}
+
+// Groups of touching lit pixels (eight neighbours) in one frame of the sheet.
+int Blobs(const soft::DibImage& blow, int frame) {
+  std::array<std::array<bool, 96>, 60> seen{};
+  const auto lit = [&](int x, int y) {
+    return x >= 0 && y >= 0 && x < 96 && y < 60 && !IsZeroAt565(Split(blow.At(frame * 96 + x, y)));
+  };
+  int blobs = 0;
+  for (int y0 = 0; y0 < 60; ++y0) {
+    for (int x0 = 0; x0 < 96; ++x0) {
+      if (seen[y0][x0] || !lit(x0, y0)) continue;
+      ++blobs;
+      std::vector<std::array<int, 2>> todo = {{x0, y0}};
+      seen[y0][x0] = true;
+      while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        for (int dy = -1; dy <= 1; ++dy) {
+          for (int dx = -1; dx <= 1; ++dx) {
+            if (lit(x + dx, y + dy) && !seen[y + dy][x + dx]) {
+              seen[y + dy][x + dx] = true;
+              todo.push_back({x + dx, y + dy});
+            }
+          }
+        }
+      }
+    }
+  }
+  return blobs;
+}
+
+TEST(Pictures, ExplosionIsARingOfEightAndLeavesNoDarkSmudge) {
+  const soft::DibImage blow = Load("blow");
+  ASSERT_EQ(blow.Width, 864);
+  EXPECT_EQ(Blobs(blow, 3), 8);
+  EXPECT_EQ(Blobs(blow, 8), 8);
+  // What survives the key on a 16-bit screen is fire, not a dark rim: at most
+  // 5 % of a frame's drawn pixels have every channel below 48.
+  for (int frame = 0; frame < 9; ++frame) {
+    const auto drawn = [](Colour c) { return !IsZeroAt565(c); };
+    const auto dark = [](Colour c) {
+      const Colour s = At565(c);
+      return !IsZeroAt565(c) && s.r < 48 && s.g < 48 && s.b < 48;
+    };
+    const int shown = Count(blow, frame * 96, 0, frame * 96 + 96, 60, drawn);
+    ASSERT_GT(shown, 0) << frame;
+    EXPECT_LE(Count(blow, frame * 96, 0, frame * 96 + 96, 60, dark) * 20, shown) << frame;
+  }
 }
 
 TEST(Pictures, BombIsGrey) {
