@@ -378,6 +378,11 @@ Image ComposeLevelChoice(const LevelChoiceLines& lines) {
   const int credit_top = 78;
   Mask credit_ink(kLevelChoiceWidth, kLevelChoiceHeight);
   DrawText(credit_ink, CentredX(kCredit, 1.5, kLevelChoiceWidth), credit_top, kCredit, 1.5);
+  // Small text keeps no half-covered pixels: they would be a dim rim on the key.
+  for (int y = 0; y < credit_ink.height(); ++y) {
+    for (int x = 0; x < credit_ink.width(); ++x)
+      credit_ink.Set(x, y, credit_ink.Get(x, y) >= 128 ? 255 : 0);
+  }
   Composite(image, credit_ink, 0, 0, {255, 70, 255});
 
   image.SnapDarkToKey(kLevelChoiceKey);
@@ -437,23 +442,6 @@ enum VgaColour : uint8_t {
   kVgaYellow = 11,
   kVgaWhite = 15,
 };
-
-struct Point {
-  double u;
-  double v;
-};
-
-bool InPolygon(const std::vector<Point>& polygon, double u, double v) {
-  bool inside = false;
-  for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-    const Point& a = polygon[i];
-    const Point& b = polygon[j];
-    if ((a.v > v) != (b.v > v) && u < (b.u - a.u) * (v - a.v) / (b.v - a.v) + a.u) {
-      inside = !inside;
-    }
-  }
-  return inside;
-}
 
 // The jet in its own frame: u runs from tail to nose, v across, both in units
 // of 1/sqrt(2) pixel so that turning it by 45 degrees needs no rounding. It is

@@ -6,6 +6,8 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -108,7 +110,7 @@ TEST(Pictures, AreFoundByNameInAnyCase) {
   ASSERT_NE(upper, nullptr);
   EXPECT_EQ(soft::FindEmbedded("BITMAP", "levelch1"), upper);
   EXPECT_EQ(soft::FindEmbedded("BITMAP", "LevelCh1"), upper);
-  EXPECT_EQ(soft::FindEmbedded("BITMAP", "levelch"), nullptr);  // the unused alternates are gone
+  EXPECT_EQ(soft::FindEmbedded("BITMAP", "levelch"), nullptr);  // the Windows programs' only
   EXPECT_EQ(soft::FindEmbedded("BITMAP", "losewin"), nullptr);
   EXPECT_NE(soft::FindEmbedded("ICON", "mainicon"), nullptr);
   EXPECT_NE(soft::FindEmbedded("RCDATA", "tform1"), nullptr);
@@ -333,6 +335,42 @@ TEST(Pictures, BannerIsMagentaWhenLostAndYellowWhenWon) {
   EXPECT_GT(Count(banner, 0, 47, 191, 94, IsYellow), 200);
   EXPECT_EQ(Count(banner, 0, 47, 191, 94, IsMagenta), 0);
   EXPECT_GT(Count(banner, 0, 0, 191, 94, IsGrey), 100);  // the glow
+}
+
+// The English pictures, which only the Windows programs carry, from their files.
+soft::DibImage LoadFile(const std::string& name) {
+  std::ifstream in(std::string(CARPEX_ASSETS_DIR) + "/bitmaps/" + name, std::ios::binary);
+  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+  soft::DibImage image;
+  EXPECT_GT(file.size(), 14u) << name;
+  if (file.size() > 14) {
+    EXPECT_TRUE(soft::DecodeDib(file.data() + 14, file.size() - 14, &image));
+  }
+  return image;
+}
+
+TEST(Pictures, ChineseTextIsItsOwnAndCleanOnTheKey) {
+  const std::array<std::array<const char*, 2>, 2> pairs = {
+      {{"levelch1", "levelch.bmp"}, {"losewin1", "losewin.bmp"}}};
+  for (const auto& [chinese, english] : pairs) {
+    SCOPED_TRACE(chinese);
+    const soft::DibImage shown = Load(chinese);
+    const soft::DibImage other = LoadFile(english);
+    ASSERT_EQ(shown.Width, other.Width);
+    ASSERT_EQ(shown.Height, other.Height);
+    EXPECT_NE(shown.Pixels, other.Pixels);
+    // Ink and glow are cut off sharply: nothing dim is left around them for
+    // the key to keep (and whatever would turn black on screen is the key,
+    // see WhatIsTransparentOnA16BitScreenIsExactlyTheKey).
+    const uint32_t key = shown.At(0, 0);
+    EXPECT_EQ(Count(shown, 0, 0, shown.Width, shown.Height,
+                    [&](Colour c) {
+                      return std::max({c.r, c.g, c.b}) < 40 &&
+                             (c.r | c.g << 8 | c.b << 16) != static_cast<int>(key);
+                    }),
+              0);
+  }
 }
 
 TEST(Pictures, LevelChoiceHasHeadingPromptAndCreditLines) {
