@@ -190,11 +190,9 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
         auto key = static_cast<uint16_t>(WParam);
         form_->FormKeyDown(key);
       }
-      // Keys pressed with Alt held arrive as system keys and reach the form like
-      // any other. Of their default handling only Alt+F4's close is kept: the
-      // rest would enter the modal menu loop (the form has no menu), and no
-      // frame would run until it was left.
-      if (Message == WM_SYSKEYDOWN && WParam == VK_F4) break;
+      // Keys pressed with Alt held arrive as system keys; they reach the form
+      // like any other, and the default handling still makes Alt+F4 a close.
+      if (Message == WM_SYSKEYDOWN) break;
       return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
@@ -202,8 +200,7 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
         auto key = static_cast<uint16_t>(WParam);
         form_->FormKeyUp(key);
       }
-      return 0;
-    case WM_SYSCHAR:
+      if (Message == WM_SYSKEYUP) break;
       return 0;
     case WM_TIMER:
       if (WParam == kTimerId) {
