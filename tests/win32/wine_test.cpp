@@ -251,6 +251,18 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   EXPECT_EQ(status, 0);
 }
 
+// Waits until the plane (in the rows above every building of level 9) is in
+// the middle of the screen, so that a bomb falls onto a building.
+bool WaitOverCity(Picture* Screen) {
+  return WaitForScreen(
+      20,
+      [](const Picture& p) {
+        const int x = LeftmostLit(p, 0, 48);
+        return x > 160 && x < 400;
+      },
+      Screen);
+}
+
 // Starts the game and a round of level 9 and waits until the plane is over
 // the city; the picture of the screen then.
 Picture StartRound(Child& Game, std::string* Window) {
@@ -266,10 +278,7 @@ Picture StartRound(Child& Game, std::string* Window) {
       20, [&](const Picture& p) { return LitIn(p, 464, 480) > 4000 && LitIn(p, 0, 16) > 0; },
       &screen))
       << "no city and plane after the digit 9";
-  // Over the city: the first columns may have no building.
-  EXPECT_TRUE(WaitForScreen(
-      20, [](const Picture& p) { return LeftmostLit(p, 0, 16) > 160; }, &screen))
-      << "the plane does not fly over the city";
+  EXPECT_TRUE(WaitOverCity(&screen)) << "the plane does not fly over the city";
   return screen;
 }
 
@@ -291,7 +300,7 @@ TEST(WineGame, BombKeyLetGoWhileAltIsHeldIsLetGoAndAltF4Closes) {
       << "no block came down after Space";
   SleepSeconds(2.5);  // the bomb is spent and the demolition runs out
   Picture before;
-  ASSERT_TRUE(Desktop->Screenshot(&before));
+  ASSERT_TRUE(WaitOverCity(&before));
 
   // Space was let go, so the next press drops the next bomb.
   Desktop->XDoTool({"key", "space"});
