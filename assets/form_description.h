@@ -67,4 +67,8 @@ struct FormDescription {
 bool ParseFormDescription(const char* text, std::size_t size, FormDescription* out,
                           std::string* error);
 
+// The description the program carries (resource TFORM1); false when it is
+// missing or cannot be read.
+bool LoadFormDescription(FormDescription* out);
+
 }  // namespace carpex

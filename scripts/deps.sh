@@ -21,7 +21,7 @@ ensure_packages() {
   fi
 }
 
-BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev libfreetype-dev fonts-wqy-zenhei)
 TEST_PACKAGES=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth
   xdotool imagemagick openbox x11-utils)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-i686-dev

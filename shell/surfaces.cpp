@@ -18,7 +18,7 @@ constexpr DWORD kScreenDepth = 16;
 void TForm1::ReportError(HRESULT Code, const char* Where) {
   char text[512];
   std::snprintf(text, sizeof text, "%s: \r%s", Where, DXCommon::DirectXErrorText(Code));
-  App.MessageBox(text, Caption, MB_OK | MB_ICONERROR);
+  App.MessageBox(text, Caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
 // The sheets first, then the backgrounds and the chain, the device last.

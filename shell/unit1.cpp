@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "assets/form_description.h"
+
 namespace carpex {
 
 TForm1* Form1 = nullptr;
@@ -14,7 +16,10 @@ constexpr uint8_t kCharLowerF = 102;
 constexpr uint32_t kFrameSleepMs = 16;
 }  // namespace
 
-TForm1::TForm1(Application& App) : App(App) {}
+TForm1::TForm1(Application& App) : App(App) {
+  FormDescription form;
+  if (LoadFormDescription(&form)) Caption = form.Caption;
+}
 
 void TForm1::FormCreate() {
   OwnRandom.Seed(App.ClockSeed());

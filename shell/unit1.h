@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "graphics/com_ref.h"
 #include "graphics/ddraw_api.h"
@@ -57,7 +58,7 @@ class TForm1 final : public Painter, public FormHandlers {
   uint16_t FrameCount = 0;
   uint16_t FramesPerSecond = 0;
   int8_t FpsShown = 0;
-  const char* Caption = "Form1";
+  std::string Caption;  // from the form description, as the window's
 
   // --- The surface set, in declaration order --------------------------------
   Ref<IDirectDraw7> DirectDrawDevice;

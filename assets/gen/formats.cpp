@@ -100,6 +100,76 @@ std::vector<uint8_t> EncodeBmp8(const IndexedImage& image) {
   return out;
 }
 
+std::vector<uint8_t> EncodeBmp4(const IndexedImage& image) {
+  CheckIndexed(image, 16);
+  const uint32_t stride = Stride(image.width, 4);
+  const uint32_t bits_size = stride * static_cast<uint32_t>(image.height);
+  const uint32_t bits_offset = 14 + 40 + 16 * 4;
+  std::vector<uint8_t> out;
+  FileHeader(out, bits_offset + bits_size, bits_offset);
+  InfoHeader(out, image.width, image.height, 4, bits_size, 16);
+  ColourTable(out, image.palette, 16);
+  for (int y = image.height - 1; y >= 0; --y) {
+    const std::size_t row_start = out.size();
+    out.resize(row_start + stride, 0);
+    for (int x = 0; x < image.width; ++x) {
+      out[row_start + x / 2] |= static_cast<uint8_t>(image.At(x, y) << (x % 2 == 0 ? 4 : 0));
+    }
+  }
+  return out;
+}
+
+std::vector<uint8_t> EncodeCur(const MonoCursor& cursor) {
+  const int size = cursor.size;
+  if (size <= 0 || size > 255 || cursor.pixels.size() != static_cast<std::size_t>(size) * size) {
+    throw std::invalid_argument("malformed cursor");
+  }
+  const uint32_t stride = Stride(size, 1);
+  const uint32_t bits_size = 2 * stride * static_cast<uint32_t>(size);
+  std::vector<uint8_t> out;
+  Put16(out, 0);  // ICONDIR: reserved, type 2 (cursor), one entry
+  Put16(out, 2);
+  Put16(out, 1);
+  out.push_back(static_cast<uint8_t>(size));
+  out.push_back(static_cast<uint8_t>(size));
+  out.push_back(2);  // colours
+  out.push_back(0);
+  Put16(out, static_cast<uint32_t>(cursor.hot_x));
+  Put16(out, static_cast<uint32_t>(cursor.hot_y));
+  Put32(out, 40 + 2 * 4 + bits_size);
+  Put32(out, 6 + 16);
+
+  InfoHeader(out, size, size * 2, 1, bits_size, 0);
+  ColourTable(out, {kBlack, {255, 255, 255}}, 2);
+  // The XOR picture (white bits set), then the AND mask (transparent bits set).
+  for (uint8_t set : {MonoCursor::kWhite, MonoCursor::kClear}) {
+    for (int y = size - 1; y >= 0; --y) {
+      const std::size_t row_start = out.size();
+      out.resize(row_start + stride, 0);
+      for (int x = 0; x < size; ++x) {
+        if (cursor.pixels[static_cast<std::size_t>(y) * size + x] == set) {
+          out[row_start + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+        }
+      }
+    }
+  }
+  return out;
+}
+
+Image CursorPreview(const MonoCursor& cursor, Rgb ground) {
+  Image out(cursor.size, cursor.size);
+  for (int y = 0; y < cursor.size; ++y) {
+    for (int x = 0; x < cursor.size; ++x) {
+      const uint8_t p = cursor.pixels[static_cast<std::size_t>(y) * cursor.size + x];
+      out.Set(x, y,
+              p == MonoCursor::kClear   ? ground
+              : p == MonoCursor::kWhite ? Rgb{255, 255, 255}
+                                        : kBlack);
+    }
+  }
+  return out;
+}
+
 std::vector<uint8_t> EncodeIco4(const IndexedImage& image, const std::vector<bool>& transparent) {
   CheckIndexed(image, 16);
   if (image.width > 255 || image.height > 255 || transparent.size() != image.indices.size()) {
@@ -144,6 +214,14 @@ std::vector<uint8_t> EncodeIco4(const IndexedImage& image, const std::vector<boo
         out[row_start + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
       }
     }
+  }
+  return out;
+}
+
+Image ToImage(const IndexedImage& indexed) {
+  Image out(indexed.width, indexed.height);
+  for (int y = 0; y < indexed.height; ++y) {
+    for (int x = 0; x < indexed.width; ++x) out.Set(x, y, indexed.palette[indexed.At(x, y)]);
   }
   return out;
 }

@@ -19,6 +19,16 @@ struct IndexedImage {
   uint8_t At(int x, int y) const { return indices[static_cast<std::size_t>(y) * width + x]; }
 };
 
+// A monochrome cursor: each pixel transparent, black or white.
+struct MonoCursor {
+  enum Pixel : uint8_t { kClear = 0, kBlack = 1, kWhite = 2 };
+  int id = 0;  // the cursor group's number
+  int size = 32;
+  int hot_x = 0;
+  int hot_y = 0;
+  std::vector<uint8_t> pixels;  // size * size, top row first
+};
+
 // A .bmp file: BITMAPFILEHEADER, BITMAPINFOHEADER (BI_RGB), rows bottom-up,
 // each padded with zeros to a multiple of 4 bytes.
 std::vector<uint8_t> EncodeBmp24(const Image& image);
@@ -26,9 +36,20 @@ std::vector<uint8_t> EncodeBmp24(const Image& image);
 // with black).
 std::vector<uint8_t> EncodeBmp8(const IndexedImage& image);
 
+// As above with 4 bits a pixel and a table of 16 colours.
+std::vector<uint8_t> EncodeBmp4(const IndexedImage& image);
+
+// A .cur file with one 1-bit picture, its AND mask and its hot spot.
+std::vector<uint8_t> EncodeCur(const MonoCursor& cursor);
+// The cursor as shown, transparent pixels in `ground`, for the contact sheet.
+Image CursorPreview(const MonoCursor& cursor, Rgb ground);
+
 // A .ico file with one picture of at most 16 colours at 4 bits a pixel, and
 // its AND mask: pixels with `transparent` set are left out.
 std::vector<uint8_t> EncodeIco4(const IndexedImage& image, const std::vector<bool>& transparent);
+
+// The colours of an indexed picture.
+Image ToImage(const IndexedImage& indexed);
 
 // The picture the .ico shows, for the contact sheet: transparent pixels get
 // `ground`.

@@ -183,4 +183,16 @@ void DrawPixelArt(Image& image, int x, int y, const std::vector<std::string>& ro
   }
 }
 
+bool InPolygon(const std::vector<Point>& polygon, double u, double v) {
+  bool inside = false;
+  for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+    const Point& a = polygon[i];
+    const Point& b = polygon[j];
+    if ((a.v > v) != (b.v > v) && u < (b.u - a.u) * (v - a.v) / (b.v - a.v) + a.u) {
+      inside = !inside;
+    }
+  }
+  return inside;
+}
+
 }  // namespace carpex::assetgen

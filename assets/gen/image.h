@@ -100,4 +100,12 @@ struct LegendEntry {
 void DrawPixelArt(Image& image, int x, int y, const std::vector<std::string>& rows,
                   const std::vector<LegendEntry>& legend);
 
+// A point of a polygon, in whatever units the caller draws in.
+struct Point {
+  double u;
+  double v;
+};
+// Even-odd test of (u, v) against the closed polygon.
+bool InPolygon(const std::vector<Point>& polygon, double u, double v);
+
 }  // namespace carpex::assetgen

@@ -4,6 +4,7 @@
 // bitmaps/*.bmp, mainicon.ico and contact-sheet.png (all pictures enlarged on
 // a checkered ground, for looking at them). The same program always writes the
 // same bytes.
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -12,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "assets/gen/cjk_text.h"
 #include "assets/gen/font.h"
 #include "assets/gen/formats.h"
+#include "assets/gen/framework.h"
 #include "assets/gen/pictures.h"
 #include "tools/png.h"
 
@@ -28,12 +31,9 @@ void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-Image ToImage(const IndexedImage& indexed) {
-  Image out(indexed.width, indexed.height);
-  for (int y = 0; y < indexed.height; ++y) {
-    for (int x = 0; x < indexed.width; ++x) out.Set(x, y, indexed.palette[indexed.At(x, y)]);
-  }
-  return out;
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
 // ---------------------------------------------------------------- contact sheet
@@ -84,11 +84,16 @@ struct Pictures {
   Image blow;
   Image bomb;
   IndexedImage losewin1;
+  Image levelch;
+  Image losewin;
+  std::vector<NamedGlyph> buttons;
+  IndexedImage preview;
+  std::vector<MonoCursor> cursors;
   Icon icon;
 };
 
 Image DrawContactSheet(const Pictures& p) {
-  ContactSheet sheet(1320, 1070);
+  ContactSheet sheet(1320, 1640);
   int y = kMargin;
   int right = sheet.Place(p.levelch1, kLevelChoiceKey, 2, kMargin, y, "levelch1  331 x 100  (x2)");
   sheet.Place(ToImage(p.losewin1), kBlack, 3, right + 3 * kMargin, y, "losewin1  191 x 94  (x3)");
@@ -112,19 +117,47 @@ Image DrawContactSheet(const Pictures& p) {
   right = sheet.Place(IconPreview(p.icon.image, p.icon.transparent, kCheckLight), kCheckLight, 8,
                       right + 2 * kMargin, row2, "mainicon  (x8)");
   sheet.Place(p.back1, kLevelChoiceKey, 16, right + 2 * kMargin, row2, "back1");
+
+  // What the program carries without using it.
+  y = row2 + 12 + 32 * 8 + 2 * kMargin;
+  right = sheet.Place(p.levelch, kLevelChoiceKey, 2, kMargin, y, "levelch  331 x 100  (x2)");
+  sheet.Place(p.losewin, kBlack, 3, right + 3 * kMargin, y, "losewin  191 x 94  (x3)");
+  y += 12 + 282 + 2 * kMargin;
+  int x_button = kMargin;
+  for (const NamedGlyph& glyph : p.buttons) {
+    const Image picture = ToImage(glyph.image);
+    x_button =
+        sheet.Place(picture, picture.Get(0, picture.height() - 1), 3, x_button, y, glyph.name) +
+        kMargin;
+  }
+  y += 12 + 19 * 3 + 2 * kMargin;
+  const Image preview = ToImage(p.preview);
+  int x_cursor = sheet.Place(preview, preview.Get(0, 15), 4, kMargin, y, "previewglyph") + kMargin;
+  for (const MonoCursor& cursor : p.cursors) {
+    x_cursor = sheet.Place(CursorPreview(cursor, kCheckLight), kCheckLight, 3, x_cursor, y,
+                           "cursor " + std::to_string(cursor.id)) +
+               kMargin;
+  }
   return sheet.image();
 }
 
 int Run(const std::filesystem::path& out_dir) {
+  // The face of the font that carries bitmap strikes for the small sizes.
+  CjkFont chinese(CARPEX_CJK_FONT, 2);
   Pictures p;
   p.back1 = DrawBackground();
-  p.levelch1 = DrawLevelChoice();
+  p.levelch1 = DrawLevelChoice(chinese);
+  p.levelch = DrawEnglishLevelChoice();
+  p.losewin = DrawEnglishBannerSheet();
   p.build = DrawBuildingSheet();
   p.plane1 = DrawPlaneSheet();
   p.blow = DrawExplosionSheet();
   p.bomb = DrawBombSheet();
-  p.losewin1 = DrawBannerSheet();
+  p.losewin1 = DrawBannerSheet(chinese);
   p.icon = DrawIcon();
+  p.buttons = DrawButtonGlyphs();
+  p.preview = DrawPreviewGlyph();
+  p.cursors = DrawCursors();
 
   const std::filesystem::path bitmaps = out_dir / "bitmaps";
   std::filesystem::create_directories(bitmaps);
@@ -135,6 +168,16 @@ int Run(const std::filesystem::path& out_dir) {
   WriteFile(bitmaps / "blow.bmp", EncodeBmp24(p.blow));
   WriteFile(bitmaps / "bomb.bmp", EncodeBmp24(p.bomb));
   WriteFile(bitmaps / "losewin1.bmp", EncodeBmp8(p.losewin1));
+  WriteFile(bitmaps / "levelch.bmp", EncodeBmp24(p.levelch));
+  WriteFile(bitmaps / "losewin.bmp", EncodeBmp24(p.losewin));
+  for (const NamedGlyph& glyph : p.buttons)
+    WriteFile(bitmaps / Lower(glyph.name + ".bmp"), EncodeBmp4(glyph.image));
+  WriteFile(bitmaps / "previewglyph.bmp", EncodeBmp4(p.preview));
+  const std::filesystem::path cursors = out_dir / "cursors";
+  std::filesystem::create_directories(cursors);
+  for (const MonoCursor& cursor : p.cursors) {
+    WriteFile(cursors / (std::to_string(cursor.id) + ".cur"), EncodeCur(cursor));
+  }
   WriteFile(out_dir / "mainicon.ico", EncodeIco4(p.icon.image, p.icon.transparent));
 
   const Image contact = DrawContactSheet(p);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "assets/gen/font.h"
+#include "assets/gen/formats.h"
 
 namespace carpex::assetgen {
 
@@ -24,9 +25,17 @@ void CompositeGradient(Image& image, const Mask& mask, Rgb colour_top, Rgb colou
   }
 }
 
-// A soft halo around the ink of `text`.
+// A soft halo around the ink of `text`, cut off where it would be too dim to
+// tell from the black ground.
 Mask Glow(const Mask& text, int radius, int gain) {
-  return text.Blurred(radius).Blurred(radius).Scaled(gain, 1);
+  constexpr int kFloor = 72;
+  Mask glow = text.Blurred(radius).Blurred(radius).Scaled(gain, 1);
+  for (int y = 0; y < glow.height(); ++y) {
+    for (int x = 0; x < glow.width(); ++x) {
+      if (glow.Get(x, y) < kFloor) glow.Set(x, y, 0);
+    }
+  }
+  return glow;
 }
 
 // Left edge that centres `text` at `scale` in `width`, on a whole pixel.
@@ -38,6 +47,8 @@ double CentredX(const std::string& text, double scale, int width) {
 
 constexpr int kLevelChoiceWidth = 331;
 constexpr int kLevelChoiceHeight = 100;
+// The credit line of both level-choice pictures: the game's own address.
+constexpr char kCredit[] = "www.carpex.example";
 
 // ---------------------------------------------------------------- buildings
 
@@ -224,7 +235,7 @@ constexpr std::array<ExplosionFrame, kExplosionFrames> kExplosionPlan = {{
     {10.0, 1.00, 0, 0, 0.0, 0.0, 0.0, 1.0},
     {12.0, 0.97, 8, 8, 0.0, 7.0, 0.92, 1.0},
     {9.0, 0.80, 13, 13, 0.0, 7.0, 0.85, 1.0},
-    {4.0, 0.45, 17, 17, 0.0, 6.5, 0.80, 1.0},
+    {0.0, 0.00, 19, 19, 0.0, 5.5, 0.80, 1.0},
     {0.0, 0.00, 22, 18.6, 0.2, 5.5, 0.70, 0.92},
     {0.0, 0.00, 27, 20.2, 0.4, 4.5, 0.60, 0.84},
     {0.0, 0.00, 32, 21.8, 0.6, 3.5, 0.50, 0.74},
@@ -339,11 +350,81 @@ void DrawExplosionFrame(Image& sheet, int frame) {
   }
 }
 
-// ---------------------------------------------------------------- banner
+// ---------------------------------------------------------------- text pictures
 
 constexpr Rgb kGlowGrey{150, 150, 158};
 constexpr int kInkLevels = 16;
 constexpr int kGlowLevels = 8;
+
+struct LevelChoiceLines {
+  Mask heading;
+  int heading_top;
+  int heading_bottom;
+  Mask prompt;
+  int prompt_top;
+  int prompt_bottom;
+};
+
+// A yellow heading with a grey glow, a white prompt and the magenta credit
+// line, on the sheet's key colour.
+Image ComposeLevelChoice(const LevelChoiceLines& lines) {
+  Image image(kLevelChoiceWidth, kLevelChoiceHeight, kBlack);
+  Composite(image, Glow(lines.heading, 2, 3), 0, 0, kGlowGrey);
+  CompositeGradient(image, lines.heading, {255, 252, 170}, {255, 196, 0}, lines.heading_top,
+                    lines.heading_bottom);
+  CompositeGradient(image, lines.prompt, {255, 255, 255}, {214, 218, 230}, lines.prompt_top,
+                    lines.prompt_bottom);
+
+  const int credit_top = 78;
+  Mask credit_ink(kLevelChoiceWidth, kLevelChoiceHeight);
+  DrawText(credit_ink, CentredX(kCredit, 1.5, kLevelChoiceWidth), credit_top, kCredit, 1.5);
+  // Small text keeps no half-covered pixels: they would be a dim rim on the key.
+  for (int y = 0; y < credit_ink.height(); ++y) {
+    for (int x = 0; x < credit_ink.width(); ++x)
+      credit_ink.Set(x, y, credit_ink.Get(x, y) >= 128 ? 255 : 0);
+  }
+  Composite(image, credit_ink, 0, 0, {255, 70, 255});
+
+  image.SnapDarkToKey(kLevelChoiceKey);
+  return image;
+}
+
+// The two banners, lost above and won below, each with a grey glow; ink and
+// glow come from a table of 256 colours.
+IndexedImage ComposeBanners(const std::array<Mask, 2>& inks) {
+  const std::array<Rgb, 2> colours = {{{255, 64, 255}, {255, 236, 40}}};
+  IndexedImage sheet;
+  sheet.width = kBannerWidth;
+  sheet.height = 2 * kBannerFrameHeight;
+  sheet.indices.assign(static_cast<std::size_t>(sheet.width) * sheet.height, 0);
+  // One table entry for every mix of ink and glow the banners use: per frame
+  // 16 ink levels by 8 glow levels of that frame's colour, 256 in all.
+  sheet.palette.resize(256);
+  for (int frame = 0; frame < 2; ++frame) {
+    for (int ink = 0; ink < kInkLevels; ++ink) {
+      for (int glow = 0; glow < kGlowLevels; ++glow) {
+        const Rgb ground = Dim(kGlowGrey, glow * 255 / (kGlowLevels - 1));
+        sheet.palette[frame * 128 + ink * kGlowLevels + glow] =
+            Mix(ground, colours[frame], ink * 255 / (kInkLevels - 1));
+      }
+    }
+  }
+  for (int frame = 0; frame < 2; ++frame) {
+    const Mask glow = Glow(inks[frame], 2, 3);
+    for (int y = 0; y < kBannerFrameHeight; ++y) {
+      for (int x = 0; x < kBannerWidth; ++x) {
+        const int i = (inks[frame].Get(x, y) * (kInkLevels - 1) + 127) / 255;
+        const int g = (glow.Get(x, y) * (kGlowLevels - 1) + 127) / 255;
+        int index = frame * 128 + i * kGlowLevels + g;
+        // Whatever a 16-bit screen shows as black is the key colour itself.
+        if (IsBlackAt565(sheet.palette[index])) index = 0;
+        sheet.indices[static_cast<std::size_t>(frame * kBannerFrameHeight + y) * kBannerWidth + x] =
+            static_cast<uint8_t>(index);
+      }
+    }
+  }
+  return sheet;
+}
 
 // ---------------------------------------------------------------- icon
 
@@ -361,23 +442,6 @@ enum VgaColour : uint8_t {
   kVgaYellow = 11,
   kVgaWhite = 15,
 };
-
-struct Point {
-  double u;
-  double v;
-};
-
-bool InPolygon(const std::vector<Point>& polygon, double u, double v) {
-  bool inside = false;
-  for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-    const Point& a = polygon[i];
-    const Point& b = polygon[j];
-    if ((a.v > v) != (b.v > v) && u < (b.u - a.u) * (v - a.v) / (b.v - a.v) + a.u) {
-      inside = !inside;
-    }
-  }
-  return inside;
-}
 
 // The jet in its own frame: u runs from tail to nose, v across, both in units
 // of 1/sqrt(2) pixel so that turning it by 45 degrees needs no rounding. It is
@@ -417,34 +481,35 @@ Image DrawBackground() {
   return Image(1, 1, kBlack);
 }
 
-Image DrawLevelChoice() {
-  Image image(kLevelChoiceWidth, kLevelChoiceHeight, kBlack);
+Image DrawLevelChoice(CjkFont& font) {
+  constexpr int kHeadingSize = 28;
+  constexpr int kHeadingTop = 3;
+  constexpr int kPromptSize = 16;  // the font's bitmap strike
+  constexpr int kPromptTop = 45;
+  LevelChoiceLines lines{
+      Mask(kLevelChoiceWidth, kLevelChoiceHeight), kHeadingTop, kHeadingTop + kHeadingSize,
+      Mask(kLevelChoiceWidth, kLevelChoiceHeight), kPromptTop,  kPromptTop + kPromptSize};
+  // "Choose level (0-9)" and "Press a digit key (0 - 9)".
+  font.DrawCentred(lines.heading, kHeadingTop, "\u9009\u62e9\u7ea7\u522b (0-9)", kHeadingSize);
+  font.DrawCentred(lines.prompt, kPromptTop, "\u8bf7\u6309\u6570\u5b57\u952e (0 - 9)", kPromptSize);
+  return ComposeLevelChoice(lines);
+}
 
-  const std::string heading = "Choose level (0-9)";
-  const double heading_scale = 3;
-  const int heading_top = 5;
-  Mask heading_ink(kLevelChoiceWidth, kLevelChoiceHeight);
-  DrawText(heading_ink, CentredX(heading, heading_scale, kLevelChoiceWidth), heading_top, heading,
-           heading_scale);
-  Composite(image, Glow(heading_ink, 2, 3), 0, 0, kGlowGrey);
-  CompositeGradient(image, heading_ink, {255, 252, 170}, {255, 196, 0}, heading_top,
-                    heading_top + 7 * 3);
-
-  const std::string prompt = "Press a digit key (0 - 9)";
-  const int prompt_top = 42;
-  Mask prompt_ink(kLevelChoiceWidth, kLevelChoiceHeight);
-  DrawText(prompt_ink, CentredX(prompt, 2, kLevelChoiceWidth), prompt_top, prompt, 2);
-  CompositeGradient(image, prompt_ink, {255, 255, 255}, {214, 218, 230}, prompt_top,
-                    prompt_top + 7 * 2);
-
-  const std::string credit = "Carpex - arcade demolition";
-  const int credit_top = 76;
-  Mask credit_ink(kLevelChoiceWidth, kLevelChoiceHeight);
-  DrawText(credit_ink, CentredX(credit, 1.5, kLevelChoiceWidth), credit_top, credit, 1.5);
-  Composite(image, credit_ink, 0, 0, {255, 70, 255});
-
-  image.SnapDarkToKey(kLevelChoiceKey);
-  return image;
+Image DrawEnglishLevelChoice() {
+  constexpr double kHeadingScale = 3;
+  constexpr int kHeadingTop = 5;
+  constexpr double kPromptScale = 2;
+  constexpr int kPromptTop = 42;
+  LevelChoiceLines lines{
+      Mask(kLevelChoiceWidth, kLevelChoiceHeight), kHeadingTop, kHeadingTop + 7 * 3,
+      Mask(kLevelChoiceWidth, kLevelChoiceHeight), kPromptTop,  kPromptTop + 7 * 2};
+  const std::string heading = "Choose Level(0-9)";
+  DrawText(lines.heading, CentredX(heading, kHeadingScale, kLevelChoiceWidth), kHeadingTop, heading,
+           kHeadingScale);
+  const std::string prompt = "Press number key (0 - 9)";
+  DrawText(lines.prompt, CentredX(prompt, kPromptScale, kLevelChoiceWidth), kPromptTop, prompt,
+           kPromptScale);
+  return ComposeLevelChoice(lines);
 }
 
 Image DrawBuildingSheet() {
@@ -472,7 +537,15 @@ Image DrawPlaneSheet() {
 Image DrawExplosionSheet() {
   Image sheet(kExplosionFrames * kExplosionFrameWidth, kExplosionFrameHeight, kBlack);
   for (int frame = 0; frame < kExplosionFrames; ++frame) DrawExplosionFrame(sheet, frame);
-  sheet.SnapDarkToKey(kBlack);
+  // The fire fades out into the key colour, not into a dark rim that the key
+  // would keep and that would smudge a building behind it.
+  constexpr int kDimmest = 48;
+  for (int y = 0; y < sheet.height(); ++y) {
+    for (int x = 0; x < sheet.width(); ++x) {
+      const Rgb c = sheet.Get(x, y);
+      if (std::max({c.r, c.g, c.b}) < kDimmest) sheet.Set(x, y, kBlack);
+    }
+  }
   return sheet;
 }
 
@@ -482,59 +555,29 @@ Image DrawBombSheet() {
   return sheet;
 }
 
-IndexedImage DrawBannerSheet() {
-  struct Banner {
-    std::string first_line;
-    std::string second_line;
-    Rgb colour;
-  };
-  const std::array<Banner, 2> banners = {{
-      {"PLANE", "CRASHED", {255, 64, 255}},
-      {"MISSION", "COMPLETE", {255, 236, 40}},
-  }};
-  constexpr double kScale = 2.5;
-  constexpr int kLineGap = 4;
-
-  IndexedImage sheet;
-  sheet.width = kBannerWidth;
-  sheet.height = 2 * kBannerFrameHeight;
-  sheet.indices.assign(static_cast<std::size_t>(sheet.width) * sheet.height, 0);
-  // One table entry for every mix of ink and glow the banners use: per frame
-  // 16 ink levels by 8 glow levels of that frame's colour, 256 in all.
-  sheet.palette.resize(256);
+IndexedImage DrawBannerSheet(CjkFont& font) {
+  constexpr int kSize = 36;
+  constexpr int kTop = (kBannerFrameHeight - kSize) / 2;
+  // "Plane crashed" and "mission complete".
+  const std::array<const char*, 2> lines = {"\u98de\u673a\u5760\u6bc1", "\u4efb\u52a1\u5b8c\u6210"};
+  std::array<Mask, 2> inks;
   for (int frame = 0; frame < 2; ++frame) {
-    for (int ink = 0; ink < kInkLevels; ++ink) {
-      for (int glow = 0; glow < kGlowLevels; ++glow) {
-        const Rgb ground = Dim(kGlowGrey, glow * 255 / (kGlowLevels - 1));
-        sheet.palette[frame * 128 + ink * kGlowLevels + glow] =
-            Mix(ground, banners[frame].colour, ink * 255 / (kInkLevels - 1));
-      }
-    }
+    inks[frame] = Mask(kBannerWidth, kBannerFrameHeight);
+    font.DrawCentred(inks[frame], kTop, lines[frame], kSize);
   }
+  return ComposeBanners(inks);
+}
 
-  const double line_height = 7 * kScale;
-  const double top = std::floor((kBannerFrameHeight - (2 * line_height + kLineGap)) / 2.0);
+Image DrawEnglishBannerSheet() {
+  constexpr double kScale = 3;
+  const std::array<const char*, 2> lines = {"Plane Crash", "Victory"};
+  std::array<Mask, 2> inks;
+  const double top = std::floor((kBannerFrameHeight - 7 * kScale) / 2.0);
   for (int frame = 0; frame < 2; ++frame) {
-    const Banner& banner = banners[frame];
-    Mask ink(kBannerWidth, kBannerFrameHeight);
-    DrawText(ink, CentredX(banner.first_line, kScale, kBannerWidth), top, banner.first_line,
-             kScale);
-    DrawText(ink, CentredX(banner.second_line, kScale, kBannerWidth), top + line_height + kLineGap,
-             banner.second_line, kScale);
-    const Mask glow = Glow(ink, 2, 3);
-    for (int y = 0; y < kBannerFrameHeight; ++y) {
-      for (int x = 0; x < kBannerWidth; ++x) {
-        const int i = (ink.Get(x, y) * (kInkLevels - 1) + 127) / 255;
-        const int g = (glow.Get(x, y) * (kGlowLevels - 1) + 127) / 255;
-        int index = frame * 128 + i * kGlowLevels + g;
-        // Whatever a 16-bit screen shows as black is the key colour itself.
-        if (IsBlackAt565(sheet.palette[index])) index = 0;
-        sheet.indices[static_cast<std::size_t>(frame * kBannerFrameHeight + y) * kBannerWidth + x] =
-            static_cast<uint8_t>(index);
-      }
-    }
+    inks[frame] = Mask(kBannerWidth, kBannerFrameHeight);
+    DrawText(inks[frame], CentredX(lines[frame], kScale, kBannerWidth), top, lines[frame], kScale);
   }
-  return sheet;
+  return ToImage(ComposeBanners(inks));
 }
 
 Icon DrawIcon() {

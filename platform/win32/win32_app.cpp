@@ -116,7 +116,8 @@ void Win32App::MessageBox(const char* Text, const char* Caption, uint32_t Flags)
 }
 
 void Win32App::Show() {
-  if (window_ == nullptr || IsWindowVisible(window_)) return;
+  // Once told to terminate (a failed set-up) the program ends without showing the form.
+  if (window_ == nullptr || terminate_requested_ || IsWindowVisible(window_)) return;
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
   UpdateWindow(window_);
@@ -180,16 +181,22 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
       }
       return 0;
     case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
       if (form_ != nullptr) {
         auto key = static_cast<uint16_t>(WParam);
         form_->FormKeyDown(key);
       }
+      // Keys pressed with Alt held arrive as system keys; they reach the form
+      // like any other, and the default handling still makes Alt+F4 a close.
+      if (Message == WM_SYSKEYDOWN) break;
       return 0;
     case WM_KEYUP:
+    case WM_SYSKEYUP:
       if (form_ != nullptr) {
         auto key = static_cast<uint16_t>(WParam);
         form_->FormKeyUp(key);
       }
+      if (Message == WM_SYSKEYUP) break;
       return 0;
     case WM_TIMER:
       if (WParam == kTimerId) {
@@ -200,8 +207,7 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
     case WM_ACTIVATEAPP:
       // DirectDraw may send this from inside one of its calls, in the middle of
       // a frame; the handler runs from the queue instead.
-      app_active_ = WParam != FALSE;
-      if (!app_active_) PostMessageA(window_, kDeactivateMessage, 0, 0);
+      if (WParam == FALSE) PostMessageA(window_, kDeactivateMessage, 0, 0);
       break;
     case WM_SIZE:
       if (WParam == SIZE_MINIMIZED) {
@@ -212,8 +218,9 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
       }
       break;
     case kDeactivateMessage:
-      // A switch away and straight back (as set-up may cause) is no deactivation.
-      if (form_ != nullptr && !app_active_) form_->ApplicationEvents1Deactivate();
+      // Every deactivation reaches the form, even when the application is
+      // active again by the time the message is handled.
+      if (form_ != nullptr) form_->ApplicationEvents1Deactivate();
       return 0;
     case kRestoreMessage:
       if (form_ != nullptr) form_->ApplicationEvents1Restore();

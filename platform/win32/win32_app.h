@@ -71,7 +71,6 @@ class Win32App final : public Application {
   FormLook look_;
   FormHandlers* form_ = nullptr;
   bool iconic_ = false;
-  bool app_active_ = false;
   bool terminate_requested_ = false;
   bool quit_seen_ = false;
   bool scripted_ = false;

@@ -6,7 +6,10 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/soft/dib.h"
 #include "platform/soft/resources.h"
@@ -107,7 +110,7 @@ TEST(Pictures, AreFoundByNameInAnyCase) {
   ASSERT_NE(upper, nullptr);
   EXPECT_EQ(soft::FindEmbedded("BITMAP", "levelch1"), upper);
   EXPECT_EQ(soft::FindEmbedded("BITMAP", "LevelCh1"), upper);
-  EXPECT_EQ(soft::FindEmbedded("BITMAP", "levelch"), nullptr);  // the unused alternates are gone
+  EXPECT_EQ(soft::FindEmbedded("BITMAP", "levelch"), nullptr);  // the Windows programs' only
   EXPECT_EQ(soft::FindEmbedded("BITMAP", "losewin"), nullptr);
   EXPECT_NE(soft::FindEmbedded("ICON", "mainicon"), nullptr);
   EXPECT_NE(soft::FindEmbedded("RCDATA", "tform1"), nullptr);
@@ -257,6 +260,60 @@ TEST(Pictures, ExplosionGrowsSplitsFliesOutAndFades) {
   EXPECT_EQ(Count(blow, 788, 12, 844, 48, lit), 0);  // nothing in the middle
 }
 
+// A colour as a 16-bit RGB565 surface gives it back.
+Colour At565(Colour c) {
+  return {(c.r >> 3) << 3 | c.r >> 5, (c.g >> 2) << 2 | c.g >> 6, (c.b >> 3) << 3 | c.b >> 5};
+}
+
+// Groups of touching lit pixels (eight neighbours) in one frame of the sheet.
+int Blobs(const soft::DibImage& blow, int frame) {
+  std::array<std::array<bool, 96>, 60> seen{};
+  const auto lit = [&](int x, int y) {
+    return x >= 0 && y >= 0 && x < 96 && y < 60 && !IsZeroAt565(Split(blow.At(frame * 96 + x, y)));
+  };
+  int blobs = 0;
+  for (int y0 = 0; y0 < 60; ++y0) {
+    for (int x0 = 0; x0 < 96; ++x0) {
+      if (seen[y0][x0] || !lit(x0, y0)) continue;
+      ++blobs;
+      std::vector<std::array<int, 2>> todo = {{x0, y0}};
+      seen[y0][x0] = true;
+      while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        for (int dy = -1; dy <= 1; ++dy) {
+          for (int dx = -1; dx <= 1; ++dx) {
+            if (lit(x + dx, y + dy) && !seen[y + dy][x + dx]) {
+              seen[y + dy][x + dx] = true;
+              todo.push_back({x + dx, y + dy});
+            }
+          }
+        }
+      }
+    }
+  }
+  return blobs;
+}
+
+TEST(Pictures, ExplosionIsARingOfEightAndLeavesNoDarkSmudge) {
+  const soft::DibImage blow = Load("blow");
+  ASSERT_EQ(blow.Width, 864);
+  EXPECT_EQ(Blobs(blow, 3), 8);
+  EXPECT_EQ(Blobs(blow, 8), 8);
+  // What survives the key on a 16-bit screen is fire, not a dark rim: at most
+  // 5 % of a frame's drawn pixels have every channel below 48.
+  for (int frame = 0; frame < 9; ++frame) {
+    const auto drawn = [](Colour c) { return !IsZeroAt565(c); };
+    const auto dark = [](Colour c) {
+      const Colour s = At565(c);
+      return !IsZeroAt565(c) && s.r < 48 && s.g < 48 && s.b < 48;
+    };
+    const int shown = Count(blow, frame * 96, 0, frame * 96 + 96, 60, drawn);
+    ASSERT_GT(shown, 0) << frame;
+    EXPECT_LE(Count(blow, frame * 96, 0, frame * 96 + 96, 60, dark) * 20, shown) << frame;
+  }
+}
+
 TEST(Pictures, BombIsGrey) {
   const soft::DibImage bomb = Load("bomb");
   const auto opaque = [](Colour c) { return c.r != 0 || c.g != 0 || c.b != 0; };
@@ -278,6 +335,42 @@ TEST(Pictures, BannerIsMagentaWhenLostAndYellowWhenWon) {
   EXPECT_GT(Count(banner, 0, 47, 191, 94, IsYellow), 200);
   EXPECT_EQ(Count(banner, 0, 47, 191, 94, IsMagenta), 0);
   EXPECT_GT(Count(banner, 0, 0, 191, 94, IsGrey), 100);  // the glow
+}
+
+// The English pictures, which only the Windows programs carry, from their files.
+soft::DibImage LoadFile(const std::string& name) {
+  std::ifstream in(std::string(CARPEX_ASSETS_DIR) + "/bitmaps/" + name, std::ios::binary);
+  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+  soft::DibImage image;
+  EXPECT_GT(file.size(), 14u) << name;
+  if (file.size() > 14) {
+    EXPECT_TRUE(soft::DecodeDib(file.data() + 14, file.size() - 14, &image));
+  }
+  return image;
+}
+
+TEST(Pictures, ChineseTextIsItsOwnAndCleanOnTheKey) {
+  const std::array<std::array<const char*, 2>, 2> pairs = {
+      {{"levelch1", "levelch.bmp"}, {"losewin1", "losewin.bmp"}}};
+  for (const auto& [chinese, english] : pairs) {
+    SCOPED_TRACE(chinese);
+    const soft::DibImage shown = Load(chinese);
+    const soft::DibImage other = LoadFile(english);
+    ASSERT_EQ(shown.Width, other.Width);
+    ASSERT_EQ(shown.Height, other.Height);
+    EXPECT_NE(shown.Pixels, other.Pixels);
+    // Ink and glow are cut off sharply: nothing dim is left around them for
+    // the key to keep (and whatever would turn black on screen is the key,
+    // see WhatIsTransparentOnA16BitScreenIsExactlyTheKey).
+    const uint32_t key = shown.At(0, 0);
+    EXPECT_EQ(Count(shown, 0, 0, shown.Width, shown.Height,
+                    [&](Colour c) {
+                      return std::max({c.r, c.g, c.b}) < 40 &&
+                             (c.r | c.g << 8 | c.b << 16) != static_cast<int>(key);
+                    }),
+              0);
+  }
 }
 
 TEST(Pictures, LevelChoiceHasHeadingPromptAndCreditLines) {

@@ -139,4 +139,52 @@ TEST(EmbeddedResources, IconIsOne32By32SixteenColourPictureWithItsMask) {
   }
 }
 
+// What only the Windows programs carry (framework.rc): the English pictures,
+// the 16-colour button and preview glyphs, and monochrome 32 x 32 cursors.
+TEST(UnusedResources, HaveTheirSizesDepthsAndColours) {
+  struct Unused {
+    std::string file;
+    int32_t width;
+    int32_t height;
+    uint16_t bits;
+  };
+  std::vector<Unused> files = {{"bitmaps/levelch.bmp", 331, 100, 24},
+                               {"bitmaps/losewin.bmp", 191, 94, 24},
+                               {"bitmaps/previewglyph.bmp", 16, 16, 4}};
+  for (const char* name :
+       {"abort", "all", "cancel", "close", "help", "ignore", "no", "ok", "retry", "yes"}) {
+    files.push_back(
+        {std::string("bitmaps/bb") + name + ".bmp", 36, std::string(name) == "all" ? 19 : 18, 4});
+  }
+  for (const Unused& u : files) {
+    SCOPED_TRACE(u.file);
+    const std::vector<uint8_t> file = ReadAsset(u.file);
+    ASSERT_GT(file.size(), 54u);
+    const uint8_t* dib = file.data() + 14;
+    EXPECT_EQ(static_cast<int32_t>(U32(dib + 4)), u.width);
+    EXPECT_EQ(static_cast<int32_t>(U32(dib + 8)), u.height);
+    EXPECT_EQ(U16(dib + 14), u.bits);
+    EXPECT_EQ(U32(dib + 32), u.bits == 4 ? 16u : 0u);
+    const uint32_t stride = ((u.width * u.bits + 31) / 32) * 4;
+    EXPECT_EQ(file.size(), 14 + 40 + U32(dib + 32) * 4 + stride * static_cast<uint32_t>(u.height));
+  }
+  for (int id = 32761; id <= 32767; ++id) {
+    SCOPED_TRACE(id);
+    const std::vector<uint8_t> cur = ReadAsset("cursors/" + std::to_string(id) + ".cur");
+    ASSERT_EQ(cur.size(), 6u + 16 + 40 + 2 * 4 + 2 * 32 * 4);
+    EXPECT_EQ(U16(&cur[2]), 2);  // cursor
+    EXPECT_EQ(cur[6], 32);
+    EXPECT_EQ(cur[7], 32);
+    EXPECT_LT(U16(&cur[10]), 32);  // hot spot
+    EXPECT_LT(U16(&cur[12]), 32);
+    EXPECT_EQ(U16(&cur[22 + 14]), 1);  // one bit a pixel
+    // Some pixels are shown and some are transparent.
+    const uint8_t* and_bits = &cur[22 + 40 + 8 + 32 * 4];
+    int clear = 0;
+    for (int i = 0; i < 32 * 4; ++i) clear += __builtin_popcount(and_bits[i]);
+    EXPECT_GT(clear, 32 * 16);
+    EXPECT_LT(clear, 32 * 32 - 40);
+  }
+}
+
 }  // namespace

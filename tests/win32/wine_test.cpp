@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -248,6 +249,102 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   int status = -1;
   ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
   EXPECT_EQ(status, 0);
+}
+
+// Waits until the plane (in the rows above every building of level 9) is in
+// the middle of the screen, so that a bomb falls onto a building.
+bool WaitOverCity(Picture* Screen) {
+  return WaitForScreen(
+      20,
+      [](const Picture& p) {
+        const int x = LeftmostLit(p, 0, 48);
+        return x > 160 && x < 400;
+      },
+      Screen);
+}
+
+// Starts the game and a round of level 9 and waits until the plane is over
+// the city; the picture of the screen then.
+Picture StartRound(Child& Game, std::string* Window) {
+  Picture screen;
+  EXPECT_TRUE(Game.Start({WineLoader(), GameExe()}, Desktop->Folder(), Desktop->Env(), "", ""));
+  EXPECT_TRUE(WaitForScreen(
+      60, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
+      << "no level choice";
+  const RunResult found = Desktop->XDoTool({"search", "--name", "^Form1$"});
+  *Window = found.Out.substr(0, found.Out.find('\n'));
+  Desktop->XDoTool({"key", "9"});
+  EXPECT_TRUE(WaitForScreen(
+      20, [&](const Picture& p) { return LitIn(p, 464, 480) > 4000 && LitIn(p, 0, 16) > 0; },
+      &screen))
+      << "no city and plane after the digit 9";
+  EXPECT_TRUE(WaitOverCity(&screen)) << "the plane does not fly over the city";
+  return screen;
+}
+
+TEST(WineGame, BombKeyLetGoWhileAltIsHeldIsLetGoAndAltF4Closes) {
+  REQUIRE_DESKTOP();
+  Child game;
+  std::string window;
+  const Picture city = StartRound(game, &window);
+  ASSERT_FALSE(window.empty()) << "no window with the caption Form1";
+
+  // Space goes down, Alt goes down, Space comes up (a system key now), Alt comes up.
+  Desktop->XDoTool({"keydown", "space"});
+  Desktop->XDoTool({"keydown", "Alt_L"});
+  Desktop->XDoTool({"keyup", "space"});
+  Desktop->XDoTool({"keyup", "Alt_L"});
+  Picture screen;
+  ASSERT_TRUE(WaitForScreen(
+      15, [&](const Picture& p) { return CellsCleared(city, p) > 0; }, &screen))
+      << "no block came down after Space";
+  SleepSeconds(2.5);  // the bomb is spent and the demolition runs out
+  Picture before;
+  ASSERT_TRUE(WaitOverCity(&before));
+
+  // Space was let go, so the next press drops the next bomb.
+  Desktop->XDoTool({"key", "space"});
+  EXPECT_TRUE(WaitForScreen(
+      15, [&](const Picture& p) { return CellsCleared(before, p) > 0; }, &screen))
+      << "Space dropped no bomb: its release with Alt held was lost";
+
+  Desktop->XDoTool({"key", "alt+F4"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Alt+F4";
+  EXPECT_EQ(status, 0);
+}
+
+TEST(WineGame, FailedSetUpShowsItsMessageAndNeverTheForm) {
+  REQUIRE_DESKTOP();
+  // Without DDraw.dll the first set-up step fails.
+  std::map<std::string, std::string> env = Desktop->Env("-all,trace+win");
+  env["WINEDLLOVERRIDES"] += ";ddraw=d";
+  const std::string trace = Desktop->Folder() + "/failed-setup.log";
+  Child game;
+  ASSERT_TRUE(game.Start({WineLoader(), GameExe()}, Desktop->Folder(), env, "", trace));
+
+  // The message box, captioned as the form's description says.
+  std::string box;
+  for (int i = 0; i < 150 && box.empty(); ++i) {
+    const RunResult found = Desktop->XDoTool({"search", "--onlyvisible", "--name", "^Form1$"});
+    box = found.Out.substr(0, found.Out.find('\n'));
+    if (box.empty()) SleepSeconds(0.2);
+  }
+  ASSERT_FALSE(box.empty()) << "no message box captioned Form1";
+  Desktop->XDoTool({"key", "--window", box, "Return"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after its set-up failed";
+  EXPECT_EQ(status, 0);
+
+  // The form's window (created at its designed place and size) was never shown.
+  const std::string log = ReadFile(trace);
+  const std::string created = "NtUserCreateWindowEx hwnd ";
+  const size_t at = log.find(" cs 403,213 559x368");
+  ASSERT_NE(at, std::string::npos) << "no form window in the trace";
+  const size_t start = log.rfind(created, at) + created.size();
+  const std::string hwnd = log.substr(start, at - start);
+  EXPECT_EQ(log.find("show_window hwnd=" + hwnd + ", cmd=5"), std::string::npos)
+      << "the form " << hwnd << " was shown";
 }
 
 // ---- The replay tool on Wine's DirectDraw against the software display -------

@@ -1,0 +1,37 @@
+// Lines of Chinese text from a CJK font through FreeType. Sizes for which the
+// font has a bitmap strike come from the strike; others from the outlines,
+// unhinted. Every pixel is either ink or not: coverage is cut at one half, so
+// no dim fringe is left for the colour key to keep.
+#pragma once
+
+#include <string>
+
+#include "assets/gen/image.h"
+
+namespace carpex::assetgen {
+
+class CjkFont {
+ public:
+  // Opens face `face_index` of the font file; throws when it cannot.
+  CjkFont(const std::string& path, int face_index);
+  ~CjkFont();
+  CjkFont(const CjkFont&) = delete;
+  CjkFont& operator=(const CjkFont&) = delete;
+
+  // Width in pixels of the UTF-8 `text` at `pixel_size` pixels per em.
+  int Width(const std::string& text, int pixel_size);
+  // Draws `text` into `ink` (255 where inked) with its em box's top-left
+  // corner at (x, top). Throws for a character the font does not have.
+  void Draw(Mask& ink, int x, int top, const std::string& text, int pixel_size);
+  // Centred in the mask's width.
+  void DrawCentred(Mask& ink, int top, const std::string& text, int pixel_size);
+
+ private:
+  // Loads and renders one character; returns its advance in 26.6 units.
+  long Render(char32_t character, int pixel_size);
+
+  void* library_ = nullptr;  // FT_Library
+  void* face_ = nullptr;     // FT_Face
+};
+
+}  // namespace carpex::assetgen
