@@ -38,10 +38,10 @@
 
 #include "graphics/directdraw.h"
 #include "platform/headless/headless_app.h"
-#include "platform/headless/replay.h"
 #include "platform/soft/control.h"
 #include "shell/unit1.h"
 #include "tests/fuzz/fuzz_targets.h"
+#include "tools/replay.h"
 
 namespace carpex::fuzz {
 namespace {
@@ -231,39 +231,29 @@ class NullBuffer final : public std::streambuf {
   std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
-// The replay tool's platform, with the checks after every frame and no files.
-class CheckedReplay final : public ReplayPlatform {
- public:
-  CheckedReplay() : inner_(MakeReplayPlatform()) {}
-  Application& App() override { return inner_->App(); }
-  bool Terminated() override { return inner_->Terminated(); }
-  void LoseSurfaces() override { inner_->LoseSurfaces(); }
-  bool WriteShot(const std::string&) override { return true; }
-  void AfterFrame(const TForm1& form) override {
-    if (problem == nullptr) problem = CheckBetweenFrames(form);
-  }
-  const char* problem = nullptr;
-
- private:
-  std::unique_ptr<ReplayPlatform> inner_;
-};
-
 const char* RunScript(std::string_view text) {
-  std::vector<ReplayCommand> commands;
+  TextSource source(text);
+  ScriptReader reader(source, "fuzz");
+  ScriptCommand command;
   std::string error;
-  if (!ParseReplayScript(text, "fuzz", &commands, &error)) {
-    return error.rfind("fuzz:", 0) == 0 ? nullptr : "a refused script has no NAME:LINE message";
-  }
   uint64_t frames = 0;
-  for (const ReplayCommand& c : commands) {
-    if (c.op == ReplayCommand::Op::Frames) frames += c.values[0];
+  while (reader.Next(&command, &error)) {
+    if (command.Op == ScriptOp::Frames) frames += command.Value;
+  }
+  if (!error.empty()) {
+    return error.rfind("fuzz:", 0) == 0 ? nullptr : "a refused script has no NAME:LINE message";
   }
   if (frames > kMaxFrames) return nullptr;
   NullBuffer sink;
   std::ostream out(&sink), err(&sink);
-  CheckedReplay platform;
-  const int status = RunReplay(text, "fuzz", out, err, platform);
-  if (platform.problem != nullptr) return platform.problem;
+  const char* problem = nullptr;
+  ReplayOptions options;
+  options.WriteShots = false;
+  options.AfterFrame = [&](const TForm1& form) {
+    if (problem == nullptr) problem = CheckBetweenFrames(form);
+  };
+  const int status = RunReplay(text, "fuzz", out, err, options);
+  if (problem != nullptr) return problem;
   if (status != 0 && status != 2) return "the replay failed with a status other than 0 or 2";
   if (soft::LiveDirectDrawObjects() != 0) return "surfaces or the device outlived the replay";
   soft::Reset();
