@@ -14,26 +14,28 @@ namespace {
 // A copy of a stream that cannot be read twice (standard input, a pipe) in a
 // temporary file; nullptr with the reason in *Error.
 std::FILE* CopyToTemporaryFile(std::FILE* In, std::string* Error) {
-  std::FILE* copy = std::tmpfile();
-  if (copy == nullptr) {
+  static char buffer[64 * 1024];
+  // Read before the copy is made: were standard input closed, the copy would
+  // take its descriptor.
+  size_t n = std::fread(buffer, 1, sizeof buffer, In);
+  std::FILE* copy = nullptr;
+  if (std::ferror(In)) {
+    *Error = std::string("cannot read the script: ") + std::strerror(errno);
+  } else if ((copy = std::tmpfile()) == nullptr) {
     *Error = std::string("cannot make a temporary copy: ") + std::strerror(errno);
-    return nullptr;
   }
-  char buffer[64 * 1024];
-  for (;;) {
-    const size_t n = std::fread(buffer, 1, sizeof buffer, In);
+  while (copy != nullptr && Error->empty()) {
     if (n > 0 && std::fwrite(buffer, 1, n, copy) != n) {
       *Error = std::string("cannot make a temporary copy: ") + std::strerror(errno);
-      break;
-    }
-    if (n < sizeof buffer) {
+    } else if (n < sizeof buffer) {
       if (std::ferror(In)) *Error = std::string("cannot read the script: ") + std::strerror(errno);
       break;
     }
+    n = std::fread(buffer, 1, sizeof buffer, In);
   }
-  if (!Error->empty()) {
+  if (!Error->empty() && copy != nullptr) {
     std::fclose(copy);
-    return nullptr;
+    copy = nullptr;
   }
   return copy;
 }

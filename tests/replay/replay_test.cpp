@@ -127,10 +127,19 @@ TEST(ReplayScript, MalformedLinesStopBeforeTheFirstFrame) {
   }
 }
 
-TEST(ReplayScript, SpacingCommentsAndCarriageReturnsAreAccepted) {
-  const ReplayRun run = Replay("  # set-up\r\nseed   9\r\n\r\nframes    2  \r\n");
+TEST(ReplayScript, AByteOrderMarkSpacingCommentsAndCarriageReturnsAreAccepted) {
+  const ReplayRun run = Replay("\xEF\xBB\xBF  # set-up\r\nseed   9\r\n\r\nframes    2  \r\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.lines.size(), 2u);
+}
+
+TEST(ReplayScript, AMessageQuotesAShortPieceOfTheWordWithControlsEscaped) {
+  const std::string word = std::string("\x1b[2J\0\r\\", 7) + std::string(1 << 20, 'x');
+  const ReplayRun run = Replay("frames 1\nchar " + word + "\n" + word + "\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "s:2: '\\x1b[2J\\x00\\x0d\\\\" + std::string(33, 'x') +
+                         "'... is not a number from 0 to 255\n");
+  EXPECT_EQ(Replay(word).err.substr(0, 26), "s:1: unknown command '\\x1b");
 }
 
 TEST(ReplayRandom, AnEmptyQueueNamesTheLineThatAsked) {
