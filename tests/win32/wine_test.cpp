@@ -279,6 +279,25 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   EXPECT_EQ("# final: " + LastLine(replay.Out), final);
 }
 
+// An argument the game does not know: a message box, then status 2, and no
+// game window.
+TEST(WineGame, AnUnknownArgumentIsRefusedWithAMessageBox) {
+  REQUIRE_DESKTOP();
+  Child game;
+  ASSERT_TRUE(
+      game.Start({WineLoader(), GameExe(), "--fly"}, Desktop->Folder(), Desktop->Env(), "", ""));
+  const RunResult box =
+      Desktop->XDoTool({"search", "--sync", "--onlyvisible", "--name", "^Carpex$"});
+  const std::string window = box.Out.substr(0, box.Out.find('\n'));
+  ASSERT_FALSE(window.empty()) << "no message box";
+  EXPECT_TRUE(Desktop->XDoTool({"search", "--name", "^Form1$"}).Out.empty());
+  Desktop->XDoTool({"windowactivate", "--sync", window});
+  Desktop->XDoTool({"key", "--window", window, "Return"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after the message box";
+  EXPECT_EQ(status, 2);
+}
+
 // ---- The replay tool on Wine's DirectDraw against the software display -------
 
 // Every script of this folder and of the replay tool's own tests, by full path.
