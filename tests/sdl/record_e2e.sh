@@ -9,7 +9,8 @@
 #       arguments the game cannot follow: a message and status 2, before any
 #       display is opened
 #   record_e2e.sh xgone CARPEX OUTDIR
-#       the X server ends under the running game: its own one line, status 1
+#       the X server ends under the running game: its own one line, status 1;
+#       the game's recording is on disk while it runs (flushed every second)
 #
 # Exit status 0 on success, 77 when a tool it needs is missing (skipped), 1 on failure.
 set -u
@@ -93,11 +94,12 @@ xgone() {
   done
   number=$(head -n 1 "$out/display")
   [[ -n $number ]] || { kill $xvfb; fail "no virtual X server"; }
-  DISPLAY=":$number" "$carpex" >/dev/null 2>"$out/game.err" &
+  DISPLAY=":$number" "$carpex" --record "$out/rec.replay" >/dev/null 2>"$out/game.err" &
   game=$!
   DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
     { kill $game $xvfb; fail "no window appeared"; }
-  sleep 0.5
+  sleep 1.5
+  grep -q '^frames ' "$out/rec.replay" || { kill $game $xvfb; fail "no frames on disk while running"; }
   kill $xvfb
   wait $xvfb
   for _ in $(seq 100); do
