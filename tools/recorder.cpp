@@ -11,7 +11,8 @@
 namespace carpex {
 
 namespace {
-// A crash loses at most this much of the session.
+// The file reaches the disk at least this often; a run of frames is written
+// when it ends, and the timer ends one every second.
 constexpr auto kFlushInterval = std::chrono::seconds(1);
 }  // namespace
 
@@ -131,9 +132,10 @@ void Recorder::GameLoop(bool& Done) {
   ++pending_frames_;
   frame_since_final_ = true;
   const auto now = std::chrono::steady_clock::now();
+  // The run of frames now going on is written when it ends: by the timer's
+  // tick, within a second.
   if (now - last_flush_ >= kFlushInterval) {
     last_flush_ = now;
-    WriteFrames();
     if (std::fflush(file_) != 0) write_failed_ = true;
   }
 }

@@ -98,7 +98,7 @@ xgone() {
   game=$!
   DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
     { kill $game $xvfb; fail "no window appeared"; }
-  sleep 1.5
+  sleep 2.5
   grep -q '^frames ' "$out/rec.replay" || { kill $game $xvfb; fail "no frames on disk while running"; }
   kill $xvfb
   wait $xvfb
