@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 ensure_packages "${BUILD_PACKAGES[@]}"
 cmake -S . -B build/play -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=OFF
 cmake --build build/play --target carpex carpex-replay
-exec build/play/platform/sdl/carpex
+exec build/play/platform/sdl/carpex "$@"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/sdl/sdl_app.h"
-#include "shell/carpex.h"
+#include "tools/recorder.h"
 
 namespace {
 
@@ -22,7 +22,13 @@ bool ShowsNothing(const char* Driver) {
 
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+  carpex::GameCommandLine commandLine;
+  std::string error;
+  if (!commandLine.Parse(argc, argv, &error)) {
+    std::fprintf(stderr, "carpex: %s\n", error.c_str());
+    return carpex::GameCommandLine::kRefused;
+  }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "carpex: cannot open a display to play on: %s\n", SDL_GetError());
     return 1;
@@ -36,12 +42,12 @@ int main(int, char**) {
   }
   int status = 1;
   {
-    std::string error;
     std::unique_ptr<carpex::sdl::SdlApp> app = carpex::sdl::SdlApp::Create(&error);
     if (app == nullptr) {
       std::fprintf(stderr, "carpex: %s\n", error.c_str());
     } else {
-      status = carpex::Carpex(*app);
+      status = commandLine.Play(*app, &error);
+      if (!error.empty()) std::fprintf(stderr, "carpex: %s\n", error.c_str());
     }
   }
   SDL_Quit();

@@ -1,6 +1,7 @@
 #include "platform/sdl/x11_errors.h"
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -23,6 +24,15 @@ int OnXError(Display*, XErrorEvent* Error) {
   return 0;
 }
 
+// The server has gone (closed, crashed, the session ended): nothing can be
+// shown any more. Xlib would print its own text and exit; the game says it in
+// one line, keeps what it has written (a recording), and ends.
+int OnXServerGone(Display*) {
+  std::fputs("carpex: the connection to the X server was lost\n", stderr);
+  std::fflush(nullptr);
+  _exit(1);
+}
+
 }  // namespace
 
 void TolerateX11Errors() {
@@ -34,6 +44,10 @@ void TolerateX11Errors() {
   if (xlib == nullptr) return;
   using SetHandler = XErrorHandler (*)(XErrorHandler);
   if (auto set = reinterpret_cast<SetHandler>(dlsym(xlib, "XSetErrorHandler"))) set(OnXError);
+  using SetIOHandler = XIOErrorHandler (*)(XIOErrorHandler);
+  if (auto set = reinterpret_cast<SetIOHandler>(dlsym(xlib, "XSetIOErrorHandler"))) {
+    set(OnXServerGone);
+  }
   dlclose(xlib);
 }
 

@@ -1,8 +1,11 @@
 // Xlib ends the program on any protocol error unless the program handles
-// them. Under a window manager, hiding the window or leaving full screen
-// races with the manager destroying its frame around the window, and SDL may
-// then ask about a frame that is gone (BadWindow): harmless, but fatal with
-// Xlib's default handler. This installs a handler that lets the game go on.
+// them, and prints its own text and exits when the server goes away. Under a
+// window manager, hiding the window or leaving full screen races with the
+// manager destroying its frame around the window, and SDL may then ask about a
+// frame that is gone (BadWindow): harmless, but fatal with Xlib's default
+// handler. This installs a handler that lets the game go on, and one that ends
+// the game with its own one-line message and status 1 when the connection to
+// the server is lost.
 #pragma once
 
 namespace carpex::sdl {

@@ -1,9 +1,20 @@
 // The Windows program: the main routine on the Win32 application layer.
+#include <cstdlib>
+#include <string>
+
 #include "platform/win32/win32_app.h"
-#include "shell/carpex.h"
+#include "tools/recorder.h"
 
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLine*/,
                    int /*Show*/) {
+  carpex::GameCommandLine commandLine;
+  std::string error;
+  if (!commandLine.Parse(__argc, __argv, &error)) {
+    MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
+    return carpex::GameCommandLine::kRefused;
+  }
   carpex::Win32App app(Instance, carpex::LoadFormLook(Instance));
-  return carpex::Carpex(app);
+  const int status = commandLine.Play(app, &error);
+  if (!error.empty()) MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
+  return status;
 }

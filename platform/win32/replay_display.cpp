@@ -1,12 +1,9 @@
 #include "platform/win32/replay_display.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/win32/pixel_format.h"
 #include "platform/win32/win32_app.h"
-#include "shell/unit1.h"
-#include "tools/png.h"
 
 namespace carpex {
 
@@ -17,15 +14,6 @@ constexpr int32_t kShotHeight = 480;
 // How long the switch away and back may take before the loss counts as failed.
 constexpr DWORD kSwitchTimeoutMs = 5000;
 constexpr DWORD kPollMs = 10;
-
-bool EndsWithPpm(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string end = path.substr(path.size() - 4);
-  for (char& c : end) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return end == ".ppm";
-}
 
 // Handles the window's messages until Done says so or the time is up.
 template <class Condition>
@@ -85,20 +73,8 @@ bool ReadPrimary(IDirectDrawSurface7* Primary, std::vector<uint8_t>* Rgb) {
   return w == kShotWidth && h == kShotHeight;
 }
 
-bool WriteRgbPicture(const std::string& Path, const std::vector<uint8_t>& Rgb) {
-  if (Rgb.size() != static_cast<size_t>(kShotWidth) * kShotHeight * 3) return false;
-  if (!EndsWithPpm(Path)) return WritePng(Path, kShotWidth, kShotHeight, Rgb.data());
-  std::FILE* file = std::fopen(Path.c_str(), "wb");
-  if (file == nullptr) return false;
-  std::fprintf(file, "P6\n%d %d\n255\n", kShotWidth, kShotHeight);
-  const bool written = std::fwrite(Rgb.data(), 1, Rgb.size(), file) == Rgb.size();
-  return std::fclose(file) == 0 && written;
-}
-
-bool LoseEverySurface(Win32App& App, TForm1& Form) {
+bool LoseEverySurface(Win32App& App, IDirectDraw7* device, IDirectDrawSurface7* primary) {
   HWND window = App.Window();
-  IDirectDraw7* device = Form.DirectDrawDevice.Get();
-  IDirectDrawSurface7* primary = Form.PrimarySurface.Get();
   if (window == nullptr || device == nullptr || primary == nullptr) return false;
   const bool wasMaximized = IsZoomed(window) != FALSE;
 

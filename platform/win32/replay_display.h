@@ -3,14 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "graphics/ddraw_api.h"
 
 namespace carpex {
 
-class TForm1;
 class Win32App;
 
 // The picture of a surface as rows of 8-bit red, green and blue, top row first.
@@ -19,13 +17,11 @@ bool ReadSurface(IDirectDrawSurface7* Surface, int32_t* Width, int32_t* Height,
                  std::vector<uint8_t>* Rgb);
 // The primary surface's 640 x 480 picture, the last flipped frame.
 bool ReadPrimary(IDirectDrawSurface7* Primary, std::vector<uint8_t>* Rgb);
-// Writes a 640 x 480 picture as PNG or, for a name ending in .ppm, binary PPM.
-bool WriteRgbPicture(const std::string& Path, const std::vector<uint8_t>& Rgb);
 
 // Switches away from the game and back, so that DirectDraw takes every surface
 // away as it does for a real switch; the form sees none of it until its next
 // blit or flip meets the loss. False when no loss could be brought about.
-bool LoseEverySurface(Win32App& App, TForm1& Form);
+bool LoseEverySurface(Win32App& App, IDirectDraw7* Device, IDirectDrawSurface7* Primary);
 
 // Handles the window's messages until DirectDraw has followed the window: the
 // display given up while the window is minimised, exclusive again while it is

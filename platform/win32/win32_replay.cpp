@@ -6,14 +6,12 @@
 
 #include <cstdio>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "graphics/ddraw_api.h"
-#include "platform/headless/replay.h"
+#include "platform/replay_platform.h"
 #include "platform/win32/replay_display.h"
 #include "platform/win32/win32_app.h"
-#include "shell/unit1.h"
 
 namespace carpex {
 
@@ -28,7 +26,7 @@ class Win32ReplayPlatform final : public ReplayPlatform {
   Application& App() override { return app_; }
   bool Terminated() override { return app_.TerminateRequested(); }
 
-  void Pump() override {
+  void Pump(const ReplayDisplay& Display) override {
     // The main form is shown once it has been created, as the application's Run does.
     if (!shown_) {
       shown_ = true;
@@ -39,26 +37,20 @@ class Win32ReplayPlatform final : public ReplayPlatform {
     // minimised; where it never follows (no window manager), warn once.
     HWND window = app_.Window();
     const int away = window != nullptr && IsIconic(window) ? 1 : 0;
-    if (Form1 != nullptr && away != settled_away_) {
+    if (away != settled_away_) {
       settled_away_ = away;
-      if (!SettleDisplay(app_, Form1->DirectDrawDevice.Get())) {
+      if (!SettleDisplay(app_, Display.Device)) {
         std::fprintf(stderr, "the display did not follow the window in time\n");
       }
     }
   }
 
-  void LoseSurfaces() override {
-    // Said on stderr: a replay that expects lost surfaces and gets none is no test.
-    if (Form1 == nullptr || !LoseEverySurface(app_, *Form1)) {
-      std::fprintf(stderr, "lose: the surfaces could not be taken away\n");
-    }
+  bool LoseSurfaces(const ReplayDisplay& Display) override {
+    return LoseEverySurface(app_, Display.Device, Display.Primary);
   }
 
-  bool WriteShot(const std::string& path) override {
-    if (Form1 == nullptr) return false;
-    std::vector<uint8_t> rgb;
-    if (!ReadPrimary(Form1->PrimarySurface.Get(), &rgb)) return false;
-    return WriteRgbPicture(path, rgb);
+  bool ReadPicture(const ReplayDisplay& Display, std::vector<uint8_t>* Rgb) override {
+    return ReadPrimary(Display.Primary, Rgb);
   }
 
  private:

@@ -12,8 +12,10 @@
 //   frame must not have restored anything).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
@@ -24,6 +26,7 @@
 #include "platform/soft/control.h"
 #include "shell/unit1.h"
 #include "tests/alloc/heap_counter.h"
+#include "tools/recorder.h"
 
 namespace carpex::alloc_test {
 namespace {
@@ -135,8 +138,13 @@ class PlayApp final : public Application {
     ++textCount;
   }
   void MessageBox(const char*, const char*, uint32_t) override { ++messageBoxes; }
-  void Run(FormHandlers&) override {}
+  // The message loop, when a test gives one.
+  void Run(FormHandlers& Form) override {
+    if (loop) loop(Form);
+  }
   uint32_t ClockSeed() override { return 1; }
+
+  std::function<void(FormHandlers&)> loop;
 
   bool terminated = false;
   bool allocateWhileSleeping = false;
@@ -391,6 +399,44 @@ TEST(FrameAllocations, AnAllocationInsideAFrameIsSeen) {
   play.App().allocateWhileSleeping = false;
   play.Frames(3);
   EXPECT_EQ(play.allocatingFrames.count, 2);
+}
+
+TEST(FrameAllocations, RecordingAFrameAllocatesNothing) {
+  PlayApp app;
+  Recorder recorder(app, std::tmpfile());
+  uint64_t frames = 0;
+  uint64_t allocations = 0;
+  // A round with bombs and timer ticks, every event and frame written down.
+  app.loop = [&](FormHandlers& Form) {
+    uint8_t digit = '0';
+    Form.FormKeyPress(digit);
+    for (int i = 0; i < 3000; ++i) {
+      uint16_t space = kVkSpace;
+      if (i % 8 == 0) Form.FormKeyDown(space);
+      if (i % 8 == 1) Form.FormKeyUp(space);
+      if (i % 60 == 0) Form.Timer1Timer();
+      const HeapCount before = HeapNow();
+      bool done = true;
+      Form.GameLoop(done);
+      allocations += HeapNow().Allocations - before.Allocations;
+      ++frames;
+    }
+  };
+  soft::Reset();
+  DirectDraw::Bind();
+  {
+    TForm1 form(recorder);
+    Form1 = &form;
+    form.FormCreate();
+    recorder.Run(form);
+    form.FormDestroy();
+    Form1 = nullptr;
+  }
+  DirectDraw::Unbind();
+  soft::Reset();
+  EXPECT_TRUE(recorder.Finish());
+  EXPECT_EQ(frames, 3000u);
+  EXPECT_EQ(allocations, 0u);
 }
 
 }  // namespace

@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -38,10 +39,10 @@
 
 #include "graphics/directdraw.h"
 #include "platform/headless/headless_app.h"
-#include "platform/headless/replay.h"
 #include "platform/soft/control.h"
 #include "shell/unit1.h"
 #include "tests/fuzz/fuzz_targets.h"
+#include "tools/replay.h"
 
 namespace carpex::fuzz {
 namespace {
@@ -77,17 +78,100 @@ class FuzzRandom final : public RandomSource {
   GameRandom own_{1};
 };
 
-class Program {
+// The game the event programs run on, set up once: a set-up costs more than
+// most inputs. Before each input it is brought back to where set-up left it.
+class Game {
  public:
-  Program(const uint8_t* data, size_t size)
-      : data_(data), size_(size < kMaxProgram ? size : kMaxProgram), form_(app_) {}
-
-  const char* Run() {
+  Game() : form(app) {
     soft::Reset();
     DirectDraw::Bind();
-    Form1 = &form_;
-    form_.FormCreate();
-    form_.SetRandomSource(&random_);
+    Form1 = &form;
+    form.FormCreate();
+    setUp_ = !app.Terminated;
+    styles_ = form.W.StyleCount;
+  }
+  ~Game() { Close(); }
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  // The state right after set-up; false when it cannot be had again.
+  bool Reset() {
+    if (!setUp_) return false;
+    soft::RefuseRestores(0);
+    soft::LoseBeforeCall(0);
+    soft::FailCreateSurface(0, DD_OK);
+    soft::FailGetDC(false);
+    soft::LockStillDrawingTimes(0);
+    soft::Activate();
+    app.Terminated = false;
+    app.Minimized = false;
+    app.Visible = true;
+    app.MessageBoxes.clear();
+    // A world cannot be copied (its records point into themselves): a new one.
+    std::destroy_at(&form.W);
+    std::construct_at(&form.W);
+    form.W.GameState = 1;
+    form.W.StyleCount = styles_;
+    form.Active = 1;
+    form.FrameCount = 0;
+    form.FramesPerSecond = 0;
+    form.FpsShown = -1;
+    random = FuzzRandom{};
+    form.SetRandomSource(&random);
+    // Pictures that the last input left lost come back as set-up made them.
+    IDirectDrawSurface7* primary = form.PrimarySurface.Get();
+    if (primary != nullptr && primary->IsLost() != DD_OK && form.RestoreAll() != DD_OK) {
+      return false;
+    }
+    return soft::LiveDCs() == 0 && soft::LiveBitmaps() == 0;
+  }
+
+  // Destroys the form and the display; a problem when anything outlived them.
+  const char* Close() {
+    if (closed_) return nullptr;
+    closed_ = true;
+    form.FormDestroy();
+    Form1 = nullptr;
+    DirectDraw::Unbind();
+    const bool leftOver = soft::LiveDirectDrawObjects() != 0;
+    soft::Reset();
+    return leftOver ? "surfaces or the device outlived FormDestroy" : nullptr;
+  }
+
+  HeadlessApp app;
+  FuzzRandom random;
+  TForm1 form;
+
+ private:
+  uint8_t styles_ = 0;  // the one part of the world that set-up fills in
+  bool setUp_ = false;
+  bool closed_ = false;
+};
+
+// The one game of the process, made again when an input could not reuse it.
+// Left to the end of the process: the display's own state may be gone before
+// a static destructor could close it.
+Game* TheGame = nullptr;
+
+// Closes the game; a problem when anything outlived it.
+const char* DropTheGame() {
+  if (TheGame == nullptr) return nullptr;
+  const char* problem = TheGame->Close();
+  delete TheGame;
+  TheGame = nullptr;
+  return problem;
+}
+
+class Program {
+ public:
+  Program(Game& game, const uint8_t* data, size_t size)
+      : data_(data),
+        size_(size < kMaxProgram ? size : kMaxProgram),
+        app_(game.app),
+        random_(game.random),
+        form_(game.form) {}
+
+  const char* Run() {
     const char* problem = app_.Terminated ? "the display could not be set up" : nullptr;
     // With CARPEX_FUZZ_TRACE set, the state after each event goes to stderr.
     const bool trace = std::getenv("CARPEX_FUZZ_TRACE") != nullptr;
@@ -101,13 +185,6 @@ class Program {
                      w.BlocksLeft, w.Crashed);
       }
     }
-    form_.FormDestroy();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
-    if (problem == nullptr && soft::LiveDirectDrawObjects() != 0) {
-      problem = "surfaces or the device outlived FormDestroy";
-    }
-    soft::Reset();
     return problem;
   }
 
@@ -219,9 +296,9 @@ class Program {
   size_t size_;
   size_t pos_ = 0;
   uint64_t frames_ = 0;
-  HeadlessApp app_;
-  FuzzRandom random_;
-  TForm1 form_;
+  HeadlessApp& app_;
+  FuzzRandom& random_;
+  TForm1& form_;
 };
 
 // Swallows the trace.
@@ -231,39 +308,31 @@ class NullBuffer final : public std::streambuf {
   std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
-// The replay tool's platform, with the checks after every frame and no files.
-class CheckedReplay final : public ReplayPlatform {
- public:
-  CheckedReplay() : inner_(MakeReplayPlatform()) {}
-  Application& App() override { return inner_->App(); }
-  bool Terminated() override { return inner_->Terminated(); }
-  void LoseSurfaces() override { inner_->LoseSurfaces(); }
-  bool WriteShot(const std::string&) override { return true; }
-  void AfterFrame(const TForm1& form) override {
-    if (problem == nullptr) problem = CheckBetweenFrames(form);
-  }
-  const char* problem = nullptr;
-
- private:
-  std::unique_ptr<ReplayPlatform> inner_;
-};
-
 const char* RunScript(std::string_view text) {
-  std::vector<ReplayCommand> commands;
+  // The replay sets up a display of its own.
+  if (const char* problem = DropTheGame()) return problem;
+  TextSource source(text);
+  ScriptReader reader(source, "fuzz");
+  ScriptCommand command;
   std::string error;
-  if (!ParseReplayScript(text, "fuzz", &commands, &error)) {
-    return error.rfind("fuzz:", 0) == 0 ? nullptr : "a refused script has no NAME:LINE message";
-  }
   uint64_t frames = 0;
-  for (const ReplayCommand& c : commands) {
-    if (c.op == ReplayCommand::Op::Frames) frames += c.values[0];
+  while (reader.Next(&command, &error)) {
+    if (command.Op == ScriptOp::Frames) frames += command.Value;
+  }
+  if (!error.empty()) {
+    return error.rfind("fuzz:", 0) == 0 ? nullptr : "a refused script has no NAME:LINE message";
   }
   if (frames > kMaxFrames) return nullptr;
   NullBuffer sink;
   std::ostream out(&sink), err(&sink);
-  CheckedReplay platform;
-  const int status = RunReplay(text, "fuzz", out, err, platform);
-  if (platform.problem != nullptr) return platform.problem;
+  const char* problem = nullptr;
+  ReplayOptions options;
+  options.WriteShots = false;
+  options.AfterFrame = [&](const TForm1& form) {
+    if (problem == nullptr) problem = CheckBetweenFrames(form);
+  };
+  const int status = RunReplay(text, "fuzz", out, err, options);
+  if (problem != nullptr) return problem;
   if (status != 0 && status != 2) return "the replay failed with a status other than 0 or 2";
   if (soft::LiveDirectDrawObjects() != 0) return "surfaces or the device outlived the replay";
   soft::Reset();
@@ -277,7 +346,12 @@ const char* RunGameInput(const uint8_t* data, size_t size) {
     if (size > kMaxProgram * 4) return nullptr;
     return RunScript(std::string_view(reinterpret_cast<const char*>(data), size));
   }
-  Program program(data, size);
+  if (TheGame == nullptr || !TheGame->Reset()) {
+    if (const char* problem = DropTheGame()) return problem;
+    TheGame = new Game();
+    TheGame->Reset();
+  }
+  Program program(*TheGame, data, size);
   return program.Run();
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "gfx_support.h"
-#include "platform/headless/replay.h"
+#include "tools/trace.h"
 
 namespace carpex::gfxtest {
 namespace {

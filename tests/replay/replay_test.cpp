@@ -1,6 +1,6 @@
 // The replay tool end to end: script parsing, the exact trace format, the
 // random queue, and whole rounds driven through the real form and display.
-#include "platform/headless/replay.h"
+#include "tools/replay.h"
 
 #include <gtest/gtest.h>
 
@@ -22,35 +22,23 @@ struct ReplayRun {
   std::string err;
 };
 
-// Wraps the headless platform to check the world after every frame.
-class CheckingPlatform final : public ReplayPlatform {
- public:
-  CheckingPlatform() : inner_(MakeReplayPlatform()) {}
-  Application& App() override { return inner_->App(); }
-  bool Terminated() override { return inner_->Terminated(); }
-  void LoseSurfaces() override { inner_->LoseSurfaces(); }
-  bool WriteShot(const std::string& path) override { return inner_->WriteShot(path); }
-  void AfterFrame(const TForm1& form) override {
-    ++frames;
-    if (const char* broken = CheckInvariants(form.W)) {
-      if (firstBroken.empty())
-        firstBroken = std::string(broken) + " at frame " + std::to_string(frames);
-    }
-  }
-  long frames = 0;
-  std::string firstBroken;
-
- private:
-  std::unique_ptr<ReplayPlatform> inner_;
-};
-
 ReplayRun Replay(const std::string& script, const std::string& name = "s") {
   std::ostringstream out, err;
-  CheckingPlatform platform;
-  ReplayRun run{RunReplay(script, name, out, err, platform), {}, err.str()};
+  long frames = 0;
+  std::string firstBroken;
+  ReplayOptions options;
+  // The world is checked after every frame.
+  options.AfterFrame = [&](const TForm1& form) {
+    ++frames;
+    const char* broken = CheckInvariants(form.W);
+    if (broken != nullptr && firstBroken.empty()) {
+      firstBroken = std::string(broken) + " at frame " + std::to_string(frames);
+    }
+  };
+  ReplayRun run{RunReplay(script, name, out, err, options), {}, err.str()};
   std::istringstream lines(out.str());
   for (std::string line; std::getline(lines, line);) run.lines.push_back(line);
-  EXPECT_EQ(platform.firstBroken, "") << "invariant broken";
+  EXPECT_EQ(firstBroken, "") << "invariant broken";
   return run;
 }
 
@@ -139,10 +127,19 @@ TEST(ReplayScript, MalformedLinesStopBeforeTheFirstFrame) {
   }
 }
 
-TEST(ReplayScript, SpacingCommentsAndCarriageReturnsAreAccepted) {
-  const ReplayRun run = Replay("  # set-up\r\nseed   9\r\n\r\nframes    2  \r\n");
+TEST(ReplayScript, AByteOrderMarkSpacingCommentsAndCarriageReturnsAreAccepted) {
+  const ReplayRun run = Replay("\xEF\xBB\xBF  # set-up\r\nseed   9\r\n\r\nframes    2  \r\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.lines.size(), 2u);
+}
+
+TEST(ReplayScript, AMessageQuotesAShortPieceOfTheWordWithControlsEscaped) {
+  const std::string word = std::string("\x1b[2J\0\r\\", 7) + std::string(1 << 20, 'x');
+  const ReplayRun run = Replay("frames 1\nchar " + word + "\n" + word + "\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "s:2: '\\x1b[2J\\x00\\x0d\\\\" + std::string(33, 'x') +
+                         "'... is not a number from 0 to 255\n");
+  EXPECT_EQ(Replay(word).err.substr(0, 26), "s:1: unknown command '\\x1b");
 }
 
 TEST(ReplayRandom, AnEmptyQueueNamesTheLineThatAsked) {

@@ -171,6 +171,16 @@ long CountOf(const std::string& Text, const std::string& What) {
   return n;
 }
 
+// The last line of a text, without its line feed.
+std::string LastLine(const std::string& Text) {
+  const size_t end = Text.size() > 0 && Text.back() == '\n' ? Text.size() - 1 : Text.size();
+  const size_t start = Text.rfind('\n', end == 0 ? 0 : end - 1);
+  return Text.substr(start == std::string::npos ? 0 : start + 1,
+                     end - (start == std::string::npos ? 0 : start + 1));
+}
+
+// Played with --record; the recording is then repeated by the replay tool on
+// the software display, which must end on the recording's final trace line.
 TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   REQUIRE_DESKTOP();
   LevelChoiceExpectation level;
@@ -179,7 +189,8 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   // Wine's DirectDraw trace tells which surfaces the game restored.
   const std::string trace = Desktop->Folder() + "/game-ddraw.log";
   Child game;
-  ASSERT_TRUE(game.Start({WineLoader(), GameExe()}, Desktop->Folder(),
+  const std::string recording = "wine-session.replay";
+  ASSERT_TRUE(game.Start({WineLoader(), GameExe(), "--record", recording}, Desktop->Folder(),
                          Desktop->Env("-all,trace+ddraw"), Desktop->Folder() + "/game.out", trace));
 
   // Start: full screen, the level-choice picture at (154, 111) and nothing else.
@@ -210,7 +221,8 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   ASSERT_TRUE(WaitForScreen(
       15, [&](const Picture& p) { return CellsCleared(city, p) > 0; }, &screen))
       << "no block came down after Space";
-  SleepSeconds(1.5);  // the demolition and its explosions run out
+  Desktop->XDoTool({"key", "f"});  // the frame rate shown, in the plane's rows
+  SleepSeconds(1.5);               // the demolition and its explosions run out
   Picture beforeSwitch;
   ASSERT_TRUE(Desktop->Screenshot(&beforeSwitch));
   const long restoresBefore = CountOf(ReadFile(trace), "ddraw_surface7_Restore");
@@ -239,16 +251,52 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   EXPECT_GE(restoresAfter - restoresBefore, 9) << "the surfaces were not restored";
 
   // Escape returns to the level choice, drawn from restored surfaces too.
-  Desktop->XDoTool({"key", "Escape"});
+  Desktop->XDoTool({"key", "f", "Escape"});
   EXPECT_TRUE(WaitForScreen(
       10, [&](const Picture& p) { return level.Mismatches(p) == 0; }, &screen))
       << level.Mismatches(screen) << " pixels are not the level-choice picture after Escape";
 
-  // Escape on the level choice ends the program with status 0.
-  Desktop->XDoTool({"key", "Escape"});
+  // A second round, then Escape, Escape ends the program with status 0.
+  Desktop->XDoTool({"key", "9"});
+  ASSERT_TRUE(WaitForScreen(
+      20, [&](const Picture& p) { return LitIn(p, 464, 480) > 4000; }, &screen))
+      << "no second round after the digit 9";
+  Desktop->XDoTool({"key", "Escape", "Escape"});
   int status = -1;
   ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
   EXPECT_EQ(status, 0);
+
+  const std::string recorded = ReadFile(Desktop->Folder() + "/" + recording);
+  for (const char* event : {"\nchar 57\n", "\ndown 32\n", "\nchar 102\n", "\ndeactivate\n",
+                            "\nlose\n", "\nrestore\n", "\nchar 27\n"}) {
+    EXPECT_NE(recorded.find(event), std::string::npos) << "no" << event << "in the recording";
+  }
+  const std::string final = LastLine(recorded);
+  ASSERT_EQ(final.rfind("# final: n=", 0), 0u) << "the recording ends with: " << final;
+  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/" + recording},
+                                      Desktop->Folder(), {}, 300);
+  ASSERT_TRUE(replay.Finished);
+  EXPECT_EQ(replay.Status, 0) << replay.Err;
+  EXPECT_EQ("# final: " + LastLine(replay.Out), final);
+}
+
+// An argument the game does not know: a message box, then status 2, and no
+// game window.
+TEST(WineGame, AnUnknownArgumentIsRefusedWithAMessageBox) {
+  REQUIRE_DESKTOP();
+  Child game;
+  ASSERT_TRUE(
+      game.Start({WineLoader(), GameExe(), "--fly"}, Desktop->Folder(), Desktop->Env(), "", ""));
+  const RunResult box =
+      Desktop->XDoTool({"search", "--sync", "--onlyvisible", "--name", "^Carpex$"});
+  const std::string window = box.Out.substr(0, box.Out.find('\n'));
+  ASSERT_FALSE(window.empty()) << "no message box";
+  EXPECT_TRUE(Desktop->XDoTool({"search", "--name", "^Form1$"}).Out.empty());
+  Desktop->XDoTool({"windowactivate", "--sync", window});
+  Desktop->XDoTool({"key", "--window", window, "Return"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after the message box";
+  EXPECT_EQ(status, 2);
 }
 
 // Waits until the plane (in the rows above every building of level 9) is in

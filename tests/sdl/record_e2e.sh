@@ -1,0 +1,127 @@
+#!/bin/bash
+# The game's command line, a recorded session and the loss of the X server.
+#
+#   record_e2e.sh play CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR
+#       the session of e2e.sh (a round, a bomb, f, a switch away and back,
+#       Escape, a second round, Escape, Escape) played with --record; the
+#       replay of the recording must end on the recording's "# final:" line
+#   record_e2e.sh cmdline CARPEX
+#       arguments the game cannot follow: a message and status 2, before any
+#       display is opened
+#   record_e2e.sh xgone CARPEX OUTDIR
+#       the X server ends under the running game: its own one line, status 1;
+#       the game's recording is on disk while it runs (flushed every second)
+#
+# Exit status 0 on success, 77 when a tool it needs is missing (skipped), 1 on failure.
+set -u
+here=$(dirname "$0")
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+play() {
+  local carpex=$1 check=$2 replay=$3 out=$4
+  rm -rf "$out"
+  mkdir -p "$out"
+  local recording=$out/session.replay
+  # e2e.sh starts the game it is given: this one records.
+  printf '#!/bin/sh\nexec "%s" --record "%s" "$@"\n' "$carpex" "$recording" >"$out/carpex"
+  chmod +x "$out/carpex"
+  bash "$here/e2e.sh" play "$out/carpex" "$check" "$out/play"
+  local status=$?
+  ((status == 0)) || exit $status
+
+  [[ -s $recording ]] || fail "nothing was recorded"
+  head -n 1 "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording does not start with seed"
+  local what
+  for what in 'char 57' 'down 32' 'up 32' 'char 102' 'tick' 'deactivate' 'restore' 'lose' \
+    'char 27'; do
+    grep -qx "$what" "$recording" || fail "no '$what' in the recording"
+  done
+  local final
+  final=$(tail -n 1 "$recording")
+  [[ $final == "# final: n="* ]] || fail "the last line is not '# final:': $final"
+  echo "recorded $(wc -l <"$recording") lines, $(grep -c '^frames' "$recording") runs of frames"
+
+  "$replay" "$recording" >"$out/trace" 2>"$out/replay.err" || fail "replay exit $?: $(cat "$out/replay.err")"
+  [[ ! -s $out/replay.err ]] || fail "the replay complained: $(cat "$out/replay.err")"
+  local last
+  last=$(tail -n 1 "$out/trace")
+  [[ "# final: $last" == "$final" ]] || fail "the replay ends elsewhere:
+  recorded: $final
+  replayed: # final: $last"
+  echo "the replay's last trace line is the recording's final line (${last%% gs=*})"
+  echo "PASS"
+}
+
+cmdline() {
+  local carpex=$1 tmp err status
+  tmp=$(mktemp -d)
+  # No display at all: a command line checked after opening one would fail on that instead.
+  refused() {
+    err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 "$carpex" "$@" 2>&1 >/dev/null)
+    status=$?
+    ((status == 2)) || fail "'$*': status $status, expected 2 ($err)"
+    [[ $(printf '%s\n' "$err" | wc -l) == 1 ]] || fail "'$*': not one line: $err"
+    echo "'$*': $err"
+  }
+  refused --help
+  [[ $err == *"unknown argument '--help'"* ]] || fail "no clear message for --help"
+  refused --record
+  [[ $err == *"--record needs"* ]] || fail "no clear message for a missing FILE"
+  refused --record "$tmp/no/such/folder/x.replay"
+  [[ $err == *"cannot create"*"No such file"* ]] || fail "no clear message for an uncreatable FILE"
+  refused --record "$tmp/a.replay" --record "$tmp/b.replay"
+  rm -rf "$tmp"
+  echo "PASS"
+}
+
+xgone() {
+  local carpex=$1 out=$2
+  for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  done
+  rm -rf "$out"
+  mkdir -p "$out"
+  local xvfb game status number
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$out/xvfb.log" 2>&1 3>"$out/display" &
+  xvfb=$!
+  for _ in $(seq 100); do
+    [[ -s $out/display ]] && break
+    sleep 0.1
+  done
+  number=$(head -n 1 "$out/display")
+  [[ -n $number ]] || { kill $xvfb; fail "no virtual X server"; }
+  DISPLAY=":$number" "$carpex" --record "$out/rec.replay" >/dev/null 2>"$out/game.err" &
+  game=$!
+  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+    { kill $game $xvfb; fail "no window appeared"; }
+  sleep 2.5
+  grep -q '^frames ' "$out/rec.replay" || { kill $game $xvfb; fail "no frames on disk while running"; }
+  kill $xvfb
+  wait $xvfb
+  for _ in $(seq 100); do
+    kill -0 $game 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 $game 2>/dev/null && { kill -9 $game; fail "still running without its X server"; }
+  wait $game
+  status=$?
+  echo "status $status: $(cat "$out/game.err")"
+  ((status == 1)) || fail "status $status, expected 1"
+  [[ $(cat "$out/game.err") == "carpex: the connection to the X server was lost" ]] ||
+    fail "not the game's own one line: $(cat "$out/game.err")"
+  echo "PASS"
+}
+
+case ${1:-} in
+  play) play "$2" "$3" "$4" "$5" ;;
+  cmdline) cmdline "$2" ;;
+  xgone) xgone "$2" "$3" ;;
+  *)
+    echo "usage: $0 play CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | cmdline CARPEX | xgone CARPEX OUTDIR" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,99 @@
+// Records a session of the game as a replay script that carpex-replay repeats:
+// an application layer over the platform's own, which writes down every event
+// it hands to the form and every frame, and passes everything on.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "platform/app.h"
+
+namespace carpex {
+
+class TForm1;
+
+class Recorder final : public Application, private FormHandlers {
+ public:
+  // Writes to File, which it closes in Finish.
+  Recorder(Application& Platform, std::FILE* File);
+  ~Recorder() override;
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+
+  void* WindowHandle() override { return platform_.WindowHandle(); }
+  void Minimize() override { platform_.Minimize(); }
+  void Maximize() override { platform_.Maximize(); }
+  void Hide() override { platform_.Hide(); }
+  void Terminate() override { platform_.Terminate(); }
+  void Sleep(uint32_t Milliseconds) override { platform_.Sleep(Milliseconds); }
+  void TextOut(int32_t X, int32_t Y, const char* Text) override { platform_.TextOut(X, Y, Text); }
+  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override {
+    platform_.MessageBox(Text, Caption, Flags);
+  }
+  // The platform's loop, handing the events to the form through the recorder;
+  // then the last frames and the final trace line are written.
+  void Run(FormHandlers& Form) override;
+  // The clock seed the game is given, written first.
+  uint32_t ClockSeed() override;
+
+  // Writes what is left and closes the file; false when any of it could not be written.
+  bool Finish();
+
+ private:
+  void FormKeyPress(uint8_t& Key) override;
+  void FormKeyDown(uint16_t& Key) override;
+  void FormKeyUp(uint16_t& Key) override;
+  void Timer1Timer() override;
+  void ApplicationEvents1Deactivate() override;
+  void ApplicationEvents1Restore() override;
+  void GameLoop(bool& Done) override;
+
+  // An event between two frames: the frames before it, then its own line.
+  void Event(const char* Name, int64_t Value = -1);
+  void WriteFrames();
+  void Write(const char* Text, size_t Size);
+  // The display has lost its surfaces.
+  bool Lost() const;
+  // The trace line of the last frame, kept while events follow it.
+  void KeepFinalLine();
+
+  Application& platform_;
+  std::FILE* file_;
+  FormHandlers* form_ = nullptr;
+  const TForm1* game_ = nullptr;
+  bool write_failed_ = false;
+  uint64_t calls_ = 0;
+  uint32_t pending_frames_ = 0;
+  bool lose_written_ = false;
+  bool frame_since_final_ = false;
+  std::string final_;
+  std::chrono::steady_clock::time_point last_flush_;
+  char buffer_[16 * 1024];
+};
+
+// The game's command line: nothing, or --record FILE. Parse checks it and
+// creates the recording's file, before any window opens; Play then runs the
+// game on the platform's application layer, recorded when asked.
+class GameCommandLine {
+ public:
+  GameCommandLine() = default;
+  ~GameCommandLine();
+  GameCommandLine(const GameCommandLine&) = delete;
+  GameCommandLine& operator=(const GameCommandLine&) = delete;
+
+  // Exit status for a command line the game cannot follow.
+  static constexpr int kRefused = 2;
+  // False with a message for the player in *Error.
+  bool Parse(int Argc, const char* const* Argv, std::string* Error);
+  // The game's exit status; a recording that could not be written whole makes
+  // it 1, with the message in *Error.
+  int Play(Application& App, std::string* Error);
+
+ private:
+  std::string path_;
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace carpex

@@ -1,0 +1,202 @@
+#include "tools/replay.h"
+
+#include <ostream>
+#include <vector>
+
+#include "graphics/directdraw.h"
+#include "shell/unit1.h"
+#include "tools/picture.h"
+#include "tools/trace.h"
+
+namespace carpex {
+
+namespace {
+
+// Random(n) from the values of the script's `random` lines that have been run.
+// A request the queue cannot serve is remembered; the replay stops before the
+// frame's trace line is printed.
+class QueuedRandom final : public RandomSource {
+ public:
+  QueuedRandom(ScriptSource& Source, const std::string& Name) : values_(Source, Name) {}
+
+  // Values of lines before this one may be taken (the command now running).
+  uint64_t before = 0;
+  bool failed = false;
+  bool empty = false;
+  int32_t failedN = 0;
+  uint32_t badValue = 0;
+
+  int32_t Random(int32_t n) override {
+    if (failed) return 0;
+    uint32_t v = 0;
+    if (!values_.NextQueued(before, &v)) {
+      failed = true;
+      empty = true;
+      failedN = n;
+      return 0;
+    }
+    if (n <= 0 || v >= static_cast<uint32_t>(n)) {
+      failed = true;
+      failedN = n;
+      badValue = v;
+      return 0;
+    }
+    return static_cast<int32_t>(v);
+  }
+
+ private:
+  ScriptReader values_;
+};
+
+// The whole script read once: the first malformed line stops everything.
+bool CheckScript(ScriptSource& Source, const std::string& Name, std::string* Error) {
+  ScriptReader reader(Source, Name);
+  ScriptCommand command;
+  while (reader.Next(&command, Error)) {
+  }
+  return Error->empty();
+}
+
+ReplayDisplay DisplayOf(const TForm1& Form) {
+  return ReplayDisplay{Form.DirectDrawDevice.Get(), Form.PrimarySurface.Get()};
+}
+
+int Run(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::ostream& Err,
+        ReplayPlatform& Platform, const ReplayOptions& Options) {
+  int status = kReplayRan;
+  TForm1 form(Platform.App());
+  Form1 = &form;
+  QueuedRandom queue(Source, Name);
+  form.FormCreate();
+  if (Platform.Terminated()) {
+    Err << Name << ": the display could not be set up\n";
+    status = kReplayFailed;
+  }
+
+  std::string line;
+  line.reserve(kTraceLineCapacity);
+  std::vector<uint8_t> picture;
+  uint64_t calls = 0;
+  auto randomFailed = [&](const ScriptCommand& c) {
+    if (!queue.failed) return false;
+    if (queue.empty) {
+      Err << Name << ":" << c.Line << ": Random(" << queue.failedN
+          << ") asked for a value but the queue is empty\n";
+    } else {
+      Err << Name << ":" << c.Line << ": queued value " << queue.badValue << " is not in 0.."
+          << queue.failedN - 1 << " for Random(" << queue.failedN << ")\n";
+    }
+    status = kReplayRefused;
+    return true;
+  };
+  auto traceFailed = [&] {
+    if (Out) return false;
+    Err << Name << ": cannot write the trace\n";
+    status = kReplayFailed;
+    return true;
+  };
+
+  ScriptReader reader(Source, Name);
+  ScriptCommand c;
+  std::string error;
+  while (status == kReplayRan && !Platform.Terminated() && reader.Next(&c, &error)) {
+    queue.before = c.Line;
+    Platform.Pump(DisplayOf(form));
+    switch (c.Op) {
+      case ScriptOp::Random:
+        form.SetRandomSource(&queue);
+        break;
+      case ScriptOp::Seed:
+        form.OwnGenerator().Seed(c.Value);
+        break;
+      case ScriptOp::Char: {
+        uint8_t key = static_cast<uint8_t>(c.Value);
+        form.FormKeyPress(key);
+        break;
+      }
+      case ScriptOp::Down: {
+        uint16_t key = static_cast<uint16_t>(c.Value);
+        form.FormKeyDown(key);
+        break;
+      }
+      case ScriptOp::Up: {
+        uint16_t key = static_cast<uint16_t>(c.Value);
+        form.FormKeyUp(key);
+        break;
+      }
+      case ScriptOp::Tick:
+        form.Timer1Timer();
+        break;
+      case ScriptOp::Deactivate:
+        form.ApplicationEvents1Deactivate();
+        break;
+      case ScriptOp::Restore:
+        form.ApplicationEvents1Restore();
+        break;
+      case ScriptOp::Lose:
+        // Said on stderr: a replay that expects lost surfaces and gets none is no test.
+        if (!Platform.LoseSurfaces(DisplayOf(form))) {
+          Err << "lose: the surfaces could not be taken away\n";
+        }
+        break;
+      case ScriptOp::Frames:
+        for (uint32_t i = 0; i < c.Value && status == kReplayRan; ++i) {
+          bool done = true;
+          Platform.Pump(DisplayOf(form));
+          form.GameLoop(done);
+          if (randomFailed(c)) break;
+          if (Options.AfterFrame) Options.AfterFrame(form);
+          FormatTraceLine(form, ++calls, &line);
+          line.push_back('\n');
+          Out << line;
+          traceFailed();
+        }
+        break;
+      case ScriptOp::Shot:
+        if (Options.WriteShots && !(Platform.ReadPicture(DisplayOf(form), &picture) &&
+                                    WritePicture(c.File, ReplayPlatform::kPictureWidth,
+                                                 ReplayPlatform::kPictureHeight, picture.data()))) {
+          Err << Name << ":" << c.Line << ": cannot write " << c.File << '\n';
+          status = kReplayFailed;
+        }
+        break;
+    }
+    if (status == kReplayRan) randomFailed(c);
+  }
+  if (status == kReplayRan && !error.empty()) {
+    Err << error << '\n';
+    status = kReplayRefused;
+  }
+  form.FormDestroy();
+  Form1 = nullptr;
+  if (status == kReplayRan) {
+    Out.flush();
+    traceFailed();
+  }
+  return status;
+}
+
+}  // namespace
+
+int RunReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::ostream& Err,
+              const std::function<std::unique_ptr<ReplayPlatform>()>& MakePlatform,
+              const ReplayOptions& Options) {
+  std::string error;
+  if (!CheckScript(Source, Name, &error)) {
+    Err << error << '\n';
+    return kReplayRefused;
+  }
+  std::unique_ptr<ReplayPlatform> platform = MakePlatform();
+  DirectDraw::Bind();
+  const int status = Run(Source, Name, Out, Err, *platform, Options);
+  DirectDraw::Unbind();
+  return status;
+}
+
+int RunReplay(std::string_view Text, const std::string& Name, std::ostream& Out, std::ostream& Err,
+              const ReplayOptions& Options) {
+  TextSource source(Text);
+  return RunReplay(source, Name, Out, Err, MakeReplayPlatform, Options);
+}
+
+}  // namespace carpex

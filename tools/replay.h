@@ -1,0 +1,45 @@
+// The replay runner: the real game driven by a script of events, one trace
+// line after every call of the frame loop.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/replay_platform.h"
+#include "tools/script.h"
+
+namespace carpex {
+
+class TForm1;
+
+struct ReplayOptions {
+  // Called after every frame loop call, before its trace line (tests check
+  // invariants here).
+  std::function<void(const TForm1&)> AfterFrame;
+  // Off: `shot` writes nothing (the fuzz target).
+  bool WriteShots = true;
+};
+
+// Exit statuses of the replay tool.
+constexpr int kReplayRan = 0;
+constexpr int kReplayFailed = 1;   // display, picture or trace output
+constexpr int kReplayRefused = 2;  // script unreadable or malformed, Random unserved
+
+// Checks the whole script, then makes the platform and runs the script:
+// trace lines to Out, a one-line message to Err on failure. Returns the exit
+// status: kReplayRan when the script ran to its end (or to the Escape that
+// closes the game); kReplayRefused for an unreadable or malformed script (no
+// frame runs) or a Random(n) the queue cannot serve; kReplayFailed when the
+// display could not be set up or a picture or the trace could not be written.
+int RunReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::ostream& Err,
+              const std::function<std::unique_ptr<ReplayPlatform>()>& MakePlatform,
+              const ReplayOptions& Options = {});
+
+// The same for a script held in memory, on this platform's MakeReplayPlatform.
+int RunReplay(std::string_view Text, const std::string& Name, std::ostream& Out, std::ostream& Err,
+              const ReplayOptions& Options = {});
+
+}  // namespace carpex

@@ -1,0 +1,240 @@
+#include "tools/script.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "tools/picture.h"
+
+namespace carpex {
+
+namespace {
+
+struct OpSpec {
+  const char* name;
+  ScriptOp op;
+  int args;      // -1: one or more
+  uint64_t min;  // range of a numeric argument
+  uint64_t max;
+};
+
+constexpr OpSpec kOps[] = {
+    {"random", ScriptOp::Random, -1, 0, 0xFFFFFFFFu},
+    {"seed", ScriptOp::Seed, 1, 0, 0xFFFFFFFFu},
+    {"char", ScriptOp::Char, 1, 0, 255},
+    {"down", ScriptOp::Down, 1, 0, 65535},
+    {"up", ScriptOp::Up, 1, 0, 65535},
+    {"tick", ScriptOp::Tick, 0, 0, 0},
+    {"deactivate", ScriptOp::Deactivate, 0, 0, 0},
+    {"restore", ScriptOp::Restore, 0, 0, 0},
+    {"lose", ScriptOp::Lose, 0, 0, 0},
+    {"frames", ScriptOp::Frames, 1, 1, 0xFFFFFFFFu},
+    {"shot", ScriptOp::Shot, 1, 0, 0},
+};
+
+constexpr size_t kQuotedBytes = 40;
+
+bool ParseNumber(std::string_view Word, uint64_t Min, uint64_t Max, uint32_t* Out) {
+  if (Word.empty() || Word.size() > 10) return false;
+  uint64_t value = 0;
+  for (char c : Word) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (value < Min || value > Max) return false;
+  *Out = static_cast<uint32_t>(value);
+  return true;
+}
+
+}  // namespace
+
+long long TextSource::Read(uint64_t Offset, char* Buffer, size_t Size) {
+  if (Offset >= text_.size()) return 0;
+  const size_t n = text_.copy(Buffer, Size, static_cast<size_t>(Offset));
+  return static_cast<long long>(n);
+}
+
+long long FileSource::Read(uint64_t Offset, char* Buffer, size_t Size) {
+#ifdef _WIN32
+  const int moved = _fseeki64(file_, static_cast<long long>(Offset), SEEK_SET);
+#else
+  const int moved = fseeko(file_, static_cast<off_t>(Offset), SEEK_SET);
+#endif
+  if (moved != 0) return -1;
+  const size_t n = std::fread(Buffer, 1, Size, file_);
+  if (n < Size && std::ferror(file_)) return -1;
+  return static_cast<long long>(n);
+}
+
+std::string QuoteWord(std::string_view Word, uint64_t WholeLength) {
+  std::string quoted = "'";
+  const size_t shown = Word.size() < kQuotedBytes ? Word.size() : kQuotedBytes;
+  for (size_t i = 0; i < shown; ++i) {
+    const auto c = static_cast<unsigned char>(Word[i]);
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      quoted.push_back(static_cast<char>(c));
+    } else {
+      static constexpr char kHex[] = "0123456789abcdef";
+      quoted += c == '\\' ? "\\\\" : std::string{'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+    }
+  }
+  quoted += WholeLength > shown ? "'..." : "'";
+  return quoted;
+}
+
+ScriptReader::ScriptReader(ScriptSource& Source, std::string Name)
+    : source_(Source), name_(std::move(Name)) {
+  word_.reserve(kMaxWord);
+  argument_.reserve(kMaxWord);
+  if (Peek(0) == 0xEF && Peek(1) == 0xBB && Peek(2) == 0xBF) begin_ += 3;
+}
+
+int ScriptReader::Peek(size_t Ahead) {
+  if (begin_ + Ahead >= end_ && !at_end_) {
+    // Keep what is left and read on behind it.
+    std::memmove(buffer_, buffer_ + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    while (end_ < kBufferSize && !at_end_) {
+      const long long n = source_.Read(offset_, buffer_ + end_, kBufferSize - end_);
+      if (n < 0) {
+        read_error_ = errno != 0 ? errno : EIO;
+        at_end_ = true;
+      } else if (n == 0) {
+        at_end_ = true;
+      } else {
+        end_ += static_cast<size_t>(n);
+        offset_ += static_cast<uint64_t>(n);
+      }
+      if (begin_ + Ahead < end_) break;
+    }
+  }
+  if (begin_ + Ahead >= end_) return -1;
+  return static_cast<unsigned char>(buffer_[begin_ + Ahead]);
+}
+
+bool ScriptReader::AtLineEnd() {
+  const int c = Peek();
+  if (c == -1 || c == '\n') return true;
+  if (c != '\r') return false;
+  const int next = Peek(1);
+  return next == '\n' || next == -1;
+}
+
+void ScriptReader::SkipLineEnd() {
+  if (Peek() == '\r') Skip();
+  if (Peek() == '\n') Skip();
+}
+
+void ScriptReader::SkipRestOfLine() {
+  while (!AtLineEnd()) Skip();
+  SkipLineEnd();
+}
+
+bool ScriptReader::ReadWord() {
+  int c = Peek();
+  while (c == ' ' || c == '\t') {
+    Skip();
+    c = Peek();
+  }
+  if (AtLineEnd()) {
+    SkipLineEnd();
+    return false;
+  }
+  word_.clear();
+  word_length_ = 0;
+  while (c != ' ' && c != '\t' && !AtLineEnd()) {
+    if (word_.size() < kMaxWord) word_.push_back(static_cast<char>(c));
+    ++word_length_;
+    Skip();
+    c = Peek();
+  }
+  return true;
+}
+
+bool ScriptReader::Fail(std::string* Error, const std::string& What) const {
+  *Error = name_ + ":" + std::to_string(line_) + ": " + What;
+  return false;
+}
+
+bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
+  Error->clear();
+  for (;;) {
+    if (Peek() == -1) {
+      if (read_error_ == 0) return false;
+      *Error = name_ + ": cannot read the script: " + std::strerror(read_error_);
+      return false;
+    }
+    ++line_;
+    if (!ReadWord()) continue;
+    if (word_[0] == '#') {
+      SkipRestOfLine();
+      continue;
+    }
+    const OpSpec* spec = nullptr;
+    for (const OpSpec& candidate : kOps) {
+      if (word_ == candidate.name) spec = &candidate;
+    }
+    if (spec == nullptr) return Fail(Error, "unknown command " + QuoteWord(word_, word_length_));
+    Command->Op = spec->op;
+    Command->Line = line_;
+
+    uint64_t given = 0;
+    while (ReadWord()) {
+      ++given;
+      if (spec->op == ScriptOp::Random) {
+        uint32_t value = 0;
+        if (!ParseNumber(word_, spec->min, spec->max, &value)) {
+          return Fail(Error, QuoteWord(word_, word_length_) + " is not a number from 0 to " +
+                                 std::to_string(spec->max));
+        }
+      } else if (given == 1) {
+        argument_ = word_;
+        argument_length_ = word_length_;
+      }
+    }
+    if (read_error_ != 0) continue;  // reported at the end
+    if (spec->args == -1 && given == 0) {
+      return Fail(Error, std::string(spec->name) + " needs at least one value");
+    }
+    if (spec->args >= 0 && given != static_cast<uint64_t>(spec->args)) {
+      return Fail(Error, std::string(spec->name) + " takes " + std::to_string(spec->args) +
+                             (spec->args == 1 ? " argument" : " arguments") + ", not " +
+                             std::to_string(given));
+    }
+    if (spec->op == ScriptOp::Shot) {
+      if (argument_length_ > kMaxWord) return Fail(Error, "shot: the file name is too long");
+      if (!IsPictureFileName(argument_)) {
+        return Fail(Error, "shot needs a file ending in .png or .ppm");
+      }
+      Command->File = argument_;
+    } else if (spec->args == 1 && !ParseNumber(argument_, spec->min, spec->max, &Command->Value)) {
+      return Fail(Error, QuoteWord(argument_, argument_length_) + " is not a number from " +
+                             std::to_string(spec->min) + " to " + std::to_string(spec->max));
+    }
+    return true;
+  }
+}
+
+bool ScriptReader::NextQueued(uint64_t Before, uint32_t* Value) {
+  for (;;) {
+    if (in_random_line_) {
+      if (ReadWord()) {
+        *Value = 0;
+        for (char c : word_) *Value = *Value * 10 + static_cast<uint32_t>(c - '0');
+        return true;
+      }
+      in_random_line_ = false;
+    }
+    // The next line has not been run yet.
+    if (line_ + 1 >= Before || Peek() == -1) return false;
+    ++line_;
+    if (!ReadWord()) continue;
+    if (word_ == "random") {
+      in_random_line_ = true;
+    } else {
+      SkipRestOfLine();
+    }
+  }
+}
+
+}  // namespace carpex

@@ -1,0 +1,116 @@
+// The replay script, read one command at a time. Nothing of the script is kept
+// but the command at hand, so that a script of any length is checked whole and
+// then run in a few kilobytes; the random queue is a second reader over the
+// same script that takes the values of its `random` lines as they are asked for.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace carpex {
+
+// Where a script's bytes come from, read at any offset.
+class ScriptSource {
+ public:
+  virtual ~ScriptSource() = default;
+  // Up to Size bytes from Offset: how many were read (fewer only at the end),
+  // or -1 when the source cannot be read (errno says why).
+  virtual long long Read(uint64_t Offset, char* Buffer, size_t Size) = 0;
+};
+
+// A script held in memory.
+class TextSource final : public ScriptSource {
+ public:
+  explicit TextSource(std::string_view Text) : text_(Text) {}
+  long long Read(uint64_t Offset, char* Buffer, size_t Size) override;
+
+ private:
+  std::string_view text_;
+};
+
+// A script in a file that can be read at any offset (not a pipe).
+class FileSource final : public ScriptSource {
+ public:
+  explicit FileSource(std::FILE* File) : file_(File) {}
+  long long Read(uint64_t Offset, char* Buffer, size_t Size) override;
+
+ private:
+  std::FILE* file_;
+};
+
+enum class ScriptOp : uint8_t {
+  Random,
+  Seed,
+  Char,
+  Down,
+  Up,
+  Tick,
+  Deactivate,
+  Restore,
+  Lose,
+  Frames,
+  Shot
+};
+
+struct ScriptCommand {
+  ScriptOp Op = ScriptOp::Tick;
+  uint64_t Line = 0;
+  uint32_t Value = 0;  // seed, char, down, up, frames
+  std::string File;    // shot
+};
+
+// A word of a script as an error message quotes it: at most 40 bytes, in
+// single quotes, anything but printable ASCII escaped, "..." when cut.
+std::string QuoteWord(std::string_view Word, uint64_t WholeLength);
+
+class ScriptReader {
+ public:
+  // A UTF-8 byte-order mark at the start is skipped.
+  ScriptReader(ScriptSource& Source, std::string Name);
+  ScriptReader(const ScriptReader&) = delete;
+  ScriptReader& operator=(const ScriptReader&) = delete;
+
+  // The next command. False at the end of the script, or with a one-line
+  // message "NAME:LINE: what is wrong" (or "NAME: cannot read ...") in *Error.
+  bool Next(ScriptCommand* Command, std::string* Error);
+
+  // The next value of the script's `random` lines before line Before, in
+  // order; false when there is none (yet). For a script that has been read
+  // whole without an error.
+  bool NextQueued(uint64_t Before, uint32_t* Value);
+
+  // Words longer than this are known only by their start.
+  static constexpr size_t kMaxWord = 4096;
+
+ private:
+  int Peek(size_t Ahead = 0);
+  void Skip() { ++begin_; }
+  bool AtLineEnd();
+  void SkipLineEnd();
+  void SkipRestOfLine();
+  // The next word of the line into word_; false at the end of the line, which
+  // it then passes.
+  bool ReadWord();
+  bool Fail(std::string* Error, const std::string& What) const;
+
+  ScriptSource& source_;
+  std::string name_;
+  static constexpr size_t kBufferSize = 64 * 1024;
+  char buffer_[kBufferSize];
+  size_t begin_ = 0;
+  size_t end_ = 0;
+  uint64_t offset_ = 0;  // where the next read from the source starts
+  bool at_end_ = false;
+  int read_error_ = 0;  // errno of a failed read, 0 when none
+  uint64_t line_ = 0;
+  std::string word_;
+  uint64_t word_length_ = 0;
+  std::string argument_;
+  uint64_t argument_length_ = 0;
+  bool in_random_line_ = false;  // NextQueued: inside a `random` line
+};
+
+}  // namespace carpex
