@@ -24,12 +24,14 @@ constexpr uint32_t kTextBackground = 0xFFC8D0D4;
 constexpr uint32_t kTextColour = 0xFF000000;
 constexpr const char* kCanvas = "#canvas";
 
-// The page's side: index.html gives Module these functions.
+// The page's side: index.html gives Module these functions. The bodies are
+// JavaScript, which the C++ formatter would take apart.
+// clang-format off
 EM_JS(void, PutPicture, (const void* Pixels, int Width, int Height), {
   const bytes = Width * Height * 4;
   let image = Module.carpexImage;
   // Growing the memory replaces its buffer; the image must then be made again.
-  if (!image || image.data.buffer != = HEAPU8.buffer || image.data.byteOffset != = Pixels) {
+  if (!image || image.data.buffer !== HEAPU8.buffer || image.data.byteOffset !== Pixels) {
     image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, Pixels, bytes), Width, Height);
     Module.carpexImage = image;
   }
@@ -45,10 +47,11 @@ EM_JS(int, WindowHeight, (), { return window.innerHeight; });
 // later. A hidden page gets no animation frames: the wait lasts until it shows.
 EM_ASYNC_JS(double, WaitForAnimationFrame, (double NotBefore), {
   for (;;) {
-    const time = await new Promise(resolve = > requestAnimationFrame(resolve));
+    const time = await new Promise(resolve => requestAnimationFrame(resolve));
     if (time >= NotBefore) return time;
   }
 });
+// clang-format on
 
 // The picture's size in CSS pixels: the largest whole factor of it that fits
 // the window in device pixels, so that every picture pixel is a sharp square.
