@@ -37,8 +37,10 @@ EM_JS(void, PutPicture, (const void* Pixels, int Width, int Height), {
   }
   Module.putPicture(image);
 });
-EM_JS(void, ShowMessage, (const char* Caption, const char* Text),
-      { Module.showMessage(UTF8ToString(Caption), UTF8ToString(Text)); });
+// Resolves when the player has closed the box.
+EM_ASYNC_JS(void, ShowMessage, (const char* Caption, const char* Text), {
+  await Module.showMessage(UTF8ToString(Caption), UTF8ToString(Text));
+});
 EM_JS(void, ShowGame, (bool Shown), { Module.showGame(Shown); });
 EM_JS(int, WindowWidth, (), { return window.innerWidth; });
 EM_JS(int, WindowHeight, (), { return window.innerHeight; });
@@ -109,8 +111,9 @@ EM_BOOL OnResize(int, const EmscriptenUiEvent*, void*) {
 
 WebApp::WebApp() : picture_(static_cast<size_t>(kPictureWidth) * kPictureHeight, 0xFF000000) {
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
-  emscripten_set_keydown_callback(window, this, true, OnKeyDown);
-  emscripten_set_keyup_callback(window, this, true, OnKeyUp);
+  // When the keys have passed the page: a message box on it keeps its own.
+  emscripten_set_keydown_callback(window, this, false, OnKeyDown);
+  emscripten_set_keyup_callback(window, this, false, OnKeyUp);
   emscripten_set_blur_callback(window, this, true, OnBlur);
   emscripten_set_focus_callback(window, this, true, OnFocus);
   emscripten_set_visibilitychange_callback(this, true, OnVisibility);

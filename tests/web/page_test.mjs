@@ -175,6 +175,37 @@ async function main() {
     }
     console.log("Escape, Escape: the game ended");
 
+    // A 120 Hz display: every second animation frame comes too early and is skipped.
+    const fast = await browser.newPage();
+    fast.on("pageerror", (e) => consoleErrors.push(String(e)));
+    await fast.evaluateOnNewDocument(() => {
+      let waiting = [];
+      let time = 0;
+      window.animationFrames = 0;
+      window.requestAnimationFrame = (callback) => waiting.push(callback);
+      setInterval(() => {
+        time += 1000 / 120;
+        ++window.animationFrames;
+        const due = waiting;
+        waiting = [];
+        due.forEach((callback) => callback(time));
+      }, 1000 / 120);
+    });
+    await fast.goto(url, { waitUntil: "load" });
+    const counts = () =>
+      fast.evaluate(() => [window.animationFrames, Number(window.carpexTrace().split(" ")[0].slice(2))]);
+    await new Promise((r) => setTimeout(r, 500));
+    const [frames0, calls0] = await counts();
+    await new Promise((r) => setTimeout(r, 1000));
+    const [frames1, calls1] = await counts();
+    await fast.close();
+    const calls = calls1 - calls0;
+    const frames = frames1 - frames0;
+    if (frames < 20 || Math.abs(2 * calls - frames) > 2) {
+      fail(`at 120 Hz the game ran ${calls} frames in ${frames} animation frames`);
+    }
+    console.log(`at 120 Hz: ${calls} game frames in ${frames} animation frames`);
+
     if (missed.length > 0) fail("requests the page should not make: " + missed.join(", "));
     if (consoleErrors.length > 0) fail("console errors: " + consoleErrors.join(" | "));
   } finally {
