@@ -122,6 +122,13 @@ async function main() {
     await page.screenshot({ path: path.join(outDir, "level.png") });
     if (differing > 0) fail(`${differing} pixels of the level screen differ from the reference`);
     console.log("level screen: pixel-equal to the software display's");
+    // Twice the size in a 1280 x 1024 window, centred, without smoothing.
+    const placed = await page.evaluate(() => {
+      const c = document.getElementById("canvas");
+      const r = c.getBoundingClientRect();
+      return [r.left, r.top, r.width, r.height, getComputedStyle(c).imageRendering].join(" ");
+    });
+    if (placed !== "0 32 1280 960 pixelated") fail("the canvas is placed at " + placed);
 
     // '0' starts a round at level 0; f shows the frame rate.
     await page.keyboard.press("Digit0");
