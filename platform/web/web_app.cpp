@@ -46,10 +46,26 @@ EM_JS(int, WindowWidth, (), { return window.innerWidth; });
 EM_JS(int, WindowHeight, (), { return window.innerHeight; });
 
 // Resolves with the time stamp of the first animation frame at NotBefore or
-// later. A hidden page gets no animation frames: the wait lasts until it shows.
+// later. A hidden page gets no animation frames: there the wait is a plain
+// 16 ms timer (which the browser may slow down), so that the loop still turns
+// and hands the form its deactivation and the timer's ticks.
 EM_ASYNC_JS(double, WaitForAnimationFrame, (double NotBefore), {
   for (;;) {
-    const time = await new Promise(resolve => requestAnimationFrame(resolve));
+    const time = await new Promise(resolve => {
+      const hidden = () => {
+        document.removeEventListener("visibilitychange", hidden);
+        resolve(performance.now());
+      };
+      if (document.hidden) {
+        setTimeout(hidden, 16);
+        return;
+      }
+      document.addEventListener("visibilitychange", hidden);
+      requestAnimationFrame(time => {
+        document.removeEventListener("visibilitychange", hidden);
+        resolve(time);
+      });
+    });
     if (time >= NotBefore) return time;
   }
 });

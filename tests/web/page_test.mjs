@@ -142,28 +142,35 @@ async function main() {
     await page.keyboard.up("Space");
     console.log("bomb released: " + dropped.bomb);
 
-    // Away and back: the same round goes on, every picture back on the canvas.
-    await page.evaluate(() => window.dispatchEvent(new Event("blur")));
-    const away = await waitFor("the deactivation", (t) => t.active === "0");
-    await new Promise((r) => setTimeout(r, 300));
-    const stillAway = await trace();
-    for (const field of ["gs", "plane", "bomb", "expl", "strikes", "heights", "kinds"]) {
-      if (stillAway[field] !== away[field]) fail(`${field} changed while away`);
-    }
-    await page.evaluate(() => window.dispatchEvent(new Event("focus")));
-    const back = await waitFor("the restore", (t) => t.active === "1" &&
-      t.plane !== away.plane);
-    if (back.gs === "1" || back.level !== away.level) fail("the round did not come back");
-    const after = await canvasPixels();
-    let lost = 0;
-    for (let j = 0; j < after.length; j += 4) {
-      if (kLostColours.some((c) => after[j] === c[0] && after[j + 1] === c[1] &&
-          after[j + 2] === c[2])) {
-        ++lost;
+    // Away and back, by the window's focus and by another tab: the same round
+    // goes on, every picture back on the canvas.
+    const awayAndBack = async (how, leave, comeBack) => {
+      await leave();
+      const away = await waitFor("the deactivation", (t) => t.active === "0");
+      await new Promise((r) => setTimeout(r, 300));
+      const stillAway = await trace();
+      for (const field of ["gs", "plane", "bomb", "expl", "strikes", "heights", "kinds"]) {
+        if (stillAway[field] !== away[field]) fail(`${field} changed while away (${how})`);
       }
-    }
-    if (lost > 0) fail(`${lost} pixels of lost surfaces on the canvas after the restore`);
-    console.log("away and back: round intact");
+      await comeBack();
+      const back = await waitFor("the restore", (t) => t.active === "1" && t.plane !== away.plane);
+      if (back.gs === "1" || back.level !== away.level) fail(`the round did not come back (${how})`);
+      const after = await canvasPixels();
+      let lost = 0;
+      for (let j = 0; j < after.length; j += 4) {
+        if (kLostColours.some((c) => c.every((v, k) => after[j + k] === v))) ++lost;
+      }
+      if (lost > 0) fail(`${lost} pixels of lost surfaces on the canvas after the restore (${how})`);
+      console.log(`away and back (${how}): round intact`);
+    };
+    await awayAndBack(
+      "blur and focus",
+      () => page.evaluate(() => window.dispatchEvent(new Event("blur"))),
+      () => page.evaluate(() => window.dispatchEvent(new Event("focus"))),
+    );
+    const other = await browser.newPage();
+    await awayAndBack("another tab", () => other.bringToFront(), () => page.bringToFront());
+    await other.close();
 
     // The frame rate the page counts, once two timer periods have passed.
     await new Promise((r) => setTimeout(r, 2200));
