@@ -130,8 +130,10 @@ WebApp::WebApp() : picture_(static_cast<size_t>(kPictureWidth) * kPictureHeight,
   // When the keys have passed the page: a message box on it keeps its own.
   emscripten_set_keydown_callback(window, this, false, OnKeyDown);
   emscripten_set_keyup_callback(window, this, false, OnKeyUp);
-  emscripten_set_blur_callback(window, this, true, OnBlur);
-  emscripten_set_focus_callback(window, this, true, OnFocus);
+  // The window's own focus only: captured, the focus changes of the page's
+  // elements (the message box's button) would pass for it.
+  emscripten_set_blur_callback(window, this, false, OnBlur);
+  emscripten_set_focus_callback(window, this, false, OnFocus);
   emscripten_set_visibilitychange_callback(this, true, OnVisibility);
   emscripten_set_resize_callback(window, this, false, OnResize);
   PlaceCanvas();
