@@ -1,12 +1,18 @@
 # Sourced by the other scripts: makes sure the Debian packages a command needs
 # are installed. As root it installs what is missing with apt-get; otherwise it
 # prints the exact install line and stops.
+package_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed" && return 0
+  # Or an installed package provides it (a Node.js build that carries its own npm).
+  dpkg-query -W -f='${Status}|${Provides}\n' 2>/dev/null | sed -n 's/^install ok installed|//p' |
+    tr ',' '\n' | sed 's/^ *//; s/ .*//' | grep -qxF "$1"
+}
+
 ensure_packages() {
   local missing=()
   local pkg
   for pkg in "$@"; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$pkg")
+    package_installed "$pkg" || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   if [ "$(id -u)" -eq 0 ]; then
@@ -26,3 +32,6 @@ TEST_PACKAGES=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang lib
   xdotool imagemagick openbox x11-utils)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-i686-dev
   mingw-w64-x86-64-dev wine wine64)
+# The web page: Emscripten builds it; the browser test runs it in headless
+# Chromium, driven from Node.js by puppeteer-core (installed by npm).
+WEB_PACKAGES=(emscripten chromium nodejs npm)

@@ -2,11 +2,13 @@
 # Builds everything and runs every test: the two Windows builds (the x86_64 one
 # is then played and compared under Wine), the native tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a
-# bounded time, and the native release build with every test.
+# bounded time, the native release build with every test, and the web page in
+# headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
+  "${WEB_PACKAGES[@]}"
 
 jobs=$(nproc)
 
@@ -36,3 +38,8 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=O
   -DCARPEX_WIN64_BUILD_DIR="$PWD/build/win-x86_64" -DCARPEX_WIN32_BUILD_DIR="$PWD/build/win-i686"
 cmake --build build/release -j "$jobs"
 (cd build/release && ctest --output-on-failure -j "$jobs")
+
+echo "== Web page in headless Chromium"
+scripts/web.sh --no-serve
+npm ci --no-audit --no-fund
+node tests/web/page_test.mjs build/web build/release/tools/carpex-replay build/web-test

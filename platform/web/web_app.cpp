@@ -1,0 +1,271 @@
+#include "platform/web/web_app.h"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "platform/sdl/layout.h"
+#include "platform/sdl/pixel_font.h"
+#include "platform/soft/control.h"
+#include "platform/web/keys.h"
+
+namespace carpex::web {
+
+using sdl::kPictureHeight;
+using sdl::kPictureWidth;
+
+namespace {
+
+constexpr double kTimerIntervalMs = 1000;
+// clBtnFace of the classic Windows scheme behind clWindowText, as RGBA in memory.
+constexpr uint32_t kTextBackground = 0xFFC8D0D4;
+constexpr uint32_t kTextColour = 0xFF000000;
+constexpr const char* kCanvas = "#canvas";
+
+// The page's side: index.html gives Module these functions. The bodies are
+// JavaScript, which the C++ formatter would take apart.
+// clang-format off
+EM_JS(void, PutPicture, (const void* Pixels, int Width, int Height), {
+  const bytes = Width * Height * 4;
+  let image = Module.carpexImage;
+  // Growing the memory replaces its buffer; the image must then be made again.
+  if (!image || image.data.buffer !== HEAPU8.buffer || image.data.byteOffset !== Pixels) {
+    image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, Pixels, bytes), Width, Height);
+    Module.carpexImage = image;
+  }
+  Module.putPicture(image);
+});
+// Resolves when the player has closed the box.
+EM_ASYNC_JS(void, ShowMessage, (const char* Caption, const char* Text), {
+  await Module.showMessage(UTF8ToString(Caption), UTF8ToString(Text));
+});
+EM_JS(void, ShowGame, (bool Shown), { Module.showGame(Shown); });
+EM_JS(int, WindowWidth, (), { return window.innerWidth; });
+EM_JS(int, WindowHeight, (), { return window.innerHeight; });
+
+// Resolves with the time stamp of the first animation frame at NotBefore or
+// later. A hidden page gets no animation frames: there the wait is a plain
+// 16 ms timer (which the browser may slow down), so that the loop still turns
+// and hands the form its deactivation and the timer's ticks.
+EM_ASYNC_JS(double, WaitForAnimationFrame, (double NotBefore), {
+  for (;;) {
+    const time = await new Promise(resolve => {
+      const hidden = () => {
+        document.removeEventListener("visibilitychange", hidden);
+        resolve(performance.now());
+      };
+      if (document.hidden) {
+        setTimeout(hidden, 16);
+        return;
+      }
+      document.addEventListener("visibilitychange", hidden);
+      requestAnimationFrame(time => {
+        document.removeEventListener("visibilitychange", hidden);
+        resolve(time);
+      });
+    });
+    if (time >= NotBefore) return time;
+  }
+});
+// clang-format on
+
+// The picture's size in CSS pixels: the largest whole factor of it that fits
+// the window in device pixels, so that every picture pixel is a sharp square.
+void PlaceCanvas() {
+  const double ratio = emscripten_get_device_pixel_ratio();
+  const sdl::Placement p = sdl::PlacePicture(static_cast<int>(WindowWidth() * ratio),
+                                             static_cast<int>(WindowHeight() * ratio));
+  emscripten_set_element_css_size(kCanvas, p.Width / ratio, p.Height / ratio);
+}
+
+WebApp& AppOf(void* User) {
+  return *static_cast<WebApp*>(User);
+}
+
+EM_BOOL OnKeyDown(int, const EmscriptenKeyboardEvent* Event, void* User) {
+  const uint16_t vk = VirtualKey(Event->keyCode);
+  if (vk == 0) return EM_FALSE;
+  AppOf(User).Post({WebApp::Message::KeyDown, vk});
+  // The character follows its key-down, as Windows' message translation posts it.
+  const bool alt = Event->altKey || Event->metaKey;
+  if (const auto ch = TypedCharacter(Event->key, Event->ctrlKey, alt)) {
+    AppOf(User).Post({WebApp::Message::Char, *ch});
+  }
+  return MovesPage(vk) && !Event->ctrlKey && !alt;
+}
+
+EM_BOOL OnKeyUp(int, const EmscriptenKeyboardEvent* Event, void* User) {
+  const uint16_t vk = VirtualKey(Event->keyCode);
+  if (vk == 0) return EM_FALSE;
+  AppOf(User).Post({WebApp::Message::KeyUp, vk});
+  return MovesPage(vk);
+}
+
+EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void* User) {
+  AppOf(User).Post({WebApp::Message::Deactivate, 0});
+  return EM_FALSE;
+}
+
+EM_BOOL OnFocus(int, const EmscriptenFocusEvent*, void* User) {
+  AppOf(User).Post({WebApp::Message::Restore, 0});
+  return EM_FALSE;
+}
+
+EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* Event, void* User) {
+  AppOf(User).Post({Event->hidden ? WebApp::Message::Deactivate : WebApp::Message::Restore, 0});
+  return EM_FALSE;
+}
+
+EM_BOOL OnResize(int, const EmscriptenUiEvent*, void*) {
+  PlaceCanvas();
+  return EM_FALSE;
+}
+
+}  // namespace
+
+WebApp::WebApp() : picture_(static_cast<size_t>(kPictureWidth) * kPictureHeight, 0xFF000000) {
+  const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+  // When the keys have passed the page: a message box on it keeps its own.
+  emscripten_set_keydown_callback(window, this, false, OnKeyDown);
+  emscripten_set_keyup_callback(window, this, false, OnKeyUp);
+  // The window's own focus only: captured, the focus changes of the page's
+  // elements (the message box's button) would pass for it.
+  emscripten_set_blur_callback(window, this, false, OnBlur);
+  emscripten_set_focus_callback(window, this, false, OnFocus);
+  emscripten_set_visibilitychange_callback(this, true, OnVisibility);
+  emscripten_set_resize_callback(window, this, false, OnResize);
+  PlaceCanvas();
+  soft::SetFlipHook([this](const soft::PixelView& Front) { OnFlip(Front); });
+}
+
+WebApp::~WebApp() {
+  soft::SetFlipHook({});
+  emscripten_html5_remove_all_event_listeners();
+}
+
+void WebApp::Post(Message M) {
+  if (queue_count_ == kQueueSize) return;
+  queue_[(queue_head_ + queue_count_) % kQueueSize] = M;
+  ++queue_count_;
+}
+
+void WebApp::Minimize() {
+  if (minimized_) return;
+  minimized_ = true;
+  // As exclusive full-screen DirectDraw does for a program switched away from.
+  soft::Deactivate();
+}
+
+void WebApp::Hide() {
+  ShowGame(false);
+}
+
+void WebApp::Sleep(uint32_t Milliseconds) {
+  last_frame_ = WaitForAnimationFrame(last_frame_ + Milliseconds);
+}
+
+void WebApp::TextOut(int32_t X, int32_t Y, const char* Text) {
+  // Into the canvas's picture: it stays there until the next flip covers it.
+  const int right = std::min(X + sdl::TextWidth(Text), kPictureWidth);
+  const int bottom = std::min(Y + sdl::kCellHeight, kPictureHeight);
+  auto fill = [&](int Left, int Top, int Width, uint32_t Colour) {
+    if (Top < std::max(Y, 0) || Top >= bottom) return;
+    const int from = std::max(Left, 0);
+    const int to = std::min(Left + Width, right);
+    if (from < to) std::fill_n(&picture_[Top * kPictureWidth + from], to - from, Colour);
+  };
+  for (int row = Y; row < bottom; ++row) fill(X, row, right - X, kTextBackground);
+  constexpr int kMaxRuns = 32 * sdl::kCellHeight * 3;
+  sdl::InkRun runs[kMaxRuns];
+  const int n = sdl::TextInk(Text, runs, kMaxRuns);
+  for (int i = 0; i < n; ++i) fill(X + runs[i].X, Y + runs[i].Y, runs[i].Width, kTextColour);
+  needs_present_ = true;
+}
+
+void WebApp::MessageBox(const char* Text, const char* Caption, uint32_t) {
+  ShowMessage(Caption != nullptr ? Caption : "", Text != nullptr ? Text : "");
+}
+
+uint32_t WebApp::ClockSeed() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+}
+
+void WebApp::Run(FormHandlers& Form) {
+  form_ = &Form;
+  ShowGame(true);
+  next_tick_ = emscripten_get_now() + kTimerIntervalMs;
+  while (!terminated_) {
+    if (HandleOneMessage()) continue;
+    bool done = true;
+    ++idle_calls_;
+    Form.GameLoop(done);
+    // One picture per frame, with the text written after the flip.
+    if (needs_present_) Present();
+    // The page must get the thread back: without a wait the browser would hang.
+    if (done && !terminated_ && queue_count_ == 0) last_frame_ = WaitForAnimationFrame(0);
+  }
+  // The loop ends once the messages already queued have been handled.
+  while (queue_count_ > 0) HandleOneMessage();
+  form_ = nullptr;
+}
+
+bool WebApp::HandleOneMessage() {
+  if (queue_count_ > 0) {
+    const Message m = queue_[queue_head_];
+    queue_head_ = (queue_head_ + 1) % kQueueSize;
+    --queue_count_;
+    uint8_t character = static_cast<uint8_t>(m.key);
+    uint16_t key = m.key;
+    switch (m.kind) {
+      case Message::Char:
+        form_->FormKeyPress(character);
+        break;
+      case Message::KeyDown:
+        form_->FormKeyDown(key);
+        break;
+      case Message::KeyUp:
+        form_->FormKeyUp(key);
+        break;
+      case Message::Deactivate:
+        form_->ApplicationEvents1Deactivate();
+        break;
+      case Message::Restore:
+        // Only a return from the minimised state is an event for the game.
+        if (!minimized_) break;
+        minimized_ = false;
+        soft::Activate();
+        form_->ApplicationEvents1Restore();
+        break;
+    }
+    return true;
+  }
+  if (terminated_) return false;
+  // Like WM_TIMER: made when nothing else is waiting, and never piled up.
+  const double now = emscripten_get_now();
+  if (now < next_tick_) return false;
+  next_tick_ += kTimerIntervalMs;
+  if (next_tick_ <= now) next_tick_ = now + kTimerIntervalMs;
+  form_->Timer1Timer();
+  return true;
+}
+
+void WebApp::OnFlip(const soft::PixelView& Front) {
+  if (Front.pixels == nullptr || Front.width != kPictureWidth || Front.height != kPictureHeight) {
+    return;
+  }
+  uint32_t* out = picture_.data();
+  for (int y = 0; y < kPictureHeight; ++y) {
+    for (int x = 0; x < kPictureWidth; ++x) *out++ = 0xFF000000 | soft::FromRgb565(Front.At(x, y));
+  }
+  needs_present_ = true;
+}
+
+void WebApp::Present() {
+  needs_present_ = false;
+  PutPicture(picture_.data(), kPictureWidth, kPictureHeight);
+}
+
+}  // namespace carpex::web

@@ -1,0 +1,73 @@
+// The application layer in a web browser: the software display's picture on
+// the page's canvas, the page's key and focus events turned into the form's
+// handlers, a 1000 ms timer on the browser's clock, and the idle-time loop
+// paced by the browser's animation frames.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/app.h"
+
+namespace soft {
+struct PixelView;
+}
+
+namespace carpex::web {
+
+class WebApp final : public Application {
+ public:
+  // Hooks the page's events and the software display's flips.
+  WebApp();
+  ~WebApp() override;
+  WebApp(const WebApp&) = delete;
+  WebApp& operator=(const WebApp&) = delete;
+
+  void* WindowHandle() override { return &window_token_; }
+  void Minimize() override;
+  void Maximize() override {}
+  void Hide() override;
+  void Terminate() override { terminated_ = true; }
+  // Waits for the browser's next animation frame that comes at least
+  // Milliseconds after the one the last wait ended with.
+  void Sleep(uint32_t Milliseconds) override;
+  void TextOut(int32_t X, int32_t Y, const char* Text) override;
+  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void Run(FormHandlers& Form) override;
+  uint32_t ClockSeed() override;
+
+  // How many idle calls the loop has made.
+  uint64_t IdleCalls() const { return idle_calls_; }
+
+  // A message the page's event handlers leave for the loop, which hands it to
+  // the form in a turn of its own.
+  struct Message {
+    enum Kind : uint8_t { Char, KeyDown, KeyUp, Deactivate, Restore } kind;
+    uint16_t key;
+  };
+  void Post(Message M);
+
+ private:
+  // Enough for every key a player can press between two frames; more are dropped.
+  static constexpr int kQueueSize = 64;
+
+  bool HandleOneMessage();
+  void OnFlip(const soft::PixelView& Front);
+  void Present();
+
+  FormHandlers* form_ = nullptr;
+  Message queue_[kQueueSize] = {};
+  int queue_head_ = 0;
+  int queue_count_ = 0;
+  double next_tick_ = 0;
+  double last_frame_ = 0;
+  bool terminated_ = false;
+  bool minimized_ = false;
+  bool needs_present_ = false;
+  uint64_t idle_calls_ = 0;
+  int window_token_ = 0;
+  // The canvas's pixels, RGBA, 640 x 480.
+  std::vector<uint32_t> picture_;
+};
+
+}  // namespace carpex::web

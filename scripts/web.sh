@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the game's web page into build/web/ (index.html, carpex.js,
+# carpex.wasm) and serves it on http://127.0.0.1:8000. With --no-serve it
+# only builds the page.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/deps.sh
+ensure_packages cmake ninja-build emscripten
+# Debian's Emscripten finds its JavaScript modules (acorn) only there.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+emcmake cmake -S . -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=OFF \
+  -DCARPEX_SDL=OFF
+cmake --build build/web --target carpex-web
+[[ ${1:-} == --no-serve ]] && exit 0
+
+echo "Open http://127.0.0.1:8000 in a web browser (Ctrl+C stops the server)."
+exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build/web
