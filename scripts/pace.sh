@@ -15,7 +15,9 @@
 # manager) or "+window" (played in a window after Alt+Enter); by default
 # 1280x1024x24 and 640x480x16 with openbox, full screen. CARPEX, SHOT_CHECK
 # (and PRESENT_BENCH) in the environment name the programs to measure instead
-# of a Release build.
+# of a Release build. PACE_NO_SHOTS=1 takes no screenshots (and so reads no
+# frame rate): each one stalls the X server for tens of milliseconds, which
+# shows in the tail of the present's cost.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -69,7 +71,7 @@ probe() {
   CARPEX_PACE_REPORT="$work/report" "$CARPEX" >/dev/null 2>"$work/game.err" &
   game=$!
   local wid
-  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1)
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || true
   [[ -n $wid ]] || { echo "pace: no game window on $screen" >&2; cat "$work/game.err" >&2; exit 1; }
   ((bare)) || timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null || true
   if ((windowed)); then
