@@ -2,26 +2,11 @@
 
 #include <cstring>
 
+#include "platform/virtual_keys.h"
+
 namespace carpex::web {
 
 namespace {
-
-enum : uint16_t {
-  VK_BACK = 8,
-  VK_TAB = 9,
-  VK_SPACE = 32,
-  VK_PRIOR = 33,
-  VK_NEXT = 34,
-  VK_END = 35,
-  VK_HOME = 36,
-  VK_LEFT = 37,
-  VK_UP = 38,
-  VK_RIGHT = 39,
-  VK_DOWN = 40,
-  VK_OEM_1 = 186,
-  VK_OEM_PLUS = 187,
-  VK_OEM_MINUS = 189,
-};
 
 struct NamedKey {
   const char* Name;
