@@ -23,13 +23,8 @@ FormDescription DesignedForm() {
   form.Top = 213;
   form.ClientWidth = 559;
   form.ClientHeight = 368;
-  if (const soft::Resource* res = soft::FindEmbedded("RCDATA", "TFORM1")) {
-    FormDescription read;
-    if (ParseFormDescription(reinterpret_cast<const char*>(res->data), res->size, &read, nullptr) &&
-        read.ClientWidth > 0 && read.ClientHeight > 0) {
-      form = read;
-    }
-  }
+  FormDescription read;
+  if (LoadFormDescription(&read) && read.ClientWidth > 0 && read.ClientHeight > 0) form = read;
   return form;
 }
 

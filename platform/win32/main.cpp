@@ -13,7 +13,7 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLi
     MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
     return carpex::GameCommandLine::kRefused;
   }
-  carpex::Win32App app(Instance, carpex::LoadFormLook(Instance));
+  carpex::Win32App app(Instance, carpex::LoadFormLook());
   const int status = commandLine.Play(app, &error);
   if (!error.empty()) MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
   return status;

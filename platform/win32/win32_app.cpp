@@ -240,16 +240,9 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
   return DefWindowProcA(window_, Message, WParam, LParam);
 }
 
-FormLook LoadFormLook(HINSTANCE Instance) {
-  HRSRC found = FindResourceA(Instance, "TFORM1", MAKEINTRESOURCEA(10));  // RT_RCDATA
-  if (found == nullptr) return FormLook{};
-  HGLOBAL loaded = LoadResource(Instance, found);
-  const auto* text = static_cast<const char*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+FormLook LoadFormLook() {
   FormDescription form;
-  if (text == nullptr ||
-      !ParseFormDescription(text, SizeofResource(Instance, found), &form, nullptr)) {
-    return FormLook{};
-  }
+  if (!LoadFormDescription(&form)) return FormLook{};
   return FormLookFrom(form);
 }
 

@@ -16,7 +16,7 @@ namespace carpex {
 
 // The look given by the TFORM1 resource of the program, or the built-in one
 // when the resource is missing or cannot be read.
-FormLook LoadFormLook(HINSTANCE Instance);
+FormLook LoadFormLook();
 
 class Win32App final : public Application {
  public:

@@ -19,7 +19,7 @@ namespace {
 
 class Win32ReplayPlatform final : public ReplayPlatform {
  public:
-  Win32ReplayPlatform() : app_(GetModuleHandleA(nullptr), LoadFormLook(GetModuleHandleA(nullptr))) {
+  Win32ReplayPlatform() : app_(GetModuleHandleA(nullptr), LoadFormLook()) {
     app_.SetScripted(true);
   }
 
