@@ -33,14 +33,17 @@ if [ -x scripts/fuzz.sh ]; then
   scripts/fuzz.sh
 fi
 
-echo "== Release build, with the Windows game under Wine"
+echo "== Release build"
 # The benchmarks are built (not run) so that a change cannot leave them broken.
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=ON -DCARPEX_BENCHMARKS=ON \
   -DCARPEX_WIN64_BUILD_DIR="$PWD/build/win-x86_64" -DCARPEX_WIN32_BUILD_DIR="$PWD/build/win-i686"
 cmake --build build/release -j "$jobs"
-(cd build/release && ctest --output-on-failure -j "$jobs")
 
+# Before the release tests, so that their summary closes the run.
 echo "== Web page in headless Chromium"
 scripts/web.sh --no-serve
 npm ci --no-audit --no-fund
 node tests/web/page_test.mjs build/web build/release/tools/carpex-replay build/web-test
+
+echo "== Release tests, with the Windows game under Wine"
+(cd build/release && ctest --output-on-failure -j "$jobs")
