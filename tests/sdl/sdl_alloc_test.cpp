@@ -9,40 +9,14 @@
 #include "shell/unit1.h"
 #include "tests/alloc/heap_counter.h"
 #include "tests/sdl/dummy_video.h"
+#include "tests/sdl/game_driver.h"
 
 namespace carpex::sdl {
 namespace {
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new DummyVideo);
 
-class CountingDriver : public FormHandlers {
- public:
-  CountingDriver(TForm1& Form, SdlApp& App) : form_(Form), app_(App) {}
-  void FormKeyPress(uint8_t& Key) override { form_.FormKeyPress(Key); }
-  void FormKeyDown(uint16_t& Key) override { form_.FormKeyDown(Key); }
-  void FormKeyUp(uint16_t& Key) override { form_.FormKeyUp(Key); }
-  void Timer1Timer() override { form_.Timer1Timer(); }
-  void ApplicationEvents1Deactivate() override { form_.ApplicationEvents1Deactivate(); }
-  void ApplicationEvents1Restore() override { form_.ApplicationEvents1Restore(); }
-  void GameLoop(bool& Done) override {
-    form_.GameLoop(Done);
-    ++frames;
-    // From the second frame on everything has been seen once.
-    if (frames == 2) start = alloc_test::HeapNow().Allocations;
-    if (frames == kFrames) {
-      allocations = alloc_test::HeapNow().Allocations - start;
-      app_.Terminate();
-    }
-  }
-  static constexpr int kFrames = 150;
-  int frames = 0;
-  uint64_t start = 0;
-  uint64_t allocations = 0;
-
- private:
-  TForm1& form_;
-  SdlApp& app_;
-};
+constexpr int kFrames = 150;
 
 void Type(SDL_Keycode Sym, SDL_Scancode Scan, bool Release = true) {
   SDL_Event e{};
@@ -70,12 +44,19 @@ TEST(SdlFrameAllocations, NoTurnOfTheLoopAllocatesWhileARoundIsPlayed) {
     Type('9', SDL_SCANCODE_9);
     Type('f', SDL_SCANCODE_F);
     Type(SDLK_SPACE, SDL_SCANCODE_SPACE, false);
-    CountingDriver driver(form, *app);
-    app->Run(driver);
-    EXPECT_EQ(driver.allocations, 0u);
+    // From the second frame on everything has been seen once.
+    uint64_t start = 0;
+    uint64_t allocations = 0;
+    Driver driver(form, *app);
+    driver.Between = [&](int Frame) {
+      if (Frame == 2) start = alloc_test::HeapNow().Allocations;
+      if (Frame == kFrames) allocations = alloc_test::HeapNow().Allocations - start;
+    };
+    driver.Run(kFrames);
+    EXPECT_EQ(allocations, 0u);
     EXPECT_GT(form.W.BlocksLeft, 0);
     EXPECT_LT(form.W.BlocksLeft, 38 * 24) << "the bomb brought nothing down";
-    EXPECT_GE(app->Presents(), static_cast<uint64_t>(CountingDriver::kFrames));
+    EXPECT_GE(app->Presents(), static_cast<uint64_t>(kFrames));
     form.FormDestroy();
     Form1 = nullptr;
   }
