@@ -14,6 +14,22 @@ namespace {
 // The file reaches the disk at least this often; a run of frames is written
 // when it ends, and the timer ends one every second.
 constexpr auto kFlushInterval = std::chrono::seconds(1);
+
+constexpr const char* kUsage =
+    "Usage: carpex [--record FILE]\n"
+    "\n"
+    "Keys:\n"
+    "  0 to 9        choose a level on the level screen (higher: taller buildings)\n"
+    "  Space, Down   drop the bomb (release the key between bombs)\n"
+    "  f             show or hide the frame rate\n"
+    "  Escape        leave a round; on the level screen, quit\n"
+    "  Alt+Enter     full screen or a window (Linux)\n"
+    "\n"
+    "Options:\n"
+    "  --record FILE  record the session into FILE for a bug report;\n"
+    "                 carpex-replay FILE repeats it exactly\n"
+    "  --version      show the version\n"
+    "  --help         show this help";
 }  // namespace
 
 Recorder::Recorder(Application& Platform, std::FILE* File) : platform_(Platform), file_(File) {
@@ -147,9 +163,14 @@ GameCommandLine::~GameCommandLine() {
 bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Error) {
   for (int i = 1; i < Argc; ++i) {
     const std::string_view arg = Argv[i];
+    // Answered before anything else is looked at or created.
+    if (arg == "--version" || arg == "--help") {
+      answer_ = arg == "--version" ? "Carpex " CARPEX_VERSION : kUsage;
+      return true;
+    }
     if (arg != "--record" || !path_.empty()) {
       *Error = "unknown argument " + QuoteWord(arg, arg.size()) +
-               " (the game takes none, or --record FILE)";
+               " (the game takes --record FILE, --version or --help)";
       return false;
     }
     if (i + 1 >= Argc || Argv[i + 1][0] == '\0') {

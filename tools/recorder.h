@@ -73,9 +73,10 @@ class Recorder final : public Application, private FormHandlers {
   char buffer_[16 * 1024];
 };
 
-// The game's command line: nothing, or --record FILE. Parse checks it and
-// creates the recording's file, before any window opens; Play then runs the
-// game on the platform's application layer, recorded when asked.
+// The game's command line: nothing, or --record FILE, or --version or --help.
+// Parse checks it and creates the recording's file, before any window opens;
+// Play then runs the game on the platform's application layer, recorded when
+// asked.
 class GameCommandLine {
  public:
   GameCommandLine() = default;
@@ -90,8 +91,11 @@ class GameCommandLine {
   // The game's exit status; a recording that could not be written whole makes
   // it 1, with the message in *Error.
   int Play(Application& App, std::string* Error);
+  // After --version or --help: the text to show instead of playing, then exit 0.
+  const std::string& Answer() const { return answer_; }
 
  private:
+  std::string answer_;
   std::string path_;
   std::FILE* file_ = nullptr;
 };
