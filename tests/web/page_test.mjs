@@ -1,7 +1,8 @@
 // The game's web page in headless Chromium, as a player meets it: the page
 // loads without a console error, shows the level screen exactly as the
-// software display draws it, starts a round on '0', drops a bomb on Space,
-// comes back whole after losing the focus, and ends on Escape, Escape.
+// software display draws it and the version in a corner, starts a round on
+// '0', drops a bomb on Space, comes back whole after losing the focus, and
+// ends on Escape, Escape.
 //
 //   node page_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR
 //
@@ -122,6 +123,9 @@ async function main() {
     await page.screenshot({ path: path.join(outDir, "level.png") });
     if (differing > 0) fail(`${differing} pixels of the level screen differ from the reference`);
     console.log("level screen: pixel-equal to the software display's");
+    const version = await page.$eval("#version", (e) => e.checkVisibility() && e.textContent);
+    if (!/^Carpex \d+\.\d+\.\d+$/.test(version)) fail("no version shown on the page: " + version);
+    console.log("version shown: " + version);
     // Twice the size in a 1280 x 1024 window, centred, without smoothing.
     const placed = await page.evaluate(() => {
       const c = document.getElementById("canvas");
