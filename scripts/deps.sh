@@ -46,7 +46,7 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev libfreetype-dev fonts-wqy-zenhei)
 TEST_PACKAGES=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth
-  xdotool imagemagick openbox x11-utils debootstrap)
+  xdotool imagemagick openbox x11-utils debootstrap unzip)
 # The i686 game runs under Wine's 32-bit loader, whose DirectDraw needs the
 # 32-bit Mesa GL for its video-memory surfaces.
 MINGW_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-i686-dev
