@@ -325,7 +325,6 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
 }
 
 void SdlApp::HandleController(const SDL_Event& Event) {
-  using common::PadButton;
   if (Event.type == SDL_CONTROLLERDEVICEADDED) {
     // Closed when it goes, or by SDL when the game controllers are shut down.
     SDL_GameController* pad = SDL_GameControllerOpen(Event.cdevice.which);
@@ -342,29 +341,20 @@ void SdlApp::HandleController(const SDL_Event& Event) {
     ShowPadChoice();
     return;
   }
-  PadButton button;
-  switch (Event.cbutton.button) {
-    case SDL_CONTROLLER_BUTTON_A:
-      button = common::kPadA;
-      break;
-    case SDL_CONTROLLER_BUTTON_BACK:
-      button = common::kPadBack;
-      break;
-    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-      button = common::kPadDown;
-      break;
-    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-      button = common::kPadLeft;
-      break;
-    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-      button = common::kPadRight;
-      break;
-    default:
-      return;
+  constexpr struct {
+    uint8_t Sdl;
+    common::PadButton Pad;
+  } kButtons[] = {{SDL_CONTROLLER_BUTTON_A, common::kPadA},
+                  {SDL_CONTROLLER_BUTTON_BACK, common::kPadBack},
+                  {SDL_CONTROLLER_BUTTON_DPAD_DOWN, common::kPadDown},
+                  {SDL_CONTROLLER_BUTTON_DPAD_LEFT, common::kPadLeft},
+                  {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, common::kPadRight}};
+  for (const auto& b : kButtons) {
+    if (b.Sdl != Event.cbutton.button) continue;
+    const uint8_t choice = pads_.Choice();
+    Deliver(pads_.Set(Event.cbutton.which, b.Pad, Event.type == SDL_CONTROLLERBUTTONDOWN, View()));
+    if (pads_.Choice() != choice) ShowPadChoice();
   }
-  const uint8_t choice = pads_.Choice();
-  Deliver(pads_.Set(Event.cbutton.which, button, Event.type == SDL_CONTROLLERBUTTONDOWN, View()));
-  if (pads_.Choice() != choice) ShowPadChoice();
 }
 
 void SdlApp::Deliver(const common::Gamepads::Events& Events) {

@@ -289,22 +289,25 @@ bool WebApp::PollInput() {
                   {13, common::kPadDown},
                   {14, common::kPadLeft},
                   {15, common::kPadRight}};
-  const bool sampled = emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS;
-  const int pads = sampled ? std::min(emscripten_get_num_gamepads(), kMaxGamepads) : 0;
-  for (int i = 0; i < kMaxGamepads; ++i) {
-    EmscriptenGamepadEvent pad;
-    if (i >= pads || emscripten_get_gamepad_status(i, &pad) != EMSCRIPTEN_RESULT_SUCCESS ||
-        !pad.connected) {
-      if (pad_seen_[i]) post(pads_.Remove(i, view));
-      pad_seen_[i] = false;
-      continue;
+  // Away from the page, the pads are no more the game's than the keys are.
+  if (!minimized_ && emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS) {
+    const int pads = std::min(emscripten_get_num_gamepads(), kMaxGamepads);
+    for (int i = 0; i < kMaxGamepads; ++i) {
+      EmscriptenGamepadEvent pad;
+      if (i >= pads || emscripten_get_gamepad_status(i, &pad) != EMSCRIPTEN_RESULT_SUCCESS ||
+          !pad.connected) {
+        if (pad_seen_[i]) post(pads_.Remove(i, view));
+        pad_seen_[i] = false;
+        continue;
+      }
+      pad_seen_[i] = true;
+      uint32_t held = 0;
+      for (const auto& b : kButtons) {
+        if (b.Index < pad.numButtons && pad.digitalButton[b.Index])
+          held |= common::PadBit(b.Button);
+      }
+      post(pads_.Update(i, held, view));
     }
-    pad_seen_[i] = true;
-    uint32_t held = 0;
-    for (const auto& b : kButtons) {
-      if (b.Index < pad.numButtons && pad.digitalButton[b.Index]) held |= common::PadBit(b.Button);
-    }
-    post(pads_.Update(i, held, view));
   }
   pads_.Follow(view);
   const int state = (view.LevelScreen ? 1 : 0) | pads_.Count() << 1 | pads_.Choice() << 8;

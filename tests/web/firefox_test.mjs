@@ -6,65 +6,32 @@
 //   node firefox_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR
 //
 // Prints the frame rate. Exit status 0 on success, 1 on failure.
-import fs from "node:fs";
-import os from "node:os";
 import path from "node:path";
 
-import puppeteer from "puppeteer-core";
+import { commandLine, fail, game, playRoundWithKeys, referenceLevelScreen, runBrowserTest } from "./support.mjs";
 
-import { fail, game, playRoundWithKeys, referenceLevelScreen, serve } from "./support.mjs";
+const { pageDir, replayTool, outDir } = commandLine("firefox_test.mjs");
+const launch = { browser: "firefox", executablePath: process.env.FIREFOX || "/usr/bin/firefox-esr" };
 
-const [pageDir, replayTool, outDir] = process.argv.slice(2);
-if (!outDir) {
-  console.error("usage: firefox_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR");
-  process.exit(1);
-}
-fs.mkdirSync(outDir, { recursive: true });
-
-async function main() {
+runBrowserTest("Firefox page test", pageDir, launch, async (browser, site, errors) => {
   const reference = referenceLevelScreen(replayTool, outDir);
-  const site = await serve(pageDir);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "carpex-firefox-"));
-  const browser = await puppeteer.launch({
-    browser: "firefox",
-    executablePath: process.env.FIREFOX || "/usr/bin/firefox-esr",
-    headless: true,
-    userDataDir: profile,
-  });
-  const errors = [];
-  try {
-    console.log("browser: " + (await browser.version()));
-    const page = await browser.newPage();
-    page.on("console", (m) => m.type() === "error" && errors.push(m.text()));
-    page.on("pageerror", (e) => errors.push(String(e)));
-    await page.setViewport({ width: 1280, height: 1024 });
-    await page.goto(site.url, { waitUntil: "load" });
-    const g = game(page);
-    await g.waitFor("the level screen", (t) => t.gs === "1" && Number(t.n) >= 3);
-    const differing = await g.differingFrom(reference);
-    await page.screenshot({ path: path.join(outDir, "firefox-level.png") });
-    if (differing > 0) fail(`${differing} pixels of the level screen differ from the reference`);
-    console.log("level screen: pixel-equal to the software display's, as in Chromium");
+  console.log("browser: " + (await browser.version()));
+  const page = await browser.newPage();
+  page.on("console", (m) => m.type() === "error" && errors.push(m.text()));
+  page.on("pageerror", (e) => errors.push(String(e)));
+  await page.setViewport({ width: 1280, height: 1024 });
+  await page.goto(site.url, { waitUntil: "load" });
+  const g = game(page);
+  await g.waitFor("the level screen", (t) => t.gs === "1" && Number(t.n) >= 3);
+  const differing = await g.differingFrom(reference);
+  await page.screenshot({ path: path.join(outDir, "firefox-level.png") });
+  if (differing > 0) fail(`${differing} pixels of the level screen differ from the reference`);
+  console.log("level screen: pixel-equal to the software display's, as in Chromium");
 
-    const dropped = await playRoundWithKeys(page, g);
-    console.log("round at level 0, bomb released: " + dropped.bomb);
-    g.checkPace("Firefox", await g.frameRate(10));
-    await page.screenshot({ path: path.join(outDir, "firefox-round.png") });
-    await page.keyboard.press("Escape");
-    await g.waitFor("the level screen again", (t) => t.gs === "1");
-    if (site.missed.length > 0) fail("requests the page should not make: " + site.missed.join(", "));
-    if (errors.length > 0) fail("console errors: " + errors.join(" | "));
-  } finally {
-    await browser.close();
-    await site.stop();
-    fs.rmSync(profile, { recursive: true, force: true });
-  }
-}
-
-main().then(
-  () => console.log("Firefox page test passed"),
-  (e) => {
-    console.error("FAIL: " + e.message);
-    process.exit(1);
-  },
-);
+  const dropped = await playRoundWithKeys(page, g);
+  console.log("round at level 0, bomb released: " + dropped.bomb);
+  g.checkPace("Firefox", await g.frameRate(10));
+  await page.screenshot({ path: path.join(outDir, "firefox-round.png") });
+  await page.keyboard.press("Escape");
+  await g.waitFor("the level screen again", (t) => t.gs === "1");
+});

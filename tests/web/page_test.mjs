@@ -16,22 +16,19 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 
-import puppeteer, { KnownDevices } from "puppeteer-core";
+import { KnownDevices } from "puppeteer-core";
 
-import { fail, game, playRoundWithKeys, referenceLevelScreen, serve, sleep } from "./support.mjs";
+import {
+  commandLine, fail, game, playRoundWithKeys, referenceLevelScreen, runBrowserTest, serve, sleep,
+} from "./support.mjs";
 
-const [pageDir, replayTool, outDir] = process.argv.slice(2);
-if (!outDir) {
-  console.error("usage: page_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR");
-  process.exit(1);
-}
-fs.mkdirSync(outDir, { recursive: true });
+const { pageDir, replayTool, outDir } = commandLine("page_test.mjs");
 
 const kLostColours = [
   [255, 0, 255],
   [0, 255, 0],
 ];
-const consoleErrors = [];
+let consoleErrors = [];
 
 async function open(browser, url, setUp) {
   const page = await browser.newPage();
@@ -373,47 +370,29 @@ async function installedAndOffline(browser) {
   }
 }
 
-async function main() {
-  const reference = referenceLevelScreen(replayTool, outDir);
-  const site = await serve(pageDir);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "carpex-chromium-"));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
-    headless: true,
-    userDataDir: profile,
-    args: [
-      "--no-sandbox",
-      "--disable-gpu",
-      "--no-first-run",
-      "--disable-background-networking",
-      "--disable-component-update",
-      "--disable-sync",
-      "--window-size=1280,1024",
-    ],
-  });
-  try {
-    await desktop(browser, site, reference);
-    await simulatedDisplay(browser, site.url, "60 Hz with jitter", [15.86, 17.48, 16.4, 16.93]);
-    await simulatedDisplay(browser, site.url, "120 Hz", [1000 / 120]);
-    await simulatedDisplay(browser, site.url, "144 Hz", [1000 / 144]);
-    await gamepad(browser, site.url);
-    await phone(browser, site.url);
-    await zoomedDesktop(browser, site.url);
-    await fromFile(browser);
-    await installedAndOffline(browser);
-    if (site.missed.length > 0) fail("requests the page should not make: " + site.missed.join(", "));
-    if (consoleErrors.length > 0) fail("console errors: " + consoleErrors.join(" | "));
-  } finally {
-    await browser.close();
-    await site.stop();
-    fs.rmSync(profile, { recursive: true, force: true });
-  }
-}
+const launch = {
+  executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
+  args: [
+    "--no-sandbox",
+    "--disable-gpu",
+    "--no-first-run",
+    "--disable-background-networking",
+    "--disable-component-update",
+    "--disable-sync",
+    "--window-size=1280,1024",
+  ],
+};
 
-main().then(
-  () => console.log("web page test passed"),
-  (e) => {
-    console.error("FAIL: " + e.message);
-    process.exit(1);
-  },
-);
+runBrowserTest("web page test", pageDir, launch, async (browser, site, errors) => {
+  consoleErrors = errors;
+  const reference = referenceLevelScreen(replayTool, outDir);
+  await desktop(browser, site, reference);
+  await simulatedDisplay(browser, site.url, "60 Hz with jitter", [15.86, 17.48, 16.4, 16.93]);
+  await simulatedDisplay(browser, site.url, "120 Hz", [1000 / 120]);
+  await simulatedDisplay(browser, site.url, "144 Hz", [1000 / 144]);
+  await gamepad(browser, site.url);
+  await phone(browser, site.url);
+  await zoomedDesktop(browser, site.url);
+  await fromFile(browser);
+  await installedAndOffline(browser);
+});

@@ -4,7 +4,10 @@
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import http from "node:http";
+import os from "node:os";
 import path from "node:path";
+
+import puppeteer from "puppeteer-core";
 
 const kTypes = {
   ".html": "text/html",
@@ -19,6 +22,41 @@ export function fail(message) {
 }
 
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// The command line every browser test takes: PAGE_DIR CARPEX_REPLAY OUT_DIR.
+export function commandLine(script) {
+  const [pageDir, replayTool, outDir] = process.argv.slice(2);
+  if (!outDir) {
+    console.error(`usage: ${script} PAGE_DIR CARPEX_REPLAY OUT_DIR`);
+    process.exit(1);
+  }
+  fs.mkdirSync(outDir, { recursive: true });
+  return { pageDir, replayTool, outDir };
+}
+
+// Serves the page, starts the browser on a fresh profile and runs the test
+// with both; any request beyond the page's files or any console error that
+// `errors` gathers fails it as well. Exit status 1 on a failure.
+export async function runBrowserTest(name, pageDir, launch, test) {
+  const site = await serve(pageDir);
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "carpex-browser-"));
+  let browser = null;
+  try {
+    browser = await puppeteer.launch({ headless: true, userDataDir: profile, ...launch });
+    const errors = [];
+    await test(browser, site, errors);
+    if (site.missed.length > 0) fail("requests the page should not make: " + site.missed.join(", "));
+    if (errors.length > 0) fail("console errors: " + errors.join(" | "));
+    console.log(`${name} passed`);
+  } catch (e) {
+    console.error("FAIL: " + e.message);
+    process.exitCode = 1;
+  } finally {
+    if (browser) await browser.close();
+    await site.stop();
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
+}
 
 // The page's own files only; any other request is a fault of the page and
 // is written down in `missed`. Port 0 takes a free one; stop() ends every
