@@ -53,9 +53,9 @@ MINGW_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-i6
   mingw-w64-x86-64-dev)
 WINDOWS_PACKAGES=("${MINGW_PACKAGES[@]}" wine wine64 wine32:i386 libgl1-mesa-dri:i386
   libglx-mesa0:i386)
-# The web page: Emscripten builds it; the browser test runs it in headless
-# Chromium, driven from Node.js by puppeteer-core (installed by npm).
-WEB_PACKAGES=(emscripten chromium nodejs npm)
+# The web page: Emscripten builds it; the browser tests run it in headless
+# Chromium and Firefox, driven from Node.js by puppeteer-core (installed by npm).
+WEB_PACKAGES=(emscripten chromium firefox-esr nodejs npm)
 # The downloads (scripts/release.sh): the commit's time, the Debian package and
 # its checks, the zips.
 RELEASE_PACKAGES=(git dpkg-dev xz-utils lintian desktop-file-utils zip)

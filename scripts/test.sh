@@ -6,7 +6,7 @@
 # programs played and compared under Wine (i686 under the 32-bit loader,
 # x86_64 under wine64), and each download tried as a player gets it (the
 # package in a clean Debian root, the zips under Wine, the web zip in headless
-# Chromium).
+# Chromium and Firefox).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -38,8 +38,11 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=O
   -DCARPEX_WIN64_BUILD_DIR="$PWD/build/win-x86_64" -DCARPEX_WIN32_BUILD_DIR="$PWD/build/win-i686" \
   -DCARPEX_DIST_DIR="$PWD/dist"
 cmake --build build/release -j "$jobs"
-# The web page's test drives headless Chromium with puppeteer-core.
+
+# Before the release tests, so that their summary closes the run.
+echo "== The web download in headless Chromium and Firefox"
 npm ci --no-audit --no-fund
+tests/packages/web_zip_play.sh dist/carpex-*-web.zip build/release/tools/carpex-replay build/web-test
 
 echo "== Release tests: both Windows games under Wine, the downloads as players get them"
 (cd build/release && ctest --output-on-failure -j "$jobs")

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The web download as a site owner gets it: unpacked into an empty folder,
 # which holds the page's own files and a gzip copy beside each .js and .wasm
-# (the same bytes), then served on a free port and played in headless
-# Chromium by the page's own test (tests/web/page_test.mjs).
+# (the same bytes), then served on a free port and played by the page's own
+# tests, in headless Chromium (tests/web/page_test.mjs) and Firefox
+# (tests/web/firefox_test.mjs).
 #
 #   web_zip_play.sh ZIP CARPEX_REPLAY OUT_DIR
 set -euo pipefail
@@ -26,3 +27,4 @@ for file in "$site"/*.js "$site"/*.wasm; do
   gzip -dc "$file.gz" | cmp -s - "$file" || fail "$(basename "$file").gz is not $(basename "$file")"
 done
 node "$here/../web/page_test.mjs" "$site" "$replay" "$out"
+node "$here/../web/firefox_test.mjs" "$site" "$replay" "$out"
