@@ -276,12 +276,15 @@ bool WineDesktop::Start(const std::string& Exe, std::string* Error) {
     *Error = "openbox did not start";
     return false;
   }
-  // The window manager is ready once it has announced itself on the root window.
+  // The window manager is ready once it has set the work area: it announces
+  // itself before it has read its theme and fonts (slow while a fresh
+  // machine's font cache is being built), and a window mapped in between is
+  // never managed.
   bool managed = false;
   for (int i = 0; i < 100 && !managed; ++i) {
-    const RunResult r = RunCommand(
-        {"xprop", "-display", Display(), "-root", "_NET_SUPPORTING_WM_CHECK"}, folder_, {}, 10);
-    managed = r.Out.find("window id") != std::string::npos;
+    const RunResult r =
+        RunCommand({"xprop", "-display", Display(), "-root", "_NET_WORKAREA"}, folder_, {}, 10);
+    managed = r.Out.find('=') != std::string::npos;
     if (!managed) SleepSeconds(0.1);
   }
   if (!managed) {
