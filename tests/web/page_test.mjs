@@ -1,7 +1,8 @@
 // The game's web page in headless Chromium, as a player meets it: the page
 // loads without a console error, shows the level screen exactly as the
 // software display draws it, starts a round on '0', drops a bomb on Space,
-// comes back whole after losing the focus, and ends on Escape, Escape.
+// comes back whole after losing the focus, loses no focus change and no
+// key-up when flooded with events, and ends on Escape, Escape.
 //
 //   node page_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR
 //
@@ -50,7 +51,9 @@ function serve(dir, missed) {
 // The level screen as carpex-replay draws it on the software display: RGB bytes.
 function referenceLevelScreen() {
   const ppm = path.join(outDir, "level-reference.ppm");
-  execFileSync(replayTool, ["-"], { input: "seed 1\nframes 2\nshot " + ppm + "\n" });
+  execFileSync(replayTool, ["--shots", outDir, "--overwrite", "-"], {
+    input: "seed 1\nframes 2\nshot " + path.basename(ppm) + "\n",
+  });
   const bytes = fs.readFileSync(ppm);
   const header = bytes.toString("latin1", 0, 20).match(/^P6\s+640\s+480\s+255\s/);
   if (!header) fail("the reference picture is not a 640 x 480 PPM");
@@ -171,6 +174,38 @@ async function main() {
     const other = await browser.newPage();
     await awayAndBack("another tab", () => other.bringToFront(), () => page.bringToFront());
     await other.close();
+
+    // More events between two frames than the page's queue holds: characters
+    // and key-downs may go, the last focus change and every key-up may not.
+    const flood = (events) =>
+      page.evaluate((events) => {
+        for (const [type, code, key, keyCode] of events) {
+          if (type === "blur" || type === "focus") {
+            window.dispatchEvent(new Event(type));
+            continue;
+          }
+          const e = new KeyboardEvent(type, { key, code, bubbles: true, cancelable: true });
+          Object.defineProperty(e, "keyCode", { get: () => keyCode });
+          window.dispatchEvent(e);
+        }
+      }, events);
+    const letters = Array(100).fill(["keydown", "KeyA", "a", 65]);
+    const running = async (what) => {
+      const before = await waitFor(what, (t) => t.active === "1");
+      await waitFor(`${what}: the plane flying`, (t) => t.plane !== before.plane);
+    };
+    await flood([["focus"], ...Array(100).fill([["blur"], ["focus"]]).flat()]);
+    await new Promise((r) => setTimeout(r, 300));
+    await running("the game after 100 blur and focus pairs");
+    await flood([...letters, ["blur"]]);
+    await waitFor("the deactivation behind 200 key messages", (t) => t.active === "0");
+    await flood([...letters, ["focus"]]);
+    await running("the restore behind 200 key messages");
+    await flood([["keydown", "Space", " ", 32]]);
+    await waitFor("the bomb key held", (t) => t.bomb.split(",")[5] === "1");
+    await flood([...letters, ["keyup", "Space", " ", 32]]);
+    await waitFor("the bomb key let go behind 200 key messages", (t) => t.bomb.split(",")[5] === "0");
+    console.log("a flooded queue: focus changes merged, the last one and every key-up kept");
 
     // The frame rate the page counts, once two timer periods have passed.
     await new Promise((r) => setTimeout(r, 2200));
