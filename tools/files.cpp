@@ -22,6 +22,10 @@ namespace carpex {
 
 namespace {
 
+constexpr char kExists[] = "it exists already (--overwrite replaces it)";
+
+enum class FileOutcome : uint8_t { Done, Exists, Failed };
+
 #ifdef _WIN32
 constexpr int kNewFileFlags = _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY;
 constexpr int kNewFileMode = _S_IREAD | _S_IWRITE;
@@ -153,20 +157,23 @@ bool IsPlainFileName(std::string_view Name) {
   return true;
 }
 
-FileOutcome WriteWholeFile(const std::string& Folder, const std::string& Name,
-                           const std::vector<uint8_t>& Bytes, bool Overwrite, std::string* Error) {
+bool WriteWholeFile(const std::string& Folder, const std::string& Name,
+                    const std::vector<uint8_t>& Bytes, bool Overwrite, std::string* Error) {
   const std::string path = Folder + "/" + Name;
   const int there = WhatIsAt(path);
   if (there == 2) {
     *Error = std::strerror(EISDIR);
-    return FileOutcome::Failed;
+    return false;
   }
-  if (there == 1 && !Overwrite) return FileOutcome::Exists;
+  if (there == 1 && !Overwrite) {
+    *Error = kExists;
+    return false;
+  }
   std::string temporary;
   const int fd = CreateNewFile(Folder, "." + Name, 0, &temporary);
   if (fd < 0) {
     *Error = std::strerror(errno);
-    return FileOutcome::Failed;
+    return false;
   }
   bool written = WriteAll(fd, Bytes);
   int error = errno;
@@ -179,15 +186,14 @@ FileOutcome WriteWholeFile(const std::string& Folder, const std::string& Name,
     outcome = Commit(temporary, path, Overwrite);
     error = errno;
   }
-  if (outcome != FileOutcome::Done) {
-    RemoveFile(temporary);
-    if (outcome == FileOutcome::Failed) *Error = std::strerror(error);
-  }
-  return outcome;
+  if (outcome == FileOutcome::Done) return true;
+  RemoveFile(temporary);
+  *Error = outcome == FileOutcome::Exists ? kExists : std::strerror(error);
+  return false;
 }
 
-FileOutcome OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bool* Created,
-                           std::string* Error) {
+bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bool* Created,
+                    std::string* Error) {
 #ifdef _WIN32
   constexpr int kWrite = _O_WRONLY | _O_BINARY | _O_NOINHERIT;
   int fd = _open(Path.c_str(), kWrite | _O_CREAT | _O_EXCL, kNewFileMode);
@@ -200,9 +206,8 @@ FileOutcome OpenForWriting(const std::string& Path, bool Existing, std::FILE** F
   if (fd < 0 && errno == EEXIST && Existing) fd = open(Path.c_str(), kWrite);
 #endif
   if (fd < 0) {
-    if (errno == EEXIST) return FileOutcome::Exists;
-    *Error = std::strerror(errno);
-    return FileOutcome::Failed;
+    *Error = errno == EEXIST ? kExists : std::strerror(errno);
+    return false;
   }
 #ifdef _WIN32
   *File = _fdopen(fd, "wb");
@@ -213,9 +218,9 @@ FileOutcome OpenForWriting(const std::string& Path, bool Existing, std::FILE** F
     *Error = std::strerror(errno);
     CloseFile(fd);
     if (*Created) RemoveFile(Path);
-    return FileOutcome::Failed;
+    return false;
   }
-  return FileOutcome::Done;
+  return true;
 }
 
 bool EmptyFile(std::FILE* File) {

@@ -22,20 +22,19 @@ void SafeStandardDescriptors();
 // not starting with '.', at most 255 bytes.
 bool IsPlainFileName(std::string_view Name);
 
-enum class FileOutcome : uint8_t { Done, Exists, Failed };
-
 // Writes Bytes as the file Name in Folder, whole or not at all: into a new
 // temporary file beside it, then renamed to Name. A file called Name is
-// replaced only when Overwrite (Exists otherwise), a folder never. Failed with
-// the reason in *Error ("Is a directory", "No space left on device").
-FileOutcome WriteWholeFile(const std::string& Folder, const std::string& Name,
-                           const std::vector<uint8_t>& Bytes, bool Overwrite, std::string* Error);
+// replaced only when Overwrite, a folder never. False with the reason in
+// *Error ("it exists already (--overwrite replaces it)": both programs name
+// the option so; "Is a directory", "No space left on device").
+bool WriteWholeFile(const std::string& Folder, const std::string& Name,
+                    const std::vector<uint8_t>& Bytes, bool Overwrite, std::string* Error);
 
 // Opens Path for writing: a new file (*Created set), or, when Existing, the
-// file already there as it is (Exists otherwise). Nothing is emptied: that is
-// EmptyFile's, once what is there may go. Failed with the reason in *Error.
-FileOutcome OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bool* Created,
-                           std::string* Error);
+// file already there as it is. Nothing is emptied: that is EmptyFile's, once
+// what is there may go. False with the reason in *Error, as WriteWholeFile's.
+bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bool* Created,
+                    std::string* Error);
 // Empties a regular file opened for writing (anything else is left as it is);
 // false when it cannot be done.
 bool EmptyFile(std::FILE* File);

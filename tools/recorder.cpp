@@ -184,18 +184,9 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
     if (overwrite_) *Error = "--overwrite is for --record FILE";
     return !overwrite_;
   }
-  const std::string quoted = QuoteWord(path_, path_.size());
   std::string reason;
-  switch (OpenForWriting(path_, overwrite_, &file_, &created_, &reason)) {
-    case FileOutcome::Done:
-      return true;
-    case FileOutcome::Exists:
-      *Error = "the recording " + quoted + " exists already (--overwrite replaces it)";
-      return false;
-    case FileOutcome::Failed:
-      break;
-  }
-  *Error = "cannot create the recording " + quoted + ": " + reason;
+  if (OpenForWriting(path_, overwrite_, &file_, &created_, &reason)) return true;
+  *Error = "cannot create the recording " + QuoteWord(path_, path_.size()) + ": " + reason;
   return false;
 }
 

@@ -72,16 +72,7 @@ bool WriteShot(ReplayPlatform& Platform, const ReplayDisplay& Display, const std
     *Error = "the picture could not be encoded";
     return false;
   }
-  switch (WriteWholeFile(Options.ShotFolder, File, *Bytes, Options.OverwriteShots, Error)) {
-    case FileOutcome::Done:
-      return true;
-    case FileOutcome::Exists:
-      *Error = "it exists already (--overwrite replaces it)";
-      return false;
-    case FileOutcome::Failed:
-      break;
-  }
-  return false;
+  return WriteWholeFile(Options.ShotFolder, File, *Bytes, Options.OverwriteShots, Error);
 }
 
 ReplayDisplay DisplayOf(const TForm1& Form) {

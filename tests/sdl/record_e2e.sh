@@ -100,14 +100,15 @@ cmdline() {
   echo "PASS"
 }
 
-xgone() {
-  local carpex=$1 out=$2
+# A virtual X server without a window manager for the game, its output in
+# OUT (made anew); sets xvfb and number (the display's).
+start_xvfb() {
+  local out=$1
   for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
   done
   rm -rf "$out"
   mkdir -p "$out"
-  local xvfb game status number
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$out/xvfb.log" 2>&1 3>"$out/display" &
   xvfb=$!
   for _ in $(seq 100); do
@@ -116,6 +117,11 @@ xgone() {
   done
   number=$(head -n 1 "$out/display")
   [[ -n $number ]] || { kill $xvfb; fail "no virtual X server"; }
+}
+
+xgone() {
+  local carpex=$1 out=$2 xvfb game status number
+  start_xvfb "$out"
   DISPLAY=":$number" "$carpex" --record "$out/rec.replay" >/dev/null 2>"$out/game.err" &
   game=$!
   DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
@@ -139,24 +145,11 @@ xgone() {
 }
 
 signals() {
-  local carpex=$1 replay=$2 out=$3
-  for tool in Xvfb xdotool; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-  done
-  rm -rf "$out"
-  mkdir -p "$out"
-  local status number signal fd
+  local carpex=$1 replay=$2 out=$3 status number signal fd
   # Global: the exit trap runs after this function has returned.
-  game=""
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$out/xvfb.log" 2>&1 3>"$out/display" &
-  xvfb=$!
+  game="" xvfb=""
   trap 'kill $game $xvfb 2>/dev/null' EXIT
-  for _ in $(seq 100); do
-    [[ -s $out/display ]] && break
-    sleep 0.1
-  done
-  number=$(head -n 1 "$out/display")
-  [[ -n $number ]] || fail "no virtual X server"
+  start_xvfb "$out"
   for signal in HUP QUIT; do
     local recording=$out/$signal.replay
     if [[ $signal == HUP ]]; then
