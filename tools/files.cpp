@@ -127,8 +127,11 @@ FileOutcome Commit(const std::string& Temporary, const std::string& Path, bool O
 void SafeStandardDescriptors() {
   for (int fd = 0; fd <= 2; ++fd) {
 #ifdef _WIN32
-    const intptr_t handle = _get_osfhandle(fd);
-    if (handle == -1 || handle == -2) {
+    // Asked of the system: the C library would treat a question about a
+    // descriptor that is not open as a fault of the program.
+    static constexpr DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    const HANDLE handle = GetStdHandle(kStandard[fd]);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
       const int null = _open("NUL", fd == 0 ? _O_WRONLY : _O_RDONLY);
       if (null >= 0 && null != fd) {
         _dup2(null, fd);
