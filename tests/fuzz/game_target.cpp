@@ -320,7 +320,7 @@ const char* RunScript(std::string_view text) {
     if (command.Op == ScriptOp::Frames) frames += command.Value;
   }
   if (!error.empty()) {
-    return error.rfind("fuzz:", 0) == 0 ? nullptr : "a refused script has no NAME:LINE message";
+    return error.rfind("'fuzz':", 0) == 0 ? nullptr : "a refused script has no 'NAME':LINE message";
   }
   if (frames > kMaxFrames) return nullptr;
   NullBuffer sink;
