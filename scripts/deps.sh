@@ -51,6 +51,6 @@ TEST_PACKAGES=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang lib
 # 32-bit Mesa GL for its video-memory surfaces.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-i686-dev
   mingw-w64-x86-64-dev wine wine64 wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
-# The web page: Emscripten builds it; the browser test runs it in headless
-# Chromium, driven from Node.js by puppeteer-core (installed by npm).
-WEB_PACKAGES=(emscripten chromium nodejs npm)
+# The web page: Emscripten builds it; the browser tests run it in headless
+# Chromium and Firefox, driven from Node.js by puppeteer-core (installed by npm).
+WEB_PACKAGES=(emscripten chromium firefox-esr nodejs npm)

@@ -3,7 +3,7 @@
 # is then played and compared under Wine), the native tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a
 # bounded time, the native release build with every test, and the web page in
-# headless Chromium.
+# headless Chromium and Firefox.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -40,10 +40,11 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=O
 cmake --build build/release -j "$jobs"
 
 # Before the release tests, so that their summary closes the run.
-echo "== Web page in headless Chromium"
+echo "== Web page in headless Chromium and Firefox"
 scripts/web.sh --no-serve
 npm ci --no-audit --no-fund
 node tests/web/page_test.mjs build/web build/release/tools/carpex-replay build/web-test
+node tests/web/firefox_test.mjs build/web build/release/tools/carpex-replay build/web-test
 
 echo "== Release tests, with the Windows game under Wine"
 (cd build/release && ctest --output-on-failure -j "$jobs")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the game's web page into build/web/ (index.html, carpex.js,
-# carpex.wasm) and serves it on http://127.0.0.1:8000. With --no-serve it
-# only builds the page.
+# carpex.wasm, the manifest, icons and service worker) and serves it on
+# http://127.0.0.1:8000. With --no-serve it only builds the page.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -11,7 +11,7 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 emcmake cmake -S . -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=OFF \
   -DCARPEX_SDL=OFF
-cmake --build build/web --target carpex-web
+cmake --build build/web --target carpex-web-page
 [[ ${1:-} == --no-serve ]] && exit 0
 
 echo "Open http://127.0.0.1:8000 in a web browser (Ctrl+C stops the server)."

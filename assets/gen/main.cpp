@@ -1,8 +1,9 @@
 // carpex-assetgen OUTPUT_DIR
 //
 // Draws every picture of the game and writes them into OUTPUT_DIR:
-// bitmaps/*.bmp, mainicon.ico and contact-sheet.png (all pictures enlarged on
-// a checkered ground, for looking at them). The same program always writes the
+// bitmaps/*.bmp, mainicon.ico, the web page's icons icon-192.png and
+// icon-512.png, and contact-sheet.png (all pictures enlarged on a checkered
+// ground, for looking at them). The same program always writes the
 // same bytes.
 #include <cctype>
 #include <cstdio>
@@ -29,6 +30,13 @@ void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
             static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+void WritePicture(const std::filesystem::path& path, const Image& picture) {
+  const std::vector<uint8_t> rgb = picture.ToRgbBytes();
+  if (!WritePng(path.string(), picture.width(), picture.height(), rgb.data())) {
+    throw std::runtime_error("cannot write " + path.string());
+  }
 }
 
 std::string Lower(std::string text) {
@@ -179,13 +187,15 @@ int Run(const std::filesystem::path& out_dir) {
     WriteFile(cursors / (std::to_string(cursor.id) + ".cur"), EncodeCur(cursor));
   }
   WriteFile(out_dir / "mainicon.ico", EncodeIco4(p.icon.image, p.icon.transparent));
-
-  const Image contact = DrawContactSheet(p);
-  const std::vector<uint8_t> rgb = contact.ToRgbBytes();
-  const std::filesystem::path sheet_path = out_dir / "contact-sheet.png";
-  if (!WritePng(sheet_path.string(), contact.width(), contact.height(), rgb.data())) {
-    throw std::runtime_error("cannot write " + sheet_path.string());
+  // The icon on the page's black, enlarged by whole factors to the sizes an
+  // installed web page asks for.
+  const Image icon = IconPreview(p.icon.image, p.icon.transparent, kBlack);
+  for (const int size : {192, 512}) {
+    WritePicture(out_dir / ("icon-" + std::to_string(size) + ".png"),
+                 icon.Enlarged(size / icon.width()));
   }
+
+  WritePicture(out_dir / "contact-sheet.png", DrawContactSheet(p));
   return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/sdl/sdl_app.h"
+#include "shell/unit1.h"
 #include "tools/files.h"
 #include "tools/recorder.h"
 
@@ -67,6 +68,12 @@ int main(int argc, char** argv) {
     if (app == nullptr) {
       std::fprintf(stderr, "carpex: %s\n", error.c_str());
     } else {
+      // A game controller's buttons mean one thing on the level screen and another in a round.
+      app->SetGameView([] {
+        const carpex::TForm1* form = carpex::Form1;
+        if (form == nullptr) return carpex::common::GameView{};
+        return carpex::common::GameView{form->W.GameState == carpex::kLevelChoice, form->W.Level};
+      });
       status = commandLine.Play(*app, &error);
       if (!error.empty()) std::fprintf(stderr, "carpex: %s\n", error.c_str());
     }

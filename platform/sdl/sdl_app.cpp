@@ -96,6 +96,7 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   SDL_Rect screen{0, 0, kPictureWidth, kPictureHeight};
   SDL_GetDisplayBounds(0, &screen);
   const FormDescription form = DesignedForm();
+  app->caption_ = form.Caption;
   app->window_ = SDL_CreateWindow(form.Caption.c_str(), screen.x, screen.y, screen.w, screen.h,
                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   if (app->window_ == nullptr) return fail("cannot create the window");
@@ -120,6 +121,8 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   // Characters come from the key events, as Windows' message translation
   // makes them, not from the input method.
   SDL_StopTextInput();
+  // Without game controllers the game is played from the keyboard as ever.
+  app->controllers_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   SdlApp* self = app.get();
   soft::SetFlipHook([self](const soft::PixelView& Front) { self->OnFlip(Front); });
   return app;
@@ -127,6 +130,7 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
 
 SdlApp::~SdlApp() {
   soft::SetFlipHook({});
+  if (controllers_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
 }
 
@@ -234,6 +238,7 @@ void SdlApp::Run(FormHandlers& Form) {
     Form.GameLoop(done);
     // One picture per frame, with the text written after the flip.
     if (needs_present_) Present();
+    if (pads_.Count() > 0 && pads_.Follow(View())) ShowPadChoice();
     if (done && !terminated_ && posted_.empty()) {
       const uint64_t now = SDL_GetTicks64();
       const int wait = next_tick_ > now ? static_cast<int>(next_tick_ - now) : 0;
@@ -343,9 +348,77 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
     case SDL_QUIT:
       CloseWindow();
       break;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      HandleController(Event);
+      break;
     default:
       break;
   }
+}
+
+void SdlApp::HandleController(const SDL_Event& Event) {
+  if (Event.type == SDL_CONTROLLERDEVICEADDED) {
+    // Closed when it goes, or by SDL when the game controllers are shut down.
+    SDL_GameController* pad = SDL_GameControllerOpen(Event.cdevice.which);
+    if (pad == nullptr) return;
+    pads_.Update(SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)), 0, View());
+    ShowPadChoice();
+    return;
+  }
+  if (Event.type == SDL_CONTROLLERDEVICEREMOVED) {
+    Deliver(pads_.Remove(Event.cdevice.which, View()));
+    if (SDL_GameController* pad = SDL_GameControllerFromInstanceID(Event.cdevice.which)) {
+      SDL_GameControllerClose(pad);
+    }
+    ShowPadChoice();
+    return;
+  }
+  constexpr struct {
+    uint8_t Sdl;
+    common::PadButton Pad;
+  } kButtons[] = {{SDL_CONTROLLER_BUTTON_A, common::kPadA},
+                  {SDL_CONTROLLER_BUTTON_BACK, common::kPadBack},
+                  {SDL_CONTROLLER_BUTTON_DPAD_DOWN, common::kPadDown},
+                  {SDL_CONTROLLER_BUTTON_DPAD_LEFT, common::kPadLeft},
+                  {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, common::kPadRight}};
+  for (const auto& b : kButtons) {
+    if (b.Sdl != Event.cbutton.button) continue;
+    const uint8_t choice = pads_.Choice();
+    Deliver(pads_.Set(Event.cbutton.which, b.Pad, Event.type == SDL_CONTROLLERBUTTONDOWN, View()));
+    if (pads_.Choice() != choice) ShowPadChoice();
+  }
+}
+
+void SdlApp::Deliver(const common::Gamepads::Events& Events) {
+  for (int i = 0; i < Events.Count; ++i) {
+    const common::KeyEvent& e = Events.List[i];
+    uint16_t key = e.key;
+    switch (e.kind) {
+      case common::KeyEvent::Char:
+        // As a typed character: in a turn of its own.
+        posted_.push_back(Posted{Posted::Char, static_cast<uint8_t>(e.key)});
+        break;
+      case common::KeyEvent::KeyDown:
+        form_->FormKeyDown(key);
+        break;
+      case common::KeyEvent::KeyUp:
+        form_->FormKeyUp(key);
+        break;
+    }
+  }
+}
+
+void SdlApp::ShowPadChoice() {
+  if (pads_.Count() == 0) {
+    SDL_SetWindowTitle(window_, caption_.c_str());
+    return;
+  }
+  const std::string title =
+      caption_ + " (gamepad: A starts level " + std::to_string(pads_.Choice()) + ")";
+  SDL_SetWindowTitle(window_, title.c_str());
 }
 
 void SdlApp::PostActivation() {

@@ -1,7 +1,7 @@
 // The application layer on SDL2: one borderless full-screen window showing the
-// software display's picture, keyboard and activation events turned into the
-// form's handlers, a 1000 ms timer, and the idle-time loop. Alt+Enter switches
-// between full screen and a resizable window.
+// software display's picture, keyboard, game controller and activation events
+// turned into the form's handlers, a 1000 ms timer, and the idle-time loop.
+// Alt+Enter switches between full screen and a resizable window.
 #pragma once
 
 #include <SDL.h>
@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/app.h"
+#include "platform/common/gamepad.h"
 #include "platform/sdl/layout.h"
 #include "platform/sdl/pace_log.h"
 #include "platform/sdl/presenter.h"
@@ -56,6 +57,8 @@ class SdlApp final : public Application {
   uint64_t Presents() const { return presents_; }
   // Message boxes are written to standard error only (for tests).
   void SetQuietMessageBoxes(bool Quiet) { quiet_boxes_ = Quiet; }
+  // Where the game is, for what the game controllers' buttons mean there.
+  void SetGameView(std::function<common::GameView()> View) { view_ = std::move(View); }
 
   // The window as the window system has it at this moment: the game is
   // active while the window has the keyboard focus and is not minimised.
@@ -89,6 +92,12 @@ class SdlApp final : public Application {
   void Present();
   // Alt+Enter: true when the key event was the switch (or its release).
   bool SwitchKey(const SDL_Event& Event);
+  // Game controllers plugged in and out, and their buttons.
+  void HandleController(const SDL_Event& Event);
+  void Deliver(const common::Gamepads::Events& Events);
+  common::GameView View() const { return view_ ? view_() : common::GameView{}; }
+  // The window's title names the level that A starts while a controller is in.
+  void ShowPadChoice();
 
   SDL_Window* window_ = nullptr;
   std::unique_ptr<X11Window> x11_;  // null: SDL's own calls
@@ -110,6 +119,10 @@ class SdlApp final : public Application {
   uint32_t box_opened_ = 1;
   uint32_t box_closed_ = 0;
   PaceLog pace_;
+  std::string caption_;
+  std::function<common::GameView()> view_;
+  common::Gamepads pads_;
+  bool controllers_ = false;
 };
 
 // A message box text with its line breaks as SDL shows them: Windows' "\r\n"

@@ -1,9 +1,10 @@
-// The game in a web browser: the page's canvas, keys and focus over the
-// software display.
+// The game in a web browser: the page's canvas, keys, touch, gamepads and
+// focus over the software display.
 #include <emscripten.h>
 
 #include <string>
 
+#include "platform/soft/control.h"
 #include "platform/web/web_app.h"
 #include "shell/carpex.h"
 #include "shell/unit1.h"
@@ -13,7 +14,9 @@ namespace {
 
 carpex::web::WebApp* g_app = nullptr;
 
-EM_JS(void, PageEnded, (int Status), { Module.gameEnded(Status); });
+// The page says the game has ended and offers to play again: resolves when
+// the player asks for that.
+EM_ASYNC_JS(void, WaitForPlayAgain, (int Status), { await Module.gameEnded(Status); });
 
 }  // namespace
 
@@ -30,13 +33,23 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* carpex_trace() {
 }
 
 int main() {
-  int status = 0;
-  {
-    carpex::web::WebApp app;
-    g_app = &app;
-    status = carpex::Carpex(app);
-    g_app = nullptr;
+  for (;;) {
+    int status = 0;
+    {
+      carpex::web::WebApp app;
+      // A gamepad's buttons and the page's controls mean one thing on the level
+      // screen and another in a round.
+      app.SetGameView([] {
+        const carpex::TForm1* form = carpex::Form1;
+        if (form == nullptr) return carpex::common::GameView{};
+        return carpex::common::GameView{form->W.GameState == carpex::kLevelChoice, form->W.Level};
+      });
+      g_app = &app;
+      status = carpex::Carpex(app);
+      g_app = nullptr;
+    }
+    WaitForPlayAgain(status);
+    // A fresh game on a fresh display, as when the page was first opened.
+    soft::Reset();
   }
-  PageEnded(status);
-  return status;
 }

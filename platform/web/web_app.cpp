@@ -19,10 +19,17 @@ using sdl::kPictureWidth;
 namespace {
 
 constexpr double kTimerIntervalMs = 1000;
+// The game was made for a 60 Hz display: its 16 ms sleep is followed by a flip
+// that waits for the next refresh, one frame a refresh. The browser's animation
+// frames come at the display's own rate, a little early or late: one that comes
+// up to a quarter of a period before a frame is due runs it, so that a 60 Hz
+// display's jitter costs no frame while a faster display's frames in between
+// (120 Hz, 144 Hz) are let pass.
+constexpr double kFramePeriodMs = 1000.0 / 60;
+constexpr double kFrameEarlyMs = kFramePeriodMs / 4;
 // clBtnFace of the classic Windows scheme behind clWindowText, as RGBA in memory.
 constexpr uint32_t kTextBackground = 0xFFC8D0D4;
 constexpr uint32_t kTextColour = 0xFF000000;
-constexpr const char* kCanvas = "#canvas";
 
 // The page's side: index.html gives Module these functions. The bodies are
 // JavaScript, which the C++ formatter would take apart.
@@ -42,8 +49,10 @@ EM_ASYNC_JS(void, ShowMessage, (const char* Caption, const char* Text), {
   await Module.showMessage(UTF8ToString(Caption), UTF8ToString(Text));
 });
 EM_JS(void, ShowGame, (bool Shown), { Module.showGame(Shown); });
-EM_JS(int, WindowWidth, (), { return window.innerWidth; });
-EM_JS(int, WindowHeight, (), { return window.innerHeight; });
+// Which of the page's controls show, and the level a gamepad's A starts.
+EM_JS(void, ShowControls, (bool LevelScreen, int Gamepads, int Choice), {
+  Module.showControls(LevelScreen, Gamepads, Choice);
+});
 
 // Resolves with the time stamp of the first animation frame at NotBefore or
 // later. A hidden page gets no animation frames: there the wait is a plain
@@ -70,15 +79,6 @@ EM_ASYNC_JS(double, WaitForAnimationFrame, (double NotBefore), {
   }
 });
 // clang-format on
-
-// The picture's size in CSS pixels: the largest whole factor of it that fits
-// the window in device pixels, so that every picture pixel is a sharp square.
-void PlaceCanvas() {
-  const double ratio = emscripten_get_device_pixel_ratio();
-  const sdl::Placement p = sdl::PlacePicture(static_cast<int>(WindowWidth() * ratio),
-                                             static_cast<int>(WindowHeight() * ratio));
-  emscripten_set_element_css_size(kCanvas, p.Width / ratio, p.Height / ratio);
-}
 
 WebApp& AppOf(void* User) {
   return *static_cast<WebApp*>(User);
@@ -118,12 +118,19 @@ EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* Event, void* Us
   return EM_FALSE;
 }
 
-EM_BOOL OnResize(int, const EmscriptenUiEvent*, void*) {
-  PlaceCanvas();
-  return EM_FALSE;
-}
+WebApp* g_page_app = nullptr;
 
 }  // namespace
+
+// The page's own controls (touch, buttons) give what keys give: Kind is a
+// Message kind (0 a typed character, 1 a key-down, 2 a key-up).
+extern "C" EMSCRIPTEN_KEEPALIVE void carpex_press(int Kind, int Key) {
+  if (g_page_app == nullptr || Kind < WebApp::Message::Char || Kind > WebApp::Message::KeyUp ||
+      Key < 0 || Key > 0xFF) {
+    return;
+  }
+  g_page_app->Post({static_cast<WebApp::Message::Kind>(Kind), static_cast<uint16_t>(Key)});
+}
 
 WebApp::WebApp() : picture_(static_cast<size_t>(kPictureWidth) * kPictureHeight, 0xFF000000) {
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
@@ -135,12 +142,12 @@ WebApp::WebApp() : picture_(static_cast<size_t>(kPictureWidth) * kPictureHeight,
   emscripten_set_blur_callback(window, this, false, OnBlur);
   emscripten_set_focus_callback(window, this, false, OnFocus);
   emscripten_set_visibilitychange_callback(this, true, OnVisibility);
-  emscripten_set_resize_callback(window, this, false, OnResize);
-  PlaceCanvas();
   soft::SetFlipHook([this](const soft::PixelView& Front) { OnFlip(Front); });
+  g_page_app = this;
 }
 
 WebApp::~WebApp() {
+  g_page_app = nullptr;
   soft::SetFlipHook({});
   emscripten_html5_remove_all_event_listeners();
 }
@@ -181,7 +188,12 @@ void WebApp::Hide() {
 }
 
 void WebApp::Sleep(uint32_t Milliseconds) {
-  last_frame_ = WaitForAnimationFrame(last_frame_ + Milliseconds);
+  const double period = std::max<double>(Milliseconds, kFramePeriodMs);
+  last_frame_ = WaitForAnimationFrame(next_frame_ - kFrameEarlyMs);
+  next_frame_ += period;
+  // A whole frame late (a slow display, a page that was hidden): the schedule
+  // starts again from now rather than catch up.
+  if (next_frame_ <= last_frame_) next_frame_ = last_frame_ + period;
 }
 
 void WebApp::TextOut(int32_t X, int32_t Y, const char* Text) {
@@ -217,8 +229,10 @@ void WebApp::Run(FormHandlers& Form) {
   next_tick_ = emscripten_get_now() + kTimerIntervalMs;
   while (!terminated_) {
     if (HandleOneMessage()) continue;
+    if (PollInput()) continue;
     bool done = true;
     ++idle_calls_;
+    polled_ = false;
     Form.GameLoop(done);
     // One picture per frame, with the text written after the flip.
     if (needs_present_) Present();
@@ -286,6 +300,58 @@ bool WebApp::HandleOneMessage() {
   if (next_tick_ <= now) next_tick_ = now + kTimerIntervalMs;
   form_->Timer1Timer();
   return true;
+}
+
+bool WebApp::PollInput() {
+  if (polled_) return false;
+  polled_ = true;
+  const common::GameView view = View();
+  const int queued = queue_count_;
+  auto post = [this](const common::Gamepads::Events& Events) {
+    for (int i = 0; i < Events.Count; ++i) {
+      const common::KeyEvent& e = Events.List[i];
+      const Message::Kind kind = e.kind == common::KeyEvent::Char      ? Message::Char
+                                 : e.kind == common::KeyEvent::KeyDown ? Message::KeyDown
+                                                                       : Message::KeyUp;
+      Post({kind, e.key});
+    }
+  };
+  // The buttons in the standard gamepad layout.
+  constexpr struct {
+    int Index;
+    common::PadButton Button;
+  } kButtons[] = {{0, common::kPadA},
+                  {8, common::kPadBack},
+                  {13, common::kPadDown},
+                  {14, common::kPadLeft},
+                  {15, common::kPadRight}};
+  // Away from the page, the pads are no more the game's than the keys are.
+  if (!minimized_ && emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS) {
+    const int pads = std::min(emscripten_get_num_gamepads(), kMaxGamepads);
+    for (int i = 0; i < kMaxGamepads; ++i) {
+      EmscriptenGamepadEvent pad;
+      if (i >= pads || emscripten_get_gamepad_status(i, &pad) != EMSCRIPTEN_RESULT_SUCCESS ||
+          !pad.connected) {
+        if (pad_seen_[i]) post(pads_.Remove(i, view));
+        pad_seen_[i] = false;
+        continue;
+      }
+      pad_seen_[i] = true;
+      uint32_t held = 0;
+      for (const auto& b : kButtons) {
+        if (b.Index < pad.numButtons && pad.digitalButton[b.Index])
+          held |= common::PadBit(b.Button);
+      }
+      post(pads_.Update(i, held, view));
+    }
+  }
+  pads_.Follow(view);
+  const int state = (view.LevelScreen ? 1 : 0) | pads_.Count() << 1 | pads_.Choice() << 8;
+  if (state != shown_state_) {
+    shown_state_ = state;
+    ShowControls(view.LevelScreen, pads_.Count(), pads_.Choice());
+  }
+  return queue_count_ != queued;
 }
 
 void WebApp::OnFlip(const soft::PixelView& Front) {

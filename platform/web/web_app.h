@@ -1,14 +1,16 @@
 // The application layer in a web browser: the software display's picture on
-// the page's canvas, the page's key and focus events turned into the form's
-// handlers, a 1000 ms timer on the browser's clock, and the idle-time loop
-// paced by the browser's animation frames.
+// the page's canvas, the page's key, touch, gamepad and focus events turned
+// into the form's handlers, a 1000 ms timer on the browser's clock, and the
+// idle-time loop paced by the browser's animation frames.
 #pragma once
 
 #include <bitset>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/app.h"
+#include "platform/common/gamepad.h"
 
 namespace soft {
 struct PixelView;
@@ -29,8 +31,8 @@ class WebApp final : public Application {
   void Maximize() override {}
   void Hide() override;
   void Terminate() override { terminated_ = true; }
-  // Waits for the browser's next animation frame that comes at least
-  // Milliseconds after the one the last wait ended with.
+  // Waits for the browser's animation frame in which the next frame of a
+  // 60 Hz display is due (or Milliseconds after the last, if that is longer).
   void Sleep(uint32_t Milliseconds) override;
   void TextOut(int32_t X, int32_t Y, const char* Text) override;
   void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
@@ -39,6 +41,9 @@ class WebApp final : public Application {
 
   // How many idle calls the loop has made.
   uint64_t IdleCalls() const { return idle_calls_; }
+  // Where the game is, for what the gamepads' buttons and the page's touch
+  // controls mean there.
+  void SetGameView(std::function<common::GameView()> View) { view_ = std::move(View); }
 
   // A message the page's event handlers leave for the loop, which hands it to
   // the form in a turn of its own. A focus change right after another takes
@@ -65,7 +70,12 @@ class WebApp final : public Application {
   void Deliver(const Message& M);
   void OnFlip(const soft::PixelView& Front);
   void Present();
+  common::GameView View() const { return view_ ? view_() : common::GameView{}; }
+  // Once a frame, before it: the gamepads' buttons become messages (true when
+  // there are new ones), and the page learns what its controls mean now.
+  bool PollInput();
 
+  static constexpr int kMaxGamepads = 4;
   FormHandlers* form_ = nullptr;
   Message queue_[kQueueSize] = {};
   int queue_head_ = 0;
@@ -75,6 +85,14 @@ class WebApp final : public Application {
   Message::Kind aside_focus_ = Message::Restore;
   double next_tick_ = 0;
   double last_frame_ = 0;
+  // When the next frame of the 60 Hz schedule is due.
+  double next_frame_ = 0;
+  bool polled_ = false;
+  std::function<common::GameView()> view_;
+  common::Gamepads pads_;
+  bool pad_seen_[kMaxGamepads] = {};
+  // What the page was last told: -1 for nothing yet.
+  int shown_state_ = -1;
   bool terminated_ = false;
   bool minimized_ = false;
   bool needs_present_ = false;

@@ -2,6 +2,7 @@
 // desktop): what reaches the window, frame by frame.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "graphics/directdraw.h"
@@ -212,6 +213,92 @@ TEST_F(SdlGameTest, EscapeOnTheLevelScreenHidesTheWindowAndEndsTheLoop) {
   driver->Run(1000);
   EXPECT_NE(SDL_GetWindowFlags(app->Window()) & SDL_WINDOW_HIDDEN, 0u);
   EXPECT_EQ(app->Presents(), 0u);
+}
+
+// SDL's virtual joystick stands for a game controller plugged in while the
+// game runs: it starts the chosen level, drops a bomb, leaves the round, and
+// what it held is let go when it is pulled out.
+TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
+  app->SetGameView([this] {
+    return common::GameView{form->W.GameState == kLevelChoice, form->W.Level};
+  });
+  // The dummy driver's window never has the focus, without which SDL keeps the
+  // controllers' events back.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;  // button n is the controller's button n
+  desc.name = "virtual pad";
+  int device = -1;
+  SDL_Joystick* pad = nullptr;
+  auto press = [&](SDL_GameControllerButton b, bool down) {
+    ASSERT_EQ(SDL_JoystickSetVirtualButton(pad, b, down ? SDL_PRESSED : SDL_RELEASED), 0);
+  };
+  const std::string caption = SDL_GetWindowTitle(app->Window());
+  std::vector<std::string> titles;
+  uint8_t heldBeforeUnplug = 0;
+  driver->Between = [&](int n) {
+    switch (n) {
+      case 2:
+        device = SDL_JoystickAttachVirtualEx(&desc);
+        ASSERT_GE(device, 0) << SDL_GetError();
+        pad = SDL_JoystickOpen(device);
+        ASSERT_NE(pad, nullptr) << SDL_GetError();
+        break;
+      case 4:
+        titles.push_back(SDL_GetWindowTitle(app->Window()));
+        press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
+        break;
+      case 6:
+        press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false);
+        titles.push_back(SDL_GetWindowTitle(app->Window()));
+        press(SDL_CONTROLLER_BUTTON_A, true);  // starts level 1
+        break;
+      case 8:
+        EXPECT_EQ(form->W.GameState, kPlaying);
+        EXPECT_EQ(form->W.Level, 1);
+        EXPECT_EQ(form->W.Bomb.State, 0) << "the press that started the round drops nothing";
+        press(SDL_CONTROLLER_BUTTON_A, false);
+        break;
+      case 10:
+        press(SDL_CONTROLLER_BUTTON_A, true);
+        break;
+      case 12:
+        EXPECT_NE(form->W.Bomb.State, 0);
+        press(SDL_CONTROLLER_BUTTON_A, false);
+        press(SDL_CONTROLLER_BUTTON_BACK, true);
+        break;
+      case 14:
+        EXPECT_EQ(form->W.GameState, kLevelChoice);
+        press(SDL_CONTROLLER_BUTTON_BACK, false);
+        press(SDL_CONTROLLER_BUTTON_A, true);  // the level last played again
+        break;
+      case 16:
+        EXPECT_EQ(form->W.GameState, kPlaying);
+        EXPECT_EQ(form->W.Level, 1);
+        press(SDL_CONTROLLER_BUTTON_A, false);
+        break;
+      case 18:
+        press(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+        break;
+      case 20:
+        heldBeforeUnplug = form->W.Bomb.KeyHeld;
+        SDL_JoystickClose(pad);
+        ASSERT_EQ(SDL_JoystickDetachVirtual(device), 0);
+        break;
+      case 22:
+        titles.push_back(SDL_GetWindowTitle(app->Window()));
+        break;
+    }
+  };
+  driver->Run(22);
+  EXPECT_EQ(heldBeforeUnplug, 1);
+  EXPECT_EQ(form->W.Bomb.KeyHeld, 0) << "pulled out with D-pad down held";
+  ASSERT_EQ(titles.size(), 3u);
+  EXPECT_EQ(titles[0], caption + " (gamepad: A starts level 0)");
+  EXPECT_EQ(titles[1], caption + " (gamepad: A starts level 1)");
+  EXPECT_EQ(titles[2], caption);
 }
 
 }  // namespace

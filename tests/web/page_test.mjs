@@ -1,273 +1,431 @@
-// The game's web page in headless Chromium, as a player meets it: the page
-// loads without a console error, shows the level screen exactly as the
-// software display draws it, starts a round on '0', drops a bomb on Space,
-// comes back whole after losing the focus, loses no focus change and no
-// key-up when flooded with events, and ends on Escape, Escape.
+// The game's web page in headless Chromium, as players meet it. On a desktop:
+// the page loads without a console error, shows the level screen exactly as
+// the software display draws it with an English key legend, plays a round
+// with keys, comes back whole after losing the focus, loses no focus change
+// and no key-up when flooded with events, ends on Escape, Escape and plays
+// again. A gamepad plays a round; the pace holds on 60, 120 and
+// 144 Hz displays. A phone plays a round by touch in portrait and landscape;
+// the picture fills phones and a 125 % desktop. Opened from a file the page
+// says what to do. Installed, it passes Chromium's check, plays offline and
+// takes the next version when one is deployed.
 //
 //   node page_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR
 //
-// Prints the frame rate the page counts. Exit status 0 on success, 1 on failure.
-import { execFileSync } from "node:child_process";
+// Prints the figures it measures. Exit status 0 on success, 1 on failure.
+import crypto from "node:crypto";
 import fs from "node:fs";
-import http from "node:http";
 import os from "node:os";
 import path from "node:path";
 
-import puppeteer from "puppeteer-core";
+import { KnownDevices } from "puppeteer-core";
 
-const [pageDir, replayTool, outDir] = process.argv.slice(2);
-if (!outDir) {
-  console.error("usage: page_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR");
-  process.exit(1);
-}
-fs.mkdirSync(outDir, { recursive: true });
+import {
+  commandLine, fail, game, playRoundWithKeys, referenceLevelScreen, runBrowserTest, serve, sleep,
+} from "./support.mjs";
 
-const kTypes = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
+const { pageDir, replayTool, outDir } = commandLine("page_test.mjs");
+
 const kLostColours = [
   [255, 0, 255],
   [0, 255, 0],
 ];
+let consoleErrors = [];
 
-function fail(message) {
-  throw new Error(message);
+async function open(browser, url, setUp) {
+  const page = await browser.newPage();
+  page.on("console", (m) => m.type() === "error" && consoleErrors.push(m.text()));
+  page.on("pageerror", (e) => consoleErrors.push(String(e)));
+  if (setUp) await setUp(page);
+  if (url) await page.goto(url, { waitUntil: "load" });
+  return page;
 }
 
-// The page's own files only; any other request is a fault of the page.
-function serve(dir, missed) {
-  const server = http.createServer((req, res) => {
-    const name = new URL(req.url, "http://localhost").pathname.replace(/^\/$/, "/index.html");
-    const file = path.join(dir, path.basename(name));
-    const type = kTypes[path.extname(file)];
-    if (!type || name !== "/" + path.basename(name) || !fs.existsSync(file)) {
-      missed.push(req.url);
-      res.writeHead(404).end();
-      return;
+const levelScreen = (t) => t.gs === "1" && Number(t.n) >= 3;
+const bombOf = (t) => t.bomb.split(",").map(Number);
+
+async function desktop(browser, site, reference) {
+  const page = await open(browser, null, (p) => p.setViewport({ width: 1280, height: 1024 }));
+  page.on("request", (r) => r.url().startsWith(site.url) || site.missed.push(r.url()));
+  await page.goto(site.url, { waitUntil: "load" });
+  const g = game(page);
+  await g.waitFor("the level screen", levelScreen);
+
+  const differing = await g.differingFrom(reference);
+  await page.screenshot({ path: path.join(outDir, "level.png") });
+  if (differing > 0) fail(`${differing} pixels of the level screen differ from the reference`);
+  console.log("level screen: pixel-equal to the software display's");
+  // Twice the size in a 1280 x 1024 window, centred, without smoothing.
+  const p = await g.placed();
+  const at = [p.left, p.top, p.width, p.height].join(" ");
+  if (at !== "0 32 1280 960" || !p.sharp) fail("the canvas is placed at " + at);
+  // The legend says in English what the keys do; no touch control shows.
+  const legend = await page.$eval("#legend", (e) => e.checkVisibility() ? e.innerText : "");
+  for (const words of ["choose a level", "Space or Down drops the bomb", "f shows the frame rate",
+                       "Escape leaves"]) {
+    if (!legend.replace(/\s+/g, " ").includes(words)) fail(`the legend lacks "${words}": ${legend}`);
+  }
+  if (await page.$eval("#back", (e) => e.checkVisibility())) fail("a touch control shows");
+  if (!(await page.$eval("#fullscreen", (e) => e.checkVisibility()))) fail("no fullscreen button");
+  // F11 is the browser's own.
+  await page.evaluate(() => window.addEventListener("keydown", (e) => {
+    window.f11Kept = e.defaultPrevented;
+  }, { once: true }));
+  await page.keyboard.press("F11");
+  if (await page.evaluate(() => window.f11Kept !== false)) fail("the page keeps F11 from the browser");
+
+  // '0' starts a round at level 0; f shows the frame rate; Space drops the bomb.
+  await page.keyboard.press("KeyF");
+  await g.waitFor("the frame-rate text", (t) => t.shown === "1");
+  const dropped = await playRoundWithKeys(page, g);
+  console.log("bomb released: " + dropped.bomb);
+
+  // Away and back, by the window's focus and by another tab: the same round
+  // goes on, every picture back on the canvas.
+  const awayAndBack = async (how, leave, comeBack) => {
+    await leave();
+    const away = await g.waitFor("the deactivation", (t) => t.active === "0");
+    await sleep(300);
+    const stillAway = await g.trace();
+    for (const field of ["gs", "plane", "bomb", "expl", "strikes", "heights", "kinds"]) {
+      if (stillAway[field] !== away[field]) fail(`${field} changed while away (${how})`);
     }
-    res.writeHead(200, { "Content-Type": type }).end(fs.readFileSync(file));
-  });
-  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
-}
-
-// The level screen as carpex-replay draws it on the software display: RGB bytes.
-function referenceLevelScreen() {
-  const ppm = path.join(outDir, "level-reference.ppm");
-  execFileSync(replayTool, ["--shots", outDir, "--overwrite", "-"], {
-    input: "seed 1\nframes 2\nshot " + path.basename(ppm) + "\n",
-  });
-  const bytes = fs.readFileSync(ppm);
-  const header = bytes.toString("latin1", 0, 20).match(/^P6\s+640\s+480\s+255\s/);
-  if (!header) fail("the reference picture is not a 640 x 480 PPM");
-  return bytes.subarray(header[0].length);
-}
-
-// Trace fields by name: "gs", "plane", "bomb", ...
-function parseTrace(line) {
-  return Object.fromEntries(line.split(" ").map((field) => field.split("=")));
-}
-
-async function main() {
-  const missed = [];
-  const server = await serve(pageDir, missed);
-  const url = `http://127.0.0.1:${server.address().port}/`;
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "carpex-chromium-"));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
-    headless: true,
-    userDataDir: profile,
-    args: [
-      "--no-sandbox",
-      "--disable-gpu",
-      "--no-first-run",
-      "--disable-background-networking",
-      "--disable-component-update",
-      "--disable-sync",
-      "--window-size=1280,1024",
-    ],
-  });
-  try {
-    const page = await browser.newPage();
-    await page.setViewport({ width: 1280, height: 1024 });
-    const consoleErrors = [];
-    page.on("console", (m) => m.type() === "error" && consoleErrors.push(m.text()));
-    page.on("pageerror", (e) => consoleErrors.push(String(e)));
-    page.on("request", (r) => r.url().startsWith(url) || r.url().startsWith("data:") ||
-      missed.push(r.url()));
-
-    const trace = async () => parseTrace(await page.evaluate(() => window.carpexTrace()));
-    const waitFor = async (what, test, seconds = 10) => {
-      const end = Date.now() + seconds * 1000;
-      for (;;) {
-        const t = await trace().catch(() => ({}));
-        if (test(t)) return t;
-        if (Date.now() > end) fail(`timed out waiting for ${what}; last trace: ${JSON.stringify(t)}`);
-        await new Promise((r) => setTimeout(r, 20));
-      }
-    };
-    const canvasPixels = () =>
-      page.evaluate(() => {
-        const c = document.getElementById("canvas");
-        return Array.from(c.getContext("2d").getImageData(0, 0, c.width, c.height).data);
-      });
-
-    await page.goto(url, { waitUntil: "load" });
-    await waitFor("the level screen", (t) => t.gs === "1" && Number(t.n) >= 3);
-
-    // The level screen, pixel for pixel.
-    const reference = referenceLevelScreen();
-    const rgba = await canvasPixels();
-    let differing = 0;
-    for (let i = 0, j = 0; i < reference.length; i += 3, j += 4) {
-      if (rgba[j] !== reference[i] || rgba[j + 1] !== reference[i + 1] ||
-          rgba[j + 2] !== reference[i + 2]) {
-        ++differing;
-      }
+    await comeBack();
+    const back = await g.waitFor("the restore", (t) => t.active === "1" && t.plane !== away.plane);
+    if (back.gs === "1" || back.level !== away.level) fail(`the round did not come back (${how})`);
+    const after = await g.canvasPixels();
+    let lost = 0;
+    for (let j = 0; j < after.length; j += 4) {
+      if (kLostColours.some((c) => c.every((v, k) => after[j + k] === v))) ++lost;
     }
-    await page.screenshot({ path: path.join(outDir, "level.png") });
-    if (differing > 0) fail(`${differing} pixels of the level screen differ from the reference`);
-    console.log("level screen: pixel-equal to the software display's");
-    // Twice the size in a 1280 x 1024 window, centred, without smoothing.
-    const placed = await page.evaluate(() => {
-      const c = document.getElementById("canvas");
-      const r = c.getBoundingClientRect();
-      return [r.left, r.top, r.width, r.height, getComputedStyle(c).imageRendering].join(" ");
-    });
-    if (placed !== "0 32 1280 960 pixelated") fail("the canvas is placed at " + placed);
+    if (lost > 0) fail(`${lost} pixels of lost surfaces on the canvas after the restore (${how})`);
+    console.log(`away and back (${how}): round intact`);
+  };
+  await awayAndBack(
+    "blur and focus",
+    () => page.evaluate(() => window.dispatchEvent(new Event("blur"))),
+    () => page.evaluate(() => window.dispatchEvent(new Event("focus"))),
+  );
+  const other = await browser.newPage();
+  await awayAndBack("another tab", () => other.bringToFront(), () => page.bringToFront());
+  await other.close();
 
-    // '0' starts a round at level 0; f shows the frame rate.
-    await page.keyboard.press("Digit0");
-    await waitFor("the round to start", (t) => t.gs === "2" && t.level === "0");
-    await page.keyboard.press("KeyF");
-    await waitFor("the frame-rate text", (t) => t.shown === "1");
-
-    // Space drops the bomb.
-    await page.keyboard.down("Space");
-    const dropped = await waitFor("the bomb", (t) => t.bomb.split(",")[4] !== "0");
-    await page.keyboard.up("Space");
-    console.log("bomb released: " + dropped.bomb);
-
-    // Away and back, by the window's focus and by another tab: the same round
-    // goes on, every picture back on the canvas.
-    const awayAndBack = async (how, leave, comeBack) => {
-      await leave();
-      const away = await waitFor("the deactivation", (t) => t.active === "0");
-      await new Promise((r) => setTimeout(r, 300));
-      const stillAway = await trace();
-      for (const field of ["gs", "plane", "bomb", "expl", "strikes", "heights", "kinds"]) {
-        if (stillAway[field] !== away[field]) fail(`${field} changed while away (${how})`);
-      }
-      await comeBack();
-      const back = await waitFor("the restore", (t) => t.active === "1" && t.plane !== away.plane);
-      if (back.gs === "1" || back.level !== away.level) fail(`the round did not come back (${how})`);
-      const after = await canvasPixels();
-      let lost = 0;
-      for (let j = 0; j < after.length; j += 4) {
-        if (kLostColours.some((c) => c.every((v, k) => after[j + k] === v))) ++lost;
-      }
-      if (lost > 0) fail(`${lost} pixels of lost surfaces on the canvas after the restore (${how})`);
-      console.log(`away and back (${how}): round intact`);
-    };
-    await awayAndBack(
-      "blur and focus",
-      () => page.evaluate(() => window.dispatchEvent(new Event("blur"))),
-      () => page.evaluate(() => window.dispatchEvent(new Event("focus"))),
-    );
-    const other = await browser.newPage();
-    await awayAndBack("another tab", () => other.bringToFront(), () => page.bringToFront());
-    await other.close();
-
-    // More events between two frames than the page's queue holds: characters
-    // and key-downs may go, the last focus change and every key-up may not.
-    const flood = (events) =>
-      page.evaluate((events) => {
-        for (const [type, code, key, keyCode] of events) {
-          if (type === "blur" || type === "focus") {
-            window.dispatchEvent(new Event(type));
-            continue;
-          }
-          const e = new KeyboardEvent(type, { key, code, bubbles: true, cancelable: true });
-          Object.defineProperty(e, "keyCode", { get: () => keyCode });
-          window.dispatchEvent(e);
+  // More events between two frames than the page's queue holds: characters
+  // and key-downs may go, the last focus change and every key-up may not.
+  const flood = (events) =>
+    page.evaluate((events) => {
+      for (const [type, code, key, keyCode] of events) {
+        if (type === "blur" || type === "focus") {
+          window.dispatchEvent(new Event(type));
+          continue;
         }
-      }, events);
-    const letters = Array(100).fill(["keydown", "KeyA", "a", 65]);
-    const running = async (what) => {
-      const before = await waitFor(what, (t) => t.active === "1");
-      await waitFor(`${what}: the plane flying`, (t) => t.plane !== before.plane);
+        const e = new KeyboardEvent(type, { key, code, bubbles: true, cancelable: true });
+        Object.defineProperty(e, "keyCode", { get: () => keyCode });
+        window.dispatchEvent(e);
+      }
+    }, events);
+  const letters = Array(100).fill(["keydown", "KeyA", "a", 65]);
+  const running = async (what) => {
+    const before = await g.waitFor(what, (t) => t.active === "1");
+    await g.waitFor(`${what}: the plane flying`, (t) => t.plane !== before.plane);
+  };
+  await flood([["focus"], ...Array(100).fill([["blur"], ["focus"]]).flat()]);
+  await sleep(300);
+  await running("the game after 100 blur and focus pairs");
+  await flood([...letters, ["blur"]]);
+  await g.waitFor("the deactivation behind 200 key messages", (t) => t.active === "0");
+  await flood([...letters, ["focus"]]);
+  await running("the restore behind 200 key messages");
+  await flood([["keydown", "Space", " ", 32]]);
+  await g.waitFor("the bomb key held", (t) => bombOf(t)[5] === 1);
+  await flood([...letters, ["keyup", "Space", " ", 32]]);
+  await g.waitFor("the bomb key let go behind 200 key messages", (t) => bombOf(t)[5] === 0);
+  console.log("a flooded queue: focus changes merged, the last one and every key-up kept");
+
+  // The frame rate the game counts over 10 s, once a timer period has gone by.
+  await sleep(1200);
+  g.checkPace("Chromium", await g.frameRate(10));
+  await page.screenshot({ path: path.join(outDir, "round.png") });
+
+  // Escape to the level screen, Escape ends the game; "Play again" starts a fresh one.
+  await page.keyboard.press("Escape");
+  await g.waitFor("the level screen again", (t) => t.gs === "1");
+  await page.keyboard.press("Escape");
+  await page.waitForSelector("#ended:not([hidden])", { timeout: 5000 });
+  if (await page.evaluate(() => !document.getElementById("canvas").hidden)) {
+    fail("the canvas still shows after the end");
+  }
+  await page.click("::-p-aria([name='Play again'][role='button'])");
+  const again = await g.waitFor("a new game", levelScreen);
+  if (again.level !== "0" || (await g.differingFrom(reference)) > 0) {
+    fail("the new game's level screen is not the first one's");
+  }
+  await playRoundWithKeys(page, g);
+  console.log("Escape, Escape: the game ended; Play again: a new game played");
+  await page.close();
+}
+
+// A display of the given animation frames (their intervals in turn, in ms):
+// the game runs one frame each 1/60 s, never more.
+async function simulatedDisplay(browser, url, name, intervals) {
+  const page = await open(browser, null, (p) => p.evaluateOnNewDocument((steps) => {
+    let waiting = [];
+    let time = 0;
+    let step = 0;
+    window.animationFrames = 0;
+    window.requestAnimationFrame = (callback) => waiting.push(callback);
+    const period = steps.reduce((a, b) => a + b) / steps.length;
+    setInterval(() => {
+      time += steps[step++ % steps.length];
+      ++window.animationFrames;
+      const due = waiting;
+      waiting = [];
+      due.forEach((callback) => callback(time));
+    }, period);
+  }, intervals));
+  await page.goto(url, { waitUntil: "load" });
+  const counts = () =>
+    page.evaluate(() => [window.animationFrames, Number(window.carpexTrace().split(" ")[0].slice(2))]);
+  await sleep(500);
+  const [frames0, calls0] = await counts();
+  await sleep(1500);
+  const [frames1, calls1] = await counts();
+  await page.close();
+  const calls = calls1 - calls0;
+  const frames = frames1 - frames0;
+  const period = intervals.reduce((a, b) => a + b) / intervals.length;
+  const expected = (frames * period) / (1000 / 60);
+  if (frames < 20 || Math.abs(calls - expected) > 2) {
+    fail(`on a ${name} display the game ran ${calls} frames in ${frames} animation frames`);
+  }
+  console.log(`${name}: ${calls} game frames in ${frames} animation frames`);
+}
+
+// A gamepad, as the Gamepad API shows it, through the page's own input path.
+async function gamepad(browser, url) {
+  const page = await open(browser, null, (p) => p.evaluateOnNewDocument(() => {
+    const button = () => ({ pressed: false, touched: false, value: 0 });
+    const pad = { id: "Test pad (STANDARD GAMEPAD)", index: 0, connected: true, mapping: "standard",
+                  timestamp: 0, axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, button) };
+    Object.defineProperty(Navigator.prototype, "getGamepads",
+                          { value: () => [pad, null, null, null], configurable: true });
+    window.setPadButton = (i, down) => {
+      pad.buttons[i] = { pressed: down, touched: down, value: down ? 1 : 0 };
+      pad.timestamp = performance.now();
     };
-    await flood([["focus"], ...Array(100).fill([["blur"], ["focus"]]).flat()]);
-    await new Promise((r) => setTimeout(r, 300));
-    await running("the game after 100 blur and focus pairs");
-    await flood([...letters, ["blur"]]);
-    await waitFor("the deactivation behind 200 key messages", (t) => t.active === "0");
-    await flood([...letters, ["focus"]]);
-    await running("the restore behind 200 key messages");
-    await flood([["keydown", "Space", " ", 32]]);
-    await waitFor("the bomb key held", (t) => t.bomb.split(",")[5] === "1");
-    await flood([...letters, ["keyup", "Space", " ", 32]]);
-    await waitFor("the bomb key let go behind 200 key messages", (t) => t.bomb.split(",")[5] === "0");
-    console.log("a flooded queue: focus changes merged, the last one and every key-up kept");
+  }));
+  await page.setViewport({ width: 1280, height: 1024 });
+  await page.goto(url, { waitUntil: "load" });
+  const g = game(page);
+  await g.waitFor("the level screen", levelScreen);
+  const kA = 0, kBack = 8, kDown = 13, kRight = 15;
+  const hold = (i, down) => page.evaluate((i, down) => window.setPadButton(i, down), i, down);
+  const tap = async (i) => {
+    await hold(i, true);
+    await g.frames(3);
+    await hold(i, false);
+    await g.frames(3);
+  };
+  const padLegend = () => page.$eval("#pad-legend", (e) => e.checkVisibility() ? e.innerText : "");
+  if (!(await padLegend()).includes("A starts level 0")) fail("the legend shows no gamepad");
+  await tap(kRight);
+  await tap(kRight);
+  const chosen = await padLegend();
+  if (!chosen.includes("A starts level 2")) fail("D-pad right chose nothing: " + chosen);
+  await tap(kA);
+  await g.waitFor("the round at level 2", (t) => t.gs === "2" && t.level === "2");
+  await hold(kA, true);
+  await g.waitFor("the bomb and the held key", (t) => bombOf(t)[4] !== 0 && bombOf(t)[5] === 1);
+  await hold(kA, false);
+  await g.waitFor("A let go", (t) => bombOf(t)[5] === 0);
+  await hold(kDown, true);
+  await g.waitFor("D-pad down held", (t) => bombOf(t)[5] === 1);
+  await hold(kDown, false);
+  await tap(kBack);
+  await g.waitFor("the level screen after Back", (t) => t.gs === "1");
+  await tap(kA);
+  await g.waitFor("the last level played again", (t) => t.gs === "2" && t.level === "2");
+  console.log("gamepad: D-pad right twice chose level 2, A started it and dropped a bomb, " +
+              "D-pad down held the bomb key, Back left, A started level 2 again");
+  await page.close();
+}
 
-    // The frame rate the page counts, once two timer periods have passed.
-    await new Promise((r) => setTimeout(r, 2200));
-    const counted = await trace();
-    await page.screenshot({ path: path.join(outDir, "round.png") });
-    console.log(`frame rate counted by the page: ${counted.fps} frames per second`);
-    if (!(Number(counted.fps) > 0)) fail("the page counted no frames");
-
-    // Escape to the level screen, Escape ends the game.
-    await page.keyboard.press("Escape");
-    await waitFor("the level screen again", (t) => t.gs === "1");
-    await page.keyboard.press("Escape");
-    await page.waitForSelector("#ended:not([hidden])", { timeout: 5000 });
-    if (await page.evaluate(() => !document.getElementById("canvas").hidden)) {
-      fail("the canvas still shows after the end");
+// A phone, by touch only: the touch controls, the picture's size, a round.
+async function phone(browser, url) {
+  const page = await open(browser, null, (p) => p.emulate(KnownDevices["Pixel 5"]));
+  await page.goto(url, { waitUntil: "load" });
+  const g = game(page);
+  const button = (name) => page.$(`::-p-aria([name="${name}"][role="button"])`);
+  const shown = async (name) => {
+    const b = await button(name);
+    return b !== null && (await b.evaluate((e) => e.checkVisibility({ visibilityProperty: true })));
+  };
+  for (const [orientation, viewport, digit] of [
+    ["portrait", KnownDevices["Pixel 5"].viewport, "0"],
+    ["landscape", { ...KnownDevices["Pixel 5"].viewport, width: 851, height: 393, isLandscape: true }, "1"],
+  ]) {
+    await page.setViewport(viewport);
+    await g.waitFor("the level screen", levelScreen);
+    await g.frames(3);
+    // Buttons named by their text, large enough for a thumb.
+    for (const name of ["0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "Back"]) {
+      const b = await button(name);
+      const box = b && (await b.boundingBox());
+      if (!box || !(await shown(name))) fail(`no "${name}" button in ${orientation}`);
+      if (box.width < 44 || box.height < 44) fail(`the "${name}" button is ${box.width} x ${box.height}`);
     }
-    console.log("Escape, Escape: the game ended");
-
-    // A 120 Hz display: every second animation frame comes too early and is skipped.
-    const fast = await browser.newPage();
-    fast.on("pageerror", (e) => consoleErrors.push(String(e)));
-    await fast.evaluateOnNewDocument(() => {
-      let waiting = [];
-      let time = 0;
-      window.animationFrames = 0;
-      window.requestAnimationFrame = (callback) => waiting.push(callback);
-      setInterval(() => {
-        time += 1000 / 120;
-        ++window.animationFrames;
-        const due = waiting;
-        waiting = [];
-        due.forEach((callback) => callback(time));
-      }, 1000 / 120);
-    });
-    await fast.goto(url, { waitUntil: "load" });
-    const counts = () =>
-      fast.evaluate(() => [window.animationFrames, Number(window.carpexTrace().split(" ")[0].slice(2))]);
-    await new Promise((r) => setTimeout(r, 500));
-    const [frames0, calls0] = await counts();
-    await new Promise((r) => setTimeout(r, 1000));
-    const [frames1, calls1] = await counts();
-    await fast.close();
-    const calls = calls1 - calls0;
-    const frames = frames1 - frames0;
-    if (frames < 20 || Math.abs(2 * calls - frames) > 2) {
-      fail(`at 120 Hz the game ran ${calls} frames in ${frames} animation frames`);
+    const legend = await page.$eval("#legend", (e) => e.innerText);
+    if (!legend.includes("Touch the picture to drop the bomb")) fail("the legend names no touch control");
+    const p = await g.placed();
+    console.log(`Pixel 5 ${orientation} (${p.pageWidth} x ${p.pageHeight} CSS px at ${p.ratio}): ` +
+                `picture ${p.width.toFixed(1)} x ${p.height.toFixed(1)} CSS px, ` +
+                `${Math.round((100 * p.width) / p.pageWidth)} % of the width, ` +
+                `${Math.round((100 * p.height) / p.pageHeight)} % of the height, ` +
+                (p.sharp ? "whole factor" : "fitted"));
+    if (Math.abs(p.width * 3 - p.height * 4) > 2) fail("the picture is not 4:3");
+    if (Math.abs(p.left * 2 + p.width - p.pageWidth) > 1 || Math.abs(p.top * 2 + p.height - p.pageHeight) > 1) {
+      fail("the picture is not centred");
     }
-    console.log(`at 120 Hz: ${calls} game frames in ${frames} animation frames`);
+    await page.screenshot({ path: path.join(outDir, `phone-${orientation}-level.png`) });
 
-    if (missed.length > 0) fail("requests the page should not make: " + missed.join(", "));
-    if (consoleErrors.length > 0) fail("console errors: " + consoleErrors.join(" | "));
+    await (await button(digit)).tap();
+    await g.waitFor("the round by touch", (t) => t.gs === "2" && t.level === digit);
+    if (await shown("5")) fail("the digits show during a round");
+    // Two bombs, each by a touch of the picture held for a while.
+    const middle = { x: p.left + p.width / 2, y: p.top + p.height / 2 };
+    for (let bomb = 1; bomb <= 2; ++bomb) {
+      await g.waitFor("no bomb in the air", (t) => bombOf(t)[4] === 0);
+      await page.touchscreen.touchStart(middle.x, middle.y);
+      await g.waitFor(`bomb ${bomb}`, (t) => bombOf(t)[4] !== 0 && bombOf(t)[5] === 1);
+      await sleep(600);
+      if (bomb === 2) await page.screenshot({ path: path.join(outDir, `phone-${orientation}-round.png`) });
+      await page.touchscreen.touchEnd();
+      await g.waitFor("the touch let go", (t) => bombOf(t)[5] === 0);
+    }
+    const moved = await page.evaluate(() => [scrollX, scrollY, visualViewport.scale,
+                                             String(getSelection())].join(" "));
+    if (moved !== "0 0 1 ") fail("the touches moved or selected the page: " + moved);
+    await (await button("Back")).tap();
+    await g.waitFor("the level screen by touch", (t) => t.gs === "1");
+    console.log(`Pixel 5 ${orientation}: round at level ${digit} started, 2 bombs dropped and left by touch`);
+  }
+  await page.close();
+}
+
+// A desktop at 125 %: 1920 x 1080 device pixels, with and without the
+// browser's bars.
+async function zoomedDesktop(browser, url) {
+  const page = await open(browser);
+  for (const height of [864, 739]) {
+    await page.setViewport({ width: 1536, height, deviceScaleFactor: 1.25 });
+    if (page.url() === "about:blank") await page.goto(url, { waitUntil: "load" });
+    const g = game(page);
+    await g.waitFor("the level screen", levelScreen);
+    await sleep(100);
+    const p = await g.placed();
+    const used = Math.max(p.width / p.pageWidth, p.height / p.pageHeight);
+    console.log(`125 % (${p.pageWidth} x ${p.pageHeight} CSS px): picture ${p.width} x ${p.height} CSS px ` +
+                `(${p.width * p.ratio} x ${p.height * p.ratio} device px), ` +
+                `${Math.round((100 * p.height) / p.pageHeight)} % of the height, ` +
+                (p.sharp ? "whole factor" : "fitted"));
+    if (used < 2 / 3) fail("the picture leaves more than a third of the page unused");
+    if (p.sharp && (p.width * p.ratio) % 640 !== 0) fail("a whole factor that is not one in device pixels");
+  }
+  await page.screenshot({ path: path.join(outDir, "desktop-125.png") });
+  await page.close();
+}
+
+// Opened from a file, the page says how to serve it.
+async function fromFile(browser) {
+  const page = await open(browser, "file://" + path.resolve(pageDir, "index.html"));
+  const text = await page.$eval("#from-file", (e) => e.checkVisibility() ? e.innerText : "");
+  if (!text.includes("python3 -m http.server")) fail("opened from a file, the page says nothing");
+  console.log("opened from a file: the page says to serve it over http");
+  await page.close();
+}
+
+// sha256sum's lines for the files in the page folder, hashed again: the
+// cache's name, so that every change to a file is a new version.
+function cacheName(dir) {
+  const sw = fs.readFileSync(path.join(dir, "sw.js"), "utf8");
+  const files = JSON.parse(sw.match(/const FILES = (\[.*\]);/)[1]);
+  const sums = files.map((f) =>
+    crypto.createHash("sha256").update(fs.readFileSync(path.join(dir, f))).digest("hex") + "  " + f + "\n");
+  return { written: sw.match(/const CACHE = "(.*)";/)[1], files,
+           expected: "carpex-" + crypto.createHash("sha256").update(sums.join("")).digest("hex").slice(0, 16) };
+}
+
+// Installed: Chromium's installability check; offline after the first load;
+// a new version deployed is the one the page shows after it took over.
+async function installedAndOffline(browser) {
+  const copy = fs.mkdtempSync(path.join(os.tmpdir(), "carpex-page-"));
+  try {
+    const name = cacheName(pageDir);
+    if (name.written !== name.expected) fail(`the cache is ${name.written}, not ${name.expected}`);
+    for (const f of [...name.files, "sw.js"]) fs.copyFileSync(path.join(pageDir, f), path.join(copy, f));
+    let site = await serve(copy);
+    const page = await open(browser, site.url);
+    const g = game(page);
+    await g.waitFor("the level screen", levelScreen);
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+    const cdp = await page.createCDPSession();
+    const { installabilityErrors } = await cdp.send("Page.getInstallabilityErrors");
+    const manifest = await cdp.send("Page.getAppManifest");
+    console.log(`installability: ${installabilityErrors.length} errors ` +
+                `${JSON.stringify(installabilityErrors)}; manifest ${manifest.url.replace(site.url, "")}, ` +
+                `${manifest.errors.length} manifest errors`);
+    if (installabilityErrors.length > 0 || manifest.errors.length > 0) fail("the page cannot be installed");
+
+    // No server: the page comes from the service worker's cache.
+    await site.stop();
+    await page.reload({ waitUntil: "load" });
+    await g.waitFor("the level screen offline", levelScreen);
+    console.log("offline: reloaded, the level screen shows");
+
+    // A new version on the server: the page opened next runs it.
+    fs.appendFileSync(path.join(copy, "index.html"), "<!-- the next version -->\n");
+    const next = cacheName(copy).expected;
+    const sw = path.join(copy, "sw.js");
+    fs.writeFileSync(sw, fs.readFileSync(sw, "utf8").replace(name.written, next));
+    site = await serve(copy, site.port);
+    await page.reload({ waitUntil: "load" });
+    await g.waitFor("the level screen", levelScreen);
+    await page.waitForSelector("#update:not([hidden])", { timeout: 10000 });
+    await page.waitForFunction((next) => caches.keys().then((k) => k.join() === next), {}, next);
+    await page.reload({ waitUntil: "load" });
+    await g.waitFor("the level screen of the new version", levelScreen);
+    if (!(await page.content()).includes("the next version")) fail("the new version did not come");
+    console.log(`updated: the next version's cache ${next} replaced ${name.written}`);
+    await page.close();
+    await site.stop();
   } finally {
-    await browser.close();
-    server.close();
-    fs.rmSync(profile, { recursive: true, force: true });
+    fs.rmSync(copy, { recursive: true, force: true });
   }
 }
 
-main().then(
-  () => console.log("web page test passed"),
-  (e) => {
-    console.error("FAIL: " + e.message);
-    process.exit(1);
-  },
-);
+const launch = {
+  executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
+  args: [
+    "--no-sandbox",
+    "--disable-gpu",
+    "--no-first-run",
+    "--disable-background-networking",
+    "--disable-component-update",
+    "--disable-sync",
+    "--window-size=1280,1024",
+  ],
+};
+
+runBrowserTest("web page test", pageDir, launch, async (browser, site, errors) => {
+  consoleErrors = errors;
+  const reference = referenceLevelScreen(replayTool, outDir);
+  await desktop(browser, site, reference);
+  await simulatedDisplay(browser, site.url, "60 Hz with jitter", [15.86, 17.48, 16.4, 16.93]);
+  await simulatedDisplay(browser, site.url, "120 Hz", [1000 / 120]);
+  await simulatedDisplay(browser, site.url, "144 Hz", [1000 / 144]);
+  await gamepad(browser, site.url);
+  await phone(browser, site.url);
+  await zoomedDesktop(browser, site.url);
+  await fromFile(browser);
+  await installedAndOffline(browser);
+});

@@ -1,0 +1,84 @@
+#include "platform/common/gamepad.h"
+
+#include "platform/virtual_keys.h"
+
+namespace carpex::common {
+
+namespace {
+
+constexpr uint8_t kLevels = 10;
+constexpr uint8_t kCharEscape = 27;
+
+void Add(Gamepads::Events& Out, KeyEvent::Kind Kind, uint16_t Key) {
+  Out.List[Out.Count++] = KeyEvent{Kind, Key};
+}
+
+}  // namespace
+
+bool Gamepads::Follow(const GameView& View) {
+  if (View.LevelScreen || View.Level == choice_ || View.Level >= kLevels) return false;
+  choice_ = View.Level;
+  return true;
+}
+
+Gamepads::Pad* Gamepads::Find(int32_t Id) {
+  for (Pad& p : pads_) {
+    if (p.Used && p.Id == Id) return &p;
+  }
+  return nullptr;
+}
+
+Gamepads::Events Gamepads::Update(int32_t Id, uint32_t Held, const GameView& View) {
+  Events out;
+  Follow(View);
+  Pad* pad = Find(Id);
+  if (pad == nullptr) {
+    for (Pad& p : pads_) {
+      if (!p.Used) {
+        p = Pad{Id, 0, true};
+        pad = &p;
+        break;
+      }
+    }
+    if (pad == nullptr) return out;
+  }
+  const uint32_t pressed = Held & ~pad->Held;
+  const uint32_t released = pad->Held & ~Held;
+  pad->Held = Held;
+
+  // Let go first: a button moved from one hand to the other in one sample
+  // still gives a key-down after its key-up.
+  if (released & PadBit(kPadA)) Add(out, KeyEvent::KeyUp, VK_SPACE);
+  if (released & PadBit(kPadDown)) Add(out, KeyEvent::KeyUp, VK_DOWN);
+  if (View.LevelScreen) {
+    if (pressed & PadBit(kPadLeft))
+      choice_ = static_cast<uint8_t>((choice_ + kLevels - 1) % kLevels);
+    if (pressed & PadBit(kPadRight)) choice_ = static_cast<uint8_t>((choice_ + 1) % kLevels);
+    if (pressed & PadBit(kPadA)) Add(out, KeyEvent::Char, static_cast<uint16_t>('0' + choice_));
+  } else if (pressed & PadBit(kPadA)) {
+    Add(out, KeyEvent::KeyDown, VK_SPACE);
+  }
+  if (pressed & PadBit(kPadDown)) Add(out, KeyEvent::KeyDown, VK_DOWN);
+  if (pressed & PadBit(kPadBack)) Add(out, KeyEvent::Char, kCharEscape);
+  return out;
+}
+
+Gamepads::Events Gamepads::Set(int32_t Id, PadButton Button, bool Pressed, const GameView& View) {
+  const Pad* pad = Find(Id);
+  const uint32_t held = pad != nullptr ? pad->Held : 0;
+  return Update(Id, Pressed ? held | PadBit(Button) : held & ~PadBit(Button), View);
+}
+
+Gamepads::Events Gamepads::Remove(int32_t Id, const GameView& View) {
+  const Events out = Update(Id, 0, View);
+  if (Pad* pad = Find(Id)) pad->Used = false;
+  return out;
+}
+
+int Gamepads::Count() const {
+  int n = 0;
+  for (const Pad& p : pads_) n += p.Used ? 1 : 0;
+  return n;
+}
+
+}  // namespace carpex::common
