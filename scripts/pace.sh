@@ -6,10 +6,13 @@
 # A measuring tool, not a test: it prints figures and always exits 0 unless
 # the game could not be run.
 #
-#   scripts/pace.sh [--candidates] [SCREEN ...]
+#   scripts/pace.sh [--candidates | --switches] [SCREEN ...]
 #
 # With --candidates it also measures, on each screen, the ways of presenting
 # the picture side by side on the same frames (bench/present_bench.cpp).
+# With --switches it measures instead what Alt+Enter costs: the frames the
+# game ran (read from its recording) over 101 presses 42 ms apart, against
+# the same time with no press.
 #
 # SCREEN is WIDTHxHEIGHTxDEPTH, optionally followed by "+bare" (no window
 # manager) or "+window" (played in a window after Alt+Enter); by default
@@ -21,9 +24,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-candidates=0
+candidates=0 switches=0
 if [[ ${1:-} == --candidates ]]; then
   candidates=1
+  shift
+elif [[ ${1:-} == --switches ]]; then
+  switches=1
   shift
 fi
 . scripts/deps.sh
@@ -69,7 +75,9 @@ probe() {
       sleep 0.1
     done
   fi
-  CARPEX_PACE_REPORT="$work/report" "$CARPEX" >/dev/null 2>"$work/game.err" &
+  local record=()
+  ((switches)) && record=(--record "$work/session.replay")
+  CARPEX_PACE_REPORT="$work/report" "$CARPEX" "${record[@]}" >/dev/null 2>"$work/game.err" &
   game=$!
   local wid
   wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || true
@@ -87,6 +95,10 @@ probe() {
 
   xdotool key 0 f
   sleep 1.5
+  if ((switches)); then
+    switch_cost "$1$( ((bare)) || echo ' openbox')" "$wid"
+    return
+  fi
   local readings="" n
   for n in $(seq 10); do
     xdotool key space
@@ -117,6 +129,36 @@ probe() {
   fi
   ((candidates)) && sed 's/^/  /' "$work/candidates"
   rm -f "$work/report" "$work/display" "$work/candidates"
+}
+
+# Alt+Enter 101 times, then as long without a press; each run between two
+# presses of f, which the recording marks as "char 102".
+switch_cost() {
+  local screen=$1 wid=$2 presses=() n started ms
+  for n in $(seq 101); do presses+=(key alt+Return sleep 0.042); done
+  xdotool key f
+  started=$(date +%s%N)
+  xdotool "${presses[@]}"
+  xdotool key f
+  ms=$((($(date +%s%N) - started) / 1000000))
+  sleep 1
+  xdotool key f
+  sleep "$((ms / 1000)).$(printf %03d $((ms % 1000)))"
+  xdotool key f Escape Escape
+  wait "$game" || true
+  game=""
+  stop
+  awk -v screen="$screen" -v ms="$ms" '
+    $0 == "char 102" { ++marks; next }
+    /^frames / { runs[marks] += $2 }
+    END {
+      pressed = runs[2]; still = runs[4]
+      printf "%-22s 101 presses of Alt+Enter in %.1f s: %d frames (%.0f a second);\n",
+        screen, ms / 1000, pressed, pressed * 1000 / ms
+      printf "  as long without a press: %d frames; the presses cost %.2f frames each\n",
+        still, (still - pressed) / 101
+    }' "$work/session.replay"
+  rm -f "$work/report" "$work/display" "$work/session.replay"
 }
 
 screens=("$@")

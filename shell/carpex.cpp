@@ -7,16 +7,19 @@ namespace carpex {
 
 int Carpex(Application& App) {
   DirectDraw::Bind();
+  int status = 0;
   {
     TForm1 form(App);
     Form1 = &form;
     form.FormCreate();
     App.Run(form);
+    // The player has seen why in the message box; the status says it too.
+    if (form.DisplayFailed) status = 1;
     form.FormDestroy();
     Form1 = nullptr;
   }
   DirectDraw::Unbind();
-  return 0;
+  return status;
 }
 
 }  // namespace carpex

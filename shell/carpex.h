@@ -5,7 +5,8 @@
 namespace carpex {
 
 // The program's main routine: binds DirectDraw, creates the form, runs the
-// application until it terminates, then destroys the form. Returns the exit status.
+// application until it terminates, then destroys the form. Returns the exit
+// status: 0, or 1 when the display could not be set up.
 int Carpex(Application& App);
 
 }  // namespace carpex

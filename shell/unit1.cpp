@@ -31,7 +31,8 @@ void TForm1::FormCreate() {
   FpsShown = -1;
   // Without a display there is nothing to play: the player has seen the message,
   // and the program ends instead of running on with empty surfaces.
-  if (!SetUpDisplay()) App.Terminate();
+  DisplayFailed = !SetUpDisplay();
+  if (DisplayFailed) App.Terminate();
 }
 
 void TForm1::FormClose() {

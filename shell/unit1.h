@@ -21,6 +21,7 @@ class TForm1 final : public Painter, public FormHandlers {
   TForm1& operator=(const TForm1&) = delete;
 
   // --- Handlers (called by the application layer between two frames) -------
+  // Ends the application when the display cannot be set up (DisplayFailed).
   void FormCreate();
   void FormDestroy();
   void FormKeyPress(uint8_t& Key) override;
@@ -58,7 +59,8 @@ class TForm1 final : public Painter, public FormHandlers {
   uint16_t FrameCount = 0;
   uint16_t FramesPerSecond = 0;
   int8_t FpsShown = 0;
-  std::string Caption;  // from the form description, as the window's
+  std::string Caption;         // from the form description, as the window's
+  bool DisplayFailed = false;  // FormCreate could not set up the display
 
   // --- The surface set, in declaration order --------------------------------
   Ref<IDirectDraw7> DirectDrawDevice;

@@ -1,73 +1,88 @@
-// carpex-replay SCRIPT (or - for standard input): runs the game from a script
-// of events and prints one trace line per frame.
+// carpex-replay [--shots FOLDER [--overwrite]] SCRIPT (or - for standard
+// input): runs the game from a script of events and prints one trace line per
+// frame.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 #include "platform/replay_platform.h"
+#include "tools/files.h"
 #include "tools/replay.h"
 
 namespace {
 
-// A copy of a stream that cannot be read twice (standard input, a pipe) in a
-// temporary file; nullptr with the reason in *Error.
-std::FILE* CopyToTemporaryFile(std::FILE* In, std::string* Error) {
-  static char buffer[64 * 1024];
-  // Read before the copy is made: were standard input closed, the copy would
-  // take its descriptor.
-  size_t n = std::fread(buffer, 1, sizeof buffer, In);
-  std::FILE* copy = nullptr;
-  if (std::ferror(In)) {
-    *Error = std::string("cannot read the script: ") + std::strerror(errno);
-  } else if ((copy = std::tmpfile()) == nullptr) {
-    *Error = std::string("cannot make a temporary copy: ") + std::strerror(errno);
-  }
-  while (copy != nullptr && Error->empty()) {
-    if (n > 0 && std::fwrite(buffer, 1, n, copy) != n) {
-      *Error = std::string("cannot make a temporary copy: ") + std::strerror(errno);
-    } else if (n < sizeof buffer) {
-      if (std::ferror(In)) *Error = std::string("cannot read the script: ") + std::strerror(errno);
-      break;
-    }
-    n = std::fread(buffer, 1, sizeof buffer, In);
-  }
-  if (!Error->empty() && copy != nullptr) {
-    std::fclose(copy);
-    copy = nullptr;
-  }
-  return copy;
+constexpr char kUsage[] =
+    "usage: carpex-replay [--shots FOLDER [--overwrite]] SCRIPT (or - for standard input)";
+
+int Refuse(const std::string& Message) {
+  std::cerr << "carpex-replay: " << Message << '\n';
+  return carpex::kReplayRefused;
+}
+
+bool IsFolder(const std::string& Path) {
+  struct stat info {};
+  return stat(Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: carpex-replay SCRIPT (or - for standard input)\n";
-    return carpex::kReplayRefused;
-  }
-  const std::string name = argv[1];
-  std::FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
-  if (file == nullptr) {
-    std::cerr << name << ": cannot read the script: " << std::strerror(errno) << '\n';
-    return carpex::kReplayRefused;
-  }
-  // The script is read twice, checked whole and then run.
-  std::FILE* script = file;
-  if (std::fseek(file, 0, SEEK_SET) != 0) {
-    std::string error;
-    script = CopyToTemporaryFile(file, &error);
-    if (script == nullptr) {
-      std::cerr << name << ": " << error << '\n';
+  carpex::SafeStandardDescriptors();
+  carpex::ReplayOptions options;
+  std::string name;
+  bool named = false, shots = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--shots") {
+      if (shots) return Refuse("--shots given twice");
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return Refuse("--shots needs a FOLDER");
+      shots = true;
+      options.ShotFolder = argv[++i];
+    } else if (arg == "--overwrite") {
+      options.OverwriteShots = true;
+    } else if (named || (arg.size() > 1 && arg[0] == '-')) {
+      std::cerr << kUsage << '\n';
       return carpex::kReplayRefused;
+    } else {
+      named = true;
+      name = arg;
     }
   }
+  if (!named) {
+    std::cerr << kUsage << '\n';
+    return carpex::kReplayRefused;
+  }
+  if (options.OverwriteShots && !shots) return Refuse("--overwrite is for --shots FOLDER");
+  if (shots && !IsFolder(options.ShotFolder)) {
+    return Refuse("cannot write shots into " +
+                  carpex::QuoteWord(options.ShotFolder, options.ShotFolder.size()) +
+                  ": it is not a folder");
+  }
+  const std::string quoted = carpex::QuoteWord(name, name.size());
+  std::FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
+  if (file == nullptr) {
+    std::cerr << quoted << ": cannot read the script: " << std::strerror(errno) << '\n';
+    return carpex::kReplayRefused;
+  }
+  // The script is read twice, checked whole and then run: the second time
+  // from a private copy made during the first.
+  std::string error;
+  std::FILE* copy = carpex::OpenPrivateTemporaryFile(&error);
+  if (copy == nullptr) {
+    std::cerr << quoted << ": cannot make a temporary copy of the script: " << error << '\n';
+    if (file != stdin) std::fclose(file);
+    return carpex::kReplayRefused;
+  }
   std::ios::sync_with_stdio(false);
-  carpex::FileSource source(script);
+  carpex::CopyingSource source(file, copy);
   const int status =
-      carpex::RunReplay(source, name, std::cout, std::cerr, carpex::MakeReplayPlatform);
-  if (script != stdin) std::fclose(script);
-  if (file != script && file != stdin) std::fclose(file);
+      carpex::RunReplay(source, name, std::cout, std::cerr, carpex::MakeReplayPlatform, options);
+  std::fclose(copy);
+  if (file != stdin) std::fclose(file);
   return status;
 }

@@ -1,6 +1,6 @@
 #include "tools/picture.h"
 
-#include <cstdio>
+#include <string>
 
 #include "tools/png.h"
 
@@ -19,25 +19,22 @@ bool EndsWith(std::string_view Path, std::string_view Ending) {
   return true;
 }
 
-bool WritePpm(const std::string& Path, int Width, int Height, const uint8_t* Rgb) {
-  std::FILE* file = std::fopen(Path.c_str(), "wb");
-  if (file == nullptr) return false;
-  std::fprintf(file, "P6\n%d %d\n255\n", Width, Height);
-  const size_t size = static_cast<size_t>(Width) * static_cast<size_t>(Height) * 3;
-  const bool written = std::fwrite(Rgb, 1, size, file) == size;
-  return std::fclose(file) == 0 && written;
-}
-
 }  // namespace
 
 bool IsPictureFileName(std::string_view Path) {
   return EndsWith(Path, ".png") || EndsWith(Path, ".ppm");
 }
 
-bool WritePicture(const std::string& Path, int Width, int Height, const uint8_t* Rgb) {
-  if (Width <= 0 || Height <= 0) return false;
-  if (EndsWith(Path, ".ppm")) return WritePpm(Path, Width, Height, Rgb);
-  return WritePng(Path, Width, Height, Rgb);
+bool EncodePicture(std::string_view Name, int Width, int Height, const uint8_t* Rgb,
+                   std::vector<uint8_t>* Out) {
+  if (!EndsWith(Name, ".ppm")) return EncodePng(Width, Height, Rgb, Out);
+  if (Width <= 0 || Height <= 0 || Width > 65535 || Height > 65535) return false;
+  const std::string header =
+      "P6\n" + std::to_string(Width) + " " + std::to_string(Height) + "\n255\n";
+  const size_t size = static_cast<size_t>(Width) * static_cast<size_t>(Height) * 3;
+  Out->assign(header.begin(), header.end());
+  Out->insert(Out->end(), Rgb, Rgb + size);
+  return true;
 }
 
 }  // namespace carpex

@@ -1,10 +1,10 @@
 #include "tools/recorder.h"
 
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 
 #include "shell/carpex.h"
 #include "shell/unit1.h"
+#include "tools/files.h"
 #include "tools/script.h"
 #include "tools/trace.h"
 
@@ -16,7 +16,7 @@ namespace {
 constexpr auto kFlushInterval = std::chrono::seconds(1);
 
 constexpr const char* kUsage =
-    "Usage: carpex [--record FILE]\n"
+    "Usage: carpex [--record FILE [--overwrite]]\n"
     "\n"
     "Keys:\n"
     "  0 to 9         choose a level on the level screen (higher: taller buildings)\n"
@@ -33,11 +33,13 @@ constexpr const char* kUsage =
     "Options:\n"
     "  --record FILE  record the session into FILE for a bug report;\n"
     "                 carpex-replay FILE repeats it exactly\n"
+    "  --overwrite    with --record: replace FILE if it exists\n"
     "  --version      show the version\n"
     "  --help         show this help";
 }  // namespace
 
-Recorder::Recorder(Application& Platform, std::FILE* File) : platform_(Platform), file_(File) {
+Recorder::Recorder(Application& Platform, std::FILE* File, bool EmptyFirst)
+    : platform_(Platform), file_(File), empty_first_(EmptyFirst) {
   std::setvbuf(file_, buffer_, _IOFBF, sizeof buffer_);
   final_.reserve(kTraceLineCapacity);
   last_flush_ = std::chrono::steady_clock::now();
@@ -77,7 +79,11 @@ bool Recorder::Finish() {
 }
 
 void Recorder::Write(const char* Text, size_t Size) {
-  if (std::fwrite(Text, 1, Size, file_) != Size) write_failed_ = true;
+  if (!started_) {
+    held_.append(Text, Size);
+  } else if (std::fwrite(Text, 1, Size, file_) != Size) {
+    write_failed_ = true;
+  }
 }
 
 void Recorder::WriteFrames() {
@@ -140,6 +146,13 @@ void Recorder::ApplicationEvents1Restore() {
 }
 
 void Recorder::GameLoop(bool& Done) {
+  if (!started_) {
+    // The display is set up and the game runs: what the file held may go.
+    started_ = true;
+    if (empty_first_ && !EmptyFile(file_)) write_failed_ = true;
+    Write(held_.data(), held_.size());
+    held_.clear();
+  }
   // A loss is written once, before the first frame that meets it; it lasts
   // until a frame ends with the surfaces back.
   if (!lose_written_ && Lost()) {
@@ -162,10 +175,14 @@ void Recorder::GameLoop(bool& Done) {
 }
 
 GameCommandLine::~GameCommandLine() {
-  if (file_ != nullptr) std::fclose(file_);
+  if (file_ == nullptr) return;
+  // The game never started.
+  std::fclose(file_);
+  if (created_) std::remove(path_.c_str());
 }
 
 bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Error) {
+  bool recording = false;
   for (int i = 1; i < Argc; ++i) {
     const std::string_view arg = Argv[i];
     // Answered before anything else is looked at or created.
@@ -173,33 +190,45 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
       answer_ = arg == "--version" ? "Carpex " CARPEX_VERSION : kUsage;
       return true;
     }
-    if (arg != "--record" || !path_.empty()) {
+    if (arg == "--overwrite") {
+      overwrite_ = true;
+    } else if (arg != "--record") {
       *Error = "unknown argument " + QuoteWord(arg, arg.size()) +
-               " (the game takes --record FILE, --version or --help)";
+               " (the game takes --record FILE [--overwrite], --version or --help)";
       return false;
-    }
-    if (i + 1 >= Argc || Argv[i + 1][0] == '\0') {
+    } else if (recording) {
+      *Error = "--record given twice (the game records to one FILE)";
+      return false;
+    } else if (i + 1 >= Argc || Argv[i + 1][0] == '\0') {
       *Error = "--record needs the FILE to write the recording to";
       return false;
+    } else {
+      recording = true;
+      path_ = Argv[++i];
     }
-    path_ = Argv[++i];
   }
-  if (path_.empty()) return true;
-  file_ = std::fopen(path_.c_str(), "wb");
-  if (file_ == nullptr) {
-    *Error = "cannot create the recording '" + path_ + "': " + std::strerror(errno);
-    return false;
+  if (!recording) {
+    if (overwrite_) *Error = "--overwrite is for --record FILE";
+    return !overwrite_;
   }
-  return true;
+  std::string reason;
+  if (OpenForWriting(path_, overwrite_, &file_, &created_, &reason)) return true;
+  *Error = "cannot create the recording " + QuoteWord(path_, path_.size()) + ": " + reason;
+  return false;
 }
 
 int GameCommandLine::Play(Application& App, std::string* Error) {
   if (file_ == nullptr) return Carpex(App);
-  Recorder recorder(App, file_);
+  Recorder recorder(App, file_, !created_);
   file_ = nullptr;
   const int status = Carpex(recorder);
-  if (!recorder.Finish()) {
-    *Error = "the recording '" + path_ + "' could not be written whole";
+  const bool written = recorder.Finish();
+  if (!recorder.Started()) {
+    if (created_) std::remove(path_.c_str());
+    return status;
+  }
+  if (!written) {
+    *Error = "the recording " + QuoteWord(path_, path_.size()) + " could not be written whole";
     return 1;
   }
   return status;

@@ -16,8 +16,10 @@ class TForm1;
 
 class Recorder final : public Application, private FormHandlers {
  public:
-  // Writes to File, which it closes in Finish.
-  Recorder(Application& Platform, std::FILE* File);
+  // Writes to File, which it closes in Finish. Nothing reaches File before
+  // the game's first frame (a game that cannot start leaves a file there as
+  // it was); then, when EmptyFirst, what File held is emptied first.
+  Recorder(Application& Platform, std::FILE* File, bool EmptyFirst = false);
   ~Recorder() override;
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
@@ -40,6 +42,8 @@ class Recorder final : public Application, private FormHandlers {
 
   // Writes what is left and closes the file; false when any of it could not be written.
   bool Finish();
+  // The game ran a frame: the file holds the recording.
+  bool Started() const { return started_; }
 
  private:
   void FormKeyPress(uint8_t& Key) override;
@@ -61,6 +65,9 @@ class Recorder final : public Application, private FormHandlers {
 
   Application& platform_;
   std::FILE* file_;
+  bool empty_first_;
+  bool started_ = false;
+  std::string held_;  // written before the first frame
   FormHandlers* form_ = nullptr;
   const TForm1* game_ = nullptr;
   bool write_failed_ = false;
@@ -73,10 +80,12 @@ class Recorder final : public Application, private FormHandlers {
   char buffer_[16 * 1024];
 };
 
-// The game's command line: nothing, or --record FILE, or --version or --help.
-// Parse checks it and creates the recording's file, before any window opens;
-// Play then runs the game on the platform's application layer, recorded when
-// asked.
+// The game's command line: nothing, --version, --help, or --record FILE with
+// --overwrite for a FILE that exists already. Parse checks it and opens the
+// recording's file, before any window opens, without emptying it; Play then
+// runs the game on the platform's application layer, recorded when asked. A
+// game that never starts (no display) leaves an existing FILE as it was and no
+// new one.
 class GameCommandLine {
  public:
   GameCommandLine() = default;
@@ -97,6 +106,8 @@ class GameCommandLine {
  private:
   std::string answer_;
   std::string path_;
+  bool overwrite_ = false;
+  bool created_ = false;  // FILE is new: removed again if the game never starts
   std::FILE* file_ = nullptr;
 };
 

@@ -5,6 +5,7 @@
 
 #include "graphics/directdraw.h"
 #include "shell/unit1.h"
+#include "tools/files.h"
 #include "tools/picture.h"
 #include "tools/trace.h"
 
@@ -57,6 +58,23 @@ bool CheckScript(ScriptSource& Source, const std::string& Name, std::string* Err
   return Error->empty();
 }
 
+// Writes the picture now on the screen as the shot's file; false with the
+// reason in *Error.
+bool WriteShot(ReplayPlatform& Platform, const ReplayDisplay& Display, const std::string& File,
+               const ReplayOptions& Options, std::vector<uint8_t>* Picture,
+               std::vector<uint8_t>* Bytes, std::string* Error) {
+  if (!Platform.ReadPicture(Display, Picture)) {
+    *Error = "the screen could not be read";
+    return false;
+  }
+  if (!EncodePicture(File, ReplayPlatform::kPictureWidth, ReplayPlatform::kPictureHeight,
+                     Picture->data(), Bytes)) {
+    *Error = "the picture could not be encoded";
+    return false;
+  }
+  return WriteWholeFile(Options.ShotFolder, File, *Bytes, Options.OverwriteShots, Error);
+}
+
 ReplayDisplay DisplayOf(const TForm1& Form) {
   return ReplayDisplay{Form.DirectDrawDevice.Get(), Form.PrimarySurface.Get()};
 }
@@ -64,26 +82,28 @@ ReplayDisplay DisplayOf(const TForm1& Form) {
 int Run(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::ostream& Err,
         ReplayPlatform& Platform, const ReplayOptions& Options) {
   int status = kReplayRan;
+  const std::string quotedName = QuoteWord(Name, Name.size());
   TForm1 form(Platform.App());
   Form1 = &form;
   QueuedRandom queue(Source, Name);
   form.FormCreate();
   if (Platform.Terminated()) {
-    Err << Name << ": the display could not be set up\n";
+    Err << quotedName << ": the display could not be set up\n";
     status = kReplayFailed;
   }
 
   std::string line;
   line.reserve(kTraceLineCapacity);
-  std::vector<uint8_t> picture;
+  std::vector<uint8_t> picture, pictureFile;
+  std::string shotError;
   uint64_t calls = 0;
   auto randomFailed = [&](const ScriptCommand& c) {
     if (!queue.failed) return false;
     if (queue.empty) {
-      Err << Name << ":" << c.Line << ": Random(" << queue.failedN
+      Err << quotedName << ":" << c.Line << ": Random(" << queue.failedN
           << ") asked for a value but the queue is empty\n";
     } else {
-      Err << Name << ":" << c.Line << ": queued value " << queue.badValue << " is not in 0.."
+      Err << quotedName << ":" << c.Line << ": queued value " << queue.badValue << " is not in 0.."
           << queue.failedN - 1 << " for Random(" << queue.failedN << ")\n";
     }
     status = kReplayRefused;
@@ -91,7 +111,7 @@ int Run(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::o
   };
   auto traceFailed = [&] {
     if (Out) return false;
-    Err << Name << ": cannot write the trace\n";
+    Err << quotedName << ": cannot write the trace\n";
     status = kReplayFailed;
     return true;
   };
@@ -153,10 +173,10 @@ int Run(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::o
         }
         break;
       case ScriptOp::Shot:
-        if (Options.WriteShots && !(Platform.ReadPicture(DisplayOf(form), &picture) &&
-                                    WritePicture(c.File, ReplayPlatform::kPictureWidth,
-                                                 ReplayPlatform::kPictureHeight, picture.data()))) {
-          Err << Name << ":" << c.Line << ": cannot write " << c.File << '\n';
+        if (!Options.ShotFolder.empty() && !WriteShot(Platform, DisplayOf(form), c.File, Options,
+                                                      &picture, &pictureFile, &shotError)) {
+          Err << quotedName << ":" << c.Line << ": cannot write "
+              << QuoteWord(c.File, c.File.size()) << ": " << shotError << '\n';
           status = kReplayFailed;
         }
         break;
@@ -188,7 +208,7 @@ int RunReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, 
   }
   std::unique_ptr<ReplayPlatform> platform = MakePlatform();
   DirectDraw::Bind();
-  const int status = Run(Source, Name, Out, Err, *platform, Options);
+  const int status = Run(Source.Reread(), Name, Out, Err, *platform, Options);
   DirectDraw::Unbind();
   return status;
 }

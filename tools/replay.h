@@ -19,8 +19,11 @@ struct ReplayOptions {
   // Called after every frame loop call, before its trace line (tests check
   // invariants here).
   std::function<void(const TForm1&)> AfterFrame;
-  // Off: `shot` writes nothing (the fuzz target).
-  bool WriteShots = true;
+  // The folder `shot` writes its pictures into; empty: the script's shots
+  // are checked but nothing is written.
+  std::string ShotFolder;
+  // A shot may replace a file of the same name in ShotFolder.
+  bool OverwriteShots = false;
 };
 
 // Exit statuses of the replay tool.
@@ -28,7 +31,8 @@ constexpr int kReplayRan = 0;
 constexpr int kReplayFailed = 1;   // display, picture or trace output
 constexpr int kReplayRefused = 2;  // script unreadable or malformed, Random unserved
 
-// Checks the whole script, then makes the platform and runs the script:
+// Checks the whole script, then makes the platform and runs the script (read
+// again from Source.Reread()):
 // trace lines to Out, a one-line message to Err on failure. Returns the exit
 // status: kReplayRan when the script ran to its end (or to the Escape that
 // closes the game); kReplayRefused for an unreadable or malformed script (no

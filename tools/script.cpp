@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "tools/files.h"
 #include "tools/picture.h"
 
 namespace carpex {
@@ -33,6 +34,17 @@ constexpr OpSpec kOps[] = {
 
 constexpr size_t kQuotedBytes = 40;
 
+// The longest command name: a first word longer than this is no command.
+constexpr size_t LongestCommand() {
+  size_t longest = 0;
+  for (const OpSpec& spec : kOps) {
+    size_t n = 0;
+    while (spec.name[n] != '\0') ++n;
+    if (n > longest) longest = n;
+  }
+  return longest;
+}
+
 bool ParseNumber(std::string_view Word, uint64_t Min, uint64_t Max, uint32_t* Out) {
   if (Word.empty() || Word.size() > 10) return false;
   uint64_t value = 0;
@@ -51,6 +63,49 @@ long long TextSource::Read(uint64_t Offset, char* Buffer, size_t Size) {
   if (Offset >= text_.size()) return 0;
   const size_t n = text_.copy(Buffer, Size, static_cast<size_t>(Offset));
   return static_cast<long long>(n);
+}
+
+std::string ScriptSource::Failure(int Error) const {
+  return std::string("cannot read the script: ") + std::strerror(Error);
+}
+
+long long CopyingSource::Read(uint64_t Offset, char* Buffer, size_t Size) {
+  if (fault_ != Fault::None || Offset != copied_) {
+    if (fault_ == Fault::None) fault_ = Fault::Read;
+    errno = EINVAL;
+    return -1;
+  }
+  const size_t n = std::fread(Buffer, 1, Size, in_);
+  if (n < Size && std::ferror(in_)) {
+    fault_ = Fault::Read;
+    return -1;
+  }
+  if (copied_ + n > kMaxBytes) {
+    fault_ = Fault::TooLong;
+    return -1;
+  }
+  if (n > 0 && std::fwrite(Buffer, 1, n, copy_) != n) {
+    fault_ = Fault::Copy;
+    return -1;
+  }
+  // The copy is read back from here on: all of it must be in the file.
+  if (n < Size && std::fflush(copy_) != 0) {
+    fault_ = Fault::Copy;
+    return -1;
+  }
+  copied_ += n;
+  return static_cast<long long>(n);
+}
+
+std::string CopyingSource::Failure(int Error) const {
+  switch (fault_) {
+    case Fault::Copy:
+      return std::string("cannot make a temporary copy of the script: ") + std::strerror(Error);
+    case Fault::TooLong:
+      return "the script is longer than " + std::to_string(kMaxBytes >> 20) + " MiB";
+    default:
+      return ScriptSource::Failure(Error);
+  }
 }
 
 long long FileSource::Read(uint64_t Offset, char* Buffer, size_t Size) {
@@ -130,7 +185,7 @@ void ScriptReader::SkipRestOfLine() {
   SkipLineEnd();
 }
 
-bool ScriptReader::ReadWord() {
+bool ScriptReader::ReadWord(size_t Limit) {
   int c = Peek();
   while (c == ' ' || c == '\t') {
     Skip();
@@ -142,8 +197,14 @@ bool ScriptReader::ReadWord() {
   }
   word_.clear();
   word_length_ = 0;
+  word_cut_ = false;
   while (c != ' ' && c != '\t' && !AtLineEnd()) {
-    if (word_.size() < kMaxWord) word_.push_back(static_cast<char>(c));
+    if (word_.size() == Limit) {
+      word_cut_ = true;
+      word_length_ = Limit + 1;
+      break;
+    }
+    word_.push_back(static_cast<char>(c));
     ++word_length_;
     Skip();
     c = Peek();
@@ -152,7 +213,7 @@ bool ScriptReader::ReadWord() {
 }
 
 bool ScriptReader::Fail(std::string* Error, const std::string& What) const {
-  *Error = name_ + ":" + std::to_string(line_) + ": " + What;
+  *Error = QuoteWord(name_, name_.size()) + ":" + std::to_string(line_) + ": " + What;
   return false;
 }
 
@@ -161,11 +222,11 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
   for (;;) {
     if (Peek() == -1) {
       if (read_error_ == 0) return false;
-      *Error = name_ + ": cannot read the script: " + std::strerror(read_error_);
+      *Error = QuoteWord(name_, name_.size()) + ": " + source_.Failure(read_error_);
       return false;
     }
     ++line_;
-    if (!ReadWord()) continue;
+    if (!ReadWord(LongestCommand())) continue;
     if (word_[0] == '#') {
       SkipRestOfLine();
       continue;
@@ -181,6 +242,13 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
     uint64_t given = 0;
     while (ReadWord()) {
       ++given;
+      // Refused at once: the rest of the word is never read.
+      if (word_cut_ && spec->op == ScriptOp::Shot && given == 1) {
+        return Fail(Error, "shot: the file name is too long");
+      }
+      if (word_cut_ && (spec->args == 0 || (spec->args == 1 && given > 1))) {
+        return Fail(Error, QuoteWord(word_, word_length_) + " is too long for an argument");
+      }
       if (spec->op == ScriptOp::Random) {
         uint32_t value = 0;
         if (!ParseNumber(word_, spec->min, spec->max, &value)) {
@@ -190,6 +258,7 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
       } else if (given == 1) {
         argument_ = word_;
         argument_length_ = word_length_;
+        if (word_cut_) break;  // not a number: said below
       }
     }
     if (read_error_ != 0) continue;  // reported at the end
@@ -202,9 +271,11 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
                              std::to_string(given));
     }
     if (spec->op == ScriptOp::Shot) {
-      if (argument_length_ > kMaxWord) return Fail(Error, "shot: the file name is too long");
-      if (!IsPictureFileName(argument_)) {
-        return Fail(Error, "shot needs a file ending in .png or .ppm");
+      if (!IsPlainFileName(argument_) || !IsPictureFileName(argument_)) {
+        return Fail(Error,
+                    "shot needs a plain file name ending in .png or .ppm (letters, digits, "
+                    "'-', '_' and '.', no folder): " +
+                        QuoteWord(argument_, argument_length_));
       }
       Command->File = argument_;
     } else if (spec->args == 1 && !ParseNumber(argument_, spec->min, spec->max, &Command->Value)) {

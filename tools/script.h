@@ -19,6 +19,11 @@ class ScriptSource {
   // Up to Size bytes from Offset: how many were read (fewer only at the end),
   // or -1 when the source cannot be read (errno says why).
   virtual long long Read(uint64_t Offset, char* Buffer, size_t Size) = 0;
+  // What went wrong when Read gave -1 with errno Error, for a message.
+  virtual std::string Failure(int Error) const;
+  // Where the script is read again after the first reading (by the run and
+  // the random queue): itself, or what the first reading left behind.
+  virtual ScriptSource& Reread() { return *this; }
 };
 
 // A script held in memory.
@@ -39,6 +44,28 @@ class FileSource final : public ScriptSource {
 
  private:
   std::FILE* file_;
+};
+
+// A script read once, front to back, from where the stream In stands (a file,
+// a pipe, a terminal, a standard input already partly read), and copied as it
+// is read into Copy: read again, it is the copy that is read, so that what
+// runs is what was checked even when the script is changed meanwhile. At
+// most kMaxBytes are taken, so that an endless stream cannot fill the disk.
+class CopyingSource final : public ScriptSource {
+ public:
+  static constexpr uint64_t kMaxBytes = 64ull << 20;
+  CopyingSource(std::FILE* In, std::FILE* Copy) : in_(In), copy_(Copy), again_(Copy) {}
+  // Offsets follow each other from 0 (as the first reading asks for them).
+  long long Read(uint64_t Offset, char* Buffer, size_t Size) override;
+  std::string Failure(int Error) const override;
+  ScriptSource& Reread() override { return again_; }
+
+ private:
+  std::FILE* in_;
+  std::FILE* copy_;
+  FileSource again_;
+  uint64_t copied_ = 0;
+  enum class Fault : uint8_t { None, Read, Copy, TooLong } fault_ = Fault::None;
 };
 
 enum class ScriptOp : uint8_t {
@@ -82,7 +109,8 @@ class ScriptReader {
   // whole without an error.
   bool NextQueued(uint64_t Before, uint32_t* Value);
 
-  // Words longer than this are known only by their start.
+  // No argument is longer than this; a longer one is refused as soon as it is
+  // met, without reading on (a script may be an endless stream).
   static constexpr size_t kMaxWord = 4096;
 
  private:
@@ -92,8 +120,9 @@ class ScriptReader {
   void SkipLineEnd();
   void SkipRestOfLine();
   // The next word of the line into word_; false at the end of the line, which
-  // it then passes.
-  bool ReadWord();
+  // it then passes. A word longer than Limit is read no further: word_cut_
+  // says so, and word_length_ is then Limit + 1.
+  bool ReadWord(size_t Limit = kMaxWord);
   bool Fail(std::string* Error, const std::string& What) const;
 
   ScriptSource& source_;
@@ -108,6 +137,7 @@ class ScriptReader {
   uint64_t line_ = 0;
   std::string word_;
   uint64_t word_length_ = 0;
+  bool word_cut_ = false;
   std::string argument_;
   uint64_t argument_length_ = 0;
   bool in_random_line_ = false;  // NextQueued: inside a `random` line

@@ -1,15 +1,34 @@
 // The game on Linux and macOS: SDL2 window and events over the software display.
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "platform/sdl/sdl_app.h"
 #include "shell/unit1.h"
+#include "tools/files.h"
 #include "tools/recorder.h"
 
 namespace {
+
+extern "C" void EndAsOnTerminate(int) {
+  std::raise(SIGTERM);
+}
+
+// A closed terminal (SIGHUP) or Ctrl+\ (SIGQUIT) ends the game as SIGTERM
+// does, through SDL's handler: the window closes as if the player had closed
+// it, and a recording is written to its end.
+void EndOnHangUpAndQuit() {
+  struct sigaction term {};
+  if (sigaction(SIGTERM, nullptr, &term) != 0 || term.sa_handler == SIG_DFL) return;
+  struct sigaction as_term {};
+  as_term.sa_handler = EndAsOnTerminate;
+  sigemptyset(&as_term.sa_mask);
+  sigaction(SIGHUP, &as_term, nullptr);
+  sigaction(SIGQUIT, &as_term, nullptr);
+}
 
 // SDL falls back to drivers that show nothing when there is no display; the
 // game runs on them only when asked to by name (SDL_VIDEODRIVER).
@@ -24,6 +43,7 @@ bool ShowsNothing(const char* Driver) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  carpex::SafeStandardDescriptors();
   carpex::GameCommandLine commandLine;
   std::string error;
   if (!commandLine.Parse(argc, argv, &error)) {
@@ -45,6 +65,7 @@ int main(int argc, char** argv) {
     SDL_Quit();
     return 1;
   }
+  EndOnHangUpAndQuit();
   int status = 1;
   {
     std::unique_ptr<carpex::sdl::SdlApp> app = carpex::sdl::SdlApp::Create(&error);

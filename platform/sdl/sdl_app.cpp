@@ -97,11 +97,23 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   SDL_GetDisplayBounds(0, &screen);
   const FormDescription form = DesignedForm();
   app->caption_ = form.Caption;
-  app->window_ =
-      SDL_CreateWindow(form.Caption.c_str(), screen.x, screen.y, screen.w, screen.h,
-                       SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
+  app->window_ = SDL_CreateWindow(form.Caption.c_str(), screen.x, screen.y, screen.w, screen.h,
+                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   if (app->window_ == nullptr) return fail("cannot create the window");
   TolerateX11Errors();
+  // On X11 the game asks the window manager for full screen itself, and SDL
+  // never learns of it: SDL would wait for the manager on every restore.
+  app->x11_ = X11Window::For(app->window_);
+  if (app->x11_ != nullptr) {
+    app->x11_->SetFullScreen(true, false);
+  } else {
+    SDL_SetWindowFullscreen(app->window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
+  SDL_Window* window = app->window_;
+  app->state_ = [window] {
+    return WindowState{SDL_GetKeyboardFocus() == window,
+                       (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0};
+  };
   if (SDL_GetWindowSurface(app->window_) == nullptr) return fail("cannot draw into the window");
 
   SetWindowIcon(app->window_);
@@ -132,14 +144,39 @@ void SdlApp::Minimize() {
 
 void SdlApp::Maximize() {
   if (hidden_) return;
-  SDL_RestoreWindow(window_);
-  if (!windowed_) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  // Only a window still minimised is restored: SDL's restore of one that is
+  // shown waits up to a second for the window manager to change it.
+  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(window_);
+  if (!windowed_) {
+    if (x11_ != nullptr) {
+      x11_->SetFullScreen(true, true);
+    } else {
+      SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+  }
   SDL_RaiseWindow(window_);
+  if (x11_ != nullptr) x11_->Flush();
 }
 
 void SdlApp::SetWindowed(bool Windowed) {
   windowed_ = Windowed;
-  if (Windowed) {
+  SDL_Rect screen{0, 0, kPictureWidth, kPictureHeight};
+  SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &screen);
+  if (x11_ != nullptr) {
+    // All asked at once, none waited for: the switch costs no frame.
+    if (Windowed) {
+      x11_->SetFullScreen(false, true);
+      x11_->SetFramed(true, kPictureWidth, kPictureHeight);
+      x11_->Place(SDL_Rect{screen.x + (screen.w - kPictureWidth) / 2,
+                           screen.y + (screen.h - kPictureHeight) / 2, kPictureWidth,
+                           kPictureHeight});
+    } else {
+      x11_->SetFramed(false, 0, 0);
+      x11_->Place(screen);
+      x11_->SetFullScreen(true, true);
+    }
+    x11_->Flush();
+  } else if (Windowed) {
     SDL_SetWindowFullscreen(window_, 0);
     SDL_SetWindowBordered(window_, SDL_TRUE);
     SDL_SetWindowResizable(window_, SDL_TRUE);
@@ -149,11 +186,8 @@ void SdlApp::SetWindowed(bool Windowed) {
   } else {
     SDL_SetWindowResizable(window_, SDL_FALSE);
     SDL_SetWindowBordered(window_, SDL_FALSE);
-    SDL_Rect screen;
-    if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &screen) == 0) {
-      SDL_SetWindowPosition(window_, screen.x, screen.y);
-      SDL_SetWindowSize(window_, screen.w, screen.h);
-    }
+    SDL_SetWindowPosition(window_, screen.x, screen.y);
+    SDL_SetWindowSize(window_, screen.w, screen.h);
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
   presenter_.Redraw();
@@ -226,7 +260,8 @@ bool SdlApp::HandleOneMessage(bool Pump) {
       uint8_t key = m.character;
       form_->FormKeyPress(key);
     } else {
-      form_->ApplicationEvents1Deactivate();
+      activation_posted_ = false;
+      FollowWindowState();
     }
     return true;
   }
@@ -289,12 +324,12 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
           if (Event.window.timestamp >= box_opened_ && Event.window.timestamp <= box_closed_) {
             break;
           }
-          // The application learns of it now and tells the form between frames.
-          posted_.push_back(Posted{Posted::Deactivate, 0});
+          PostActivation();
           break;
+        case SDL_WINDOWEVENT_MINIMIZED:
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-          RestoreFromMinimized();
+          PostActivation();
           break;
         case SDL_WINDOWEVENT_CLOSE:
           CloseWindow();
@@ -386,12 +421,28 @@ void SdlApp::ShowPadChoice() {
   SDL_SetWindowTitle(window_, title.c_str());
 }
 
-void SdlApp::RestoreFromMinimized() {
-  // Only a restore from the minimised state is an event for the game.
-  if (!minimized_) return;
-  minimized_ = false;
-  soft::Activate();
-  form_->ApplicationEvents1Restore();
+void SdlApp::PostActivation() {
+  // The application learns of it now and tells the form between frames; by
+  // then more changes may have come, and the state they left is what counts.
+  if (activation_posted_) return;
+  activation_posted_ = true;
+  posted_.push_back(Posted{Posted::Activation, 0});
+}
+
+void SdlApp::FollowWindowState() {
+  // Whatever the window system has sent by now is taken in first: a focus
+  // loss followed by a return within a frame is no switch away at all.
+  SDL_PumpEvents();
+  const WindowState now = state_();
+  const bool active = now.Focused && !now.Minimized;
+  if (!minimized_ && !active) {
+    form_->ApplicationEvents1Deactivate();
+  } else if (minimized_ && active) {
+    // Only a restore from the minimised state is an event for the game.
+    minimized_ = false;
+    soft::Activate();
+    form_->ApplicationEvents1Restore();
+  }
 }
 
 void SdlApp::CloseWindow() {

@@ -17,6 +17,7 @@
 #include "platform/sdl/layout.h"
 #include "platform/sdl/pace_log.h"
 #include "platform/sdl/presenter.h"
+#include "platform/sdl/x11_window.h"
 
 namespace soft {
 struct PixelView;
@@ -59,10 +60,21 @@ class SdlApp final : public Application {
   // Where the game is, for what the game controllers' buttons mean there.
   void SetGameView(std::function<common::GameView()> View) { view_ = std::move(View); }
 
+  // The window as the window system has it at this moment: the game is
+  // active while the window has the keyboard focus and is not minimised.
+  struct WindowState {
+    bool Focused = false;
+    bool Minimized = false;
+  };
+  // Where the window's state is read (SDL's view of it unless tests give their own).
+  void SetWindowStateSource(std::function<WindowState()> Source) { state_ = std::move(Source); }
+
  private:
   // A message this layer posts to itself, handled in a turn of its own.
+  // Activation: the window's focus or state has changed since the last one
+  // was handled (one stands for any number of changes).
   struct Posted {
-    enum Kind : uint8_t { Char, Deactivate } kind;
+    enum Kind : uint8_t { Char, Activation } kind;
     uint8_t character;
   };
   SdlApp() = default;
@@ -71,7 +83,10 @@ class SdlApp final : public Application {
   // queued already and no timer.
   bool HandleOneMessage(bool Pump);
   void HandleEvent(const SDL_Event& Event);
-  void RestoreFromMinimized();
+  void PostActivation();
+  // Deactivates or restores the game when the window's state, as it is now,
+  // says it has been switched away from or back to.
+  void FollowWindowState();
   void CloseWindow();
   void OnFlip(const soft::PixelView& Front);
   void Present();
@@ -85,9 +100,12 @@ class SdlApp final : public Application {
   void ShowPadChoice();
 
   SDL_Window* window_ = nullptr;
+  std::unique_ptr<X11Window> x11_;  // null: SDL's own calls
+  std::function<WindowState()> state_;
   WindowPresenter presenter_;
   FormHandlers* form_ = nullptr;
   std::deque<Posted> posted_;
+  bool activation_posted_ = false;
   uint64_t next_tick_ = 0;
   bool terminated_ = false;
   bool minimized_ = false;

@@ -153,9 +153,27 @@ WebApp::~WebApp() {
 }
 
 void WebApp::Post(Message M) {
-  if (queue_count_ == kQueueSize) return;
-  queue_[(queue_head_ + queue_count_) % kQueueSize] = M;
-  ++queue_count_;
+  const bool focus = IsFocus(M.kind);
+  if (focus && focus_aside_) {
+    aside_focus_ = M.kind;
+    return;
+  }
+  Message* newest = &queue_[(queue_head_ + queue_count_ + kQueueSize - 1) % kQueueSize];
+  if (focus && !Aside() && queue_count_ > 0 && IsFocus(newest->kind)) {
+    newest->kind = M.kind;
+    return;
+  }
+  // Once anything is aside, everything after it goes aside too (or is
+  // dropped), so that nothing is handed over before what came earlier.
+  if (!Aside() && queue_count_ < kQueueSize) {
+    queue_[(queue_head_ + queue_count_) % kQueueSize] = M;
+    ++queue_count_;
+  } else if (M.kind == Message::KeyUp && M.key < released_.size()) {
+    released_.set(M.key);
+  } else if (focus) {
+    focus_aside_ = true;
+    aside_focus_ = M.kind;
+  }
 }
 
 void WebApp::Minimize() {
@@ -219,11 +237,39 @@ void WebApp::Run(FormHandlers& Form) {
     // One picture per frame, with the text written after the flip.
     if (needs_present_) Present();
     // The page must get the thread back: without a wait the browser would hang.
-    if (done && !terminated_ && queue_count_ == 0) last_frame_ = WaitForAnimationFrame(0);
+    if (done && !terminated_ && queue_count_ == 0 && !Aside()) {
+      last_frame_ = WaitForAnimationFrame(0);
+    }
   }
   // The loop ends once the messages already queued have been handled.
-  while (queue_count_ > 0) HandleOneMessage();
+  while (queue_count_ > 0 || Aside()) HandleOneMessage();
   form_ = nullptr;
+}
+
+void WebApp::Deliver(const Message& M) {
+  uint8_t character = static_cast<uint8_t>(M.key);
+  uint16_t key = M.key;
+  switch (M.kind) {
+    case Message::Char:
+      form_->FormKeyPress(character);
+      break;
+    case Message::KeyDown:
+      form_->FormKeyDown(key);
+      break;
+    case Message::KeyUp:
+      form_->FormKeyUp(key);
+      break;
+    case Message::Deactivate:
+      form_->ApplicationEvents1Deactivate();
+      break;
+    case Message::Restore:
+      // Only a return from the minimised state is an event for the game.
+      if (!minimized_) break;
+      minimized_ = false;
+      soft::Activate();
+      form_->ApplicationEvents1Restore();
+      break;
+  }
 }
 
 bool WebApp::HandleOneMessage() {
@@ -231,29 +277,19 @@ bool WebApp::HandleOneMessage() {
     const Message m = queue_[queue_head_];
     queue_head_ = (queue_head_ + 1) % kQueueSize;
     --queue_count_;
-    uint8_t character = static_cast<uint8_t>(m.key);
-    uint16_t key = m.key;
-    switch (m.kind) {
-      case Message::Char:
-        form_->FormKeyPress(character);
-        break;
-      case Message::KeyDown:
-        form_->FormKeyDown(key);
-        break;
-      case Message::KeyUp:
-        form_->FormKeyUp(key);
-        break;
-      case Message::Deactivate:
-        form_->ApplicationEvents1Deactivate();
-        break;
-      case Message::Restore:
-        // Only a return from the minimised state is an event for the game.
-        if (!minimized_) break;
-        minimized_ = false;
-        soft::Activate();
-        form_->ApplicationEvents1Restore();
-        break;
-    }
+    Deliver(m);
+    return true;
+  }
+  if (released_.any()) {
+    uint16_t key = 0;
+    while (!released_.test(key)) ++key;
+    released_.reset(key);
+    Deliver(Message{Message::KeyUp, key});
+    return true;
+  }
+  if (focus_aside_) {
+    focus_aside_ = false;
+    Deliver(Message{aside_focus_, 0});
     return true;
   }
   if (terminated_) return false;

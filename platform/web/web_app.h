@@ -4,6 +4,7 @@
 // idle-time loop paced by the browser's animation frames.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -45,7 +46,8 @@ class WebApp final : public Application {
   void SetGameView(std::function<common::GameView()> View) { view_ = std::move(View); }
 
   // A message the page's event handlers leave for the loop, which hands it to
-  // the form in a turn of its own.
+  // the form in a turn of its own. A focus change right after another takes
+  // its place: only the state they leave counts.
   struct Message {
     enum Kind : uint8_t { Char, KeyDown, KeyUp, Deactivate, Restore } kind;
     uint16_t key;
@@ -53,10 +55,19 @@ class WebApp final : public Application {
   void Post(Message M);
 
  private:
-  // Enough for every key a player can press between two frames; more are dropped.
+  // Enough for every key a player can press between two frames. Beyond it
+  // characters and key-downs are dropped, but no key-up (a bomb key would
+  // stay held) and no focus change (the game would stay paused on a page in
+  // front): those are kept aside, one per key and the last focus change, and
+  // handed over once the queue has been.
   static constexpr int kQueueSize = 64;
 
+  static bool IsFocus(Message::Kind Kind) {
+    return Kind == Message::Deactivate || Kind == Message::Restore;
+  }
+  bool Aside() const { return released_.any() || focus_aside_; }
   bool HandleOneMessage();
+  void Deliver(const Message& M);
   void OnFlip(const soft::PixelView& Front);
   void Present();
   common::GameView View() const { return view_ ? view_() : common::GameView{}; }
@@ -69,6 +80,9 @@ class WebApp final : public Application {
   Message queue_[kQueueSize] = {};
   int queue_head_ = 0;
   int queue_count_ = 0;
+  std::bitset<256> released_;  // key-ups kept aside, by virtual-key code
+  bool focus_aside_ = false;
+  Message::Kind aside_focus_ = Message::Restore;
   double next_tick_ = 0;
   double last_frame_ = 0;
   // When the next frame of the 60 Hz schedule is due.

@@ -3,10 +3,12 @@
 #include <string>
 
 #include "platform/win32/win32_app.h"
+#include "tools/files.h"
 #include "tools/recorder.h"
 
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLine*/,
                    int /*Show*/) {
+  carpex::SafeStandardDescriptors();
   carpex::GameCommandLine commandLine;
   std::string error;
   if (!commandLine.Parse(__argc, __argv, &error)) {

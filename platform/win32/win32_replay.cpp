@@ -1,9 +1,6 @@
 // The replay tool on Windows: the game on the real DirectDraw and GDI in its
 // full-screen window, with the events taken from the script instead of the
 // keyboard, the timer and the activation changes.
-#include <fcntl.h>
-#include <io.h>
-
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -62,10 +59,6 @@ class Win32ReplayPlatform final : public ReplayPlatform {
 }  // namespace
 
 std::unique_ptr<ReplayPlatform> MakeReplayPlatform() {
-  // The trace is compared byte for byte with other platforms' traces: no CR
-  // before each line feed.
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
   return std::make_unique<Win32ReplayPlatform>();
 }
 

@@ -320,14 +320,14 @@ const char* RunScript(std::string_view text) {
     if (command.Op == ScriptOp::Frames) frames += command.Value;
   }
   if (!error.empty()) {
-    return error.rfind("fuzz:", 0) == 0 ? nullptr : "a refused script has no NAME:LINE message";
+    return error.rfind("'fuzz':", 0) == 0 ? nullptr : "a refused script has no 'NAME':LINE message";
   }
   if (frames > kMaxFrames) return nullptr;
   NullBuffer sink;
   std::ostream out(&sink), err(&sink);
   const char* problem = nullptr;
+  // No shot folder: the script's shots write nothing.
   ReplayOptions options;
-  options.WriteShots = false;
   options.AfterFrame = [&](const TForm1& form) {
     if (problem == nullptr) problem = CheckBetweenFrames(form);
   };

@@ -63,7 +63,7 @@ TEST(SetUp, EachOfTheFirstSixStepsStopsTheChainWithOneMessageAndTheProgramEnds) 
     f.inject();
     HeadlessApp app;
     app.MaxIdleCalls = 5;
-    EXPECT_EQ(0, Carpex(app));
+    EXPECT_EQ(1, Carpex(app));
 
     ASSERT_EQ(1u, app.MessageBoxes.size());
     EXPECT_EQ(f.text, app.MessageBoxes[0].Text);
@@ -104,7 +104,7 @@ TEST(SetUp, AMissingLibraryOrEntryPointIsReportedAsTheDeviceCreationFailing) {
     }
     HeadlessApp app;
     app.MaxIdleCalls = 5;
-    EXPECT_EQ(0, Carpex(app));
+    EXPECT_EQ(1, Carpex(app));
     ASSERT_EQ(1u, app.MessageBoxes.size());
     EXPECT_EQ(0u, app.MessageBoxes[0].Text.rfind("directdrawcreateex: \r", 0))
         << app.MessageBoxes[0].Text;

@@ -87,7 +87,7 @@ setsid unshare --net chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin /bin/sh -
   echo "game ended: status $?" >>/tmp/game.err' &
 session=$!
 
-printf 'seed 1\nframes 2\nshot %s\n' "$work/level.ppm" | "$replay" - >/dev/null
+printf 'seed 1\nframes 2\nshot level.ppm\n' | "$replay" --shots "$work" - >/dev/null
 differ=""
 for _ in $(seq 150); do
   if [[ -s $root/tmp/Xvfb_screen0 ]] && grep -q . "$root/tmp/display" 2>/dev/null; then

@@ -111,12 +111,13 @@ TEST(ReplayTrace, StrikesAndExplosionsArePrintedPerBusySlot) {
 
 TEST(ReplayScript, MalformedLinesStopBeforeTheFirstFrame) {
   const std::map<std::string, std::string> cases = {
-      {"frames 1\nfly 3\n", "s:2: "}, {"# comment\n\nframes 0\n", "s:3: "},
-      {"char 256\n", "s:1: "},        {"char\n", "s:1: "},
-      {"tick 1\n", "s:1: "},          {"frames 2 3\n", "s:1: "},
-      {"shot frame.bmp\n", "s:1: "},  {"random\n", "s:1: "},
-      {"random 1 -2\n", "s:1: "},     {"seed 4294967296\n", "s:1: "},
-      {"down 0x20\n", "s:1: "},
+      {"frames 1\nfly 3\n", "'s':2: "}, {"# comment\n\nframes 0\n", "'s':3: "},
+      {"char 256\n", "'s':1: "},        {"char\n", "'s':1: "},
+      {"tick 1\n", "'s':1: "},          {"frames 2 3\n", "'s':1: "},
+      {"shot frame.bmp\n", "'s':1: "},  {"random\n", "'s':1: "},
+      {"random 1 -2\n", "'s':1: "},     {"seed 4294967296\n", "'s':1: "},
+      {"down 0x20\n", "'s':1: "},       {"shot ../x.png\n", "'s':1: "},
+      {"shot docs/x.png\n", "'s':1: "}, {"shot .x.png\n", "'s':1: "},
   };
   for (const auto& [script, prefix] : cases) {
     const ReplayRun run = Replay(script);
@@ -137,22 +138,22 @@ TEST(ReplayScript, AMessageQuotesAShortPieceOfTheWordWithControlsEscaped) {
   const std::string word = std::string("\x1b[2J\0\r\\", 7) + std::string(1 << 20, 'x');
   const ReplayRun run = Replay("frames 1\nchar " + word + "\n" + word + "\n");
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "s:2: '\\x1b[2J\\x00\\x0d\\\\" + std::string(33, 'x') +
+  EXPECT_EQ(run.err, "'s':2: '\\x1b[2J\\x00\\x0d\\\\" + std::string(33, 'x') +
                          "'... is not a number from 0 to 255\n");
-  EXPECT_EQ(Replay(word).err.substr(0, 26), "s:1: unknown command '\\x1b");
+  EXPECT_EQ(Replay(word).err, "'s':1: unknown command '\\x1b[2J\\x00\\x0d\\\\xxx'...\n");
 }
 
 TEST(ReplayRandom, AnEmptyQueueNamesTheLineThatAsked) {
   const ReplayRun run = Replay("random 0 0\nframes 1\nchar 48\nframes 1\n");
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.lines.size(), 1u);
-  EXPECT_EQ(run.err.rfind("s:3: ", 0), 0u) << run.err;
+  EXPECT_EQ(run.err.rfind("'s':3: ", 0), 0u) << run.err;
 }
 
 TEST(ReplayRandom, AValueOutOfRangeEndsTheReplay) {
   const ReplayRun run = Replay("random 3 0\nchar 48\n");  // Random(3) cannot give 3
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err.rfind("s:2: ", 0), 0u) << run.err;
+  EXPECT_EQ(run.err.rfind("'s':2: ", 0), 0u) << run.err;
 }
 
 TEST(ReplayRandom, TheSeededGeneratorRepeatsAndDiffersBySeed) {

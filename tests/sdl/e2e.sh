@@ -1,6 +1,7 @@
 #!/bin/bash
 # The game as a player meets it, in a virtual X server with a window manager:
-# keys typed with xdotool, screenshots taken with import and read by shot_check.
+# keys typed with xdotool, screenshots taken with import and read by shot_check;
+# focus changes, one at a time and in a storm.
 #
 #   e2e.sh play CARPEX SHOT_CHECK OUTDIR   the whole round trip (screenshots kept in OUTDIR)
 #   e2e.sh bare CARPEX SHOT_CHECK OUTDIR   an X server without a window manager
@@ -234,6 +235,25 @@ play() {
   # --- A new round, then Escape, Escape ends the program.
   xdotool key 9
   retry 30 eval 'shot round2 && check plane round2 >/dev/null' || fail "no second round"
+
+  # --- A focus storm: minimised and activated 100 times, 20 ms apart. What
+  # counts is the window as it is when the game looks: within a second of the
+  # last activation it is shown, its pictures whole and the plane flying.
+  local storm=() i storm_end
+  for i in $(seq 100); do storm+=(windowminimize "$wid" sleep 0.02 windowactivate "$wid" sleep 0.02); done
+  xdotool "${storm[@]}" 2>/dev/null
+  storm_end=$(date +%s%3N)
+  running_again() {
+    xprop -id "$wid" WM_STATE | grep -q 'window state: Normal' && shot storm_a && sleep 0.1 &&
+      shot storm_b && [[ $(check lost storm_b) == 0 ]] && check plane storm_b >/dev/null &&
+      [[ $(check plane storm_a) != "$(check plane storm_b)" ]]
+  }
+  until running_again; do
+    (($(date +%s%3N) - storm_end < 1000)) || fail "not running a second after the focus storm:" \
+      "$(xprop -id "$wid" WM_STATE | grep 'window state'), lost $(check lost storm_b)," \
+      "plane $(check plane storm_a) then $(check plane storm_b)"
+  done
+  echo "focus storm: shown and running $(($(date +%s%3N) - storm_end)) ms after the last activation"
   local start_ms=$(date +%s%3N) status
   xdotool key Escape Escape
   for _ in $(seq 200); do

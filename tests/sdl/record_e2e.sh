@@ -12,6 +12,10 @@
 #   record_e2e.sh xgone CARPEX OUTDIR
 #       the X server ends under the running game: its own one line, status 1;
 #       the game's recording is on disk while it runs (flushed every second)
+#   record_e2e.sh signals CARPEX CARPEX_REPLAY OUTDIR
+#       SIGHUP (with standard output and error closed) and SIGQUIT end the
+#       recording game as SIGTERM does: status 0, the recording written to its
+#       "# final:" line, which its replay ends on
 #
 # Exit status 0 on success, 77 when a tool it needs is missing (skipped), 1 on failure.
 set -u
@@ -67,7 +71,7 @@ cmdline() {
   echo "--version: $out"
   out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 30 "$carpex" --record "$tmp/r" --help 2>&1)
   status=$?
-  [[ $status == 0 && $out == "Usage: carpex [--record FILE]"*"--record FILE"* ]] ||
+  [[ $status == 0 && $out == "Usage: carpex [--record FILE [--overwrite]]"*"--record FILE"* ]] ||
     fail "--help: status $status, '$out'"
   [[ ! -e $tmp/r ]] || fail "--help created the recording"
   refused() {
@@ -75,7 +79,7 @@ cmdline() {
     status=$?
     ((status == 2)) || fail "'$*': status $status, expected 2 ($err)"
     [[ $(printf '%s\n' "$err" | wc -l) == 1 ]] || fail "'$*': not one line: $err"
-    echo "'$*': $err"
+    echo "$(printf '%q ' "$@"): $err"
   }
   refused --fly
   [[ $err == *"unknown argument '--fly'"* ]] || fail "no clear message for an unknown argument"
@@ -84,18 +88,37 @@ cmdline() {
   refused --record "$tmp/no/such/folder/x.replay"
   [[ $err == *"cannot create"*"No such file"* ]] || fail "no clear message for an uncreatable FILE"
   refused --record "$tmp/a.replay" --record "$tmp/b.replay"
+  [[ $err == *"--record given twice"* ]] || fail "no clear message for --record twice"
+  refused --overwrite
+  [[ $err == *"--overwrite is for --record"* ]] || fail "no clear message for --overwrite alone"
+  refused --record "$tmp/$(printf '\033[2J\033]0;PWNED\007')/x.replay"
+  if LC_ALL=C grep -q $'[\001-\037]' <<<"$err"; then fail "control bytes in: $(cat -v <<<"$err")"; fi
+  # A recording is never lost: not replaced unless asked, not emptied nor left
+  # behind by a game that cannot start (here: no display).
+  echo "an earlier recording" >"$tmp/keep.replay"
+  refused --record "$tmp/keep.replay"
+  [[ $err == *"exists already (--overwrite replaces it)"* ]] || fail "no clear message for an existing FILE"
+  local what
+  for what in "--record $tmp/keep.replay --overwrite" "--record $tmp/new.replay"; do
+    err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 "$carpex" $what 2>&1)
+    status=$?
+    ((status == 1)) || fail "'$what' without a display: status $status, expected 1 ($err)"
+  done
+  [[ $(cat "$tmp/keep.replay") == "an earlier recording" ]] || fail "a failed start touched the recording"
+  [[ ! -e $tmp/new.replay ]] || fail "a failed start left a new recording behind"
   rm -rf "$tmp"
   echo "PASS"
 }
 
-xgone() {
-  local carpex=$1 out=$2
+# A virtual X server without a window manager for the game, its output in
+# OUT (made anew); sets xvfb and number (the display's).
+start_xvfb() {
+  local out=$1
   for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
   done
   rm -rf "$out"
   mkdir -p "$out"
-  local xvfb game status number
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$out/xvfb.log" 2>&1 3>"$out/display" &
   xvfb=$!
   for _ in $(seq 100); do
@@ -104,6 +127,11 @@ xgone() {
   done
   number=$(head -n 1 "$out/display")
   [[ -n $number ]] || { kill $xvfb; fail "no virtual X server"; }
+}
+
+xgone() {
+  local carpex=$1 out=$2 xvfb game status number
+  start_xvfb "$out"
   DISPLAY=":$number" "$carpex" --record "$out/rec.replay" >/dev/null 2>"$out/game.err" &
   game=$!
   DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
@@ -126,12 +154,53 @@ xgone() {
   echo "PASS"
 }
 
+signals() {
+  local carpex=$1 replay=$2 out=$3 status number signal fd
+  # Global: the exit trap runs after this function has returned.
+  game="" xvfb=""
+  trap 'kill $game $xvfb 2>/dev/null' EXIT
+  start_xvfb "$out"
+  for signal in HUP QUIT; do
+    local recording=$out/$signal.replay
+    if [[ $signal == HUP ]]; then
+      DISPLAY=":$number" "$carpex" --record "$recording" >&- 2>&- &
+    else
+      DISPLAY=":$number" "$carpex" --record "$recording" >/dev/null 2>"$out/game.err" &
+    fi
+    game=$!
+    DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+      fail "no window appeared"
+    if [[ $signal == HUP ]]; then
+      # Neither the recording nor the X connection took the closed descriptors.
+      for fd in 1 2; do
+        [[ $(readlink "/proc/$game/fd/$fd") == /dev/null ]] ||
+          fail "descriptor $fd of the game is $(readlink "/proc/$game/fd/$fd"), not /dev/null"
+      done
+    fi
+    sleep 1.5
+    kill -$signal $game
+    wait $game
+    status=$?
+    game=""
+    ((status == 0)) || fail "SIG$signal: status $status, expected 0"
+    local final last
+    final=$(tail -n 1 "$recording")
+    [[ $final == "# final: n="* ]] || fail "SIG$signal: the recording ends with '$final'"
+    last=$("$replay" "$recording" | tail -n 1)
+    [[ "# final: $last" == "$final" ]] || fail "SIG$signal: the replay ends elsewhere"
+    echo "SIG$signal: status 0, recorded to its final line (${last%% gs=*})"
+  done
+  echo "PASS"
+}
+
 case ${1:-} in
   play) play "$2" "$3" "$4" "$5" ;;
   cmdline) cmdline "$2" "$3" ;;
   xgone) xgone "$2" "$3" ;;
+  signals) signals "$2" "$3" "$4" ;;
   *)
-    echo "usage: $0 play CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | cmdline CARPEX VERSION | xgone CARPEX OUTDIR" >&2
+    echo "usage: $0 play CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | cmdline CARPEX VERSION |" \
+      "xgone CARPEX OUTDIR | signals CARPEX CARPEX_REPLAY OUTDIR" >&2
     exit 2
     ;;
 esac

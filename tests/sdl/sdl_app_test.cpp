@@ -222,28 +222,40 @@ TEST_F(SdlAppTest, WithDoneLeftTrueTheLoopWaitsForTheNextMessage) {
   EXPECT_GE(SDL_GetTicks64() - start, 900u);
 }
 
+// The form does what the game does: minimise on deactivation, maximise on restore.
+class MinimisingForm : public RecordingForm {
+ public:
+  SdlApp* app = nullptr;
+  void ApplicationEvents1Deactivate() override {
+    RecordingForm::ApplicationEvents1Deactivate();
+    app->Minimize();
+  }
+  void ApplicationEvents1Restore() override {
+    RecordingForm::ApplicationEvents1Restore();
+    app->Maximize();
+  }
+};
+
+// The dummy driver has no focus: the window's state is the test's.
+constexpr SdlApp::WindowState kShown{true, false};
+constexpr SdlApp::WindowState kAway{false, true};
+
 TEST_F(SdlAppTest, FocusLossDeactivatesAndARestoreFromMinimisedReactivates) {
-  // The form does what the game does: minimise on deactivation.
-  class MinimisingForm : public RecordingForm {
-   public:
-    SdlApp* app = nullptr;
-    void ApplicationEvents1Deactivate() override {
-      RecordingForm::ApplicationEvents1Deactivate();
-      app->Minimize();
-    }
-    void ApplicationEvents1Restore() override {
-      RecordingForm::ApplicationEvents1Restore();
-      app->Maximize();
-    }
-  } game;
+  MinimisingForm game;
   game.app = app.get();
+  SdlApp::WindowState window = kShown;
+  app->SetWindowStateSource([&] { return window; });
   std::vector<std::string> states;
   game.onIdle = [&](int n) {
     states.push_back(std::string(soft::IsActive() ? "active" : "inactive") +
                      (app->Minimized() ? " minimised" : ""));
-    if (n == 1) WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    if (n == 2) WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);  // already minimised
+    if (n == 1) {
+      window = kAway;
+      WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    }
+    if (n == 2) WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);  // away already: nothing
     if (n == 3) {
+      window = kShown;
       WindowEvent(SDL_WINDOWEVENT_RESTORED);
       WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);  // not a second restore
     }
@@ -251,13 +263,13 @@ TEST_F(SdlAppTest, FocusLossDeactivatesAndARestoreFromMinimisedReactivates) {
     if (n == 5) app->Terminate();
   };
   app->Run(game);
-  EXPECT_EQ(game.log,
-            (Log{"idle", "deactivate", "idle", "deactivate", "idle", "restore", "idle", "idle"}));
+  EXPECT_EQ(game.log, (Log{"idle", "deactivate", "idle", "idle", "restore", "idle", "idle"}));
   EXPECT_EQ(states, (std::vector<std::string>{"active", "inactive minimised", "inactive minimised",
                                               "active", "active"}));
 }
 
 TEST_F(SdlAppTest, FocusGainedWhileMinimisedIsARestore) {
+  app->SetWindowStateSource([] { return kShown; });
   form.onIdle = [this](int n) {
     if (n == 1) app->Minimize();
     if (n == 2) WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
@@ -265,6 +277,33 @@ TEST_F(SdlAppTest, FocusGainedWhileMinimisedIsARestore) {
   };
   app->Run(form);
   EXPECT_EQ(form.log, (Log{"idle", "idle", "restore", "idle"}));
+  EXPECT_TRUE(soft::IsActive());
+}
+
+TEST_F(SdlAppTest, AFocusStormEndsInTheStateTheWindowIsInWhenItIsHandled) {
+  MinimisingForm game;
+  game.app = app.get();
+  SdlApp::WindowState window = kShown;
+  app->SetWindowStateSource([&] { return window; });
+  auto storm = [&](SdlApp::WindowState After) {
+    for (int i = 0; i < 100; ++i) {
+      WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+      WindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+      WindowEvent(SDL_WINDOWEVENT_RESTORED);
+      WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    }
+    window = After;
+  };
+  game.onIdle = [&](int n) {
+    if (n == 1) storm(kShown);  // back before the next frame: no switch at all
+    if (n == 2) storm(kAway);   // left away: one deactivation
+    if (n == 3) storm(kAway);
+    if (n == 4) storm(kShown);  // back: one restore
+    if (n == 5) app->Terminate();
+  };
+  app->Run(game);
+  EXPECT_EQ(game.log, (Log{"idle", "idle", "deactivate", "idle", "idle", "restore", "idle"}));
+  EXPECT_FALSE(app->Minimized());
   EXPECT_TRUE(soft::IsActive());
 }
 

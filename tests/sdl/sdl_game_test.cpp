@@ -176,11 +176,15 @@ TEST_F(SdlGameTest, TheFrameRateIsWrittenAtTheWindowsTopLeftAfterTheFlip) {
 TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures) {
   uint64_t presents = 0;
   Screen before, back;
+  // The dummy driver has no focus: the window's state is the test's.
+  SdlApp::WindowState window{true, false};
+  app->SetWindowStateSource([&] { return window; });
   driver->Between = [&](int n) {
     if (n == 2) {
       before = ReadScreen();
       EXPECT_EQ(PictureMismatches(before), 0);
       presents = app->Presents();
+      window = {false, true};
       WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     }
     if (n == 6) {
@@ -190,6 +194,7 @@ TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures)
       EXPECT_EQ(app->Presents(), presents + 1);  // frame 2, then none while away
       // Back from the task bar: the first frame meets the lost surfaces,
       // restores and reloads them.
+      window = {true, false};
       WindowEvent(SDL_WINDOWEVENT_RESTORED);
     }
     if (n == 9) back = ReadScreen();

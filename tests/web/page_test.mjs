@@ -2,7 +2,8 @@
 // the page loads without a console error, shows the level screen exactly as
 // the software display draws it with an English key legend and the version
 // in a corner, plays a round with keys, comes back whole after losing the
-// focus, ends on Escape, Escape and plays again. A gamepad plays a round; the pace holds on 60, 120 and
+// focus, loses no focus change and no key-up when flooded with events, ends
+// on Escape, Escape and plays again. A gamepad plays a round; the pace holds on 60, 120 and
 // 144 Hz displays. A phone plays a round by touch in portrait and landscape;
 // the picture fills phones and a 125 % desktop. Opened from a file the page
 // says what to do. Installed, it passes Chromium's check, plays offline and
@@ -110,6 +111,38 @@ async function desktop(browser, site, reference) {
   const other = await browser.newPage();
   await awayAndBack("another tab", () => other.bringToFront(), () => page.bringToFront());
   await other.close();
+
+  // More events between two frames than the page's queue holds: characters
+  // and key-downs may go, the last focus change and every key-up may not.
+  const flood = (events) =>
+    page.evaluate((events) => {
+      for (const [type, code, key, keyCode] of events) {
+        if (type === "blur" || type === "focus") {
+          window.dispatchEvent(new Event(type));
+          continue;
+        }
+        const e = new KeyboardEvent(type, { key, code, bubbles: true, cancelable: true });
+        Object.defineProperty(e, "keyCode", { get: () => keyCode });
+        window.dispatchEvent(e);
+      }
+    }, events);
+  const letters = Array(100).fill(["keydown", "KeyA", "a", 65]);
+  const running = async (what) => {
+    const before = await g.waitFor(what, (t) => t.active === "1");
+    await g.waitFor(`${what}: the plane flying`, (t) => t.plane !== before.plane);
+  };
+  await flood([["focus"], ...Array(100).fill([["blur"], ["focus"]]).flat()]);
+  await sleep(300);
+  await running("the game after 100 blur and focus pairs");
+  await flood([...letters, ["blur"]]);
+  await g.waitFor("the deactivation behind 200 key messages", (t) => t.active === "0");
+  await flood([...letters, ["focus"]]);
+  await running("the restore behind 200 key messages");
+  await flood([["keydown", "Space", " ", 32]]);
+  await g.waitFor("the bomb key held", (t) => bombOf(t)[5] === 1);
+  await flood([...letters, ["keyup", "Space", " ", 32]]);
+  await g.waitFor("the bomb key let go behind 200 key messages", (t) => bombOf(t)[5] === 0);
+  console.log("a flooded queue: focus changes merged, the last one and every key-up kept");
 
   // The frame rate the game counts over 10 s, once a timer period has gone by.
   await sleep(1200);

@@ -86,7 +86,9 @@ export async function serve(dir, port = 0) {
 // The level screen as carpex-replay draws it on the software display: RGB bytes.
 export function referenceLevelScreen(replayTool, outDir) {
   const ppm = path.join(outDir, "level-reference.ppm");
-  execFileSync(replayTool, ["-"], { input: "seed 1\nframes 2\nshot " + ppm + "\n" });
+  execFileSync(replayTool, ["--shots", outDir, "--overwrite", "-"], {
+    input: "seed 1\nframes 2\nshot " + path.basename(ppm) + "\n",
+  });
   const bytes = fs.readFileSync(ppm);
   const header = bytes.toString("latin1", 0, 20).match(/^P6\s+640\s+480\s+255\s/);
   if (!header) fail("the reference picture is not a 640 x 480 PPM");

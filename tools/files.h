@@ -1,0 +1,47 @@
+// Files the programs write and the standard descriptors they start with: a
+// picture is written whole or not at all, a script's private copy lives where
+// TMPDIR says, and no file takes the place of a closed standard descriptor.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace carpex {
+
+// Descriptors 0, 1 and 2 that are closed at start are opened on the null
+// device the wrong way round (input for writing, output for reading): they
+// still cannot be used, as when closed, but no file opened later takes their
+// number. On Windows they are also put in binary mode, so that every line a
+// program writes ends in a bare line feed. First thing in every main().
+void SafeStandardDescriptors();
+
+// A name that is nothing but a file's name: letters, digits, '-', '_' and '.',
+// not starting with '.', at most 255 bytes.
+bool IsPlainFileName(std::string_view Name);
+
+// Writes Bytes as the file Name in Folder, whole or not at all: into a new
+// temporary file beside it, then renamed to Name. A file called Name is
+// replaced only when Overwrite, a folder never. False with the reason in
+// *Error ("it exists already (--overwrite replaces it)": both programs name
+// the option so; "Is a directory", "No space left on device").
+bool WriteWholeFile(const std::string& Folder, const std::string& Name,
+                    const std::vector<uint8_t>& Bytes, bool Overwrite, std::string* Error);
+
+// Opens Path for writing: a new file (*Created set), or, when Existing, the
+// file already there as it is. Nothing is emptied: that is EmptyFile's, once
+// what is there may go. False with the reason in *Error, as WriteWholeFile's.
+bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bool* Created,
+                    std::string* Error);
+// Empties a regular file opened for writing (anything else is left as it is);
+// false when it cannot be done.
+bool EmptyFile(std::FILE* File);
+
+// A new, empty file for reading and writing that nobody else can open and
+// that is gone once closed: in TMPDIR (on Windows the system's folder for
+// temporary files), else /tmp. nullptr with the reason in *Error.
+std::FILE* OpenPrivateTemporaryFile(std::string* Error);
+
+}  // namespace carpex
