@@ -46,11 +46,16 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev libfreetype-dev fonts-wqy-zenhei)
 TEST_PACKAGES=(clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth
-  xdotool imagemagick openbox x11-utils)
+  xdotool imagemagick openbox x11-utils debootstrap unzip)
 # The i686 game runs under Wine's 32-bit loader, whose DirectDraw needs the
 # 32-bit Mesa GL for its video-memory surfaces.
-WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-i686-dev
-  mingw-w64-x86-64-dev wine wine64 wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
+MINGW_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-i686-dev
+  mingw-w64-x86-64-dev)
+WINDOWS_PACKAGES=("${MINGW_PACKAGES[@]}" wine wine64 wine32:i386 libgl1-mesa-dri:i386
+  libglx-mesa0:i386)
 # The web page: Emscripten builds it; the browser tests run it in headless
 # Chromium and Firefox, driven from Node.js by puppeteer-core (installed by npm).
 WEB_PACKAGES=(emscripten chromium firefox-esr nodejs npm)
+# The downloads (scripts/release.sh): the commit's time, the Debian package and
+# its checks, the zips.
+RELEASE_PACKAGES=(git dpkg-dev xz-utils lintian desktop-file-utils zip)

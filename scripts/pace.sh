@@ -70,7 +70,8 @@ probe() {
     openbox >/dev/null 2>&1 &
     wm=$!
     for _ in $(seq 100); do
-      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+      # Once openbox has read its theme and fonts, which its work area follows.
+      xprop -root _NET_WORKAREA 2>/dev/null | grep -q "=" && break
       sleep 0.1
     done
   fi

@@ -1,26 +1,25 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the two Windows builds (the x86_64 one
-# is then played and compared under Wine), the native tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a
-# bounded time, the native release build with every test, and the web page in
-# headless Chromium and Firefox.
+# Builds everything and runs every test: the downloads (scripts/release.sh:
+# both Windows builds, the Linux package, the web page), the native tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for
+# a bounded time, and the native release build with every test: both Windows
+# programs played and compared under Wine (i686 under the 32-bit loader,
+# x86_64 under wine64), and each download tried as a player gets it (the
+# package in a clean Debian root, the zips under Wine, the web zip in headless
+# Chromium and Firefox).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
-  "${WEB_PACKAGES[@]}"
+  "${WEB_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}"
 
 jobs=$(nproc)
 
 echo "== Formatting"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
-for arch in i686 x86_64; do
-  echo "== Windows build ($arch)"
-  cmake -S . -B "build/win-$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw-$arch.cmake"
-  cmake --build "build/win-$arch" -j "$jobs"
-done
+echo "== Downloads"
+scripts/release.sh
 
 echo "== Sanitizer build (ASan + UBSan)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCARPEX_SANITIZE=ON -DCARPEX_TESTS=ON
@@ -36,15 +35,14 @@ fi
 echo "== Release build"
 # The benchmarks are built (not run) so that a change cannot leave them broken.
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=ON -DCARPEX_BENCHMARKS=ON \
-  -DCARPEX_WIN64_BUILD_DIR="$PWD/build/win-x86_64" -DCARPEX_WIN32_BUILD_DIR="$PWD/build/win-i686"
+  -DCARPEX_WIN64_BUILD_DIR="$PWD/build/win-x86_64" -DCARPEX_WIN32_BUILD_DIR="$PWD/build/win-i686" \
+  -DCARPEX_DIST_DIR="$PWD/dist"
 cmake --build build/release -j "$jobs"
 
 # Before the release tests, so that their summary closes the run.
-echo "== Web page in headless Chromium and Firefox"
-scripts/web.sh --no-serve
+echo "== The web download in headless Chromium and Firefox"
 npm ci --no-audit --no-fund
-node tests/web/page_test.mjs build/web build/release/tools/carpex-replay build/web-test
-node tests/web/firefox_test.mjs build/web build/release/tools/carpex-replay build/web-test
+tests/packages/web_zip_play.sh dist/carpex-*-web.zip build/release/tools/carpex-replay build/web-test
 
-echo "== Release tests, with the Windows game under Wine"
+echo "== Release tests: both Windows games under Wine, the downloads as players get them"
 (cd build/release && ctest --output-on-failure -j "$jobs")

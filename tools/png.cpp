@@ -161,9 +161,10 @@ int Paeth(int a, int b, int c) {
   return pb <= pc ? b : c;
 }
 
-// One filtered scanline: the filter type byte and the filtered bytes. The
-// filter with the smallest sum of absolute signed differences is taken.
-void FilterRow(const uint8_t* row, const uint8_t* above, std::size_t length,
+// One filtered scanline of Bpp bytes a pixel: the filter type byte and the
+// filtered bytes. The filter with the smallest sum of absolute signed
+// differences is taken.
+void FilterRow(const uint8_t* row, const uint8_t* above, std::size_t length, std::size_t bpp,
                std::vector<uint8_t>* out) {
   std::array<std::vector<uint8_t>, 5> candidates;
   long best_score = -1;
@@ -173,9 +174,9 @@ void FilterRow(const uint8_t* row, const uint8_t* above, std::size_t length,
     f.resize(length);
     long score = 0;
     for (std::size_t x = 0; x < length; ++x) {
-      const int a = x >= 3 ? row[x - 3] : 0;
+      const int a = x >= bpp ? row[x - bpp] : 0;
       const int b = above != nullptr ? above[x] : 0;
-      const int c = (x >= 3 && above != nullptr) ? above[x - 3] : 0;
+      const int c = (x >= bpp && above != nullptr) ? above[x - bpp] : 0;
       int predictor = 0;
       switch (type) {
         case 1:
@@ -231,17 +232,23 @@ std::vector<uint8_t> ZlibCompress(const uint8_t* data, std::size_t size) {
 }
 
 bool EncodePng(int width, int height, const uint8_t* rgb, std::vector<uint8_t>* out) {
+  return EncodePng(width, height, rgb, false, out);
+}
+
+bool EncodePng(int width, int height, const uint8_t* pixels, bool alpha,
+               std::vector<uint8_t>* out) {
   constexpr int kMaxSide = 1 << 15;
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || rgb == nullptr ||
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || pixels == nullptr ||
       out == nullptr) {
     return false;
   }
-  const std::size_t stride = static_cast<std::size_t>(width) * 3;
+  const std::size_t bpp = alpha ? 4 : 3;
+  const std::size_t stride = static_cast<std::size_t>(width) * bpp;
   std::vector<uint8_t> filtered;
   filtered.reserve((stride + 1) * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y) {
-    const uint8_t* row = rgb + stride * static_cast<std::size_t>(y);
-    FilterRow(row, y > 0 ? row - stride : nullptr, stride, &filtered);
+    const uint8_t* row = pixels + stride * static_cast<std::size_t>(y);
+    FilterRow(row, y > 0 ? row - stride : nullptr, stride, bpp, &filtered);
   }
 
   const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -249,17 +256,17 @@ bool EncodePng(int width, int height, const uint8_t* rgb, std::vector<uint8_t>* 
   std::vector<uint8_t> header;
   PutBigEndian32(&header, static_cast<uint32_t>(width));
   PutBigEndian32(&header, static_cast<uint32_t>(height));
-  header.insert(header.end(),
-                {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, default filters, no interlace
+  // 8 bits, RGB or RGBA, deflate, default filters, no interlace
+  header.insert(header.end(), {8, static_cast<uint8_t>(alpha ? 6 : 2), 0, 0, 0});
   Chunk(out, "IHDR", header);
   Chunk(out, "IDAT", ZlibCompress(filtered.data(), filtered.size()));
   Chunk(out, "IEND", {});
   return true;
 }
 
-bool WritePng(const std::string& path, int width, int height, const uint8_t* rgb) {
+bool WritePng(const std::string& path, int width, int height, const uint8_t* rgb, bool alpha) {
   std::vector<uint8_t> bytes;
-  if (!EncodePng(width, height, rgb, &bytes)) return false;
+  if (!EncodePng(width, height, rgb, alpha, &bytes)) return false;
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();

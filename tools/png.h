@@ -1,6 +1,7 @@
-// A small self-contained PNG writer for 8-bit RGB pictures: contact sheets and
-// the replay tool's frame dumps. The output depends only on the input, so the
-// same picture always gives the same bytes.
+// A small self-contained PNG writer for 8-bit RGB and RGBA pictures: contact
+// sheets, the replay tool's frame dumps and the Linux package's icons. The
+// output depends only on the input, so the same picture always gives the same
+// bytes.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +23,9 @@ std::vector<uint8_t> ZlibCompress(const uint8_t* data, std::size_t size);
 // `rgb` holds width * height pixels of 3 bytes (red, green, blue), top row
 // first. False for a size that is not positive or too large for one picture.
 bool EncodePng(int width, int height, const uint8_t* rgb, std::vector<uint8_t>* out);
-bool WritePng(const std::string& path, int width, int height, const uint8_t* rgb);
+// With `alpha`, 4 bytes a pixel: red, green, blue and opacity.
+bool EncodePng(int width, int height, const uint8_t* pixels, bool alpha, std::vector<uint8_t>* out);
+bool WritePng(const std::string& path, int width, int height, const uint8_t* pixels,
+              bool alpha = false);
 
 }  // namespace carpex

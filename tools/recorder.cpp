@@ -14,6 +14,28 @@ namespace {
 // The file reaches the disk at least this often; a run of frames is written
 // when it ends, and the timer ends one every second.
 constexpr auto kFlushInterval = std::chrono::seconds(1);
+
+constexpr const char* kUsage =
+    "Usage: carpex [--record FILE [--overwrite]]\n"
+    "\n"
+    "Keys:\n"
+    "  0 to 9         choose a level on the level screen (higher: taller buildings)\n"
+    "  Space, Down    drop the bomb (release the key between bombs)\n"
+    "  f              show or hide the frame rate\n"
+    "  Escape         leave a round; on the level screen, quit\n"
+    "  Alt+Enter      full screen or a window (Linux)\n"
+    "\n"
+    "Gamepad (Linux):\n"
+    "  A, D-pad down  drop the bomb; on the level screen, A starts the level the\n"
+    "                 window's title names (D-pad left and right change it)\n"
+    "  Back           as Escape\n"
+    "\n"
+    "Options:\n"
+    "  --record FILE  record the session into FILE for a bug report;\n"
+    "                 carpex-replay FILE repeats it exactly\n"
+    "  --overwrite    with --record: replace FILE if it exists\n"
+    "  --version      show the version\n"
+    "  --help         show this help";
 }  // namespace
 
 Recorder::Recorder(Application& Platform, std::FILE* File, bool EmptyFirst)
@@ -163,11 +185,16 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
   bool recording = false;
   for (int i = 1; i < Argc; ++i) {
     const std::string_view arg = Argv[i];
+    // Answered before anything else is looked at or created.
+    if (arg == "--version" || arg == "--help") {
+      answer_ = arg == "--version" ? "Carpex " CARPEX_VERSION : kUsage;
+      return true;
+    }
     if (arg == "--overwrite") {
       overwrite_ = true;
     } else if (arg != "--record") {
       *Error = "unknown argument " + QuoteWord(arg, arg.size()) +
-               " (the game takes none, or --record FILE [--overwrite])";
+               " (the game takes --record FILE [--overwrite], --version or --help)";
       return false;
     } else if (recording) {
       *Error = "--record given twice (the game records to one FILE)";

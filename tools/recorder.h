@@ -80,11 +80,12 @@ class Recorder final : public Application, private FormHandlers {
   char buffer_[16 * 1024];
 };
 
-// The game's command line: nothing, or --record FILE, with --overwrite for a
-// FILE that exists already. Parse checks it and opens the recording's file,
-// before any window opens, without emptying it; Play then runs the game on
-// the platform's application layer, recorded when asked. A game that never
-// starts (no display) leaves an existing FILE as it was and no new one.
+// The game's command line: nothing, --version, --help, or --record FILE with
+// --overwrite for a FILE that exists already. Parse checks it and opens the
+// recording's file, before any window opens, without emptying it; Play then
+// runs the game on the platform's application layer, recorded when asked. A
+// game that never starts (no display) leaves an existing FILE as it was and no
+// new one.
 class GameCommandLine {
  public:
   GameCommandLine() = default;
@@ -99,8 +100,11 @@ class GameCommandLine {
   // The game's exit status; a recording that could not be written whole makes
   // it 1, with the message in *Error.
   int Play(Application& App, std::string* Error);
+  // After --version or --help: the text to show instead of playing, then exit 0.
+  const std::string& Answer() const { return answer_; }
 
  private:
+  std::string answer_;
   std::string path_;
   bool overwrite_ = false;
   bool created_ = false;  // FILE is new: removed again if the game never starts

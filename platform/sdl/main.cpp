@@ -50,6 +50,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "carpex: %s\n", error.c_str());
     return carpex::GameCommandLine::kRefused;
   }
+  if (!commandLine.Answer().empty()) {
+    const bool written = std::printf("%s\n", commandLine.Answer().c_str()) >= 0;
+    return written && std::fflush(stdout) == 0 ? 0 : 1;
+  }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "carpex: cannot open a display to play on: %s\n", SDL_GetError());
     return 1;

@@ -15,6 +15,11 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLi
     MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
     return carpex::GameCommandLine::kRefused;
   }
+  // A program without a console: the answer goes into a box.
+  if (!commandLine.Answer().empty()) {
+    MessageBoxA(nullptr, commandLine.Answer().c_str(), "Carpex", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
   carpex::Win32App app(Instance, carpex::LoadFormLook());
   const int status = commandLine.Play(app, &error);
   if (!error.empty()) MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);

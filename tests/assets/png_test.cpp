@@ -122,7 +122,7 @@ struct DecodedPng {
   uint32_t width = 0;
   uint32_t height = 0;
   std::vector<std::string> chunks;
-  std::vector<uint8_t> rgb;
+  std::vector<uint8_t> rgb;  // or RGBA, for colour type 6
 };
 
 // Reads the chunks (checking each CRC), inflates IDAT and undoes the filters.
@@ -132,6 +132,7 @@ DecodedPng DecodePng(const std::vector<uint8_t>& png) {
     throw std::runtime_error("no PNG signature");
   }
   DecodedPng out;
+  std::size_t bpp = 3;
   std::vector<uint8_t> idat;
   std::size_t at = 8;
   while (at < png.size()) {
@@ -146,25 +147,27 @@ DecodedPng DecodePng(const std::vector<uint8_t>& png) {
     if (type == "IHDR") {
       out.width = BigEndian(png, at + 8);
       out.height = BigEndian(png, at + 12);
-      if (body[8] != 8 || body[9] != 2 || body[10] != 0 || body[11] != 0 || body[12] != 0) {
-        throw std::runtime_error("not 8-bit RGB");
+      if (body[8] != 8 || (body[9] != 2 && body[9] != 6) || body[10] != 0 || body[11] != 0 ||
+          body[12] != 0) {
+        throw std::runtime_error("not 8-bit RGB or RGBA");
       }
+      bpp = body[9] == 6 ? 4 : 3;
     } else if (type == "IDAT") {
       idat.insert(idat.end(), body, body + length);
     }
     at += 12 + length;
   }
   const std::vector<uint8_t> raw = Unzlib(idat);
-  const std::size_t stride = out.width * 3;
+  const std::size_t stride = out.width * bpp;
   if (raw.size() != (stride + 1) * out.height) throw std::runtime_error("wrong amount of data");
   out.rgb.resize(stride * out.height);
   for (std::size_t y = 0; y < out.height; ++y) {
     const uint8_t filter = raw[y * (stride + 1)];
     for (std::size_t x = 0; x < stride; ++x) {
       const int v = raw[y * (stride + 1) + 1 + x];
-      const int a = x >= 3 ? out.rgb[y * stride + x - 3] : 0;
+      const int a = x >= bpp ? out.rgb[y * stride + x - bpp] : 0;
       const int b = y > 0 ? out.rgb[(y - 1) * stride + x] : 0;
-      const int c = (x >= 3 && y > 0) ? out.rgb[(y - 1) * stride + x - 3] : 0;
+      const int c = (x >= bpp && y > 0) ? out.rgb[(y - 1) * stride + x - bpp] : 0;
       int predictor = 0;
       if (filter == 1) predictor = a;
       if (filter == 2) predictor = b;
@@ -221,27 +224,31 @@ TEST(ZlibCompress, RoundTripsEveryKindOfInput) {
   EXPECT_LT(ZlibCompress(runs.data(), runs.size()).size(), 1000u);
 }
 
-TEST(EncodePng, DecodesToTheSamePixels) {
+TEST(EncodePng, DecodesToTheSamePixelsWithAndWithoutAlpha) {
   const int w = 37;  // odd widths exercise the filters' left-edge handling
   const int h = 23;
-  std::vector<uint8_t> rgb;
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      rgb.insert(rgb.end(), {static_cast<uint8_t>(x * 7), static_cast<uint8_t>(y * 11),
-                             static_cast<uint8_t>((x * y) ^ 0x5A)});
+  for (const bool alpha : {false, true}) {
+    SCOPED_TRACE(alpha ? "RGBA" : "RGB");
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        pixels.insert(pixels.end(), {static_cast<uint8_t>(x * 7), static_cast<uint8_t>(y * 11),
+                                     static_cast<uint8_t>((x * y) ^ 0x5A)});
+        if (alpha) pixels.push_back(static_cast<uint8_t>(x * y % 3 == 0 ? 0 : 255));
+      }
     }
-  }
-  std::vector<uint8_t> png;
-  ASSERT_TRUE(EncodePng(w, h, rgb.data(), &png));
-  const DecodedPng decoded = DecodePng(png);
-  EXPECT_EQ(decoded.width, static_cast<uint32_t>(w));
-  EXPECT_EQ(decoded.height, static_cast<uint32_t>(h));
-  EXPECT_EQ(decoded.chunks, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
-  EXPECT_EQ(decoded.rgb, rgb);
+    std::vector<uint8_t> png;
+    ASSERT_TRUE(EncodePng(w, h, pixels.data(), alpha, &png));
+    const DecodedPng decoded = DecodePng(png);
+    EXPECT_EQ(decoded.width, static_cast<uint32_t>(w));
+    EXPECT_EQ(decoded.height, static_cast<uint32_t>(h));
+    EXPECT_EQ(decoded.chunks, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+    EXPECT_EQ(decoded.rgb, pixels);
 
-  std::vector<uint8_t> again;
-  ASSERT_TRUE(EncodePng(w, h, rgb.data(), &again));
-  EXPECT_EQ(again, png);
+    std::vector<uint8_t> again;
+    ASSERT_TRUE(EncodePng(w, h, pixels.data(), alpha, &again));
+    EXPECT_EQ(again, png);
+  }
 }
 
 TEST(EncodePng, RefusesImpossibleSizes) {

@@ -54,9 +54,9 @@ start_x() {
   # Global: the exit trap runs after this function has returned.
   xvfb="" wm="" game=""
   cleanup() {
-    for pid in $game $wm $xvfb; do
-      kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    done
+    # All at once: a game still waiting on its X server ends with it.
+    kill $game $wm $xvfb 2>/dev/null
+    wait $game $wm $xvfb 2>/dev/null
   }
   trap cleanup EXIT
 
@@ -73,7 +73,10 @@ start_x() {
   [[ $bare == bare ]] && return
   openbox >"$out/openbox.log" 2>&1 &
   wm=$!
-  retry 20 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+  # openbox announces itself (_NET_SUPPORTING_WM_CHECK) before it has read its
+  # theme and fonts (slow while a fresh machine's font cache is being built),
+  # and a window mapped in between is never managed; the work area comes last.
+  retry 20 bash -c 'xprop -root _NET_WORKAREA | grep -q "="' ||
     fail "the window manager did not start"
 }
 

@@ -5,9 +5,10 @@
 #       the session of e2e.sh (a round, a bomb, f, a switch away and back,
 #       Escape, a second round, Escape, Escape) played with --record; the
 #       replay of the recording must end on the recording's "# final:" line
-#   record_e2e.sh cmdline CARPEX
-#       arguments the game cannot follow: a message and status 2, before any
-#       display is opened
+#   record_e2e.sh cmdline CARPEX VERSION
+#       --version and --help answered with status 0, and arguments the game
+#       cannot follow refused with a message and status 2, before any display
+#       is opened
 #   record_e2e.sh xgone CARPEX OUTDIR
 #       the X server ends under the running game: its own one line, status 1;
 #       the game's recording is on disk while it runs (flushed every second)
@@ -61,9 +62,18 @@ play() {
 }
 
 cmdline() {
-  local carpex=$1 tmp err status
+  local carpex=$1 version=$2 tmp err status out
   tmp=$(mktemp -d)
   # No display at all: a command line checked after opening one would fail on that instead.
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 30 "$carpex" --version 2>&1)
+  status=$?
+  [[ $status == 0 && $out == "Carpex $version" ]] || fail "--version: status $status, '$out'"
+  echo "--version: $out"
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 30 "$carpex" --record "$tmp/r" --help 2>&1)
+  status=$?
+  [[ $status == 0 && $out == "Usage: carpex [--record FILE [--overwrite]]"*"--record FILE"* ]] ||
+    fail "--help: status $status, '$out'"
+  [[ ! -e $tmp/r ]] || fail "--help created the recording"
   refused() {
     err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 "$carpex" "$@" 2>&1 >/dev/null)
     status=$?
@@ -71,8 +81,8 @@ cmdline() {
     [[ $(printf '%s\n' "$err" | wc -l) == 1 ]] || fail "'$*': not one line: $err"
     echo "$(printf '%q ' "$@"): $err"
   }
-  refused --help
-  [[ $err == *"unknown argument '--help'"* ]] || fail "no clear message for --help"
+  refused --fly
+  [[ $err == *"unknown argument '--fly'"* ]] || fail "no clear message for an unknown argument"
   refused --record
   [[ $err == *"--record needs"* ]] || fail "no clear message for a missing FILE"
   refused --record "$tmp/no/such/folder/x.replay"
@@ -185,11 +195,11 @@ signals() {
 
 case ${1:-} in
   play) play "$2" "$3" "$4" "$5" ;;
-  cmdline) cmdline "$2" ;;
+  cmdline) cmdline "$2" "$3" ;;
   xgone) xgone "$2" "$3" ;;
   signals) signals "$2" "$3" "$4" ;;
   *)
-    echo "usage: $0 play CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | cmdline CARPEX |" \
+    echo "usage: $0 play CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | cmdline CARPEX VERSION |" \
       "xgone CARPEX OUTDIR | signals CARPEX CARPEX_REPLAY OUTDIR" >&2
     exit 2
     ;;

@@ -1,9 +1,9 @@
 // The game's web page in headless Chromium, as players meet it. On a desktop:
 // the page loads without a console error, shows the level screen exactly as
-// the software display draws it with an English key legend, plays a round
-// with keys, comes back whole after losing the focus, loses no focus change
-// and no key-up when flooded with events, ends on Escape, Escape and plays
-// again. A gamepad plays a round; the pace holds on 60, 120 and
+// the software display draws it with an English key legend and the version
+// in a corner, plays a round with keys, comes back whole after losing the
+// focus, loses no focus change and no key-up when flooded with events, ends
+// on Escape, Escape and plays again. A gamepad plays a round; the pace holds on 60, 120 and
 // 144 Hz displays. A phone plays a round by touch in portrait and landscape;
 // the picture fills phones and a 125 % desktop. Opened from a file the page
 // says what to do. Installed, it passes Chromium's check, plays offline and
@@ -54,6 +54,9 @@ async function desktop(browser, site, reference) {
   await page.screenshot({ path: path.join(outDir, "level.png") });
   if (differing > 0) fail(`${differing} pixels of the level screen differ from the reference`);
   console.log("level screen: pixel-equal to the software display's");
+  const version = await page.$eval("#version", (e) => e.checkVisibility() && e.textContent);
+  if (!/^Carpex \d+\.\d+\.\d+$/.test(version)) fail("no version shown on the page: " + version);
+  console.log("version shown: " + version);
   // Twice the size in a 1280 x 1024 window, centred, without smoothing.
   const p = await g.placed();
   const at = [p.left, p.top, p.width, p.height].join(" ");

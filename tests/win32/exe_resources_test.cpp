@@ -1,9 +1,11 @@
 // The resource section of the built Windows games (i686 and x86_64), read from
 // the executables themselves: every resource the program carries, under its
-// language, with the size, depth and colours of each picture.
+// language, with the size, depth and colours of each picture; and the version
+// resource of both programs.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -98,7 +100,7 @@ class PeResources {
 };
 
 constexpr int kCursor = 1, kBitmap = 2, kIcon = 3, kDialog = 5, kString = 6, kRcData = 10,
-              kGroupCursor = 12, kGroupIcon = 14;
+              kGroupCursor = 12, kGroupIcon = 14, kVersion = 16;
 constexpr int kChinese = 2052, kNeutral = 0;
 
 struct Picture {
@@ -175,8 +177,42 @@ void CheckGame(const std::string& exe) {
   }
   EXPECT_EQ(cursors, 7);
   EXPECT_EQ(icons, 1);
-  expected += 7 + 16 + 7 + 1;
+  expected += 7 + 16 + 7 + 1 + 1;  // and the version
   EXPECT_EQ(res.entries().size(), expected) << "resources nobody listed";
+}
+
+// A string of the version resource's StringFileInfo: the UTF-16 key, padding
+// to a 32-bit boundary, the value. Only ASCII is expected here.
+std::string VersionString(const std::vector<uint8_t>& data, const std::string& key) {
+  std::string narrow;
+  for (std::size_t i = 0; i + 1 < data.size(); i += 2) narrow += static_cast<char>(U16(data, i));
+  std::size_t at = narrow.find(key + '\0');
+  if (at == std::string::npos) return "(none)";
+  at += key.size();
+  while (at < narrow.size() && narrow[at] == '\0') ++at;
+  return narrow.substr(at, narrow.find('\0', at) - at);
+}
+
+// The version resource: product, description and the project's version, in
+// the strings and in the fixed numbers (major.minor in the high word).
+void CheckVersion(const std::string& exe, const std::string& description) {
+  SCOPED_TRACE(exe);
+  const PeResources res(exe);
+  const Entry* version = nullptr;
+  for (const Entry& e : res.entries()) {
+    if (e.type == kVersion) version = &e;
+  }
+  ASSERT_NE(version, nullptr) << "no version resource";
+  EXPECT_EQ(VersionString(version->data, "ProductName"), "Carpex");
+  EXPECT_EQ(VersionString(version->data, "FileDescription"), description);
+  EXPECT_EQ(VersionString(version->data, "ProductVersion"), CARPEX_VERSION);
+  EXPECT_EQ(VersionString(version->data, "FileVersion"), CARPEX_VERSION);
+  unsigned major = 0, minor = 0, patch = 0;
+  ASSERT_EQ(std::sscanf(CARPEX_VERSION, "%u.%u.%u", &major, &minor, &patch), 3);
+  const std::size_t fixed = 6 + 2 * (std::string("VS_VERSION_INFO").size() + 1) + 2;
+  EXPECT_EQ(U32(version->data, fixed), 0xFEEF04BDu);
+  EXPECT_EQ(U32(version->data, fixed + 8), major << 16 | minor);
+  EXPECT_EQ(U32(version->data, fixed + 12), patch << 16);
 }
 
 // The build trees come from the cache (the test command sets them) or the
@@ -186,7 +222,7 @@ std::string Tree(const char* configured, const char* variable) {
   return from_env != nullptr && *from_env != '\0' ? from_env : configured;
 }
 
-TEST(WindowsExecutables, CarryEveryResourceInItsLanguage) {
+TEST(WindowsExecutables, CarryEveryResourceInItsLanguageAndTheVersion) {
   const std::vector<std::string> trees = {Tree(CARPEX_WIN64_BUILD_DIR, "CARPEX_WIN64_BUILD"),
                                           Tree(CARPEX_WIN32_BUILD_DIR, "CARPEX_WIN32_BUILD")};
   int checked = 0;
@@ -194,6 +230,8 @@ TEST(WindowsExecutables, CarryEveryResourceInItsLanguage) {
     if (tree.empty()) continue;
     SCOPED_TRACE(tree);
     CheckGame(tree + "/platform/win32/carpex.exe");
+    CheckVersion(tree + "/platform/win32/carpex.exe", "Carpex, the game");
+    CheckVersion(tree + "/tools/carpex-replay.exe", "Carpex replay tool");
     ++checked;
   }
   if (checked == 0) GTEST_SKIP() << "no Windows build (CARPEX_WIN64_BUILD, CARPEX_WIN32_BUILD)";

@@ -201,16 +201,26 @@ WineDesktop::~WineDesktop() {
   Stop();
 }
 
-std::string WineLoader() {
-  if (const char* wine = getenv("CARPEX_WINE64")) return wine;
-  if (access("/usr/lib/wine/wine64", X_OK) == 0) return "/usr/lib/wine/wine64";
-  return "wine64";
-}
-
 namespace {
 
-std::string WineServer() {
-  const std::string loader = WineLoader();
+// The machine a Windows program is built for, from its PE header: 0x14C for
+// i386, 0x8664 for x86-64; 0 when the file is no such program.
+unsigned PeMachine(const std::string& Exe) {
+  const std::string data = ReadFile(Exe);
+  const auto byte = [&](size_t At) -> unsigned {
+    return At < data.size() ? static_cast<unsigned char>(data[At]) : 0;
+  };
+  const size_t pe = byte(0x3C) | byte(0x3D) << 8 | byte(0x3E) << 16 | byte(0x3F) << 24;
+  if (data.compare(0, 2, "MZ") != 0 || data.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return 0;
+  return byte(pe + 4) | byte(pe + 5) << 8;
+}
+
+std::string InstalledLoader(const char* Name) {
+  const std::string path = std::string("/usr/lib/wine/") + Name;
+  return access(path.c_str(), X_OK) == 0 ? path : Name;
+}
+
+std::string WineServer(const std::string& loader) {
   const size_t slash = loader.rfind('/');
   if (slash != std::string::npos) {
     const std::string server = loader.substr(0, slash + 1) + "wineserver";
@@ -221,7 +231,16 @@ std::string WineServer() {
 
 }  // namespace
 
-bool WineDesktop::Start(std::string* Error) {
+bool WineDesktop::Start(const std::string& Exe, std::string* Error) {
+  const unsigned machine = PeMachine(Exe);
+  if (machine != 0x14C && machine != 0x8664) {
+    *Error = Exe + " is no i386 or x86-64 Windows program";
+    return false;
+  }
+  win32_ = machine == 0x14C;
+  const char* wine = getenv("CARPEX_WINE");
+  loader_ = wine != nullptr && *wine != '\0' ? wine : InstalledLoader(win32_ ? "wine" : "wine64");
+
   char folder[] = "/tmp/carpex-wine-XXXXXX";
   if (mkdtemp(folder) == nullptr) {
     *Error = "cannot make a temporary folder";
@@ -257,12 +276,15 @@ bool WineDesktop::Start(std::string* Error) {
     *Error = "openbox did not start";
     return false;
   }
-  // The window manager is ready once it has announced itself on the root window.
+  // The window manager is ready once it has set the work area: it announces
+  // itself before it has read its theme and fonts (slow while a fresh
+  // machine's font cache is being built), and a window mapped in between is
+  // never managed.
   bool managed = false;
   for (int i = 0; i < 100 && !managed; ++i) {
-    const RunResult r = RunCommand(
-        {"xprop", "-display", Display(), "-root", "_NET_SUPPORTING_WM_CHECK"}, folder_, {}, 10);
-    managed = r.Out.find("window id") != std::string::npos;
+    const RunResult r =
+        RunCommand({"xprop", "-display", Display(), "-root", "_NET_WORKAREA"}, folder_, {}, 10);
+    managed = r.Out.find('=') != std::string::npos;
     if (!managed) SleepSeconds(0.1);
   }
   if (!managed) {
@@ -270,17 +292,19 @@ bool WineDesktop::Start(std::string* Error) {
     return false;
   }
 
-  const RunResult boot = RunCommand({WineLoader(), "wineboot", "--init"}, folder_, Env(), 240);
-  if (!boot.Finished) {
+  const RunResult boot = RunCommand({loader_, "wineboot", "--init"}, folder_, Env(), 240);
+  if (!boot.Finished || boot.Status != 0) {
     *Error = "wineboot did not finish: " + boot.Err;
     return false;
   }
+  std::printf("Wine desktop on %s: %s, %s prefix, for %s\n", Display().c_str(), loader_.c_str(),
+              win32_ ? "32-bit" : "64-bit", Exe.c_str());
   return true;
 }
 
 void WineDesktop::Stop() {
   if (folder_.empty()) return;
-  RunCommand({WineServer(), "-k"}, folder_, Env(), 20);
+  RunCommand({WineServer(loader_), "-k"}, folder_, Env(), 20);
   windowManager_.Kill();
   xvfb_.Kill();
   // CARPEX_WINE_KEEP leaves the folder (logs, pictures) for a look afterwards.
@@ -289,10 +313,14 @@ void WineDesktop::Stop() {
 }
 
 std::map<std::string, std::string> WineDesktop::Env(const std::string& WineDebug) const {
-  return {{"DISPLAY", Display()},
-          {"WINEPREFIX", folder_ + "/prefix"},
-          {"WINEDEBUG", WineDebug},
-          {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+  std::map<std::string, std::string> env = {{"DISPLAY", Display()},
+                                            {"WINEPREFIX", folder_ + "/prefix"},
+                                            {"WINEDEBUG", WineDebug},
+                                            {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+  // A 32-bit Windows of its own: left alone, the 32-bit loader makes a 64-bit
+  // prefix through wine64 and runs the i686 program in its 32-bit part.
+  if (win32_) env["WINEARCH"] = "win32";
+  return env;
 }
 
 bool WineDesktop::Screenshot(Picture* Out, const std::string& Name) const {

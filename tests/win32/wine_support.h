@@ -82,11 +82,15 @@ class WineDesktop {
   WineDesktop(const WineDesktop&) = delete;
   WineDesktop& operator=(const WineDesktop&) = delete;
 
-  // False with *Error set when something could not be started.
-  bool Start(std::string* Error);
+  // A desktop for the Windows programs built like Exe: Wine's 32-bit loader
+  // and a 32-bit prefix for an i386 program, wine64 for an x86-64 one
+  // (CARPEX_WINE names another loader). False with *Error set when something
+  // could not be started.
+  bool Start(const std::string& Exe, std::string* Error);
   void Stop();
 
   const std::string& Folder() const { return folder_; }
+  const std::string& Loader() const { return loader_; }
   // DISPLAY, WINEPREFIX and WINEDEBUG for a program on this desktop.
   std::map<std::string, std::string> Env(const std::string& WineDebug = "-all") const;
   std::string Display() const { return ":" + std::to_string(display_); }
@@ -98,11 +102,11 @@ class WineDesktop {
 
  private:
   std::string folder_;
+  std::string loader_;
+  bool win32_ = false;
   int display_ = -1;
   Child xvfb_;
   Child windowManager_;
 };
-
-std::string WineLoader();
 
 }  // namespace carpex::winetest

@@ -29,16 +29,21 @@ namespace fs = std::filesystem;
 constexpr int kLevelX = 154;
 constexpr int kLevelY = 111;
 
-std::string WindowsBuild() {
-  if (const char* dir = getenv("CARPEX_WIN64_BUILD")) return dir;
-  return CARPEX_WIN64_BUILD_DIR;
+// The programs: those of the Windows build tree CARPEX_WINDOWS_BUILD (i686 or
+// x86_64), or the game alone as CARPEX_WINDOWS_GAME names it (unpacked from
+// its download), for which the replay tests skip.
+std::string FromEnvironment(const char* Name) {
+  const char* value = getenv(Name);
+  return value != nullptr ? value : "";
 }
-
 std::string GameExe() {
-  return WindowsBuild() + "/platform/win32/carpex.exe";
+  const std::string game = FromEnvironment("CARPEX_WINDOWS_GAME");
+  const std::string tree = FromEnvironment("CARPEX_WINDOWS_BUILD");
+  return !game.empty() || tree.empty() ? game : tree + "/platform/win32/carpex.exe";
 }
 std::string ReplayExe() {
-  return WindowsBuild() + "/tools/carpex-replay.exe";
+  const std::string tree = FromEnvironment("CARPEX_WINDOWS_BUILD");
+  return tree.empty() ? tree : tree + "/tools/carpex-replay.exe";
 }
 
 // One desktop for the whole program: starting Xvfb and a Wine prefix is slow.
@@ -47,15 +52,15 @@ WineDesktop* Desktop = nullptr;
 class DesktopEnvironment final : public ::testing::Environment {
  public:
   void SetUp() override {
-    if (WindowsBuild().empty()) return;
+    if (GameExe().empty()) return;
     for (const std::string& exe : {GameExe(), ReplayExe()}) {
-      if (access(exe.c_str(), R_OK) != 0) {
+      if (!exe.empty() && access(exe.c_str(), R_OK) != 0) {
         error_ = exe + " is missing";
         return;
       }
     }
     desktop_ = std::make_unique<WineDesktop>();
-    if (desktop_->Start(&error_)) {
+    if (desktop_->Start(GameExe(), &error_)) {
       Desktop = desktop_.get();
     } else {
       desktop_.reset();
@@ -74,11 +79,13 @@ class DesktopEnvironment final : public ::testing::Environment {
 
 DesktopEnvironment* Environment = nullptr;
 
-// Skips when no Windows build was named; fails when one was but Wine cannot run it.
-#define REQUIRE_DESKTOP()                                                                \
-  do {                                                                                   \
-    if (WindowsBuild().empty()) GTEST_SKIP() << "no Windows build (CARPEX_WIN64_BUILD)"; \
-    ASSERT_NE(Desktop, nullptr) << "no Wine desktop: " << Environment->Error();          \
+// Skips when no Windows program was named; fails when one was but Wine cannot run it.
+#define REQUIRE_DESKTOP()                                                               \
+  do {                                                                                  \
+    if (GameExe().empty()) {                                                            \
+      GTEST_SKIP() << "no Windows program (CARPEX_WINDOWS_BUILD, CARPEX_WINDOWS_GAME)"; \
+    }                                                                                   \
+    ASSERT_NE(Desktop, nullptr) << "no Wine desktop: " << Environment->Error();         \
   } while (0)
 
 // Takes pictures of the screen until Check accepts one, for at most Seconds.
@@ -229,7 +236,7 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   const std::string trace = Desktop->Folder() + "/game-ddraw.log";
   Child game;
   const std::string recording = "wine-session.replay";
-  ASSERT_TRUE(game.Start({WineLoader(), GameExe(), "--record", recording}, Desktop->Folder(),
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--record", recording}, Desktop->Folder(),
                          Desktop->Env("-all,trace+ddraw"), Desktop->Folder() + "/game.out", trace));
 
   // Start: full screen, the level-choice picture at (154, 111) and nothing else.
@@ -319,20 +326,33 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   EXPECT_EQ("# final: " + LastLine(replay.Out), final);
 }
 
-// An argument the game does not know: a message box, then status 2, and no
-// game window.
-TEST(WineGame, AnUnknownArgumentIsRefusedWithAMessageBox) {
+// The command line is answered in a message box and never with the game's
+// window: --version and --help with status 0, an argument the game does not
+// know with status 2. Wine's trace of the box tells its text.
+TEST(WineGame, CommandLineIsAnsweredInAMessageBox) {
   REQUIRE_DESKTOP();
-  Child game;
-  ASSERT_TRUE(
-      game.Start({WineLoader(), GameExe(), "--fly"}, Desktop->Folder(), Desktop->Env(), "", ""));
-  const std::string box = FindBox("Carpex");
-  ASSERT_FALSE(box.empty()) << "no message box";
-  EXPECT_TRUE(Desktop->XDoTool({"search", "--name", "^Form1$"}).Out.empty());
-  DismissBox(box);
-  int status = -1;
-  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after the message box";
-  EXPECT_EQ(status, 2);
+  const struct {
+    const char* Argument;
+    const char* Text;
+    int Status;
+  } cases[] = {{"--fly", "unknown argument '--fly'", 2},
+               {"--version", "Carpex " CARPEX_VERSION, 0},
+               {"--help", "Usage: carpex [--record FILE [--overwrite]]", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Argument);
+    const std::string trace = Desktop->Folder() + "/box.log";
+    Child game;
+    ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), c.Argument}, Desktop->Folder(),
+                           Desktop->Env("-all,trace+msgbox"), "", trace));
+    const std::string box = FindBox("Carpex");
+    ASSERT_FALSE(box.empty()) << "no message box";
+    EXPECT_TRUE(Desktop->XDoTool({"search", "--name", "^Form1$"}).Out.empty());
+    DismissBox(box);
+    int status = -1;
+    ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after the box";
+    EXPECT_EQ(status, c.Status);
+    EXPECT_NE(ReadFile(trace).find(c.Text), std::string::npos) << ReadFile(trace);
+  }
 }
 
 TEST(WineGame, FailedSetUpShowsItsMessageAndNeverTheForm) {
@@ -342,7 +362,7 @@ TEST(WineGame, FailedSetUpShowsItsMessageAndNeverTheForm) {
   env["WINEDLLOVERRIDES"] += ";ddraw=d";
   const std::string trace = Desktop->Folder() + "/failed-setup.log";
   Child game;
-  ASSERT_TRUE(game.Start({WineLoader(), GameExe()}, Desktop->Folder(), env, "", trace));
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe()}, Desktop->Folder(), env, "", trace));
 
   // The message box, captioned as the form's description says.
   const std::string box = FindBox("Form1");
@@ -389,7 +409,7 @@ TEST(WineGame, AnEarlierRecordingIsKeptAndTheBoxForALongNameFitsTheScreen) {
   };
   for (const auto& run : runs) {
     Child game;
-    std::vector<std::string> argv = {WineLoader(), GameExe()};
+    std::vector<std::string> argv = {Desktop->Loader(), GameExe()};
     argv.insert(argv.end(), run.args.begin(), run.args.end());
     ASSERT_TRUE(game.Start(argv, Desktop->Folder(), run.env, "", ""));
     const std::string box = FindBox(run.caption);
@@ -402,9 +422,9 @@ TEST(WineGame, AnEarlierRecordingIsKeptAndTheBoxForALongNameFitsTheScreen) {
   }
 
   Child game;
-  ASSERT_TRUE(game.Start(
-      {WineLoader(), GameExe(), "--record", "no-such-folder/" + std::string(300, 'x') + ".replay"},
-      Desktop->Folder(), Desktop->Env(), "", ""));
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--record",
+                          "no-such-folder/" + std::string(300, 'x') + ".replay"},
+                         Desktop->Folder(), Desktop->Env(), "", ""));
   const std::string box = FindBox("Carpex");
   ASSERT_FALSE(box.empty()) << "no message box";
   const Geometry g = GeometryOf(box);
@@ -433,7 +453,8 @@ bool WaitOverCity(Picture* Screen) {
 // the city; the picture of the screen then.
 Picture StartRound(Child& Game, std::string* Window) {
   Picture screen;
-  EXPECT_TRUE(Game.Start({WineLoader(), GameExe()}, Desktop->Folder(), Desktop->Env(), "", ""));
+  EXPECT_TRUE(
+      Game.Start({Desktop->Loader(), GameExe()}, Desktop->Folder(), Desktop->Env(), "", ""));
   EXPECT_TRUE(WaitForScreen(
       60, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
       << "no level choice";
@@ -527,6 +548,7 @@ class WineReplay : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(WineReplay, SameTraceAndPicturesAsTheSoftwareDisplay) {
   REQUIRE_DESKTOP();
+  if (ReplayExe().empty()) GTEST_SKIP() << "no Windows replay tool (CARPEX_WINDOWS_BUILD)";
   const std::string script = GetParam();
   const std::string name = fs::path(script).stem().string();
   const std::string nativeDir = Desktop->Folder() + "/native-" + name;
@@ -536,8 +558,8 @@ TEST_P(WineReplay, SameTraceAndPicturesAsTheSoftwareDisplay) {
 
   const RunResult native =
       RunCommand({CARPEX_NATIVE_REPLAY, "--shots", ".", script}, nativeDir, {}, 300);
-  const RunResult wine =
-      RunCommand({WineLoader(), ReplayExe(), "--shots", ".", script}, wineDir, Desktop->Env(), 600);
+  const RunResult wine = RunCommand({Desktop->Loader(), ReplayExe(), "--shots", ".", script},
+                                    wineDir, Desktop->Env(), 600);
   ASSERT_TRUE(native.Finished) << "the native replay did not finish";
   ASSERT_TRUE(wine.Finished) << "the Windows replay did not finish";
   EXPECT_EQ(native.Status, 0) << native.Err;
@@ -570,7 +592,8 @@ TEST(WineReplayTool, MessagesAreTheNativeToolsLineForLine) {
   const std::vector<std::vector<std::string>> cases = {
       {}, {"missing.replay"}, {"bad.replay"}, {"--shots", "no-such-folder", "bad.replay"}};
   for (const std::vector<std::string>& args : cases) {
-    std::vector<std::string> native = {CARPEX_NATIVE_REPLAY}, wine = {WineLoader(), ReplayExe()};
+    std::vector<std::string> native = {CARPEX_NATIVE_REPLAY},
+                             wine = {Desktop->Loader(), ReplayExe()};
     native.insert(native.end(), args.begin(), args.end());
     wine.insert(wine.end(), args.begin(), args.end());
     const RunResult a = RunCommand(native, dir, {}, 60);
@@ -584,7 +607,7 @@ TEST(WineReplayTool, MessagesAreTheNativeToolsLineForLine) {
   const RunResult closed =
       RunCommand({"sh", "-c", "cat \"$1\" | \"$2\" \"$3\" - >&-", "-",
                   std::string(CARPEX_SHARED_REPLAY_SCRIPTS) + "/escape_and_new_round.replay",
-                  WineLoader(), ReplayExe()},
+                  Desktop->Loader(), ReplayExe()},
                  dir, Desktop->Env(), 300);
   ASSERT_TRUE(closed.Finished);
   EXPECT_EQ(closed.Status, 1) << closed.Err;

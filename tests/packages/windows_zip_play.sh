@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# A Windows download as a player gets it: unpacked into an empty folder, which
+# then holds carpex.exe, README.txt and LICENSE.txt and nothing else, and the
+# game played from there under its Wine loader (the 32-bit one for the x86
+# zip): a round, a bomb, a switch away and back, Escape, Escape, status 0.
+#
+#   windows_zip_play.sh ZIP CARPEX_WINE_TESTS
+set -euo pipefail
+zip=$(realpath "$1")
+wine_tests=$2
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+folder=$(mktemp -d "${TMPDIR:-/tmp}/carpex-zip-XXXXXX")
+trap 'rm -rf "$folder"' EXIT
+(cd "$folder" && unzip -q "$zip")
+files=$(cd "$folder" && find . -mindepth 1 -printf '%P\n' | sort | tr '\n' ' ')
+[[ $files == "LICENSE.txt README.txt carpex.exe " ]] || fail "the zip holds: $files"
+grep -q "record" "$folder/README.txt" || fail "README.txt does not say how to record a game"
+echo "$(basename "$zip"): $files"
+CARPEX_WINDOWS_GAME=$folder/carpex.exe "$wine_tests" \
+  --gtest_filter=WineGame.PlaysARoundSurvivesASwitchAwayAndEndsWithEscape
