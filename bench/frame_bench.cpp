@@ -19,7 +19,7 @@
 
 #include "bench/scene.h"
 #include "bench/sdl_compose.h"
-#include "platform/soft/control.h"
+#include "graphics/soft/control.h"
 
 namespace carpex::bench {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/soft/control.h"
+#include "graphics/soft/control.h"
 
 namespace carpex::bench {
 

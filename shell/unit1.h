@@ -8,7 +8,7 @@
 
 #include "graphics/com_ref.h"
 #include "graphics/ddraw_api.h"
-#include "platform/app.h"
+#include "shell/app.h"
 #include "world/world.h"
 
 namespace carpex {

@@ -5,8 +5,8 @@
 
 #include "graphics/directdraw.h"
 #include "shell/unit1.h"
-#include "tools/files.h"
-#include "tools/picture.h"
+#include "assets/files.h"
+#include "assets/picture.h"
 #include "tools/trace.h"
 
 namespace carpex {
@@ -214,9 +214,10 @@ int RunReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, 
 }
 
 int RunReplay(std::string_view Text, const std::string& Name, std::ostream& Out, std::ostream& Err,
+              const std::function<std::unique_ptr<ReplayPlatform>()>& MakePlatform,
               const ReplayOptions& Options) {
   TextSource source(Text);
-  return RunReplay(source, Name, Out, Err, MakeReplayPlatform, Options);
+  return RunReplay(source, Name, Out, Err, MakePlatform, Options);
 }
 
 }  // namespace carpex

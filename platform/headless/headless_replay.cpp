@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/headless/headless_app.h"
-#include "platform/replay_platform.h"
-#include "platform/soft/control.h"
+#include "tools/replay_platform.h"
+#include "graphics/soft/control.h"
 
 namespace carpex {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/sdl/icon.h"
-#include "tools/png.h"
+#include "assets/png.h"
 
 int main(int argc, char** argv) {
   constexpr int kSide = 32;

@@ -8,8 +8,8 @@
 
 #include "platform/sdl/sdl_app.h"
 #include "shell/unit1.h"
-#include "tools/files.h"
-#include "tools/recorder.h"
+#include "assets/files.h"
+#include "platform/common/command_line.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "platform/sdl/icon.h"
 #include "platform/sdl/keys.h"
 #include "platform/sdl/x11_errors.h"
-#include "platform/soft/control.h"
-#include "platform/soft/resources.h"
+#include "graphics/soft/control.h"
+#include "graphics/soft/resources.h"
 
 namespace carpex::sdl {
 
@@ -93,7 +93,7 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
 
   // Placed and sized as the screen, so that it covers it also where no window
   // manager makes it full screen.
-  SDL_Rect screen{0, 0, kPictureWidth, kPictureHeight};
+  SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(0, &screen);
   const FormDescription form = DesignedForm();
   app->caption_ = form.Caption;
@@ -160,16 +160,16 @@ void SdlApp::Maximize() {
 
 void SdlApp::SetWindowed(bool Windowed) {
   windowed_ = Windowed;
-  SDL_Rect screen{0, 0, kPictureWidth, kPictureHeight};
+  SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &screen);
   if (x11_ != nullptr) {
     // All asked at once, none waited for: the switch costs no frame.
     if (Windowed) {
       x11_->SetFullScreen(false, true);
-      x11_->SetFramed(true, kPictureWidth, kPictureHeight);
-      x11_->Place(SDL_Rect{screen.x + (screen.w - kPictureWidth) / 2,
-                           screen.y + (screen.h - kPictureHeight) / 2, kPictureWidth,
-                           kPictureHeight});
+      x11_->SetFramed(true, common::kPictureWidth, common::kPictureHeight);
+      x11_->Place(SDL_Rect{screen.x + (screen.w - common::kPictureWidth) / 2,
+                           screen.y + (screen.h - common::kPictureHeight) / 2, common::kPictureWidth,
+                           common::kPictureHeight});
     } else {
       x11_->SetFramed(false, 0, 0);
       x11_->Place(screen);
@@ -180,8 +180,8 @@ void SdlApp::SetWindowed(bool Windowed) {
     SDL_SetWindowFullscreen(window_, 0);
     SDL_SetWindowBordered(window_, SDL_TRUE);
     SDL_SetWindowResizable(window_, SDL_TRUE);
-    SDL_SetWindowMinimumSize(window_, kPictureWidth, kPictureHeight);
-    SDL_SetWindowSize(window_, kPictureWidth, kPictureHeight);
+    SDL_SetWindowMinimumSize(window_, common::kPictureWidth, common::kPictureHeight);
+    SDL_SetWindowSize(window_, common::kPictureWidth, common::kPictureHeight);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   } else {
     SDL_SetWindowResizable(window_, SDL_FALSE);

@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/app.h"
+#include "shell/app.h"
 #include "platform/common/gamepad.h"
-#include "platform/sdl/layout.h"
+#include "platform/common/layout.h"
 #include "platform/sdl/pace_log.h"
 #include "platform/sdl/presenter.h"
 #include "platform/sdl/x11_window.h"
@@ -48,7 +48,7 @@ class SdlApp final : public Application {
 
   SDL_Window* Window() const { return window_; }
   // Where the picture sits in the window.
-  const Placement& Where() const { return presenter_.Where(); }
+  const common::Placement& Where() const { return presenter_.Where(); }
   bool Minimized() const { return minimized_; }
   // Full screen, or a window with a frame that the player can resize.
   void SetWindowed(bool Windowed);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/soft/control.h"
+#include "graphics/soft/control.h"
 #include "platform/web/web_app.h"
 #include "shell/carpex.h"
 #include "shell/unit1.h"

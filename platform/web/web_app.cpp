@@ -6,15 +6,12 @@
 #include <algorithm>
 #include <chrono>
 
-#include "platform/sdl/layout.h"
-#include "platform/sdl/pixel_font.h"
-#include "platform/soft/control.h"
+#include "platform/common/layout.h"
+#include "platform/common/pixel_font.h"
+#include "graphics/soft/control.h"
 #include "platform/web/keys.h"
 
 namespace carpex::web {
-
-using sdl::kPictureHeight;
-using sdl::kPictureWidth;
 
 namespace {
 
@@ -132,7 +129,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void carpex_press(int Kind, int Key) {
   g_page_app->Post({static_cast<WebApp::Message::Kind>(Kind), static_cast<uint16_t>(Key)});
 }
 
-WebApp::WebApp() : picture_(static_cast<size_t>(kPictureWidth) * kPictureHeight, 0xFF000000) {
+WebApp::WebApp() : picture_(static_cast<size_t>(common::kPictureWidth) * common::kPictureHeight, 0xFF000000) {
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
   // When the keys have passed the page: a message box on it keeps its own.
   emscripten_set_keydown_callback(window, this, false, OnKeyDown);
@@ -198,18 +195,18 @@ void WebApp::Sleep(uint32_t Milliseconds) {
 
 void WebApp::TextOut(int32_t X, int32_t Y, const char* Text) {
   // Into the canvas's picture: it stays there until the next flip covers it.
-  const int right = std::min(X + sdl::TextWidth(Text), kPictureWidth);
-  const int bottom = std::min(Y + sdl::kCellHeight, kPictureHeight);
+  const int right = std::min(X + common::TextWidth(Text), common::kPictureWidth);
+  const int bottom = std::min(Y + common::kCellHeight, common::kPictureHeight);
   auto fill = [&](int Left, int Top, int Width, uint32_t Colour) {
     if (Top < std::max(Y, 0) || Top >= bottom) return;
     const int from = std::max(Left, 0);
     const int to = std::min(Left + Width, right);
-    if (from < to) std::fill_n(&picture_[Top * kPictureWidth + from], to - from, Colour);
+    if (from < to) std::fill_n(&picture_[Top * common::kPictureWidth + from], to - from, Colour);
   };
   for (int row = Y; row < bottom; ++row) fill(X, row, right - X, kTextBackground);
-  constexpr int kMaxRuns = 32 * sdl::kCellHeight * 3;
-  sdl::InkRun runs[kMaxRuns];
-  const int n = sdl::TextInk(Text, runs, kMaxRuns);
+  constexpr int kMaxRuns = 32 * common::kCellHeight * 3;
+  common::InkRun runs[kMaxRuns];
+  const int n = common::TextInk(Text, runs, kMaxRuns);
   for (int i = 0; i < n; ++i) fill(X + runs[i].X, Y + runs[i].Y, runs[i].Width, kTextColour);
   needs_present_ = true;
 }
@@ -355,19 +352,19 @@ bool WebApp::PollInput() {
 }
 
 void WebApp::OnFlip(const soft::PixelView& Front) {
-  if (Front.pixels == nullptr || Front.width != kPictureWidth || Front.height != kPictureHeight) {
+  if (Front.pixels == nullptr || Front.width != common::kPictureWidth || Front.height != common::kPictureHeight) {
     return;
   }
   uint32_t* out = picture_.data();
-  for (int y = 0; y < kPictureHeight; ++y) {
-    for (int x = 0; x < kPictureWidth; ++x) *out++ = 0xFF000000 | soft::FromRgb565(Front.At(x, y));
+  for (int y = 0; y < common::kPictureHeight; ++y) {
+    for (int x = 0; x < common::kPictureWidth; ++x) *out++ = 0xFF000000 | soft::FromRgb565(Front.At(x, y));
   }
   needs_present_ = true;
 }
 
 void WebApp::Present() {
   needs_present_ = false;
-  PutPicture(picture_.data(), kPictureWidth, kPictureHeight);
+  PutPicture(picture_.data(), common::kPictureWidth, common::kPictureHeight);
 }
 
 }  // namespace carpex::web

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/app.h"
+#include "shell/app.h"
 #include "platform/common/gamepad.h"
 
 namespace soft {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "platform/win32/win32_app.h"
-#include "tools/files.h"
-#include "tools/recorder.h"
+#include "assets/files.h"
+#include "platform/common/command_line.h"
 
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLine*/,
                    int /*Show*/) {

@@ -9,7 +9,7 @@
 #endif
 #include <windows.h>
 
-#include "platform/app.h"
+#include "shell/app.h"
 #include "platform/win32/form_look.h"
 
 namespace carpex {

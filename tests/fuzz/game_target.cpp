@@ -39,7 +39,7 @@
 
 #include "graphics/directdraw.h"
 #include "platform/headless/headless_app.h"
-#include "platform/soft/control.h"
+#include "graphics/soft/control.h"
 #include "shell/unit1.h"
 #include "tests/fuzz/fuzz_targets.h"
 #include "tools/replay.h"
@@ -331,7 +331,7 @@ const char* RunScript(std::string_view text) {
   options.AfterFrame = [&](const TForm1& form) {
     if (problem == nullptr) problem = CheckBetweenFrames(form);
   };
-  const int status = RunReplay(text, "fuzz", out, err, options);
+  const int status = RunReplay(text, "fuzz", out, err, MakeReplayPlatform, options);
   if (problem != nullptr) return problem;
   if (status != 0 && status != 2) return "the replay failed with a status other than 0 or 2";
   if (soft::LiveDirectDrawObjects() != 0) return "surfaces or the device outlived the replay";
