@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/sprite_sheets.h"
 #include "graphics/com_ref.h"
 #include "graphics/ddraw_api.h"
 #include "shell/app.h"
@@ -68,12 +69,11 @@ class TForm1 final : public Painter, public FormHandlers {
   Ref<IDirectDrawSurface7> BackBuffer;
   Ref<IDirectDrawSurface7> CleanBackground;
   Ref<IDirectDrawSurface7> PlayFieldBackground;
-  Ref<IDirectDrawSurface7> LevelChoiceSheet;
-  Ref<IDirectDrawSurface7> BuildingSheet;
-  Ref<IDirectDrawSurface7> PlaneSheet;
-  Ref<IDirectDrawSurface7> ExplosionSheet;
-  Ref<IDirectDrawSurface7> BombSheet;
-  Ref<IDirectDrawSurface7> BannerSheet;
+  // LevelChoiceSheet, BuildingSheet, PlaneSheet, ExplosionSheet, BombSheet and
+  // BannerSheet, from the table of the sprite sheets.
+#define CARPEX_SHEET_FIELD(Field, Resource) Ref<IDirectDrawSurface7> Field;
+  CARPEX_SPRITE_SHEETS(CARPEX_SHEET_FIELD)
+#undef CARPEX_SHEET_FIELD
 
   int32_t LevelChoiceX = 0;
   int32_t LevelChoiceY = 0;
@@ -104,6 +104,13 @@ class TForm1 final : public Painter, public FormHandlers {
   // surface could not be made.
   bool MakeBackground(Ref<IDirectDrawSurface7>& Background);
   void EmptySurfaceSet();
+
+  // The sprite sheets' fields with their pictures, in loading order.
+  struct SpriteSheet {
+    Ref<IDirectDrawSurface7> TForm1::*Field;
+    const char* Resource;
+  };
+  static const SpriteSheet kSpriteSheets[kSpriteSheetCount];
 
   int32_t LevelChoiceWidth = 0;
   int32_t LevelChoiceHeight = 0;

@@ -9,52 +9,50 @@
 
 namespace carpex {
 
-enum : uint16_t {
-  kVkBack = 8,
-  kVkTab = 9,
-  kVkClear = 12,
-  kVkReturn = 13,
-  kVkShift = 16,
-  kVkControl = 17,
-  kVkMenu = 18,
-  kVkPause = 19,
-  kVkCapital = 20,
-  kVkEscape = 27,
-  kVkSpace = 32,
-  kVkPrior = 33,
-  kVkNext = 34,
-  kVkEnd = 35,
-  kVkHome = 36,
-  kVkLeft = 37,
-  kVkUp = 38,
-  kVkRight = 39,
-  kVkDown = 40,
-  kVkSnapshot = 44,
-  kVkInsert = 45,
-  kVkDelete = 46,
-  kVkLwin = 91,
-  kVkRwin = 92,
-  kVkApps = 93,
-  kVkNumpad0 = 96,
-  kVkMultiply = 106,
-  kVkAdd = 107,
-  kVkSubtract = 109,
-  kVkDecimal = 110,
-  kVkDivide = 111,
-  kVkF1 = 112,
-  kVkNumlock = 144,
-  kVkScroll = 145,
-  kVkOem1 = 186,       // ;:
-  kVkOemPlus = 187,    // =+
-  kVkOemComma = 188,   // ,<
-  kVkOemMinus = 189,   // -_
-  kVkOemPeriod = 190,  // .>
-  kVkOem2 = 191,       // /?
-  kVkOem3 = 192,       // `~
-  kVkOem4 = 219,       // [{
-  kVkOem5 = 220,       // \|
-  kVkOem6 = 221,       // ]}
-  kVkOem7 = 222,       // '"
-};
+inline constexpr uint16_t kVkBack = 8;
+inline constexpr uint16_t kVkTab = 9;
+inline constexpr uint16_t kVkClear = 12;
+inline constexpr uint16_t kVkReturn = 13;
+inline constexpr uint16_t kVkShift = 16;
+inline constexpr uint16_t kVkControl = 17;
+inline constexpr uint16_t kVkMenu = 18;
+inline constexpr uint16_t kVkPause = 19;
+inline constexpr uint16_t kVkCapital = 20;
+inline constexpr uint16_t kVkEscape = 27;
+inline constexpr uint16_t kVkSpace = 32;
+inline constexpr uint16_t kVkPrior = 33;
+inline constexpr uint16_t kVkNext = 34;
+inline constexpr uint16_t kVkEnd = 35;
+inline constexpr uint16_t kVkHome = 36;
+inline constexpr uint16_t kVkLeft = 37;
+inline constexpr uint16_t kVkUp = 38;
+inline constexpr uint16_t kVkRight = 39;
+inline constexpr uint16_t kVkDown = 40;
+inline constexpr uint16_t kVkSnapshot = 44;
+inline constexpr uint16_t kVkInsert = 45;
+inline constexpr uint16_t kVkDelete = 46;
+inline constexpr uint16_t kVkLwin = 91;
+inline constexpr uint16_t kVkRwin = 92;
+inline constexpr uint16_t kVkApps = 93;
+inline constexpr uint16_t kVkNumpad0 = 96;
+inline constexpr uint16_t kVkMultiply = 106;
+inline constexpr uint16_t kVkAdd = 107;
+inline constexpr uint16_t kVkSubtract = 109;
+inline constexpr uint16_t kVkDecimal = 110;
+inline constexpr uint16_t kVkDivide = 111;
+inline constexpr uint16_t kVkF1 = 112;
+inline constexpr uint16_t kVkNumlock = 144;
+inline constexpr uint16_t kVkScroll = 145;
+inline constexpr uint16_t kVkOem1 = 186;       // ;:
+inline constexpr uint16_t kVkOemPlus = 187;    // =+
+inline constexpr uint16_t kVkOemComma = 188;   // ,<
+inline constexpr uint16_t kVkOemMinus = 189;   // -_
+inline constexpr uint16_t kVkOemPeriod = 190;  // .>
+inline constexpr uint16_t kVkOem2 = 191;       // /?
+inline constexpr uint16_t kVkOem3 = 192;       // `~
+inline constexpr uint16_t kVkOem4 = 219;       // [{
+inline constexpr uint16_t kVkOem5 = 220;       // \|
+inline constexpr uint16_t kVkOem6 = 221;       // ]}
+inline constexpr uint16_t kVkOem7 = 222;       // '"
 
 }  // namespace carpex
