@@ -1,5 +1,6 @@
-// The application layer: everything the game needs from the window system
-// besides the display. One implementation per platform (win32, sdl, headless).
+// The application contract: everything the game needs from the window system
+// besides the display. The shell is written against it; each front end in
+// platform/ implements it (win32, sdl, web, headless).
 #pragma once
 
 #include <cstdint>
@@ -30,9 +31,10 @@ class Application {
   // (an HWND on Windows; an opaque token elsewhere).
   virtual void* WindowHandle() = 0;
 
-  // Application.Minimize: the window goes to the task bar (nothing if already there).
+  // Minimises the game's window to the task bar (nothing if it is there already).
   virtual void Minimize() = 0;
-  // WindowState := wsMaximized.
+  // Shows the game's window maximised, over the whole screen (restoring it from
+  // the task bar if it is there). Nothing happens to a window not shown yet.
   virtual void Maximize() = 0;
   // Hides the main form (FormClose).
   virtual void Hide() = 0;

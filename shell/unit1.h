@@ -124,7 +124,7 @@ class TForm1 final : public Painter, public FormHandlers {
   int CityDrawingDepth = 0;
 };
 
-// The unit-level variable that holds the one form while it exists.
+// The one form, while it exists (null before and after).
 extern TForm1* Form1;
 
 }  // namespace carpex

@@ -231,7 +231,7 @@ TEST(WindowsExecutables, CarryEveryResourceInItsLanguageAndTheVersion) {
     SCOPED_TRACE(tree);
     CheckGame(tree + "/platform/win32/carpex.exe");
     CheckVersion(tree + "/platform/win32/carpex.exe", "Carpex, the game");
-    CheckVersion(tree + "/tools/carpex-replay.exe", "Carpex replay tool");
+    CheckVersion(tree + "/platform/win32/carpex-replay.exe", "Carpex replay tool");
     ++checked;
   }
   if (checked == 0) GTEST_SKIP() << "no Windows build (CARPEX_WIN64_BUILD, CARPEX_WIN32_BUILD)";

@@ -43,7 +43,7 @@ std::string GameExe() {
 }
 std::string ReplayExe() {
   const std::string tree = FromEnvironment("CARPEX_WINDOWS_BUILD");
-  return tree.empty() ? tree : tree + "/tools/carpex-replay.exe";
+  return tree.empty() ? tree : tree + "/platform/win32/carpex-replay.exe";
 }
 
 // One desktop for the whole program: starting Xvfb and a Wine prefix is slow.

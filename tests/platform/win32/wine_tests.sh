@@ -3,9 +3,9 @@
 # virtual 640 x 480 x 16 screen, and the Windows replay tool against the native
 # one on every replay script.
 #   tests/platform/win32/wine_tests.sh NATIVE_BUILD WINDOWS_BUILD [gtest arguments...]
-# NATIVE_BUILD holds tests/platform/win32/carpex_wine_tests and tools/carpex-replay;
+# NATIVE_BUILD holds tests/platform/win32/carpex_wine_tests and platform/headless/carpex-replay;
 # WINDOWS_BUILD is an i686 or x86_64 Windows tree (platform/win32/carpex.exe,
-# tools/carpex-replay.exe), run under Wine's 32-bit loader or wine64. Xvfb,
+# platform/win32/carpex-replay.exe), run under Wine's 32-bit loader or wine64. Xvfb,
 # openbox, xdotool, xprop, ImageMagick and Wine must be installed.
 # CARPEX_WINE_KEEP=1 keeps the temporary folder.
 set -euo pipefail
