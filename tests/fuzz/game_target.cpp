@@ -192,6 +192,8 @@ class Program {
 
  private:
   uint8_t Next() { return pos_ < size_ ? data_[pos_++] : 0; }
+  // Space or Down, the keys that drop the bomb.
+  static uint16_t BombKey(uint8_t a) { return a % 2 == 0 ? kVkSpace : kVkDown; }
 
   const char* Frames(uint64_t n) {
     for (uint64_t i = 0; i < n && frames_ < kMaxFrames && !app_.Terminated; ++i) {
@@ -222,10 +224,10 @@ class Program {
         Char(a < 4 ? 27 : a < 8 ? 'f' : a == 8 ? 'F' : Next());
         return nullptr;
       case 0x4:
-        Down(a >= 8 ? Next() : (a % 2 == 0 ? kVkSpace : kVkDown));
+        Down(a >= 8 ? Next() : BombKey(a));
         return nullptr;
       case 0x5:
-        Up(a >= 8 ? Next() : (a % 2 == 0 ? kVkSpace : kVkDown));
+        Up(a >= 8 ? Next() : BombKey(a));
         return nullptr;
       case 0x6:
         form_.Timer1Timer();
