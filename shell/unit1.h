@@ -10,6 +10,7 @@
 #include "graphics/com_ref.h"
 #include "graphics/ddraw_api.h"
 #include "shell/app.h"
+#include "shell/form_view.h"
 #include "world/world.h"
 
 namespace carpex {
@@ -54,6 +55,15 @@ class TForm1 final : public Painter, public FormHandlers {
   // --- Recovery -------------------------------------------------------------
   HRESULT RestoreAll();
 
+  // What the tools read: the trace line, the recorder, the replay's display.
+  FormView View() const;
+
+ private:
+  // The main routine reads DisplayFailed for its exit status.
+  friend int Carpex(Application& App);
+  // The tests' and benchmarks' way in (tests/shell/form_access.h).
+  friend class TForm1Access;
+
   // --- Game variables -------------------------------------------------------
   World W;
   uint8_t Active = 0;
@@ -79,7 +89,6 @@ class TForm1 final : public Painter, public FormHandlers {
   int32_t LevelChoiceY = 0;
   int32_t LastFrameCount = 0;
 
- private:
   void FormClose();
   // The form's Close: asks FormClose, then ends the application (main form).
   void Close();

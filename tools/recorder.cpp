@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "assets/files.h"
 #include "shell/carpex.h"
 #include "shell/unit1.h"
-#include "assets/files.h"
 #include "tools/script.h"
 #include "tools/trace.h"
 
@@ -36,7 +36,9 @@ uint32_t Recorder::ClockSeed() {
 
 void Recorder::Run(FormHandlers& Form) {
   form_ = &Form;
-  game_ = dynamic_cast<const TForm1*>(&Form);
+  // The game is the shell's form when that is what the loop runs; handlers of
+  // another kind have no state to trace.
+  game_ = Form1 == &Form ? Form1 : nullptr;
   platform_.Run(*this);
   WriteFrames();
   KeepFinalLine();
@@ -84,13 +86,13 @@ void Recorder::Event(const char* Name, int64_t Value) {
 }
 
 bool Recorder::Lost() const {
-  IDirectDrawSurface7* primary = game_ != nullptr ? game_->PrimarySurface.Get() : nullptr;
+  IDirectDrawSurface7* primary = game_ != nullptr ? game_->View().PrimarySurface : nullptr;
   return primary != nullptr && primary->IsLost() == DDERR_SURFACELOST;
 }
 
 void Recorder::KeepFinalLine() {
   if (!frame_since_final_ || game_ == nullptr) return;
-  FormatTraceLine(*game_, calls_, &final_);
+  FormatTraceLine(game_->View(), calls_, &final_);
   frame_since_final_ = false;
 }
 

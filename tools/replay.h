@@ -8,17 +8,16 @@
 #include <string>
 #include <string_view>
 
+#include "shell/form_view.h"
 #include "tools/replay_platform.h"
 #include "tools/script.h"
 
 namespace carpex {
 
-class TForm1;
-
 struct ReplayOptions {
   // Called after every frame loop call, before its trace line (tests check
   // invariants here).
-  std::function<void(const TForm1&)> AfterFrame;
+  std::function<void(const FormView&)> AfterFrame;
   // The folder `shot` writes its pictures into; empty: the script's shots
   // are checked but nothing is written.
   std::string ShotFolder;

@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "graphics/directdraw.h"
-#include "shell/app.h"
 #include "graphics/soft/control.h"
+#include "shell/app.h"
 #include "shell/carpex.h"
 #include "shell/unit1.h"
 #include "tests/shell/heap_counter.h"
@@ -175,7 +175,7 @@ class BusyPlay {
     soft::Reset();
   }
 
-  World& W() { return form_.W; }
+  const World& W() { return form_.View().W; }
   PlayApp& App() { return app_; }
 
   // A typed character; a digit on the level screen starts a round (and allocates).
@@ -217,7 +217,7 @@ class BusyPlay {
 
   // One GameLoop call, and the timer every 60 frames as a 60-Hz display would tick it.
   void Frame() {
-    const bool meetsLoss = lossPending_ && form_.Active == 1;
+    const bool meetsLoss = lossPending_ && form_.View().Active == 1;
     soft::ClearCallLog();
     const HeapCount before = HeapNow();
     bool done = true;
@@ -270,7 +270,7 @@ class BusyPlay {
 
   // A release key goes down and comes back up on the next turn.
   void Bomb(bool aim) {
-    World& w = W();
+    const World& w = W();
     uint16_t space = kVkSpace;
     if (w.Bomb.KeyHeld != 0) {
       form_.FormKeyUp(space);

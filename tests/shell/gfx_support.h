@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "graphics/directdraw.h"
-#include "platform/headless/headless_app.h"
 #include "graphics/soft/control.h"
+#include "platform/headless/headless_app.h"
 #include "shell/unit1.h"
+#include "tests/shell/form_access.h"
 
 namespace carpex::gfxtest {
 
@@ -150,7 +151,8 @@ class Game {
   }
 
   TForm1& F() { return *form_; }
-  World& W() { return form_->W; }
+  TForm1Access Inside() { return TForm1Access(*form_); }
+  World& W() { return Inside().W(); }
 
   void Key(uint8_t c) { form_->FormKeyPress(c); }
   void Down(uint16_t k) { form_->FormKeyDown(k); }

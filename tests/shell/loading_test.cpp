@@ -13,7 +13,7 @@ namespace {
 
 class Loading : public GfxTest {
  protected:
-  IDirectDraw7* Device() { return game.F().DirectDrawDevice.Get(); }
+  IDirectDraw7* Device() { return game.Inside().DirectDrawDevice().Get(); }
 
   // A plain surface of the display, released by the test.
   IDirectDrawSurface7* Plain(DWORD width, DWORD height) {
@@ -95,23 +95,24 @@ TEST_F(Loading, TheBackgroundIsStretchedToWhatIsAskedOrKeepsItsOwnSize) {
 
 TEST_F(Loading, SheetCountsAndColourKeys) {
   TForm1& f = game.Create();
-  EXPECT_EQ(11, f.LastFrameCount) << "191 div 16 after the banner sheet";
-  EXPECT_EQ(3, f.W.StyleCount);
+  const TForm1Access in(f);
+  EXPECT_EQ(11, in.LastFrameCount()) << "191 div 16 after the banner sheet";
+  EXPECT_EQ(3, in.W().StyleCount);
 
   Ref<IDirectDrawSurface7> sheet;
   f.LoadSprite("build", sheet);
   ASSERT_TRUE(sheet);
-  EXPECT_EQ(3, f.LastFrameCount);
+  EXPECT_EQ(3, in.LastFrameCount());
   f.LoadSprite("blow", sheet);
-  EXPECT_EQ(54, f.LastFrameCount);
+  EXPECT_EQ(54, in.LastFrameCount());
 
   // The level-choice sheet is keyed on RGB(1, 1, 1), the others on black.
   EXPECT_EQ(COLORREF{0x00010101}, TopLeftColour("levelch1"));
-  EXPECT_EQ(ddutil::MatchColor(f.LevelChoiceSheet.Get(), 0x00010101),
-            KeyOf(f.LevelChoiceSheet.Get()));
+  EXPECT_EQ(ddutil::MatchColor(in.LevelChoiceSheet().Get(), 0x00010101),
+            KeyOf(in.LevelChoiceSheet().Get()));
   for (IDirectDrawSurface7* black :
-       {f.BuildingSheet.Get(), f.PlaneSheet.Get(), f.ExplosionSheet.Get(), f.BombSheet.Get(),
-        f.BannerSheet.Get()}) {
+       {in.BuildingSheet().Get(), in.PlaneSheet().Get(), in.ExplosionSheet().Get(),
+        in.BombSheet().Get(), in.BannerSheet().Get()}) {
     EXPECT_EQ(0u, KeyOf(black));
   }
   EXPECT_TRUE(game.app.MessageBoxes.empty());
@@ -121,12 +122,13 @@ TEST_F(Loading, SheetCountsAndColourKeys) {
 
 TEST_F(Loading, ASheetWhoseKeyCannotBeSetIsKeptWithoutOneAndCountsNothing) {
   TForm1& f = game.Create();
+  const TForm1Access in(f);
   // Switched away: the new surface is born lost, so its key cannot be set.
   soft::Deactivate();
   Ref<IDirectDrawSurface7> sheet;
   f.LoadSprite("build", sheet);
   EXPECT_TRUE(sheet);
-  EXPECT_EQ(11, f.LastFrameCount);
+  EXPECT_EQ(11, in.LastFrameCount());
   ASSERT_EQ(1u, game.app.MessageBoxes.size());
   EXPECT_EQ(0u, game.app.MessageBoxes[0].Text.rfind("ddsetcolorkey: \rAccess to this surface", 0))
       << game.app.MessageBoxes[0].Text;

@@ -21,9 +21,10 @@ std::string Show(const TRect& r) {
 class Pictures : public GfxTest {
  protected:
   TForm1& F() { return game.F(); }
+  TForm1Access Inside() { return game.Inside(); }
   Image Sheet(const Ref<IDirectDrawSurface7>& sheet) { return Pixels(sheet.Get()); }
-  Image Field() { return Pixels(F().PlayFieldBackground.Get()); }
-  Image Back() { return Pixels(F().BackBuffer.Get()); }
+  Image Field() { return Pixels(Inside().PlayFieldBackground().Get()); }
+  Image Back() { return Pixels(Inside().BackBuffer().Get()); }
 
   // A round with every style and a spread of heights, nothing moving yet.
   City VariedCity() {
@@ -37,7 +38,7 @@ class Pictures : public GfxTest {
   void StartQuietRound() {
     game.Create();
     game.StartRound(VariedCity());
-    ASSERT_EQ(2, F().W.GameState);
+    ASSERT_EQ(2, Inside().W().GameState);
   }
 
   // BltFast calls of the log whose result was `code`.
@@ -52,7 +53,7 @@ class Pictures : public GfxTest {
   void PaintField(uint16_t value) {
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
-    IDirectDrawSurface7* field = F().PlayFieldBackground.Get();
+    IDirectDrawSurface7* field = Inside().PlayFieldBackground().Get();
     ASSERT_EQ(DD_OK, field->Lock(nullptr, &desc, 0, nullptr));
     for (int y = 0; y < 480; ++y) {
       auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(desc.lpSurface) +
@@ -66,10 +67,10 @@ class Pictures : public GfxTest {
 TEST_F(Pictures, TheLevelScreenShowsTheWholeSheetAtItsPlaceWithItsKeyTransparent) {
   game.Create();
   ASSERT_TRUE(game.Frame());
-  const Image sheet = Sheet(F().LevelChoiceSheet);
+  const Image sheet = Sheet(Inside().LevelChoiceSheet());
   ASSERT_EQ(331, sheet.width);
   ASSERT_EQ(100, sheet.height);
-  const uint16_t key = KeyOf(F().LevelChoiceSheet.Get());
+  const uint16_t key = KeyOf(Inside().LevelChoiceSheet().Get());
   Image expected = Filled(640, 480, 0);
   Paste(expected, 154, 111, sheet, TRect{0, 0, 331, 100}, key);
   EXPECT_TRUE(SamePicture(expected, Front()));
@@ -102,24 +103,24 @@ TEST_F(Pictures, TheLevelScreenShowsTheWholeSheetAtItsPlaceWithItsKeyTransparent
 
 TEST_F(Pictures, EveryBuildingIsDrawnToItsHeightWithItsStyleAndRoof) {
   StartQuietRound();
-  const Image sheet = Sheet(F().BuildingSheet);
+  const Image sheet = Sheet(Inside().BuildingSheet());
   ASSERT_EQ(48, sheet.width);
-  EXPECT_TRUE(
-      SamePicture(ExpectedCity(VariedCity(), sheet, KeyOf(F().BuildingSheet.Get())), Field()));
+  EXPECT_TRUE(SamePicture(ExpectedCity(VariedCity(), sheet, KeyOf(Inside().BuildingSheet().Get())),
+                          Field()));
 }
 
 TEST_F(Pictures, AStrikeErasesExactlyItsBuildingsStripAndShowsTheRuinOnTop) {
   StartQuietRound();
-  const Image sheet = Sheet(F().BuildingSheet);
-  const uint16_t key = KeyOf(F().BuildingSheet.Get());
+  const Image sheet = Sheet(Inside().BuildingSheet());
+  const uint16_t key = KeyOf(Inside().BuildingSheet().Get());
   // A marker everywhere shows what the strike repaints and what it leaves alone.
   constexpr uint16_t kMarker = 0x39E7;
   PaintField(kMarker);
   const City city = VariedCity();
   const int b = 5, h = city.Height(b), s = city.Style(b);
   ASSERT_GE(h, 3);
-  StartStrike(F().W, b, 30 - h);
-  ASSERT_FALSE(AdvanceStrikes(F().W, F()));
+  StartStrike(Inside().W(), b, 30 - h);
+  ASSERT_FALSE(AdvanceStrikes(Inside().W(), F()));
 
   Image expected = Filled(640, 480, kMarker);
   Paste(expected, b * 16, 0, Filled(16, 480, 0), TRect{0, 0, 16, 480}, std::nullopt);
@@ -173,15 +174,15 @@ TEST_F(Pictures, ClipToScreenAndClampPosition) {
 
 TEST_F(Pictures, ThePlaneIsClippedAtTheEdgesAndItsSecondCopyShowsTheRest) {
   StartQuietRound();
-  const Image plane = Sheet(F().PlaneSheet);
-  const uint16_t key = KeyOf(F().PlaneSheet.Get());
-  TPlane& P = F().W.Plane;
+  const Image plane = Sheet(Inside().PlaneSheet());
+  const uint16_t key = KeyOf(Inside().PlaneSheet().Get());
+  TPlane& P = Inside().W().Plane;
   auto drawAt = [&](int32_t x, int32_t y) {
     P.X = x;
     P.Y = y;
     P.Mode = 1;
     P.Frame = 0;
-    UpdatePlaneCell(F().W);
+    UpdatePlaneCell(Inside().W());
     soft::ClearCallLog();
     EXPECT_FALSE(F().DrawPlaying());
   };
@@ -218,16 +219,16 @@ TEST_F(Pictures, ThePlaneIsClippedAtTheEdgesAndItsSecondCopyShowsTheRest) {
 
 TEST_F(Pictures, ExplosionsAreClippedAtTheEdgesAndAReusedSlotDrawsNothingAtFirst) {
   StartQuietRound();
-  const Image sheet = Sheet(F().ExplosionSheet);
-  const uint16_t key = KeyOf(F().ExplosionSheet.Get());
-  F().W.Plane.Mode = 0;
-  TExplosion& left = F().W.Explosions[1];
-  TExplosion& right = F().W.Explosions[2];
+  const Image sheet = Sheet(Inside().ExplosionSheet());
+  const uint16_t key = KeyOf(Inside().ExplosionSheet().Get());
+  Inside().W().Plane.Mode = 0;
+  TExplosion& left = Inside().W().Explosions[1];
+  TExplosion& right = Inside().W().Explosions[2];
   left.State = right.State = 2;
   left.X = -40, left.Y = 451, left.Frame = 3;
   right.X = 568, right.Y = 442, right.Frame = 8;
   // And one reaching above the top edge.
-  TExplosion& top = F().W.Explosions[3];
+  TExplosion& top = Inside().W().Explosions[3];
   top.State = 2;
   top.X = 20, top.Y = -22, top.Frame = 4;
   ASSERT_FALSE(F().DrawPlaying());
@@ -258,7 +259,7 @@ TEST_F(Pictures, TheRoundOverFrameShowsFieldPlaneAndBannerButNoExplosionOrBomb) 
     game.Destroy();
     soft::Reset();
     StartQuietRound();
-    World& w = F().W;
+    World& w = Inside().W();
     // A bomb and an explosion are under way when the round ends.
     w.Explosions[1].State = 2;
     w.Explosions[1].Frame = 2;
@@ -273,10 +274,10 @@ TEST_F(Pictures, TheRoundOverFrameShowsFieldPlaneAndBannerButNoExplosionOrBomb) 
 
     const int frame = won ? 1 : 0;
     Image expected = Field();
-    Paste(expected, w.Plane.X, 32, Sheet(F().PlaneSheet), TRect{48 * frame, 0, 48 * frame + 48, 16},
-          KeyOf(F().PlaneSheet.Get()));
-    Paste(expected, 224, 216, Sheet(F().BannerSheet), TRect{0, 47 * frame, 191, 47 * frame + 47},
-          KeyOf(F().BannerSheet.Get()));
+    Paste(expected, w.Plane.X, 32, Sheet(Inside().PlaneSheet()),
+          TRect{48 * frame, 0, 48 * frame + 48, 16}, KeyOf(Inside().PlaneSheet().Get()));
+    Paste(expected, 224, 216, Sheet(Inside().BannerSheet()),
+          TRect{0, 47 * frame, 191, 47 * frame + 47}, KeyOf(Inside().BannerSheet().Get()));
     EXPECT_TRUE(SamePicture(expected, Front()));
   }
 }

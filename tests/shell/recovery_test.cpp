@@ -16,6 +16,7 @@ enum class Loss { Lose, SwitchAway };
 class Recovery : public GfxTest {
  protected:
   TForm1& F() { return game.F(); }
+  TForm1Access Inside() { return game.Inside(); }
 
   // Every surface is taken away between two frames: by the display alone, or
   // by switching away from the game and back through its own handlers (the
@@ -28,11 +29,11 @@ class Recovery : public GfxTest {
     soft::Deactivate();
     F().ApplicationEvents1Deactivate();
     EXPECT_TRUE(game.app.Minimized);
-    const uint16_t frames = F().FrameCount;
-    const int32_t planeX = F().W.Plane.X;
+    const uint16_t frames = Inside().FrameCount();
+    const int32_t planeX = Inside().W().Plane.X;
     for (int i = 0; i < 3; ++i) EXPECT_FALSE(game.Frame());
-    EXPECT_EQ(frames, F().FrameCount);
-    EXPECT_EQ(planeX, F().W.Plane.X) << "nothing moves while the game is switched away";
+    EXPECT_EQ(frames, Inside().FrameCount());
+    EXPECT_EQ(planeX, Inside().W().Plane.X) << "nothing moves while the game is switched away";
     soft::Activate();
     F().ApplicationEvents1Restore();
     EXPECT_TRUE(game.app.Maximized);
@@ -41,15 +42,17 @@ class Recovery : public GfxTest {
   std::vector<Image> SheetPictures() {
     std::vector<Image> pictures;
     for (const Ref<IDirectDrawSurface7>* s :
-         {&F().LevelChoiceSheet, &F().BuildingSheet, &F().PlaneSheet, &F().ExplosionSheet,
-          &F().BombSheet, &F().BannerSheet, &F().CleanBackground}) {
+         {&Inside().LevelChoiceSheet(), &Inside().BuildingSheet(), &Inside().PlaneSheet(),
+          &Inside().ExplosionSheet(), &Inside().BombSheet(), &Inside().BannerSheet(),
+          &Inside().CleanBackground()}) {
       pictures.push_back(Pixels(s->Get()));
     }
     return pictures;
   }
 
   Image FieldExpectedFromRecords() {
-    return ExpectedField(F().W, Pixels(F().BuildingSheet.Get()), KeyOf(F().BuildingSheet.Get()));
+    return ExpectedField(Inside().W(), Pixels(Inside().BuildingSheet().Get()),
+                         KeyOf(Inside().BuildingSheet().Get()));
   }
 
   // The short round, with `before(i)` called ahead of its frame i (from 0).
@@ -77,7 +80,7 @@ TEST_F(Recovery, OnTheLevelScreenEverySheetComesBackAndTheOldPlayFieldIsLeftAlon
     ASSERT_TRUE(game.Frame());
     const Image screen = Front();
     const std::vector<Image> sheets = SheetPictures();
-    const IDirectDrawSurface7* oldField = F().PlayFieldBackground.Get();
+    const IDirectDrawSurface7* oldField = Inside().PlayFieldBackground().Get();
 
     LoseBetweenFrames(how);
     soft::ClearCallLog();
@@ -100,10 +103,10 @@ TEST_F(Recovery, DuringARoundAndAfterItThePicturesComeBackAsIfNothingHadHappened
                    for (int f : kLossFrames) {
                      if (f != i) continue;
                      fronts.push_back(Front());
-                     fields.push_back(Pixels(F().PlayFieldBackground.Get()));
+                     fields.push_back(Pixels(Inside().PlayFieldBackground().Get()));
                    }
                  });
-  ASSERT_EQ(3, F().W.GameState);
+  ASSERT_EQ(3, Inside().W().GameState);
   const Image lastFront = Front();
 
   for (Loss how : {Loss::Lose, Loss::SwitchAway}) {
@@ -119,7 +122,7 @@ TEST_F(Recovery, DuringARoundAndAfterItThePicturesComeBackAsIfNothingHadHappened
           [&](int i) {
             if (i != kLossFrames[n]) return;
             EXPECT_TRUE(SamePicture(fronts[n], Front()));
-            const Image field = Pixels(F().PlayFieldBackground.Get());
+            const Image field = Pixels(Inside().PlayFieldBackground().Get());
             // Rebuilt whole from the records, it equals the one kept up to date block by block.
             EXPECT_TRUE(SamePicture(fields[n], field));
             EXPECT_TRUE(SamePicture(FieldExpectedFromRecords(), field));
@@ -138,13 +141,14 @@ TEST_F(Recovery, ALossWhileARoundStartsIsRepairedAtOnce) {
   game.StartRound(ShortRoundCity());
   int restoresOfThePrimary = 0;
   for (const soft::CallRecord& call : soft::CallLog()) {
-    restoresOfThePrimary += std::string(call.method) == "Restore" &&
-                            call.object == static_cast<const void*>(F().PrimarySurface.Get());
+    restoresOfThePrimary +=
+        std::string(call.method) == "Restore" &&
+        call.object == static_cast<const void*>(Inside().PrimarySurface().Get());
   }
   EXPECT_EQ(1, restoresOfThePrimary) << "one recovery, not one per block still to draw";
-  EXPECT_TRUE(SamePicture(ExpectedCity(ShortRoundCity(), Pixels(F().BuildingSheet.Get()),
-                                       KeyOf(F().BuildingSheet.Get())),
-                          Pixels(F().PlayFieldBackground.Get())));
+  EXPECT_TRUE(SamePicture(ExpectedCity(ShortRoundCity(), Pixels(Inside().BuildingSheet().Get()),
+                                       KeyOf(Inside().BuildingSheet().Get())),
+                          Pixels(Inside().PlayFieldBackground().Get())));
   EXPECT_TRUE(game.Frame());
 }
 
@@ -154,13 +158,13 @@ TEST_F(Recovery, ARefusedRestoreAbandonsFramesUntilOneSucceeds) {
   const Image screen = Front();
   soft::RefuseRestores(3);
   soft::LoseAllSurfaces();
-  const uint16_t counted = F().FrameCount;
+  const uint16_t counted = Inside().FrameCount();
   for (int i = 0; i < 3; ++i) {
     EXPECT_FALSE(game.Frame()) << "frame " << i;
-    EXPECT_EQ(counted, F().FrameCount);
+    EXPECT_EQ(counted, Inside().FrameCount());
   }
   ASSERT_TRUE(game.Frame());
-  EXPECT_EQ(counted + 1, F().FrameCount);
+  EXPECT_EQ(counted + 1, Inside().FrameCount());
   EXPECT_TRUE(SamePicture(screen, Front()));
 
   // The game goes on: a round in which a restore is refused twice still ends,
@@ -175,10 +179,11 @@ TEST_F(Recovery, ARefusedRestoreAbandonsFramesUntilOneSucceeds) {
     if (i == 8 || i == 9) {
       EXPECT_FALSE(flipped) << "frame " << i;
     }
-    ASSERT_EQ(nullptr, CheckInvariants(F().W)) << "frame " << i;
+    ASSERT_EQ(nullptr, CheckInvariants(Inside().W())) << "frame " << i;
   }
-  EXPECT_EQ(3, F().W.GameState);
-  EXPECT_TRUE(SamePicture(FieldExpectedFromRecords(), Pixels(F().PlayFieldBackground.Get())));
+  EXPECT_EQ(3, Inside().W().GameState);
+  EXPECT_TRUE(
+      SamePicture(FieldExpectedFromRecords(), Pixels(Inside().PlayFieldBackground().Get())));
 }
 
 TEST_F(Recovery, WhenThePrimaryCannotBeRestoredNoSheetIsTouched) {
@@ -193,7 +198,7 @@ TEST_F(Recovery, WhenThePrimaryCannotBeRestoredNoSheetIsTouched) {
     const std::string method = call.method;
     if (method == "Restore") {
       ++restores;
-      EXPECT_EQ(static_cast<const void*>(F().PrimarySurface.Get()), call.object);
+      EXPECT_EQ(static_cast<const void*>(Inside().PrimarySurface().Get()), call.object);
     }
     EXPECT_NE("GetDC", method);
     EXPECT_NE("Flip", method);
@@ -211,15 +216,16 @@ TEST_F(Recovery, RestoringWhileTheDisplayIsStillAwayAbandonsTheFrameAndTriesAgai
   game.Frames(2);
   // The game is told it is back before the display lets it restore anything.
   F().ApplicationEvents1Restore();
-  const uint16_t counted = F().FrameCount;
+  const uint16_t counted = Inside().FrameCount();
   EXPECT_FALSE(game.Frame());
   EXPECT_FALSE(game.Frame());
-  EXPECT_EQ(counted, F().FrameCount);
+  EXPECT_EQ(counted, Inside().FrameCount());
   soft::Activate();
   EXPECT_TRUE(game.Frame());
-  EXPECT_EQ(counted + 1, F().FrameCount);
-  EXPECT_TRUE(SamePicture(FieldExpectedFromRecords(), Pixels(F().PlayFieldBackground.Get())));
-  EXPECT_EQ(nullptr, CheckInvariants(F().W));
+  EXPECT_EQ(counted + 1, Inside().FrameCount());
+  EXPECT_TRUE(
+      SamePicture(FieldExpectedFromRecords(), Pixels(Inside().PlayFieldBackground().Get())));
+  EXPECT_EQ(nullptr, CheckInvariants(Inside().W()));
 }
 
 }  // namespace

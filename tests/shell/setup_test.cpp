@@ -143,16 +143,17 @@ TEST_F(SetUpTest, AMissingBackgroundPictureStillLoadsEverySheet) {
   ASSERT_FALSE(std::filesystem::exists("back1")) << "remove the file back1 from the test's folder";
   soft::MissResource("back1");
   TForm1& f = game.Create();
+  const TForm1Access in(f);
   ASSERT_EQ(1u, game.app.MessageBoxes.size());
   EXPECT_EQ("ddloadbitmap: \rUnrecognized Error", game.app.MessageBoxes[0].Text);
   EXPECT_EQ(kErrorBox, game.app.MessageBoxes[0].Flags);
-  EXPECT_FALSE(f.CleanBackground);
+  EXPECT_FALSE(in.CleanBackground());
   for (const Ref<IDirectDrawSurface7>* sheet :
-       {&f.LevelChoiceSheet, &f.BuildingSheet, &f.PlaneSheet, &f.ExplosionSheet, &f.BombSheet,
-        &f.BannerSheet}) {
+       {&in.LevelChoiceSheet(), &in.BuildingSheet(), &in.PlaneSheet(), &in.ExplosionSheet(),
+        &in.BombSheet(), &in.BannerSheet()}) {
     EXPECT_TRUE(*sheet);
   }
-  EXPECT_EQ(11, f.LastFrameCount);
+  EXPECT_EQ(11, in.LastFrameCount());
   EXPECT_FALSE(game.app.Terminated);
   PlayThroughEveryState(game);
   // The round's background, made from the same picture, is reported once.
@@ -162,14 +163,14 @@ TEST_F(SetUpTest, AMissingBackgroundPictureStillLoadsEverySheet) {
 
 struct SheetCase {
   const char* name;
-  Ref<IDirectDrawSurface7> TForm1::*field;
+  Ref<IDirectDrawSurface7>& (TForm1Access::*field)() const;
   int trialCreation;  // which CreateSurface of set-up is the sheet's trial surface
 };
 
 const SheetCase kSheets[] = {
-    {"levelch1", &TForm1::LevelChoiceSheet, 4}, {"build", &TForm1::BuildingSheet, 6},
-    {"plane1", &TForm1::PlaneSheet, 8},         {"blow", &TForm1::ExplosionSheet, 10},
-    {"bomb", &TForm1::BombSheet, 12},           {"losewin1", &TForm1::BannerSheet, 14},
+    {"levelch1", &TForm1Access::LevelChoiceSheet, 4}, {"build", &TForm1Access::BuildingSheet, 6},
+    {"plane1", &TForm1Access::PlaneSheet, 8},         {"blow", &TForm1Access::ExplosionSheet, 10},
+    {"bomb", &TForm1Access::BombSheet, 12},           {"losewin1", &TForm1Access::BannerSheet, 14},
 };
 
 TEST_F(SetUpTest, ASheetThatCannotBeMadeStaysEmptyAndTheGamePlaysOn) {
@@ -184,18 +185,19 @@ TEST_F(SetUpTest, ASheetThatCannotBeMadeStaysEmptyAndTheGamePlaysOn) {
         soft::FailCreateSurface(sheet.trialCreation, DDERR_OUTOFVIDEOMEMORY);
       }
       TForm1& f = game.Create();
+      const TForm1Access in(f);
       ASSERT_EQ(1u, game.app.MessageBoxes.size());
       EXPECT_EQ(missing ? "ddloadbitmap: \rUnrecognized Error"
                         : "create particle surface: \rDirectDraw does not have enough memory to "
                           "perform the operation.",
                 game.app.MessageBoxes[0].Text);
-      EXPECT_FALSE(f.*sheet.field);
+      EXPECT_FALSE((in.*sheet.field)());
       for (const SheetCase& other : kSheets) {
         if (&other != &sheet) {
-          EXPECT_TRUE(f.*other.field) << other.name;
+          EXPECT_TRUE((in.*other.field)()) << other.name;
         }
       }
-      EXPECT_TRUE(f.CleanBackground);
+      EXPECT_TRUE(in.CleanBackground());
       EXPECT_FALSE(game.app.Terminated);
       PlayThroughEveryState(game);
       EXPECT_EQ(1u, game.app.MessageBoxes.size()) << "playing reports nothing";
@@ -204,22 +206,24 @@ TEST_F(SetUpTest, ASheetThatCannotBeMadeStaysEmptyAndTheGamePlaysOn) {
 }
 
 // Which surface field a pointer is, for reading the release log.
-std::vector<std::pair<const void*, const char*>> SurfaceSet(const TForm1& f) {
-  return {{f.BannerSheet.Get(), "BannerSheet"},
-          {f.BombSheet.Get(), "BombSheet"},
-          {f.ExplosionSheet.Get(), "ExplosionSheet"},
-          {f.PlaneSheet.Get(), "PlaneSheet"},
-          {f.BuildingSheet.Get(), "BuildingSheet"},
-          {f.LevelChoiceSheet.Get(), "LevelChoiceSheet"},
-          {f.PlayFieldBackground.Get(), "PlayFieldBackground"},
-          {f.CleanBackground.Get(), "CleanBackground"},
-          {f.BackBuffer.Get(), "BackBuffer"},
-          {f.PrimarySurface.Get(), "PrimarySurface"},
-          {f.DirectDrawDevice.Get(), "DirectDrawDevice"}};
+std::vector<std::pair<const void*, const char*>> SurfaceSet(TForm1& f) {
+  const TForm1Access in(f);
+  return {{in.BannerSheet().Get(), "BannerSheet"},
+          {in.BombSheet().Get(), "BombSheet"},
+          {in.ExplosionSheet().Get(), "ExplosionSheet"},
+          {in.PlaneSheet().Get(), "PlaneSheet"},
+          {in.BuildingSheet().Get(), "BuildingSheet"},
+          {in.LevelChoiceSheet().Get(), "LevelChoiceSheet"},
+          {in.PlayFieldBackground().Get(), "PlayFieldBackground"},
+          {in.CleanBackground().Get(), "CleanBackground"},
+          {in.BackBuffer().Get(), "BackBuffer"},
+          {in.PrimarySurface().Get(), "PrimarySurface"},
+          {in.DirectDrawDevice().Get(), "DirectDrawDevice"}};
 }
 
 TEST_F(SetUpTest, FormDestroyReleasesEverySurfaceOnceInOrderAndTheDeviceLast) {
   TForm1& f = game.Create();
+  const TForm1Access in(f);
   // A complete chain fills everything but the play field, says nothing, and
   // has given back all that GDI lent it while loading.
   EXPECT_TRUE(game.app.MessageBoxes.empty());
@@ -227,8 +231,8 @@ TEST_F(SetUpTest, FormDestroyReleasesEverySurfaceOnceInOrderAndTheDeviceLast) {
   for (const auto& [surface, name] : SurfaceSet(f)) {
     EXPECT_EQ(std::string(name) != "PlayFieldBackground", surface != nullptr) << name;
   }
-  EXPECT_EQ(154, f.LevelChoiceX);
-  EXPECT_EQ(111, f.LevelChoiceY);
+  EXPECT_EQ(154, in.LevelChoiceX());
+  EXPECT_EQ(111, in.LevelChoiceY());
   EXPECT_EQ(0, soft::LiveBitmaps());
   EXPECT_EQ(0, soft::LiveDCs());
   BeginShortRound(game);
@@ -262,11 +266,12 @@ TEST_F(SetUpTest, FormDestroyReleasesEverySurfaceOnceInOrderAndTheDeviceLast) {
 
 TEST_F(SetUpTest, ANewRoundReleasesTheLastPlayFieldBeforeMakingItsOwn) {
   TForm1& f = game.Create();
+  const TForm1Access in(f);
   BeginShortRound(game);
   game.Frames(3);
   game.Key(27);
   game.Frame();
-  const void* first = f.PlayFieldBackground.Get();
+  const void* first = in.PlayFieldBackground().Get();
   const int livingBefore = soft::LiveSurfaces();
   soft::ClearCallLog();
   game.StartRound(ShortRoundCity(), '1');
@@ -284,7 +289,7 @@ TEST_F(SetUpTest, ANewRoundReleasesTheLastPlayFieldBeforeMakingItsOwn) {
   EXPECT_LT(released, created);
   EXPECT_EQ(0u, log[released].result) << "the field held the only reference";
   EXPECT_EQ(livingBefore, soft::LiveSurfaces());
-  EXPECT_TRUE(f.PlayFieldBackground);
+  EXPECT_TRUE(in.PlayFieldBackground());
   EXPECT_TRUE(game.app.MessageBoxes.empty());
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/unit1.h"
+#include "shell/form_view.h"
 
 namespace carpex {
 namespace {
@@ -28,7 +28,7 @@ ReplayRun Replay(const std::string& script, const std::string& name = "s") {
   std::string firstBroken;
   ReplayOptions options;
   // The world is checked after every frame.
-  options.AfterFrame = [&](const TForm1& form) {
+  options.AfterFrame = [&](const FormView& form) {
     ++frames;
     const char* broken = CheckInvariants(form.W);
     if (broken != nullptr && firstBroken.empty()) {

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "graphics/directdraw.h"
-#include "platform/sdl/sdl_app.h"
 #include "graphics/soft/control.h"
+#include "platform/sdl/sdl_app.h"
 #include "shell/unit1.h"
-#include "tests/shell/heap_counter.h"
 #include "tests/platform/sdl/dummy_video.h"
 #include "tests/platform/sdl/game_driver.h"
+#include "tests/shell/heap_counter.h"
 
 namespace carpex::sdl {
 namespace {
@@ -54,8 +54,8 @@ TEST(SdlFrameAllocations, NoTurnOfTheLoopAllocatesWhileARoundIsPlayed) {
     };
     driver.Run(kFrames);
     EXPECT_EQ(allocations, 0u);
-    EXPECT_GT(form.W.BlocksLeft, 0);
-    EXPECT_LT(form.W.BlocksLeft, 38 * 24) << "the bomb brought nothing down";
+    EXPECT_GT(form.View().W.BlocksLeft, 0);
+    EXPECT_LT(form.View().W.BlocksLeft, 38 * 24) << "the bomb brought nothing down";
     EXPECT_GE(app->Presents(), static_cast<uint64_t>(kFrames));
     form.FormDestroy();
     Form1 = nullptr;

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "graphics/directdraw.h"
+#include "graphics/soft/control.h"
 #include "platform/common/layout.h"
 #include "platform/common/pixel_font.h"
 #include "platform/sdl/sdl_app.h"
-#include "graphics/soft/control.h"
 #include "shell/unit1.h"
 #include "tests/platform/sdl/dummy_video.h"
 #include "tests/platform/sdl/game_driver.h"
@@ -32,7 +32,7 @@ class SdlGameTest : public ::testing::Test {
     form = std::make_unique<TForm1>(*app);
     Form1 = form.get();
     form->FormCreate();
-    ASSERT_NE(form->PrimarySurface.Get(), nullptr) << "the display was not set up";
+    ASSERT_NE(form->View().PrimarySurface, nullptr) << "the display was not set up";
     driver = std::make_unique<Driver>(*form, *app);
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
@@ -188,7 +188,7 @@ TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures)
       WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     }
     if (n == 6) {
-      EXPECT_EQ(form->Active, 0);
+      EXPECT_EQ(form->View().Active, 0);
       EXPECT_TRUE(app->Minimized());
       EXPECT_FALSE(soft::IsActive());
       EXPECT_EQ(app->Presents(), presents + 1);  // frame 2, then none while away
@@ -200,7 +200,7 @@ TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures)
     if (n == 9) back = ReadScreen();
   };
   driver->Run(9);
-  EXPECT_EQ(form->Active, 1);
+  EXPECT_EQ(form->View().Active, 1);
   EXPECT_TRUE(soft::IsActive());
   EXPECT_FALSE(app->Minimized());
   // The same picture as before, not the lost surfaces' pattern.
@@ -220,7 +220,7 @@ TEST_F(SdlGameTest, EscapeOnTheLevelScreenHidesTheWindowAndEndsTheLoop) {
 // what it held is let go when it is pulled out.
 TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
   app->SetGameView([this] {
-    return common::GameView{form->W.GameState == kLevelChoice, form->W.Level};
+    return common::GameView{form->View().W.GameState == kLevelChoice, form->View().W.Level};
   });
   // The dummy driver's window never has the focus, without which SDL keeps the
   // controllers' events back.
@@ -256,34 +256,34 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
         press(SDL_CONTROLLER_BUTTON_A, true);  // starts level 1
         break;
       case 8:
-        EXPECT_EQ(form->W.GameState, kPlaying);
-        EXPECT_EQ(form->W.Level, 1);
-        EXPECT_EQ(form->W.Bomb.State, 0) << "the press that started the round drops nothing";
+        EXPECT_EQ(form->View().W.GameState, kPlaying);
+        EXPECT_EQ(form->View().W.Level, 1);
+        EXPECT_EQ(form->View().W.Bomb.State, 0) << "the press that started the round drops nothing";
         press(SDL_CONTROLLER_BUTTON_A, false);
         break;
       case 10:
         press(SDL_CONTROLLER_BUTTON_A, true);
         break;
       case 12:
-        EXPECT_NE(form->W.Bomb.State, 0);
+        EXPECT_NE(form->View().W.Bomb.State, 0);
         press(SDL_CONTROLLER_BUTTON_A, false);
         press(SDL_CONTROLLER_BUTTON_BACK, true);
         break;
       case 14:
-        EXPECT_EQ(form->W.GameState, kLevelChoice);
+        EXPECT_EQ(form->View().W.GameState, kLevelChoice);
         press(SDL_CONTROLLER_BUTTON_BACK, false);
         press(SDL_CONTROLLER_BUTTON_A, true);  // the level last played again
         break;
       case 16:
-        EXPECT_EQ(form->W.GameState, kPlaying);
-        EXPECT_EQ(form->W.Level, 1);
+        EXPECT_EQ(form->View().W.GameState, kPlaying);
+        EXPECT_EQ(form->View().W.Level, 1);
         press(SDL_CONTROLLER_BUTTON_A, false);
         break;
       case 18:
         press(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
         break;
       case 20:
-        heldBeforeUnplug = form->W.Bomb.KeyHeld;
+        heldBeforeUnplug = form->View().W.Bomb.KeyHeld;
         SDL_JoystickClose(pad);
         ASSERT_EQ(SDL_JoystickDetachVirtual(device), 0);
         break;
@@ -294,7 +294,7 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
   };
   driver->Run(22);
   EXPECT_EQ(heldBeforeUnplug, 1);
-  EXPECT_EQ(form->W.Bomb.KeyHeld, 0) << "pulled out with D-pad down held";
+  EXPECT_EQ(form->View().W.Bomb.KeyHeld, 0) << "pulled out with D-pad down held";
   ASSERT_EQ(titles.size(), 3u);
   EXPECT_EQ(titles[0], caption + " (gamepad: A starts level 0)");
   EXPECT_EQ(titles[1], caption + " (gamepad: A starts level 1)");
