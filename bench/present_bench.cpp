@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "graphics/directdraw.h"
-#include "platform/headless/headless_app.h"
-#include "platform/common/pixel_font.h"
-#include "platform/sdl/presenter.h"
 #include "graphics/soft/control.h"
+#include "platform/common/pixel_font.h"
+#include "platform/headless/headless_app.h"
+#include "platform/sdl/presenter.h"
 #include "shell/unit1.h"
 
 namespace carpex::bench {

@@ -79,8 +79,7 @@ int ReplayTool(int argc, char** argv, std::unique_ptr<ReplayPlatform> (*MakePlat
   }
   std::ios::sync_with_stdio(false);
   CopyingSource source(file, copy);
-  const int status =
-      RunReplay(source, name, std::cout, std::cerr, MakePlatform, options);
+  const int status = RunReplay(source, name, std::cout, std::cerr, MakePlatform, options);
   std::fclose(copy);
   if (file != stdin) std::fclose(file);
   return status;
