@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "assets/form_description.h"
+#include "graphics/soft/control.h"
+#include "graphics/soft/resources.h"
 #include "platform/sdl/icon.h"
 #include "platform/sdl/keys.h"
 #include "platform/sdl/x11_errors.h"
-#include "graphics/soft/control.h"
-#include "graphics/soft/resources.h"
 
 namespace carpex::sdl {
 
@@ -166,8 +166,8 @@ void SdlApp::SetWindowed(bool Windowed) {
       x11_->SetFullScreen(false, true);
       x11_->SetFramed(true, common::kPictureWidth, common::kPictureHeight);
       x11_->Place(SDL_Rect{screen.x + (screen.w - common::kPictureWidth) / 2,
-                           screen.y + (screen.h - common::kPictureHeight) / 2, common::kPictureWidth,
-                           common::kPictureHeight});
+                           screen.y + (screen.h - common::kPictureHeight) / 2,
+                           common::kPictureWidth, common::kPictureHeight});
     } else {
       x11_->SetFramed(false, 0, 0);
       x11_->Place(screen);
@@ -232,9 +232,9 @@ void SdlApp::Run(FormHandlers& Form) {
 
 bool SdlApp::HandleSystemEvent(bool Draining) {
   SDL_Event event;
-  const bool got =
-      Draining ? SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1
-               : SDL_PollEvent(&event) == 1;
+  const bool got = Draining
+                       ? SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1
+                       : SDL_PollEvent(&event) == 1;
   if (got) HandleEvent(event);
   return got;
 }

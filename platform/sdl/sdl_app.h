@@ -11,13 +11,13 @@
 #include <memory>
 #include <string>
 
-#include "shell/app.h"
 #include "platform/common/gamepad.h"
 #include "platform/common/layout.h"
 #include "platform/common/message_loop.h"
 #include "platform/sdl/pace_log.h"
 #include "platform/sdl/presenter.h"
 #include "platform/sdl/x11_window.h"
+#include "shell/app.h"
 
 namespace soft {
 struct PixelView;

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <chrono>
 
+#include "graphics/soft/control.h"
 #include "platform/common/layout.h"
 #include "platform/common/pixel_font.h"
-#include "graphics/soft/control.h"
 #include "platform/web/keys.h"
 
 namespace carpex::web {
@@ -128,7 +128,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void carpex_press(int Kind, int Key) {
   g_page_app->Post({static_cast<WebApp::Message::Kind>(Kind), static_cast<uint16_t>(Key)});
 }
 
-WebApp::WebApp() : picture_(static_cast<size_t>(common::kPictureWidth) * common::kPictureHeight, 0xFF000000) {
+WebApp::WebApp()
+    : picture_(static_cast<size_t>(common::kPictureWidth) * common::kPictureHeight, 0xFF000000) {
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
   // When the keys have passed the page: a message box on it keeps its own.
   emscripten_set_keydown_callback(window, this, false, OnKeyDown);
@@ -269,12 +270,14 @@ void WebApp::Sample() {
 }
 
 void WebApp::OnFlip(const soft::PixelView& Front) {
-  if (Front.pixels == nullptr || Front.width != common::kPictureWidth || Front.height != common::kPictureHeight) {
+  if (Front.pixels == nullptr || Front.width != common::kPictureWidth ||
+      Front.height != common::kPictureHeight) {
     return;
   }
   uint32_t* out = picture_.data();
   for (int y = 0; y < common::kPictureHeight; ++y) {
-    for (int x = 0; x < common::kPictureWidth; ++x) *out++ = 0xFF000000 | soft::FromRgb565(Front.At(x, y));
+    for (int x = 0; x < common::kPictureWidth; ++x)
+      *out++ = 0xFF000000 | soft::FromRgb565(Front.At(x, y));
   }
   needs_present_ = true;
 }

@@ -8,9 +8,9 @@
 #include <functional>
 #include <vector>
 
-#include "shell/app.h"
 #include "platform/common/gamepad.h"
 #include "platform/common/message_loop.h"
+#include "shell/app.h"
 
 namespace soft {
 struct PixelView;
