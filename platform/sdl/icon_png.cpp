@@ -7,8 +7,8 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/sdl/icon.h"
 #include "assets/png.h"
+#include "platform/sdl/icon.h"
 
 int main(int argc, char** argv) {
   constexpr int kSide = 32;

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/common/pixel_font.h"
 #include "graphics/soft/control.h"
+#include "platform/common/pixel_font.h"
 
 namespace carpex::sdl {
 
@@ -104,7 +104,8 @@ uint32_t Map(const SDL_Surface* Target, SDL_Color C) {
 }  // namespace
 
 WindowPresenter::WindowPresenter()
-    : picture_(new uint16_t[common::kPictureWidth * common::kPictureHeight]()), table_(new uint32_t[kColours]) {
+    : picture_(new uint16_t[common::kPictureWidth * common::kPictureHeight]()),
+      table_(new uint32_t[kColours]) {
   for (int y = 0; y < common::kPictureHeight; ++y) {
     dirty_left_[y] = 0;
     dirty_right_[y] = common::kPictureWidth;
@@ -245,8 +246,9 @@ void WindowPresenter::DrawPicture(SDL_Surface* Target) {
                     static_cast<ptrdiff_t>(where_.X) * Target->format->BytesPerPixel;
   for (int y = 0; y < common::kPictureHeight; ++y) {
     if (dirty_left_[y] >= dirty_right_[y]) continue;
-    scale(&picture_[static_cast<size_t>(y) * common::kPictureWidth], dirty_left_[y], dirty_right_[y],
-          table_.get(), origin + static_cast<ptrdiff_t>(y) * s * Target->pitch, s, Target->pitch);
+    scale(&picture_[static_cast<size_t>(y) * common::kPictureWidth], dirty_left_[y],
+          dirty_right_[y], table_.get(), origin + static_cast<ptrdiff_t>(y) * s * Target->pitch, s,
+          Target->pitch);
   }
 }
 
@@ -257,7 +259,8 @@ void WindowPresenter::DrawShrunk(SDL_Surface* Target) {
   const PixelStore store = StoreFor(bpp);
   for (int y = 0; y < where_.Height; ++y) {
     const uint16_t* from =
-        &picture_[static_cast<size_t>(y * common::kPictureHeight / where_.Height) * common::kPictureWidth];
+        &picture_[static_cast<size_t>(y * common::kPictureHeight / where_.Height) *
+                  common::kPictureWidth];
     uint8_t* to = static_cast<uint8_t*>(Target->pixels) +
                   static_cast<ptrdiff_t>(where_.Y + y) * Target->pitch +
                   static_cast<ptrdiff_t>(where_.X) * bpp;

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "shell/app.h"
 #include "platform/sdl/sdl_app.h"
+#include "shell/app.h"
 #include "shell/unit1.h"
 
 namespace carpex::sdl {

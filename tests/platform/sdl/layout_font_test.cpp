@@ -64,7 +64,8 @@ TEST(PixelFontTest, InkRunsCoverExactlyTheGlyphPixels) {
   EXPECT_EQ(common::TextWidth(nullptr), 0);
   common::InkRun runs[400];
   const int n = common::TextInk(text, runs, 400);
-  std::vector<uint8_t> painted(static_cast<size_t>(common::TextWidth(text)) * common::kCellHeight, 0);
+  std::vector<uint8_t> painted(static_cast<size_t>(common::TextWidth(text)) * common::kCellHeight,
+                               0);
   for (int i = 0; i < n; ++i) {
     ASSERT_GT(runs[i].Width, 0);
     for (int x = runs[i].X; x < runs[i].X + runs[i].Width; ++x) {

@@ -13,9 +13,11 @@ namespace carpex::sdl {
 namespace {
 
 struct Picture {
-  std::vector<uint16_t> Pixels = std::vector<uint16_t>(common::kPictureWidth * common::kPictureHeight);
+  std::vector<uint16_t> Pixels =
+      std::vector<uint16_t>(common::kPictureWidth * common::kPictureHeight);
   soft::PixelView View() const {
-    return soft::PixelView{Pixels.data(), common::kPictureWidth, common::kPictureHeight, common::kPictureWidth * 2};
+    return soft::PixelView{Pixels.data(), common::kPictureWidth, common::kPictureHeight,
+                           common::kPictureWidth * 2};
   }
 };
 

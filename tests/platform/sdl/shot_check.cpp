@@ -20,11 +20,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/common/layout.h"
-#include "platform/common/pixel_font.h"
 #include "graphics/soft/control.h"
 #include "graphics/soft/dib.h"
 #include "graphics/soft/resources.h"
+#include "platform/common/layout.h"
+#include "platform/common/pixel_font.h"
 
 namespace {
 
