@@ -48,12 +48,9 @@ class RecordingForm : public FormHandlers {
 class SdlAppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    soft::Reset();
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     std::string error;
-    app = SdlApp::Create(&error);
+    app = MakeQuietApp(&error);
     ASSERT_NE(app, nullptr) << error;
-    app->SetQuietMessageBoxes(true);
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // the window's own start-up events
   }

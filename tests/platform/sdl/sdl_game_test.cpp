@@ -22,12 +22,9 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new DummyVi
 class SdlGameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    soft::Reset();
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     std::string error;
-    app = SdlApp::Create(&error);
+    app = MakeQuietApp(&error);
     ASSERT_NE(app, nullptr) << error;
-    app->SetQuietMessageBoxes(true);
     DirectDraw::Bind();
     form = std::make_unique<TForm1>(*app);
     Form1 = form.get();
