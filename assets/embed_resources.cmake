@@ -52,7 +52,7 @@ file(WRITE "${OUTPUT}"
 #include <cstddef>
 #include <cstdint>
 
-#include \"platform/soft/resources.h\"
+#include \"graphics/soft/resources.h\"
 
 namespace soft {
 namespace {

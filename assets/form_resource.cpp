@@ -11,7 +11,7 @@
 #endif
 #include <windows.h>
 #else
-#include "platform/soft/resources.h"
+#include "graphics/soft/resources.h"
 #endif
 
 namespace carpex {

@@ -19,7 +19,7 @@
 
 #include "bench/scene.h"
 #include "bench/sdl_compose.h"
-#include "platform/soft/control.h"
+#include "graphics/soft/control.h"
 
 namespace carpex::bench {
 namespace {
@@ -68,11 +68,11 @@ void RestoreAll(benchmark::State& state) {
 // surfaces' memory, so that only what BltFast adds is measured.
 void CopyMemcpy(benchmark::State& state) {
   WorstCaseScene scene;
-  TForm1& form = scene.Form();
+  const TForm1Access form = scene.Inside();
   DDSURFACEDESC2 from{}, to{};
   from.dwSize = to.dwSize = sizeof(DDSURFACEDESC2);
-  if (form.PlayFieldBackground->Lock(nullptr, &from, DDLOCK_WAIT, nullptr) != DD_OK ||
-      form.BackBuffer->Lock(nullptr, &to, DDLOCK_WAIT, nullptr) != DD_OK) {
+  if (form.PlayFieldBackground()->Lock(nullptr, &from, DDLOCK_WAIT, nullptr) != DD_OK ||
+      form.BackBuffer()->Lock(nullptr, &to, DDLOCK_WAIT, nullptr) != DD_OK) {
     state.SkipWithError("Lock failed");
     return;
   }
@@ -80,17 +80,17 @@ void CopyMemcpy(benchmark::State& state) {
     std::memcpy(to.lpSurface, from.lpSurface, kScreenBytes);
     benchmark::ClobberMemory();
   }
-  form.BackBuffer->Unlock(nullptr);
-  form.PlayFieldBackground->Unlock(nullptr);
+  form.BackBuffer()->Unlock(nullptr);
+  form.PlayFieldBackground()->Unlock(nullptr);
 }
 
 // The opaque copy of every frame: the play-field background onto the back buffer.
 void CopyBltFast(benchmark::State& state) {
   WorstCaseScene scene;
-  TForm1& form = scene.Form();
+  const TForm1Access form = scene.Inside();
   for (auto _ : state) {
     HRESULT r =
-        form.BackBuffer->BltFast(0, 0, form.PlayFieldBackground.Get(), nullptr, DDBLTFAST_WAIT);
+        form.BackBuffer()->BltFast(0, 0, form.PlayFieldBackground().Get(), nullptr, DDBLTFAST_WAIT);
     benchmark::DoNotOptimize(r);
   }
 }

@@ -12,17 +12,15 @@
 #include <vector>
 
 #include "graphics/directdraw.h"
+#include "graphics/soft/control.h"
+#include "platform/common/pixel_font.h"
 #include "platform/headless/headless_app.h"
-#include "platform/sdl/pixel_font.h"
 #include "platform/sdl/presenter.h"
-#include "platform/soft/control.h"
 #include "shell/unit1.h"
 
 namespace carpex::bench {
 namespace {
 
-using sdl::kPictureHeight;
-using sdl::kPictureWidth;
 using sdl::WindowPresenter;
 
 constexpr int kFrames = 300;
@@ -52,19 +50,19 @@ class RendererCandidate final : public Candidate {
     renderer_ = SDL_CreateRenderer(Window, -1, flags_);
     if (renderer_ == nullptr) return false;
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                                 kPictureWidth, kPictureHeight);
+                                 common::kPictureWidth, common::kPictureHeight);
     return texture_ != nullptr;
   }
   void Present(const soft::PixelView& Picture, const char* Text) override {
     SDL_UpdateTexture(texture_, nullptr, Picture.pixels, Picture.pitch);
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(renderer_, &w, &h);
-    const sdl::Placement p = sdl::PlacePicture(w, h);
+    const common::Placement p = common::PlacePicture(w, h);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     const SDL_Rect dest{p.X, p.Y, p.Width, p.Height};
     SDL_RenderCopy(renderer_, texture_, nullptr, &dest);
-    const SDL_Rect box{0, 0, sdl::TextWidth(Text) * p.Scale, sdl::kCellHeight * p.Scale};
+    const SDL_Rect box{0, 0, common::TextWidth(Text) * p.Scale, common::kCellHeight * p.Scale};
     SDL_SetRenderDrawColor(renderer_, 212, 208, 200, 255);
     SDL_RenderFillRect(renderer_, &box);
     SDL_RenderPresent(renderer_);
@@ -134,7 +132,7 @@ struct Figures {
 };
 
 bool Measure(Candidate& candidate, Figures* out) {
-  SDL_Rect screen{0, 0, kPictureWidth, kPictureHeight};
+  SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(0, &screen);
   SDL_Window* window = SDL_CreateWindow("Form1", screen.x, screen.y, screen.w, screen.h,
                                         SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "graphics/directdraw.h"
-#include "platform/soft/control.h"
+#include "graphics/soft/control.h"
 
 namespace carpex::bench {
 
@@ -27,7 +27,8 @@ WorstCaseScene::WorstCaseScene() : form_(app_) {
   form_.SetRandomSource(&city_);
   uint8_t nine = '9';
   form_.FormKeyPress(nine);
-  World& w = form_.W;
+  const TForm1Access in(form_);
+  World& w = in.W();
   Require(w.GameState == 2 && w.BlocksLeft == 38 * 24, "the city is not full");
 
   // 50 explosions in a 10 x 5 grid that reaches past every edge of the screen,
@@ -57,14 +58,14 @@ WorstCaseScene::WorstCaseScene() : form_(app_) {
   };
   const TPlane& p = w.Plane;
   const TRect plane{p.Frame * p.Width, 0, (p.Frame + 1) * p.Width, p.Height};
-  add(form_.PlaneSheet.Get(), TPoint{p.X, p.Y}, plane);
-  add(form_.PlaneSheet.Get(), TPoint{p.WrapX, p.WrapY}, plane);
+  add(in.PlaneSheet().Get(), TPoint{p.X, p.Y}, plane);
+  add(in.PlaneSheet().Get(), TPoint{p.WrapX, p.WrapY}, plane);
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
     const TExplosion& e = w.Explosions[i];
-    add(form_.ExplosionSheet.Get(), TPoint{e.X, e.Y},
+    add(in.ExplosionSheet().Get(), TPoint{e.X, e.Y},
         TRect{e.Frame * e.FrameWidth, 0, (e.Frame + 1) * e.FrameWidth, e.FrameHeight});
   }
-  add(form_.BombSheet.Get(), TPoint{w.Bomb.X, w.Bomb.Y}, TRect{0, 0, 16, 16});
+  add(in.BombSheet().Get(), TPoint{w.Bomb.X, w.Bomb.Y}, TRect{0, 0, 16, 16});
   Require(SpriteCount == kMaxSprites, "a sprite of the scene is off the screen");
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/headless/headless_app.h"
 #include "shell/unit1.h"
+#include "tests/shell/form_access.h"
 
 namespace carpex::bench {
 
@@ -26,6 +27,7 @@ class WorstCaseScene {
   WorstCaseScene& operator=(const WorstCaseScene&) = delete;
 
   TForm1& Form() { return form_; }
+  TForm1Access Inside() { return TForm1Access(form_); }
 
   // The sprite blits of one DrawPlaying, in drawing order, after the
   // background: two plane copies, 50 explosions, the bomb.

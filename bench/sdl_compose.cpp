@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/soft/control.h"
+#include "graphics/soft/control.h"
 
 namespace carpex::bench {
 
@@ -42,15 +42,15 @@ SDL_Surface* CopyOf(IDirectDrawSurface7* source, bool rle, int left = 0, int wid
 }  // namespace
 
 SdlComposer::SdlComposer(WorstCaseScene& scene, Arrangement arrangement) : scene_(scene) {
-  TForm1& form = scene.Form();
+  const TForm1Access form = scene.Inside();
   const bool rle = arrangement != Arrangement::Sheets;
-  background_ = CopyOf(form.PlayFieldBackground.Get(), false);
+  background_ = CopyOf(form.PlayFieldBackground().Get(), false);
   back_ = NewSurface(kScreenWidth, kScreenHeight);
   const bool cut = arrangement == Arrangement::RleFrames;
-  const World& w = form.W;
-  Cut(form.PlaneSheet.Get(), cut ? w.Plane.Width : 0, &plane_frames_);
-  Cut(form.ExplosionSheet.Get(), cut ? w.Explosions[1].FrameWidth : 0, &explosion_frames_);
-  Cut(form.BombSheet.Get(), 0, &bomb_frames_);
+  const World& w = form.W();
+  Cut(form.PlaneSheet().Get(), cut ? w.Plane.Width : 0, &plane_frames_);
+  Cut(form.ExplosionSheet().Get(), cut ? w.Explosions[1].FrameWidth : 0, &explosion_frames_);
+  Cut(form.BombSheet().Get(), 0, &bomb_frames_);
   for (Frames* f : {&plane_frames_, &explosion_frames_, &bomb_frames_}) {
     for (int i = 0; i < f->Count; ++i) {
       f->Frame[i] = CopyOf(f->Sheet, rle, i * f->Width, f->Width);

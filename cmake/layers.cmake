@@ -6,7 +6,7 @@
 # build with "No such file".
 #
 #   carpex_headers(<target> <path>...)   paths from the source root, e.g. world
-#                                        or platform/app.h
+#                                        or shell/app.h
 function(carpex_headers target)
   set(root ${CMAKE_BINARY_DIR}/headers/${target})
   foreach(path IN LISTS ARGN)

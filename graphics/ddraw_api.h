@@ -15,5 +15,5 @@
 #undef DirectDrawEnumerate
 #undef DirectDrawEnumerateEx
 #else
-#include "platform/soft/soft_api.h"
+#include "graphics/soft/soft_api.h"
 #endif

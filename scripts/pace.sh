@@ -39,7 +39,7 @@ if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]] || { ((candidates)) && [[ -z ${PRE
   cmake -S . -B build/pace -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_BENCHMARKS=ON >/dev/null
   cmake --build build/pace --target carpex carpex_sdl_shot_check carpex_present_bench
   CARPEX=build/pace/platform/sdl/carpex
-  SHOT_CHECK=build/pace/tests/sdl/carpex_sdl_shot_check
+  SHOT_CHECK=build/pace/tests/platform/sdl/carpex_sdl_shot_check
   PRESENT_BENCH=build/pace/bench/carpex_present_bench
 fi
 

@@ -42,7 +42,7 @@ cmake --build build/release -j "$jobs"
 # Before the release tests, so that their summary closes the run.
 echo "== The web download in headless Chromium and Firefox"
 npm ci --no-audit --no-fund
-tests/packages/web_zip_play.sh dist/carpex-*-web.zip build/release/tools/carpex-replay build/web-test
+tests/packages/web_zip_play.sh dist/carpex-*-web.zip build/release/platform/headless/carpex-replay build/web-test
 
 echo "== Release tests: both Windows games under Wine, the downloads as players get them"
 (cd build/release && ctest --output-on-failure -j "$jobs")

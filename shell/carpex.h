@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/app.h"
+#include "shell/app.h"
 
 namespace carpex {
 

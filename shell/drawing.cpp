@@ -68,8 +68,7 @@ void TForm1::DrawBuilding(uint16_t Index) {
   TBuilding& b = W.Buildings[Index];
   for (int32_t j = 1; j <= b.Height && j <= kBlocksPerBuilding; ++j) {
     TBlock& k = b.Blocks[j];
-    k.SrcRect =
-        TRect{b.Style * b.Width, k.Kind * k.Size, (b.Style + 1) * b.Width, (k.Kind + 1) * k.Size};
+    k.SrcRect = BlockSrcRect(b, k);
     k.SrcRectPtr = &k.SrcRect;
     if (Blit(PlayFieldBackground.Get(), k.X, k.Y, BuildingSheet.Get(), &k.SrcRect, kKeyed)) {
       return;
@@ -93,7 +92,7 @@ bool TForm1::DrawLevelChoice() {
 bool TForm1::DrawPlane() {
   TPlane& plane = W.Plane;
   if (plane.Mode == kPlaneGone) return false;
-  const TRect src{plane.Frame * plane.Width, 0, (plane.Frame + 1) * plane.Width, plane.Height};
+  const TRect src = PlaneSrcRect(plane);
   if (DrawSprite(PlaneSheet.Get(), TPoint{plane.X, plane.Y}, src, &plane.SrcRect)) return true;
   // The second copy shows, at the left edge of the next row, what the right edge cuts off.
   if (plane.X > kScreenWidth - plane.Width) {
@@ -110,7 +109,7 @@ bool TForm1::DrawPlaying() {
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
     TExplosion& e = W.Explosions[i];
     if (e.State == kExplosionFree) continue;
-    const TRect src{e.Frame * e.FrameWidth, 0, (e.Frame + 1) * e.FrameWidth, e.FrameHeight};
+    const TRect src = ExplosionSrcRect(e);
     if (DrawSprite(ExplosionSheet.Get(), TPoint{e.X, e.Y}, src, &e.SrcRect)) return true;
   }
   if (W.Bomb.State != kBombNone) {

@@ -34,26 +34,20 @@ HRESULT TForm1::RestoreAll() {
     r = PrimarySurface->Restore();
     if (FAILED(r)) return r;
   }
-  const struct {
-    IDirectDrawSurface7* surface;
-    const char* name;
-  } sheets[] = {
-      {BannerSheet.Get(), "losewin1"}, {BombSheet.Get(), "bomb"},
-      {ExplosionSheet.Get(), "blow"},  {PlaneSheet.Get(), "plane1"},
-      {BuildingSheet.Get(), "build"},  {LevelChoiceSheet.Get(), "levelch1"},
-  };
-  for (const auto& sheet : sheets) {
-    r = RestoreAndReload(sheet.surface, sheet.name);
+  // The sheets, the last loaded first.
+  for (int i = kSpriteSheetCount - 1; i >= 0; --i) {
+    const SpriteSheet& sheet = kSpriteSheets[i];
+    r = RestoreAndReload((this->*sheet.Field).Get(), sheet.Resource);
     if (FAILED(r)) return r;
   }
   // On the level screen the last round's background is not drawn; StartRound replaces it.
   // While StartRound draws the new city into it, it is in use all the same.
   if (W.GameState == kPlaying || W.GameState == kRoundOver || CityDrawingDepth > 0) {
-    r = RestoreAndReload(PlayFieldBackground.Get(), "back1");
+    r = RestoreAndReload(PlayFieldBackground.Get(), kBackgroundPicture);
     if (FAILED(r)) return r;
     DrawCity();
   }
-  return RestoreAndReload(CleanBackground.Get(), "back1");
+  return RestoreAndReload(CleanBackground.Get(), kBackgroundPicture);
 }
 
 }  // namespace carpex

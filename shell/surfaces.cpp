@@ -21,14 +21,16 @@ void TForm1::ReportError(HRESULT Code, const char* Where) {
   App.MessageBox(text, Caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
-// The sheets first, then the backgrounds and the chain, the device last.
+const TForm1::SpriteSheet TForm1::kSpriteSheets[kSpriteSheetCount] = {
+#define CARPEX_SHEET_ENTRY(Field, Resource) {&TForm1::Field, Resource},
+    CARPEX_SPRITE_SHEETS(CARPEX_SHEET_ENTRY)
+#undef CARPEX_SHEET_ENTRY
+};
+
+// The sheets first (the last loaded first), then the backgrounds and the
+// chain, the device last.
 void TForm1::EmptySurfaceSet() {
-  BannerSheet.Reset();
-  BombSheet.Reset();
-  ExplosionSheet.Reset();
-  PlaneSheet.Reset();
-  BuildingSheet.Reset();
-  LevelChoiceSheet.Reset();
+  for (int i = kSpriteSheetCount - 1; i >= 0; --i) (this->*kSpriteSheets[i].Field).Reset();
   PlayFieldBackground.Reset();
   CleanBackground.Reset();
   BackBuffer.Reset();
@@ -82,21 +84,22 @@ bool TForm1::SetUpDisplay() {
 
   // From here on a failure is reported and the chain goes on.
 
-  LoadSprite("levelch1", LevelChoiceSheet);
-  LevelChoiceWidth = 331;
-  LevelChoiceHeight = 36;
-  LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
-  LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
-
-  // Only the building sheet's own width may give the styles: a sheet that failed
-  // would otherwise leave the level-choice picture's count, styles the sheet has not.
-  LastFrameCount = 0;
-  LoadSprite("build", BuildingSheet);
-  W.StyleCount = static_cast<uint8_t>(LastFrameCount);
-  LoadSprite("plane1", PlaneSheet);
-  LoadSprite("blow", ExplosionSheet);
-  LoadSprite("bomb", BombSheet);
-  LoadSprite("losewin1", BannerSheet);
+  for (const SpriteSheet& sheet : kSpriteSheets) {
+    Ref<IDirectDrawSurface7>& surface = this->*sheet.Field;
+    // Only the building sheet's own width may give the styles: a sheet that
+    // failed would otherwise leave the level-choice picture's count, styles
+    // the sheet has not.
+    const bool styles = &surface == &BuildingSheet;
+    if (styles) LastFrameCount = 0;
+    LoadSprite(sheet.Resource, surface);
+    if (styles) W.StyleCount = static_cast<uint8_t>(LastFrameCount);
+    if (&surface == &LevelChoiceSheet) {
+      LevelChoiceWidth = 331;
+      LevelChoiceHeight = 36;
+      LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
+      LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
+    }
+  }
   return true;
 }
 
@@ -162,8 +165,8 @@ bool TForm1::MakeBackground(Ref<IDirectDrawSurface7>& Background) {
   }
   // The picture replaces the surface just made; a picture that cannot be loaded
   // is reported and leaves the field empty.
-  Background.Assign(
-      ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), "back1", kScreenWidth, kScreenHeight));
+  Background.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), kBackgroundPicture,
+                                              kScreenWidth, kScreenHeight));
   if (!Background) ReportError(1, "ddloadbitmap");
   return true;
 }

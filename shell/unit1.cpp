@@ -21,6 +21,16 @@ TForm1::TForm1(Application& App) : App(App) {
   if (LoadFormDescription(&form)) Caption = form.Caption;
 }
 
+FormView TForm1::View() const {
+  return {W,
+          Active,
+          FrameCount,
+          FramesPerSecond,
+          FpsShown,
+          DirectDrawDevice.Get(),
+          PrimarySurface.Get()};
+}
+
 void TForm1::FormCreate() {
   OwnRandom.Seed(App.ClockSeed());
   // GameLoop is installed as the idle handler by the application layer's Run.

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/sprite_sheets.h"
 #include "graphics/com_ref.h"
 #include "graphics/ddraw_api.h"
-#include "platform/app.h"
+#include "shell/app.h"
+#include "shell/form_view.h"
 #include "world/world.h"
 
 namespace carpex {
@@ -53,6 +55,15 @@ class TForm1 final : public Painter, public FormHandlers {
   // --- Recovery -------------------------------------------------------------
   HRESULT RestoreAll();
 
+  // What the tools read: the trace line, the recorder, the replay's display.
+  FormView View() const;
+
+ private:
+  // The main routine reads DisplayFailed for its exit status.
+  friend int Carpex(Application& App);
+  // The tests' and benchmarks' way in (tests/shell/form_access.h).
+  friend class TForm1Access;
+
   // --- Game variables -------------------------------------------------------
   World W;
   uint8_t Active = 0;
@@ -68,18 +79,16 @@ class TForm1 final : public Painter, public FormHandlers {
   Ref<IDirectDrawSurface7> BackBuffer;
   Ref<IDirectDrawSurface7> CleanBackground;
   Ref<IDirectDrawSurface7> PlayFieldBackground;
-  Ref<IDirectDrawSurface7> LevelChoiceSheet;
-  Ref<IDirectDrawSurface7> BuildingSheet;
-  Ref<IDirectDrawSurface7> PlaneSheet;
-  Ref<IDirectDrawSurface7> ExplosionSheet;
-  Ref<IDirectDrawSurface7> BombSheet;
-  Ref<IDirectDrawSurface7> BannerSheet;
+  // LevelChoiceSheet, BuildingSheet, PlaneSheet, ExplosionSheet, BombSheet and
+  // BannerSheet, from the table of the sprite sheets.
+#define CARPEX_SHEET_FIELD(Field, Resource) Ref<IDirectDrawSurface7> Field;
+  CARPEX_SPRITE_SHEETS(CARPEX_SHEET_FIELD)
+#undef CARPEX_SHEET_FIELD
 
   int32_t LevelChoiceX = 0;
   int32_t LevelChoiceY = 0;
   int32_t LastFrameCount = 0;
 
- private:
   void FormClose();
   // The form's Close: asks FormClose, then ends the application (main form).
   void Close();
@@ -105,6 +114,13 @@ class TForm1 final : public Painter, public FormHandlers {
   bool MakeBackground(Ref<IDirectDrawSurface7>& Background);
   void EmptySurfaceSet();
 
+  // The sprite sheets' fields with their pictures, in loading order.
+  struct SpriteSheet {
+    Ref<IDirectDrawSurface7> TForm1::*Field;
+    const char* Resource;
+  };
+  static const SpriteSheet kSpriteSheets[kSpriteSheetCount];
+
   int32_t LevelChoiceWidth = 0;
   int32_t LevelChoiceHeight = 0;
   Application& App;
@@ -117,7 +133,7 @@ class TForm1 final : public Painter, public FormHandlers {
   int CityDrawingDepth = 0;
 };
 
-// The unit-level variable that holds the one form while it exists.
+// The one form, while it exists (null before and after).
 extern TForm1* Form1;
 
 }  // namespace carpex

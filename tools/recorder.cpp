@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "assets/files.h"
 #include "shell/carpex.h"
 #include "shell/unit1.h"
-#include "tools/files.h"
 #include "tools/script.h"
 #include "tools/trace.h"
 
@@ -15,27 +15,6 @@ namespace {
 // when it ends, and the timer ends one every second.
 constexpr auto kFlushInterval = std::chrono::seconds(1);
 
-constexpr const char* kUsage =
-    "Usage: carpex [--record FILE [--overwrite]]\n"
-    "\n"
-    "Keys:\n"
-    "  0 to 9         choose a level on the level screen (higher: taller buildings)\n"
-    "  Space, Down    drop the bomb (release the key between bombs)\n"
-    "  f              show or hide the frame rate\n"
-    "  Escape         leave a round; on the level screen, quit\n"
-    "  Alt+Enter      full screen or a window (Linux)\n"
-    "\n"
-    "Gamepad (Linux):\n"
-    "  A, D-pad down  drop the bomb; on the level screen, A starts the level the\n"
-    "                 window's title names (D-pad left and right change it)\n"
-    "  Back           as Escape\n"
-    "\n"
-    "Options:\n"
-    "  --record FILE  record the session into FILE for a bug report;\n"
-    "                 carpex-replay FILE repeats it exactly\n"
-    "  --overwrite    with --record: replace FILE if it exists\n"
-    "  --version      show the version\n"
-    "  --help         show this help";
 }  // namespace
 
 Recorder::Recorder(Application& Platform, std::FILE* File, bool EmptyFirst)
@@ -57,7 +36,9 @@ uint32_t Recorder::ClockSeed() {
 
 void Recorder::Run(FormHandlers& Form) {
   form_ = &Form;
-  game_ = dynamic_cast<const TForm1*>(&Form);
+  // The game is the shell's form when that is what the loop runs; handlers of
+  // another kind have no state to trace.
+  game_ = Form1 == &Form ? Form1 : nullptr;
   platform_.Run(*this);
   WriteFrames();
   KeepFinalLine();
@@ -105,13 +86,13 @@ void Recorder::Event(const char* Name, int64_t Value) {
 }
 
 bool Recorder::Lost() const {
-  IDirectDrawSurface7* primary = game_ != nullptr ? game_->PrimarySurface.Get() : nullptr;
+  IDirectDrawSurface7* primary = game_ != nullptr ? game_->View().PrimarySurface : nullptr;
   return primary != nullptr && primary->IsLost() == DDERR_SURFACELOST;
 }
 
 void Recorder::KeepFinalLine() {
   if (!frame_since_final_ || game_ == nullptr) return;
-  FormatTraceLine(*game_, calls_, &final_);
+  FormatTraceLine(game_->View(), calls_, &final_);
   frame_since_final_ = false;
 }
 
@@ -172,66 +153,6 @@ void Recorder::GameLoop(bool& Done) {
     last_flush_ = now;
     if (std::fflush(file_) != 0) write_failed_ = true;
   }
-}
-
-GameCommandLine::~GameCommandLine() {
-  if (file_ == nullptr) return;
-  // The game never started.
-  std::fclose(file_);
-  if (created_) std::remove(path_.c_str());
-}
-
-bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Error) {
-  bool recording = false;
-  for (int i = 1; i < Argc; ++i) {
-    const std::string_view arg = Argv[i];
-    // Answered before anything else is looked at or created.
-    if (arg == "--version" || arg == "--help") {
-      answer_ = arg == "--version" ? "Carpex " CARPEX_VERSION : kUsage;
-      return true;
-    }
-    if (arg == "--overwrite") {
-      overwrite_ = true;
-    } else if (arg != "--record") {
-      *Error = "unknown argument " + QuoteWord(arg, arg.size()) +
-               " (the game takes --record FILE [--overwrite], --version or --help)";
-      return false;
-    } else if (recording) {
-      *Error = "--record given twice (the game records to one FILE)";
-      return false;
-    } else if (i + 1 >= Argc || Argv[i + 1][0] == '\0') {
-      *Error = "--record needs the FILE to write the recording to";
-      return false;
-    } else {
-      recording = true;
-      path_ = Argv[++i];
-    }
-  }
-  if (!recording) {
-    if (overwrite_) *Error = "--overwrite is for --record FILE";
-    return !overwrite_;
-  }
-  std::string reason;
-  if (OpenForWriting(path_, overwrite_, &file_, &created_, &reason)) return true;
-  *Error = "cannot create the recording " + QuoteWord(path_, path_.size()) + ": " + reason;
-  return false;
-}
-
-int GameCommandLine::Play(Application& App, std::string* Error) {
-  if (file_ == nullptr) return Carpex(App);
-  Recorder recorder(App, file_, !created_);
-  file_ = nullptr;
-  const int status = Carpex(recorder);
-  const bool written = recorder.Finish();
-  if (!recorder.Started()) {
-    if (created_) std::remove(path_.c_str());
-    return status;
-  }
-  if (!written) {
-    *Error = "the recording " + QuoteWord(path_, path_.size()) + " could not be written whole";
-    return 1;
-  }
-  return status;
 }
 
 }  // namespace carpex

@@ -3,10 +3,10 @@
 #include <ostream>
 #include <vector>
 
+#include "assets/files.h"
+#include "assets/picture.h"
 #include "graphics/directdraw.h"
 #include "shell/unit1.h"
-#include "tools/files.h"
-#include "tools/picture.h"
 #include "tools/trace.h"
 
 namespace carpex {
@@ -76,7 +76,8 @@ bool WriteShot(ReplayPlatform& Platform, const ReplayDisplay& Display, const std
 }
 
 ReplayDisplay DisplayOf(const TForm1& Form) {
-  return ReplayDisplay{Form.DirectDrawDevice.Get(), Form.PrimarySurface.Get()};
+  const FormView view = Form.View();
+  return ReplayDisplay{view.DirectDrawDevice, view.PrimarySurface};
 }
 
 int Run(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::ostream& Err,
@@ -165,8 +166,8 @@ int Run(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::o
           Platform.Pump(DisplayOf(form));
           form.GameLoop(done);
           if (randomFailed(c)) break;
-          if (Options.AfterFrame) Options.AfterFrame(form);
-          FormatTraceLine(form, ++calls, &line);
+          if (Options.AfterFrame) Options.AfterFrame(form.View());
+          FormatTraceLine(form.View(), ++calls, &line);
           line.push_back('\n');
           Out << line;
           traceFailed();
@@ -214,9 +215,10 @@ int RunReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, 
 }
 
 int RunReplay(std::string_view Text, const std::string& Name, std::ostream& Out, std::ostream& Err,
+              const std::function<std::unique_ptr<ReplayPlatform>()>& MakePlatform,
               const ReplayOptions& Options) {
   TextSource source(Text);
-  return RunReplay(source, Name, Out, Err, MakeReplayPlatform, Options);
+  return RunReplay(source, Name, Out, Err, MakePlatform, Options);
 }
 
 }  // namespace carpex

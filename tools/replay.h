@@ -8,17 +8,16 @@
 #include <string>
 #include <string_view>
 
-#include "platform/replay_platform.h"
+#include "shell/form_view.h"
+#include "tools/replay_platform.h"
 #include "tools/script.h"
 
 namespace carpex {
 
-class TForm1;
-
 struct ReplayOptions {
   // Called after every frame loop call, before its trace line (tests check
   // invariants here).
-  std::function<void(const TForm1&)> AfterFrame;
+  std::function<void(const FormView&)> AfterFrame;
   // The folder `shot` writes its pictures into; empty: the script's shots
   // are checked but nothing is written.
   std::string ShotFolder;
@@ -42,8 +41,15 @@ int RunReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, 
               const std::function<std::unique_ptr<ReplayPlatform>()>& MakePlatform,
               const ReplayOptions& Options = {});
 
-// The same for a script held in memory, on this platform's MakeReplayPlatform.
+// The same for a script held in memory.
 int RunReplay(std::string_view Text, const std::string& Name, std::ostream& Out, std::ostream& Err,
+              const std::function<std::unique_ptr<ReplayPlatform>()>& MakePlatform,
               const ReplayOptions& Options = {});
+
+// carpex-replay [--shots FOLDER [--overwrite]] SCRIPT (or - for standard
+// input): runs the game from a script of events on the platform MakePlatform
+// makes and prints one trace line per frame. The whole program, which each
+// platform's main hands its arguments to; returns its exit status.
+int ReplayTool(int argc, char** argv, std::unique_ptr<ReplayPlatform> (*MakePlatform)());
 
 }  // namespace carpex

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "tools/files.h"
-#include "tools/picture.h"
+#include "assets/files.h"
+#include "assets/picture.h"
 
 namespace carpex {
 

@@ -2,11 +2,9 @@
 
 #include <cstdio>
 
-#include "shell/unit1.h"
-
 namespace carpex {
 
-void FormatTraceLine(const TForm1& form, uint64_t call, std::string* out) {
+void FormatTraceLine(const FormView& form, uint64_t call, std::string* out) {
   const World& w = form.W;
   char buf[256];
   out->clear();

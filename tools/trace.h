@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <string>
 
-namespace carpex {
+#include "shell/form_view.h"
 
-class TForm1;
+namespace carpex {
 
 // The trace line of frame loop call number Call (without the newline). Out
 // is cleared first; with room reserved (kTraceLineCapacity) it allocates nothing.
-void FormatTraceLine(const TForm1& Form, uint64_t Call, std::string* Out);
+void FormatTraceLine(const FormView& Form, uint64_t Call, std::string* Out);
 
 // More than the longest trace line.
 constexpr size_t kTraceLineCapacity = 8192;

@@ -4,6 +4,18 @@
 
 namespace carpex {
 
+TRect BlockSrcRect(const TBuilding& B, const TBlock& K) {
+  return {B.Style * B.Width, K.Kind * K.Size, (B.Style + 1) * B.Width, (K.Kind + 1) * K.Size};
+}
+
+TRect PlaneSrcRect(const TPlane& P) {
+  return {P.Frame * P.Width, 0, (P.Frame + 1) * P.Width, P.Height};
+}
+
+TRect ExplosionSrcRect(const TExplosion& E) {
+  return {E.Frame * E.FrameWidth, 0, (E.Frame + 1) * E.FrameWidth, E.FrameHeight};
+}
+
 uint8_t MinHeightForLevel(uint8_t Level) {
   // Stored as a double before truncating: an x87 build could otherwise keep the
   // product in extended precision, and 5 * 2.4 must truncate to 12, not 11.
@@ -40,8 +52,7 @@ void GenerateCity(World& w, uint8_t Level, RandomSource& rng) {
       K.X = B.X;
       K.Y = y;
       w.Grid[x / B.Width][y / K.Size] = static_cast<uint8_t>(i);
-      K.SrcRect = {B.Style * B.Width, K.Kind * K.Size, (B.Style + 1) * B.Width,
-                   (K.Kind + 1) * K.Size};
+      K.SrcRect = BlockSrcRect(B, K);
       K.SrcRectPtr = &K.SrcRect;
       y -= K.Size;
       ++w.BlocksLeft;
@@ -64,7 +75,7 @@ void ResetMovers(World& w) {
   P.Step = 2;
   P.Mode = kPlaneFlying;
   w.Crashed = 0;
-  P.SrcRect = {P.Frame * P.Width, 0, (P.Frame + 1) * P.Width, P.Height};
+  P.SrcRect = PlaneSrcRect(P);
   P.SrcRectPtr = &P.SrcRect;
 
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {

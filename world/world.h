@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "world/keys.h"
+
 namespace carpex {
 
 // Screen and grid geometry.
@@ -250,10 +252,12 @@ void MoveBomb(World& w);
 void StartStrike(World& w, int32_t Col, int32_t Row);
 bool AdvanceStrikes(World& w, Painter& p);
 
-// Virtual-key codes the bomb listens to.
-inline constexpr uint16_t kVkSpace = 32;
-inline constexpr uint16_t kVkDown = 40;
-inline constexpr uint16_t kVkEscape = 27;
+// Where each sprite's picture sits on its sheet: the block's column of its
+// building's style and the row of its kind, the plane's and the explosion's
+// frame.
+TRect BlockSrcRect(const TBuilding& B, const TBlock& K);
+TRect PlaneSrcRect(const TPlane& P);
+TRect ExplosionSrcRect(const TExplosion& E);
 
 // Count of non-zero Grid cells.
 int32_t CountGridCells(const World& w);

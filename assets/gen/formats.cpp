@@ -83,40 +83,40 @@ std::vector<uint8_t> EncodeBmp24(const Image& image) {
   return out;
 }
 
-std::vector<uint8_t> EncodeBmp8(const IndexedImage& image) {
-  CheckIndexed(image, 256);
-  const uint32_t stride = Stride(image.width, 8);
-  const uint32_t bits_size = stride * static_cast<uint32_t>(image.height);
-  const uint32_t bits_offset = 14 + 40 + 256 * 4;
-  std::vector<uint8_t> out;
-  FileHeader(out, bits_offset + bits_size, bits_offset);
-  InfoHeader(out, image.width, image.height, 8, bits_size, 256);
-  ColourTable(out, image.palette, 256);
-  for (int y = image.height - 1; y >= 0; --y) {
-    const std::size_t row_start = out.size();
-    for (int x = 0; x < image.width; ++x) out.push_back(image.At(x, y));
-    out.resize(row_start + stride, 0);
-  }
-  return out;
-}
+namespace {
 
-std::vector<uint8_t> EncodeBmp4(const IndexedImage& image) {
-  CheckIndexed(image, 16);
-  const uint32_t stride = Stride(image.width, 4);
+// An indexed bitmap of 8 or 4 bits a pixel (the high nibble first), bottom
+// row first, with its full colour table.
+std::vector<uint8_t> EncodeIndexedBmp(const IndexedImage& image, int bits) {
+  const uint32_t colours = 1u << bits;
+  CheckIndexed(image, colours);
+  const uint32_t stride = Stride(image.width, bits);
   const uint32_t bits_size = stride * static_cast<uint32_t>(image.height);
-  const uint32_t bits_offset = 14 + 40 + 16 * 4;
+  const uint32_t bits_offset = 14 + 40 + colours * 4;
   std::vector<uint8_t> out;
   FileHeader(out, bits_offset + bits_size, bits_offset);
-  InfoHeader(out, image.width, image.height, 4, bits_size, 16);
-  ColourTable(out, image.palette, 16);
+  InfoHeader(out, image.width, image.height, bits, bits_size, colours);
+  ColourTable(out, image.palette, colours);
+  const int per_byte = 8 / bits;
   for (int y = image.height - 1; y >= 0; --y) {
     const std::size_t row_start = out.size();
     out.resize(row_start + stride, 0);
     for (int x = 0; x < image.width; ++x) {
-      out[row_start + x / 2] |= static_cast<uint8_t>(image.At(x, y) << (x % 2 == 0 ? 4 : 0));
+      const int shift = (per_byte - 1 - x % per_byte) * bits;
+      out[row_start + x / per_byte] |= static_cast<uint8_t>(image.At(x, y) << shift);
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeBmp8(const IndexedImage& image) {
+  return EncodeIndexedBmp(image, 8);
+}
+
+std::vector<uint8_t> EncodeBmp4(const IndexedImage& image) {
+  return EncodeIndexedBmp(image, 4);
 }
 
 std::vector<uint8_t> EncodeCur(const MonoCursor& cursor) {

@@ -19,7 +19,7 @@
 #include "assets/gen/formats.h"
 #include "assets/gen/framework.h"
 #include "assets/gen/pictures.h"
-#include "tools/png.h"
+#include "assets/png.h"
 
 namespace carpex::assetgen {
 namespace {

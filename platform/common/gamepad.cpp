@@ -1,6 +1,6 @@
 #include "platform/common/gamepad.h"
 
-#include "platform/virtual_keys.h"
+#include "world/keys.h"
 
 namespace carpex::common {
 
@@ -48,17 +48,17 @@ Gamepads::Events Gamepads::Update(int32_t Id, uint32_t Held, const GameView& Vie
 
   // Let go first: a button moved from one hand to the other in one sample
   // still gives a key-down after its key-up.
-  if (released & PadBit(kPadA)) Add(out, KeyEvent::KeyUp, VK_SPACE);
-  if (released & PadBit(kPadDown)) Add(out, KeyEvent::KeyUp, VK_DOWN);
+  if (released & PadBit(kPadA)) Add(out, KeyEvent::KeyUp, kVkSpace);
+  if (released & PadBit(kPadDown)) Add(out, KeyEvent::KeyUp, kVkDown);
   if (View.LevelScreen) {
     if (pressed & PadBit(kPadLeft))
       choice_ = static_cast<uint8_t>((choice_ + kLevels - 1) % kLevels);
     if (pressed & PadBit(kPadRight)) choice_ = static_cast<uint8_t>((choice_ + 1) % kLevels);
     if (pressed & PadBit(kPadA)) Add(out, KeyEvent::Char, static_cast<uint16_t>('0' + choice_));
   } else if (pressed & PadBit(kPadA)) {
-    Add(out, KeyEvent::KeyDown, VK_SPACE);
+    Add(out, KeyEvent::KeyDown, kVkSpace);
   }
-  if (pressed & PadBit(kPadDown)) Add(out, KeyEvent::KeyDown, VK_DOWN);
+  if (pressed & PadBit(kPadDown)) Add(out, KeyEvent::KeyDown, kVkDown);
   if (pressed & PadBit(kPadBack)) Add(out, KeyEvent::Char, kCharEscape);
   return out;
 }

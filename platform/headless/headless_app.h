@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/app.h"
+#include "shell/app.h"
 
 namespace carpex {
 

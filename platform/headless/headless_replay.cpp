@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/soft/control.h"
 #include "platform/headless/headless_app.h"
-#include "platform/replay_platform.h"
-#include "platform/soft/control.h"
+#include "tools/replay_platform.h"
 
 namespace carpex {
 

@@ -7,8 +7,8 @@
 #include <iterator>
 #include <vector>
 
+#include "assets/png.h"
 #include "platform/sdl/icon.h"
-#include "tools/png.h"
 
 int main(int argc, char** argv) {
   constexpr int kSide = 32;

@@ -1,6 +1,6 @@
 #include "platform/sdl/keys.h"
 
-#include "platform/virtual_keys.h"
+#include "world/keys.h"
 
 namespace carpex::sdl {
 
@@ -9,98 +9,98 @@ namespace {
 uint16_t FromSymbol(SDL_Keycode Sym) {
   if (Sym >= 'a' && Sym <= 'z') return static_cast<uint16_t>(Sym - 'a' + 'A');
   if (Sym >= '0' && Sym <= '9') return static_cast<uint16_t>(Sym);
-  if (Sym >= SDLK_F1 && Sym <= SDLK_F12) return static_cast<uint16_t>(VK_F1 + (Sym - SDLK_F1));
+  if (Sym >= SDLK_F1 && Sym <= SDLK_F12) return static_cast<uint16_t>(kVkF1 + (Sym - SDLK_F1));
   if (Sym >= SDLK_F13 && Sym <= SDLK_F24) {
-    return static_cast<uint16_t>(VK_F1 + 12 + (Sym - SDLK_F13));
+    return static_cast<uint16_t>(kVkF1 + 12 + (Sym - SDLK_F13));
   }
   switch (Sym) {
     case SDLK_BACKSPACE:
-      return VK_BACK;
+      return kVkBack;
     case SDLK_TAB:
-      return VK_TAB;
+      return kVkTab;
     case SDLK_RETURN:
-      return VK_RETURN;
+      return kVkReturn;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT:
-      return VK_SHIFT;
+      return kVkShift;
     case SDLK_LCTRL:
     case SDLK_RCTRL:
-      return VK_CONTROL;
+      return kVkControl;
     case SDLK_LALT:
     case SDLK_RALT:
-      return VK_MENU;
+      return kVkMenu;
     case SDLK_PAUSE:
-      return VK_PAUSE;
+      return kVkPause;
     case SDLK_CAPSLOCK:
-      return VK_CAPITAL;
+      return kVkCapital;
     case SDLK_ESCAPE:
-      return VK_ESCAPE;
+      return kVkEscape;
     case SDLK_SPACE:
-      return VK_SPACE;
+      return kVkSpace;
     case SDLK_PAGEUP:
-      return VK_PRIOR;
+      return kVkPrior;
     case SDLK_PAGEDOWN:
-      return VK_NEXT;
+      return kVkNext;
     case SDLK_END:
-      return VK_END;
+      return kVkEnd;
     case SDLK_HOME:
-      return VK_HOME;
+      return kVkHome;
     case SDLK_LEFT:
-      return VK_LEFT;
+      return kVkLeft;
     case SDLK_UP:
-      return VK_UP;
+      return kVkUp;
     case SDLK_RIGHT:
-      return VK_RIGHT;
+      return kVkRight;
     case SDLK_DOWN:
-      return VK_DOWN;
+      return kVkDown;
     case SDLK_PRINTSCREEN:
-      return VK_SNAPSHOT;
+      return kVkSnapshot;
     case SDLK_INSERT:
-      return VK_INSERT;
+      return kVkInsert;
     case SDLK_DELETE:
-      return VK_DELETE;
+      return kVkDelete;
     case SDLK_LGUI:
-      return VK_LWIN;
+      return kVkLwin;
     case SDLK_RGUI:
-      return VK_RWIN;
+      return kVkRwin;
     case SDLK_APPLICATION:
-      return VK_APPS;
+      return kVkApps;
     case SDLK_NUMLOCKCLEAR:
-      return VK_NUMLOCK;
+      return kVkNumlock;
     case SDLK_SCROLLLOCK:
-      return VK_SCROLL;
+      return kVkScroll;
     case SDLK_KP_ENTER:
-      return VK_RETURN;
+      return kVkReturn;
     case SDLK_KP_MULTIPLY:
-      return VK_MULTIPLY;
+      return kVkMultiply;
     case SDLK_KP_PLUS:
-      return VK_ADD;
+      return kVkAdd;
     case SDLK_KP_MINUS:
-      return VK_SUBTRACT;
+      return kVkSubtract;
     case SDLK_KP_DIVIDE:
-      return VK_DIVIDE;
+      return kVkDivide;
     case SDLK_SEMICOLON:
-      return VK_OEM_1;
+      return kVkOem1;
     case SDLK_EQUALS:
-      return VK_OEM_PLUS;
+      return kVkOemPlus;
     case SDLK_COMMA:
-      return VK_OEM_COMMA;
+      return kVkOemComma;
     case SDLK_MINUS:
-      return VK_OEM_MINUS;
+      return kVkOemMinus;
     case SDLK_PERIOD:
-      return VK_OEM_PERIOD;
+      return kVkOemPeriod;
     case SDLK_SLASH:
-      return VK_OEM_2;
+      return kVkOem2;
     case SDLK_BACKQUOTE:
-      return VK_OEM_3;
+      return kVkOem3;
     case SDLK_LEFTBRACKET:
-      return VK_OEM_4;
+      return kVkOem4;
     case SDLK_BACKSLASH:
-      return VK_OEM_5;
+      return kVkOem5;
     case SDLK_RIGHTBRACKET:
-      return VK_OEM_6;
+      return kVkOem6;
     case SDLK_QUOTE:
-      return VK_OEM_7;
+      return kVkOem7;
     default:
       return 0;
   }
@@ -109,16 +109,16 @@ uint16_t FromSymbol(SDL_Keycode Sym) {
 // The keypad: digits while Num Lock is on, the editing and arrow keys printed
 // under them while it is off (so keypad 2 drops a bomb either way).
 uint16_t FromKeypad(SDL_Scancode Scan, bool NumLock) {
-  static constexpr uint16_t kOff[10] = {VK_INSERT, VK_END,   VK_DOWN, VK_NEXT, VK_LEFT,
-                                        VK_CLEAR,  VK_RIGHT, VK_HOME, VK_UP,   VK_PRIOR};
+  static constexpr uint16_t kOff[10] = {kVkInsert, kVkEnd,   kVkDown, kVkNext, kVkLeft,
+                                        kVkClear,  kVkRight, kVkHome, kVkUp,   kVkPrior};
   int digit = -1;
   if (Scan == SDL_SCANCODE_KP_0) {
     digit = 0;
   } else if (Scan >= SDL_SCANCODE_KP_1 && Scan <= SDL_SCANCODE_KP_9) {
     digit = Scan - SDL_SCANCODE_KP_1 + 1;
   }
-  if (digit >= 0) return NumLock ? static_cast<uint16_t>(VK_NUMPAD0 + digit) : kOff[digit];
-  if (Scan == SDL_SCANCODE_KP_PERIOD) return NumLock ? VK_DECIMAL : VK_DELETE;
+  if (digit >= 0) return NumLock ? static_cast<uint16_t>(kVkNumpad0 + digit) : kOff[digit];
+  if (Scan == SDL_SCANCODE_KP_PERIOD) return NumLock ? kVkDecimal : kVkDelete;
   return 0;
 }
 
@@ -134,27 +134,27 @@ uint16_t FromPlace(SDL_Scancode Scan) {
     case SDL_SCANCODE_0:
       return '0';
     case SDL_SCANCODE_SEMICOLON:
-      return VK_OEM_1;
+      return kVkOem1;
     case SDL_SCANCODE_EQUALS:
-      return VK_OEM_PLUS;
+      return kVkOemPlus;
     case SDL_SCANCODE_COMMA:
-      return VK_OEM_COMMA;
+      return kVkOemComma;
     case SDL_SCANCODE_MINUS:
-      return VK_OEM_MINUS;
+      return kVkOemMinus;
     case SDL_SCANCODE_PERIOD:
-      return VK_OEM_PERIOD;
+      return kVkOemPeriod;
     case SDL_SCANCODE_SLASH:
-      return VK_OEM_2;
+      return kVkOem2;
     case SDL_SCANCODE_GRAVE:
-      return VK_OEM_3;
+      return kVkOem3;
     case SDL_SCANCODE_LEFTBRACKET:
-      return VK_OEM_4;
+      return kVkOem4;
     case SDL_SCANCODE_BACKSLASH:
-      return VK_OEM_5;
+      return kVkOem5;
     case SDL_SCANCODE_RIGHTBRACKET:
-      return VK_OEM_6;
+      return kVkOem6;
     case SDL_SCANCODE_APOSTROPHE:
-      return VK_OEM_7;
+      return kVkOem7;
     default:
       return 0;
   }
@@ -167,10 +167,10 @@ struct Punctuation {
   char Shifted;
 };
 constexpr Punctuation kPunctuation[] = {
-    {VK_OEM_1, ';', ':'},     {VK_OEM_PLUS, '=', '+'},   {VK_OEM_COMMA, ',', '<'},
-    {VK_OEM_MINUS, '-', '_'}, {VK_OEM_PERIOD, '.', '>'}, {VK_OEM_2, '/', '?'},
-    {VK_OEM_3, '`', '~'},     {VK_OEM_4, '[', '{'},      {VK_OEM_5, '\\', '|'},
-    {VK_OEM_6, ']', '}'},     {VK_OEM_7, '\'', '"'},
+    {kVkOem1, ';', ':'},     {kVkOemPlus, '=', '+'},   {kVkOemComma, ',', '<'},
+    {kVkOemMinus, '-', '_'}, {kVkOemPeriod, '.', '>'}, {kVkOem2, '/', '?'},
+    {kVkOem3, '`', '~'},     {kVkOem4, '[', '{'},      {kVkOem5, '\\', '|'},
+    {kVkOem6, ']', '}'},     {kVkOem7, '\'', '"'},
 };
 
 }  // namespace
@@ -201,36 +201,36 @@ std::optional<uint8_t> TypedCharacter(uint16_t Vk, uint16_t Mods) {
     static constexpr char kShiftedDigits[] = ")!@#$%^&*(";
     return static_cast<uint8_t>(shift ? kShiftedDigits[Vk - '0'] : Vk);
   }
-  if (Vk >= VK_NUMPAD0 && Vk <= VK_NUMPAD0 + 9) return static_cast<uint8_t>('0' + Vk - VK_NUMPAD0);
+  if (Vk >= kVkNumpad0 && Vk <= kVkNumpad0 + 9) return static_cast<uint8_t>('0' + Vk - kVkNumpad0);
   switch (Vk) {
-    case VK_ESCAPE:
+    case kVkEscape:
       return uint8_t{27};
-    case VK_SPACE:
+    case kVkSpace:
       return uint8_t{32};
-    case VK_RETURN:
+    case kVkReturn:
       return static_cast<uint8_t>(ctrl ? 10 : 13);
-    case VK_BACK:
+    case kVkBack:
       return static_cast<uint8_t>(ctrl ? 127 : 8);
-    case VK_TAB:
+    case kVkTab:
       return ctrl ? std::nullopt : std::optional<uint8_t>(9);
-    case VK_MULTIPLY:
+    case kVkMultiply:
       return uint8_t{'*'};
-    case VK_ADD:
+    case kVkAdd:
       return uint8_t{'+'};
-    case VK_SUBTRACT:
+    case kVkSubtract:
       return uint8_t{'-'};
-    case VK_DECIMAL:
+    case kVkDecimal:
       return uint8_t{'.'};
-    case VK_DIVIDE:
+    case kVkDivide:
       return uint8_t{'/'};
     default:
       break;
   }
   if (ctrl) {
     // The control characters that have keys of their own on a US keyboard.
-    if (Vk == VK_OEM_4) return uint8_t{27};
-    if (Vk == VK_OEM_5) return uint8_t{28};
-    if (Vk == VK_OEM_6) return uint8_t{29};
+    if (Vk == kVkOem4) return uint8_t{27};
+    if (Vk == kVkOem5) return uint8_t{28};
+    if (Vk == kVkOem6) return uint8_t{29};
     return std::nullopt;
   }
   for (const Punctuation& p : kPunctuation) {

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "assets/files.h"
+#include "platform/common/command_line.h"
 #include "platform/sdl/sdl_app.h"
 #include "shell/unit1.h"
-#include "tools/files.h"
-#include "tools/recorder.h"
 
 namespace {
 
@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
       app->SetGameView([] {
         const carpex::TForm1* form = carpex::Form1;
         if (form == nullptr) return carpex::common::GameView{};
-        return carpex::common::GameView{form->W.GameState == carpex::kLevelChoice, form->W.Level};
+        const carpex::World& w = form->View().W;
+        return carpex::common::GameView{w.GameState == carpex::kLevelChoice, w.Level};
       });
       status = commandLine.Play(*app, &error);
       if (!error.empty()) std::fprintf(stderr, "carpex: %s\n", error.c_str());

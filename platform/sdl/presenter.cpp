@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/sdl/pixel_font.h"
-#include "platform/soft/control.h"
+#include "graphics/soft/control.h"
+#include "platform/common/pixel_font.h"
 
 namespace carpex::sdl {
 
@@ -104,27 +104,28 @@ uint32_t Map(const SDL_Surface* Target, SDL_Color C) {
 }  // namespace
 
 WindowPresenter::WindowPresenter()
-    : picture_(new uint16_t[kPictureWidth * kPictureHeight]()), table_(new uint32_t[kColours]) {
-  for (int y = 0; y < kPictureHeight; ++y) {
+    : picture_(new uint16_t[common::kPictureWidth * common::kPictureHeight]()),
+      table_(new uint32_t[kColours]) {
+  for (int y = 0; y < common::kPictureHeight; ++y) {
     dirty_left_[y] = 0;
-    dirty_right_[y] = kPictureWidth;
+    dirty_right_[y] = common::kPictureWidth;
   }
 }
 
 void WindowPresenter::Accept(const soft::PixelView& Picture) {
   text_count_ = 0;
-  if (Picture.pixels == nullptr || Picture.width != kPictureWidth ||
-      Picture.height != kPictureHeight) {
+  if (Picture.pixels == nullptr || Picture.width != common::kPictureWidth ||
+      Picture.height != common::kPictureHeight) {
     return;
   }
-  for (int y = 0; y < kPictureHeight; ++y) {
+  for (int y = 0; y < common::kPictureHeight; ++y) {
     const uint16_t* from =
         reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(Picture.pixels) +
                                           static_cast<ptrdiff_t>(y) * Picture.pitch);
-    uint16_t* to = &picture_[static_cast<size_t>(y) * kPictureWidth];
-    if (std::memcmp(from, to, kPictureWidth * 2) == 0) continue;
+    uint16_t* to = &picture_[static_cast<size_t>(y) * common::kPictureWidth];
+    if (std::memcmp(from, to, common::kPictureWidth * 2) == 0) continue;
     int left = 0;
-    int right = kPictureWidth;
+    int right = common::kPictureWidth;
     while (from[left] == to[left]) ++left;
     while (from[right - 1] == to[right - 1]) --right;
     std::memcpy(to + left, from + left, static_cast<size_t>(right - left) * 2);
@@ -153,9 +154,9 @@ void WindowPresenter::MarkDirty(int Y, int Left, int Right) {
 void WindowPresenter::MarkBoxDirty(const SDL_Rect& Box) {
   const int s = where_.Scale;
   const int left = std::max(0, (Box.x - where_.X) / s);
-  const int right = std::min(kPictureWidth, (Box.x + Box.w - where_.X + s - 1) / s);
+  const int right = std::min(common::kPictureWidth, (Box.x + Box.w - where_.X + s - 1) / s);
   const int top = std::max(0, (Box.y - where_.Y) / s);
-  const int bottom = std::min(kPictureHeight, (Box.y + Box.h - where_.Y + s - 1) / s);
+  const int bottom = std::min(common::kPictureHeight, (Box.y + Box.h - where_.Y + s - 1) / s);
   for (int y = top; y < bottom && left < right; ++y) MarkDirty(y, left, right);
 }
 
@@ -182,7 +183,7 @@ void WindowPresenter::Adopt(SDL_Surface* Target) {
   surface_ = Target;
   surface_w_ = Target->w;
   surface_h_ = Target->h;
-  where_ = PlacePicture(Target->w, Target->h);
+  where_ = common::PlacePicture(Target->w, Target->h);
   redraw_ = false;
   drawn_count_ = 0;
   SDL_FillRect(Target, nullptr, Map(Target, SDL_Color{0, 0, 0, 255}));
@@ -207,10 +208,10 @@ int WindowPresenter::Compose(SDL_Surface* Target, const SDL_Rect** Rects) {
       AddRect(Target, drawn_boxes_[i]);
     }
   }
-  const bool shrunk = where_.Width != kPictureWidth * where_.Scale;
+  const bool shrunk = where_.Width != common::kPictureWidth * where_.Scale;
   const bool whole = fresh || shrunk || updates_ == Updates::Whole;
   if (whole) {
-    for (int y = 0; y < kPictureHeight; ++y) MarkDirty(y, 0, kPictureWidth);
+    for (int y = 0; y < common::kPictureHeight; ++y) MarkDirty(y, 0, common::kPictureWidth);
   }
   drawn_count_ = 0;
 
@@ -233,7 +234,7 @@ int WindowPresenter::Compose(SDL_Surface* Target, const SDL_Rect** Rects) {
   } else {
     CollectRows(Target);
   }
-  for (int y = 0; y < kPictureHeight; ++y) dirty_left_[y] = dirty_right_[y] = 0;
+  for (int y = 0; y < common::kPictureHeight; ++y) dirty_left_[y] = dirty_right_[y] = 0;
   return rect_count_;
 }
 
@@ -243,10 +244,11 @@ void WindowPresenter::DrawPicture(SDL_Surface* Target) {
   uint8_t* origin = static_cast<uint8_t*>(Target->pixels) +
                     static_cast<ptrdiff_t>(where_.Y) * Target->pitch +
                     static_cast<ptrdiff_t>(where_.X) * Target->format->BytesPerPixel;
-  for (int y = 0; y < kPictureHeight; ++y) {
+  for (int y = 0; y < common::kPictureHeight; ++y) {
     if (dirty_left_[y] >= dirty_right_[y]) continue;
-    scale(&picture_[static_cast<size_t>(y) * kPictureWidth], dirty_left_[y], dirty_right_[y],
-          table_.get(), origin + static_cast<ptrdiff_t>(y) * s * Target->pitch, s, Target->pitch);
+    scale(&picture_[static_cast<size_t>(y) * common::kPictureWidth], dirty_left_[y],
+          dirty_right_[y], table_.get(), origin + static_cast<ptrdiff_t>(y) * s * Target->pitch, s,
+          Target->pitch);
   }
 }
 
@@ -257,12 +259,13 @@ void WindowPresenter::DrawShrunk(SDL_Surface* Target) {
   const PixelStore store = StoreFor(bpp);
   for (int y = 0; y < where_.Height; ++y) {
     const uint16_t* from =
-        &picture_[static_cast<size_t>(y * kPictureHeight / where_.Height) * kPictureWidth];
+        &picture_[static_cast<size_t>(y * common::kPictureHeight / where_.Height) *
+                  common::kPictureWidth];
     uint8_t* to = static_cast<uint8_t*>(Target->pixels) +
                   static_cast<ptrdiff_t>(where_.Y + y) * Target->pitch +
                   static_cast<ptrdiff_t>(where_.X) * bpp;
     for (int x = 0; x < where_.Width; ++x, to += bpp) {
-      store(to, table_[from[x * kPictureWidth / where_.Width]]);
+      store(to, table_[from[x * common::kPictureWidth / where_.Width]]);
     }
   }
 }
@@ -271,12 +274,12 @@ void WindowPresenter::DrawText(SDL_Surface* Target, const Text& T, SDL_Rect* Box
   // At the picture's scale, so the text keeps its size on the picture as on
   // the 640 x 480 screen it was made for.
   const int s = where_.Scale;
-  *Box = SDL_Rect{T.X * s, T.Y * s, TextWidth(T.Chars) * s, kCellHeight * s};
+  *Box = SDL_Rect{T.X * s, T.Y * s, common::TextWidth(T.Chars) * s, common::kCellHeight * s};
   SDL_FillRect(Target, Box, Map(Target, kTextBackground));
-  constexpr int kMaxRuns = 32 * kCellHeight * 3;
-  InkRun runs[kMaxRuns];
+  constexpr int kMaxRuns = 32 * common::kCellHeight * 3;
+  common::InkRun runs[kMaxRuns];
   SDL_Rect rects[kMaxRuns];
-  const int n = TextInk(T.Chars, runs, kMaxRuns);
+  const int n = common::TextInk(T.Chars, runs, kMaxRuns);
   for (int i = 0; i < n; ++i) {
     rects[i] = SDL_Rect{Box->x + runs[i].X * s, Box->y + runs[i].Y * s, runs[i].Width * s, s};
   }
@@ -295,7 +298,7 @@ void WindowPresenter::AddRect(const SDL_Surface* Target, SDL_Rect R) {
 // in any of its rows.
 void WindowPresenter::CollectRows(const SDL_Surface* Target) {
   const int s = where_.Scale;
-  for (int y = 0; y < kPictureHeight;) {
+  for (int y = 0; y < common::kPictureHeight;) {
     if (dirty_left_[y] >= dirty_right_[y]) {
       ++y;
       continue;
@@ -303,14 +306,14 @@ void WindowPresenter::CollectRows(const SDL_Surface* Target) {
     int left = dirty_left_[y];
     int right = dirty_right_[y];
     const int top = y;
-    while (y < kPictureHeight && dirty_left_[y] < dirty_right_[y]) {
+    while (y < common::kPictureHeight && dirty_left_[y] < dirty_right_[y]) {
       left = std::min<int>(left, dirty_left_[y]);
       right = std::max<int>(right, dirty_right_[y]);
       ++y;
     }
     if (updates_ == Updates::Rows) {
       left = 0;
-      right = kPictureWidth;
+      right = common::kPictureWidth;
     }
     AddRect(Target,
             SDL_Rect{where_.X + left * s, where_.Y + top * s, (right - left) * s, (y - top) * s});

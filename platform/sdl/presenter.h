@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/sdl/layout.h"
+#include "platform/common/layout.h"
 
 namespace soft {
 struct PixelView;
@@ -47,7 +47,7 @@ class WindowPresenter {
   int Compose(SDL_Surface* Target, const SDL_Rect** Rects);
 
   // Where the picture sits on the last surface composed.
-  const Placement& Where() const { return where_; }
+  const common::Placement& Where() const { return where_; }
 
   static constexpr int kMaxTexts = 4;
 
@@ -57,7 +57,7 @@ class WindowPresenter {
     int32_t Y;
     char Chars[32];
   };
-  static constexpr int kMaxRects = kPictureHeight + 2 * kMaxTexts;
+  static constexpr int kMaxRects = common::kPictureHeight + 2 * kMaxTexts;
 
   bool Fresh(const SDL_Surface* Target) const;
   void Adopt(SDL_Surface* Target);
@@ -72,8 +72,8 @@ class WindowPresenter {
   // The picture as last accepted, and per row the columns [Left, Right) that
   // have not been drawn on the surface yet.
   std::unique_ptr<uint16_t[]> picture_;
-  int16_t dirty_left_[kPictureHeight];
-  int16_t dirty_right_[kPictureHeight];
+  int16_t dirty_left_[common::kPictureHeight];
+  int16_t dirty_right_[common::kPictureHeight];
   // RGB565 to the surface's pixel value.
   std::unique_ptr<uint32_t[]> table_;
   uint32_t table_format_ = SDL_PIXELFORMAT_UNKNOWN;
@@ -83,7 +83,7 @@ class WindowPresenter {
   const SDL_Surface* surface_ = nullptr;
   int surface_w_ = 0;
   int surface_h_ = 0;
-  Placement where_;
+  common::Placement where_;
   bool redraw_ = true;
   Updates updates_ = Updates::Rects;
 

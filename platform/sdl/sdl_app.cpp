@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "assets/form_description.h"
+#include "graphics/soft/control.h"
+#include "graphics/soft/resources.h"
 #include "platform/sdl/icon.h"
 #include "platform/sdl/keys.h"
 #include "platform/sdl/x11_errors.h"
-#include "platform/soft/control.h"
-#include "platform/soft/resources.h"
 
 namespace carpex::sdl {
 
@@ -27,8 +27,6 @@ FormDescription DesignedForm() {
   if (LoadFormDescription(&read) && read.ClientWidth > 0 && read.ClientHeight > 0) form = read;
   return form;
 }
-
-constexpr uint32_t kTimerIntervalMs = 1000;
 
 constexpr uint32_t kMbIconMask = 0xF0;
 constexpr uint32_t kMbIconError = 0x10;
@@ -93,7 +91,7 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
 
   // Placed and sized as the screen, so that it covers it also where no window
   // manager makes it full screen.
-  SDL_Rect screen{0, 0, kPictureWidth, kPictureHeight};
+  SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(0, &screen);
   const FormDescription form = DesignedForm();
   app->caption_ = form.Caption;
@@ -160,16 +158,16 @@ void SdlApp::Maximize() {
 
 void SdlApp::SetWindowed(bool Windowed) {
   windowed_ = Windowed;
-  SDL_Rect screen{0, 0, kPictureWidth, kPictureHeight};
+  SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &screen);
   if (x11_ != nullptr) {
     // All asked at once, none waited for: the switch costs no frame.
     if (Windowed) {
       x11_->SetFullScreen(false, true);
-      x11_->SetFramed(true, kPictureWidth, kPictureHeight);
-      x11_->Place(SDL_Rect{screen.x + (screen.w - kPictureWidth) / 2,
-                           screen.y + (screen.h - kPictureHeight) / 2, kPictureWidth,
-                           kPictureHeight});
+      x11_->SetFramed(true, common::kPictureWidth, common::kPictureHeight);
+      x11_->Place(SDL_Rect{screen.x + (screen.w - common::kPictureWidth) / 2,
+                           screen.y + (screen.h - common::kPictureHeight) / 2,
+                           common::kPictureWidth, common::kPictureHeight});
     } else {
       x11_->SetFramed(false, 0, 0);
       x11_->Place(screen);
@@ -180,8 +178,8 @@ void SdlApp::SetWindowed(bool Windowed) {
     SDL_SetWindowFullscreen(window_, 0);
     SDL_SetWindowBordered(window_, SDL_TRUE);
     SDL_SetWindowResizable(window_, SDL_TRUE);
-    SDL_SetWindowMinimumSize(window_, kPictureWidth, kPictureHeight);
-    SDL_SetWindowSize(window_, kPictureWidth, kPictureHeight);
+    SDL_SetWindowMinimumSize(window_, common::kPictureWidth, common::kPictureHeight);
+    SDL_SetWindowSize(window_, common::kPictureWidth, common::kPictureHeight);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   } else {
     SDL_SetWindowResizable(window_, SDL_FALSE);
@@ -223,64 +221,32 @@ uint32_t SdlApp::ClockSeed() {
 }
 
 void SdlApp::Run(FormHandlers& Form) {
-  form_ = &Form;
   // Told to end before it ran (the display could not be set up): nothing shows.
-  if (!terminated_) {
+  if (!loop_.Terminated()) {
     hidden_ = false;
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
   }
-  next_tick_ = SDL_GetTicks64() + kTimerIntervalMs;
-
-  while (!terminated_) {
-    if (HandleOneMessage(true)) continue;
-    bool done = true;
-    Form.GameLoop(done);
-    // One picture per frame, with the text written after the flip.
-    if (needs_present_) Present();
-    if (pads_.Count() > 0 && pads_.Follow(View())) ShowPadChoice();
-    if (done && !terminated_ && posted_.empty()) {
-      const uint64_t now = SDL_GetTicks64();
-      const int wait = next_tick_ > now ? static_cast<int>(next_tick_ - now) : 0;
-      SDL_WaitEventTimeout(nullptr, wait);
-    }
-  }
-  // The loop ends once the messages already queued have been handled.
-  SDL_PumpEvents();
-  while (HandleOneMessage(false)) {
-  }
-  form_ = nullptr;
+  loop_.Run(Form, *this);
 }
 
-bool SdlApp::HandleOneMessage(bool Pump) {
-  if (!posted_.empty()) {
-    const Posted m = posted_.front();
-    posted_.pop_front();
-    if (m.kind == Posted::Char) {
-      uint8_t key = m.character;
-      form_->FormKeyPress(key);
-    } else {
-      activation_posted_ = false;
-      FollowWindowState();
-    }
-    return true;
-  }
+bool SdlApp::HandleSystemEvent(bool Draining) {
   SDL_Event event;
-  const bool got =
-      Pump ? SDL_PollEvent(&event) == 1
-           : SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1;
-  if (got) {
-    HandleEvent(event);
-    return true;
-  }
-  if (!Pump) return false;
-  // Like WM_TIMER: made when nothing else is waiting, and never piled up.
-  const uint64_t now = SDL_GetTicks64();
-  if (now < next_tick_) return false;
-  next_tick_ += kTimerIntervalMs;
-  if (next_tick_ <= now) next_tick_ = now + kTimerIntervalMs;
-  form_->Timer1Timer();
-  return true;
+  const bool got = Draining
+                       ? SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1
+                       : SDL_PollEvent(&event) == 1;
+  if (got) HandleEvent(event);
+  return got;
+}
+
+void SdlApp::AfterFrame() {
+  // One picture per frame, with the text written after the flip.
+  if (needs_present_) Present();
+  if (pads_.Count() > 0 && pads_.Follow(View())) ShowPadChoice();
+}
+
+void SdlApp::Wait(double Milliseconds) {
+  SDL_WaitEventTimeout(nullptr, static_cast<int>(Milliseconds));
 }
 
 bool SdlApp::SwitchKey(const SDL_Event& Event) {
@@ -305,15 +271,14 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
       if (vk == 0) break;
       // The character is made before the key-down is handled and arrives after it.
       if (const auto ch = TypedCharacter(vk, Event.key.keysym.mod)) {
-        posted_.push_back(Posted{Posted::Char, *ch});
+        loop_.Post({Message::Char, *ch});
       }
-      uint16_t key = vk;
-      form_->FormKeyDown(key);
+      loop_.Deliver({Message::KeyDown, vk});
       break;
     }
     case SDL_KEYUP: {
-      uint16_t key = VirtualKey(Event.key.keysym);
-      if (key != 0) form_->FormKeyUp(key);
+      const uint16_t vk = VirtualKey(Event.key.keysym);
+      if (vk != 0) loop_.Deliver({Message::KeyUp, vk});
       break;
     }
     case SDL_WINDOWEVENT:
@@ -395,17 +360,16 @@ void SdlApp::HandleController(const SDL_Event& Event) {
 void SdlApp::Deliver(const common::Gamepads::Events& Events) {
   for (int i = 0; i < Events.Count; ++i) {
     const common::KeyEvent& e = Events.List[i];
-    uint16_t key = e.key;
     switch (e.kind) {
       case common::KeyEvent::Char:
         // As a typed character: in a turn of its own.
-        posted_.push_back(Posted{Posted::Char, static_cast<uint8_t>(e.key)});
+        loop_.Post({Message::Char, static_cast<uint8_t>(e.key)});
         break;
       case common::KeyEvent::KeyDown:
-        form_->FormKeyDown(key);
+        loop_.Deliver({Message::KeyDown, e.key});
         break;
       case common::KeyEvent::KeyUp:
-        form_->FormKeyUp(key);
+        loop_.Deliver({Message::KeyUp, e.key});
         break;
     }
   }
@@ -421,27 +385,19 @@ void SdlApp::ShowPadChoice() {
   SDL_SetWindowTitle(window_, title.c_str());
 }
 
-void SdlApp::PostActivation() {
-  // The application learns of it now and tells the form between frames; by
-  // then more changes may have come, and the state they left is what counts.
-  if (activation_posted_) return;
-  activation_posted_ = true;
-  posted_.push_back(Posted{Posted::Activation, 0});
-}
-
-void SdlApp::FollowWindowState() {
+void SdlApp::Focus(Message::Kind, FormHandlers& Form) {
   // Whatever the window system has sent by now is taken in first: a focus
   // loss followed by a return within a frame is no switch away at all.
   SDL_PumpEvents();
   const WindowState now = state_();
   const bool active = now.Focused && !now.Minimized;
   if (!minimized_ && !active) {
-    form_->ApplicationEvents1Deactivate();
+    Form.ApplicationEvents1Deactivate();
   } else if (minimized_ && active) {
     // Only a restore from the minimised state is an event for the game.
     minimized_ = false;
     soft::Activate();
-    form_->ApplicationEvents1Restore();
+    Form.ApplicationEvents1Restore();
   }
 }
 

@@ -7,17 +7,17 @@
 #include <SDL.h>
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "platform/app.h"
 #include "platform/common/gamepad.h"
-#include "platform/sdl/layout.h"
+#include "platform/common/layout.h"
+#include "platform/common/message_loop.h"
 #include "platform/sdl/pace_log.h"
 #include "platform/sdl/presenter.h"
 #include "platform/sdl/x11_window.h"
+#include "shell/app.h"
 
 namespace soft {
 struct PixelView;
@@ -25,7 +25,7 @@ struct PixelView;
 
 namespace carpex::sdl {
 
-class SdlApp final : public Application {
+class SdlApp final : public Application, private common::MessageLoop::Host {
  public:
   // Opens the (hidden) window over the whole screen and its surface, and hooks
   // the software display's flips. SDL's video must be initialised.
@@ -39,7 +39,7 @@ class SdlApp final : public Application {
   void Minimize() override;
   void Maximize() override;
   void Hide() override;
-  void Terminate() override { terminated_ = true; }
+  void Terminate() override { loop_.Terminate(); }
   void Sleep(uint32_t Milliseconds) override { SDL_Delay(Milliseconds); }
   void TextOut(int32_t X, int32_t Y, const char* Text) override;
   void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
@@ -48,7 +48,7 @@ class SdlApp final : public Application {
 
   SDL_Window* Window() const { return window_; }
   // Where the picture sits in the window.
-  const Placement& Where() const { return presenter_.Where(); }
+  const common::Placement& Where() const { return presenter_.Where(); }
   bool Minimized() const { return minimized_; }
   // Full screen, or a window with a frame that the player can resize.
   void SetWindowed(bool Windowed);
@@ -70,23 +70,23 @@ class SdlApp final : public Application {
   void SetWindowStateSource(std::function<WindowState()> Source) { state_ = std::move(Source); }
 
  private:
-  // A message this layer posts to itself, handled in a turn of its own.
-  // Activation: the window's focus or state has changed since the last one
-  // was handled (one stands for any number of changes).
-  struct Posted {
-    enum Kind : uint8_t { Char, Activation } kind;
-    uint8_t character;
-  };
+  using Message = common::MessageLoop::Message;
   SdlApp() = default;
-  // One turn of the message loop: handles one waiting message and returns true,
-  // or returns false when none is waiting. Pumping off, it takes only what is
-  // queued already and no timer.
-  bool HandleOneMessage(bool Pump);
+  // The loop's host: SDL's events and clock; key-downs and key-ups go to the
+  // form at once, a character in a turn of its own after its key-down.
+  double Now() override { return static_cast<double>(SDL_GetTicks64()); }
+  bool HandleSystemEvent(bool Draining) override;
+  void Sample() override {}
+  // An Activation's turn: deactivates or restores the game when the window's
+  // state, as it is now, says it has been switched away from or back to.
+  void Focus(Message::Kind Kind, FormHandlers& Form) override;
+  void AfterFrame() override;
+  void Wait(double Milliseconds) override;
+  void Ending() override { SDL_PumpEvents(); }
   void HandleEvent(const SDL_Event& Event);
-  void PostActivation();
-  // Deactivates or restores the game when the window's state, as it is now,
-  // says it has been switched away from or back to.
-  void FollowWindowState();
+  // The application learns of it now and tells the form between frames; by
+  // then more changes may have come, and the state they left is what counts.
+  void PostActivation() { loop_.Post({Message::Activation, 0}); }
   void CloseWindow();
   void OnFlip(const soft::PixelView& Front);
   void Present();
@@ -103,11 +103,7 @@ class SdlApp final : public Application {
   std::unique_ptr<X11Window> x11_;  // null: SDL's own calls
   std::function<WindowState()> state_;
   WindowPresenter presenter_;
-  FormHandlers* form_ = nullptr;
-  std::deque<Posted> posted_;
-  bool activation_posted_ = false;
-  uint64_t next_tick_ = 0;
-  bool terminated_ = false;
+  common::MessageLoop loop_;
   bool minimized_ = false;
   bool hidden_ = true;
   bool windowed_ = false;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/virtual_keys.h"
+#include "world/keys.h"
 
 namespace carpex::web {
 
@@ -25,11 +25,11 @@ constexpr NamedKey kNamedKeys[] = {
 uint16_t VirtualKey(uint32_t KeyCode) {
   switch (KeyCode) {
     case 59:
-      return VK_OEM_1;
+      return kVkOem1;
     case 61:
-      return VK_OEM_PLUS;
+      return kVkOemPlus;
     case 173:
-      return VK_OEM_MINUS;
+      return kVkOemMinus;
     default:
       return KeyCode <= 0xFF ? static_cast<uint16_t>(KeyCode) : 0;
   }
@@ -56,7 +56,7 @@ std::optional<uint8_t> TypedCharacter(const char* Key, bool Ctrl, bool Alt) {
 }
 
 bool MovesPage(uint16_t Vk) {
-  return Vk == VK_SPACE || (Vk >= VK_PRIOR && Vk <= VK_DOWN) || Vk == VK_TAB || Vk == VK_BACK;
+  return Vk == kVkSpace || (Vk >= kVkPrior && Vk <= kVkDown) || Vk == kVkTab || Vk == kVkBack;
 }
 
 }  // namespace carpex::web

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/soft/control.h"
+#include "graphics/soft/control.h"
 #include "platform/web/web_app.h"
 #include "shell/carpex.h"
 #include "shell/unit1.h"
@@ -27,7 +27,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* carpex_trace() {
   static std::string line;
   line.clear();
   if (carpex::Form1 != nullptr && g_app != nullptr) {
-    carpex::FormatTraceLine(*carpex::Form1, g_app->IdleCalls(), &line);
+    carpex::FormatTraceLine(carpex::Form1->View(), g_app->IdleCalls(), &line);
   }
   return line.c_str();
 }
@@ -42,7 +42,8 @@ int main() {
       app.SetGameView([] {
         const carpex::TForm1* form = carpex::Form1;
         if (form == nullptr) return carpex::common::GameView{};
-        return carpex::common::GameView{form->W.GameState == carpex::kLevelChoice, form->W.Level};
+        const carpex::World& w = form->View().W;
+        return carpex::common::GameView{w.GameState == carpex::kLevelChoice, w.Level};
       });
       g_app = &app;
       status = carpex::Carpex(app);

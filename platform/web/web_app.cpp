@@ -6,19 +6,15 @@
 #include <algorithm>
 #include <chrono>
 
-#include "platform/sdl/layout.h"
-#include "platform/sdl/pixel_font.h"
-#include "platform/soft/control.h"
+#include "graphics/soft/control.h"
+#include "platform/common/layout.h"
+#include "platform/common/pixel_font.h"
 #include "platform/web/keys.h"
 
 namespace carpex::web {
 
-using sdl::kPictureHeight;
-using sdl::kPictureWidth;
-
 namespace {
 
-constexpr double kTimerIntervalMs = 1000;
 // The game was made for a 60 Hz display: its 16 ms sleep is followed by a flip
 // that waits for the next refresh, one frame a refresh. The browser's animation
 // frames come at the display's own rate, a little early or late: one that comes
@@ -132,7 +128,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void carpex_press(int Kind, int Key) {
   g_page_app->Post({static_cast<WebApp::Message::Kind>(Kind), static_cast<uint16_t>(Key)});
 }
 
-WebApp::WebApp() : picture_(static_cast<size_t>(kPictureWidth) * kPictureHeight, 0xFF000000) {
+WebApp::WebApp()
+    : picture_(static_cast<size_t>(common::kPictureWidth) * common::kPictureHeight, 0xFF000000) {
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
   // When the keys have passed the page: a message box on it keeps its own.
   emscripten_set_keydown_callback(window, this, false, OnKeyDown);
@@ -150,30 +147,6 @@ WebApp::~WebApp() {
   g_page_app = nullptr;
   soft::SetFlipHook({});
   emscripten_html5_remove_all_event_listeners();
-}
-
-void WebApp::Post(Message M) {
-  const bool focus = IsFocus(M.kind);
-  if (focus && focus_aside_) {
-    aside_focus_ = M.kind;
-    return;
-  }
-  Message* newest = &queue_[(queue_head_ + queue_count_ + kQueueSize - 1) % kQueueSize];
-  if (focus && !Aside() && queue_count_ > 0 && IsFocus(newest->kind)) {
-    newest->kind = M.kind;
-    return;
-  }
-  // Once anything is aside, everything after it goes aside too (or is
-  // dropped), so that nothing is handed over before what came earlier.
-  if (!Aside() && queue_count_ < kQueueSize) {
-    queue_[(queue_head_ + queue_count_) % kQueueSize] = M;
-    ++queue_count_;
-  } else if (M.kind == Message::KeyUp && M.key < released_.size()) {
-    released_.set(M.key);
-  } else if (focus) {
-    focus_aside_ = true;
-    aside_focus_ = M.kind;
-  }
 }
 
 void WebApp::Minimize() {
@@ -198,18 +171,18 @@ void WebApp::Sleep(uint32_t Milliseconds) {
 
 void WebApp::TextOut(int32_t X, int32_t Y, const char* Text) {
   // Into the canvas's picture: it stays there until the next flip covers it.
-  const int right = std::min(X + sdl::TextWidth(Text), kPictureWidth);
-  const int bottom = std::min(Y + sdl::kCellHeight, kPictureHeight);
+  const int right = std::min(X + common::TextWidth(Text), common::kPictureWidth);
+  const int bottom = std::min(Y + common::kCellHeight, common::kPictureHeight);
   auto fill = [&](int Left, int Top, int Width, uint32_t Colour) {
     if (Top < std::max(Y, 0) || Top >= bottom) return;
     const int from = std::max(Left, 0);
     const int to = std::min(Left + Width, right);
-    if (from < to) std::fill_n(&picture_[Top * kPictureWidth + from], to - from, Colour);
+    if (from < to) std::fill_n(&picture_[Top * common::kPictureWidth + from], to - from, Colour);
   };
   for (int row = Y; row < bottom; ++row) fill(X, row, right - X, kTextBackground);
-  constexpr int kMaxRuns = 32 * sdl::kCellHeight * 3;
-  sdl::InkRun runs[kMaxRuns];
-  const int n = sdl::TextInk(Text, runs, kMaxRuns);
+  constexpr int kMaxRuns = 32 * common::kCellHeight * 3;
+  common::InkRun runs[kMaxRuns];
+  const int n = common::TextInk(Text, runs, kMaxRuns);
   for (int i = 0; i < n; ++i) fill(X + runs[i].X, Y + runs[i].Y, runs[i].Width, kTextColour);
   needs_present_ = true;
 }
@@ -224,89 +197,32 @@ uint32_t WebApp::ClockSeed() {
 }
 
 void WebApp::Run(FormHandlers& Form) {
-  form_ = &Form;
   ShowGame(true);
-  next_tick_ = emscripten_get_now() + kTimerIntervalMs;
-  while (!terminated_) {
-    if (HandleOneMessage()) continue;
-    if (PollInput()) continue;
-    bool done = true;
-    ++idle_calls_;
-    polled_ = false;
-    Form.GameLoop(done);
-    // One picture per frame, with the text written after the flip.
-    if (needs_present_) Present();
-    // The page must get the thread back: without a wait the browser would hang.
-    if (done && !terminated_ && queue_count_ == 0 && !Aside()) {
-      last_frame_ = WaitForAnimationFrame(0);
-    }
-  }
-  // The loop ends once the messages already queued have been handled.
-  while (queue_count_ > 0 || Aside()) HandleOneMessage();
-  form_ = nullptr;
+  loop_.Run(Form, *this);
 }
 
-void WebApp::Deliver(const Message& M) {
-  uint8_t character = static_cast<uint8_t>(M.key);
-  uint16_t key = M.key;
-  switch (M.kind) {
-    case Message::Char:
-      form_->FormKeyPress(character);
-      break;
-    case Message::KeyDown:
-      form_->FormKeyDown(key);
-      break;
-    case Message::KeyUp:
-      form_->FormKeyUp(key);
-      break;
-    case Message::Deactivate:
-      form_->ApplicationEvents1Deactivate();
-      break;
-    case Message::Restore:
-      // Only a return from the minimised state is an event for the game.
-      if (!minimized_) break;
-      minimized_ = false;
-      soft::Activate();
-      form_->ApplicationEvents1Restore();
-      break;
-  }
+double WebApp::Now() {
+  return emscripten_get_now();
 }
 
-bool WebApp::HandleOneMessage() {
-  if (queue_count_ > 0) {
-    const Message m = queue_[queue_head_];
-    queue_head_ = (queue_head_ + 1) % kQueueSize;
-    --queue_count_;
-    Deliver(m);
-    return true;
-  }
-  if (released_.any()) {
-    uint16_t key = 0;
-    while (!released_.test(key)) ++key;
-    released_.reset(key);
-    Deliver(Message{Message::KeyUp, key});
-    return true;
-  }
-  if (focus_aside_) {
-    focus_aside_ = false;
-    Deliver(Message{aside_focus_, 0});
-    return true;
-  }
-  if (terminated_) return false;
-  // Like WM_TIMER: made when nothing else is waiting, and never piled up.
-  const double now = emscripten_get_now();
-  if (now < next_tick_) return false;
-  next_tick_ += kTimerIntervalMs;
-  if (next_tick_ <= now) next_tick_ = now + kTimerIntervalMs;
-  form_->Timer1Timer();
-  return true;
+void WebApp::Wait(double) {
+  last_frame_ = WaitForAnimationFrame(0);
 }
 
-bool WebApp::PollInput() {
-  if (polled_) return false;
-  polled_ = true;
+void WebApp::Focus(Message::Kind Kind, FormHandlers& Form) {
+  if (Kind == Message::Deactivate) {
+    Form.ApplicationEvents1Deactivate();
+    return;
+  }
+  // Only a return from the minimised state is an event for the game.
+  if (!minimized_) return;
+  minimized_ = false;
+  soft::Activate();
+  Form.ApplicationEvents1Restore();
+}
+
+void WebApp::Sample() {
   const common::GameView view = View();
-  const int queued = queue_count_;
   auto post = [this](const common::Gamepads::Events& Events) {
     for (int i = 0; i < Events.Count; ++i) {
       const common::KeyEvent& e = Events.List[i];
@@ -351,23 +267,24 @@ bool WebApp::PollInput() {
     shown_state_ = state;
     ShowControls(view.LevelScreen, pads_.Count(), pads_.Choice());
   }
-  return queue_count_ != queued;
 }
 
 void WebApp::OnFlip(const soft::PixelView& Front) {
-  if (Front.pixels == nullptr || Front.width != kPictureWidth || Front.height != kPictureHeight) {
+  if (Front.pixels == nullptr || Front.width != common::kPictureWidth ||
+      Front.height != common::kPictureHeight) {
     return;
   }
   uint32_t* out = picture_.data();
-  for (int y = 0; y < kPictureHeight; ++y) {
-    for (int x = 0; x < kPictureWidth; ++x) *out++ = 0xFF000000 | soft::FromRgb565(Front.At(x, y));
+  for (int y = 0; y < common::kPictureHeight; ++y) {
+    for (int x = 0; x < common::kPictureWidth; ++x)
+      *out++ = 0xFF000000 | soft::FromRgb565(Front.At(x, y));
   }
   needs_present_ = true;
 }
 
 void WebApp::Present() {
   needs_present_ = false;
-  PutPicture(picture_.data(), kPictureWidth, kPictureHeight);
+  PutPicture(picture_.data(), common::kPictureWidth, common::kPictureHeight);
 }
 
 }  // namespace carpex::web

@@ -4,13 +4,13 @@
 // idle-time loop paced by the browser's animation frames.
 #pragma once
 
-#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
-#include "platform/app.h"
 #include "platform/common/gamepad.h"
+#include "platform/common/message_loop.h"
+#include "shell/app.h"
 
 namespace soft {
 struct PixelView;
@@ -18,7 +18,7 @@ struct PixelView;
 
 namespace carpex::web {
 
-class WebApp final : public Application {
+class WebApp final : public Application, private common::MessageLoop::Host {
  public:
   // Hooks the page's events and the software display's flips.
   WebApp();
@@ -30,7 +30,7 @@ class WebApp final : public Application {
   void Minimize() override;
   void Maximize() override {}
   void Hide() override;
-  void Terminate() override { terminated_ = true; }
+  void Terminate() override { loop_.Terminate(); }
   // Waits for the browser's animation frame in which the next frame of a
   // 60 Hz display is due (or Milliseconds after the last, if that is longer).
   void Sleep(uint32_t Milliseconds) override;
@@ -40,63 +40,48 @@ class WebApp final : public Application {
   uint32_t ClockSeed() override;
 
   // How many idle calls the loop has made.
-  uint64_t IdleCalls() const { return idle_calls_; }
+  uint64_t IdleCalls() const { return loop_.IdleCalls(); }
   // Where the game is, for what the gamepads' buttons and the page's touch
   // controls mean there.
   void SetGameView(std::function<common::GameView()> View) { view_ = std::move(View); }
 
-  // A message the page's event handlers leave for the loop, which hands it to
-  // the form in a turn of its own. A focus change right after another takes
-  // its place: only the state they leave counts.
-  struct Message {
-    enum Kind : uint8_t { Char, KeyDown, KeyUp, Deactivate, Restore } kind;
-    uint16_t key;
-  };
-  void Post(Message M);
+  // The page's event handlers leave every key and focus change for the loop,
+  // which hands it to the form in a turn of its own.
+  using Message = common::MessageLoop::Message;
+  void Post(Message M) { loop_.Post(M); }
 
  private:
-  // Enough for every key a player can press between two frames. Beyond it
-  // characters and key-downs are dropped, but no key-up (a bomb key would
-  // stay held) and no focus change (the game would stay paused on a page in
-  // front): those are kept aside, one per key and the last focus change, and
-  // handed over once the queue has been.
-  static constexpr int kQueueSize = 64;
-
-  static bool IsFocus(Message::Kind Kind) {
-    return Kind == Message::Deactivate || Kind == Message::Restore;
+  // The loop's host: the browser's clock, the gamepads read before each frame,
+  // and the animation frame waited for when idle.
+  double Now() override;
+  bool HandleSystemEvent(bool) override { return false; }
+  // The gamepads' buttons become messages, and the page learns what its
+  // controls mean now.
+  void Sample() override;
+  void Focus(Message::Kind Kind, FormHandlers& Form) override;
+  // One picture per frame, with the text written after the flip.
+  void AfterFrame() override {
+    if (needs_present_) Present();
   }
-  bool Aside() const { return released_.any() || focus_aside_; }
-  bool HandleOneMessage();
-  void Deliver(const Message& M);
+  // The page must get the thread back: without a wait the browser would hang.
+  void Wait(double) override;
+  void Ending() override {}
   void OnFlip(const soft::PixelView& Front);
   void Present();
   common::GameView View() const { return view_ ? view_() : common::GameView{}; }
-  // Once a frame, before it: the gamepads' buttons become messages (true when
-  // there are new ones), and the page learns what its controls mean now.
-  bool PollInput();
 
   static constexpr int kMaxGamepads = 4;
-  FormHandlers* form_ = nullptr;
-  Message queue_[kQueueSize] = {};
-  int queue_head_ = 0;
-  int queue_count_ = 0;
-  std::bitset<256> released_;  // key-ups kept aside, by virtual-key code
-  bool focus_aside_ = false;
-  Message::Kind aside_focus_ = Message::Restore;
-  double next_tick_ = 0;
+  common::MessageLoop loop_;
   double last_frame_ = 0;
   // When the next frame of the 60 Hz schedule is due.
   double next_frame_ = 0;
-  bool polled_ = false;
   std::function<common::GameView()> view_;
   common::Gamepads pads_;
   bool pad_seen_[kMaxGamepads] = {};
   // What the page was last told: -1 for nothing yet.
   int shown_state_ = -1;
-  bool terminated_ = false;
   bool minimized_ = false;
   bool needs_present_ = false;
-  uint64_t idle_calls_ = 0;
   int window_token_ = 0;
   // The canvas's pixels, RGBA, 640 x 480.
   std::vector<uint32_t> picture_;

@@ -2,9 +2,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "assets/files.h"
+#include "platform/common/command_line.h"
 #include "platform/win32/win32_app.h"
-#include "tools/files.h"
-#include "tools/recorder.h"
 
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLine*/,
                    int /*Show*/) {

@@ -68,7 +68,7 @@ void Win32App::Minimize() {
 }
 
 void Win32App::Maximize() {
-  // Like a form's WindowState, this only takes effect on a window that is shown.
+  // A window not shown yet stays hidden: it is shown once, by Run.
   if (window_ == nullptr || !IsWindowVisible(window_)) return;
   ShowWindow(window_, SW_SHOWMAXIMIZED);
 }

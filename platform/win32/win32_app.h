@@ -9,8 +9,8 @@
 #endif
 #include <windows.h>
 
-#include "platform/app.h"
 #include "platform/win32/form_look.h"
+#include "shell/app.h"
 
 namespace carpex {
 

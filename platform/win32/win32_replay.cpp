@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "graphics/ddraw_api.h"
-#include "platform/replay_platform.h"
 #include "platform/win32/replay_display.h"
 #include "platform/win32/win32_app.h"
+#include "tools/replay_platform.h"
 
 namespace carpex {
 

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/soft/resources.h"
+#include "graphics/soft/resources.h"
 
 namespace carpex {
 namespace {

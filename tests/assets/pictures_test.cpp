@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/soft/dib.h"
-#include "platform/soft/resources.h"
+#include "graphics/soft/dib.h"
+#include "graphics/soft/resources.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/png.h"
+#include "assets/png.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The embedded resource table and the committed files, byte by byte: what
 // RT_BITMAP, RT_GROUP_ICON and RT_RCDATA would hold in the Windows build.
-#include "platform/soft/resources.h"
+#include "graphics/soft/resources.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/soft/control.h"
-#include "platform/soft/dib.h"
-#include "platform/soft/soft_api.h"
+#include "graphics/soft/control.h"
+#include "graphics/soft/dib.h"
+#include "graphics/soft/soft_api.h"
 #include "tests/fuzz/fuzz_targets.h"
 
 namespace carpex::fuzz {

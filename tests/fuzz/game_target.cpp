@@ -38,10 +38,11 @@
 #include <vector>
 
 #include "graphics/directdraw.h"
+#include "graphics/soft/control.h"
 #include "platform/headless/headless_app.h"
-#include "platform/soft/control.h"
 #include "shell/unit1.h"
 #include "tests/fuzz/fuzz_targets.h"
+#include "tests/shell/form_access.h"
 #include "tools/replay.h"
 
 namespace carpex::fuzz {
@@ -52,7 +53,7 @@ constexpr uint64_t kMaxFrames = 3000;
 
 // What must hold between any two frames: the world's own invariants, and no
 // GDI object left over from a frame (every DC and bitmap is given back).
-const char* CheckBetweenFrames(const TForm1& form) {
+const char* CheckBetweenFrames(const FormView& form) {
   if (const char* broken = CheckInvariants(form.W)) return broken;
   if (soft::LiveDCs() != 0) return "a device context was left open after a frame";
   if (soft::LiveBitmaps() != 0) return "a bitmap was left undeleted after a frame";
@@ -88,7 +89,7 @@ class Game {
     Form1 = &form;
     form.FormCreate();
     setUp_ = !app.Terminated;
-    styles_ = form.W.StyleCount;
+    styles_ = form.View().W.StyleCount;
   }
   ~Game() { Close(); }
   Game(const Game&) = delete;
@@ -108,18 +109,19 @@ class Game {
     app.Visible = true;
     app.MessageBoxes.clear();
     // A world cannot be copied (its records point into themselves): a new one.
-    std::destroy_at(&form.W);
-    std::construct_at(&form.W);
-    form.W.GameState = 1;
-    form.W.StyleCount = styles_;
-    form.Active = 1;
-    form.FrameCount = 0;
-    form.FramesPerSecond = 0;
-    form.FpsShown = -1;
+    const TForm1Access in(form);
+    std::destroy_at(&in.W());
+    std::construct_at(&in.W());
+    in.W().GameState = 1;
+    in.W().StyleCount = styles_;
+    in.Active() = 1;
+    in.FrameCount() = 0;
+    in.FramesPerSecond() = 0;
+    in.FpsShown() = -1;
     random = FuzzRandom{};
     form.SetRandomSource(&random);
     // Pictures that the last input left lost come back as set-up made them.
-    IDirectDrawSurface7* primary = form.PrimarySurface.Get();
+    IDirectDrawSurface7* primary = in.PrimarySurface().Get();
     if (primary != nullptr && primary->IsLost() != DD_OK && form.RestoreAll() != DD_OK) {
       return false;
     }
@@ -179,7 +181,7 @@ class Program {
       const uint8_t event = data_[pos_++];
       problem = Step(event);
       if (trace) {
-        const World& w = form_.W;
+        const World& w = form_.View().W;
         std::fprintf(stderr, "%02x: frames %llu GameState %u Level %u BlocksLeft %d Crashed %u\n",
                      event, static_cast<unsigned long long>(frames_), w.GameState, w.Level,
                      w.BlocksLeft, w.Crashed);
@@ -190,6 +192,8 @@ class Program {
 
  private:
   uint8_t Next() { return pos_ < size_ ? data_[pos_++] : 0; }
+  // Space or Down, the keys that drop the bomb.
+  static uint16_t BombKey(uint8_t a) { return a % 2 == 0 ? kVkSpace : kVkDown; }
 
   const char* Frames(uint64_t n) {
     for (uint64_t i = 0; i < n && frames_ < kMaxFrames && !app_.Terminated; ++i) {
@@ -197,7 +201,7 @@ class Program {
       form_.GameLoop(done);
       ++frames_;
       if (done) return "GameLoop left Done set";
-      if (const char* problem = CheckBetweenFrames(form_)) return problem;
+      if (const char* problem = CheckBetweenFrames(form_.View())) return problem;
     }
     return nullptr;
   }
@@ -220,10 +224,10 @@ class Program {
         Char(a < 4 ? 27 : a < 8 ? 'f' : a == 8 ? 'F' : Next());
         return nullptr;
       case 0x4:
-        Down(a >= 8 ? Next() : (a % 2 == 0 ? kVkSpace : kVkDown));
+        Down(a >= 8 ? Next() : BombKey(a));
         return nullptr;
       case 0x5:
-        Up(a >= 8 ? Next() : (a % 2 == 0 ? kVkSpace : kVkDown));
+        Up(a >= 8 ? Next() : BombKey(a));
         return nullptr;
       case 0x6:
         form_.Timer1Timer();
@@ -328,10 +332,10 @@ const char* RunScript(std::string_view text) {
   const char* problem = nullptr;
   // No shot folder: the script's shots write nothing.
   ReplayOptions options;
-  options.AfterFrame = [&](const TForm1& form) {
+  options.AfterFrame = [&](const FormView& form) {
     if (problem == nullptr) problem = CheckBetweenFrames(form);
   };
-  const int status = RunReplay(text, "fuzz", out, err, options);
+  const int status = RunReplay(text, "fuzz", out, err, MakeReplayPlatform, options);
   if (problem != nullptr) return problem;
   if (status != 0 && status != 2) return "the replay failed with a status other than 0 or 2";
   if (soft::LiveDirectDrawObjects() != 0) return "surfaces or the device outlived the replay";

@@ -2,8 +2,8 @@
 # The web download as a site owner gets it: unpacked into an empty folder,
 # which holds the page's own files and a gzip copy beside each .js and .wasm
 # (the same bytes), then served on a free port and played by the page's own
-# tests, in headless Chromium (tests/web/page_test.mjs) and Firefox
-# (tests/web/firefox_test.mjs).
+# tests, in headless Chromium (tests/platform/web/page_test.mjs) and Firefox
+# (tests/platform/web/firefox_test.mjs).
 #
 #   web_zip_play.sh ZIP CARPEX_REPLAY OUT_DIR
 set -euo pipefail

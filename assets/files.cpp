@@ -1,0 +1,281 @@
+#include "assets/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace carpex {
+
+namespace {
+
+constexpr char kExists[] = "it exists already (--overwrite replaces it)";
+
+enum class FileOutcome : uint8_t { Done, Exists, Failed };
+
+#ifdef _WIN32
+constexpr int kNewFileFlags = _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY;
+constexpr int kNewFileMode = _S_IREAD | _S_IWRITE;
+int ProcessId() {
+  return _getpid();
+}
+int WriteSome(int Fd, const uint8_t* Data, size_t Size) {
+  const unsigned chunk = Size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(Size);
+  return _write(Fd, Data, chunk);
+}
+int CloseFile(int Fd) {
+  return _close(Fd);
+}
+int RemoveFile(const std::string& Path) {
+  return _unlink(Path.c_str());
+}
+#else
+constexpr int kNewFileFlags = O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC;
+constexpr int kNewFileMode = 0666;
+int ProcessId() {
+  return static_cast<int>(getpid());
+}
+int WriteSome(int Fd, const uint8_t* Data, size_t Size) {
+  return static_cast<int>(write(Fd, Data, Size > (1u << 30) ? (1u << 30) : Size));
+}
+int CloseFile(int Fd) {
+  return close(Fd);
+}
+int RemoveFile(const std::string& Path) {
+  return unlink(Path.c_str());
+}
+#endif
+
+// A file that did not exist before, Folder/Stem.PID-N.tmp, created for reading
+// and writing: its descriptor and *Path, or -1 with errno set.
+int CreateNewFile(const std::string& Folder, const std::string& Stem, int ExtraFlags,
+                  std::string* Path) {
+  for (int n = 0; n < 100; ++n) {
+    *Path =
+        Folder + "/" + Stem + "." + std::to_string(ProcessId()) + "-" + std::to_string(n) + ".tmp";
+#ifdef _WIN32
+    const int fd = _open(Path->c_str(), kNewFileFlags | ExtraFlags, kNewFileMode);
+#else
+    const int fd = open(Path->c_str(), kNewFileFlags | ExtraFlags, kNewFileMode);
+#endif
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+bool WriteAll(int Fd, const std::vector<uint8_t>& Bytes) {
+  size_t done = 0;
+  while (done < Bytes.size()) {
+    const int n = WriteSome(Fd, Bytes.data() + done, Bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// What is at Path now: 0 nothing, 1 a file, 2 a folder.
+int WhatIsAt(const std::string& Path) {
+  struct stat info {};
+  if (stat(Path.c_str(), &info) != 0) return 0;
+  return S_ISDIR(info.st_mode) ? 2 : 1;
+}
+
+// Puts the finished temporary file in its place; errno set when it could not.
+FileOutcome Commit(const std::string& Temporary, const std::string& Path, bool Overwrite) {
+#ifdef _WIN32
+  if (MoveFileExA(Temporary.c_str(), Path.c_str(), Overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) {
+    return FileOutcome::Done;
+  }
+  const DWORD code = GetLastError();
+  if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return FileOutcome::Exists;
+  errno = code == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  return FileOutcome::Failed;
+#else
+  if (Overwrite)
+    return rename(Temporary.c_str(), Path.c_str()) == 0 ? FileOutcome::Done : FileOutcome::Failed;
+  // A new link fails when the name is taken, even by a file made a moment ago.
+  if (link(Temporary.c_str(), Path.c_str()) == 0) {
+    unlink(Temporary.c_str());
+    return FileOutcome::Done;
+  }
+  if (errno == EEXIST) return FileOutcome::Exists;
+  // A file system without links: the name was free a moment ago.
+  return rename(Temporary.c_str(), Path.c_str()) == 0 ? FileOutcome::Done : FileOutcome::Failed;
+#endif
+}
+
+}  // namespace
+
+void SafeStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+#ifdef _WIN32
+    // Asked of the system: the C library would treat a question about a
+    // descriptor that is not open as a fault of the program.
+    static constexpr DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    const HANDLE handle = GetStdHandle(kStandard[fd]);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+      const int null = _open("NUL", fd == 0 ? _O_WRONLY : _O_RDONLY);
+      if (null >= 0 && null != fd) {
+        _dup2(null, fd);
+        _close(null);
+      }
+    }
+    _setmode(fd, _O_BINARY);
+#else
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int null = open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+    if (null >= 0 && null != fd) {
+      dup2(null, fd);
+      close(null);
+    }
+#endif
+  }
+}
+
+bool IsPlainFileName(std::string_view Name) {
+  if (Name.empty() || Name.size() > 255 || Name[0] == '.') return false;
+  for (const char c : Name) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_' || c == '.';
+    if (!plain) return false;
+  }
+  return true;
+}
+
+bool WriteWholeFile(const std::string& Folder, const std::string& Name,
+                    const std::vector<uint8_t>& Bytes, bool Overwrite, std::string* Error) {
+  const std::string path = Folder + "/" + Name;
+  const int there = WhatIsAt(path);
+  if (there == 2) {
+    *Error = std::strerror(EISDIR);
+    return false;
+  }
+  if (there == 1 && !Overwrite) {
+    *Error = kExists;
+    return false;
+  }
+  std::string temporary;
+  const int fd = CreateNewFile(Folder, "." + Name, 0, &temporary);
+  if (fd < 0) {
+    *Error = std::strerror(errno);
+    return false;
+  }
+  bool written = WriteAll(fd, Bytes);
+  int error = errno;
+  if (CloseFile(fd) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  FileOutcome outcome = FileOutcome::Failed;
+  if (written) {
+    outcome = Commit(temporary, path, Overwrite);
+    error = errno;
+  }
+  if (outcome == FileOutcome::Done) return true;
+  RemoveFile(temporary);
+  *Error = outcome == FileOutcome::Exists ? kExists : std::strerror(error);
+  return false;
+}
+
+bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bool* Created,
+                    std::string* Error) {
+#ifdef _WIN32
+  constexpr int kWrite = _O_WRONLY | _O_BINARY | _O_NOINHERIT;
+  int fd = _open(Path.c_str(), kWrite | _O_CREAT | _O_EXCL, kNewFileMode);
+  *Created = fd >= 0;
+  if (fd < 0 && errno == EEXIST && Existing) fd = _open(Path.c_str(), kWrite);
+#else
+  constexpr int kWrite = O_WRONLY | O_CLOEXEC;
+  int fd = open(Path.c_str(), kWrite | O_CREAT | O_EXCL, kNewFileMode);
+  *Created = fd >= 0;
+  if (fd < 0 && errno == EEXIST && Existing) fd = open(Path.c_str(), kWrite);
+#endif
+  if (fd < 0) {
+    *Error = errno == EEXIST ? kExists : std::strerror(errno);
+    return false;
+  }
+#ifdef _WIN32
+  *File = _fdopen(fd, "wb");
+#else
+  *File = fdopen(fd, "wb");
+#endif
+  if (*File == nullptr) {
+    *Error = std::strerror(errno);
+    CloseFile(fd);
+    if (*Created) RemoveFile(Path);
+    return false;
+  }
+  return true;
+}
+
+bool EmptyFile(std::FILE* File) {
+  if (std::fflush(File) != 0) return false;
+#ifdef _WIN32
+  const int fd = _fileno(File);
+  struct _stat64 info {};
+  if (_fstat64(fd, &info) != 0) return false;
+  if ((info.st_mode & _S_IFMT) != _S_IFREG) return true;
+  return _chsize_s(fd, 0) == 0 && _lseeki64(fd, 0, SEEK_SET) == 0;
+#else
+  const int fd = fileno(File);
+  struct stat info {};
+  if (fstat(fd, &info) != 0) return false;
+  if (!S_ISREG(info.st_mode)) return true;
+  return ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0;
+#endif
+}
+
+std::FILE* OpenPrivateTemporaryFile(std::string* Error) {
+  std::string folder;
+#ifdef _WIN32
+  char buffer[MAX_PATH + 1];
+  const DWORD n = GetTempPathA(sizeof buffer, buffer);
+  folder = n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string(".");
+  while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  // Removed by the system when closed, however the program ends.
+  const int extra = _O_TEMPORARY;
+#else
+  const char* tmpdir = std::getenv("TMPDIR");
+  folder = tmpdir != nullptr && tmpdir[0] != '\0' ? tmpdir : "/tmp";
+  const int extra = 0;
+#endif
+  std::string path;
+  const int fd = CreateNewFile(folder, "carpex-replay", extra, &path);
+  if (fd < 0) {
+    *Error = std::strerror(errno);
+    return nullptr;
+  }
+#ifdef _WIN32
+  std::FILE* file = _fdopen(fd, "w+b");
+#else
+  // Gone from the folder at once: nobody else finds it, and nothing is left
+  // behind however the program ends.
+  unlink(path.c_str());
+  std::FILE* file = fdopen(fd, "w+b");
+#endif
+  if (file == nullptr) {
+    *Error = std::strerror(errno);
+    CloseFile(fd);
+  }
+  return file;
+}
+
+}  // namespace carpex

@@ -1,0 +1,172 @@
+// The handle that tests and the platform layers hold on the software display:
+// reset it, make it fail in the ways real DirectDraw and GDI fail, read what
+// the game asked of it, and see the picture it shows.
+//
+// Everything here and in soft_api.h is single-threaded: the game has one thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "graphics/soft/soft_api.h"
+
+namespace soft {
+
+// ---------------------------------------------------------------------------
+// State
+
+// Back to a fresh display: every DirectDraw object, DC and bitmap is freed
+// (pointers and handles from before are dead), DDraw.dll is unloaded, the
+// display is active again, faults, logs, added resources and the flip hook
+// are cleared. Tests call it before each case.
+void Reset();
+
+// ---------------------------------------------------------------------------
+// Loss and activation
+
+// Takes every surface's memory away, as a mode switch by another program
+// does: contents become the lost pattern below and every drawing call answers
+// DDERR_SURFACELOST until the surface is restored (Restore on the primary
+// restores its back buffer with it). Restored surfaces keep the pattern until
+// the program reloads them.
+void LoseAllSurfaces();
+// The application is switched away from: every surface is lost, surfaces
+// created meanwhile are born lost, and Restore answers DDERR_WRONGMODE until
+// Activate.
+void Deactivate();
+void Activate();
+bool IsActive();
+
+// The lost pattern: 8 x 8 checks of magenta and green.
+constexpr std::uint16_t kLostPatternA = 0xF81F;
+constexpr std::uint16_t kLostPatternB = 0x07E0;
+
+// ---------------------------------------------------------------------------
+// Faults. Each stays until changed or until Reset; counts are of calls from
+// now on, the next call being 1.
+
+// The next `count` Restore calls (on any surface) fail with `code`.
+void RefuseRestores(int count, HRESULT code = DDERR_WRONGMODE);
+// The nth CreateSurface call fails with `code` (once); 0 cancels.
+void FailCreateSurface(int nth, HRESULT code);
+// Every SetDisplayMode / SetCooperativeLevel / DirectDrawCreateEx call fails
+// with `code`; DD_OK switches the fault off.
+void FailSetDisplayMode(HRESULT code);
+void FailSetCooperativeLevel(HRESULT code);
+void FailDirectDrawCreate(HRESULT code);
+// The named resource (any type, any case) is not found.
+void MissResource(const char* name);
+// LoadLibraryA("DDraw.dll") fails.
+void MissLibrary(bool missing = true);
+// GetProcAddress on DDraw.dll does not find `name`.
+void MissEntryPoint(const char* name);
+// Lock answers DDERR_WASSTILLDRAWING: always, or for the next `count` calls.
+void LockAlwaysStillDrawing(bool on);
+void LockStillDrawingTimes(int count);
+// GetDC fails with `code`.
+void FailGetDC(bool on, HRESULT code = DDERR_CANTCREATEDC);
+// CreateCompatibleDC returns 0.
+void FailCreateCompatibleDC(bool on);
+// Every surface is lost right before the kth BltFast or Flip call (counted
+// together, on any surface); once. 0 cancels. For sweeps over every blit.
+void LoseBeforeCall(int k);
+
+// ---------------------------------------------------------------------------
+// Logs
+
+// One call of a DirectDraw method (or DirectDrawCreateEx), in call order.
+// `method` is a static string such as "BltFast"; `object` the interface the
+// method was called on; `result` the HRESULT, or for AddRef and Release the
+// count they returned.
+struct CallRecord {
+  const char* method;
+  const void* object;
+  HRESULT result;
+};
+// The log has a fixed capacity so that recording never allocates; calls past
+// it are counted in CallLogDropped but not kept.
+constexpr std::size_t kCallLogCapacity = 1 << 16;
+std::span<const CallRecord> CallLog();
+std::size_t CallLogDropped();
+void ClearCallLog();
+std::vector<std::string> CallNames();  // the `method` column
+int CallCount(const char* method);     // how many logged calls of it
+
+// Every Release of a DirectDraw object: which, what it returned, and whether
+// the object was freed by it.
+struct ReleaseRecord {
+  const void* object;
+  const char* kind;  // "IDirectDraw7" or "IDirectDrawSurface7"
+  ULONG remaining;
+  bool destroyed;
+};
+const std::vector<ReleaseRecord>& ReleaseLog();
+
+// OutputDebugStringA texts, in order. With CARPEX_DEBUG_OUTPUT set in the
+// environment they are also written to stderr.
+const std::vector<std::string>& DebugOutput();
+
+// Leak checks.
+int LiveDirectDrawObjects();  // devices and surfaces not yet freed
+int LiveSurfaces();
+int LiveDCs();      // memory DCs and surface DCs not yet given back
+int LiveBitmaps();  // bitmaps not yet deleted
+
+// ---------------------------------------------------------------------------
+// Pictures
+
+// A read-only view of 16-bit RGB565 pixels; `pitch` is in bytes.
+struct PixelView {
+  const std::uint16_t* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  int pitch = 0;
+
+  std::uint16_t At(int x, int y) const {
+    return *reinterpret_cast<const std::uint16_t*>(reinterpret_cast<const std::uint8_t*>(pixels) +
+                                                   static_cast<std::ptrdiff_t>(y) * pitch +
+                                                   static_cast<std::ptrdiff_t>(x) * 2);
+  }
+};
+
+// The visible picture: the front buffer of the flipping chain (640 x 480);
+// empty when there is no primary surface. Valid until the next Flip or the
+// release of the chain.
+PixelView FrontBuffer();
+// Called after every successful Flip with the new front buffer (the SDL window
+// presents from it). An empty function removes the hook.
+void SetFlipHook(std::function<void(const PixelView&)> hook);
+// The pixels of any live surface of this display (empty view for anything
+// else), without a Lock and without a log entry. Valid like FrontBuffer.
+PixelView SurfacePixels(const IDirectDrawSurface7* surface);
+
+// The colour conversions GDI applies on 16-bit surfaces. To RGB565 each
+// channel is truncated to its top bits; back to COLORREF the top bits are
+// repeated into the low ones, so that 0xFFFF reads as white (0xFFFFFF) and a
+// colour read back converts to the same pixel again.
+constexpr std::uint16_t ToRgb565(COLORREF c) {
+  return static_cast<std::uint16_t>(((c & 0xF8u) << 8) | ((c & 0xFC00u) >> 5) |
+                                    ((c & 0xF80000u) >> 19));
+}
+constexpr COLORREF FromRgb565(std::uint16_t p) {
+  const std::uint32_t r = (p >> 11) & 0x1Fu;
+  const std::uint32_t g = (p >> 5) & 0x3Fu;
+  const std::uint32_t b = p & 0x1Fu;
+  return ((r << 3) | (r >> 2)) | (((g << 2) | (g >> 4)) << 8) | (((b << 3) | (b >> 2)) << 16);
+}
+
+// A window handle for the platforms that have no Win32 window: exclusive mode
+// needs a non-null one.
+HWND FakeWindowHandle();
+
+// ---------------------------------------------------------------------------
+// Resources
+
+// Adds a resource that FindEmbedded finds before the program's own.
+void AddResource(const char* type, const char* name, std::vector<std::uint8_t> bytes);
+
+}  // namespace soft

@@ -1,0 +1,801 @@
+// DirectDraw 7 in memory: one 640 x 480 x 16 display, RGB565 surfaces, a
+// primary flipping chain with one back buffer, colour-keyed BltFast, lost
+// surfaces and Restore.
+//
+// Nothing on the per-frame path (BltFast, Flip, Lock, Unlock, IsLost)
+// allocates: the call log is a fixed array and Flip swaps buffers.
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "graphics/soft/control.h"
+#include "graphics/soft/objects.h"
+#include "graphics/soft/state.h"
+
+const GUID IID_IUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const GUID IID_IDirectDraw7 = {
+    0x15e65ec0, 0x3b9c, 0x11d2, {0xb9, 0x2f, 0x00, 0x60, 0x97, 0x97, 0xea, 0x5b}};
+const GUID IID_IDirectDrawSurface7 = {
+    0x06675a80, 0x3b9b, 0x11d2, {0xb9, 0x2f, 0x00, 0x60, 0x97, 0x97, 0xea, 0x5b}};
+
+namespace soft::detail {
+namespace {
+
+constexpr DWORD kPrimaryCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER | DDSCAPS_VISIBLE |
+                               DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+constexpr DWORD kChainCaps = DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+constexpr DWORD kBackBufferCaps =
+    DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+constexpr DWORD kPlainCapsAllowed = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY |
+                                    DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM |
+                                    DDSCAPS_NONLOCALVIDMEM | DDSCAPS_WRITEONLY | DDSCAPS_OWNDC;
+constexpr DWORD kPrimaryCapsAllowed = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX |
+                                      DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM | DDSCAPS_3DDEVICE |
+                                      DDSCAPS_VISIBLE;
+// The largest side this display makes; real drivers have limits of this order.
+constexpr DWORD kMaxSurfaceSide = 16384;
+
+// Rows start on 8-byte boundaries, as display drivers align them; callers
+// must use lPitch, and a 32-bit read of the first pixel stays inside.
+int PitchFor(int width) {
+  return (width + 3) & ~3;
+}
+
+std::unique_ptr<std::uint16_t[]> AllocatePixels(int pitchPixels, int height) {
+  const std::size_t count =
+      static_cast<std::size_t>(pitchPixels) * static_cast<std::size_t>(height);
+  return std::unique_ptr<std::uint16_t[]>(new (std::nothrow) std::uint16_t[count]());
+}
+
+void FillPixelFormat(DDPIXELFORMAT* pf) {
+  std::memset(pf, 0, sizeof(*pf));
+  pf->dwSize = sizeof(DDPIXELFORMAT);
+  pf->dwFlags = DDPF_RGB;
+  pf->dwRGBBitCount = 16;
+  pf->dwRBitMask = 0xF800;
+  pf->dwGBitMask = 0x07E0;
+  pf->dwBBitMask = 0x001F;
+}
+
+bool IsRgb565(const DDPIXELFORMAT& pf) {
+  return (pf.dwFlags & DDPF_RGB) && pf.dwRGBBitCount == 16 && pf.dwRBitMask == 0xF800 &&
+         pf.dwGBitMask == 0x07E0 && pf.dwBBitMask == 0x001F && pf.dwRGBAlphaBitMask == 0;
+}
+
+// LoseBeforeCall counts BltFast and Flip calls together.
+void CountBlitOrFlip() {
+  State& s = GetState();
+  if (s.loseBeforeCall > 0 && --s.loseBeforeCall == 0) LoseEverySurface();
+}
+
+template <typename T>
+void Unregister(std::vector<T*>& list, T* item) {
+  auto it = std::find(list.begin(), list.end(), item);
+  if (it != list.end()) list.erase(it);
+}
+
+}  // namespace
+
+void LoseEverySurface() {
+  for (Surface* surface : GetState().surfaces) {
+    surface->lost = true;
+    surface->FillLostPattern();
+  }
+}
+
+Surface* FindSurface(const void* iface) {
+  if (iface == nullptr) return nullptr;
+  for (Surface* surface : GetState().surfaces) {
+    if (static_cast<const void*>(static_cast<const IDirectDrawSurface7*>(surface)) == iface) {
+      return surface;
+    }
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Device
+
+template <class Interface, class Object>
+HRESULT Counted<Interface, Object>::QueryInterface(REFIID riid, void** ppvObject) {
+  HRESULT hr = E_NOINTERFACE;
+  if (ppvObject == nullptr) {
+    hr = E_POINTER;
+  } else if (riid == IID_IUnknown || riid == Object::kIid) {
+    ++refs;
+    *ppvObject = static_cast<Interface*>(this);
+    hr = S_OK;
+  } else {
+    *ppvObject = nullptr;
+  }
+  LogCall("QueryInterface", this, hr);
+  return hr;
+}
+
+template <class Interface, class Object>
+ULONG Counted<Interface, Object>::AddRef() {
+  ++refs;
+  LogCall("AddRef", this, static_cast<HRESULT>(refs));
+  return refs;
+}
+
+template <class Interface, class Object>
+ULONG Counted<Interface, Object>::Release() {
+  Object* self = static_cast<Object*>(this);
+  const ULONG remaining = refs > 0 ? --refs : 0;
+  const bool destroyed = remaining == 0 && self->FreedAtZero();
+  LogCall("Release", this, static_cast<HRESULT>(remaining));
+  GetState().releases.push_back({this, Object::kInterfaceName, remaining, destroyed});
+  if (destroyed) delete self;
+  return remaining;
+}
+
+template class Counted<IDirectDraw7, Device>;
+template class Counted<IDirectDrawSurface7, Surface>;
+
+Device::Device() {
+  GetState().devices.push_back(this);
+}
+
+Device::~Device() {
+  State& s = GetState();
+  Unregister(s.devices, this);
+  if (s.exclusiveOwner == this) s.exclusiveOwner = nullptr;
+  if (s.modeOwner == this) s.modeOwner = nullptr;
+}
+
+HRESULT Device::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out, IUnknown* outer) {
+  const HRESULT hr = DoCreateSurface(desc, out, outer);
+  LogCall("CreateSurface", this, hr);
+  return hr;
+}
+
+HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out, IUnknown* outer) {
+  State& s = GetState();
+  if (out == nullptr) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (s.failCreateSurfaceIn > 0 && --s.failCreateSurfaceIn == 0) return s.failCreateSurfaceCode;
+  if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+  if (!cooperativeLevelSet) return DDERR_NOCOOPERATIVELEVELSET;
+
+  const DWORD flags = desc->dwFlags;
+  const DWORD caps = (flags & DDSD_CAPS) ? desc->ddsCaps.dwCaps : DDSCAPS_OFFSCREENPLAIN;
+  if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
+  if ((flags & DDSD_PIXELFORMAT) && !IsRgb565(desc->ddpfPixelFormat)) {
+    return DDERR_INVALIDPIXELFORMAT;
+  }
+
+  Surface* made = nullptr;
+  if (caps & DDSCAPS_PRIMARYSURFACE) {
+    if (caps & ~kPrimaryCapsAllowed) return DDERR_INVALIDCAPS;
+    if (s.primary != nullptr) return DDERR_PRIMARYSURFACEALREADYEXISTS;
+    if (flags & (DDSD_WIDTH | DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
+    const bool chain = (caps & DDSCAPS_FLIP) != 0;
+    if (chain) {
+      if (!(caps & DDSCAPS_COMPLEX)) return DDERR_INVALIDCAPS;
+      if (!(flags & DDSD_BACKBUFFERCOUNT) || desc->dwBackBufferCount == 0) {
+        return DDERR_INVALIDPARAMS;
+      }
+      if (s.exclusiveOwner != this) return DDERR_NOEXCLUSIVEMODE;
+      // This display keeps one back buffer, which is all the game asks for.
+      if (desc->dwBackBufferCount != 1) return DDERR_UNSUPPORTED;
+    } else if (caps & DDSCAPS_COMPLEX) {
+      return DDERR_INVALIDCAPS;
+    }
+    // Only 640 x 480 x 16 can be shown; the desktop's own mode is not one.
+    if (s.modeOwner == nullptr) return DDERR_UNSUPPORTEDMODE;
+
+    const int pitch = PitchFor(kScreenWidth);
+    auto front = AllocatePixels(pitch, kScreenHeight);
+    std::unique_ptr<std::uint16_t[]> back;
+    if (chain) back = AllocatePixels(pitch, kScreenHeight);
+    if (!front || (chain && !back)) return DDERR_OUTOFVIDEOMEMORY;
+
+    made = new Surface(this, Surface::Role::Primary, kScreenWidth, kScreenHeight,
+                       kPrimaryCaps | (chain ? kChainCaps : 0), std::move(front), pitch);
+    if (chain) {
+      Surface* backBuffer = new Surface(nullptr, Surface::Role::BackBuffer, kScreenWidth,
+                                        kScreenHeight, kBackBufferCaps, std::move(back), pitch);
+      backBuffer->refs = 0;  // held by the chain until the program asks for it
+      made->partner = backBuffer;
+      backBuffer->partner = made;
+    }
+    s.primary = made;
+  } else {
+    if (caps & ~kPlainCapsAllowed) return DDERR_INVALIDCAPS;
+    if (!(flags & DDSD_WIDTH) || !(flags & DDSD_HEIGHT) || desc->dwWidth == 0 ||
+        desc->dwHeight == 0) {
+      return DDERR_INVALIDPARAMS;
+    }
+    if (desc->dwWidth > kMaxSurfaceSide) return DDERR_TOOBIGWIDTH;
+    if (desc->dwHeight > kMaxSurfaceSide) return DDERR_TOOBIGHEIGHT;
+    const int width = static_cast<int>(desc->dwWidth);
+    const int height = static_cast<int>(desc->dwHeight);
+    const int pitch = PitchFor(width);
+    auto pixels = AllocatePixels(pitch, height);
+    if (!pixels) {
+      return (caps & DDSCAPS_VIDEOMEMORY) ? DDERR_OUTOFVIDEOMEMORY : DDERR_OUTOFMEMORY;
+    }
+    DWORD madeCaps = DDSCAPS_OFFSCREENPLAIN | (caps & (DDSCAPS_WRITEONLY | DDSCAPS_OWNDC));
+    madeCaps |= (caps & DDSCAPS_SYSTEMMEMORY) ? DDSCAPS_SYSTEMMEMORY
+                                              : (DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM);
+    made =
+        new Surface(this, Surface::Role::Plain, width, height, madeCaps, std::move(pixels), pitch);
+    if (flags & DDSD_CKSRCBLT) {
+      made->hasKey = true;
+      made->key = desc->ddckCKSrcBlt;
+      made->ReserveKeyRuns();
+    }
+  }
+
+  if (!s.active) {
+    // Switched away: what is made now has no memory until the program returns.
+    for (Surface* surface : {made, made->partner}) {
+      if (surface == nullptr) continue;
+      surface->lost = true;
+      surface->FillLostPattern();
+    }
+  }
+  *out = made;
+  return DD_OK;
+}
+
+HRESULT Device::SetCooperativeLevel(HWND window, DWORD flags) {
+  const HRESULT hr = DoSetCooperativeLevel(window, flags);
+  LogCall("SetCooperativeLevel", this, hr);
+  return hr;
+}
+
+HRESULT Device::DoSetCooperativeLevel(HWND window, DWORD flags) {
+  State& s = GetState();
+  if (s.failSetCooperativeLevel != DD_OK) return s.failSetCooperativeLevel;
+  constexpr DWORD kKnown = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_NOWINDOWCHANGES |
+                           DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX | DDSCL_MULTITHREADED |
+                           DDSCL_FPUSETUP | DDSCL_FPUPRESERVE;
+  if (flags & ~kKnown) return DDERR_INVALIDPARAMS;
+  const bool exclusive = (flags & DDSCL_EXCLUSIVE) != 0;
+  const bool fullscreen = (flags & DDSCL_FULLSCREEN) != 0;
+  const bool normal = (flags & DDSCL_NORMAL) != 0;
+  if (exclusive != fullscreen || exclusive == normal) return DDERR_INVALIDPARAMS;
+  if (exclusive) {
+    if (window == nullptr) return DDERR_INVALIDPARAMS;
+    if (s.exclusiveOwner != nullptr && s.exclusiveOwner != this) {
+      return DDERR_EXCLUSIVEMODEALREADYSET;
+    }
+    s.exclusiveOwner = this;
+  } else if (s.exclusiveOwner == this) {
+    s.exclusiveOwner = nullptr;
+  }
+  cooperativeLevelSet = true;
+  return DD_OK;
+}
+
+HRESULT Device::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh, DWORD flags) {
+  const HRESULT hr = DoSetDisplayMode(width, height, bpp, refresh, flags);
+  LogCall("SetDisplayMode", this, hr);
+  return hr;
+}
+
+HRESULT Device::DoSetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh, DWORD flags) {
+  State& s = GetState();
+  if (s.failSetDisplayMode != DD_OK) return s.failSetDisplayMode;
+  if (flags & ~static_cast<DWORD>(DDSDM_STANDARDVGAMODE)) return DDERR_INVALIDPARAMS;
+  if (s.exclusiveOwner != this) return DDERR_NOEXCLUSIVEMODE;
+  if (width != kScreenWidth || height != kScreenHeight || bpp != kScreenBits ||
+      (refresh != 0 && refresh != 60)) {
+    return DDERR_INVALIDMODE;
+  }
+  s.modeOwner = this;
+  return DD_OK;
+}
+
+// ---------------------------------------------------------------------------
+// Surface
+
+Surface::Surface(Device* owner, Role surfaceRole, int w, int h, DWORD surfaceCaps,
+                 std::unique_ptr<std::uint16_t[]> memory, int pitch)
+    : device(owner),
+      role(surfaceRole),
+      width(w),
+      height(h),
+      pitchPixels(pitch),
+      caps(surfaceCaps),
+      pixels(std::move(memory)) {
+  if (device != nullptr) ++device->refs;
+  GetState().surfaces.push_back(this);
+}
+
+Surface::~Surface() {
+  State& s = GetState();
+  Unregister(s.surfaces, this);
+  if (dc != nullptr) CloseSurfaceDC(dc);
+  if (s.primary == this) s.primary = nullptr;
+  Surface* other = partner;
+  partner = nullptr;
+  if (other != nullptr) {
+    other->partner = nullptr;
+    // The chain is gone; a back buffer nobody holds goes with it.
+    if (role == Role::Primary) other->DestroyIfUnused();
+  }
+  if (device != nullptr && --device->refs == 0) delete device;
+}
+
+void Surface::DestroyIfUnused() {
+  if (refs == 0 && FreedAtZero()) delete this;
+}
+
+void Surface::FillLostPattern() {
+  ForgetKeyRuns();
+  for (int y = 0; y < height; ++y) {
+    std::uint16_t* row = Row(y);
+    for (int x = 0; x < pitchPixels; ++x) {
+      row[x] = (((x >> 3) ^ (y >> 3)) & 1) ? kLostPatternB : kLostPatternA;
+    }
+  }
+}
+
+HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 src, LPRECT srcRect, DWORD flags) {
+  CountBlitOrFlip();
+  const HRESULT hr = DoBltFast(x, y, src, srcRect, flags);
+  LogCall("BltFast", this, hr);
+  return hr;
+}
+
+HRESULT Surface::DoBltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 srcIface, LPRECT srcRect,
+                           DWORD flags) {
+  if (srcIface == nullptr) return DDERR_INVALIDPARAMS;
+  Surface* src = FindSurface(srcIface);
+  if (src == nullptr) return DDERR_INVALIDOBJECT;
+  constexpr DWORD kKnown =
+      DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY | DDBLTFAST_WAIT | DDBLTFAST_DONOTWAIT;
+  if ((flags & ~kKnown) || (flags & (DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY)) ==
+                               (DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY)) {
+    return DDERR_INVALIDPARAMS;
+  }
+  if (lost || src->lost) return DDERR_SURFACELOST;
+  if (flags & DDBLTFAST_DESTCOLORKEY) return DDERR_UNSUPPORTED;  // no destination keys here
+  const bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) != 0;
+  if (keyed && !src->hasKey) return DDERR_NOCOLORKEY;
+
+  // BltFast does not clip: both rectangles must lie inside their surfaces.
+  RECT r = {0, 0, src->width, src->height};
+  if (srcRect != nullptr) r = *srcRect;
+  if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > src->width ||
+      r.bottom > src->height) {
+    return DDERR_INVALIDRECT;
+  }
+  const int w = r.right - r.left;
+  const int h = r.bottom - r.top;
+  if (static_cast<std::uint64_t>(x) + static_cast<std::uint64_t>(w) >
+          static_cast<std::uint64_t>(width) ||
+      static_cast<std::uint64_t>(y) + static_cast<std::uint64_t>(h) >
+          static_cast<std::uint64_t>(height)) {
+    return DDERR_INVALIDRECT;
+  }
+  if (Busy() || src->Busy()) return DDERR_SURFACEBUSY;
+
+  const int dx = static_cast<int>(x);
+  const int dy = static_cast<int>(y);
+  ForgetKeyRuns();
+  if (src != this) {
+    if (keyed) {
+      KeyedCopy(*src, r, dx, dy);
+    } else if (w == width && w == pitchPixels && w == src->pitchPixels) {
+      // Whole rows of both surfaces follow each other without padding: one copy.
+      std::memcpy(Row(dy), src->Row(r.top),
+                  static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 2);
+    } else {
+      for (int i = 0; i < h; ++i) {
+        std::memcpy(Row(dy + i) + dx, src->Row(r.top + i) + r.left,
+                    static_cast<std::size_t>(w) * 2);
+      }
+    }
+    return DD_OK;
+  }
+  // Within one surface, walk so that every source pixel is read before it is
+  // overwritten.
+  const bool bottomUp = dy > r.top;
+  const bool rightToLeft = dx > r.left;
+  const DWORD low = src->key.dwColorSpaceLowValue;
+  const DWORD high = src->key.dwColorSpaceHighValue;
+  for (int i = 0; i < h; ++i) {
+    const int row = bottomUp ? h - 1 - i : i;
+    const std::uint16_t* from = src->Row(r.top + row) + r.left;
+    std::uint16_t* to = Row(dy + row) + dx;
+    if (!keyed) {
+      std::memmove(to, from, static_cast<std::size_t>(w) * sizeof(std::uint16_t));
+    } else if (!rightToLeft) {
+      for (int j = 0; j < w; ++j) {
+        const DWORD p = from[j];
+        if (p < low || p > high) to[j] = from[j];
+      }
+    } else {
+      for (int j = w - 1; j >= 0; --j) {
+        const DWORD p = from[j];
+        if (p < low || p > high) to[j] = from[j];
+      }
+    }
+  }
+  return DD_OK;
+}
+
+void Surface::ReserveKeyRuns() {
+  if (keyRuns) return;
+  // A row of w pixels has at most (w + 1) / 2 runs.
+  const std::size_t pairs =
+      static_cast<std::size_t>(height) * static_cast<std::size_t>((width + 1) / 2);
+  keyRunStart.reset(new (std::nothrow) std::uint32_t[static_cast<std::size_t>(height) + 1]);
+  keyRuns.reset(new (std::nothrow) std::uint16_t[pairs * 2]);
+  // Without room for the table keyed blits test every pixel instead.
+  if (!keyRunStart || !keyRuns) {
+    keyRunStart.reset();
+    keyRuns.reset();
+  }
+  keyRunsValid = false;
+}
+
+bool Surface::UpdateKeyRuns() {
+  if (keyRunsValid) return true;
+  if (!keyRuns) return false;
+  const DWORD low = key.dwColorSpaceLowValue;
+  const DWORD high = key.dwColorSpaceHighValue;
+  std::uint32_t n = 0;
+  for (int y = 0; y < height; ++y) {
+    keyRunStart[y] = n;
+    const std::uint16_t* row = Row(y);
+    int x = 0;
+    while (x < width) {
+      while (x < width && row[x] >= low && row[x] <= high) ++x;
+      if (x == width) break;
+      const int first = x;
+      while (x < width && (row[x] < low || row[x] > high)) ++x;
+      keyRuns[2 * n] = static_cast<std::uint16_t>(first);
+      keyRuns[2 * n + 1] = static_cast<std::uint16_t>(x);
+      ++n;
+    }
+  }
+  keyRunStart[height] = n;
+  keyRunsValid = true;
+  return true;
+}
+
+// Source and destination are different surfaces; the rectangles are checked.
+void Surface::KeyedCopy(Surface& from, const RECT& r, int dx, int dy) {
+  const int h = r.bottom - r.top;
+  if (from.UpdateKeyRuns()) {
+    const auto left = static_cast<std::uint16_t>(r.left);
+    const auto right = static_cast<std::uint16_t>(r.right);
+    for (int i = 0; i < h; ++i) {
+      const int sy = r.top + i;
+      const std::uint16_t* in = from.Row(sy);
+      std::uint16_t* out = Row(dy + i) + dx;
+      const std::uint16_t* run = &from.keyRuns[2 * static_cast<std::size_t>(from.keyRunStart[sy])];
+      const std::uint16_t* end =
+          &from.keyRuns[2 * static_cast<std::size_t>(from.keyRunStart[sy + 1])];
+      for (; run != end && run[0] < right; run += 2) {
+        const std::uint16_t a = run[0] > left ? run[0] : left;
+        const std::uint16_t b = run[1] < right ? run[1] : right;
+        if (a < b) std::memcpy(out + (a - left), in + a, static_cast<std::size_t>(b - a) * 2);
+      }
+    }
+    return;
+  }
+  const DWORD low = from.key.dwColorSpaceLowValue;
+  const DWORD high = from.key.dwColorSpaceHighValue;
+  const int w = r.right - r.left;
+  for (int i = 0; i < h; ++i) {
+    const std::uint16_t* in = from.Row(r.top + i) + r.left;
+    std::uint16_t* out = Row(dy + i) + dx;
+    for (int j = 0; j < w; ++j) {
+      const DWORD p = in[j];
+      if (p < low || p > high) out[j] = in[j];
+    }
+  }
+}
+
+HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) {
+  CountBlitOrFlip();
+  const HRESULT hr = DoFlip(target, flags);
+  LogCall("Flip", this, hr);
+  if (hr == DD_OK) {
+    State& s = GetState();
+    if (s.flipHook) s.flipHook(FrontBuffer());
+  }
+  return hr;
+}
+
+HRESULT Surface::DoFlip(LPDIRECTDRAWSURFACE7 target, DWORD /*flags*/) {
+  if (target != nullptr) {
+    Surface* t = FindSurface(target);
+    if (t == nullptr) return DDERR_INVALIDOBJECT;
+    if (t != partner) return DDERR_INVALIDPARAMS;
+  }
+  if (role != Role::Primary || partner == nullptr) return DDERR_NOTFLIPPABLE;
+  if (lost || partner->lost) return DDERR_SURFACELOST;
+  if (Busy() || partner->Busy()) return DDERR_SURFACEBUSY;
+  pixels.swap(partner->pixels);
+  ForgetKeyRuns();
+  partner->ForgetKeyRuns();
+  return DD_OK;
+}
+
+HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 wanted, LPDIRECTDRAWSURFACE7* out) {
+  const HRESULT hr = DoGetAttachedSurface(wanted, out);
+  LogCall("GetAttachedSurface", this, hr);
+  return hr;
+}
+
+HRESULT Surface::DoGetAttachedSurface(LPDDSCAPS2 wanted, LPDIRECTDRAWSURFACE7* out) {
+  if (wanted == nullptr || out == nullptr) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (lost) return DDERR_SURFACELOST;
+  if (partner == nullptr || (partner->caps & wanted->dwCaps) != wanted->dwCaps) {
+    return DDERR_NOTFOUND;
+  }
+  ++partner->refs;
+  *out = partner;
+  return DD_OK;
+}
+
+HRESULT Surface::GetColorKey(DWORD flags, LPDDCOLORKEY out) {
+  HRESULT hr = DD_OK;
+  if (out == nullptr) {
+    hr = DDERR_INVALIDPARAMS;
+  } else if (flags != DDCKEY_SRCBLT) {
+    hr = DDERR_UNSUPPORTED;
+  } else if (!hasKey) {
+    hr = DDERR_NOCOLORKEY;
+  } else {
+    *out = key;
+  }
+  LogCall("GetColorKey", this, hr);
+  return hr;
+}
+
+HRESULT Surface::GetDC(HDC* out) {
+  const HRESULT hr = DoGetDC(out);
+  LogCall("GetDC", this, hr);
+  return hr;
+}
+
+HRESULT Surface::DoGetDC(HDC* out) {
+  State& s = GetState();
+  if (out == nullptr) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (lost) return DDERR_SURFACELOST;
+  if (dc != nullptr) return DDERR_DCALREADYCREATED;
+  if (locked) return DDERR_SURFACEBUSY;
+  if (s.failGetDC) return s.failGetDCCode;
+  HDC made = OpenSurfaceDC(this);
+  if (made == nullptr) return DDERR_CANTCREATEDC;
+  dc = made;
+  ForgetKeyRuns();  // GDI may draw into the surface until ReleaseDC
+  *out = made;
+  return DD_OK;
+}
+
+HRESULT Surface::ReleaseDC(HDC given) {
+  HRESULT hr = DD_OK;
+  if (dc == nullptr) {
+    hr = DDERR_NODC;
+  } else if (given != dc) {
+    hr = DDERR_INVALIDPARAMS;
+  } else {
+    // Given back even when the surface was lost meanwhile, so no DC leaks.
+    CloseSurfaceDC(dc);
+    dc = nullptr;
+    ForgetKeyRuns();
+  }
+  LogCall("ReleaseDC", this, hr);
+  return hr;
+}
+
+namespace {
+
+void DescribeSurface(const Surface& surface, LPDDSURFACEDESC2 desc) {
+  const DWORD size = desc->dwSize;
+  std::memset(desc, 0, sizeof(*desc));
+  desc->dwSize = size;
+  desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
+  desc->dwWidth = static_cast<DWORD>(surface.width);
+  desc->dwHeight = static_cast<DWORD>(surface.height);
+  desc->lPitch = surface.pitchPixels * static_cast<LONG>(sizeof(std::uint16_t));
+  if (surface.role == Surface::Role::Primary && surface.partner != nullptr) {
+    desc->dwFlags |= DDSD_BACKBUFFERCOUNT;
+    desc->dwBackBufferCount = 1;
+  }
+  if (surface.hasKey) {
+    desc->dwFlags |= DDSD_CKSRCBLT;
+    desc->ddckCKSrcBlt = surface.key;
+  }
+  FillPixelFormat(&desc->ddpfPixelFormat);
+  desc->ddsCaps.dwCaps = surface.caps;
+}
+
+}  // namespace
+
+HRESULT Surface::GetSurfaceDesc(LPDDSURFACEDESC2 desc) {
+  HRESULT hr = DD_OK;
+  if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) {
+    hr = DDERR_INVALIDPARAMS;
+  } else {
+    DescribeSurface(*this, desc);
+  }
+  LogCall("GetSurfaceDesc", this, hr);
+  return hr;
+}
+
+HRESULT Surface::IsLost() {
+  const HRESULT hr = lost ? DDERR_SURFACELOST : DD_OK;
+  LogCall("IsLost", this, hr);
+  return hr;
+}
+
+HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event) {
+  const HRESULT hr = DoLock(rect, desc, flags, event);
+  LogCall("Lock", this, hr);
+  return hr;
+}
+
+HRESULT Surface::DoLock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD /*flags*/, HANDLE /*event*/) {
+  State& s = GetState();
+  if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+  if (lost) return DDERR_SURFACELOST;
+  if (s.lockAlwaysStillDrawing) return DDERR_WASSTILLDRAWING;
+  if (s.lockStillDrawingTimes > 0) {
+    --s.lockStillDrawingTimes;
+    return DDERR_WASSTILLDRAWING;
+  }
+  if (Busy()) return DDERR_SURFACEBUSY;
+  RECT r = {0, 0, width, height};
+  if (rect != nullptr) {
+    r = *rect;
+    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > width ||
+        r.bottom > height) {
+      return DDERR_INVALIDPARAMS;
+    }
+  }
+  DescribeSurface(*this, desc);
+  desc->dwFlags |= DDSD_LPSURFACE;
+  desc->lpSurface = Row(r.top) + r.left;
+  locked = true;
+  ForgetKeyRuns();  // the caller may write until Unlock
+  return DD_OK;
+}
+
+HRESULT Surface::Unlock(LPRECT /*rect*/) {
+  HRESULT hr = DD_OK;
+  if (!locked) {
+    hr = DDERR_NOTLOCKED;
+  } else {
+    locked = false;
+    ForgetKeyRuns();
+  }
+  LogCall("Unlock", this, hr);
+  return hr;
+}
+
+HRESULT Surface::Restore() {
+  const HRESULT hr = DoRestore();
+  LogCall("Restore", this, hr);
+  return hr;
+}
+
+HRESULT Surface::DoRestore() {
+  State& s = GetState();
+  if (s.refuseRestores > 0) {
+    --s.refuseRestores;
+    return s.refuseRestoreCode;
+  }
+  if (role == Role::BackBuffer) return DDERR_IMPLICITLYCREATED;
+  if (!s.active) return DDERR_WRONGMODE;
+  // The memory comes back; what it held does not.
+  lost = false;
+  ForgetKeyRuns();
+  if (role == Role::Primary && partner != nullptr) partner->lost = false;
+  return DD_OK;
+}
+
+HRESULT Surface::SetColorKey(DWORD flags, LPDDCOLORKEY newKey) {
+  const HRESULT hr = DoSetColorKey(flags, newKey);
+  LogCall("SetColorKey", this, hr);
+  return hr;
+}
+
+HRESULT Surface::DoSetColorKey(DWORD flags, LPDDCOLORKEY newKey) {
+  const DWORD kind = flags & ~static_cast<DWORD>(DDCKEY_COLORSPACE);
+  if (kind != DDCKEY_SRCBLT) {
+    if (kind == DDCKEY_DESTBLT || kind == DDCKEY_DESTOVERLAY || kind == DDCKEY_SRCOVERLAY) {
+      return DDERR_UNSUPPORTED;
+    }
+    return DDERR_INVALIDPARAMS;
+  }
+  if (lost) return DDERR_SURFACELOST;
+  if (newKey == nullptr) {
+    hasKey = false;
+  } else {
+    // Always a range low..high; a single colour has low == high.
+    hasKey = true;
+    key = *newKey;
+    ReserveKeyRuns();
+  }
+  ForgetKeyRuns();
+  return DD_OK;
+}
+
+void ResetDisplay() {
+  State& s = GetState();
+  // Cut every link first so that freeing one object frees no other.
+  std::vector<Surface*> surfaces = s.surfaces;
+  for (Surface* surface : surfaces) {
+    surface->partner = nullptr;
+    surface->device = nullptr;
+  }
+  for (Surface* surface : surfaces) delete surface;
+  std::vector<Device*> devices = s.devices;
+  for (Device* device : devices) delete device;
+  s.primary = nullptr;
+  s.exclusiveOwner = nullptr;
+  s.modeOwner = nullptr;
+}
+
+}  // namespace soft::detail
+
+// ---------------------------------------------------------------------------
+// DDraw.dll exports
+
+using soft::detail::Device;
+using soft::detail::GetState;
+using soft::detail::LogCall;
+
+HRESULT WINAPI DirectDrawCreateEx(GUID* lpGuid, LPVOID* lplpDD, REFIID iid, IUnknown* pUnkOuter) {
+  soft::detail::State& s = GetState();
+  HRESULT hr = DD_OK;
+  Device* made = nullptr;
+  const auto guidValue = reinterpret_cast<std::uintptr_t>(lpGuid);
+  if (lplpDD == nullptr) {
+    hr = DDERR_INVALIDPARAMS;
+  } else {
+    *lplpDD = nullptr;
+    if (s.failDirectDrawCreate != DD_OK) {
+      hr = s.failDirectDrawCreate;
+    } else if (!(iid == IID_IDirectDraw7)) {
+      hr = DDERR_INVALIDPARAMS;
+    } else if (guidValue != 0 && guidValue != DDCREATE_HARDWAREONLY &&
+               guidValue != DDCREATE_EMULATIONONLY) {
+      // The one display has no GUID of its own to be named by.
+      hr = DDERR_INVALIDDIRECTDRAWGUID;
+    } else if (pUnkOuter != nullptr) {
+      hr = CLASS_E_NOAGGREGATION;
+    } else {
+      made = new Device();
+      *lplpDD = static_cast<IDirectDraw7*>(made);
+    }
+  }
+  LogCall("DirectDrawCreateEx", made, hr);
+  return hr;
+}
+
+HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA, LPVOID) {
+  return DDERR_UNSUPPORTED;
+}
+HRESULT WINAPI DirectDrawEnumerateW(LPDDENUMCALLBACKW, LPVOID) {
+  return DDERR_UNSUPPORTED;
+}
+HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA, LPVOID, DWORD) {
+  return DDERR_UNSUPPORTED;
+}
+HRESULT WINAPI DirectDrawEnumerateExW(LPDDENUMCALLBACKEXW, LPVOID, DWORD) {
+  return DDERR_UNSUPPORTED;
+}
+HRESULT WINAPI DirectDrawCreate(GUID*, LPDIRECTDRAW* lplpDD, IUnknown*) {
+  if (lplpDD != nullptr) *lplpDD = nullptr;
+  return DDERR_UNSUPPORTED;
+}
+HRESULT WINAPI DirectDrawCreateClipper(DWORD, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown*) {
+  if (lplpDDClipper != nullptr) *lplpDDClipper = nullptr;
+  return DDERR_UNSUPPORTED;
+}

@@ -1,0 +1,144 @@
+// Decoding of uncompressed Windows DIBs. Every size and offset is checked
+// against the input in 64-bit arithmetic before anything is read, so a
+// truncated or corrupt picture is refused and never read past its end.
+
+#include "graphics/soft/dib.h"
+
+#include <utility>
+
+#include "graphics/soft/dib_detail.h"
+
+namespace soft {
+namespace {
+
+constexpr std::size_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
+constexpr std::size_t kFileHeaderSize = 14;  // BITMAPFILEHEADER
+constexpr std::uint32_t kBiRgb = 0;
+
+std::uint16_t Read16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+std::uint32_t Read32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+std::uint32_t ColorRef(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
+  return static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
+         (static_cast<std::uint32_t>(blue) << 16);
+}
+
+// The header starts at `headerAt`. The bits follow the colour table, or for a
+// file start at `fileBitsAt` when `fromFile` is set.
+bool Decode(const std::uint8_t* data, std::size_t size, std::size_t headerAt, bool fromFile,
+            std::uint64_t fileBitsAt, DibImage* out, std::vector<std::uint32_t>* palette) {
+  if (data == nullptr || out == nullptr) return false;
+  if (headerAt > size || size - headerAt < kInfoHeaderSize) return false;
+  const std::uint8_t* header = data + headerAt;
+  const std::uint32_t headerSize = Read32(header);
+  if (headerSize < kInfoHeaderSize || headerSize > size - headerAt) return false;
+  const auto width = static_cast<std::int32_t>(Read32(header + 4));
+  const auto height = static_cast<std::int32_t>(Read32(header + 8));
+  const std::uint16_t planes = Read16(header + 12);
+  const std::uint16_t bits = Read16(header + 14);
+  const std::uint32_t compression = Read32(header + 16);
+  const std::uint32_t colorsUsed = Read32(header + 32);
+
+  if (planes != 1 || compression != kBiRgb) return false;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
+  if (width <= 0 || height == 0 || height == INT32_MIN) return false;
+  const bool topDown = height < 0;
+  const std::int32_t rows = topDown ? -height : height;
+  if (width > detail::kMaxDibSide || rows > detail::kMaxDibSide ||
+      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(rows) >
+          detail::kMaxDibPixels) {
+    return false;
+  }
+
+  // Colour table: a full one when biClrUsed is 0; true-colour pictures may
+  // carry an optional one, which is skipped.
+  std::uint64_t tableEntries = colorsUsed;
+  if (bits <= 8) {
+    const std::uint64_t full = std::uint64_t{1} << bits;
+    if (tableEntries == 0) tableEntries = full;
+    if (tableEntries > full) return false;
+  }
+  const std::uint64_t tableAt = static_cast<std::uint64_t>(headerAt) + headerSize;
+  const std::uint64_t tableEnd = tableAt + tableEntries * 4;
+  if (tableEnd > size) return false;
+
+  const std::uint64_t bitsAt = fromFile ? fileBitsAt : tableEnd;
+  if (bitsAt < tableEnd) return false;  // bits may not overlap the header or the table
+  const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
+  if (bitsAt > size || size - bitsAt < stride * static_cast<std::uint64_t>(rows)) return false;
+
+  std::vector<std::uint32_t> table;
+  if (bits <= 8) {
+    table.reserve(static_cast<std::size_t>(tableEntries));
+    for (std::uint64_t i = 0; i < tableEntries; ++i) {
+      const std::uint8_t* q = data + tableAt + i * 4;
+      table.push_back(ColorRef(q[0], q[1], q[2]));
+    }
+  }
+
+  DibImage image;
+  image.Width = width;
+  image.Height = rows;
+  image.BitsPerPixel = bits;
+  image.Pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows));
+  for (std::int32_t r = 0; r < rows; ++r) {
+    const std::uint8_t* row = data + bitsAt + static_cast<std::uint64_t>(r) * stride;
+    const std::int32_t y = topDown ? r : rows - 1 - r;
+    std::uint32_t* to = image.Pixels.data() + static_cast<std::size_t>(y) * width;
+    for (std::int32_t x = 0; x < width; ++x) {
+      switch (bits) {
+        case 24:
+          to[x] = ColorRef(row[x * 3], row[x * 3 + 1], row[x * 3 + 2]);
+          break;
+        case 32:
+          to[x] = ColorRef(row[x * 4], row[x * 4 + 1], row[x * 4 + 2]);
+          break;
+        default: {
+          const std::uint32_t bitPos = static_cast<std::uint32_t>(x) * bits;
+          const std::uint8_t byte = row[bitPos / 8];
+          const std::uint32_t shift = 8 - bits - bitPos % 8;
+          const std::uint32_t index = (byte >> shift) & ((1u << bits) - 1);
+          // An index past a short table shows black, as GDI shows it.
+          to[x] = index < table.size() ? table[index] : 0;
+          break;
+        }
+      }
+    }
+  }
+  *out = std::move(image);
+  if (palette != nullptr) *palette = std::move(table);
+  return true;
+}
+
+}  // namespace
+
+bool DecodeDib(const std::uint8_t* data, std::size_t size, DibImage* out) {
+  return Decode(data, size, 0, false, 0, out, nullptr);
+}
+
+bool DecodeBmpFile(const std::uint8_t* data, std::size_t size, DibImage* out) {
+  return detail::DecodeBmpFileWithPalette(data, size, out, nullptr);
+}
+
+namespace detail {
+
+bool DecodeDibWithPalette(const std::uint8_t* data, std::size_t size, DibImage* out,
+                          std::vector<std::uint32_t>* palette) {
+  return Decode(data, size, 0, false, 0, out, palette);
+}
+
+bool DecodeBmpFileWithPalette(const std::uint8_t* data, std::size_t size, DibImage* out,
+                              std::vector<std::uint32_t>* palette) {
+  if (data == nullptr || size < kFileHeaderSize || data[0] != 'B' || data[1] != 'M') return false;
+  const std::uint32_t bitsAt = Read32(data + 10);
+  return Decode(data, size, kFileHeaderSize, true, bitsAt, out, palette);
+}
+
+}  // namespace detail
+}  // namespace soft

@@ -1,0 +1,24 @@
+// Internal: DIB decoding that also hands back the colour table, which GDI
+// needs to set pixels of a paletted bitmap.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "graphics/soft/dib.h"
+
+namespace soft::detail {
+
+// The largest picture accepted: each side, and the pixels in all.
+constexpr std::int32_t kMaxDibSide = 16384;
+constexpr std::uint64_t kMaxDibPixels = std::uint64_t{1} << 24;
+
+// As DecodeDib / DecodeBmpFile; `palette` (may be null) receives the colour
+// table as COLORREFs for pictures of 8 bits or fewer, and is emptied otherwise.
+bool DecodeDibWithPalette(const std::uint8_t* data, std::size_t size, DibImage* out,
+                          std::vector<std::uint32_t>* palette);
+bool DecodeBmpFileWithPalette(const std::uint8_t* data, std::size_t size, DibImage* out,
+                              std::vector<std::uint32_t>* palette);
+
+}  // namespace soft::detail

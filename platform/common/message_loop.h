@@ -1,0 +1,87 @@
+// The message loop of the SDL game and the page: the messages a front end
+// posts to itself, each handed to the form in a turn of its own, the window
+// system's events, a 1000 ms timer, the form's idle calls and the wait while
+// there is nothing to do. What differs between the front ends is the Host's.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+
+#include "shell/app.h"
+
+namespace carpex::common {
+
+class MessageLoop {
+ public:
+  // Activation: the window's focus or state has changed since the last one was
+  // handled, and its state as it is then is what counts. A focus message right
+  // after another takes its place: only the state they leave counts.
+  struct Message {
+    enum Kind : uint8_t { Char, KeyDown, KeyUp, Deactivate, Restore, Activation } kind;
+    uint16_t key;  // the character, or the virtual-key code
+  };
+
+  // What the loop needs from the front end.
+  class Host {
+   public:
+    virtual ~Host() = default;
+    // The clock, in milliseconds.
+    virtual double Now() = 0;
+    // Handles one of the window system's own events; false when none waits.
+    // Draining, only those it had when the application ended.
+    virtual bool HandleSystemEvent(bool Draining) = 0;
+    // Once before each frame: inputs that are read, not sent, may post messages,
+    // which are handled before the frame.
+    virtual void Sample() = 0;
+    // A focus message's turn (Deactivate, Restore or Activation).
+    virtual void Focus(Message::Kind Kind, FormHandlers& Form) = 0;
+    // After each frame: the picture goes to the screen.
+    virtual void AfterFrame() = 0;
+    // Nothing waits: returns when something may have come, at the latest once
+    // the timer is due in Milliseconds.
+    virtual void Wait(double Milliseconds) = 0;
+    // The application has ended: what the drain handles is what the window
+    // system has sent by now.
+    virtual void Ending() = 0;
+  };
+
+  // Left for the loop, which hands it to the form in a turn of its own.
+  void Post(Message M);
+  // Handed to the form at once (within Run).
+  void Deliver(const Message& M);
+  // Turns until Terminate, then hands over what was queued by then.
+  void Run(FormHandlers& Form, Host& With);
+  void Terminate() { terminated_ = true; }
+  bool Terminated() const { return terminated_; }
+  // How many idle calls the loop has made.
+  uint64_t IdleCalls() const { return idle_calls_; }
+
+ private:
+  // Enough for every key a player can press between two frames. Beyond it
+  // characters and key-downs are dropped, but no key-up (a bomb key would
+  // stay held) and no focus change (the game would stay paused on a page in
+  // front): those are kept aside, one per key and the last focus change, and
+  // handed over once the queue has been.
+  static constexpr int kQueueSize = 64;
+
+  static bool IsFocus(Message::Kind Kind) { return Kind >= Message::Deactivate; }
+  bool Aside() const { return released_.any() || focus_aside_; }
+  // One turn: handles one waiting message and returns true, or returns false
+  // when none is waiting. Draining, no timer.
+  bool HandleOne(bool Draining);
+
+  FormHandlers* form_ = nullptr;
+  Host* host_ = nullptr;
+  Message queue_[kQueueSize] = {};
+  int queue_head_ = 0;
+  int queue_count_ = 0;
+  std::bitset<256> released_;  // key-ups kept aside, by virtual-key code
+  bool focus_aside_ = false;
+  Message::Kind aside_focus_ = Message::Restore;
+  double next_tick_ = 0;
+  bool sampled_ = false;
+  bool terminated_ = false;
+  uint64_t idle_calls_ = 0;
+};
+
+}  // namespace carpex::common

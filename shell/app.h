@@ -1,0 +1,56 @@
+// The application contract: everything the game needs from the window system
+// besides the display. The shell is written against it; each front end in
+// platform/ implements it (win32, sdl, web, headless).
+#pragma once
+
+#include <cstdint>
+
+namespace carpex {
+
+// The form's handlers as the application layer calls them, always between two
+// idle calls (never during one).
+class FormHandlers {
+ public:
+  virtual ~FormHandlers() = default;
+  virtual void FormKeyPress(uint8_t& Key) = 0;
+  virtual void FormKeyDown(uint16_t& Key) = 0;
+  virtual void FormKeyUp(uint16_t& Key) = 0;
+  virtual void Timer1Timer() = 0;
+  virtual void ApplicationEvents1Deactivate() = 0;
+  virtual void ApplicationEvents1Restore() = 0;
+  // The idle handler: one call per turn of the message loop with no message waiting,
+  // repeated for as long as it leaves Done at false.
+  virtual void GameLoop(bool& Done) = 0;
+};
+
+class Application {
+ public:
+  virtual ~Application() = default;
+
+  // The native window handle that the display's cooperative level is set on
+  // (an HWND on Windows; an opaque token elsewhere).
+  virtual void* WindowHandle() = 0;
+
+  // Minimises the game's window to the task bar (nothing if it is there already).
+  virtual void Minimize() = 0;
+  // Shows the game's window maximised, over the whole screen (restoring it from
+  // the task bar if it is there). Nothing happens to a window not shown yet.
+  virtual void Maximize() = 0;
+  // Hides the main form (FormClose).
+  virtual void Hide() = 0;
+  // The main form was closed: the message loop ends once the queued messages are handled.
+  virtual void Terminate() = 0;
+
+  virtual void Sleep(uint32_t Milliseconds) = 0;
+  // Text on the window at a pixel position, in the form's font and colours.
+  virtual void TextOut(int32_t X, int32_t Y, const char* Text) = 0;
+  // A modal message box; returns when the player has closed it.
+  virtual void MessageBox(const char* Text, const char* Caption, uint32_t Flags) = 0;
+  // Shows the main form and runs the message loop until the application terminates.
+  virtual void Run(FormHandlers& Form) = 0;
+
+  // The low 32 bits of the high-resolution clock (or the tick count).
+  virtual uint32_t ClockSeed() = 0;
+};
+
+}  // namespace carpex

@@ -1,0 +1,607 @@
+// The DirectDraw side of the software display: the flipping chain, BltFast,
+// lost surfaces, reference counting, Lock and the faults tests can inject.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "graphics/soft/control.h"
+#include "graphics/soft/soft_api.h"
+
+namespace {
+
+class Display : public ::testing::Test {
+ protected:
+  void SetUp() override { soft::Reset(); }
+  void TearDown() override { soft::Reset(); }
+
+  // A device in exclusive 640 x 480 x 16 mode, as the game's set-up makes it.
+  IDirectDraw7* OpenDevice() {
+    IDirectDraw7* dd = nullptr;
+    EXPECT_EQ(DD_OK, DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&dd), IID_IDirectDraw7,
+                                        nullptr));
+    EXPECT_EQ(DD_OK, dd->SetCooperativeLevel(soft::FakeWindowHandle(),
+                                             DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
+    EXPECT_EQ(DD_OK, dd->SetDisplayMode(640, 480, 16, 0, 0));
+    return dd;
+  }
+
+  static DDSURFACEDESC2 Desc() {
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0, sizeof(desc));
+    desc.dwSize = sizeof(desc);
+    return desc;
+  }
+
+  static HRESULT MakePrimary(IDirectDraw7* dd, IDirectDrawSurface7** primary) {
+    DDSURFACEDESC2 desc = Desc();
+    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    desc.dwBackBufferCount = 1;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    return dd->CreateSurface(&desc, primary, nullptr);
+  }
+
+  static IDirectDrawSurface7* BackBufferOf(IDirectDrawSurface7* primary) {
+    DDSCAPS2 caps = {};
+    caps.dwCaps = DDSCAPS_BACKBUFFER;
+    IDirectDrawSurface7* back = nullptr;
+    EXPECT_EQ(DD_OK, primary->GetAttachedSurface(&caps, &back));
+    return back;
+  }
+
+  static IDirectDrawSurface7* Plain(IDirectDraw7* dd, DWORD w, DWORD h,
+                                    DWORD caps = DDSCAPS_OFFSCREENPLAIN) {
+    DDSURFACEDESC2 desc = Desc();
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.dwWidth = w;
+    desc.dwHeight = h;
+    desc.ddsCaps.dwCaps = caps;
+    IDirectDrawSurface7* surface = nullptr;
+    EXPECT_EQ(DD_OK, dd->CreateSurface(&desc, &surface, nullptr));
+    return surface;
+  }
+
+  // Writes pixel values through Lock, as the game's own code would.
+  static void Paint(IDirectDrawSurface7* s, std::uint16_t (*value)(int x, int y)) {
+    DDSURFACEDESC2 desc = Desc();
+    ASSERT_EQ(DD_OK, s->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
+    for (DWORD y = 0; y < desc.dwHeight; ++y) {
+      auto* row = reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(desc.lpSurface) +
+                                                   y * desc.lPitch);
+      for (DWORD x = 0; x < desc.dwWidth; ++x)
+        row[x] = value(static_cast<int>(x), static_cast<int>(y));
+    }
+    ASSERT_EQ(DD_OK, s->Unlock(nullptr));
+  }
+
+  static std::vector<std::uint16_t> Snapshot(IDirectDrawSurface7* s) {
+    const soft::PixelView view = soft::SurfacePixels(s);
+    std::vector<std::uint16_t> out;
+    for (int y = 0; y < view.height; ++y) {
+      for (int x = 0; x < view.width; ++x) out.push_back(view.At(x, y));
+    }
+    return out;
+  }
+
+  static std::uint16_t At(IDirectDrawSurface7* s, int x, int y) {
+    return soft::SurfacePixels(s).At(x, y);
+  }
+
+  static void SetKey(IDirectDrawSurface7* s, DWORD low, DWORD high) {
+    DDCOLORKEY key = {low, high};
+    ASSERT_EQ(DD_OK, s->SetColorKey(DDCKEY_SRCBLT, &key));
+  }
+};
+
+// Source pixels that encode their own position; 0x0000 is the usual key.
+std::uint16_t Numbered(int x, int y) {
+  return static_cast<std::uint16_t>(0x100 + y * 16 + x);
+}
+std::uint16_t Grey(int, int) {
+  return 0x7BEF;
+}
+
+TEST_F(Display, SetUpChainDescribesRgb565Surfaces) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* primary = nullptr;
+  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
+  IDirectDrawSurface7* back = BackBufferOf(primary);
+  ASSERT_NE(nullptr, back);
+
+  for (IDirectDrawSurface7* s : {primary, back}) {
+    DDSURFACEDESC2 desc = Desc();
+    ASSERT_EQ(DD_OK, s->GetSurfaceDesc(&desc));
+    EXPECT_EQ(640u, desc.dwWidth);
+    EXPECT_EQ(480u, desc.dwHeight);
+    EXPECT_GE(desc.lPitch, 1280);
+    EXPECT_EQ(16u, desc.ddpfPixelFormat.dwRGBBitCount);
+    EXPECT_EQ(0xF800u, desc.ddpfPixelFormat.dwRBitMask);
+    EXPECT_EQ(0x07E0u, desc.ddpfPixelFormat.dwGBitMask);
+    EXPECT_EQ(0x001Fu, desc.ddpfPixelFormat.dwBBitMask);
+    EXPECT_TRUE(desc.ddpfPixelFormat.dwFlags & DDPF_RGB);
+  }
+  DDSURFACEDESC2 desc = Desc();
+  back->GetSurfaceDesc(&desc);
+  EXPECT_TRUE(desc.ddsCaps.dwCaps & DDSCAPS_BACKBUFFER);
+
+  // The small sheets get a pitch of their own: callers must use lPitch.
+  IDirectDrawSurface7* sheet = Plain(dd, 331, 100, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY);
+  desc = Desc();
+  sheet->GetSurfaceDesc(&desc);
+  EXPECT_EQ(331u, desc.dwWidth);
+  EXPECT_EQ(100u, desc.dwHeight);
+  EXPECT_GE(desc.lPitch, 662);
+  EXPECT_EQ(0, desc.lPitch % 4);
+}
+
+TEST_F(Display, PrimaryNeedsExclusiveModeAndTheGameMode) {
+  IDirectDraw7* dd = nullptr;
+  ASSERT_EQ(DD_OK,
+            DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&dd), IID_IDirectDraw7, nullptr));
+  IDirectDrawSurface7* primary = reinterpret_cast<IDirectDrawSurface7*>(1);
+  EXPECT_EQ(DDERR_NOCOOPERATIVELEVELSET, MakePrimary(dd, &primary));
+  EXPECT_EQ(nullptr, primary);
+  EXPECT_EQ(DDERR_NOEXCLUSIVEMODE, dd->SetDisplayMode(640, 480, 16, 0, 0));
+
+  ASSERT_EQ(DD_OK, dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL));
+  EXPECT_EQ(DDERR_NOEXCLUSIVEMODE, MakePrimary(dd, &primary));
+  EXPECT_EQ(DDERR_INVALIDPARAMS,
+            dd->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN));
+  EXPECT_EQ(DDERR_INVALIDPARAMS,
+            dd->SetCooperativeLevel(soft::FakeWindowHandle(), DDSCL_EXCLUSIVE));
+
+  ASSERT_EQ(DD_OK,
+            dd->SetCooperativeLevel(soft::FakeWindowHandle(), DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
+  EXPECT_EQ(DDERR_UNSUPPORTEDMODE, MakePrimary(dd, &primary));
+  EXPECT_EQ(DDERR_INVALIDMODE, dd->SetDisplayMode(800, 600, 16, 0, 0));
+  EXPECT_EQ(DDERR_INVALIDMODE, dd->SetDisplayMode(640, 480, 32, 0, 0));
+  ASSERT_EQ(DD_OK, dd->SetDisplayMode(640, 480, 16, 0, 0));
+  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
+  IDirectDrawSurface7* second = nullptr;
+  EXPECT_EQ(DDERR_PRIMARYSURFACEALREADYEXISTS, MakePrimary(dd, &second));
+
+  // Only one device owns the screen.
+  IDirectDraw7* other = nullptr;
+  ASSERT_EQ(DD_OK, DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&other), IID_IDirectDraw7,
+                                      nullptr));
+  EXPECT_EQ(
+      DDERR_EXCLUSIVEMODEALREADYSET,
+      other->SetCooperativeLevel(soft::FakeWindowHandle(), DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
+}
+
+TEST_F(Display, CreateSurfaceRefusesBadDescriptions) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* s = nullptr;
+  DDSURFACEDESC2 desc = Desc();
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+  desc.dwWidth = 0;
+  desc.dwHeight = 10;
+  EXPECT_EQ(DDERR_INVALIDPARAMS, dd->CreateSurface(&desc, &s, nullptr));
+  desc.dwWidth = 10;
+  desc.dwSize = 124 + 1;
+  EXPECT_EQ(DDERR_INVALIDPARAMS, dd->CreateSurface(&desc, &s, nullptr));
+  desc.dwSize = sizeof(desc);
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY | DDSCAPS_SYSTEMMEMORY;
+  EXPECT_EQ(DDERR_INVALIDCAPS, dd->CreateSurface(&desc, &s, nullptr));
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+  desc.dwWidth = 100000;
+  EXPECT_EQ(DDERR_TOOBIGWIDTH, dd->CreateSurface(&desc, &s, nullptr));
+  EXPECT_EQ(nullptr, s);
+  EXPECT_EQ(0, soft::LiveSurfaces());
+}
+
+TEST_F(Display, OpaqueBltFastCopiesTheRectangleOnly) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* src = Plain(dd, 8, 6);
+  IDirectDrawSurface7* dst = Plain(dd, 10, 10);
+  Paint(src, Numbered);
+  Paint(dst, Grey);
+
+  RECT r = {1, 2, 4, 5};  // 3 x 3
+  ASSERT_EQ(DD_OK, dst->BltFast(6, 7, src, &r, DDBLTFAST_WAIT));
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 10; ++x) {
+      const bool inside = x >= 6 && x < 9 && y >= 7 && y < 10;
+      EXPECT_EQ(inside ? Numbered(x - 6 + 1, y - 7 + 2) : 0x7BEF, At(dst, x, y)) << x << "," << y;
+    }
+  }
+  // No rectangle: the whole source, here reaching exactly the far corner.
+  ASSERT_EQ(DD_OK, dst->BltFast(2, 4, src, nullptr, DDBLTFAST_WAIT));
+  EXPECT_EQ(Numbered(0, 0), At(dst, 2, 4));
+  EXPECT_EQ(Numbered(7, 5), At(dst, 9, 9));
+  EXPECT_EQ(0x7BEF, At(dst, 1, 4));
+}
+
+TEST_F(Display, ColourKeyedBltFastLeavesKeyRangeOut) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* src = Plain(dd, 4, 1);
+  IDirectDrawSurface7* dst = Plain(dd, 4, 1);
+  Paint(src,
+        [](int x, int) -> std::uint16_t { return x == 0 ? 0 : static_cast<std::uint16_t>(x); });
+  Paint(dst, Grey);
+
+  // Keyed copy without a key is refused and draws nothing.
+  EXPECT_EQ(DDERR_NOCOLORKEY, dst->BltFast(0, 0, src, nullptr, DDBLTFAST_SRCCOLORKEY));
+  EXPECT_EQ(std::vector<std::uint16_t>(4, 0x7BEF), Snapshot(dst));
+
+  SetKey(src, 0, 0);
+  ASSERT_EQ(DD_OK, dst->BltFast(0, 0, src, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT));
+  EXPECT_EQ((std::vector<std::uint16_t>{0x7BEF, 1, 2, 3}), Snapshot(dst));
+
+  Paint(dst, Grey);
+  SetKey(src, 1, 2);  // a range
+  ASSERT_EQ(DD_OK, dst->BltFast(0, 0, src, nullptr, DDBLTFAST_SRCCOLORKEY));
+  EXPECT_EQ((std::vector<std::uint16_t>{0, 0x7BEF, 0x7BEF, 3}), Snapshot(dst));
+
+  // Without the flag the key is ignored.
+  ASSERT_EQ(DD_OK, dst->BltFast(0, 0, src, nullptr, DDBLTFAST_WAIT));
+  EXPECT_EQ((std::vector<std::uint16_t>{0, 1, 2, 3}), Snapshot(dst));
+
+  DDCOLORKEY key = {};
+  ASSERT_EQ(DD_OK, src->GetColorKey(DDCKEY_SRCBLT, &key));
+  EXPECT_EQ(1u, key.dwColorSpaceLowValue);
+  EXPECT_EQ(2u, key.dwColorSpaceHighValue);
+  ASSERT_EQ(DD_OK, src->SetColorKey(DDCKEY_SRCBLT, nullptr));
+  EXPECT_EQ(DDERR_NOCOLORKEY, src->GetColorKey(DDCKEY_SRCBLT, &key));
+}
+
+TEST_F(Display, BadRectanglesAreRefusedWithoutTouchingAPixel) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* src = Plain(dd, 8, 6);
+  IDirectDrawSurface7* dst = Plain(dd, 10, 10);
+  Paint(src, Numbered);
+  Paint(dst, Grey);
+  SetKey(src, 0, 0);
+  const std::vector<std::uint16_t> before = Snapshot(dst);
+  const std::vector<std::uint16_t> sourceBefore = Snapshot(src);
+
+  struct Case {
+    const char* what;
+    DWORD x, y;
+    RECT r;
+    bool whole;
+  };
+  const Case cases[] = {
+      {"source off the left edge", 0, 0, {-1, 0, 2, 2}, false},
+      {"source off the top edge", 0, 0, {0, -1, 2, 2}, false},
+      {"source off the right edge", 0, 0, {6, 0, 9, 2}, false},
+      {"source off the bottom edge", 0, 0, {0, 4, 2, 7}, false},
+      {"source past the sheet", 0, 0, {8, 0, 16, 6}, false},
+      {"empty width", 0, 0, {3, 0, 3, 2}, false},
+      {"empty height", 0, 0, {0, 3, 2, 3}, false},
+      {"inverted", 0, 0, {4, 4, 2, 2}, false},
+      {"negative everywhere", 0, 0, {-5, -5, -1, -1}, false},
+      {"destination past the right edge", 9, 0, {0, 0, 2, 2}, false},
+      {"destination past the bottom edge", 0, 9, {0, 0, 2, 2}, false},
+      {"negative x handed over as a DWORD", static_cast<DWORD>(-2), 0, {0, 0, 2, 2}, false},
+      {"negative y handed over as a DWORD", 0, static_cast<DWORD>(-2), {0, 0, 2, 2}, false},
+      {"whole source past the corner", 3, 5, {}, true},
+  };
+  for (const Case& c : cases) {
+    RECT r = c.r;
+    for (DWORD flags : {DWORD{DDBLTFAST_WAIT}, DWORD{DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT}}) {
+      EXPECT_EQ(DDERR_INVALIDRECT, dst->BltFast(c.x, c.y, src, c.whole ? nullptr : &r, flags))
+          << c.what;
+      EXPECT_EQ(before, Snapshot(dst)) << c.what;
+    }
+  }
+  EXPECT_EQ(sourceBefore, Snapshot(src));
+}
+
+TEST_F(Display, OverlappingCopyWithinOneSurface) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* s = Plain(dd, 8, 8);
+  Paint(s, Numbered);
+  RECT r = {0, 0, 6, 6};
+  ASSERT_EQ(DD_OK, s->BltFast(2, 1, s, &r, DDBLTFAST_WAIT));
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(Numbered(x, y), At(s, x + 2, y + 1));
+  }
+  Paint(s, Numbered);
+  SetKey(s, 0, 0);
+  RECT back = {2, 2, 8, 8};
+  ASSERT_EQ(DD_OK, s->BltFast(0, 0, s, &back, DDBLTFAST_SRCCOLORKEY));
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(Numbered(x + 2, y + 2), At(s, x, y));
+  }
+}
+
+TEST_F(Display, LostSurfacesRefuseEveryDrawingCallUntilRestored) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* primary = nullptr;
+  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
+  IDirectDrawSurface7* back = BackBufferOf(primary);
+  IDirectDrawSurface7* sheet = Plain(dd, 16, 16);
+  SetKey(sheet, 0, 0);
+
+  soft::LoseAllSurfaces();
+  EXPECT_EQ(soft::kLostPatternA, At(sheet, 0, 0));
+  EXPECT_EQ(soft::kLostPatternB, At(sheet, 8, 0));
+
+  DDSURFACEDESC2 desc = Desc();
+  HDC dc = nullptr;
+  DDCOLORKEY key = {0, 0};
+  DDSCAPS2 caps = {};
+  caps.dwCaps = DDSCAPS_BACKBUFFER;
+  IDirectDrawSurface7* attached = nullptr;
+  for (IDirectDrawSurface7* s : {primary, back, sheet}) {
+    EXPECT_EQ(DDERR_SURFACELOST, s->IsLost());
+    EXPECT_EQ(DDERR_SURFACELOST, s->GetDC(&dc));
+    EXPECT_EQ(DDERR_SURFACELOST, s->Lock(nullptr, &desc, 0, nullptr));
+    EXPECT_EQ(DDERR_SURFACELOST, s->SetColorKey(DDCKEY_SRCBLT, &key));
+    EXPECT_EQ(DD_OK, s->GetSurfaceDesc(&desc));  // a description needs no memory
+  }
+  EXPECT_EQ(DDERR_SURFACELOST, primary->GetAttachedSurface(&caps, &attached));
+  EXPECT_EQ(DDERR_SURFACELOST, back->BltFast(0, 0, sheet, nullptr, DDBLTFAST_SRCCOLORKEY));
+  EXPECT_EQ(DDERR_SURFACELOST, primary->Flip(nullptr, DDFLIP_WAIT));
+
+  // One side restored is not enough for a blit.
+  ASSERT_EQ(DD_OK, sheet->Restore());
+  EXPECT_EQ(DDERR_SURFACELOST, back->BltFast(0, 0, sheet, nullptr, DDBLTFAST_WAIT));
+  EXPECT_EQ(DDERR_SURFACELOST, sheet->BltFast(0, 0, back, nullptr, DDBLTFAST_WAIT));
+  // The back buffer comes back with its primary only.
+  EXPECT_EQ(DDERR_IMPLICITLYCREATED, back->Restore());
+  ASSERT_EQ(DD_OK, primary->Restore());
+  EXPECT_EQ(DD_OK, back->IsLost());
+  EXPECT_EQ(DD_OK, back->BltFast(0, 0, sheet, nullptr, DDBLTFAST_SRCCOLORKEY));
+  EXPECT_EQ(DD_OK, primary->Flip(nullptr, DDFLIP_WAIT));
+  // Restoring brings memory back, not the picture, and keeps the colour key.
+  EXPECT_EQ(soft::kLostPatternA, At(sheet, 0, 0));
+  ASSERT_EQ(DD_OK, sheet->GetColorKey(DDCKEY_SRCBLT, &key));
+  EXPECT_EQ(DD_OK, sheet->Restore());  // restoring a surface that is not lost is fine
+}
+
+TEST_F(Display, RestoreAnswersWrongModeWhileDeactivated) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* primary = nullptr;
+  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
+  IDirectDrawSurface7* sheet = Plain(dd, 4, 4);
+
+  soft::Deactivate();
+  EXPECT_FALSE(soft::IsActive());
+  EXPECT_EQ(DDERR_SURFACELOST, sheet->IsLost());
+  EXPECT_EQ(DDERR_WRONGMODE, primary->Restore());
+  EXPECT_EQ(DDERR_WRONGMODE, sheet->Restore());
+  IDirectDrawSurface7* late = Plain(dd, 4, 4);
+  EXPECT_EQ(DDERR_SURFACELOST, late->IsLost());
+
+  soft::Activate();
+  EXPECT_EQ(DDERR_SURFACELOST, sheet->IsLost());  // still lost until restored
+  EXPECT_EQ(DD_OK, primary->Restore());
+  EXPECT_EQ(DD_OK, sheet->Restore());
+  EXPECT_EQ(DD_OK, late->Restore());
+  EXPECT_EQ(DD_OK, sheet->IsLost());
+}
+
+TEST_F(Display, FlipSwapsFrontAndBackAndCallsTheHook) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* primary = nullptr;
+  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
+  IDirectDrawSurface7* back = BackBufferOf(primary);
+  Paint(primary, [](int, int) -> std::uint16_t { return 0x1111; });
+  Paint(back, [](int x, int y) -> std::uint16_t { return static_cast<std::uint16_t>(x ^ y); });
+
+  int hookCalls = 0;
+  std::uint16_t seen = 0;
+  soft::SetFlipHook([&](const soft::PixelView& view) {
+    ++hookCalls;
+    seen = view.At(639, 3);
+  });
+  ASSERT_EQ(DD_OK, primary->Flip(nullptr, DDFLIP_WAIT));
+  EXPECT_EQ(1, hookCalls);
+  EXPECT_EQ(639 ^ 3, seen);
+  const soft::PixelView front = soft::FrontBuffer();
+  ASSERT_NE(nullptr, front.pixels);
+  EXPECT_EQ(640, front.width);
+  EXPECT_EQ(480, front.height);
+  EXPECT_EQ(5 ^ 479, front.At(5, 479));
+  EXPECT_EQ(0x1111, At(back, 5, 479));
+
+  // The named back buffer is an accepted override; other targets are not.
+  EXPECT_EQ(DD_OK, primary->Flip(back, DDFLIP_WAIT));
+  EXPECT_EQ(0x1111, soft::FrontBuffer().At(0, 0));
+  IDirectDrawSurface7* sheet = Plain(dd, 4, 4);
+  EXPECT_EQ(DDERR_INVALIDPARAMS, primary->Flip(sheet, DDFLIP_WAIT));
+  EXPECT_EQ(DDERR_NOTFLIPPABLE, sheet->Flip(nullptr, DDFLIP_WAIT));
+  EXPECT_EQ(DDERR_NOTFLIPPABLE, back->Flip(nullptr, DDFLIP_WAIT));
+  EXPECT_EQ(2, hookCalls);
+}
+
+TEST_F(Display, ChainSurvivesEveryReleaseOrder) {
+  for (bool primaryFirst : {true, false}) {
+    soft::Reset();
+    IDirectDraw7* dd = OpenDevice();
+    IDirectDrawSurface7* primary = nullptr;
+    ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
+    IDirectDrawSurface7* back = BackBufferOf(primary);
+    EXPECT_EQ(3, soft::LiveDirectDrawObjects());
+    if (primaryFirst) {
+      EXPECT_EQ(0u, primary->Release());
+      // The program still holds the back buffer: it stays usable.
+      EXPECT_EQ(DD_OK, back->IsLost());
+      Paint(back, Grey);
+      EXPECT_EQ(0u, back->Release());
+    } else {
+      EXPECT_EQ(0u, back->Release());
+      EXPECT_EQ(0u, back->Release());  // surplus: the chain still holds it
+      EXPECT_EQ(DD_OK, primary->Flip(nullptr, DDFLIP_WAIT));
+      EXPECT_EQ(0u, primary->Release());
+    }
+    EXPECT_EQ(1, soft::LiveDirectDrawObjects());
+    EXPECT_EQ(0u, dd->Release());
+    EXPECT_EQ(0, soft::LiveDirectDrawObjects());
+  }
+}
+
+TEST_F(Display, ReferenceCountsAndTheReleaseLog) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* sheet = Plain(dd, 4, 4);
+  EXPECT_EQ(2u, sheet->AddRef());
+  IUnknown* unknown = nullptr;
+  ASSERT_EQ(S_OK, sheet->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)));
+  EXPECT_EQ(static_cast<void*>(sheet), static_cast<void*>(unknown));
+  void* none = nullptr;
+  EXPECT_EQ(E_NOINTERFACE, sheet->QueryInterface(IID_IDirectDraw7, &none));
+  EXPECT_EQ(2u, unknown->Release());
+  EXPECT_EQ(1u, sheet->Release());
+
+  // Surfaces keep their device: releasing it first frees nothing in use.
+  EXPECT_EQ(1u, dd->Release());
+  EXPECT_EQ(DD_OK, sheet->IsLost());
+  EXPECT_EQ(2, soft::LiveDirectDrawObjects());
+  EXPECT_EQ(0u, sheet->Release());
+  EXPECT_EQ(0, soft::LiveDirectDrawObjects());
+
+  const std::vector<soft::ReleaseRecord>& log = soft::ReleaseLog();
+  ASSERT_EQ(4u, log.size());
+  EXPECT_EQ(static_cast<void*>(sheet), log[0].object);
+  EXPECT_STREQ("IDirectDrawSurface7", log[0].kind);
+  EXPECT_FALSE(log[1].destroyed);
+  EXPECT_STREQ("IDirectDraw7", log[2].kind);
+  EXPECT_EQ(1u, log[2].remaining);
+  EXPECT_FALSE(log[2].destroyed);
+  EXPECT_TRUE(log[3].destroyed);
+}
+
+TEST_F(Display, LockExposesMemoryPitchAndFormat) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* s = Plain(dd, 5, 3);
+  DDSURFACEDESC2 desc = Desc();
+  RECT r = {1, 1, 3, 3};
+  ASSERT_EQ(DD_OK, s->Lock(&r, &desc, DDLOCK_WAIT, nullptr));
+  EXPECT_NE(nullptr, desc.lpSurface);
+  EXPECT_EQ(16u, desc.ddpfPixelFormat.dwRGBBitCount);
+  *static_cast<std::uint16_t*>(desc.lpSurface) = 0xABCD;  // pixel (1, 1)
+  *reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(desc.lpSurface) + desc.lPitch) =
+      0x1234;  // pixel (1, 2)
+
+  // While locked, the surface is busy for everything else.
+  DDSURFACEDESC2 again = Desc();
+  HDC dc = nullptr;
+  IDirectDrawSurface7* other = Plain(dd, 5, 3);
+  EXPECT_EQ(DDERR_SURFACEBUSY, s->Lock(nullptr, &again, 0, nullptr));
+  EXPECT_EQ(DDERR_SURFACEBUSY, s->GetDC(&dc));
+  EXPECT_EQ(DDERR_SURFACEBUSY, other->BltFast(0, 0, s, nullptr, DDBLTFAST_WAIT));
+  EXPECT_EQ(DDERR_SURFACEBUSY, s->BltFast(0, 0, other, nullptr, DDBLTFAST_WAIT));
+  ASSERT_EQ(DD_OK, s->Unlock(nullptr));
+  EXPECT_EQ(DDERR_NOTLOCKED, s->Unlock(nullptr));
+  EXPECT_EQ(0xABCD, At(s, 1, 1));
+  EXPECT_EQ(0x1234, At(s, 1, 2));
+
+  RECT outside = {3, 0, 6, 2};
+  EXPECT_EQ(DDERR_INVALIDPARAMS, s->Lock(&outside, &again, 0, nullptr));
+  again.dwSize = 124 - 1;
+  EXPECT_EQ(DDERR_INVALIDPARAMS, s->Lock(nullptr, &again, 0, nullptr));
+
+  // A 1 x 1 surface still has a whole 32-bit word at its start.
+  IDirectDrawSurface7* tiny = Plain(dd, 1, 1);
+  desc = Desc();
+  ASSERT_EQ(DD_OK, tiny->Lock(nullptr, &desc, 0, nullptr));
+  EXPECT_GE(desc.lPitch, 4);
+  EXPECT_EQ(0u, *static_cast<std::uint32_t*>(desc.lpSurface) & 0xFFFFu);
+  tiny->Unlock(nullptr);
+}
+
+TEST_F(Display, InjectedSetUpFaults) {
+  soft::FailDirectDrawCreate(DDERR_NODIRECTDRAWHW);
+  IDirectDraw7* dd = reinterpret_cast<IDirectDraw7*>(1);
+  EXPECT_EQ(DDERR_NODIRECTDRAWHW,
+            DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&dd), IID_IDirectDraw7, nullptr));
+  EXPECT_EQ(nullptr, dd);
+  soft::FailDirectDrawCreate(DD_OK);
+  ASSERT_EQ(DD_OK,
+            DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&dd), IID_IDirectDraw7, nullptr));
+
+  soft::FailSetCooperativeLevel(DDERR_HWNDALREADYSET);
+  EXPECT_EQ(DDERR_HWNDALREADYSET,
+            dd->SetCooperativeLevel(soft::FakeWindowHandle(), DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
+  soft::FailSetCooperativeLevel(DD_OK);
+  ASSERT_EQ(DD_OK,
+            dd->SetCooperativeLevel(soft::FakeWindowHandle(), DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
+  soft::FailSetDisplayMode(DDERR_UNSUPPORTEDMODE);
+  EXPECT_EQ(DDERR_UNSUPPORTEDMODE, dd->SetDisplayMode(640, 480, 16, 0, 0));
+  soft::FailSetDisplayMode(DD_OK);
+  ASSERT_EQ(DD_OK, dd->SetDisplayMode(640, 480, 16, 0, 0));
+
+  soft::FailCreateSurface(2, DDERR_OUTOFVIDEOMEMORY);
+  IDirectDrawSurface7* first = Plain(dd, 4, 4);
+  DDSURFACEDESC2 desc = Desc();
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  desc.dwWidth = desc.dwHeight = 4;
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY;
+  IDirectDrawSurface7* second = nullptr;
+  EXPECT_EQ(DDERR_OUTOFVIDEOMEMORY, dd->CreateSurface(&desc, &second, nullptr));
+  EXPECT_EQ(nullptr, second);
+  EXPECT_EQ(DD_OK, dd->CreateSurface(&desc, &second, nullptr));  // once only
+  EXPECT_NE(first, second);
+}
+
+TEST_F(Display, InjectedDrawingFaults) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* s = Plain(dd, 4, 4);
+  IDirectDrawSurface7* t = Plain(dd, 4, 4);
+
+  soft::RefuseRestores(2, DDERR_GENERIC);
+  EXPECT_EQ(DDERR_GENERIC, s->Restore());
+  EXPECT_EQ(DDERR_GENERIC, s->Restore());
+  EXPECT_EQ(DD_OK, s->Restore());
+
+  DDSURFACEDESC2 desc = Desc();
+  soft::LockStillDrawingTimes(2);
+  EXPECT_EQ(DDERR_WASSTILLDRAWING, s->Lock(nullptr, &desc, 0, nullptr));
+  EXPECT_EQ(DDERR_WASSTILLDRAWING, s->Lock(nullptr, &desc, 0, nullptr));
+  ASSERT_EQ(DD_OK, s->Lock(nullptr, &desc, 0, nullptr));
+  s->Unlock(nullptr);
+  soft::LockAlwaysStillDrawing(true);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(DDERR_WASSTILLDRAWING, s->Lock(nullptr, &desc, 0, nullptr));
+  soft::LockAlwaysStillDrawing(false);
+
+  HDC dc = reinterpret_cast<HDC>(1);
+  soft::FailGetDC(true);
+  EXPECT_EQ(DDERR_CANTCREATEDC, s->GetDC(&dc));
+  EXPECT_EQ(nullptr, dc);
+  soft::FailGetDC(false);
+
+  // Loss before the third BltFast/Flip from now, counted together.
+  soft::LoseBeforeCall(3);
+  EXPECT_EQ(DD_OK, t->BltFast(0, 0, s, nullptr, DDBLTFAST_WAIT));
+  EXPECT_EQ(DDERR_NOTFLIPPABLE, s->Flip(nullptr, DDFLIP_WAIT));
+  EXPECT_EQ(DD_OK, t->IsLost());
+  EXPECT_EQ(DDERR_SURFACELOST, t->BltFast(0, 0, s, nullptr, DDBLTFAST_WAIT));
+  EXPECT_EQ(DDERR_SURFACELOST, t->IsLost());
+  ASSERT_EQ(DD_OK, s->Restore());
+  ASSERT_EQ(DD_OK, t->Restore());
+  EXPECT_EQ(DD_OK, t->BltFast(0, 0, s, nullptr, DDBLTFAST_WAIT));  // once only
+
+  soft::Reset();
+  EXPECT_EQ(0, soft::LiveDirectDrawObjects());
+  EXPECT_TRUE(soft::CallLog().empty());
+}
+
+TEST_F(Display, CallLogNamesMethodsInOrder) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* primary = nullptr;
+  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
+  IDirectDrawSurface7* back = BackBufferOf(primary);
+  back->BltFast(0, 0, primary, nullptr, DDBLTFAST_WAIT);
+  primary->Flip(nullptr, DDFLIP_WAIT);
+  back->Release();
+  EXPECT_EQ((std::vector<std::string>{"DirectDrawCreateEx", "SetCooperativeLevel", "SetDisplayMode",
+                                      "CreateSurface", "GetAttachedSurface", "BltFast", "Flip",
+                                      "Release"}),
+            soft::CallNames());
+  const soft::CallRecord& flip = soft::CallLog()[6];
+  EXPECT_EQ(static_cast<void*>(primary), flip.object);
+  EXPECT_EQ(DD_OK, flip.result);
+  EXPECT_EQ(1, soft::CallCount("BltFast"));
+
+  soft::ClearCallLog();
+  for (std::size_t i = 0; i < soft::kCallLogCapacity + 10; ++i) primary->IsLost();
+  EXPECT_EQ(soft::kCallLogCapacity, soft::CallLog().size());
+  EXPECT_EQ(10u, soft::CallLogDropped());
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+// Hands every event of the SDL layer to the game's form and ends the run after
+// a number of frames; Between runs between two frames.
+#pragma once
+
+#include <functional>
+
+#include "platform/sdl/sdl_app.h"
+#include "shell/app.h"
+#include "shell/unit1.h"
+
+namespace carpex::sdl {
+
+class Driver : public FormHandlers {
+ public:
+  Driver(TForm1& Form, SdlApp& App) : form_(Form), app_(App) {}
+  void Run(int Frames) {
+    frames_ = Frames;
+    calls_ = 0;
+    app_.Run(*this);
+  }
+  std::function<void(int)> Between;
+
+  void FormKeyPress(uint8_t& Key) override { form_.FormKeyPress(Key); }
+  void FormKeyDown(uint16_t& Key) override { form_.FormKeyDown(Key); }
+  void FormKeyUp(uint16_t& Key) override { form_.FormKeyUp(Key); }
+  void Timer1Timer() override { form_.Timer1Timer(); }
+  void ApplicationEvents1Deactivate() override { form_.ApplicationEvents1Deactivate(); }
+  void ApplicationEvents1Restore() override { form_.ApplicationEvents1Restore(); }
+  void GameLoop(bool& Done) override {
+    form_.GameLoop(Done);
+    ++calls_;
+    if (Between) Between(calls_);
+    if (calls_ == frames_) app_.Terminate();
+  }
+
+ private:
+  TForm1& form_;
+  SdlApp& app_;
+  int frames_ = 0;
+  int calls_ = 0;
+};
+
+}  // namespace carpex::sdl

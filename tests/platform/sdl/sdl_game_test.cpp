@@ -1,0 +1,302 @@
+// The real game on the SDL layer, over SDL's dummy video driver (a 1024 x 768
+// desktop): what reaches the window, frame by frame.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "graphics/directdraw.h"
+#include "graphics/soft/control.h"
+#include "platform/common/layout.h"
+#include "platform/common/pixel_font.h"
+#include "platform/sdl/sdl_app.h"
+#include "shell/unit1.h"
+#include "tests/platform/sdl/dummy_video.h"
+#include "tests/platform/sdl/game_driver.h"
+
+namespace carpex::sdl {
+namespace {
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new DummyVideo);
+
+class SdlGameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    app = MakeQuietApp(&error);
+    ASSERT_NE(app, nullptr) << error;
+    DirectDraw::Bind();
+    form = std::make_unique<TForm1>(*app);
+    Form1 = form.get();
+    form->FormCreate();
+    ASSERT_NE(form->View().PrimarySurface, nullptr) << "the display was not set up";
+    driver = std::make_unique<Driver>(*form, *app);
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  }
+  void TearDown() override {
+    if (form) form->FormDestroy();
+    driver.reset();
+    form.reset();
+    Form1 = nullptr;
+    DirectDraw::Unbind();
+    app.reset();
+    soft::Reset();
+  }
+
+  void Push(uint32_t type, SDL_Keycode sym, SDL_Scancode scan) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.windowID = SDL_GetWindowID(app->Window());
+    e.key.keysym.sym = sym;
+    e.key.keysym.scancode = scan;
+    SDL_PushEvent(&e);
+  }
+  void Type(SDL_Keycode sym, SDL_Scancode scan) {
+    Push(SDL_KEYDOWN, sym, scan);
+    Push(SDL_KEYUP, sym, scan);
+  }
+  void WindowEvent(uint8_t what) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = SDL_GetWindowID(app->Window());
+    e.window.event = what;
+    SDL_PushEvent(&e);
+  }
+
+  // The window as last presented, 0xRRGGBB per pixel.
+  struct Screen {
+    int Width = 0, Height = 0;
+    std::vector<uint32_t> Pixels;
+    uint32_t At(int x, int y) const {
+      return Pixels[static_cast<size_t>(y) * Width + x] & 0xFFFFFF;
+    }
+  };
+  Screen ReadScreen() {
+    Screen s;
+    SDL_Surface* surface = SDL_GetWindowSurface(app->Window());
+    EXPECT_NE(surface, nullptr) << SDL_GetError();
+    if (surface == nullptr) return s;
+    s.Width = surface->w;
+    s.Height = surface->h;
+    s.Pixels.resize(static_cast<size_t>(s.Width) * s.Height);
+    EXPECT_EQ(
+        SDL_ConvertPixels(s.Width, s.Height, surface->format->format, surface->pixels,
+                          surface->pitch, SDL_PIXELFORMAT_RGB888, s.Pixels.data(), s.Width * 4),
+        0)
+        << SDL_GetError();
+    return s;
+  }
+  // Game pixels on the window that differ from the software display's front buffer.
+  int PictureMismatches(const Screen& s) {
+    const soft::PixelView front = soft::FrontBuffer();
+    EXPECT_EQ(front.width, common::kPictureWidth);
+    const common::Placement p = common::PlacePicture(s.Width, s.Height);
+    int wrong = 0;
+    for (int y = 0; y < common::kPictureHeight; ++y) {
+      for (int x = 0; x < common::kPictureWidth; ++x) {
+        const COLORREF c = soft::FromRgb565(front.At(x, y));
+        const uint32_t want = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+        const uint32_t got = s.At(p.X + x * p.Scale, p.Y + y * p.Scale);
+        for (int shift = 0; shift <= 16; shift += 8) {
+          const int d =
+              static_cast<int>((want >> shift) & 0xFF) - static_cast<int>((got >> shift) & 0xFF);
+          if (d > 4 || d < -4) {
+            ++wrong;
+            break;
+          }
+        }
+      }
+    }
+    return wrong;
+  }
+  int NonBlack(const Screen& s, int x0, int y0, int w, int h) {
+    int n = 0;
+    for (int y = y0; y < y0 + h; ++y)
+      for (int x = x0; x < x0 + w; ++x) n += s.At(x, y) != 0;
+    return n;
+  }
+
+  std::unique_ptr<SdlApp> app;
+  std::unique_ptr<TForm1> form;
+  std::unique_ptr<Driver> driver;
+};
+
+TEST_F(SdlGameTest, EachFrameIsPresentedOnceScaledAndCentredOnBlack) {
+  driver->Run(3);
+  EXPECT_EQ(app->Presents(), 3u);
+  const Screen s = ReadScreen();
+  ASSERT_EQ(s.Width, 1024);
+  ASSERT_EQ(s.Height, 768);
+  EXPECT_EQ(PictureMismatches(s), 0);
+  // The level-choice picture is on it, and the borders are black.
+  const common::Placement p = common::PlacePicture(s.Width, s.Height);
+  EXPECT_GT(NonBlack(s, p.X + 154, p.Y + 111, 331, 100), 1000);
+  EXPECT_EQ(NonBlack(s, 0, 0, s.Width, p.Y), 0);
+  EXPECT_EQ(NonBlack(s, 0, 0, p.X, s.Height), 0);
+  EXPECT_EQ(NonBlack(s, p.X + p.Width, 0, s.Width - p.X - p.Width, s.Height), 0);
+}
+
+// Between(n) runs inside frame n, before that frame is presented: what it
+// reads from the window is frame n - 1.
+
+TEST_F(SdlGameTest, TheFrameRateIsWrittenAtTheWindowsTopLeftAfterTheFlip) {
+  Type('f', SDL_SCANCODE_F);
+  Screen shown, hidden;
+  uint64_t presentsShown = 0;
+  driver->Between = [&](int n) {
+    if (n == 2) {
+      shown = ReadScreen();
+      presentsShown = app->Presents();
+      Type('f', SDL_SCANCODE_F);  // hides it again before frame 3
+    }
+    if (n == 4) hidden = ReadScreen();
+  };
+  driver->Run(4);
+  EXPECT_EQ(presentsShown, 1u);  // the text goes with the frame's one picture
+  // "0" until the first timer tick: the glyph in black on the button face.
+  const uint32_t face = 0xD4D0C8;
+  for (int row = 0; row < common::kCellHeight; ++row) {
+    for (int x = 0; x < common::kCellWidth; ++x) {
+      const bool ink = (common::GlyphRow('0', row) >> (7 - x)) & 1;
+      EXPECT_EQ(shown.At(x, row), ink ? 0u : face) << x << "," << row;
+    }
+  }
+  EXPECT_EQ(shown.At(common::kCellWidth, 0), 0u);  // the box ends with the text
+  EXPECT_EQ(shown.At(0, common::kCellHeight), 0u);
+  EXPECT_EQ(PictureMismatches(shown), 0);  // the text is not in the picture
+  // The next flip covers the text.
+  EXPECT_EQ(hidden.At(0, 0), 0u);
+  EXPECT_EQ(NonBlack(hidden, 0, 0, 64, 64), 0);
+}
+
+TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures) {
+  uint64_t presents = 0;
+  Screen before, back;
+  // The dummy driver has no focus: the window's state is the test's.
+  SdlApp::WindowState window{true, false};
+  app->SetWindowStateSource([&] { return window; });
+  driver->Between = [&](int n) {
+    if (n == 2) {
+      before = ReadScreen();
+      EXPECT_EQ(PictureMismatches(before), 0);
+      presents = app->Presents();
+      window = {false, true};
+      WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    }
+    if (n == 6) {
+      EXPECT_EQ(form->View().Active, 0);
+      EXPECT_TRUE(app->Minimized());
+      EXPECT_FALSE(soft::IsActive());
+      EXPECT_EQ(app->Presents(), presents + 1);  // frame 2, then none while away
+      // Back from the task bar: the first frame meets the lost surfaces,
+      // restores and reloads them.
+      window = {true, false};
+      WindowEvent(SDL_WINDOWEVENT_RESTORED);
+    }
+    if (n == 9) back = ReadScreen();
+  };
+  driver->Run(9);
+  EXPECT_EQ(form->View().Active, 1);
+  EXPECT_TRUE(soft::IsActive());
+  EXPECT_FALSE(app->Minimized());
+  // The same picture as before, not the lost surfaces' pattern.
+  EXPECT_EQ(PictureMismatches(back), 0);
+  EXPECT_TRUE(back.Pixels == before.Pixels);
+}
+
+TEST_F(SdlGameTest, EscapeOnTheLevelScreenHidesTheWindowAndEndsTheLoop) {
+  Type(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+  driver->Run(1000);
+  EXPECT_NE(SDL_GetWindowFlags(app->Window()) & SDL_WINDOW_HIDDEN, 0u);
+  EXPECT_EQ(app->Presents(), 0u);
+}
+
+// SDL's virtual joystick stands for a game controller plugged in while the
+// game runs: it starts the chosen level, drops a bomb, leaves the round, and
+// what it held is let go when it is pulled out.
+TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
+  app->SetGameView([this] {
+    return common::GameView{form->View().W.GameState == kLevelChoice, form->View().W.Level};
+  });
+  // The dummy driver's window never has the focus, without which SDL keeps the
+  // controllers' events back.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;  // button n is the controller's button n
+  desc.name = "virtual pad";
+  int device = -1;
+  SDL_Joystick* pad = nullptr;
+  auto press = [&](SDL_GameControllerButton b, bool down) {
+    ASSERT_EQ(SDL_JoystickSetVirtualButton(pad, b, down ? SDL_PRESSED : SDL_RELEASED), 0);
+  };
+  const std::string caption = SDL_GetWindowTitle(app->Window());
+  std::vector<std::string> titles;
+  uint8_t heldBeforeUnplug = 0;
+  driver->Between = [&](int n) {
+    switch (n) {
+      case 2:
+        device = SDL_JoystickAttachVirtualEx(&desc);
+        ASSERT_GE(device, 0) << SDL_GetError();
+        pad = SDL_JoystickOpen(device);
+        ASSERT_NE(pad, nullptr) << SDL_GetError();
+        break;
+      case 4:
+        titles.push_back(SDL_GetWindowTitle(app->Window()));
+        press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
+        break;
+      case 6:
+        press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false);
+        titles.push_back(SDL_GetWindowTitle(app->Window()));
+        press(SDL_CONTROLLER_BUTTON_A, true);  // starts level 1
+        break;
+      case 8:
+        EXPECT_EQ(form->View().W.GameState, kPlaying);
+        EXPECT_EQ(form->View().W.Level, 1);
+        EXPECT_EQ(form->View().W.Bomb.State, 0) << "the press that started the round drops nothing";
+        press(SDL_CONTROLLER_BUTTON_A, false);
+        break;
+      case 10:
+        press(SDL_CONTROLLER_BUTTON_A, true);
+        break;
+      case 12:
+        EXPECT_NE(form->View().W.Bomb.State, 0);
+        press(SDL_CONTROLLER_BUTTON_A, false);
+        press(SDL_CONTROLLER_BUTTON_BACK, true);
+        break;
+      case 14:
+        EXPECT_EQ(form->View().W.GameState, kLevelChoice);
+        press(SDL_CONTROLLER_BUTTON_BACK, false);
+        press(SDL_CONTROLLER_BUTTON_A, true);  // the level last played again
+        break;
+      case 16:
+        EXPECT_EQ(form->View().W.GameState, kPlaying);
+        EXPECT_EQ(form->View().W.Level, 1);
+        press(SDL_CONTROLLER_BUTTON_A, false);
+        break;
+      case 18:
+        press(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+        break;
+      case 20:
+        heldBeforeUnplug = form->View().W.Bomb.KeyHeld;
+        SDL_JoystickClose(pad);
+        ASSERT_EQ(SDL_JoystickDetachVirtual(device), 0);
+        break;
+      case 22:
+        titles.push_back(SDL_GetWindowTitle(app->Window()));
+        break;
+    }
+  };
+  driver->Run(22);
+  EXPECT_EQ(heldBeforeUnplug, 1);
+  EXPECT_EQ(form->View().W.Bomb.KeyHeld, 0) << "pulled out with D-pad down held";
+  ASSERT_EQ(titles.size(), 3u);
+  EXPECT_EQ(titles[0], caption + " (gamepad: A starts level 0)");
+  EXPECT_EQ(titles[1], caption + " (gamepad: A starts level 1)");
+  EXPECT_EQ(titles[2], caption);
+}
+
+}  // namespace
+}  // namespace carpex::sdl

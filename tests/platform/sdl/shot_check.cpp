@@ -1,0 +1,255 @@
+// Looks at screenshots of the game's window (binary PPM, as `import` writes
+// them) for the end-to-end test. Game coordinates are the 640 x 480 picture's;
+// the picture sits on the screen where the window puts it.
+//
+//   shot_check levelchoice SHOT        the level-choice screen, pixel for pixel
+//   shot_check plane SHOT              the plane's extent in the rows above the city
+//   shot_check diff A B X Y W H        how many game pixels of the rectangle differ
+//   shot_check lost SHOT               how many game pixels show the lost pattern
+//   shot_check fps SHOT                the number written at the window's top-left
+//
+// Exit status 0 when the question could be answered (and for levelchoice: yes),
+// 1 when not, 2 for a usage or file error.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "graphics/soft/control.h"
+#include "graphics/soft/dib.h"
+#include "graphics/soft/resources.h"
+#include "platform/common/layout.h"
+#include "platform/common/pixel_font.h"
+
+namespace {
+
+using carpex::common::Placement;
+
+struct Shot {
+  int Width = 0;
+  int Height = 0;
+  std::vector<uint8_t> Rgb;
+
+  uint32_t At(int x, int y) const {
+    const uint8_t* p = &Rgb[(static_cast<size_t>(y) * Width + x) * 3];
+    return static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
+  }
+};
+
+bool ReadPpm(const char* path, Shot* shot) {
+  std::ifstream in(path, std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  size_t pos = 0;
+  auto token = [&]() {
+    std::string t;
+    while (pos < data.size()) {
+      if (data[pos] == '#') {
+        while (pos < data.size() && data[pos] != '\n') ++pos;
+      } else if (std::isspace(static_cast<unsigned char>(data[pos]))) {
+        ++pos;
+      } else {
+        break;
+      }
+    }
+    while (pos < data.size() && !std::isspace(static_cast<unsigned char>(data[pos]))) {
+      t += data[pos++];
+    }
+    return t;
+  };
+  if (token() != "P6") return false;
+  shot->Width = std::atoi(token().c_str());
+  shot->Height = std::atoi(token().c_str());
+  if (token() != "255" || shot->Width <= 0 || shot->Height <= 0) return false;
+  ++pos;  // the one whitespace before the pixels
+  const size_t bytes = static_cast<size_t>(shot->Width) * shot->Height * 3;
+  if (data.size() < pos + bytes) return false;
+  shot->Rgb.assign(data.begin() + static_cast<long>(pos),
+                   data.begin() + static_cast<long>(pos + bytes));
+  return true;
+}
+
+bool Close(uint32_t a, uint32_t b, int tolerance) {
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+    if (d > tolerance || d < -tolerance) return false;
+  }
+  return true;
+}
+
+// COLORREF (0x00BBGGRR) to 0xRRGGBB, through the display's 16 bits.
+uint32_t Displayed(uint32_t colorref) {
+  const uint32_t c = soft::FromRgb565(soft::ToRgb565(colorref));
+  return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+}
+
+// The screen pixel at the centre of a game pixel.
+uint32_t GamePixel(const Shot& s, const Placement& p, int gx, int gy) {
+  const int x = p.X + (gx * p.Width + p.Width / 2) / carpex::common::kPictureWidth;
+  const int y = p.Y + (gy * p.Height + p.Height / 2) / carpex::common::kPictureHeight;
+  return s.At(x, y);
+}
+
+int LevelChoice(const Shot& s) {
+  const soft::Resource* res = soft::FindEmbedded("BITMAP", "LEVELCH1");
+  soft::DibImage sheet;
+  if (res == nullptr || !soft::DecodeDib(res->data, res->size, &sheet)) {
+    std::fprintf(stderr, "the level-choice bitmap is missing\n");
+    return 2;
+  }
+  const Placement p = carpex::common::PlacePicture(s.Width, s.Height);
+  const uint32_t key = sheet.At(0, 0);
+  constexpr int kLeft = 154, kTop = 111;
+  int wrong = 0, inked = 0;
+  for (int gy = 0; gy < carpex::common::kPictureHeight; ++gy) {
+    for (int gx = 0; gx < carpex::common::kPictureWidth; ++gx) {
+      uint32_t want = 0;
+      const int sx = gx - kLeft, sy = gy - kTop;
+      if (sx >= 0 && sy >= 0 && sx < sheet.Width && sy < sheet.Height) {
+        const uint32_t c = sheet.At(sx, sy);
+        if (c != key) want = Displayed(c);
+      }
+      inked += want != 0;
+      // Every screen pixel of the game pixel, not only its centre.
+      for (int y = p.Y + gy * p.Scale; y < p.Y + (gy + 1) * p.Scale; ++y) {
+        for (int x = p.X + gx * p.Scale; x < p.X + (gx + 1) * p.Scale; ++x) {
+          if (!Close(s.At(x, y), want, 4)) ++wrong;
+        }
+      }
+    }
+  }
+  // Around the picture the window is black.
+  int border = 0;
+  for (int y = 0; y < s.Height; ++y) {
+    for (int x = 0; x < s.Width; ++x) {
+      const bool inside = x >= p.X && y >= p.Y && x < p.X + p.Width && y < p.Y + p.Height;
+      if (!inside && s.At(x, y) != 0) ++border;
+    }
+  }
+  std::printf(
+      "placement %dx%d at %d,%d scale %d; %d picture pixels wrong, %d border pixels "
+      "not black, %d inked game pixels expected\n",
+      p.Width, p.Height, p.X, p.Y, p.Scale, wrong, border, inked);
+  return wrong == 0 && border == 0 && inked > 0 ? 0 : 1;
+}
+
+int PlaneExtent(const Shot& s) {
+  // The rows above the tallest city (level 9: 24 blocks leave rows 0 to 5).
+  const Placement p = carpex::common::PlacePicture(s.Width, s.Height);
+  int left = 640, right = -1, top = 480, bottom = -1;
+  for (int gy = 0; gy < 96; ++gy) {
+    for (int gx = 0; gx < 640; ++gx) {
+      if (GamePixel(s, p, gx, gy) == 0) continue;
+      left = std::min(left, gx);
+      right = std::max(right, gx);
+      top = std::min(top, gy);
+      bottom = std::max(bottom, gy);
+    }
+  }
+  if (right < 0) {
+    std::printf("none\n");
+    return 1;
+  }
+  std::printf("%d %d %d %d\n", left, right, top, bottom);
+  return 0;
+}
+
+int Diff(const Shot& a, const Shot& b, int x0, int y0, int w, int h) {
+  if (a.Width != b.Width || a.Height != b.Height) return 2;
+  const Placement p = carpex::common::PlacePicture(a.Width, a.Height);
+  int differ = 0;
+  for (int gy = y0; gy < y0 + h && gy < 480; ++gy) {
+    for (int gx = x0; gx < x0 + w && gx < 640; ++gx) {
+      if (GamePixel(a, p, gx, gy) != GamePixel(b, p, gx, gy)) ++differ;
+    }
+  }
+  std::printf("%d\n", differ);
+  return 0;
+}
+
+int Lost(const Shot& s) {
+  const Placement p = carpex::common::PlacePicture(s.Width, s.Height);
+  const uint32_t a = Displayed(soft::FromRgb565(soft::kLostPatternA));
+  const uint32_t b = Displayed(soft::FromRgb565(soft::kLostPatternB));
+  int count = 0;
+  for (int gy = 0; gy < 480; ++gy) {
+    for (int gx = 0; gx < 640; ++gx) {
+      const uint32_t c = GamePixel(s, p, gx, gy);
+      count += Close(c, a, 4) || Close(c, b, 4);
+    }
+  }
+  std::printf("%d\n", count);
+  return 0;
+}
+
+// Reads the text box at the window's top-left with the window's own font.
+int Fps(const Shot& s) {
+  const Placement p = carpex::common::PlacePicture(s.Width, s.Height);
+  const int k = p.Scale;
+  const uint32_t face = s.At(0, 0);
+  if (face == 0 || face == 0xFFFFFF) {
+    std::printf("no text box\n");
+    return 1;
+  }
+  std::string text;
+  for (int cell = 0; (cell + 1) * carpex::common::kCellWidth * k <= s.Width; ++cell) {
+    // A cell whose top-left corner is not the box colour is past the text.
+    if (s.At(cell * carpex::common::kCellWidth * k, 0) != face) break;
+    int found = -1;
+    for (char c = '0'; c <= '9' && found < 0; ++c) {
+      bool match = true;
+      for (int row = 0; row < carpex::common::kCellHeight && match; ++row) {
+        const uint8_t bits = carpex::common::GlyphRow(c, row);
+        for (int x = 0; x < carpex::common::kCellWidth && match; ++x) {
+          const bool ink = (bits >> (7 - x)) & 1;
+          const uint32_t px =
+              s.At((cell * carpex::common::kCellWidth + x) * k + k / 2, row * k + k / 2);
+          match = ink ? px == 0 : px == face;
+        }
+      }
+      if (match) found = c;
+    }
+    if (found < 0) break;
+    text += static_cast<char>(found);
+  }
+  if (text.empty()) {
+    std::printf("no digits\n");
+    return 1;
+  }
+  std::printf("%s %06X\n", text.c_str(), face);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: shot_check levelchoice|plane|diff|lost|fps SHOT ...\n");
+    return 2;
+  }
+  const std::string what = argv[1];
+  Shot a;
+  if (!ReadPpm(argv[2], &a)) {
+    std::fprintf(stderr, "cannot read %s\n", argv[2]);
+    return 2;
+  }
+  if (what == "levelchoice") return LevelChoice(a);
+  if (what == "plane") return PlaneExtent(a);
+  if (what == "lost") return Lost(a);
+  if (what == "fps") return Fps(a);
+  if (what == "diff" && argc == 8) {
+    Shot b;
+    if (!ReadPpm(argv[3], &b)) {
+      std::fprintf(stderr, "cannot read %s\n", argv[3]);
+      return 2;
+    }
+    return Diff(a, b, std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
+                std::atoi(argv[7]));
+  }
+  std::fprintf(stderr, "unknown question %s\n", what.c_str());
+  return 2;
+}

@@ -1,0 +1,634 @@
+// The Windows programs under Wine, on a virtual screen of 640 x 480 x 16:
+// the game played as a new player would, with keys from xdotool and pictures
+// of the screen; and the Windows replay tool against the native one on the
+// same scripts, trace for trace and pixel for pixel.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "graphics/soft/dib.h"
+#include "tests/platform/win32/wine_support.h"
+
+namespace carpex::winetest {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kLevelX = 154;
+constexpr int kLevelY = 111;
+
+// The programs: those of the Windows build tree CARPEX_WINDOWS_BUILD (i686 or
+// x86_64), or the game alone as CARPEX_WINDOWS_GAME names it (unpacked from
+// its download), for which the replay tests skip.
+std::string FromEnvironment(const char* Name) {
+  const char* value = getenv(Name);
+  return value != nullptr ? value : "";
+}
+std::string GameExe() {
+  const std::string game = FromEnvironment("CARPEX_WINDOWS_GAME");
+  const std::string tree = FromEnvironment("CARPEX_WINDOWS_BUILD");
+  return !game.empty() || tree.empty() ? game : tree + "/platform/win32/carpex.exe";
+}
+std::string ReplayExe() {
+  const std::string tree = FromEnvironment("CARPEX_WINDOWS_BUILD");
+  return tree.empty() ? tree : tree + "/platform/win32/carpex-replay.exe";
+}
+
+// One desktop for the whole program: starting Xvfb and a Wine prefix is slow.
+WineDesktop* Desktop = nullptr;
+
+class DesktopEnvironment final : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (GameExe().empty()) return;
+    for (const std::string& exe : {GameExe(), ReplayExe()}) {
+      if (!exe.empty() && access(exe.c_str(), R_OK) != 0) {
+        error_ = exe + " is missing";
+        return;
+      }
+    }
+    desktop_ = std::make_unique<WineDesktop>();
+    if (desktop_->Start(GameExe(), &error_)) {
+      Desktop = desktop_.get();
+    } else {
+      desktop_.reset();
+    }
+  }
+  void TearDown() override {
+    Desktop = nullptr;
+    desktop_.reset();
+  }
+  const std::string& Error() const { return error_; }
+
+ private:
+  std::unique_ptr<WineDesktop> desktop_;
+  std::string error_;
+};
+
+DesktopEnvironment* Environment = nullptr;
+
+// Skips when no Windows program was named; fails when one was but Wine cannot run it.
+#define REQUIRE_DESKTOP()                                                               \
+  do {                                                                                  \
+    if (GameExe().empty()) {                                                            \
+      GTEST_SKIP() << "no Windows program (CARPEX_WINDOWS_BUILD, CARPEX_WINDOWS_GAME)"; \
+    }                                                                                   \
+    ASSERT_NE(Desktop, nullptr) << "no Wine desktop: " << Environment->Error();         \
+  } while (0)
+
+// Takes pictures of the screen until Check accepts one, for at most Seconds.
+bool WaitForScreen(double Seconds, const std::function<bool(const Picture&)>& Check,
+                   Picture* Last) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(Seconds);
+  do {
+    if (Desktop->Screenshot(Last) && Check(*Last)) return true;
+    SleepSeconds(0.2);
+  } while (std::chrono::steady_clock::now() < end);
+  return false;
+}
+
+// The level-choice picture as the screen must show it: the sheet with its key
+// colour left out over the black background, at (154, 111), all else black.
+struct LevelChoiceExpectation {
+  soft::DibImage Sheet;
+  uint32_t Key = 0;
+
+  bool Load() {
+    const std::string bytes = ReadFile(CARPEX_LEVEL_CHOICE_BMP);
+    if (!soft::DecodeBmpFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                             &Sheet) ||
+        Sheet.Width <= 0) {
+      return false;
+    }
+    Key = Sheet.At(0, 0);
+    return true;
+  }
+
+  // Pixels that differ by more than one step of a 16-bit display channel.
+  long Mismatches(const Picture& Screen) const {
+    long bad = 0;
+    for (int y = 0; y < Screen.Height; ++y) {
+      for (int x = 0; x < Screen.Width; ++x) {
+        uint32_t want = 0;
+        const int sx = x - kLevelX;
+        const int sy = y - kLevelY;
+        if (sx >= 0 && sy >= 0 && sx < Sheet.Width && sy < Sheet.Height) {
+          const uint32_t c = Sheet.At(sx, sy);
+          if (c != Key) want = c;
+        }
+        const uint8_t* got = Screen.At(x, y);
+        const int wantRgb[3] = {static_cast<int>(want & 0xFF), static_cast<int>((want >> 8) & 0xFF),
+                                static_cast<int>((want >> 16) & 0xFF)};
+        for (int c = 0; c < 3; ++c) {
+          if (std::abs(got[c] - wantRgb[c]) > 8) {
+            ++bad;
+            break;
+          }
+        }
+      }
+    }
+    return bad;
+  }
+};
+
+// Lit pixels in a band of rows.
+long LitIn(const Picture& P, int Top, int Bottom, int Left = 0, int Right = 640) {
+  long lit = 0;
+  for (int y = Top; y < Bottom; ++y) {
+    for (int x = Left; x < Right; ++x) lit += P.Lit(x, y) ? 1 : 0;
+  }
+  return lit;
+}
+
+// The leftmost lit column of a band, -1 when the band is dark.
+int LeftmostLit(const Picture& P, int Top, int Bottom) {
+  for (int x = 0; x < P.Width; ++x) {
+    for (int y = Top; y < Bottom; ++y) {
+      if (P.Lit(x, y)) return x;
+    }
+  }
+  return -1;
+}
+
+// 16 x 16 cells from row 3 down that were mostly lit in Before and are dark in After.
+int CellsCleared(const Picture& Before, const Picture& After) {
+  int cleared = 0;
+  for (int row = 3; row < 30; ++row) {
+    for (int col = 0; col < 40; ++col) {
+      const long before = LitIn(Before, row * 16, row * 16 + 16, col * 16, col * 16 + 16);
+      const long after = LitIn(After, row * 16, row * 16 + 16, col * 16, col * 16 + 16);
+      if (before > 64 && after == 0) ++cleared;
+    }
+  }
+  return cleared;
+}
+
+long CountOf(const std::string& Text, const std::string& What) {
+  long n = 0;
+  for (size_t pos = Text.find(What); pos != std::string::npos; pos = Text.find(What, pos + 1)) ++n;
+  return n;
+}
+
+// The last line of a text, without its line feed.
+std::string LastLine(const std::string& Text) {
+  const size_t end = Text.size() > 0 && Text.back() == '\n' ? Text.size() - 1 : Text.size();
+  const size_t start = Text.rfind('\n', end == 0 ? 0 : end - 1);
+  return Text.substr(start == std::string::npos ? 0 : start + 1,
+                     end - (start == std::string::npos ? 0 : start + 1));
+}
+
+// Waits for the message box captioned Caption to show; its window, or "" when none came.
+std::string FindBox(const std::string& Caption) {
+  std::string box;
+  for (int i = 0; i < 150 && box.empty(); ++i) {
+    const RunResult found =
+        Desktop->XDoTool({"search", "--onlyvisible", "--name", "^" + Caption + "$"});
+    box = found.Out.substr(0, found.Out.find('\n'));
+    if (box.empty()) SleepSeconds(0.2);
+  }
+  return box;
+}
+
+// The place and size of a window, as xdotool tells them.
+struct Geometry {
+  int X = -1, Y = -1, Width = 0, Height = 0;
+};
+Geometry GeometryOf(const std::string& Window) {
+  const std::string text = Desktop->XDoTool({"getwindowgeometry", Window}).Out;
+  Geometry g;
+  const size_t position = text.find("Position: ");
+  const size_t size = text.find("Geometry: ");
+  if (position != std::string::npos)
+    std::sscanf(text.c_str() + position, "Position: %d,%d", &g.X, &g.Y);
+  if (size != std::string::npos)
+    std::sscanf(text.c_str() + size, "Geometry: %dx%d", &g.Width, &g.Height);
+  return g;
+}
+
+// Clicks the box's one button, in the middle of its bottom row. (A Return
+// typed into one box has been seen to reach the next program's box too.)
+void DismissBox(const std::string& Box) {
+  const Geometry g = GeometryOf(Box);
+  Desktop->XDoTool({"mousemove", "--window", Box, std::to_string(g.Width / 2),
+                    std::to_string(g.Height - 20), "click", "1"});
+}
+
+// Played with --record; the recording is then repeated by the replay tool on
+// the software display, which must end on the recording's final trace line.
+TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
+  REQUIRE_DESKTOP();
+  LevelChoiceExpectation level;
+  ASSERT_TRUE(level.Load()) << "cannot read " << CARPEX_LEVEL_CHOICE_BMP;
+
+  // Wine's DirectDraw trace tells which surfaces the game restored.
+  const std::string trace = Desktop->Folder() + "/game-ddraw.log";
+  Child game;
+  const std::string recording = "wine-session.replay";
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--record", recording}, Desktop->Folder(),
+                         Desktop->Env("-all,trace+ddraw"), Desktop->Folder() + "/game.out", trace));
+
+  // Start: full screen, the level-choice picture at (154, 111) and nothing else.
+  Picture screen;
+  ASSERT_TRUE(WaitForScreen(
+      60, [&](const Picture& p) { return level.Mismatches(p) == 0; }, &screen))
+      << level.Mismatches(screen) << " pixels of the screen are not the level-choice picture";
+  const RunResult found = Desktop->XDoTool({"search", "--name", "^Form1$"});
+  std::string window = found.Out.substr(0, found.Out.find('\n'));
+  ASSERT_FALSE(window.empty()) << "no window with the caption Form1";
+
+  // A digit starts a round: the city stands along the bottom and the plane moves
+  // along the top row.
+  Desktop->XDoTool({"key", "9"});
+  ASSERT_TRUE(WaitForScreen(
+      20, [&](const Picture& p) { return LitIn(p, 464, 480) > 4000 && LitIn(p, 0, 16) > 0; },
+      &screen))
+      << "no city and plane after the digit 9";
+  const int planeAt = LeftmostLit(screen, 0, 16);
+  Picture later;
+  ASSERT_TRUE(WaitForScreen(
+      10, [&](const Picture& p) { return LeftmostLit(p, 0, 16) > planeAt; }, &later))
+      << "the plane does not move from x " << planeAt;
+
+  // Space drops the bomb, and blocks come down.
+  Picture city = later;
+  Desktop->XDoTool({"key", "space"});
+  ASSERT_TRUE(WaitForScreen(
+      15, [&](const Picture& p) { return CellsCleared(city, p) > 0; }, &screen))
+      << "no block came down after Space";
+  Desktop->XDoTool({"key", "f"});  // the frame rate shown, in the plane's rows
+  SleepSeconds(1.5);               // the demolition and its explosions run out
+  Picture beforeSwitch;
+  ASSERT_TRUE(Desktop->Screenshot(&beforeSwitch));
+  const long restoresBefore = CountOf(ReadFile(trace), "ddraw_surface7_Restore");
+
+  // Switching away minimises the game and takes the display back; switching
+  // back brings every picture back through the game's own recovery.
+  Desktop->XDoTool({"windowminimize", window});
+  ASSERT_TRUE(WaitForScreen(
+      10, [&](const Picture& p) { return LitIn(p, 96, 480) < LitIn(beforeSwitch, 96, 480) / 10; },
+      &screen))
+      << "the game is still on the screen after windowminimize";
+  SleepSeconds(1);
+  Desktop->XDoTool({"windowactivate", window});
+  // The game was paused while away: the city comes back exactly as it was.
+  ASSERT_TRUE(WaitForScreen(
+      20, [&](const Picture& p) { return LitIn(p, 48, 480) == LitIn(beforeSwitch, 48, 480); },
+      &screen))
+      << "the city did not come back after windowactivate";
+  Picture cityBack = screen;
+  for (Picture* p : {&cityBack, &beforeSwitch}) {
+    std::fill(p->Rgb.begin(), p->Rgb.begin() + 48 * 640 * 3, 0);  // the plane's rows
+  }
+  EXPECT_EQ(Compare(cityBack, beforeSwitch, "after", "before").Report, "");
+  const long restoresAfter = CountOf(ReadFile(trace), "ddraw_surface7_Restore");
+  // Primary, six sheets and two backgrounds, each restored and reloaded.
+  EXPECT_GE(restoresAfter - restoresBefore, 9) << "the surfaces were not restored";
+
+  // Escape returns to the level choice, drawn from restored surfaces too.
+  Desktop->XDoTool({"key", "f", "Escape"});
+  EXPECT_TRUE(WaitForScreen(
+      10, [&](const Picture& p) { return level.Mismatches(p) == 0; }, &screen))
+      << level.Mismatches(screen) << " pixels are not the level-choice picture after Escape";
+
+  // A second round, then Escape, Escape ends the program with status 0.
+  Desktop->XDoTool({"key", "9"});
+  ASSERT_TRUE(WaitForScreen(
+      20, [&](const Picture& p) { return LitIn(p, 464, 480) > 4000; }, &screen))
+      << "no second round after the digit 9";
+  Desktop->XDoTool({"key", "Escape", "Escape"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
+  EXPECT_EQ(status, 0);
+
+  const std::string recorded = ReadFile(Desktop->Folder() + "/" + recording);
+  for (const char* event : {"\nchar 57\n", "\ndown 32\n", "\nchar 102\n", "\ndeactivate\n",
+                            "\nlose\n", "\nrestore\n", "\nchar 27\n"}) {
+    EXPECT_NE(recorded.find(event), std::string::npos) << "no" << event << "in the recording";
+  }
+  const std::string final = LastLine(recorded);
+  ASSERT_EQ(final.rfind("# final: n=", 0), 0u) << "the recording ends with: " << final;
+  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/" + recording},
+                                      Desktop->Folder(), {}, 300);
+  ASSERT_TRUE(replay.Finished);
+  EXPECT_EQ(replay.Status, 0) << replay.Err;
+  EXPECT_EQ("# final: " + LastLine(replay.Out), final);
+}
+
+// The command line is answered in a message box and never with the game's
+// window: --version and --help with status 0, an argument the game does not
+// know with status 2. Wine's trace of the box tells its text.
+TEST(WineGame, CommandLineIsAnsweredInAMessageBox) {
+  REQUIRE_DESKTOP();
+  const struct {
+    const char* Argument;
+    const char* Text;
+    int Status;
+  } cases[] = {{"--fly", "unknown argument '--fly'", 2},
+               {"--version", "Carpex " CARPEX_VERSION, 0},
+               {"--help", "Usage: carpex [--record FILE [--overwrite]]", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Argument);
+    const std::string trace = Desktop->Folder() + "/box.log";
+    Child game;
+    ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), c.Argument}, Desktop->Folder(),
+                           Desktop->Env("-all,trace+msgbox"), "", trace));
+    const std::string box = FindBox("Carpex");
+    ASSERT_FALSE(box.empty()) << "no message box";
+    EXPECT_TRUE(Desktop->XDoTool({"search", "--name", "^Form1$"}).Out.empty());
+    DismissBox(box);
+    int status = -1;
+    ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after the box";
+    EXPECT_EQ(status, c.Status);
+    EXPECT_NE(ReadFile(trace).find(c.Text), std::string::npos) << ReadFile(trace);
+  }
+}
+
+TEST(WineGame, FailedSetUpShowsItsMessageAndNeverTheForm) {
+  REQUIRE_DESKTOP();
+  // Without DDraw.dll the first set-up step fails.
+  std::map<std::string, std::string> env = Desktop->Env("-all,trace+win");
+  env["WINEDLLOVERRIDES"] += ";ddraw=d";
+  const std::string trace = Desktop->Folder() + "/failed-setup.log";
+  Child game;
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe()}, Desktop->Folder(), env, "", trace));
+
+  // The message box, captioned as the form's description says.
+  const std::string box = FindBox("Form1");
+  ASSERT_FALSE(box.empty()) << "no message box captioned Form1";
+  DismissBox(box);
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after its set-up failed";
+  EXPECT_EQ(status, 1) << "as on Linux";
+
+  // The form's window (created at its designed place and size) was never shown.
+  const std::string log = ReadFile(trace);
+  const std::string created = "NtUserCreateWindowEx hwnd ";
+  const size_t at = log.find(" cs 403,213 559x368");
+  ASSERT_NE(at, std::string::npos) << "no form window in the trace";
+  const size_t start = log.rfind(created, at) + created.size();
+  const std::string hwnd = log.substr(start, at - start);
+  EXPECT_EQ(log.find("show_window hwnd=" + hwnd + ", cmd=5"), std::string::npos)
+      << "the form " << hwnd << " was shown";
+}
+
+// A recording is never lost: an existing one is not replaced unless asked,
+// and not emptied by a game that cannot start; the box for a long name stays
+// on the screen.
+TEST(WineGame, AnEarlierRecordingIsKeptAndTheBoxForALongNameFitsTheScreen) {
+  REQUIRE_DESKTOP();
+  const std::string kept = "an earlier recording\n";
+  const std::string path = Desktop->Folder() + "/keep.replay";
+  {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs(kept.c_str(), f);
+    std::fclose(f);
+  }
+  std::map<std::string, std::string> noDisplay = Desktop->Env();
+  noDisplay["WINEDLLOVERRIDES"] += ";ddraw=d";
+  const struct {
+    std::vector<std::string> args;
+    std::map<std::string, std::string> env;
+    const char* caption;
+    int status;
+  } runs[] = {
+      {{"--record", "keep.replay"}, Desktop->Env(), "Carpex", 2},
+      {{"--record", "keep.replay", "--overwrite"}, noDisplay, "Form1", 1},
+  };
+  for (const auto& run : runs) {
+    Child game;
+    std::vector<std::string> argv = {Desktop->Loader(), GameExe()};
+    argv.insert(argv.end(), run.args.begin(), run.args.end());
+    ASSERT_TRUE(game.Start(argv, Desktop->Folder(), run.env, "", ""));
+    const std::string box = FindBox(run.caption);
+    EXPECT_FALSE(box.empty()) << "no box " << run.caption;
+    if (!box.empty()) DismissBox(box);
+    int status = -1;
+    ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after its box";
+    EXPECT_EQ(status, run.status) << run.args.back();
+    EXPECT_EQ(ReadFile(path), kept) << "after " << run.args.back();
+  }
+
+  Child game;
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--record",
+                          "no-such-folder/" + std::string(300, 'x') + ".replay"},
+                         Desktop->Folder(), Desktop->Env(), "", ""));
+  const std::string box = FindBox("Carpex");
+  ASSERT_FALSE(box.empty()) << "no message box";
+  const Geometry g = GeometryOf(box);
+  EXPECT_GE(g.X, 0) << g.Width << "x" << g.Height << " at " << g.X << "," << g.Y;
+  EXPECT_LE(g.X + g.Width, 640) << g.Width << "x" << g.Height << " at " << g.X << "," << g.Y;
+  EXPECT_LE(g.Y + g.Height, 480) << g.Width << "x" << g.Height << " at " << g.X << "," << g.Y;
+  DismissBox(box);
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status));
+  EXPECT_EQ(status, 2);
+}
+
+// Waits until the plane (in the rows above every building of level 9) is in
+// the middle of the screen, so that a bomb falls onto a building.
+bool WaitOverCity(Picture* Screen) {
+  return WaitForScreen(
+      20,
+      [](const Picture& p) {
+        const int x = LeftmostLit(p, 0, 48);
+        return x > 160 && x < 400;
+      },
+      Screen);
+}
+
+// Starts the game and a round of level 9 and waits until the plane is over
+// the city; the picture of the screen then.
+Picture StartRound(Child& Game, std::string* Window) {
+  Picture screen;
+  EXPECT_TRUE(
+      Game.Start({Desktop->Loader(), GameExe()}, Desktop->Folder(), Desktop->Env(), "", ""));
+  EXPECT_TRUE(WaitForScreen(
+      60, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
+      << "no level choice";
+  const RunResult found = Desktop->XDoTool({"search", "--name", "^Form1$"});
+  *Window = found.Out.substr(0, found.Out.find('\n'));
+  Desktop->XDoTool({"key", "9"});
+  EXPECT_TRUE(WaitForScreen(
+      20, [&](const Picture& p) { return LitIn(p, 464, 480) > 4000 && LitIn(p, 0, 16) > 0; },
+      &screen))
+      << "no city and plane after the digit 9";
+  EXPECT_TRUE(WaitOverCity(&screen)) << "the plane does not fly over the city";
+  return screen;
+}
+
+TEST(WineGame, BombKeyLetGoWhileAltIsHeldIsLetGoAndAltF4Closes) {
+  REQUIRE_DESKTOP();
+  Child game;
+  std::string window;
+  const Picture city = StartRound(game, &window);
+  ASSERT_FALSE(window.empty()) << "no window with the caption Form1";
+
+  // Space goes down, Alt goes down, Space comes up (a system key now), Alt comes up.
+  Desktop->XDoTool({"keydown", "space"});
+  Desktop->XDoTool({"keydown", "Alt_L"});
+  Desktop->XDoTool({"keyup", "space"});
+  Desktop->XDoTool({"keyup", "Alt_L"});
+  Picture screen;
+  ASSERT_TRUE(WaitForScreen(
+      15, [&](const Picture& p) { return CellsCleared(city, p) > 0; }, &screen))
+      << "no block came down after Space";
+  SleepSeconds(2.5);  // the bomb is spent and the demolition runs out
+  Picture before;
+  ASSERT_TRUE(WaitOverCity(&before));
+
+  // Space was let go, so the next press drops the next bomb.
+  Desktop->XDoTool({"key", "space"});
+  EXPECT_TRUE(WaitForScreen(
+      15, [&](const Picture& p) { return CellsCleared(before, p) > 0; }, &screen))
+      << "Space dropped no bomb: its release with Alt held was lost";
+
+  Desktop->XDoTool({"key", "alt+F4"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Alt+F4";
+  EXPECT_EQ(status, 0);
+}
+
+// ---- The replay tool on Wine's DirectDraw against the software display -------
+
+// Every script of this folder and of the replay tool's own tests, by full path.
+std::vector<std::string> ReplayScripts() {
+  std::vector<std::string> paths;
+  for (const char* folder : {CARPEX_REPLAY_SCRIPTS, CARPEX_SHARED_REPLAY_SCRIPTS}) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+      if (entry.path().extension() == ".replay") paths.push_back(entry.path().string());
+    }
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+// The files a script writes with shot, in order.
+std::vector<std::string> ShotFiles(const std::string& Script) {
+  std::vector<std::string> files;
+  std::istringstream lines(Script);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string command, file;
+    if (words >> command >> file && command == "shot") files.push_back(file);
+  }
+  return files;
+}
+
+// The first line where two traces part, for the failure message.
+std::string FirstDifference(const std::string& A, const std::string& B) {
+  std::istringstream a(A), b(B);
+  std::string la, lb;
+  for (int n = 1;; ++n) {
+    const bool moreA = static_cast<bool>(std::getline(a, la));
+    const bool moreB = static_cast<bool>(std::getline(b, lb));
+    if (!moreA && !moreB) return "";
+    if (!moreA || !moreB || la != lb) {
+      return "line " + std::to_string(n) + ":\n  native: " + (moreA ? la : "(end)") +
+             "\n  wine:   " + (moreB ? lb : "(end)");
+    }
+  }
+}
+
+class WineReplay : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(WineReplay, SameTraceAndPicturesAsTheSoftwareDisplay) {
+  REQUIRE_DESKTOP();
+  if (ReplayExe().empty()) GTEST_SKIP() << "no Windows replay tool (CARPEX_WINDOWS_BUILD)";
+  const std::string script = GetParam();
+  const std::string name = fs::path(script).stem().string();
+  const std::string nativeDir = Desktop->Folder() + "/native-" + name;
+  const std::string wineDir = Desktop->Folder() + "/wine-" + name;
+  fs::create_directories(nativeDir);
+  fs::create_directories(wineDir);
+
+  const RunResult native =
+      RunCommand({CARPEX_NATIVE_REPLAY, "--shots", ".", script}, nativeDir, {}, 300);
+  const RunResult wine = RunCommand({Desktop->Loader(), ReplayExe(), "--shots", ".", script},
+                                    wineDir, Desktop->Env(), 600);
+  ASSERT_TRUE(native.Finished) << "the native replay did not finish";
+  ASSERT_TRUE(wine.Finished) << "the Windows replay did not finish";
+  EXPECT_EQ(native.Status, 0) << native.Err;
+  EXPECT_EQ(wine.Status, native.Status) << wine.Err;
+  EXPECT_EQ(wine.Err, native.Err);
+  EXPECT_FALSE(native.Out.empty());
+  EXPECT_TRUE(wine.Out == native.Out) << FirstDifference(native.Out, wine.Out);
+
+  for (const std::string& shot : ShotFiles(ReadFile(script))) {
+    Picture a, b;
+    ASSERT_TRUE(ReadPpm(nativeDir + "/" + shot, &a)) << "native " << shot;
+    ASSERT_TRUE(ReadPpm(wineDir + "/" + shot, &b)) << "wine " << shot;
+    const PictureDiff diff = Compare(a, b, "soft", "wine");
+    EXPECT_EQ(diff.Count, 0) << shot << ": " << diff.Report;
+  }
+}
+
+// Every message of the Windows replay tool ends in a bare line feed and says
+// what the native tool says; a closed output is said too.
+TEST(WineReplayTool, MessagesAreTheNativeToolsLineForLine) {
+  REQUIRE_DESKTOP();
+  const std::string dir = Desktop->Folder() + "/messages";
+  fs::create_directories(dir);
+  {
+    std::FILE* f = std::fopen((dir + "/bad.replay").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("frames 1\nframes 0\n", f);
+    std::fclose(f);
+  }
+  const std::vector<std::vector<std::string>> cases = {
+      {}, {"missing.replay"}, {"bad.replay"}, {"--shots", "no-such-folder", "bad.replay"}};
+  for (const std::vector<std::string>& args : cases) {
+    std::vector<std::string> native = {CARPEX_NATIVE_REPLAY},
+                             wine = {Desktop->Loader(), ReplayExe()};
+    native.insert(native.end(), args.begin(), args.end());
+    wine.insert(wine.end(), args.begin(), args.end());
+    const RunResult a = RunCommand(native, dir, {}, 60);
+    const RunResult b = RunCommand(wine, dir, Desktop->Env(), 120);
+    const std::string what = args.empty() ? "no arguments" : args.back();
+    ASSERT_TRUE(b.Finished) << what;
+    EXPECT_EQ(b.Status, a.Status) << what;
+    EXPECT_EQ(b.Err, a.Err) << what;
+    EXPECT_EQ(b.Err.find('\r'), std::string::npos) << what;
+  }
+  const RunResult closed =
+      RunCommand({"sh", "-c", "cat \"$1\" | \"$2\" \"$3\" - >&-", "-",
+                  std::string(CARPEX_SHARED_REPLAY_SCRIPTS) + "/escape_and_new_round.replay",
+                  Desktop->Loader(), ReplayExe()},
+                 dir, Desktop->Env(), 300);
+  ASSERT_TRUE(closed.Finished);
+  EXPECT_EQ(closed.Status, 1) << closed.Err;
+  EXPECT_NE(closed.Err.find("'-': cannot write the trace\n"), std::string::npos) << closed.Err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, WineReplay, ::testing::ValuesIn(ReplayScripts()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           std::string name = fs::path(info.param).stem().string();
+                           for (char& c : name) {
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           }
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace carpex::winetest
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  carpex::winetest::Environment = new carpex::winetest::DesktopEnvironment;
+  ::testing::AddGlobalTestEnvironment(carpex::winetest::Environment);
+  return RUN_ALL_TESTS();
+}

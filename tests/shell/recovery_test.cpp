@@ -1,0 +1,232 @@
+// Lost surfaces: every picture comes back after a loss on each screen, and a
+// restore that keeps failing abandons frames without hanging.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gfx_support.h"
+
+namespace carpex::gfxtest {
+namespace {
+
+enum class Loss { Lose, SwitchAway };
+
+class Recovery : public GfxTest {
+ protected:
+  TForm1& F() { return game.F(); }
+  TForm1Access Inside() { return game.Inside(); }
+
+  // Every surface is taken away between two frames: by the display alone, or
+  // by switching away from the game and back through its own handlers (the
+  // frames in between do nothing).
+  void LoseBetweenFrames(Loss how) {
+    if (how == Loss::Lose) {
+      soft::LoseAllSurfaces();
+      return;
+    }
+    soft::Deactivate();
+    F().ApplicationEvents1Deactivate();
+    EXPECT_TRUE(game.app.Minimized);
+    const uint16_t frames = Inside().FrameCount();
+    const int32_t planeX = Inside().W().Plane.X;
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(game.Frame());
+    EXPECT_EQ(frames, Inside().FrameCount());
+    EXPECT_EQ(planeX, Inside().W().Plane.X) << "nothing moves while the game is switched away";
+    soft::Activate();
+    F().ApplicationEvents1Restore();
+    EXPECT_TRUE(game.app.Maximized);
+  }
+
+  std::vector<Image> SheetPictures() {
+    std::vector<Image> pictures;
+    for (const Ref<IDirectDrawSurface7>* s :
+         {&Inside().LevelChoiceSheet(), &Inside().BuildingSheet(), &Inside().PlaneSheet(),
+          &Inside().ExplosionSheet(), &Inside().BombSheet(), &Inside().BannerSheet(),
+          &Inside().CleanBackground()}) {
+      pictures.push_back(Pixels(s->Get()));
+    }
+    return pictures;
+  }
+
+  Image FieldExpectedFromRecords() {
+    return ExpectedField(Inside().W(), Pixels(Inside().BuildingSheet().Get()),
+                         KeyOf(Inside().BuildingSheet().Get()));
+  }
+
+  // The short round, with `before(i)` called ahead of its frame i (from 0).
+  void PlayShortRound(const std::function<void(int)>& before,
+                      const std::function<void(int)>& after) {
+    game.Create();
+    BeginShortRound(game);
+    for (int i = 0; i < kShortRoundFrames; ++i) {
+      before(i);
+      game.Frame();
+      after(i);
+    }
+  }
+};
+
+TEST_F(Recovery, OnTheLevelScreenEverySheetComesBackAndTheOldPlayFieldIsLeftAlone) {
+  for (Loss how : {Loss::Lose, Loss::SwitchAway}) {
+    SCOPED_TRACE(how == Loss::Lose ? "lost" : "switched away");
+    game.Destroy();
+    soft::Reset();
+    game.Create();
+    BeginShortRound(game);
+    game.Frames(5);
+    game.Key(27);
+    ASSERT_TRUE(game.Frame());
+    const Image screen = Front();
+    const std::vector<Image> sheets = SheetPictures();
+    const IDirectDrawSurface7* oldField = Inside().PlayFieldBackground().Get();
+
+    LoseBetweenFrames(how);
+    soft::ClearCallLog();
+    ASSERT_TRUE(game.Frame());
+    EXPECT_TRUE(SamePicture(screen, Front()));
+    EXPECT_EQ(sheets, SheetPictures());
+    for (const soft::CallRecord& call : soft::CallLog()) {
+      EXPECT_NE(oldField, call.object) << call.method << " on the old play field";
+    }
+    EXPECT_EQ(soft::kLostPatternA, Pixels(oldField).At(0, 0));
+  }
+}
+
+TEST_F(Recovery, DuringARoundAndAfterItThePicturesComeBackAsIfNothingHadHappened) {
+  // After the demolition, while the crash explosion runs, and with the banner up.
+  const int kLossFrames[] = {12, 32, 42};
+  std::vector<Image> fronts, fields;
+  PlayShortRound([](int) {},
+                 [&](int i) {
+                   for (int f : kLossFrames) {
+                     if (f != i) continue;
+                     fronts.push_back(Front());
+                     fields.push_back(Pixels(Inside().PlayFieldBackground().Get()));
+                   }
+                 });
+  ASSERT_EQ(3, Inside().W().GameState);
+  const Image lastFront = Front();
+
+  for (Loss how : {Loss::Lose, Loss::SwitchAway}) {
+    for (size_t n = 0; n < std::size(kLossFrames); ++n) {
+      SCOPED_TRACE(std::string(how == Loss::Lose ? "lost" : "switched away") + " before frame " +
+                   std::to_string(kLossFrames[n]));
+      game.Destroy();
+      soft::Reset();
+      PlayShortRound(
+          [&](int i) {
+            if (i == kLossFrames[n]) LoseBetweenFrames(how);
+          },
+          [&](int i) {
+            if (i != kLossFrames[n]) return;
+            EXPECT_TRUE(SamePicture(fronts[n], Front()));
+            const Image field = Pixels(Inside().PlayFieldBackground().Get());
+            // Rebuilt whole from the records, it equals the one kept up to date block by block.
+            EXPECT_TRUE(SamePicture(fields[n], field));
+            EXPECT_TRUE(SamePicture(FieldExpectedFromRecords(), field));
+          });
+      EXPECT_TRUE(SamePicture(lastFront, Front()));
+    }
+  }
+}
+
+TEST_F(Recovery, ALossWhileARoundStartsIsRepairedAtOnce) {
+  game.Create();
+  ASSERT_TRUE(game.Frame());
+  // Lost in the middle of drawing the new city, while the game is still on the level screen.
+  soft::LoseBeforeCall(5);
+  soft::ClearCallLog();
+  game.StartRound(ShortRoundCity());
+  int restoresOfThePrimary = 0;
+  for (const soft::CallRecord& call : soft::CallLog()) {
+    restoresOfThePrimary +=
+        std::string(call.method) == "Restore" &&
+        call.object == static_cast<const void*>(Inside().PrimarySurface().Get());
+  }
+  EXPECT_EQ(1, restoresOfThePrimary) << "one recovery, not one per block still to draw";
+  EXPECT_TRUE(SamePicture(ExpectedCity(ShortRoundCity(), Pixels(Inside().BuildingSheet().Get()),
+                                       KeyOf(Inside().BuildingSheet().Get())),
+                          Pixels(Inside().PlayFieldBackground().Get())));
+  EXPECT_TRUE(game.Frame());
+}
+
+TEST_F(Recovery, ARefusedRestoreAbandonsFramesUntilOneSucceeds) {
+  game.Create();
+  ASSERT_TRUE(game.Frame());
+  const Image screen = Front();
+  soft::RefuseRestores(3);
+  soft::LoseAllSurfaces();
+  const uint16_t counted = Inside().FrameCount();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FALSE(game.Frame()) << "frame " << i;
+    EXPECT_EQ(counted, Inside().FrameCount());
+  }
+  ASSERT_TRUE(game.Frame());
+  EXPECT_EQ(counted + 1, Inside().FrameCount());
+  EXPECT_TRUE(SamePicture(screen, Front()));
+
+  // The game goes on: a round in which a restore is refused twice still ends,
+  // with the city pictured as its records say.
+  BeginShortRound(game);
+  for (int i = 0; i < kShortRoundFrames; ++i) {
+    if (i == 8) {
+      soft::RefuseRestores(2);
+      soft::LoseAllSurfaces();
+    }
+    const bool flipped = game.Frame();
+    if (i == 8 || i == 9) {
+      EXPECT_FALSE(flipped) << "frame " << i;
+    }
+    ASSERT_EQ(nullptr, CheckInvariants(Inside().W())) << "frame " << i;
+  }
+  EXPECT_EQ(3, Inside().W().GameState);
+  EXPECT_TRUE(
+      SamePicture(FieldExpectedFromRecords(), Pixels(Inside().PlayFieldBackground().Get())));
+}
+
+TEST_F(Recovery, WhenThePrimaryCannotBeRestoredNoSheetIsTouched) {
+  game.Create();
+  ASSERT_TRUE(game.Frame());
+  soft::RefuseRestores(1);
+  soft::LoseAllSurfaces();
+  soft::ClearCallLog();
+  EXPECT_FALSE(game.Frame());
+  int restores = 0;
+  for (const soft::CallRecord& call : soft::CallLog()) {
+    const std::string method = call.method;
+    if (method == "Restore") {
+      ++restores;
+      EXPECT_EQ(static_cast<const void*>(Inside().PrimarySurface().Get()), call.object);
+    }
+    EXPECT_NE("GetDC", method);
+    EXPECT_NE("Flip", method);
+  }
+  EXPECT_EQ(1, restores);
+  for (const Image& sheet : SheetPictures()) EXPECT_EQ(soft::kLostPatternA, sheet.At(0, 0));
+}
+
+TEST_F(Recovery, RestoringWhileTheDisplayIsStillAwayAbandonsTheFrameAndTriesAgainLater) {
+  game.Create();
+  BeginShortRound(game);
+  game.Frames(5);
+  soft::Deactivate();
+  F().ApplicationEvents1Deactivate();
+  game.Frames(2);
+  // The game is told it is back before the display lets it restore anything.
+  F().ApplicationEvents1Restore();
+  const uint16_t counted = Inside().FrameCount();
+  EXPECT_FALSE(game.Frame());
+  EXPECT_FALSE(game.Frame());
+  EXPECT_EQ(counted, Inside().FrameCount());
+  soft::Activate();
+  EXPECT_TRUE(game.Frame());
+  EXPECT_EQ(counted + 1, Inside().FrameCount());
+  EXPECT_TRUE(
+      SamePicture(FieldExpectedFromRecords(), Pixels(Inside().PlayFieldBackground().Get())));
+  EXPECT_EQ(nullptr, CheckInvariants(Inside().W()));
+}
+
+}  // namespace
+}  // namespace carpex::gfxtest

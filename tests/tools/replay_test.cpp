@@ -1,0 +1,309 @@
+// The replay tool end to end: script parsing, the exact trace format, the
+// random queue, and whole rounds driven through the real form and display.
+#include "tools/replay.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/form_view.h"
+
+namespace carpex {
+namespace {
+
+struct ReplayRun {
+  int status;
+  std::vector<std::string> lines;
+  std::string err;
+};
+
+ReplayRun Replay(const std::string& script, const std::string& name = "s") {
+  std::ostringstream out, err;
+  long frames = 0;
+  std::string firstBroken;
+  ReplayOptions options;
+  // The world is checked after every frame.
+  options.AfterFrame = [&](const FormView& form) {
+    ++frames;
+    const char* broken = CheckInvariants(form.W);
+    if (broken != nullptr && firstBroken.empty()) {
+      firstBroken = std::string(broken) + " at frame " + std::to_string(frames);
+    }
+  };
+  ReplayRun run{RunReplay(script, name, out, err, MakeReplayPlatform, options), {}, err.str()};
+  std::istringstream lines(out.str());
+  for (std::string line; std::getline(lines, line);) run.lines.push_back(line);
+  EXPECT_EQ(firstBroken, "") << "invariant broken";
+  return run;
+}
+
+std::string ReadScript(const char* file) {
+  std::ifstream in(std::string(CARPEX_REPLAY_SCRIPTS) + "/" + file);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The value of one field of a trace line ("plane" -> "586,464,...").
+std::string Field(const std::string& line, const std::string& key) {
+  const std::string tag = " " + key + "=";
+  size_t at = line.rfind(tag);
+  if (line.compare(0, key.size() + 1, key + "=") == 0)
+    at = 0;
+  else if (at == std::string::npos)
+    return "?";
+  else
+    at += 1;
+  at += key.size() + 1;
+  const size_t end = line.find(' ', at);
+  return line.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+// A queue of Random values for a level-0 city: building b gets style b % 3 and height h(b).
+std::string CityQueue(int (*height)(int)) {
+  std::string line = "random";
+  for (int b = 1; b <= 38; ++b) {
+    line += " " + std::to_string(b % 3) + " " + std::to_string(height(b) - 1);
+  }
+  return line + "\n";
+}
+
+TEST(ReplayTrace, FirstFramesHaveTheExactFormat) {
+  const ReplayRun run =
+      Replay(CityQueue([](int b) { return b == 1 ? 3 : 1; }) + "frames 1\nchar 48\nframes 1\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(run.lines.size(), 2u);
+  std::string zeros, empty;
+  for (int i = 0; i < 38; ++i) {
+    zeros += i ? ",0" : "0";
+    empty += i ? "," : "";
+  }
+  EXPECT_EQ(run.lines[0],
+            "n=1 gs=1 level=0 active=1 fc=1 fps=0 shown=-1 left=0 cells=0 crashed=0 "
+            "plane=0,0,0,0,0,0,0,0 bomb=0,0,0,0,0,0 banner=0,0,0 strikes=- expl=- heights=" +
+                zeros + " kinds=" + empty);
+  std::string heights = "3", kinds = "110";
+  for (int i = 2; i <= 38; ++i) {
+    heights += ",1";
+    kinds += ",0";
+  }
+  EXPECT_EQ(run.lines[1],
+            "n=2 gs=2 level=0 active=1 fc=2 fps=0 shown=-1 left=40 cells=40 crashed=0 "
+            "plane=-46,0,-46,0,0,0,1,0 bomb=0,0,0,0,0,0 banner=0,0,0 strikes=- expl=- heights=" +
+                heights + " kinds=" + kinds);
+}
+
+TEST(ReplayTrace, StrikesAndExplosionsArePrintedPerBusySlot) {
+  // A bomb released at once falls down empty column 0 and explodes at the bottom.
+  const ReplayRun run = Replay(CityQueue([](int) { return 1; }) + "char 48\ndown 32\nframes 230\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  bool sawExplosion = false;
+  for (const std::string& line : run.lines) {
+    if (Field(line, "expl") == "1:1:0:-40:451") sawExplosion = true;
+  }
+  EXPECT_TRUE(sawExplosion);
+}
+
+TEST(ReplayScript, MalformedLinesStopBeforeTheFirstFrame) {
+  const std::map<std::string, std::string> cases = {
+      {"frames 1\nfly 3\n", "'s':2: "}, {"# comment\n\nframes 0\n", "'s':3: "},
+      {"char 256\n", "'s':1: "},        {"char\n", "'s':1: "},
+      {"tick 1\n", "'s':1: "},          {"frames 2 3\n", "'s':1: "},
+      {"shot frame.bmp\n", "'s':1: "},  {"random\n", "'s':1: "},
+      {"random 1 -2\n", "'s':1: "},     {"seed 4294967296\n", "'s':1: "},
+      {"down 0x20\n", "'s':1: "},       {"shot ../x.png\n", "'s':1: "},
+      {"shot docs/x.png\n", "'s':1: "}, {"shot .x.png\n", "'s':1: "},
+  };
+  for (const auto& [script, prefix] : cases) {
+    const ReplayRun run = Replay(script);
+    EXPECT_EQ(run.status, 2) << script;
+    EXPECT_TRUE(run.lines.empty()) << script;
+    EXPECT_EQ(run.err.rfind(prefix, 0), 0u) << script << " gave " << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
+  }
+}
+
+TEST(ReplayScript, AByteOrderMarkSpacingCommentsAndCarriageReturnsAreAccepted) {
+  const ReplayRun run = Replay("\xEF\xBB\xBF  # set-up\r\nseed   9\r\n\r\nframes    2  \r\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.lines.size(), 2u);
+}
+
+TEST(ReplayScript, AMessageQuotesAShortPieceOfTheWordWithControlsEscaped) {
+  const std::string word = std::string("\x1b[2J\0\r\\", 7) + std::string(1 << 20, 'x');
+  const ReplayRun run = Replay("frames 1\nchar " + word + "\n" + word + "\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "'s':2: '\\x1b[2J\\x00\\x0d\\\\" + std::string(33, 'x') +
+                         "'... is not a number from 0 to 255\n");
+  EXPECT_EQ(Replay(word).err, "'s':1: unknown command '\\x1b[2J\\x00\\x0d\\\\xxx'...\n");
+}
+
+TEST(ReplayRandom, AnEmptyQueueNamesTheLineThatAsked) {
+  const ReplayRun run = Replay("random 0 0\nframes 1\nchar 48\nframes 1\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.lines.size(), 1u);
+  EXPECT_EQ(run.err.rfind("'s':3: ", 0), 0u) << run.err;
+}
+
+TEST(ReplayRandom, AValueOutOfRangeEndsTheReplay) {
+  const ReplayRun run = Replay("random 3 0\nchar 48\n");  // Random(3) cannot give 3
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind("'s':2: ", 0), 0u) << run.err;
+}
+
+TEST(ReplayRandom, TheSeededGeneratorRepeatsAndDiffersBySeed) {
+  const std::string script = "char 53\nframes 1\n";
+  const ReplayRun a = Replay("seed 11\n" + script), b = Replay("seed 11\n" + script),
+                  c = Replay("seed 12\n" + script);
+  ASSERT_EQ(a.lines.size(), 1u);
+  EXPECT_EQ(a.lines, b.lines);
+  EXPECT_NE(Field(a.lines[0], "heights"), Field(c.lines[0], "heights"));
+  // Level 5: every building from 13 to 24 blocks.
+  std::stringstream heights(Field(a.lines[0], "heights"));
+  for (std::string h; std::getline(heights, h, ',');) {
+    EXPECT_GE(std::stoi(h), 13);
+    EXPECT_LE(std::stoi(h), 24);
+  }
+}
+
+TEST(ReplayFlow, EscapeOnTheLevelScreenEndsTheReplay) {
+  const ReplayRun run = Replay("frames 1\nchar 27\nframes 5\nfly\n");
+  EXPECT_EQ(run.status, 2) << "the whole script is read first";
+  const ReplayRun ok = Replay("frames 1\nchar 27\nframes 5\n");
+  EXPECT_EQ(ok.status, 0);
+  EXPECT_EQ(ok.lines.size(), 1u);
+}
+
+TEST(ReplayFlow, FrameRateAndActivation) {
+  const ReplayRun run = Replay(
+      "frames 3\nchar 102\ntick\nframes 2\ntick\ndeactivate\nframes 4\ntick\n"
+      "restore\nframes 1\nchar 70\nframes 1\nchar 102\nframes 1\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(run.lines.size(), 12u);
+  EXPECT_EQ(Field(run.lines[3], "shown"), "1");
+  EXPECT_EQ(Field(run.lines[3], "fps"), "3");
+  EXPECT_EQ(Field(run.lines[4], "fc"), "2");
+  // Inactive frames only sleep: nothing counted, and a whole inactive period reads 0.
+  EXPECT_EQ(Field(run.lines[8], "active"), "0");
+  EXPECT_EQ(Field(run.lines[8], "fc"), "0");
+  EXPECT_EQ(Field(run.lines[8], "fps"), "2");
+  EXPECT_EQ(Field(run.lines[9], "active"), "1");
+  EXPECT_EQ(Field(run.lines[9], "fps"), "0");
+  EXPECT_EQ(Field(run.lines[9], "fc"), "1");
+  EXPECT_EQ(Field(run.lines[10], "shown"), "1") << "capital F does nothing";
+  EXPECT_EQ(Field(run.lines[11], "shown"), "-1");
+}
+
+TEST(ReplayRounds, ALevelZeroCityFlattenedWinsAndThePlaneLands) {
+  const ReplayRun run = Replay(ReadScript("won_level0.replay"), "won");
+  ASSERT_EQ(run.status, 0) << run.err;
+  size_t firstOver = 0;
+  for (size_t i = 0; i < run.lines.size(); ++i) {
+    if (Field(run.lines[i], "gs") == "3") {
+      firstOver = i;
+      break;
+    }
+  }
+  ASSERT_GT(firstOver, 0u);
+  EXPECT_EQ(Field(run.lines[firstOver], "left"), "0");
+  EXPECT_EQ(Field(run.lines[firstOver], "banner"), "224,216,1");
+  EXPECT_EQ(Field(run.lines[firstOver], "crashed"), "0");
+  // The frame that ends the round runs the state-2 and the state-3 steps: the plane
+  // moves twice.
+  const int xBefore = std::stoi(Field(run.lines[firstOver - 1], "plane"));
+  const int xAfter = std::stoi(Field(run.lines[firstOver], "plane"));
+  EXPECT_EQ(xAfter - xBefore, 4);
+  // Landed at (586, 464) with the wheels out, and still there after Escape.
+  const std::string& last = run.lines.back();
+  EXPECT_EQ(Field(last, "gs"), "1");
+  EXPECT_EQ(Field(last, "plane"), "586,464,586,464,39,29,3,1");
+  EXPECT_EQ(Field(run.lines[run.lines.size() - 3], "gs"), "3");
+}
+
+TEST(ReplayRounds, APlaneThatHitsATowerLosesTheRoundEightFramesLater) {
+  const ReplayRun run = Replay(ReadScript("lost_level9.replay"), "lost");
+  ASSERT_EQ(run.status, 0) << run.err;
+  size_t crash = 0;
+  for (size_t i = 0; i < run.lines.size() && crash == 0; ++i) {
+    if (Field(run.lines[i], "crashed") == "1") crash = i;
+  }
+  ASSERT_GT(crash, 0u) << "the plane never crashed";
+  const std::string& at = run.lines[crash];
+  std::stringstream plane(Field(at, "plane"));
+  std::vector<int> p;
+  for (std::string v; std::getline(plane, v, ',');) p.push_back(std::stoi(v));
+  ASSERT_EQ(p.size(), 8u);
+  EXPECT_EQ(p[6], 0) << "the plane is gone";
+  // The crash's explosion runs in the same frame, centred on the cell tested before
+  // the last move: the previous line's cell.
+  std::stringstream before(Field(run.lines[crash - 1], "plane"));
+  std::vector<int> q;
+  for (std::string v; std::getline(before, v, ',');) q.push_back(std::stoi(v));
+  EXPECT_NE(
+      Field(at, "expl")
+          .find(":2:1:" + std::to_string(16 * q[4] - 40) + ":" + std::to_string(16 * q[5] - 22)),
+      std::string::npos)
+      << at;
+  EXPECT_EQ(Field(run.lines[crash + 7], "gs"), "2");
+  EXPECT_EQ(Field(run.lines[crash + 8], "gs"), "3");
+  EXPECT_EQ(Field(run.lines[crash + 8], "banner"), "224,216,0");
+  EXPECT_EQ(Field(run.lines.back(), "gs"), "1");
+}
+
+TEST(ReplayRounds, EscapeKeepsTheRoundAndADigitStartsAFreshOne) {
+  const ReplayRun run = Replay(ReadScript("escape_and_new_round.replay"), "esc");
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(run.lines.size(), 78u);
+  const std::string& lastPlayed = run.lines[69];
+  for (size_t i = 70; i < 75; ++i) {
+    EXPECT_EQ(Field(run.lines[i], "gs"), "1");
+    for (const char* key : {"heights", "kinds", "plane", "left", "strikes", "expl"}) {
+      EXPECT_EQ(Field(run.lines[i], key), Field(lastPlayed, key)) << key;
+    }
+  }
+  EXPECT_NE(Field(run.lines[75], "heights"), Field(lastPlayed, "heights"));
+  EXPECT_EQ(Field(run.lines[75], "level"), "1");
+  EXPECT_EQ(Field(run.lines[75], "plane"), "-46,0,-46,0,0,0,1,0");
+  EXPECT_EQ(Field(run.lines[75], "strikes"), "-");
+}
+
+TEST(ReplayRounds, LongRandomScriptsKeepEveryInvariant) {
+  // Random events of every kind; the platform checks the world after every frame.
+  std::mt19937 rng(20261208);
+  long frames = 0;
+  for (int script = 0; script < 6; ++script) {
+    std::string text = "seed " + std::to_string(rng()) + "\n";
+    while (true) {
+      const int pick = static_cast<int>(rng() % 100);
+      if (pick < 4)
+        text += "char " + std::to_string(48 + rng() % 10) + "\n";
+      else if (pick < 6)
+        text += "char 27\nchar " + std::to_string(48 + rng() % 10) + "\n";
+      else if (pick < 30)
+        text += "down " + std::string(rng() % 2 ? "32" : "40") + "\n";
+      else if (pick < 55)
+        text += "up " + std::string(rng() % 2 ? "32" : "40") + "\n";
+      else if (pick < 58)
+        text += "tick\nchar 102\n";
+      else if (pick < 60)
+        text += "deactivate\nframes 2\nrestore\n";
+      else if (pick < 62)
+        text += "lose\n";
+      const int n = 1 + static_cast<int>(rng() % 60);
+      text += "frames " + std::to_string(n) + "\n";
+      frames += n;
+      if (frames > (script + 1) * 3500L) break;
+    }
+    const ReplayRun run = Replay("char 48\n" + text);
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  EXPECT_GE(frames, 20000);
+}
+
+}  // namespace
+}  // namespace carpex

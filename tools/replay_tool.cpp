@@ -1,0 +1,88 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "assets/files.h"
+#include "tools/replay.h"
+#include "tools/replay_platform.h"
+
+namespace carpex {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: carpex-replay [--shots FOLDER [--overwrite]] SCRIPT (or - for standard input)";
+
+int Refuse(const std::string& Message) {
+  std::cerr << "carpex-replay: " << Message << '\n';
+  return kReplayRefused;
+}
+
+bool IsFolder(const std::string& Path) {
+  struct stat info {};
+  return stat(Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+int ReplayTool(int argc, char** argv, std::unique_ptr<ReplayPlatform> (*MakePlatform)()) {
+  SafeStandardDescriptors();
+  ReplayOptions options;
+  std::string name;
+  bool named = false, shots = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--shots") {
+      if (shots) return Refuse("--shots given twice");
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return Refuse("--shots needs a FOLDER");
+      shots = true;
+      options.ShotFolder = argv[++i];
+    } else if (arg == "--overwrite") {
+      options.OverwriteShots = true;
+    } else if (named || (arg.size() > 1 && arg[0] == '-')) {
+      std::cerr << kUsage << '\n';
+      return kReplayRefused;
+    } else {
+      named = true;
+      name = arg;
+    }
+  }
+  if (!named) {
+    std::cerr << kUsage << '\n';
+    return kReplayRefused;
+  }
+  if (options.OverwriteShots && !shots) return Refuse("--overwrite is for --shots FOLDER");
+  if (shots && !IsFolder(options.ShotFolder)) {
+    return Refuse("cannot write shots into " +
+                  QuoteWord(options.ShotFolder, options.ShotFolder.size()) +
+                  ": it is not a folder");
+  }
+  const std::string quoted = QuoteWord(name, name.size());
+  std::FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
+  if (file == nullptr) {
+    std::cerr << quoted << ": cannot read the script: " << std::strerror(errno) << '\n';
+    return kReplayRefused;
+  }
+  // The script is read twice, checked whole and then run: the second time
+  // from a private copy made during the first.
+  std::string error;
+  std::FILE* copy = OpenPrivateTemporaryFile(&error);
+  if (copy == nullptr) {
+    std::cerr << quoted << ": cannot make a temporary copy of the script: " << error << '\n';
+    if (file != stdin) std::fclose(file);
+    return kReplayRefused;
+  }
+  std::ios::sync_with_stdio(false);
+  CopyingSource source(file, copy);
+  const int status = RunReplay(source, name, std::cout, std::cerr, MakePlatform, options);
+  std::fclose(copy);
+  if (file != stdin) std::fclose(file);
+  return status;
+}
+
+}  // namespace carpex
