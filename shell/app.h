@@ -5,6 +5,16 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+// windows.h renames TextOut and MessageBox to their ANSI names in every file
+// that reads it first; read before the contract, it gives the contract those
+// names in every file, whatever the order of its includes.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace carpex {
 
 // The form's handlers as the application layer calls them, always between two
