@@ -26,5 +26,5 @@ for file in "$site"/*.js "$site"/*.wasm; do
   [[ -f $file.gz ]] || fail "no $(basename "$file").gz"
   gzip -dc "$file.gz" | cmp -s - "$file" || fail "$(basename "$file").gz is not $(basename "$file")"
 done
-node "$here/../web/page_test.mjs" "$site" "$replay" "$out"
-node "$here/../web/firefox_test.mjs" "$site" "$replay" "$out"
+node "$here/../platform/web/page_test.mjs" "$site" "$replay" "$out"
+node "$here/../platform/web/firefox_test.mjs" "$site" "$replay" "$out"
