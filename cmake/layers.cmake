@@ -9,10 +9,14 @@
 #                                        or shell/app.h
 function(carpex_headers target)
   set(root ${CMAKE_BINARY_DIR}/headers/${target})
+  # Made anew at every configure: a build tree from before a header moved may
+  # hold a link to a whole folder where links to single files now go, and
+  # writing those through it would replace the sources themselves. Removing
+  # the tree removes the links, never what they point to.
+  file(REMOVE_RECURSE ${root})
   foreach(path IN LISTS ARGN)
     get_filename_component(parent ${root}/${path} DIRECTORY)
     file(MAKE_DIRECTORY ${parent})
-    file(REMOVE ${root}/${path})
     file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${path} ${root}/${path} SYMBOLIC)
   endforeach()
   get_target_property(type ${target} TYPE)
