@@ -84,6 +84,10 @@ bool TForm1::SetUpDisplay() {
 
   // From here on a failure is reported and the chain goes on.
 
+  LevelChoiceWidth = 331;
+  LevelChoiceHeight = 36;
+  LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
+  LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
   for (const SpriteSheet& sheet : kSpriteSheets) {
     Ref<IDirectDrawSurface7>& surface = this->*sheet.Field;
     // Only the building sheet's own width may give the styles: a sheet that
@@ -93,12 +97,6 @@ bool TForm1::SetUpDisplay() {
     if (styles) LastFrameCount = 0;
     LoadSprite(sheet.Resource, surface);
     if (styles) W.StyleCount = static_cast<uint8_t>(LastFrameCount);
-    if (&surface == &LevelChoiceSheet) {
-      LevelChoiceWidth = 331;
-      LevelChoiceHeight = 36;
-      LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
-      LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
-    }
   }
   return true;
 }

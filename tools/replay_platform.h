@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shell/app.h"
+#include "world/world.h"
 
 // The display's interfaces as the form holds them (DirectDraw's own on
 // Windows, the software display's elsewhere).
@@ -23,8 +24,8 @@ struct ReplayDisplay {
 
 class ReplayPlatform {
  public:
-  static constexpr int kPictureWidth = 640;
-  static constexpr int kPictureHeight = 480;
+  static constexpr int kPictureWidth = kScreenWidth;
+  static constexpr int kPictureHeight = kScreenHeight;
 
   virtual ~ReplayPlatform() = default;
   virtual Application& App() = 0;

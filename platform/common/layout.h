@@ -1,10 +1,13 @@
 // Where the 640 x 480 picture goes in a window of any size.
 #pragma once
 
+#include "world/world.h"
+
 namespace carpex::common {
 
-constexpr int kPictureWidth = 640;
-constexpr int kPictureHeight = 480;
+// The game's screen.
+constexpr int kPictureWidth = kScreenWidth;
+constexpr int kPictureHeight = kScreenHeight;
 
 struct Placement {
   int X = 0;

@@ -4,13 +4,14 @@
 
 #include "platform/win32/pixel_format.h"
 #include "platform/win32/win32_app.h"
+#include "world/world.h"
 
 namespace carpex {
 
 namespace {
 
-constexpr int32_t kShotWidth = 640;
-constexpr int32_t kShotHeight = 480;
+constexpr int32_t kShotWidth = kScreenWidth;
+constexpr int32_t kShotHeight = kScreenHeight;
 // How long the switch away and back may take before the loss counts as failed.
 constexpr DWORD kSwitchTimeoutMs = 5000;
 constexpr DWORD kPollMs = 10;
