@@ -43,14 +43,14 @@ pairs=$(git ls-files -- world graphics assets shell tools platform | grep -E '\.
     sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\/[^"]*\)".*/\1/p' "$file" |
       while read -r header; do
         to=$(layer "$header")
-        [ -n "$to" ] && [ "$(rank "$to")" -ge 0 ] && echo "$from $to"
+        if [ -n "$to" ] && [ "$(rank "$to")" -ge 0 ]; then echo "$from $to"; fi
       done
   done | sort | uniq -c)
 
 map=$(while read -r count from to; do
-  [ "$from" = "$to" ] && continue
+  if [ "$from" = "$to" ]; then continue; fi
   rf=$(rank "$from") rt=$(rank "$to") mark=""
-  [ "$rt" -ge "$rf" ] && mark="  UPWARD"
+  if [ "$rt" -ge "$rf" ]; then mark="  UPWARD"; fi
   printf '%s %-17s -> %-17s %3d%s\n' "$rf" "$from" "$to" "$count" "$mark"
 done <<<"$pairs" | sort -k1,1n -k2,2 -k4,4 | cut -d' ' -f2-)
 echo "$map"
