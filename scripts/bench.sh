@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-ensure_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev
+ensure_groups build
+ensure_packages libbenchmark-dev
 
 build=${CARPEX_BENCH_BUILD:-build/bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_BENCHMARKS=ON \

@@ -35,7 +35,8 @@ fi
 . scripts/deps.sh
 ensure_packages xvfb xauth xdotool imagemagick openbox x11-utils
 if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]] || { ((candidates)) && [[ -z ${PRESENT_BENCH:-} ]]; }; then
-  ensure_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev
+  ensure_groups build
+  ensure_packages libbenchmark-dev
   cmake -S . -B build/pace -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_BENCHMARKS=ON >/dev/null
   cmake --build build/pace --target carpex carpex_sdl_shot_check carpex_present_bench
   CARPEX=build/pace/platform/sdl/carpex

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_groups build
 cmake -S . -B build/play -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TESTS=OFF
 cmake --build build/play --target carpex carpex-replay
 exec build/play/platform/sdl/carpex "$@"

@@ -10,10 +10,34 @@
 # (SOURCE_DATE_EPOCH), entries are sorted, and no path of this machine is
 # built in. The Windows trees are build/win-i686 and build/win-x86_64 (as the
 # test command uses them), the Linux one build/deb, the web one build/web.
+#
+# With --partial (the test command's way) it installs nothing and builds the
+# downloads whose tools are on the machine, saying which it leaves out and why.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-ensure_packages "${BUILD_PACKAGES[@]}" "${MINGW_PACKAGES[@]}" "${RELEASE_PACKAGES[@]}"
+# The cross compilers of the downloads, without what runs their programs.
+DEPS_GROUP[compilers]="g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix
+  mingw-w64-x86-64-dev emscripten"
+partial=0
+if [[ ${1:-} == --partial ]]; then
+  partial=1
+  ensure_groups build
+else
+  ensure_groups build release compilers
+fi
+# can_build DOWNLOAD PACKAGE...: whether the packages it is made with are
+# installed; under --partial, one that cannot be made is said and left out.
+can_build() {
+  local download=$1 missing
+  shift
+  missing=$(missing_packages "$@" | paste -sd ' ' -)
+  [[ -z $missing ]] && return 0
+  echo "release.sh: $download is not built: $missing is not installed" >&2
+  [[ -z ${CARPEX_NOT_TESTED:-} ]] || echo "$download: not built, $missing is not installed" >>"$CARPEX_NOT_TESTED"
+  return 1
+}
+can_build "any download" git zip || exit 1
 
 version=$(sed -n 's/^project(Carpex VERSION \([0-9][0-9.]*\) .*/\1/p' CMakeLists.txt)
 [[ -n $version ]] || { echo "release.sh: no version in CMakeLists.txt's project()" >&2; exit 1; }
@@ -41,16 +65,19 @@ pack() {
 }
 
 for arch in i686 x86_64; do
+  name=x64
+  [[ $arch == i686 ]] && name=x86
+  can_build "the $name Windows download" "g++-mingw-w64-${arch//_/-}-posix" "mingw-w64-${arch//_/-}-dev" ||
+    continue
   echo "== Windows build ($arch)"
   cmake -S . -B "build/win-$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw-$arch.cmake"
   cmake --build "build/win-$arch" -j "$jobs"
   cmake --install "build/win-$arch" --prefix "$stage/win-$arch" --strip >/dev/null
-  name=x64
-  [[ $arch == i686 ]] && name=x86
   pack "$PWD/dist/carpex-$version-windows-$name.zip" "$stage/win-$arch"
 done
 
+if can_build "the Linux package" dpkg-dev xz-utils lintian desktop-file-utils; then
 echo "== Linux package"
 # With Debian's hardening: fortified functions, stack protector, read-only
 # relocations bound at start.
@@ -88,13 +115,16 @@ dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null
 desktop-file-validate "$root/usr/share/applications/carpex.desktop"
 echo "lintian $deb:"
 lintian --fail-on error --info "$deb" || { echo "release.sh: lintian found errors" >&2; exit 1; }
+fi
 
-echo "== Web page"
-scripts/web.sh --no-serve
-cmake --install build/web --prefix "$stage/web" >/dev/null
-for file in "$stage"/web/*.js "$stage"/web/*.wasm; do gzip -9nk "$file"; done
-pack "$PWD/dist/carpex-$version-web.zip" "$stage/web"
+if can_build "the web download" emscripten; then
+  echo "== Web page"
+  scripts/web.sh --no-serve
+  cmake --install build/web --prefix "$stage/web" >/dev/null
+  for file in "$stage"/web/*.js "$stage"/web/*.wasm; do gzip -9nk "$file"; done
+  pack "$PWD/dist/carpex-$version-web.zip" "$stage/web"
+fi
 
-(cd dist && sha256sum -- *.deb *.zip >SHA256SUMS)
+(cd dist && shopt -s nullglob && files=(*) && sha256sum -- "${files[@]}" </dev/null >SHA256SUMS)
 echo "== dist/ (commit $(git rev-parse --short HEAD), $(date -u --date="@$SOURCE_DATE_EPOCH" '+%F %T') UTC)"
 (cd dist && for file in *; do printf '%10d  %s\n' "$(stat -c %s "$file")" "$file"; done && cat SHA256SUMS)

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-ensure_packages cmake ninja-build emscripten python3
+ensure_packages cmake ninja-build emscripten
 # Debian's Emscripten finds its JavaScript modules (acorn) only there.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
@@ -15,6 +15,7 @@ emcmake cmake -S . -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release -DCARPEX_TES
 cmake --build build/web --target carpex-web-page
 [[ ${1:-} == --no-serve ]] && exit 0
 
+ensure_packages python3
 rm -rf build/web-site
 cmake --install build/web --prefix build/web-site >/dev/null
 echo "Open http://127.0.0.1:8000 in a web browser (Ctrl+C stops the server)."

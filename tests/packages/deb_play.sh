@@ -20,10 +20,10 @@ fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
+. "$(dirname "$0")/../need_tools.sh"
+[[ -f $deb ]] || { echo "skipped: $(basename "$deb") was not built"; exit 77; }
 [[ $(id -u) == 0 ]] || { echo "skipped: debootstrap and chroot need root"; exit 77; }
-for tool in debootstrap chroot unshare setsid compare; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
+need_tools debootstrap chroot unshare setsid compare
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/carpex-deb-XXXXXX")
 root=$work/root

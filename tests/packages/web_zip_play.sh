@@ -2,20 +2,34 @@
 # The web download as a site owner gets it: unpacked into an empty folder,
 # which holds the page's own files and a gzip copy beside each .js and .wasm
 # (the same bytes), then served on a free port and played by the page's own
-# tests, in headless Chromium (tests/platform/web/page_test.mjs) and Firefox
-# (tests/platform/web/firefox_test.mjs).
+# tests in one browser: headless Chromium (tests/platform/web/page_test.mjs)
+# or Firefox (tests/platform/web/firefox_test.mjs).
 #
-#   web_zip_play.sh ZIP CARPEX_REPLAY OUT_DIR
+#   web_zip_play.sh ZIP CARPEX_REPLAY OUT_DIR chromium|firefox
+#
+# Exit status 0 on success, 77 when it cannot run here (skipped), 1 on failure.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../need_tools.sh"
 zip=$(realpath "$1")
 replay=$(realpath "$2")
 out=$3
-here=$(cd "$(dirname "$0")" && pwd)
+browser=$4
 fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
-command -v node >/dev/null || { echo "skipped: node is not installed"; exit 77; }
+[[ -f $zip ]] || { echo "skipped: $(basename "$zip") was not built"; exit 77; }
+need_tools node unzip
+[[ -d $here/../../node_modules/puppeteer-core ]] ||
+  { echo "skipped: puppeteer-core is not installed (npm ci)"; exit 77; }
+case $browser in
+  chromium) test=page_test.mjs exe=${CHROMIUM:-/usr/bin/chromium} package=chromium ;;
+  firefox) test=firefox_test.mjs exe=${FIREFOX:-/usr/bin/firefox-esr} package=firefox-esr ;;
+  *) fail "no browser '$browser'" ;;
+esac
+[[ -x $exe ]] || { echo "skipped: $exe is not installed (package $package)"; exit 77; }
+
 site=$(mktemp -d "${TMPDIR:-/tmp}/carpex-site-XXXXXX")
 trap 'rm -rf "$site"' EXIT
 (cd "$site" && unzip -q "$zip")
@@ -26,5 +40,4 @@ for file in "$site"/*.js "$site"/*.wasm; do
   [[ -f $file.gz ]] || fail "no $(basename "$file").gz"
   gzip -dc "$file.gz" | cmp -s - "$file" || fail "$(basename "$file").gz is not $(basename "$file")"
 done
-node "$here/../platform/web/page_test.mjs" "$site" "$replay" "$out"
-node "$here/../platform/web/firefox_test.mjs" "$site" "$replay" "$out"
+node "$here/../platform/web/$test" "$site" "$replay" "$out"

@@ -5,13 +5,18 @@
 # zip): a round, a bomb, a switch away and back, Escape, Escape, status 0.
 #
 #   windows_zip_play.sh ZIP CARPEX_WINE_TESTS
+#
+# Exit status 0 on success, 77 when it cannot run here (skipped), 1 on failure.
 set -euo pipefail
+. "$(dirname "$0")/../need_tools.sh"
 zip=$(realpath "$1")
 wine_tests=$2
 fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
+[[ -f $zip ]] || { echo "skipped: $(basename "$zip") was not built"; exit 77; }
+need_tools unzip
 folder=$(mktemp -d "${TMPDIR:-/tmp}/carpex-zip-XXXXXX")
 trap 'rm -rf "$folder"' EXIT
 (cd "$folder" && unzip -q "$zip")
@@ -19,5 +24,6 @@ files=$(cd "$folder" && find . -mindepth 1 -printf '%P\n' | sort | tr '\n' ' ')
 [[ $files == "LICENSE.txt README.txt carpex.exe " ]] || fail "the zip holds: $files"
 grep -q "record" "$folder/README.txt" || fail "README.txt does not say how to record a game"
 echo "$(basename "$zip"): $files"
+# It skips (77) when Wine or the virtual screen's tools are missing.
 CARPEX_WINDOWS_GAME=$folder/carpex.exe "$wine_tests" \
   --gtest_filter=WineGame.PlaysARoundSurvivesASwitchAwayAndEndsWithEscape

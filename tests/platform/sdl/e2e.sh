@@ -9,6 +9,7 @@
 #
 # Exit status 0 on success, 77 when a tool it needs is missing (skipped), 1 on failure.
 set -u
+. "$(dirname "$0")/../../need_tools.sh"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -45,9 +46,7 @@ nodisplay() {
 # openbox on it unless the second argument is "bare".
 start_x() {
   local screen=$1 bare=${2:-}
-  for tool in Xvfb openbox xdotool xprop import; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-  done
+  need_tools Xvfb openbox xdotool xprop import
   rm -rf "$out"
   mkdir -p "$out"
 

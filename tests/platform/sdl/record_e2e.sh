@@ -20,6 +20,7 @@
 # Exit status 0 on success, 77 when a tool it needs is missing (skipped), 1 on failure.
 set -u
 here=$(dirname "$0")
+. "$here/../../need_tools.sh"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -114,9 +115,7 @@ cmdline() {
 # OUT (made anew); sets xvfb and number (the display's).
 start_xvfb() {
   local out=$1
-  for tool in Xvfb xdotool; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-  done
+  need_tools Xvfb xdotool
   rm -rf "$out"
   mkdir -p "$out"
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$out/xvfb.log" 2>&1 3>"$out/display" &

@@ -4,7 +4,8 @@
 // in a corner, plays a round with keys, comes back whole after losing the
 // focus, loses no focus change and no key-up when flooded with events, ends
 // on Escape, Escape and plays again. A gamepad plays a round; the pace holds on 60, 120 and
-// 144 Hz displays. A phone plays a round by touch in portrait and landscape;
+// 144 Hz displays. The legend and the fullscreen button show at common desktop
+// sizes, with or without a gamepad, in a wide and a narrow font. A phone plays a round by touch in portrait and landscape;
 // the picture fills phones and a 125 % desktop. Opened from a file the page
 // says what to do. Installed, it passes Chromium's check, plays offline and
 // takes the next version when one is deployed.
@@ -41,6 +42,9 @@ async function open(browser, url, setUp) {
 }
 
 const levelScreen = (t) => t.gs === "1" && Number(t.n) >= 3;
+// An element's text as the player sees it: "" when it, or what holds it, is
+// not displayed or is hidden. Runs in the page.
+const shownText = (e) => (e.checkVisibility({ visibilityProperty: true }) ? e.innerText : "");
 const bombOf = (t) => t.bomb.split(",").map(Number);
 
 async function desktop(browser, site, reference) {
@@ -62,13 +66,13 @@ async function desktop(browser, site, reference) {
   const at = [p.left, p.top, p.width, p.height].join(" ");
   if (at !== "0 32 1280 960" || !p.sharp) fail("the canvas is placed at " + at);
   // The legend says in English what the keys do; no touch control shows.
-  const legend = await page.$eval("#legend", (e) => e.checkVisibility() ? e.innerText : "");
+  const legend = await page.$eval("#legend", shownText);
   for (const words of ["choose a level", "Space or Down drops the bomb", "f shows the frame rate",
                        "Escape leaves"]) {
     if (!legend.replace(/\s+/g, " ").includes(words)) fail(`the legend lacks "${words}": ${legend}`);
   }
-  if (await page.$eval("#back", (e) => e.checkVisibility())) fail("a touch control shows");
-  if (!(await page.$eval("#fullscreen", (e) => e.checkVisibility()))) fail("no fullscreen button");
+  if (await page.$eval("#back", shownText)) fail("a touch control shows");
+  if (!(await page.$eval("#fullscreen", shownText))) fail("no fullscreen button");
   // F11 is the browser's own.
   await page.evaluate(() => window.addEventListener("keydown", (e) => {
     window.f11Kept = e.defaultPrevented;
@@ -228,7 +232,7 @@ async function gamepad(browser, url) {
     await hold(i, false);
     await g.frames(3);
   };
-  const padLegend = () => page.$eval("#pad-legend", (e) => e.checkVisibility() ? e.innerText : "");
+  const padLegend = () => page.$eval("#pad-legend", shownText);
   if (!(await padLegend()).includes("A starts level 0")) fail("the legend shows no gamepad");
   await tap(kRight);
   await tap(kRight);
@@ -337,6 +341,85 @@ async function zoomedDesktop(browser, url) {
   await page.close();
 }
 
+// The legend and the fullscreen button at common desktop sizes (inside the
+// browser's bars; the last is 1920 x 1080 at 125 %), with and without a
+// gamepad, under a wide and a narrow font: each shows whole, beside or under
+// the picture and clear of it, and the picture keeps the scale it would have
+// without them.
+async function legendAtDesktopSizes(browser, url) {
+  const sizes = [[1280, 1024, 1], [1366, 768, 1], [1280, 800, 1], [1536, 739, 1.25]];
+  const widths = [];
+  for (const font of ["DejaVu Sans Mono", "Liberation Sans Narrow"]) {
+    const page = await open(browser, null, (p) => p.evaluateOnNewDocument((font) => {
+      document.addEventListener("DOMContentLoaded", () => {
+        const style = document.createElement("style");
+        style.textContent = `* { font-family: "${font}" !important; }`;
+        document.head.append(style);
+      });
+      const button = () => ({ pressed: false, touched: false, value: 0 });
+      const pad = { id: "Test pad (STANDARD GAMEPAD)", index: 0, connected: true, mapping: "standard",
+                    timestamp: 0, axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, button) };
+      window.padPlugged = false;
+      Object.defineProperty(Navigator.prototype, "getGamepads",
+                            { value: () => (window.padPlugged ? [pad] : []), configurable: true });
+    }, font));
+    for (const pad of [false, true]) {
+      for (const [width, height, ratio] of sizes) {
+        await page.setViewport({ width, height, deviceScaleFactor: ratio });
+        if (page.url() === "about:blank") await page.goto(url, { waitUntil: "load" });
+        await page.evaluate((pad) => { window.padPlugged = pad; }, pad);
+        const g = game(page);
+        await g.waitFor("the level screen", levelScreen);
+        await g.frames(3);
+        const where = `${width} x ${height} at ${ratio * 100} %${pad ? " with a gamepad" : ""} in ${font}`;
+        const seen = await page.evaluate((kWidth, kHeight) => {
+          const inside = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth + 0.5 &&
+                                r.bottom <= innerHeight + 0.5;
+          const c = document.getElementById("canvas").getBoundingClientRect();
+          const clear = (r) => r.right <= c.left + 0.5 || r.left >= c.right - 0.5 ||
+                               r.bottom <= c.top + 0.5 || r.top >= c.bottom - 0.5;
+          const parts = [...document.querySelectorAll("#legend > li, #fullscreen")]
+            .filter((e) => e.checkVisibility());
+          const hidden = parts.filter((e) => !e.checkVisibility({ visibilityProperty: true }) ||
+                                             !inside(e.getBoundingClientRect()) ||
+                                             !clear(e.getBoundingClientRect()));
+          // The scale the whole-factor rule gives the page without a legend.
+          const fit = Math.min(innerWidth * devicePixelRatio / kWidth, innerHeight * devicePixelRatio / kHeight);
+          const whole = Math.floor(fit);
+          const bare = whole >= 1 && 3 * whole >= 2 * fit ? whole : fit;
+          return { parts: parts.map((e) => e.id || e.innerText.slice(0, 12)),
+                   hidden: hidden.map((e) => e.id || e.innerText.slice(0, 20)),
+                   scale: (c.width * devicePixelRatio) / kWidth, bare,
+                   sharp: document.getElementById("canvas").classList.contains("sharp"),
+                   legend: document.documentElement.dataset.legend };
+        }, 640, 480);
+        const name = `legend-${font.split(" ").pop().toLowerCase()}-${width}x${height}${pad ? "-pad" : ""}.png`;
+        await page.screenshot({ path: path.join(outDir, name) });
+        if (seen.hidden.length > 0) fail(`${where}: not shown whole and clear of the picture: ${seen.hidden}`);
+        if (!seen.parts.includes("fullscreen") || seen.parts.includes("pad-legend") !== pad) {
+          fail(`${where}: the legend shows ${seen.parts}`);
+        }
+        if (Math.abs(seen.scale - seen.bare) > 0.01 || seen.sharp !== Number.isInteger(seen.bare)) {
+          fail(`${where}: the picture is enlarged ${seen.scale}, not ${seen.bare}`);
+        }
+        console.log(`${where}: legend ${seen.legend}, picture x${seen.scale.toFixed(2)}${seen.sharp ? " (whole)" : ""}`);
+      }
+    }
+    widths.push(await page.evaluate(() => {
+      const probe = document.createElement("span");
+      probe.textContent = "Space or Down drops the bomb";
+      document.body.append(probe);
+      const width = probe.getBoundingClientRect().width;
+      probe.remove();
+      return width;
+    }));
+    await page.close();
+  }
+  // Both fonts took: the same words in each are of clearly different widths.
+  if (widths[0] < 1.25 * widths[1]) fail(`the fonts did not apply: ${widths.join(" and ")} px`);
+  console.log(`fonts: the same words ${Math.round(widths[0])} px wide and ${Math.round(widths[1])} px narrow`);
+}
+
 // Opened from a file, the page says how to serve it.
 async function fromFile(browser) {
   const page = await open(browser, "file://" + path.resolve(pageDir, "index.html"));
@@ -429,6 +512,7 @@ runBrowserTest("web page test", pageDir, launch, async (browser, site, errors) =
   await gamepad(browser, site.url);
   await phone(browser, site.url);
   await zoomedDesktop(browser, site.url);
+  await legendAtDesktopSizes(browser, site.url);
   await fromFile(browser);
   await installedAndOffline(browser);
 });

@@ -215,9 +215,25 @@ unsigned PeMachine(const std::string& Exe) {
   return byte(pe + 4) | byte(pe + 5) << 8;
 }
 
-std::string InstalledLoader(const char* Name) {
-  const std::string path = std::string("/usr/lib/wine/") + Name;
-  return access(path.c_str(), X_OK) == 0 ? path : Name;
+bool OnPath(const std::string& Name) {
+  const char* path = getenv("PATH");
+  std::istringstream folders(path != nullptr ? path : "");
+  std::string folder;
+  while (std::getline(folders, folder, ':')) {
+    if (access((folder + "/" + Name).c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}
+
+// The loader for a program of this machine type, or "" when none is installed.
+// The 32-bit one only where wine32 puts it: the `wine` on PATH falls back to
+// wine64 without it, which cannot run a program in a 32-bit prefix.
+std::string LoaderFor(unsigned Machine) {
+  const char* wine = getenv("CARPEX_WINE");
+  if (wine != nullptr && *wine != '\0') return wine;
+  const std::string path = Machine == 0x14C ? "/usr/lib/wine/wine" : "/usr/lib/wine/wine64";
+  if (access(path.c_str(), X_OK) == 0) return path;
+  return Machine != 0x14C && OnPath("wine64") ? "wine64" : "";
 }
 
 std::string WineServer(const std::string& loader) {
@@ -231,6 +247,27 @@ std::string WineServer(const std::string& loader) {
 
 }  // namespace
 
+std::string WhyWineCannotRun(const std::string& Exe) {
+  if (access(Exe.c_str(), R_OK) != 0) return Exe + " was not built";
+  const unsigned machine = PeMachine(Exe);
+  // Not a program at all is a fault of the build, which Start reports.
+  if (machine != 0x14C && machine != 0x8664) return "";
+  if (LoaderFor(machine).empty()) {
+    return machine == 0x14C
+               ? "the 32-bit Wine loader /usr/lib/wine/wine is not installed (package wine32:i386)"
+               : "wine64 is not installed (package wine64)";
+  }
+  const std::pair<const char*, const char*> tools[] = {{"Xvfb", "xvfb"},
+                                                       {"openbox", "openbox"},
+                                                       {"xdotool", "xdotool"},
+                                                       {"xprop", "x11-utils"},
+                                                       {"import", "imagemagick"}};
+  for (const auto& [tool, package] : tools) {
+    if (!OnPath(tool)) return std::string(tool) + " is not installed (package " + package + ")";
+  }
+  return "";
+}
+
 bool WineDesktop::Start(const std::string& Exe, std::string* Error) {
   const unsigned machine = PeMachine(Exe);
   if (machine != 0x14C && machine != 0x8664) {
@@ -238,8 +275,11 @@ bool WineDesktop::Start(const std::string& Exe, std::string* Error) {
     return false;
   }
   win32_ = machine == 0x14C;
-  const char* wine = getenv("CARPEX_WINE");
-  loader_ = wine != nullptr && *wine != '\0' ? wine : InstalledLoader(win32_ ? "wine" : "wine64");
+  loader_ = LoaderFor(machine);
+  if (loader_.empty()) {
+    *Error = WhyWineCannotRun(Exe);
+    return false;
+  }
 
   char folder[] = "/tmp/carpex-wine-XXXXXX";
   if (mkdtemp(folder) == nullptr) {

@@ -74,6 +74,11 @@ struct PictureDiff {
 };
 PictureDiff Compare(const Picture& A, const Picture& B, const char* NameA, const char* NameB);
 
+// Why this machine cannot run the Windows program Exe under Wine on a virtual
+// screen (it was not built, its loader or a tool is not installed), or "" when
+// it can.
+std::string WhyWineCannotRun(const std::string& Exe);
+
 // Xvfb at 640 x 480 x 16 with openbox, and a Wine prefix, in a temporary folder.
 class WineDesktop {
  public:

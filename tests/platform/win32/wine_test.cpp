@@ -628,6 +628,16 @@ INSTANTIATE_TEST_SUITE_P(Scripts, WineReplay, ::testing::ValuesIn(ReplayScripts(
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  // What this machine cannot run is skipped as a whole (ctest's 77), with the
+  // reason; a program that Wine then fails to run is a failure.
+  using carpex::winetest::GameExe;
+  const std::string why =
+      GameExe().empty() ? "no Windows program named (CARPEX_WINDOWS_BUILD, CARPEX_WINDOWS_GAME)"
+                        : carpex::winetest::WhyWineCannotRun(GameExe());
+  if (!why.empty()) {
+    std::printf("skipped: %s\n", why.c_str());
+    return 77;
+  }
   carpex::winetest::Environment = new carpex::winetest::DesktopEnvironment;
   ::testing::AddGlobalTestEnvironment(carpex::winetest::Environment);
   return RUN_ALL_TESTS();
