@@ -30,6 +30,7 @@ const TForm1::SpriteSheet TForm1::kSpriteSheets[kSpriteSheetCount] = {
 // The sheets first (the last loaded first), then the backgrounds and the
 // chain, the device last.
 void TForm1::EmptySurfaceSet() {
+  if (DirectDrawDevice) App.DisplayClosing();
   for (int i = kSpriteSheetCount - 1; i >= 0; --i) (this->*kSpriteSheets[i].Field).Reset();
   PlayFieldBackground.Reset();
   CleanBackground.Reset();
@@ -38,21 +39,65 @@ void TForm1::EmptySurfaceSet() {
   DirectDrawDevice.Reset();
 }
 
-bool TForm1::SetUpDisplay() {
+const DDPIXELFORMAT* TForm1::SurfaceFormat() const {
+  // On the desktop the surfaces keep the exclusive display's 16 bits, so that
+  // the picture is the same in every presentation; the application converts
+  // the finished frame to the desktop's format.
+  return Windowed ? &ddutil::Rgb565() : nullptr;
+}
+
+bool TForm1::OpenDisplay() {
+  bool refused = false;
+  if (SetUpDisplay(&refused)) return true;
+  // The player has seen why the display could not be had whole; where the
+  // application can show the game without a mode switch, it goes on so.
+  if (!refused) return false;
+  EmptySurfaceSet();
+  return App.LeaveExclusive(true) && SetUpDisplay(nullptr);
+}
+
+bool TForm1::SetUpDisplay(bool* Refused) {
+  Windowed = App.DisplayPresentation() == Presentation::Windowed;
   // A missing library or entry point fails like the creation it prevents.
   if (DirectDraw::DirectDrawCreateEx == nullptr) {
     ReportError(DDERR_NOTFOUND, "directdrawcreateex");
     return false;
   }
-  HRESULT r =
+  const HRESULT r =
       DirectDraw::DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(DirectDrawDevice.Out()),
                                      DirectDraw::IID_IDirectDraw7, nullptr);
   if (r != DD_OK || !DirectDrawDevice) {
     ReportError(r, "directdrawcreateex");
     return false;
   }
-  r = DirectDrawDevice->SetCooperativeLevel(static_cast<HWND>(App.WindowHandle()),
-                                            DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
+  if (!(Windowed ? ShareDesktop() : TakeDisplay())) {
+    if (Refused != nullptr) *Refused = !Windowed;
+    return false;
+  }
+  if (!MakeBackground(CleanBackground)) return false;
+
+  // From here on a failure is reported and the chain goes on.
+
+  LevelChoiceWidth = 331;
+  LevelChoiceHeight = 36;
+  LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
+  LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
+  for (const SpriteSheet& sheet : kSpriteSheets) {
+    Ref<IDirectDrawSurface7>& surface = this->*sheet.Field;
+    // Only the building sheet's own width may give the styles: a sheet that
+    // failed would otherwise leave the level-choice picture's count, styles
+    // the sheet has not.
+    const bool styles = &surface == &BuildingSheet;
+    if (styles) LastFrameCount = 0;
+    LoadSprite(sheet.Resource, surface);
+    if (styles) W.StyleCount = static_cast<uint8_t>(LastFrameCount);
+  }
+  return true;
+}
+
+bool TForm1::TakeDisplay() {
+  HRESULT r = DirectDrawDevice->SetCooperativeLevel(static_cast<HWND>(App.WindowHandle()),
+                                                    DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
   if (r != DD_OK) {
     ReportError(r, "setcooperativelevel");
     return false;
@@ -80,23 +125,33 @@ bool TForm1::SetUpDisplay() {
     ReportError(r, "getattachedsurface");
     return false;
   }
-  if (!MakeBackground(CleanBackground)) return false;
+  return true;
+}
 
-  // From here on a failure is reported and the chain goes on.
-
-  LevelChoiceWidth = 331;
-  LevelChoiceHeight = 36;
-  LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
-  LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
-  for (const SpriteSheet& sheet : kSpriteSheets) {
-    Ref<IDirectDrawSurface7>& surface = this->*sheet.Field;
-    // Only the building sheet's own width may give the styles: a sheet that
-    // failed would otherwise leave the level-choice picture's count, styles
-    // the sheet has not.
-    const bool styles = &surface == &BuildingSheet;
-    if (styles) LastFrameCount = 0;
-    LoadSprite(sheet.Resource, surface);
-    if (styles) W.StyleCount = static_cast<uint8_t>(LastFrameCount);
+bool TForm1::ShareDesktop() {
+  HRESULT r =
+      DirectDrawDevice->SetCooperativeLevel(static_cast<HWND>(App.WindowHandle()), DDSCL_NORMAL);
+  if (r != DD_OK) {
+    ReportError(r, "setcooperativelevel");
+    return false;
+  }
+  // The desktop's own primary surface, without a chain: the frames are
+  // composed in a back buffer of the game's own and handed to the application.
+  DDSURFACEDESC2 primary{};
+  primary.dwSize = sizeof primary;
+  primary.dwFlags = DDSD_CAPS;
+  primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  r = DirectDrawDevice->CreateSurface(&primary, PrimarySurface.Out(), nullptr);
+  if (r != DD_OK) {
+    ReportError(r, "create primary surface");
+    return false;
+  }
+  DDSURFACEDESC2 back =
+      ddutil::OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN, SurfaceFormat());
+  r = DirectDrawDevice->CreateSurface(&back, BackBuffer.Out(), nullptr);
+  if (r != DD_OK) {
+    ReportError(r, "create particle surface");
+    return false;
   }
   return true;
 }
@@ -133,7 +188,8 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
     ReportError(r, "create particle surface");
     return;
   }
-  Sheet.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), Name, width, height));
+  Sheet.Assign(
+      ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), Name, width, height, SurfaceFormat()));
   if (!Sheet) {
     ReportError(1, "ddloadbitmap");
     return;
@@ -155,7 +211,8 @@ bool TForm1::RebuildPlayField() {
 }
 
 bool TForm1::MakeBackground(Ref<IDirectDrawSurface7>& Background) {
-  DDSURFACEDESC2 desc = ddutil::OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN);
+  DDSURFACEDESC2 desc =
+      ddutil::OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN, SurfaceFormat());
   const HRESULT r = DirectDrawDevice->CreateSurface(&desc, Background.Out(), nullptr);
   if (r != DD_OK) {
     ReportError(r, "create particle surface");
@@ -164,7 +221,7 @@ bool TForm1::MakeBackground(Ref<IDirectDrawSurface7>& Background) {
   // The picture replaces the surface just made; a picture that cannot be loaded
   // is reported and leaves the field empty.
   Background.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), kBackgroundPicture,
-                                              kScreenWidth, kScreenHeight));
+                                              kScreenWidth, kScreenHeight, SurfaceFormat()));
   if (!Background) ReportError(1, "ddloadbitmap");
   return true;
 }

@@ -127,10 +127,12 @@ class Game {
   Game& operator=(const Game&) = delete;
   ~Game() { Destroy(); }
 
-  // Binds DirectDraw and creates the form; faults meant for set-up are injected before.
-  TForm1& Create() {
+  // Binds DirectDraw and creates the form; faults meant for set-up are injected
+  // before. The application shows the game as Shows says.
+  TForm1& Create(Presentation Shows = Presentation::Exclusive) {
     // A game made again in the same test starts with a fresh application.
     app = HeadlessApp();
+    app.Shows = Shows;
     rng.values.clear();
     flips = 0;
     soft::SetFlipHook([this](const soft::PixelView&) { ++flips; });
@@ -162,13 +164,13 @@ class Game {
     city.Queue(rng);
     Key(digit);
   }
-  // One GameLoop call; true when it flipped.
+  // One GameLoop call; true when it flipped (or presented the frame in a window).
   bool Frame() {
-    const int before = flips;
+    const uint64_t before = flips + app.Presented;
     bool done = true;
     form_->GameLoop(done);
     EXPECT_FALSE(done);
-    return flips > before;
+    return flips + app.Presented > before;
   }
   void Frames(int n) {
     for (int i = 0; i < n; ++i) Frame();
