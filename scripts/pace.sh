@@ -67,6 +67,9 @@ probe() {
   for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
   export DISPLAY=":$(cat "$work/display")"
   unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+  # Each probe starts as a first run does, and remembers nothing for the player.
+  export XDG_CONFIG_HOME=$work/config
+  rm -rf "$work/config"
   if ((!bare)); then
     openbox >/dev/null 2>&1 &
     wm=$!

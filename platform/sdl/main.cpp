@@ -9,6 +9,7 @@
 #include "assets/files.h"
 #include "platform/common/command_line.h"
 #include "platform/sdl/sdl_app.h"
+#include "platform/sdl/settings_file.h"
 #include "shell/unit1.h"
 
 namespace {
@@ -44,7 +45,7 @@ bool ShowsNothing(const char* Driver) {
 
 int main(int argc, char** argv) {
   carpex::SafeStandardDescriptors();
-  carpex::GameCommandLine commandLine;
+  carpex::GameCommandLine commandLine(carpex::GamePlatform::Linux);
   std::string error;
   if (!commandLine.Parse(argc, argv, &error)) {
     std::fprintf(stderr, "carpex: %s\n", error.c_str());
@@ -68,7 +69,13 @@ int main(int argc, char** argv) {
   EndOnHangUpAndQuit();
   int status = 1;
   {
-    std::unique_ptr<carpex::sdl::SdlApp> app = carpex::sdl::SdlApp::Create(&error);
+    // Shown as it was last played, unless the command line says otherwise.
+    const std::string settingsPath = carpex::sdl::SettingsPath();
+    carpex::common::Settings start = carpex::sdl::LoadSettings(settingsPath);
+    if (commandLine.Presentation() != carpex::common::Show::Unsaid) {
+      start.Presentation = commandLine.Presentation();
+    }
+    std::unique_ptr<carpex::sdl::SdlApp> app = carpex::sdl::SdlApp::Create(&error, start);
     if (app == nullptr) {
       std::fprintf(stderr, "carpex: %s\n", error.c_str());
     } else {
@@ -81,6 +88,8 @@ int main(int argc, char** argv) {
       });
       status = commandLine.Play(*app, &error);
       if (!error.empty()) std::fprintf(stderr, "carpex: %s\n", error.c_str());
+      // Not being able to remember is no reason to bother the player.
+      carpex::sdl::SaveSettings(settingsPath, app->Remembered());
     }
   }
   SDL_Quit();

@@ -1,7 +1,9 @@
-// The application layer on SDL2: one borderless full-screen window showing the
-// software display's picture, keyboard, game controller and activation events
-// turned into the form's handlers, a 1000 ms timer, and the idle-time loop.
-// Alt+Enter switches between full screen and a resizable window.
+// The application layer on SDL2: one window showing the software display's
+// picture, full screen or framed and resizable (Alt+Enter switches), keyboard,
+// game controller and activation events turned into the form's handlers, a
+// 1000 ms timer, and the idle-time loop. Switching to another window pauses
+// the game and leaves its window where it is: the display was never switched,
+// so there is nothing to give back.
 #pragma once
 
 #include <SDL.h>
@@ -14,6 +16,7 @@
 #include "platform/common/gamepad.h"
 #include "platform/common/layout.h"
 #include "platform/common/message_loop.h"
+#include "platform/common/settings.h"
 #include "platform/sdl/pace_log.h"
 #include "platform/sdl/presenter.h"
 #include "platform/sdl/x11_window.h"
@@ -27,10 +30,12 @@ namespace carpex::sdl {
 
 class SdlApp final : public Application, private common::MessageLoop::Host {
  public:
-  // Opens the (hidden) window over the whole screen and its surface, and hooks
-  // the software display's flips. SDL's video must be initialised.
-  // nullptr, with the reason in *Error, when any of it fails.
-  static std::unique_ptr<SdlApp> Create(std::string* Error);
+  // Opens the (hidden) window and its surface, over the whole screen or, when
+  // Start says Window, framed at the size it remembers (the picture's if
+  // none), and hooks the software display's flips. SDL's video must be
+  // initialised. nullptr, with the reason in *Error, when any of it fails.
+  static std::unique_ptr<SdlApp> Create(std::string* Error,
+                                        const common::Settings& Start = common::Settings{});
   ~SdlApp() override;
   SdlApp(const SdlApp&) = delete;
   SdlApp& operator=(const SdlApp&) = delete;
@@ -49,10 +54,13 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   SDL_Window* Window() const { return window_; }
   // Where the picture sits in the window.
   const common::Placement& Where() const { return presenter_.Where(); }
-  bool Minimized() const { return minimized_; }
+  // Switched away from: the game is paused.
+  bool Away() const { return away_; }
   // Full screen, or a window with a frame that the player can resize.
   void SetWindowed(bool Windowed);
   bool Windowed() const { return windowed_; }
+  // What to remember of this run: full screen or a window, and the window's size.
+  common::Settings Remembered();
   // How many pictures have gone to the screen.
   uint64_t Presents() const { return presents_; }
   // Message boxes are written to standard error only (for tests).
@@ -88,6 +96,9 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   // then more changes may have come, and the state they left is what counts.
   void PostActivation() { loop_.Post({Message::Activation, 0}); }
   void CloseWindow();
+  // The windowed presentation's frame, size and place (Shown: the window is
+  // on the screen already, else it is what the manager finds when it maps it).
+  void FrameWindow(bool Shown);
   void OnFlip(const soft::PixelView& Front);
   void Present();
   // Alt+Enter: true when the key event was the switch (or its release).
@@ -104,9 +115,12 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   std::function<WindowState()> state_;
   WindowPresenter presenter_;
   common::MessageLoop loop_;
-  bool minimized_ = false;
+  bool away_ = false;
   bool hidden_ = true;
   bool windowed_ = false;
+  // The window's size in the windowed presentation, as last seen there.
+  int window_w_ = common::kPictureWidth;
+  int window_h_ = common::kPictureHeight;
   bool enter_held_for_switch_ = false;
   bool needs_present_ = false;
   bool quiet_boxes_ = false;

@@ -9,7 +9,7 @@
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLine*/,
                    int /*Show*/) {
   carpex::SafeStandardDescriptors();
-  carpex::GameCommandLine commandLine;
+  carpex::GameCommandLine commandLine(carpex::GamePlatform::Windows);
   std::string error;
   if (!commandLine.Parse(__argc, __argv, &error)) {
     MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);

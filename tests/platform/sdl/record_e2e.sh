@@ -42,7 +42,7 @@ play() {
   [[ -s $recording ]] || fail "nothing was recorded"
   head -n 1 "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording does not start with seed"
   local what
-  for what in 'char 57' 'down 32' 'up 32' 'char 102' 'tick' 'deactivate' 'restore' 'lose' \
+  for what in 'char 57' 'down 32' 'up 32' 'char 102' 'tick' 'deactivate' 'restore' \
     'char 27'; do
     grep -qx "$what" "$recording" || fail "no '$what' in the recording"
   done
@@ -72,7 +72,7 @@ cmdline() {
   echo "--version: $out"
   out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 30 "$carpex" --record "$tmp/r" --help 2>&1)
   status=$?
-  [[ $status == 0 && $out == "Usage: carpex [--record FILE [--overwrite]]"*"--record FILE"* ]] ||
+  [[ $status == 0 && $out == "Usage: carpex [--window | --fullscreen] [--record FILE [--overwrite]]"*"--record FILE"* ]] ||
     fail "--help: status $status, '$out'"
   [[ ! -e $tmp/r ]] || fail "--help created the recording"
   refused() {
@@ -92,6 +92,10 @@ cmdline() {
   [[ $err == *"--record given twice"* ]] || fail "no clear message for --record twice"
   refused --overwrite
   [[ $err == *"--overwrite is for --record"* ]] || fail "no clear message for --overwrite alone"
+  refused --window --fullscreen
+  [[ $err == *"give one way of showing the game"* ]] || fail "no clear message for two ways"
+  refused --borderless  # the Windows game's
+  [[ $err == *"unknown argument '--borderless'"* ]] || fail "--borderless is not refused"
   refused --record "$tmp/$(printf '\033[2J\033]0;PWNED\007')/x.replay"
   if LC_ALL=C grep -q $'[\001-\037]' <<<"$err"; then fail "control bytes in: $(cat -v <<<"$err")"; fi
   # A recording is never lost: not replaced unless asked, not emptied nor left
@@ -118,6 +122,8 @@ start_xvfb() {
   need_tools Xvfb xdotool
   rm -rf "$out"
   mkdir -p "$out"
+  # What the game remembers of these runs stays in the test's folder.
+  export XDG_CONFIG_HOME=$out/config
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$out/xvfb.log" 2>&1 3>"$out/display" &
   xvfb=$!
   for _ in $(seq 100); do

@@ -182,9 +182,9 @@ TEST_F(SdlGameTest, TheFrameRateIsWrittenAtTheWindowsTopLeftAfterTheFlip) {
   EXPECT_EQ(NonBlack(hidden, 0, 0, 64, 64), 0);
 }
 
-TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures) {
+TEST_F(SdlGameTest, SwitchingAwayPausesTheGameWithItsPictureAndComingBackResumesIt) {
   uint64_t presents = 0;
-  Screen before, back;
+  Screen before, away, back;
   // The dummy driver has no focus: the window's state is the test's.
   SdlApp::WindowState window{true, false};
   app->SetWindowStateSource([&] { return window; });
@@ -193,26 +193,25 @@ TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures)
       before = ReadScreen();
       EXPECT_EQ(PictureMismatches(before), 0);
       presents = app->Presents();
-      window = {false, true};
+      window = {false, false};
       WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     }
     if (n == 6) {
       EXPECT_EQ(form->View().Active, 0);
-      EXPECT_TRUE(app->Minimized());
-      EXPECT_FALSE(soft::IsActive());
+      EXPECT_TRUE(app->Away());
+      EXPECT_TRUE(soft::IsActive()) << "nothing to give back: the display stays";
       EXPECT_EQ(app->Presents(), presents + 1);  // frame 2, then none while away
-      // Back from the task bar: the first frame meets the lost surfaces,
-      // restores and reloads them.
+      away = ReadScreen();
       window = {true, false};
-      WindowEvent(SDL_WINDOWEVENT_RESTORED);
+      WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     }
     if (n == 9) back = ReadScreen();
   };
   driver->Run(9);
   EXPECT_EQ(form->View().Active, 1);
-  EXPECT_TRUE(soft::IsActive());
-  EXPECT_FALSE(app->Minimized());
-  // The same picture as before, not the lost surfaces' pattern.
+  EXPECT_FALSE(app->Away());
+  // The picture stays while away, and the game goes on from it.
+  EXPECT_TRUE(away.Pixels == before.Pixels);
   EXPECT_EQ(PictureMismatches(back), 0);
   EXPECT_TRUE(back.Pixels == before.Pixels);
 }

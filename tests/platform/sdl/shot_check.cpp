@@ -114,9 +114,13 @@ int LevelChoice(const Shot& s) {
         if (c != key) want = Displayed(c);
       }
       inked += want != 0;
-      // Every screen pixel of the game pixel, not only its centre.
-      for (int y = p.Y + gy * p.Scale; y < p.Y + (gy + 1) * p.Scale; ++y) {
-        for (int x = p.X + gx * p.Scale; x < p.X + (gx + 1) * p.Scale; ++x) {
+      // Every screen pixel wholly inside the game pixel, not only its centre
+      // (all of its square at a whole factor; reduced smoothly, those whose
+      // colour is not mixed with a neighbour's).
+      const int W = p.Width, H = p.Height, PW = carpex::common::kPictureWidth,
+                PH = carpex::common::kPictureHeight;
+      for (int y = p.Y + (gy * H + PH - 1) / PH; y < p.Y + (gy + 1) * H / PH; ++y) {
+        for (int x = p.X + (gx * W + PW - 1) / PW; x < p.X + (gx + 1) * W / PW; ++x) {
           if (!Close(s.At(x, y), want, 4)) ++wrong;
         }
       }
@@ -189,7 +193,7 @@ int Lost(const Shot& s) {
 // Reads the text box at the window's top-left with the window's own font.
 int Fps(const Shot& s) {
   const Placement p = carpex::common::PlacePicture(s.Width, s.Height);
-  const int k = p.Scale;
+  const int k = p.TextScale;
   const uint32_t face = s.At(0, 0);
   if (face == 0 || face == 0xFFFFFF) {
     std::printf("no text box\n");
