@@ -178,10 +178,12 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
   const int32_t height = info.bmHeight;
 
   // The trial surface only decides whether the sheet fits in video memory; the
-  // loaded surface that replaces it asks for no particular memory.
+  // loaded surface that replaces it asks for no particular memory. On the
+  // desktop the sheets live in system memory, and the trial is made there:
+  // video memory would refuse them for no reason (some displays have none).
   DDSURFACEDESC2 trial =
       ddutil::OffscreenDesc(static_cast<DWORD>(width), static_cast<DWORD>(height),
-                            DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY);
+                            DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, SurfaceFormat());
   HRESULT r = DirectDrawDevice ? DirectDrawDevice->CreateSurface(&trial, Sheet.Out(), nullptr)
                                : DDERR_INVALIDOBJECT;
   if (r != DD_OK) {

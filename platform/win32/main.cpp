@@ -4,6 +4,7 @@
 
 #include "assets/files.h"
 #include "platform/common/command_line.h"
+#include "platform/win32/registry_settings.h"
 #include "platform/win32/win32_app.h"
 
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLine*/,
@@ -20,8 +21,15 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLi
     MessageBoxA(nullptr, commandLine.Answer().c_str(), "Carpex", MB_OK | MB_ICONINFORMATION);
     return 0;
   }
-  carpex::Win32App app(Instance, carpex::LoadFormLook());
+  // Shown as it was last played, unless the command line says otherwise.
+  carpex::common::Settings start = carpex::LoadRegistrySettings();
+  if (commandLine.Presentation() != carpex::common::Show::Unsaid) {
+    start.Presentation = commandLine.Presentation();
+  }
+  carpex::Win32App app(Instance, carpex::LoadFormLook(), start);
   const int status = commandLine.Play(app, &error);
   if (!error.empty()) MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
+  // Not being able to remember is no reason to bother the player.
+  carpex::SaveRegistrySettings(app.Remembered());
   return status;
 }
