@@ -239,22 +239,32 @@ void WindowPresenter::DrawSmooth(SDL_Surface* Target) {
     }
     const int ox0 = left * w / common::kPictureWidth;
     const int ox1 = std::min(w, (right * w + common::kPictureWidth - 1) / common::kPictureWidth);
+    // The picture rows under this window row blended first, for the picture
+    // columns under these window columns; then each window pixel from them.
+    const int px0 = columns_.Index[columns_.Begin[ox0]];
+    const int px1 = columns_.Index[columns_.Begin[ox1] - 1] + 1;
+    for (int px = px0; px < px1; ++px) blended_[px][0] = blended_[px][1] = blended_[px][2] = 0;
+    for (int ty = rowsFrom; ty < rowsTo; ++ty) {
+      const uint16_t* row = &picture_[static_cast<size_t>(rows_.Index[ty]) * common::kPictureWidth];
+      const uint32_t wy = rows_.Weight[ty];
+      for (int px = px0; px < px1; ++px) {
+        const common::Rgb c = common::FromRgb565(row[px]);
+        blended_[px][0] += wy * c.R;
+        blended_[px][1] += wy * c.G;
+        blended_[px][2] += wy * c.B;
+      }
+    }
     uint8_t* to = static_cast<uint8_t*>(Target->pixels) +
                   static_cast<ptrdiff_t>(where_.Y + oy) * Target->pitch +
                   static_cast<ptrdiff_t>(where_.X + ox0) * bpp;
     for (int ox = ox0; ox < ox1; ++ox, to += bpp) {
       uint32_t r = 0, g = 0, b = 0;
-      for (int ty = rowsFrom; ty < rowsTo; ++ty) {
-        const uint16_t* row =
-            &picture_[static_cast<size_t>(rows_.Index[ty]) * common::kPictureWidth];
-        const uint32_t wy = rows_.Weight[ty];
-        for (int tx = columns_.Begin[ox]; tx < columns_.Begin[ox + 1]; ++tx) {
-          const uint32_t share = wy * columns_.Weight[tx];
-          const common::Rgb c = common::FromRgb565(row[columns_.Index[tx]]);
-          r += share * c.R;
-          g += share * c.G;
-          b += share * c.B;
-        }
+      for (int tx = columns_.Begin[ox]; tx < columns_.Begin[ox + 1]; ++tx) {
+        const uint32_t share = columns_.Weight[tx];
+        const uint32_t* c = blended_[columns_.Index[tx]];
+        r += share * c[0];
+        g += share * c[1];
+        b += share * c[2];
       }
       r = (r + 32768) >> 16;
       g = (g + 32768) >> 16;

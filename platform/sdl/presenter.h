@@ -97,6 +97,8 @@ class WindowPresenter {
   };
   Taps columns_;
   Taps rows_;
+  // One window row's picture rows blended, per picture column: red, green, blue.
+  uint32_t blended_[common::kPictureWidth][3] = {};
   bool redraw_ = true;
   Updates updates_ = Updates::Rects;
 

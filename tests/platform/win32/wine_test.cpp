@@ -813,9 +813,11 @@ TEST(WineGame, TheWindowCommandBesideTheGameStartsItInAWindow) {
   const fs::path folder = fs::path(GameExe()).parent_path();
   ASSERT_TRUE(fs::exists(folder / "carpex (window).cmd")) << "no command beside " << GameExe();
   Desktop->ForgetSettings();
+  // Opened as a double click opens it (the shell's way, not a command prompt's).
   Child command;
-  ASSERT_TRUE(command.Start({Desktop->Loader(), "cmd", "/c", "carpex (window).cmd"},
-                            folder.string(), Desktop->Env(), "", ""));
+  ASSERT_TRUE(command.Start(
+      {Desktop->Loader(), "start", "/unix", fs::absolute(folder / "carpex (window).cmd").string()},
+      folder.string(), Desktop->Env(), "", ""));
   const std::string window = WaitForWindow();
   ASSERT_FALSE(window.empty()) << "no game window";
   // Its inside below a title bar: a window, not the full screen.
