@@ -79,7 +79,7 @@ if ((windows)); then
     local screen=$1 how=$2 renderer=$3 wid
     screen_on "$screen"
     [[ -d $WINEPREFIX ]] || { "$wine" wineboot --init >/dev/null 2>&1; /usr/lib/wine/wineserver -w; }
-    "$wine" reg delete 'HKCU\Software\Carpex' /f >/dev/null 2>&1
+    "$wine" reg delete 'HKCU\Software\Carpex' /f >/dev/null 2>&1 || true
     (cd "$work" && CARPEX_PACE_REPORT=report WINE_D3D_CONFIG=${renderer:+renderer=$renderer} \
       "$wine" "$exe" "--$how" >/dev/null 2>"$work/game.err") &
     game=$!
