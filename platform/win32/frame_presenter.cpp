@@ -36,6 +36,14 @@ void FramePresenter::Place(int ClientWidth, int ClientHeight) {
   whole_ = true;
 }
 
+void FramePresenter::Cover(const RECT& Box) {
+  const int s = where_.Scale;
+  const RECT under{std::max(0L, (Box.left - where_.X) / s), std::max(0L, (Box.top - where_.Y) / s),
+                   std::min(static_cast<LONG>(kW), (Box.right - where_.X + s - 1) / s),
+                   std::min(static_cast<LONG>(kH), (Box.bottom - where_.Y + s - 1) / s)};
+  if (under.left < under.right && under.top < under.bottom) UnionRect(&cover_, &cover_, &under);
+}
+
 void FramePresenter::Release() {
   if (surface_ != nullptr) surface_->Release();
   if (clipper_ != nullptr) clipper_->Release();
@@ -163,8 +171,19 @@ bool FramePresenter::Present(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
     top = left = 0;
     bottom = kH;
     right = kW;
+  } else if (cover_.left < cover_.right) {
+    if (top >= bottom) {
+      top = kH;
+      left = kW;
+      bottom = right = 0;
+    }
+    top = std::min<int>(top, cover_.top);
+    left = std::min<int>(left, cover_.left);
+    bottom = std::max<int>(bottom, cover_.bottom);
+    right = std::max<int>(right, cover_.right);
   }
   whole_ = false;
+  cover_ = RECT{0, 0, 0, 0};
   if (top >= bottom) return false;
 
   // The changed band, in the window and on the screen, clipped to the screen:

@@ -38,6 +38,9 @@ class FramePresenter {
   // The next present copies the whole picture (the window moved, or what was
   // on the screen is gone).
   void Redraw() { whole_ = true; }
+  // The next present copies the picture under Box (in the window's inside)
+  // too: something else was drawn there.
+  void Cover(const RECT& Box);
 
   // Shows Frame in Window on Primary; true when a surface of the display is
   // lost. Any other failure shows nothing this time and is not reported.
@@ -65,6 +68,7 @@ class FramePresenter {
   std::unique_ptr<uint32_t[]> table_;  // RGB565 to the desktop's pixels
   std::vector<uint16_t> picture_;      // the last frame
   bool whole_ = true;
+  RECT cover_{0, 0, 0, 0};  // picture pixels to copy with the next present
 };
 
 }  // namespace carpex

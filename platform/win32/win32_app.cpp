@@ -165,8 +165,8 @@ bool Win32App::PresentFrame(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
       FillRect(dc, &text_box_, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
       ReleaseDC(window_, dc);
     }
+    presenter_.Cover(text_box_);
     text_box_ = RECT{0, 0, 0, 0};
-    presenter_.Redraw();
   }
   pace_.PresentBegin();
   const bool lost = presenter_.Present(Device, Primary, Frame, window_);
