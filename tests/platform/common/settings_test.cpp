@@ -18,6 +18,7 @@ TEST(Settings, WhatIsWrittenIsReadBackAndDamageIsPassedOver) {
   }
   EXPECT_EQ(FormatSettings(Settings{}).find("presentation"), std::string::npos);
 
+  static const std::string kHuge(100000, 'x');
   const struct {
     const char* text;
     Show how;
@@ -30,7 +31,7 @@ TEST(Settings, WhatIsWrittenIsReadBackAndDamageIsPassedOver) {
       {"window 99999999999x480\npresentation borderless", Show::Borderless, 0},
       {"window -800x600\nwindow 800x\nwindow x600\nwindow 800 600\n", Show::Unsaid, 0},
       {"presentation  window\nPRESENTATION window\n\x01\xff\n", Show::Unsaid, 0},
-      {std::string(100000, 'x').c_str(), Show::Unsaid, 0},
+      {kHuge.c_str(), Show::Unsaid, 0},
   };
   for (const auto& d : damaged) {
     SCOPED_TRACE(d.text);

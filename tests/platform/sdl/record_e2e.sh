@@ -32,8 +32,10 @@ play() {
   rm -rf "$out"
   mkdir -p "$out"
   local recording=$out/session.replay
-  # e2e.sh starts the game it is given: this one records.
-  printf '#!/bin/sh\nexec "%s" --record "%s" "$@"\n' "$carpex" "$recording" >"$out/carpex"
+  # e2e.sh starts the game it is given: this one records (a later start into
+  # a file of its own).
+  printf '#!/bin/sh\nr="%s"\n[ -e "$r" ] && r="${r%%.replay}-again.replay"\nexec "%s" --record "$r" "$@"\n' \
+    "$recording" "$carpex" >"$out/carpex"
   chmod +x "$out/carpex"
   bash "$here/e2e.sh" play "$out/carpex" "$check" "$out/play"
   local status=$?
