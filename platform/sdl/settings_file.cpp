@@ -24,7 +24,8 @@ bool MakeFolder(const std::string& Path) {
 
 std::string SettingsPath() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  // The specification asks for an absolute path; a relative one is ignored.
+  // Only an absolute path counts (the XDG base directory rules); a relative
+  // one is ignored.
   if (config != nullptr && config[0] == '/') return std::string(config) + "/carpex/settings";
   const char* home = std::getenv("HOME");
   if (home != nullptr && home[0] == '/') return std::string(home) + "/.config/carpex/settings";
