@@ -7,8 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -164,17 +163,21 @@ std::unique_ptr<Bitmap> Scaled(const DibImage& image, int width, int height) {
   return bitmap;
 }
 
+// Through stdio rather than a stream: the streams would bring their locales
+// into every program, the page's among them.
 bool ReadFile(const char* path, std::vector<std::uint8_t>* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
+  std::FILE* in = std::fopen(path, "rb");
+  if (in == nullptr) return false;
+  long size = -1;
+  if (std::fseek(in, 0, SEEK_END) == 0) size = std::ftell(in);
   // Far more than any picture the display accepts.
-  if (size <= 0 || size > (std::streamoff{1} << 28)) return false;
-  in.seekg(0, std::ios::beg);
-  bytes->resize(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes->data()), size);
-  return static_cast<bool>(in);
+  bool read = size > 0 && size <= (long{1} << 28) && std::fseek(in, 0, SEEK_SET) == 0;
+  if (read) {
+    bytes->resize(static_cast<std::size_t>(size));
+    read = std::fread(bytes->data(), 1, bytes->size(), in) == bytes->size();
+  }
+  std::fclose(in);
+  return read;
 }
 
 }  // namespace
