@@ -5,12 +5,13 @@
 
 namespace carpex {
 
-int Carpex(Application& App) {
+int Carpex(Application& App, Language Pictures) {
   DirectDraw::Bind();
   int status = 0;
   {
     TForm1 form(App);
     Form1 = &form;
+    form.UsePictures(Pictures);
     form.FormCreate();
     App.Run(form);
     // The player has seen why in the message box; the status says it too.

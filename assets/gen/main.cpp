@@ -126,10 +126,11 @@ Image DrawContactSheet(const Pictures& p) {
                       right + 2 * kMargin, row2, "mainicon  (x8)");
   sheet.Place(p.back1, kLevelChoiceKey, 16, right + 2 * kMargin, row2, "back1");
 
-  // What the program carries without using it.
+  // The English twins of the level choice and the banners.
   y = row2 + 12 + 32 * 8 + 2 * kMargin;
   right = sheet.Place(p.levelch, kLevelChoiceKey, 2, kMargin, y, "levelch  331 x 100  (x2)");
   sheet.Place(p.losewin, kBlack, 3, right + 3 * kMargin, y, "losewin  191 x 94  (x3)");
+  // What the Windows programs carry without using it.
   y += 12 + 282 + 2 * kMargin;
   int x_button = kMargin;
   for (const NamedGlyph& glyph : p.buttons) {

@@ -127,8 +127,9 @@ class Game {
   Game& operator=(const Game&) = delete;
   ~Game() { Destroy(); }
 
-  // Binds DirectDraw and creates the form; faults meant for set-up are injected before.
-  TForm1& Create() {
+  // Binds DirectDraw and creates the form, with the pictures in the language
+  // given; faults meant for set-up are injected before.
+  TForm1& Create(Language Pictures = Language::Chinese) {
     // A game made again in the same test starts with a fresh application.
     app = HeadlessApp();
     rng.values.clear();
@@ -138,6 +139,7 @@ class Game {
     form_ = std::make_unique<TForm1>(app);
     Form1 = form_.get();
     form_->SetRandomSource(&rng);
+    form_->UsePictures(Pictures);
     form_->FormCreate();
     return *form_;
   }
