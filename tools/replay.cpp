@@ -154,6 +154,9 @@ int Run(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::o
       case ScriptOp::Restore:
         form.ApplicationEvents1Restore();
         break;
+      case ScriptOp::Language:
+        form.UsePictures(c.Value == 1 ? Language::English : Language::Chinese);
+        break;
       case ScriptOp::Lose:
         // Said on stderr: a replay that expects lost surfaces and gets none is no test.
         if (!Platform.LoseSurfaces(DisplayOf(form))) {

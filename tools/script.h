@@ -79,13 +79,14 @@ enum class ScriptOp : uint8_t {
   Restore,
   Lose,
   Frames,
-  Shot
+  Shot,
+  Language
 };
 
 struct ScriptCommand {
   ScriptOp Op = ScriptOp::Tick;
   uint64_t Line = 0;
-  uint32_t Value = 0;  // seed, char, down, up, frames
+  uint32_t Value = 0;  // seed, char, down, up, frames; language: 0 zh, 1 en
   std::string File;    // shot
 };
 

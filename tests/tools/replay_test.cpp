@@ -118,6 +118,7 @@ TEST(ReplayScript, MalformedLinesStopBeforeTheFirstFrame) {
       {"random 1 -2\n", "'s':1: "},     {"seed 4294967296\n", "'s':1: "},
       {"down 0x20\n", "'s':1: "},       {"shot ../x.png\n", "'s':1: "},
       {"shot docs/x.png\n", "'s':1: "}, {"shot .x.png\n", "'s':1: "},
+      {"language fr\n", "'s':1: "},     {"language en zh\n", "'s':1: "},
   };
   for (const auto& [script, prefix] : cases) {
     const ReplayRun run = Replay(script);
