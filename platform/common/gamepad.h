@@ -13,7 +13,8 @@ namespace carpex::common {
 // platform to the game tells it through this.
 struct GameView {
   bool LevelScreen = true;
-  uint8_t Level = 0;  // the level of the last round (0 before the first)
+  uint8_t Level = 0;       // the level of the last round (0 before the first)
+  bool RoundOver = false;  // the round has ended and its banner shows
 };
 
 enum PadButton : uint8_t { kPadA, kPadBack, kPadDown, kPadLeft, kPadRight };

@@ -54,6 +54,10 @@ int main(int argc, char** argv) {
     const bool written = std::printf("%s\n", commandLine.Answer().c_str()) >= 0;
     return written && std::fflush(stdout) == 0 ? 0 : 1;
   }
+  // The window's class, which the desktop entry names (StartupWMClass) so that
+  // the task bar shows the game's icon; SDL reads it when its video starts.
+  SDL_setenv("SDL_VIDEO_X11_WMCLASS", "carpex", 0);
+  SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "carpex", 0);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "carpex: cannot open a display to play on: %s\n", SDL_GetError());
     return 1;
@@ -77,9 +81,14 @@ int main(int argc, char** argv) {
         const carpex::TForm1* form = carpex::Form1;
         if (form == nullptr) return carpex::common::GameView{};
         const carpex::World& w = form->View().W;
-        return carpex::common::GameView{w.GameState == carpex::kLevelChoice, w.Level};
+        return carpex::common::GameView{w.GameState == carpex::kLevelChoice, w.Level,
+                                        w.GameState == carpex::kRoundOver};
       });
-      status = commandLine.Play(*app, &error);
+      // In the player's language unless told otherwise.
+      const carpex::Language language =
+          carpex::LocaleLanguage(SDL_getenv("LANGUAGE"), SDL_getenv("LC_ALL"),
+                                 SDL_getenv("LC_MESSAGES"), SDL_getenv("LANG"));
+      status = commandLine.Play(*app, language, &error);
       if (!error.empty()) std::fprintf(stderr, "carpex: %s\n", error.c_str());
     }
   }

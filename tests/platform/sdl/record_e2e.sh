@@ -94,6 +94,8 @@ cmdline() {
   [[ $err == *"--record given twice"* ]] || fail "no clear message for --record twice"
   refused --overwrite
   [[ $err == *"--overwrite is for --record"* ]] || fail "no clear message for --overwrite alone"
+  refused --language fr
+  [[ $err == *"--language takes zh or en, not 'fr'"* ]] || fail "no clear message for another language"
   refused --record "$tmp/$(printf '\033[2J\033]0;PWNED\007')/x.replay"
   if LC_ALL=C grep -q $'[\001-\037]' <<<"$err"; then fail "control bytes in: $(cat -v <<<"$err")"; fi
   # A recording is never lost: not replaced unless asked, not emptied nor left
@@ -135,7 +137,7 @@ xgone() {
   start_xvfb "$out"
   DISPLAY=":$number" "$carpex" --record "$out/rec.replay" >/dev/null 2>"$out/game.err" &
   game=$!
-  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
     { kill $game $xvfb; fail "no window appeared"; }
   sleep 2.5
   grep -q '^frames ' "$out/rec.replay" || { kill $game $xvfb; fail "no frames on disk while running"; }
@@ -169,7 +171,7 @@ signals() {
       DISPLAY=":$number" "$carpex" --record "$recording" >/dev/null 2>"$out/game.err" &
     fi
     game=$!
-    DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+    DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
       fail "no window appeared"
     if [[ $signal == HUP ]]; then
       # Neither the recording nor the X connection took the closed descriptors.

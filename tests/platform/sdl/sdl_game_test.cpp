@@ -13,6 +13,7 @@
 #include "shell/unit1.h"
 #include "tests/platform/sdl/dummy_video.h"
 #include "tests/platform/sdl/game_driver.h"
+#include "tests/shell/form_access.h"
 
 namespace carpex::sdl {
 namespace {
@@ -212,6 +213,33 @@ TEST_F(SdlGameTest, EscapeOnTheLevelScreenHidesTheWindowAndEndsTheLoop) {
   EXPECT_EQ(app->Presents(), 0u);
 }
 
+// In a window, where the player sees it, the title says what the keys do now;
+// in full screen, the task bar and Alt+Tab show the game's name.
+TEST_F(SdlGameTest, InAWindowTheTitleSaysWhatTheKeysDoNow) {
+  app->SetGameView([this] {
+    const World& w = form->View().W;
+    return common::GameView{w.GameState == kLevelChoice, w.Level, w.GameState == kRoundOver};
+  });
+  std::vector<std::string> titles;
+  const auto title = [&] { titles.push_back(SDL_GetWindowTitle(app->Window())); };
+  driver->Between = [&](int n) {
+    if (n > 1 && n % 2 == 1) title();
+    if (n == 1) app->SetWindowed(true);
+    if (n == 3) Type('9', SDL_SCANCODE_9);
+    // The round ends (as when the plane's explosion has finished).
+    if (n == 5) TForm1Access(*form).W().GameState = kRoundOver;
+    if (n == 7) Type(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+    if (n == 9) app->SetWindowed(false);
+  };
+  driver->Run(9);
+  title();
+  EXPECT_EQ(titles, (std::vector<std::string>{
+                        "Carpex: 0-9 choose a level, Escape quits",
+                        "Carpex: Space or Down drops the bomb, Escape leaves the round",
+                        "Carpex: Escape: back to the level choice",
+                        "Carpex: 0-9 choose a level, Escape quits", "Carpex"}));
+}
+
 // SDL's virtual joystick stands for a game controller plugged in while the
 // game runs: it starts the chosen level, drops a bomb, leaves the round, and
 // what it held is let go when it is pulled out.
@@ -232,7 +260,7 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
   auto press = [&](SDL_GameControllerButton b, bool down) {
     ASSERT_EQ(SDL_JoystickSetVirtualButton(pad, b, down ? SDL_PRESSED : SDL_RELEASED), 0);
   };
-  const std::string caption = SDL_GetWindowTitle(app->Window());
+  const std::string caption = "Carpex";
   std::vector<std::string> titles;
   uint8_t heldBeforeUnplug = 0;
   driver->Between = [&](int n) {
