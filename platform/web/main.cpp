@@ -18,6 +18,10 @@ carpex::web::WebApp* g_app = nullptr;
 // the player asks for that.
 EM_ASYNC_JS(void, WaitForPlayAgain, (int Status), { await Module.gameEnded(Status); });
 
+// The language the page has chosen for the pictures (the player's switch, or
+// the browser's languages): 1 English, 0 Chinese.
+EM_JS(int, PageLanguage, (), { return Module.pictureLanguage() == "en" ? 1 : 0; });
+
 }  // namespace
 
 // The replay trace line of the game's last frame (empty before the game runs
@@ -43,10 +47,15 @@ int main() {
         const carpex::TForm1* form = carpex::Form1;
         if (form == nullptr) return carpex::common::GameView{};
         const carpex::World& w = form->View().W;
-        return carpex::common::GameView{w.GameState == carpex::kLevelChoice, w.Level};
+        return carpex::common::GameView{w.GameState == carpex::kLevelChoice, w.Level,
+                                        w.GameState == carpex::kRoundOver};
+      });
+      app.SetLanguageSwitch([](carpex::Language Pictures) {
+        if (carpex::Form1 != nullptr) carpex::Form1->UsePictures(Pictures);
       });
       g_app = &app;
-      status = carpex::Carpex(app);
+      status = carpex::Carpex(
+          app, PageLanguage() == 1 ? carpex::Language::English : carpex::Language::Chinese);
       g_app = nullptr;
     }
     WaitForPlayAgain(status);

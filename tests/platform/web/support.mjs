@@ -83,11 +83,12 @@ export async function serve(dir, port = 0) {
   return { url, missed, stop, port: server.address().port };
 }
 
-// The level screen as carpex-replay draws it on the software display: RGB bytes.
-export function referenceLevelScreen(replayTool, outDir) {
-  const ppm = path.join(outDir, "level-reference.ppm");
+// The level screen as carpex-replay draws it on the software display, with the
+// pictures in the language given ("en" or "zh"): RGB bytes.
+export function referenceLevelScreen(replayTool, outDir, language) {
+  const ppm = path.join(outDir, `level-reference-${language}.ppm`);
   execFileSync(replayTool, ["--shots", outDir, "--overwrite", "-"], {
-    input: "seed 1\nframes 2\nshot " + path.basename(ppm) + "\n",
+    input: `language ${language}\nseed 1\nframes 2\nshot ${path.basename(ppm)}\n`,
   });
   const bytes = fs.readFileSync(ppm);
   const header = bytes.toString("latin1", 0, 20).match(/^P6\s+640\s+480\s+255\s/);
