@@ -3,8 +3,8 @@
 #   carpex-VERSION-windows-x86.zip, carpex-VERSION-windows-x64.zip
 #       carpex.exe (i686 or x86_64, stripped), README.txt, LICENSE.txt
 #   carpex_VERSION_ARCH.deb       the Linux game, checked with lintian
-#   carpex-VERSION-web.zip        the web page's own files, .js and .wasm also
-#                                 gzipped beside them
+#   carpex-VERSION-web.zip        the web page's own files, each but the icons
+#                                 also brotli- and gzip-compressed beside it
 #   SHA256SUMS
 # The same commit gives the same bytes: every time stamp is the commit's
 # (SOURCE_DATE_EPOCH), entries are sorted, and no path of this machine is
@@ -117,11 +117,17 @@ echo "lintian $deb:"
 lintian --fail-on error --info "$deb" || { echo "release.sh: lintian found errors" >&2; exit 1; }
 fi
 
-if can_build "the web download" emscripten; then
+if can_build "the web download" emscripten brotli; then
   echo "== Web page"
   scripts/web.sh --no-serve
   cmake --install build/web --prefix "$stage/web" >/dev/null
-  for file in "$stage"/web/*.js "$stage"/web/*.wasm; do gzip -9nk "$file"; done
+  # Compressed copies beside every file but the icons (PNG is compressed
+  # already), at each format's best, for a server that sends them as they are.
+  for file in "$stage"/web/*; do
+    [[ $file == *.png ]] && continue
+    gzip -9nk "$file"
+    brotli -Zk "$file"
+  done
   pack "$PWD/dist/carpex-$version-web.zip" "$stage/web"
 fi
 

@@ -12,7 +12,8 @@
 // room they leave. A phone plays a round by touch in portrait and landscape;
 // the picture fills phones and a 125 % desktop. Opened from a file the page
 // says what to do. Installed, it passes Chromium's check, plays offline and
-// takes the next version when one is deployed.
+// takes the next version when one is deployed. A first visit transfers no
+// more than 120 kB with brotli and 150 kB with gzip.
 //
 //   node page_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR
 //
@@ -523,6 +524,43 @@ async function languages(browser, url, replayTool) {
   }
 }
 
+// A new player's first visit, in a fresh profile, from a server that sends
+// the .br copies (or only the .gz ones, like one without brotli): what the
+// browser receives for the page and for its service worker's copy of it, the
+// encoded bodies as Resource Timing gives them. A body that came from the
+// browser's cache (a copy that the server said was still the one) came over
+// no network: its transfer is no larger than its body.
+async function firstVisit(browser, dir) {
+  for (const [encodings, most] of [[["br", "gzip"], 120000], [["gzip"], 150000]]) {
+    const site = await serve(dir, 0, encodings);
+    const context = await browser.createBrowserContext();
+    try {
+      const page = await context.newPage();
+      await page.goto(site.url, { waitUntil: "load" });
+      await game(page).waitFor("the level screen", levelScreen);
+      await page.evaluate(() => navigator.serviceWorker.ready);
+      const worker = await (await context.waitForTarget((t) => t.type() === "service_worker")).worker();
+      const bodies = () => [...performance.getEntriesByType("navigation"),
+                            ...performance.getEntriesByType("resource")]
+        .map((e) => [new URL(e.name).pathname, e.transferSize > e.encodedBodySize ? e.encodedBodySize : 0]);
+      const seen = [...(await page.evaluate(bodies)), ...(await worker.evaluate(bodies))];
+      // The worker's own script is no resource of either: the server counts it.
+      const total = seen.reduce((sum, [, size]) => sum + size, 0) +
+                    site.sent.requests.filter((r) => r.startsWith("/sw.js "))
+                      .reduce((sum, r) => sum + Number(r.split(" ")[1]), 0);
+      console.log(`first visit (${encodings[0]}): ${total} bytes ` +
+                  `(${seen.filter(([, size]) => size > 0).map(([name, size]) => `${name} ${size}`).join(", ")}; ` +
+                  `the server sent ${site.sent.bytes})`);
+      if (total > most) fail(`a first visit (${encodings[0]}) transfers ${total} bytes, more than ${most}`);
+      if (site.sent.bytes !== total) fail(`the browser counted ${total} bytes, the server sent ${site.sent.bytes}`);
+      if (site.missed.length > 0) fail("requests the page should not make: " + site.missed.join(", "));
+    } finally {
+      await context.close();
+      await site.stop();
+    }
+  }
+}
+
 // Opened from a file, the page says how to serve it.
 async function fromFile(browser) {
   const page = await open(browser, "file://" + path.resolve(pageDir, "index.html"));
@@ -609,6 +647,7 @@ runBrowserTest("web page test", pageDir, launch, async (browser, site, errors) =
   consoleErrors = errors;
   // The browser's language is English.
   const reference = referenceLevelScreen(replayTool, outDir, "en");
+  await firstVisit(browser, pageDir);
   await desktop(browser, site, reference);
   await languages(browser, site.url, replayTool);
   await legendFollowsTheGame(browser, site.url);
