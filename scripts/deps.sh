@@ -30,9 +30,9 @@ declare -A DEPS_GROUP=(
   # Emscripten builds the page; the browser tests run it in headless Chromium
   # and Firefox, driven from Node.js by puppeteer-core (installed by npm).
   [web]="emscripten chromium firefox-esr nodejs npm"
-  # The commit's time, the Debian package and its checks, the zips and the web
-  # page's brotli copies.
-  [release]="git dpkg-dev xz-utils lintian desktop-file-utils zip brotli"
+  # The commit's time, the Debian package and its checks (appstream for its
+  # software-centre metadata), the zips and the web page's brotli copies.
+  [release]="git dpkg-dev xz-utils lintian desktop-file-utils appstream zip brotli"
 )
 
 # What this run and the scripts it starts have already tried and could not
