@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "assets/files.h"
 #include "shell/app.h"
 
 namespace carpex {
@@ -38,6 +39,7 @@ class GameCommandLine {
   bool overwrite_ = false;
   bool created_ = false;  // FILE is new: removed again if the game never starts
   std::FILE* file_ = nullptr;
+  FileIdentity identity_;
 };
 
 }  // namespace carpex

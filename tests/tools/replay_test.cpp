@@ -111,13 +111,24 @@ TEST(ReplayTrace, StrikesAndExplosionsArePrintedPerBusySlot) {
 
 TEST(ReplayScript, MalformedLinesStopBeforeTheFirstFrame) {
   const std::map<std::string, std::string> cases = {
-      {"frames 1\nfly 3\n", "'s':2: "}, {"# comment\n\nframes 0\n", "'s':3: "},
-      {"char 256\n", "'s':1: "},        {"char\n", "'s':1: "},
-      {"tick 1\n", "'s':1: "},          {"frames 2 3\n", "'s':1: "},
-      {"shot frame.bmp\n", "'s':1: "},  {"random\n", "'s':1: "},
-      {"random 1 -2\n", "'s':1: "},     {"seed 4294967296\n", "'s':1: "},
-      {"down 0x20\n", "'s':1: "},       {"shot ../x.png\n", "'s':1: "},
-      {"shot docs/x.png\n", "'s':1: "}, {"shot .x.png\n", "'s':1: "},
+      {"frames 1\nfly 3\n", "'s':2: "},
+      {"# comment\n\nframes 0\n", "'s':3: "},
+      {"char 256\n", "'s':1: "},
+      {"char\n", "'s':1: "},
+      {"tick 1\n", "'s':1: "},
+      {"frames 2 3\n", "'s':1: "},
+      {"shot frame.bmp\n", "'s':1: "},
+      {"random\n", "'s':1: "},
+      {"random 1 -2\n", "'s':1: "},
+      {"seed 4294967296\n", "'s':1: "},
+      {"down 0x20\n", "'s':1: "},
+      {"shot ../x.png\n", "'s':1: "},
+      {"shot docs/x.png\n", "'s':1: "},
+      {"shot .x.png\n", "'s':1: "},
+      {"frames 1000001\n", "'s':1: '1000001' is not a number from 1 to 1000000"},
+      // Lines that end in a carriage return alone, after a comment as well.
+      {"seed 1\rframes 2\r", "'s':1: a carriage return without a line feed"},
+      {"# saved on an old Mac\rframes 2\r", "'s':1: a carriage return without a line feed"},
   };
   for (const auto& [script, prefix] : cases) {
     const ReplayRun run = Replay(script);
@@ -129,18 +140,18 @@ TEST(ReplayScript, MalformedLinesStopBeforeTheFirstFrame) {
 }
 
 TEST(ReplayScript, AByteOrderMarkSpacingCommentsAndCarriageReturnsAreAccepted) {
-  const ReplayRun run = Replay("\xEF\xBB\xBF  # set-up\r\nseed   9\r\n\r\nframes    2  \r\n");
+  const ReplayRun run = Replay("\xEF\xBB\xBF  # set-up\r\nseed \t 9\r\n\r\nframes\t2  \r\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.lines.size(), 2u);
 }
 
 TEST(ReplayScript, AMessageQuotesAShortPieceOfTheWordWithControlsEscaped) {
-  const std::string word = std::string("\x1b[2J\0\r\\", 7) + std::string(1 << 20, 'x');
+  const std::string word = std::string("\x1b[2J\0\a\\", 7) + std::string(1 << 20, 'x');
   const ReplayRun run = Replay("frames 1\nchar " + word + "\n" + word + "\n");
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "'s':2: '\\x1b[2J\\x00\\x0d\\\\" + std::string(33, 'x') +
+  EXPECT_EQ(run.err, "'s':2: '\\x1b[2J\\x00\\x07\\\\" + std::string(33, 'x') +
                          "'... is not a number from 0 to 255\n");
-  EXPECT_EQ(Replay(word).err, "'s':1: unknown command '\\x1b[2J\\x00\\x0d\\\\xxx'...\n");
+  EXPECT_EQ(Replay(word).err, "'s':1: unknown command '\\x1b[2J\\x00\\x07\\\\xxx'...\n");
 }
 
 TEST(ReplayRandom, AnEmptyQueueNamesTheLineThatAsked) {

@@ -107,6 +107,23 @@ cmdline() {
   done
   [[ $(cat "$tmp/keep.replay") == "an earlier recording" ]] || fail "a failed start touched the recording"
   [[ ! -e $tmp/new.replay ]] || fail "a failed start left a new recording behind"
+  # Only a regular file takes a recording, refused at once (a pipe without a
+  # reader would hold the open): a pipe, a device, a folder.
+  mkfifo "$tmp/pipe"
+  for what in "$tmp/pipe" /dev/null "$tmp"; do
+    refused --record "$what" --overwrite
+    [[ $err == *"it is not a regular file"* || $err == *"Is a directory"* ]] ||
+      fail "no clear message for --record $what"
+  done
+  # One writer: a file another game records to is refused before a byte of it changes.
+  echo "another game's recording" >"$tmp/two.replay"
+  flock "$tmp/two.replay" sleep 60 &
+  local holder=$!
+  while flock -n "$tmp/two.replay" true; do sleep 0.05; done
+  refused --record "$tmp/two.replay" --overwrite
+  kill $holder
+  [[ $err == *"another game is recording to it"* ]] || fail "no clear message for a file in use"
+  [[ $(cat "$tmp/two.replay") == "another game's recording" ]] || fail "a refused game touched the file"
   rm -rf "$tmp"
   echo "PASS"
 }
@@ -189,6 +206,23 @@ signals() {
     [[ "# final: $last" == "$final" ]] || fail "SIG$signal: the replay ends elsewhere"
     echo "SIG$signal: status 0, recorded to its final line (${last%% gs=*})"
   done
+  # A recording whose folder is deleted while the game plays is lost, and the
+  # game says so at the end.
+  mkdir -p "$out/gone"
+  DISPLAY=":$number" "$carpex" --record "$out/gone/rec.replay" >/dev/null 2>"$out/game.err" &
+  game=$!
+  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+    fail "no window appeared"
+  sleep 1
+  rm -rf "$out/gone"
+  kill -TERM $game
+  wait $game
+  status=$?
+  game=""
+  ((status == 1)) || fail "a recording deleted while playing: status $status, expected 1"
+  [[ $(cat "$out/game.err") == *"rec.replay' is lost: its file was deleted or moved"* ]] ||
+    fail "a recording deleted while playing: '$(cat "$out/game.err")'"
+  echo "a recording deleted while playing: status 1, $(cat "$out/game.err")"
   echo "PASS"
 }
 
