@@ -7,10 +7,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -27,10 +30,22 @@ namespace {
 struct Bitmap {
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::uint16_t bits = 0;              // as stored in the picture
-  std::vector<std::uint32_t> pixels;   // COLORREF, top row first
+  std::uint16_t bits = 0;  // as stored in the picture
+  // COLORREF, top row first: shared by the loads of one of the program's own
+  // pictures until one of them is changed.
+  std::shared_ptr<std::vector<std::uint32_t>> pixels;
   std::vector<std::uint32_t> palette;  // colour table of a paletted picture
+  // The pixels in the display's format, for the program's own pictures while
+  // they are unchanged.
+  std::shared_ptr<const std::vector<std::uint16_t>> rgb565;
   HDC selectedInto = nullptr;
+
+  const std::uint32_t* Pixels() const { return pixels->data(); }
+  std::uint32_t* ChangedPixels() {
+    if (pixels.use_count() > 1) pixels = std::make_shared<std::vector<std::uint32_t>>(*pixels);
+    rgb565.reset();
+    return pixels->data();
+  }
 };
 
 enum class Kind { MemoryDC, SurfaceDC, Bitmap };
@@ -105,7 +120,7 @@ struct Canvas {
 
   COLORREF Read(int x, int y) const {
     if (surface != nullptr) return FromRgb565(surface->Row(y)[x]);
-    if (bitmap != nullptr) return bitmap->pixels[static_cast<std::size_t>(y) * bitmap->width + x];
+    if (bitmap != nullptr) return bitmap->Pixels()[static_cast<std::size_t>(y) * bitmap->width + x];
     return 0;
   }
 
@@ -119,7 +134,7 @@ struct Canvas {
       return FromRgb565(pixel);
     }
     if (bitmap->bits <= 8 && !bitmap->palette.empty()) c = NearestInPalette(bitmap->palette, c);
-    bitmap->pixels[static_cast<std::size_t>(y) * bitmap->width + x] = c;
+    bitmap->ChangedPixels()[static_cast<std::size_t>(y) * bitmap->width + x] = c;
     return c;
   }
 };
@@ -149,7 +164,12 @@ std::unique_ptr<Bitmap> Scaled(const DibImage& image, int width, int height) {
   bitmap->width = width;
   bitmap->height = height;
   bitmap->bits = image.BitsPerPixel;
-  bitmap->pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  if (width == image.Width && height == image.Height) {
+    bitmap->pixels = std::make_shared<std::vector<std::uint32_t>>(image.Pixels);
+    return bitmap;
+  }
+  bitmap->pixels = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(width) *
+                                                                static_cast<std::size_t>(height));
   std::vector<std::int32_t> columns(static_cast<std::size_t>(width));
   for (int x = 0; x < width; ++x) {
     columns[static_cast<std::size_t>(x)] =
@@ -158,7 +178,7 @@ std::unique_ptr<Bitmap> Scaled(const DibImage& image, int width, int height) {
   for (int y = 0; y < height; ++y) {
     const auto sy = static_cast<std::int32_t>(MapNearest(y, height, image.Height));
     const std::uint32_t* in = &image.Pixels[static_cast<std::size_t>(sy) * image.Width];
-    std::uint32_t* out = &bitmap->pixels[static_cast<std::size_t>(y) * width];
+    std::uint32_t* out = bitmap->pixels->data() + static_cast<std::size_t>(y) * width;
     for (int x = 0; x < width; ++x) out[x] = in[columns[static_cast<std::size_t>(x)]];
   }
   return bitmap;
@@ -220,16 +240,68 @@ using soft::detail::GdiObject;
 using soft::detail::Kind;
 using soft::detail::StockBitmap;
 
+namespace soft::detail {
+namespace {
+
+bool FitsADib(int width, int height) {
+  return width <= kMaxDibSide && height <= kMaxDibSide &&
+         static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) <= kMaxDibPixels;
+}
+
+// A decoded picture as LoadImageA makes it: at its own size (cx, cy 0) or at the size asked.
+std::unique_ptr<Bitmap> Loaded(const DibImage& image, std::vector<std::uint32_t> palette, int cx,
+                               int cy) {
+  const int width = cx != 0 ? cx : image.Width;
+  const int height = cy != 0 ? cy : image.Height;
+  if (!FitsADib(width, height)) return nullptr;
+  std::unique_ptr<Bitmap> bitmap = Scaled(image, width, height);
+  bitmap->palette = std::move(palette);
+  return bitmap;
+}
+
+// The program's own bitmaps never change: each is decoded and sized once, and
+// every load after that is a copy (a lost display reloads them all, every
+// time). One a test added is decoded each time: it goes with a reset.
+std::unique_ptr<Bitmap> LoadedResource(const Resource& resource, int cx, int cy) {
+  if (&resource < kResources || &resource >= kResources + kResourceCount) {
+    DibImage image;
+    std::vector<std::uint32_t> palette;
+    if (!DecodeDibWithPalette(resource.data, resource.size, &image, &palette)) return nullptr;
+    return Loaded(image, std::move(palette), cx, cy);
+  }
+  static std::map<std::tuple<const Resource*, int, int>, std::unique_ptr<Bitmap>> loaded;
+  auto [at, isNew] = loaded.try_emplace({&resource, cx, cy});
+  if (isNew) {
+    DibImage image;
+    std::vector<std::uint32_t> palette;
+    if (DecodeDibWithPalette(resource.data, resource.size, &image, &palette)) {
+      at->second = Loaded(image, std::move(palette), cx, cy);
+    }
+    if (Bitmap* bitmap = at->second.get()) {
+      auto converted = std::make_shared<std::vector<std::uint16_t>>();
+      converted->reserve(bitmap->pixels->size());
+      for (const std::uint32_t c : *bitmap->pixels) converted->push_back(ToRgb565(c));
+      bitmap->rgb565 = std::move(converted);
+    }
+  }
+  return at->second != nullptr ? std::make_unique<Bitmap>(*at->second) : nullptr;
+}
+
+}  // namespace
+}  // namespace soft::detail
+
 HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad) {
   if (type != IMAGE_BITMAP || name == nullptr || cx < 0 || cy < 0) return nullptr;
-  soft::DibImage image;
-  std::vector<std::uint32_t> palette;
+  std::unique_ptr<soft::detail::Bitmap> bitmap;
   if (fuLoad & LR_LOADFROMFILE) {
     std::vector<std::uint8_t> bytes;
-    if (IS_INTRESOURCE(name) || !soft::detail::ReadFile(name, &bytes)) return nullptr;
-    if (!soft::detail::DecodeBmpFileWithPalette(bytes.data(), bytes.size(), &image, &palette)) {
+    soft::DibImage image;
+    std::vector<std::uint32_t> palette;
+    if (IS_INTRESOURCE(name) || !soft::detail::ReadFile(name, &bytes) ||
+        !soft::detail::DecodeBmpFileWithPalette(bytes.data(), bytes.size(), &image, &palette)) {
       return nullptr;
     }
+    bitmap = soft::detail::Loaded(image, std::move(palette), cx, cy);
   } else {
     // The program's own bitmaps; other modules have none.
     if (hInst != GetModuleHandleA(nullptr)) return nullptr;
@@ -241,21 +313,11 @@ HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy
       lookup = name;
     }
     const soft::Resource* resource = soft::FindEmbedded("BITMAP", lookup.c_str());
-    if (resource == nullptr ||
-        !soft::detail::DecodeDibWithPalette(resource->data, resource->size, &image, &palette)) {
-      return nullptr;
-    }
+    if (resource == nullptr) return nullptr;
+    bitmap = soft::detail::LoadedResource(*resource, cx, cy);
   }
-  const int width = cx != 0 ? cx : image.Width;
-  const int height = cy != 0 ? cy : image.Height;
-  if (width > soft::detail::kMaxDibSide || height > soft::detail::kMaxDibSide ||
-      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) >
-          soft::detail::kMaxDibPixels) {
-    return nullptr;
-  }
-  GdiObject object{Kind::Bitmap, nullptr, nullptr, soft::detail::Scaled(image, width, height)};
-  object.bitmap->palette = std::move(palette);
-  return soft::detail::NewHandle(std::move(object));
+  if (bitmap == nullptr) return nullptr;
+  return soft::detail::NewHandle(GdiObject{Kind::Bitmap, nullptr, nullptr, std::move(bitmap)});
 }
 
 int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
@@ -322,6 +384,19 @@ BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, 
   const std::int64_t left = std::max<std::int64_t>(xDest, 0);
   const std::int64_t right = std::min<std::int64_t>(std::int64_t{xDest} + wDest, dst.Width());
   if (left >= right || top >= bottom) return TRUE;
+  // A picture of the program's onto a surface at its own size, in the
+  // display's format already: row by row.
+  if (src.bitmap != nullptr && dst.surface != nullptr && wDest == wSrc && hDest == hSrc &&
+      src.bitmap->rgb565 != nullptr) {
+    const soft::detail::Bitmap& from = *src.bitmap;
+    for (std::int64_t y = top; y < bottom; ++y) {
+      const auto at =
+          static_cast<std::size_t>((ySrc + y - yDest) * from.width + xSrc + left - xDest);
+      std::memcpy(dst.surface->Row(static_cast<int>(y)) + left, from.rgb565->data() + at,
+                  static_cast<std::size_t>(right - left) * sizeof(std::uint16_t));
+    }
+    return TRUE;
+  }
   // The source column of every destination column, worked out once.
   std::vector<std::int32_t> columns(static_cast<std::size_t>(right - left));
   for (std::int64_t x = left; x < right; ++x) {
@@ -332,11 +407,25 @@ BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, 
   // bitmap's pixels, which cannot be the surface's own.
   if (src.bitmap != nullptr && dst.surface != nullptr) {
     const soft::detail::Bitmap& from = *src.bitmap;
+    std::int64_t previous = -1;
     for (std::int64_t y = top; y < bottom; ++y) {
       const std::int64_t sy = ySrc + soft::detail::MapNearest(y - yDest, hDest, hSrc);
-      const std::uint32_t* in = &from.pixels[static_cast<std::size_t>(sy * from.width + xSrc)];
       std::uint16_t* out = dst.surface->Row(static_cast<int>(y)) + left;
-      for (std::size_t i = 0; i < columns.size(); ++i) out[i] = soft::ToRgb565(in[columns[i]]);
+      // An enlarged row is the one above it again.
+      if (sy == previous) {
+        std::memcpy(out, dst.surface->Row(static_cast<int>(y - 1)) + left,
+                    columns.size() * sizeof(std::uint16_t));
+        continue;
+      }
+      previous = sy;
+      const auto at = static_cast<std::size_t>(sy * from.width + xSrc);
+      if (from.rgb565 != nullptr) {
+        const std::uint16_t* in = from.rgb565->data() + at;
+        for (std::size_t i = 0; i < columns.size(); ++i) out[i] = in[columns[i]];
+      } else {
+        const std::uint32_t* in = from.Pixels() + at;
+        for (std::size_t i = 0; i < columns.size(); ++i) out[i] = soft::ToRgb565(in[columns[i]]);
+      }
     }
     return TRUE;
   }

@@ -117,7 +117,8 @@ cmdline() {
   done
   # One writer: a file another game records to is refused before a byte of it changes.
   echo "another game's recording" >"$tmp/two.replay"
-  flock "$tmp/two.replay" sleep 60 &
+  # The lock's holder is the sleep itself, which the kill below ends.
+  (exec 9>>"$tmp/two.replay" && flock 9 && exec sleep 60) >/dev/null 2>&1 &
   local holder=$!
   while flock -n "$tmp/two.replay" true; do sleep 0.05; done
   refused --record "$tmp/two.replay" --overwrite
