@@ -43,7 +43,11 @@ report_not_tested() {
     echo "apt could not install:"
     awk -F'|' 'NF == 3 { printf "  - %s (%s): %s\n", $2, $1, $3 }' <<<"$CARPEX_DEPS_FAILED"
   fi
-  if [[ -z $gaps ]]; then
+  if [[ $status != 0 ]]; then
+    # A run that stopped at a failure did not reach all it would have tested.
+    echo "The run stopped at a failure (exit status $status)."
+    [[ -z $gaps ]] || { echo "Not tested on this machine, of what it reached:"; sed 's/^/  - /' <<<"$gaps"; }
+  elif [[ -z $gaps ]]; then
     echo "Everything was tested."
   else
     echo "Not tested on this machine:"

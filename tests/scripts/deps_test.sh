@@ -180,4 +180,7 @@ CARPEX_REQUIRE_ALL=1 report "$tmp/junit.xml" || rc=$?
 (cd "$tmp" && . "$scripts/not_tested.sh" && CARPEX_REQUIRE_ALL=1 report_not_tested 0) >"$tmp/out" ||
   fail "nothing skipped, yet the run failed"
 grep -qxF 'Everything was tested.' "$tmp/out" || fail "no 'Everything was tested.'"
+# A run that failed never says that everything was tested.
+(cd "$tmp" && . "$scripts/not_tested.sh" && report_not_tested 1) >"$tmp/out" && fail "a failed run exited 0"
+grep -q 'Everything was tested' "$tmp/out" && fail "a failed run says everything was tested"
 echo "deps: ok"
