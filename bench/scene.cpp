@@ -29,13 +29,13 @@ WorstCaseScene::WorstCaseScene() : form_(app_) {
   form_.FormKeyPress(nine);
   const TForm1Access in(form_);
   World& w = in.W();
-  Require(w.GameState == 2 && w.BlocksLeft == 38 * 24, "the city is not full");
+  Require(w.GameState == kPlaying && w.BlocksLeft == 38 * 24, "the city is not full");
 
   // 50 explosions in a 10 x 5 grid that reaches past every edge of the screen,
   // at every frame of the animation.
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
     TExplosion& e = w.Explosions[i];
-    e.State = 2;
+    e.State = kExplosionRunning;
     e.Frame = static_cast<uint8_t>(i % (e.LastFrame + 1));
     e.X = -40 + ((i - 1) % 10) * 72;
     e.Y = -20 + ((i - 1) / 10) * 112;
@@ -43,9 +43,9 @@ WorstCaseScene::WorstCaseScene() : form_(app_) {
   // The plane past the right edge, so that its second copy shows at the left.
   w.Plane.X = 610;
   w.Plane.Y = 96;
-  w.Plane.Mode = 1;
+  w.Plane.Mode = kPlaneFlying;
   UpdatePlaneCell(w);
-  w.Bomb.State = 2;
+  w.Bomb.State = kBombFalling;
   w.Bomb.X = 320;
   w.Bomb.Y = 200;
 
@@ -57,7 +57,7 @@ WorstCaseScene::WorstCaseScene() : form_(app_) {
     Sprites[SpriteCount++] = SpriteBlit{sheet, pos.X, pos.Y, clipped};
   };
   const TPlane& p = w.Plane;
-  const TRect plane{p.Frame * p.Width, 0, (p.Frame + 1) * p.Width, p.Height};
+  const TRect plane = PlaneSrcRect(p);
   add(in.PlaneSheet().Get(), TPoint{p.X, p.Y}, plane);
   add(in.PlaneSheet().Get(), TPoint{p.WrapX, p.WrapY}, plane);
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {

@@ -5,11 +5,13 @@
 namespace carpex {
 
 TRect BlockSrcRect(const TBuilding& B, const TBlock& K) {
-  return {B.Style * B.Width, K.Kind * K.Size, (B.Style + 1) * B.Width, (K.Kind + 1) * K.Size};
+  const int32_t row = static_cast<int32_t>(K.Kind);
+  return {B.Style * B.Width, row * K.Size, (B.Style + 1) * B.Width, (row + 1) * K.Size};
 }
 
 TRect PlaneSrcRect(const TPlane& P) {
-  return {P.Frame * P.Width, 0, (P.Frame + 1) * P.Width, P.Height};
+  const int32_t frame = static_cast<int32_t>(P.Frame);
+  return {frame * P.Width, 0, (frame + 1) * P.Width, P.Height};
 }
 
 TRect ExplosionSrcRect(const TExplosion& E) {

@@ -60,7 +60,8 @@ void PlaceResultBanner(World& w) {
   TResultBanner& R = w.ResultBanner;
   R.X = (kScreenWidth - R.Width) / 2;
   R.Y = (kScreenHeight - R.Height) / 2;
-  R.SrcRect = {0, R.Frame * R.Height, R.Width, (R.Frame + 1) * R.Height};
+  const int32_t frame = static_cast<int32_t>(R.Frame);
+  R.SrcRect = {0, frame * R.Height, R.Width, (frame + 1) * R.Height};
   R.SrcRectPtr = &R.SrcRect;
 }
 

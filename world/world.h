@@ -26,47 +26,51 @@ inline constexpr bool InGrid(int32_t Col, int32_t Row) {
   return Col >= 0 && Col < kGridColumns && Row >= 0 && Row < kGridRows;
 }
 
-// The codes of the records' state fields, at the fields' own widths.
+// The codes of the records' state fields: each a type of its own, at its
+// field's width, its values named in the namespace.
 
-// World::GameState.
-inline constexpr uint8_t kLevelChoice = 1;
-inline constexpr uint8_t kPlaying = 2;
-inline constexpr uint8_t kRoundOver = 3;
+enum class TGameState : uint8_t { kLevelChoice = 1, kPlaying = 2, kRoundOver = 3 };
+using enum TGameState;
 
-// TBlock::Kind, the row of the building sheet.
-inline constexpr uint8_t kBlockRoof = 0;
-inline constexpr uint8_t kBlockStorey = 1;
-inline constexpr uint8_t kBlockRuined = 2;
+// The row of the building sheet.
+enum class TBlockKind : uint8_t { kBlockRoof = 0, kBlockStorey = 1, kBlockRuined = 2 };
+using enum TBlockKind;
 
-// TPlane::Mode. Hit while playing; landed once the round is over.
-inline constexpr uint8_t kPlaneGone = 0;
-inline constexpr uint8_t kPlaneFlying = 1;
-inline constexpr uint8_t kPlaneRowEnd = 2;
-inline constexpr uint8_t kPlaneHitOrLanded = 3;
+// Hit while playing; landed once the round is over.
+enum class TPlaneMode : uint8_t {
+  kPlaneGone = 0,
+  kPlaneFlying = 1,
+  kPlaneRowEnd = 2,
+  kPlaneHitOrLanded = 3
+};
+using enum TPlaneMode;
 
-// TPlane::Frame.
-inline constexpr uint8_t kPlaneCruising = 0;
-inline constexpr uint8_t kPlaneWheelsDown = 1;
+// The frame of the plane sheet.
+enum class TPlaneFrame : uint8_t { kPlaneCruising = 0, kPlaneWheelsDown = 1 };
+using enum TPlaneFrame;
 
-// TExplosion::State.
-inline constexpr uint8_t kExplosionFree = 0;
-inline constexpr uint8_t kExplosionStarted = 1;
-inline constexpr uint8_t kExplosionRunning = 2;
+enum class TExplosionState : uint8_t {
+  kExplosionFree = 0,
+  kExplosionStarted = 1,
+  kExplosionRunning = 2
+};
+using enum TExplosionState;
 
-// TStrike::State.
-inline constexpr int32_t kStrikeFree = 0;
-inline constexpr int32_t kStrikeRemoveBlock = 1;
-inline constexpr int32_t kStrikeWaiting = 2;
+enum class TStrikeState : int32_t { kStrikeFree = 0, kStrikeRemoveBlock = 1, kStrikeWaiting = 2 };
+using enum TStrikeState;
 
-// TBomb::State. At the bottom edge it explodes in the same frame.
-inline constexpr uint8_t kBombNone = 0;
-inline constexpr uint8_t kBombReleased = 1;
-inline constexpr uint8_t kBombFalling = 2;
-inline constexpr uint8_t kBombAtBottom = 3;
+// At the bottom edge the bomb explodes in the same frame.
+enum class TBombState : uint8_t {
+  kBombNone = 0,
+  kBombReleased = 1,
+  kBombFalling = 2,
+  kBombAtBottom = 3
+};
+using enum TBombState;
 
-// TResultBanner::Frame.
-inline constexpr uint8_t kBannerLost = 0;
-inline constexpr uint8_t kBannerWon = 1;
+// The frame of the banner sheet.
+enum class TBannerFrame : uint8_t { kBannerLost = 0, kBannerWon = 1 };
+using enum TBannerFrame;
 
 // Four Integers, Right and Bottom exclusive; the same layout as a Windows RECT.
 struct TRect {
@@ -82,7 +86,7 @@ struct TPoint {
 };
 
 struct TBlock {
-  uint8_t Kind;  // kBlockRoof, kBlockStorey, kBlockRuined
+  TBlockKind Kind;
   uint8_t Size;
   int32_t X;
   int32_t Y;
@@ -103,8 +107,8 @@ struct TPlane {
   int32_t WrapX, WrapY;
   int32_t Col, Row;
   int32_t Width, Height;
-  uint8_t Frame;  // kPlaneCruising, kPlaneWheelsDown
-  uint8_t Mode;   // kPlaneGone ... kPlaneHitOrLanded
+  TPlaneFrame Frame;
+  TPlaneMode Mode;
   uint8_t Step;
   TRect SrcRect;
   TRect* SrcRectPtr;
@@ -116,13 +120,13 @@ struct TExplosion {
   uint8_t FrameHeight;
   uint8_t Frame;
   uint8_t LastFrame;
-  uint8_t State;  // kExplosionFree, kExplosionStarted, kExplosionRunning
+  TExplosionState State;
   TRect SrcRect;
   TRect* SrcRectPtr;
 };
 
 struct TStrike {
-  int32_t State;  // kStrikeFree, kStrikeRemoveBlock, kStrikeWaiting
+  TStrikeState State;
   int32_t Limit;
   int32_t Removed;
   int32_t Delay;
@@ -137,7 +141,7 @@ struct TBomb {
   int32_t Col, Row;
   uint8_t Height;
   uint8_t Width;
-  uint8_t State;  // kBombNone ... kBombAtBottom
+  TBombState State;
   uint8_t Step;
   uint8_t KeyHeld;
 };
@@ -146,7 +150,7 @@ struct TResultBanner {
   int32_t X, Y;
   uint16_t Width;
   uint16_t Height;
-  uint8_t Frame;  // kBannerLost, kBannerWon
+  TBannerFrame Frame;
   TRect SrcRect;
   TRect* SrcRectPtr;
 };
@@ -158,7 +162,7 @@ struct World {
   World(const World&) = delete;
   World& operator=(const World&) = delete;
 
-  uint8_t GameState = 0;  // kLevelChoice, kPlaying, kRoundOver
+  TGameState GameState{};
   uint8_t Level = 0;
   int32_t BuildingCount = 0;
   uint8_t StyleCount = 0;

@@ -112,7 +112,7 @@ class Game {
     const TForm1Access in(form);
     std::destroy_at(&in.W());
     std::construct_at(&in.W());
-    in.W().GameState = 1;
+    in.W().GameState = kLevelChoice;
     in.W().StyleCount = styles_;
     in.Active() = 1;
     in.FrameCount() = 0;

@@ -180,14 +180,14 @@ class BusyPlay {
 
   // A typed character; a digit on the level screen starts a round (and allocates).
   void Char(uint8_t c) {
-    const uint8_t state = W().GameState;
+    const TGameState state = W().GameState;
     const HeapCount before = HeapNow();
     form_.FormKeyPress(c);
-    if (state == 1 && c >= '0' && c <= '9') {
+    if (state == kLevelChoice && c >= '0' && c <= '9') {
       startRoundAllocations += HeapNow().Allocations - before.Allocations;
       ++rounds;
     }
-    if (c == 27 && state != 1) ++escapes;
+    if (c == 27 && state != kLevelChoice) ++escapes;
   }
 
   // A level-0 city whose buildings are all `height` blocks tall.
@@ -242,15 +242,16 @@ class BusyPlay {
 
     const World& w = W();
     int32_t running = 0;
-    for (int32_t i = 1; i <= kExplosionSlots; ++i) running += w.Explosions[i].State != 0;
+    for (int32_t i = 1; i <= kExplosionSlots; ++i)
+      running += w.Explosions[i].State != kExplosionFree;
     if (running > mostExplosions) mostExplosions = running;
-    if (w.GameState == 3 && lastState_ == 2) {
-      if (w.ResultBanner.Frame == 1) ++won;
-      if (w.ResultBanner.Frame == 0) ++lost;
+    if (w.GameState == kRoundOver && lastState_ == kPlaying) {
+      if (w.ResultBanner.Frame == kBannerWon) ++won;
+      if (w.ResultBanner.Frame == kBannerLost) ++lost;
     }
-    if (w.Crashed != 0 && lastState_ == 2 && !crashSeen_) ++crashes;
+    if (w.Crashed != 0 && lastState_ == kPlaying && !crashSeen_) ++crashes;
     crashSeen_ = w.Crashed != 0;
-    if (w.BlocksLeft < lastBlocks_ && w.GameState == 2)
+    if (w.BlocksLeft < lastBlocks_ && w.GameState == kPlaying)
       blocksDemolished += lastBlocks_ - w.BlocksLeft;
     lastBlocks_ = w.BlocksLeft;
     lastState_ = w.GameState;
@@ -276,12 +277,12 @@ class BusyPlay {
       form_.FormKeyUp(space);
       return;
     }
-    if (w.GameState != 2 || w.Crashed != 0 || w.Bomb.State != 0) return;
+    if (w.GameState != kPlaying || w.Crashed != 0 || w.Bomb.State != kBombNone) return;
     // The bomb leaves one column left of the plane's cell after the next move.
     const int32_t col = (w.Plane.X + w.Plane.Step + 40) / 16 - 1;
     if (aim && (col < 1 || col > 38 || w.Buildings[col].Height <= 0)) return;
     form_.FormKeyDown(space);
-    if (w.Bomb.State == 1) ++bombs;
+    if (w.Bomb.State == kBombReleased) ++bombs;
   }
 
   void Frames(int n) {
@@ -304,7 +305,7 @@ class BusyPlay {
   void Note(Problem* problem, const std::string& what) {
     if (++problem->count <= 5) {
       problem->first.push_back("frame " + std::to_string(frames) + " (GameState " +
-                               std::to_string(W().GameState) + "): " + what);
+                               std::to_string(static_cast<int>(W().GameState)) + "): " + what);
     }
   }
 
@@ -313,7 +314,7 @@ class BusyPlay {
   TForm1 form_;
   bool lossPending_ = false;
   bool crashSeen_ = false;
-  uint8_t lastState_ = 1;
+  TGameState lastState_ = kLevelChoice;
   int32_t lastBlocks_ = 0;
 };
 
@@ -340,10 +341,10 @@ TEST(FrameAllocations, NoGameLoopCallAllocatesThroughTenThousandBusyFrames) {
   play.LoseSurfaces();
   play.Play([](const World&) { return false; }, 1200, true);
   play.SwitchAwayAndBack();
-  play.Play([](const World& w) { return w.GameState != 2; }, 12000, true);
+  play.Play([](const World& w) { return w.GameState != kPlaying; }, 12000, true);
   ASSERT_EQ(play.won, 1) << "the level-0 city was not flattened";
   // The plane lands; the surfaces are lost under the banner.
-  play.Play([](const World& w) { return w.Plane.Mode == 3; }, 2000, false);
+  play.Play([](const World& w) { return w.Plane.Mode == kPlaneHitOrLanded; }, 2000, false);
   play.LoseSurfaces();
   play.Frames(30);
   play.Char(27);
@@ -353,12 +354,12 @@ TEST(FrameAllocations, NoGameLoopCallAllocatesThroughTenThousandBusyFrames) {
   // then Escape in the middle of rounds, and new ones, until the frames are in.
   for (int round = 0; play.frames < 16000 && round < 20; ++round) {
     play.Char('9');
-    play.Play([](const World& w) { return w.GameState != 2; }, 4000, false);
+    play.Play([](const World& w) { return w.GameState != kPlaying; }, 4000, false);
     play.Frames(40);
     play.Char(27);
     play.Frames(10);
     play.Char(round % 2 == 0 ? '0' : '4');
-    play.Play([](const World& w) { return w.GameState != 2; }, 300, false);
+    play.Play([](const World& w) { return w.GameState != kPlaying; }, 300, false);
     if (round % 3 == 1) {
       play.Char('f');
       play.LoseSurfaces();

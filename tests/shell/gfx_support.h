@@ -216,7 +216,7 @@ inline Image ExpectedField(const World& w, const Image& buildingSheet, uint16_t 
   for (int b = 1; b <= w.BuildingCount; ++b) {
     const TBuilding& B = w.Buildings[b];
     for (int j = 1; j <= B.Height; ++j) {
-      const int kind = B.Blocks[j].Kind;
+      const int kind = static_cast<int>(B.Blocks[j].Kind);
       Paste(field, b * 16, 480 - 16 * j, buildingSheet,
             TRect{B.Style * 16, kind * 16, B.Style * 16 + 16, kind * 16 + 16}, key);
     }

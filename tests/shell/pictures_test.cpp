@@ -38,7 +38,7 @@ class Pictures : public GfxTest {
   void StartQuietRound() {
     game.Create();
     game.StartRound(VariedCity());
-    ASSERT_EQ(2, Inside().W().GameState);
+    ASSERT_EQ(kPlaying, Inside().W().GameState);
   }
 
   // BltFast calls of the log whose result was `code`.
@@ -180,8 +180,8 @@ TEST_F(Pictures, ThePlaneIsClippedAtTheEdgesAndItsSecondCopyShowsTheRest) {
   auto drawAt = [&](int32_t x, int32_t y) {
     P.X = x;
     P.Y = y;
-    P.Mode = 1;
-    P.Frame = 0;
+    P.Mode = kPlaneFlying;
+    P.Frame = kPlaneCruising;
     UpdatePlaneCell(Inside().W());
     soft::ClearCallLog();
     EXPECT_FALSE(F().DrawPlaying());
@@ -221,15 +221,15 @@ TEST_F(Pictures, ExplosionsAreClippedAtTheEdgesAndAReusedSlotDrawsNothingAtFirst
   StartQuietRound();
   const Image sheet = Sheet(Inside().ExplosionSheet());
   const uint16_t key = KeyOf(Inside().ExplosionSheet().Get());
-  Inside().W().Plane.Mode = 0;
+  Inside().W().Plane.Mode = kPlaneGone;
   TExplosion& left = Inside().W().Explosions[1];
   TExplosion& right = Inside().W().Explosions[2];
-  left.State = right.State = 2;
+  left.State = right.State = kExplosionRunning;
   left.X = -40, left.Y = 451, left.Frame = 3;
   right.X = 568, right.Y = 442, right.Frame = 8;
   // And one reaching above the top edge.
   TExplosion& top = Inside().W().Explosions[3];
-  top.State = 2;
+  top.State = kExplosionRunning;
   top.X = 20, top.Y = -22, top.Frame = 4;
   ASSERT_FALSE(F().DrawPlaying());
   Image expected = Field();
@@ -242,8 +242,8 @@ TEST_F(Pictures, ExplosionsAreClippedAtTheEdgesAndAReusedSlotDrawsNothingAtFirst
 
   // A slot taken again right after its explosion finished still holds frame 9,
   // which lies past the sheet: nothing is drawn for it, and nothing retried.
-  right.State = top.State = 0;
-  left.State = 1;
+  right.State = top.State = kExplosionFree;
+  left.State = kExplosionStarted;
   left.Frame = 9;
   left.X = 300, left.Y = 200;
   soft::ClearCallLog();
@@ -261,15 +261,15 @@ TEST_F(Pictures, TheRoundOverFrameShowsFieldPlaneAndBannerButNoExplosionOrBomb) 
     StartQuietRound();
     World& w = Inside().W();
     // A bomb and an explosion are under way when the round ends.
-    w.Explosions[1].State = 2;
+    w.Explosions[1].State = kExplosionRunning;
     w.Explosions[1].Frame = 2;
     w.Explosions[1].X = 300, w.Explosions[1].Y = 250;
-    w.Bomb.State = 2;
+    w.Bomb.State = kBombFalling;
     w.Bomb.X = 160, w.Bomb.Y = 120;
     w.Plane.X = 100, w.Plane.Y = 32;
-    w.GameState = 3;
-    w.Plane.Frame = won ? 1 : 0;
-    w.ResultBanner.Frame = won ? 1 : 0;
+    w.GameState = kRoundOver;
+    w.Plane.Frame = won ? kPlaneWheelsDown : kPlaneCruising;
+    w.ResultBanner.Frame = won ? kBannerWon : kBannerLost;
     ASSERT_TRUE(game.Frame());
 
     const int frame = won ? 1 : 0;

@@ -106,7 +106,7 @@ TEST_F(Recovery, DuringARoundAndAfterItThePicturesComeBackAsIfNothingHadHappened
                      fields.push_back(Pixels(Inside().PlayFieldBackground().Get()));
                    }
                  });
-  ASSERT_EQ(3, Inside().W().GameState);
+  ASSERT_EQ(kRoundOver, Inside().W().GameState);
   const Image lastFront = Front();
 
   for (Loss how : {Loss::Lose, Loss::SwitchAway}) {
@@ -181,7 +181,7 @@ TEST_F(Recovery, ARefusedRestoreAbandonsFramesUntilOneSucceeds) {
     }
     ASSERT_EQ(nullptr, CheckInvariants(Inside().W())) << "frame " << i;
   }
-  EXPECT_EQ(3, Inside().W().GameState);
+  EXPECT_EQ(kRoundOver, Inside().W().GameState);
   EXPECT_TRUE(
       SamePicture(FieldExpectedFromRecords(), Pixels(Inside().PlayFieldBackground().Get())));
 }

@@ -130,12 +130,12 @@ void PlayThroughEveryState(Game& g) {
     g.Frame();
     ASSERT_EQ(nullptr, CheckInvariants(g.W()));
   }
-  EXPECT_EQ(3, g.W().GameState);
+  EXPECT_EQ(kRoundOver, g.W().GameState);
   soft::LoseAllSurfaces();
   g.Frames(2);
   g.Key(27);
   g.Frames(2);
-  EXPECT_EQ(1, g.W().GameState);
+  EXPECT_EQ(kLevelChoice, g.W().GameState);
 }
 
 TEST_F(SetUpTest, AMissingBackgroundPictureStillLoadsEverySheet) {

@@ -56,7 +56,7 @@ struct Outcome {
   std::vector<int> restores;  // Restore calls of each step
   int refused = 0;            // Restore calls that were refused
   std::string broken;         // the first invariant that failed, and where
-  int finalState = 0;
+  TGameState finalState{};
 };
 
 // Plays the session on a fresh display. `beforeStep` may inject faults. After
@@ -164,7 +164,7 @@ TEST_F(Sweep, ALossWhoseFirstRestoreIsRefusedStillLetsTheSessionRunToItsEnd) {
     ASSERT_EQ(1 + base.restores[lossStep], run.refused) << "loss before call " << k;
     ASSERT_EQ(base.trace.size(), run.trace.size()) << "loss before call " << k;
     ASSERT_EQ("", run.broken) << "loss before call " << k;
-    ASSERT_EQ(1, run.finalState) << "loss before call " << k;
+    ASSERT_EQ(kLevelChoice, run.finalState) << "loss before call " << k;
     // Back on the level screen, nothing of the round is left to see.
     ASSERT_TRUE(SamePicture(base.last, run.last)) << "loss before call " << k;
   }

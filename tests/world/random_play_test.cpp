@@ -52,7 +52,7 @@ class ChaosPainter : public Painter {
 
 struct Frozen {
   std::array<uint8_t, kExplosionSlots + 1> explosion_frames;
-  std::array<int32_t, kStrikeSlots + 1> strike_states;
+  std::array<TStrikeState, kStrikeSlots + 1> strike_states;
   TBomb bomb;
 };
 
@@ -85,7 +85,7 @@ TEST(RandomPlay, ManyRoundsKeepEveryInvariant) {
     city_source.cap = low ? 2 : 1000;
     GenerateCity(*w, level, city_source);
     ResetMovers(*w);
-    w->GameState = 2;
+    w->GameState = kPlaying;
     ++rounds;
     ASSERT_EQ(CheckInvariants(*w), nullptr);
 
@@ -93,7 +93,7 @@ TEST(RandomPlay, ManyRoundsKeepEveryInvariant) {
     int32_t over_frames = 0;
     Frozen frozen{};
     bool counted = false;
-    while (w->GameState != 1) {
+    while (w->GameState != kLevelChoice) {
       // Key events between two frames.
       const int32_t event = player.Random(100);
       const uint16_t key = player.Random(2) == 0 ? kVkSpace : kVkDown;
@@ -103,12 +103,12 @@ TEST(RandomPlay, ManyRoundsKeepEveryInvariant) {
       const bool aimed = !low || w->Grid[target][kGridRows - 1] != 0;
       if (w->Bomb.KeyHeld == 0 && event >= 80 && aimed) FormKeyDown(*w, key);
       if (player.Random(5000) == 0) {
-        w->GameState = 1;  // Escape in the middle of play
+        w->GameState = kLevelChoice;  // Escape in the middle of play
         ++escaped;
         break;
       }
 
-      const uint8_t state_before = w->GameState;
+      const TGameState state_before = w->GameState;
       abandoned += AdvanceFrame(*w, painter);
       ++frames;
       const char* broken = CheckInvariants(*w);
@@ -116,32 +116,32 @@ TEST(RandomPlay, ManyRoundsKeepEveryInvariant) {
       ASSERT_LE(w->BlocksLeft, blocks) << "the city grew";
       blocks = w->BlocksLeft;
 
-      if (state_before == 2 && w->GameState == 3) {
+      if (state_before == kPlaying && w->GameState == kRoundOver) {
         // The decision: a cleared city wins even after a crash; a crash alone loses.
-        if (w->ResultBanner.Frame == 1) {
+        if (w->ResultBanner.Frame == kBannerWon) {
           ASSERT_LE(w->BlocksLeft, 0);
-          ASSERT_EQ(w->Plane.Frame, 1);
+          ASSERT_EQ(w->Plane.Frame, kPlaneWheelsDown);
         } else {
           ASSERT_EQ(w->Crashed, 1);
         }
         frozen = Snapshot(*w);
       }
-      if (w->GameState == 3) {
+      if (w->GameState == kRoundOver) {
         ASSERT_TRUE(SameFrozen(frozen, Snapshot(*w))) << "something moved after the round";
         if (!counted) {
           counted = true;
-          (w->ResultBanner.Frame == 1 ? won : lost) += 1;
+          (w->ResultBanner.Frame == kBannerWon ? won : lost) += 1;
         }
         ++over_frames;
-        if (w->Plane.Mode == 3) {
+        if (w->Plane.Mode == kPlaneHitOrLanded) {
           // Landed: in the corner cells of the bottom row, two pixels past the test.
           ASSERT_GE(w->Plane.X, 586);
           ASSERT_LE(w->Plane.X, 602);
           ASSERT_EQ(w->Plane.Y, 464);
           ++landed;
-          w->GameState = 1;
-        } else if (w->Plane.Mode == 0 && over_frames > 30) {
-          w->GameState = 1;
+          w->GameState = kLevelChoice;
+        } else if (w->Plane.Mode == kPlaneGone && over_frames > 30) {
+          w->GameState = kLevelChoice;
         }
         ASSERT_LT(over_frames, 11000) << "the plane never landed";
       }

@@ -57,7 +57,7 @@ class QueueRandom : public RandomSource {
 
 inline std::unique_ptr<World> NewWorld() {
   auto w = std::make_unique<World>();
-  w->GameState = 1;
+  w->GameState = kLevelChoice;
   w->StyleCount = 3;
   return w;
 }
@@ -81,7 +81,7 @@ inline void StartTestRound(World& w, const std::vector<int32_t>& heights) {
   }
   w.BlocksLeft = CountGridCells(w);
   ResetMovers(w);
-  w.GameState = 2;
+  w.GameState = kPlaying;
 }
 
 // A round in which only building b stands, with height h.
@@ -100,7 +100,7 @@ inline void PlacePlane(World& w, int32_t x, int32_t y) {
 
 inline int32_t BusyExplosions(const World& w) {
   int32_t n = 0;
-  for (int32_t i = 1; i <= kExplosionSlots; ++i) n += w.Explosions[i].State != 0;
+  for (int32_t i = 1; i <= kExplosionSlots; ++i) n += w.Explosions[i].State != kExplosionFree;
   return n;
 }
 

@@ -255,14 +255,15 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
       case 8:
         EXPECT_EQ(form->View().W.GameState, kPlaying);
         EXPECT_EQ(form->View().W.Level, 1);
-        EXPECT_EQ(form->View().W.Bomb.State, 0) << "the press that started the round drops nothing";
+        EXPECT_EQ(form->View().W.Bomb.State, kBombNone)
+            << "the press that started the round drops nothing";
         press(SDL_CONTROLLER_BUTTON_A, false);
         break;
       case 10:
         press(SDL_CONTROLLER_BUTTON_A, true);
         break;
       case 12:
-        EXPECT_NE(form->View().W.Bomb.State, 0);
+        EXPECT_NE(form->View().W.Bomb.State, kBombNone);
         press(SDL_CONTROLLER_BUTTON_A, false);
         press(SDL_CONTROLLER_BUTTON_BACK, true);
         break;
