@@ -6,6 +6,7 @@
 #include "graphics/directdraw.h"
 #include "graphics/dxcommon.h"
 #include "shell/unit1.h"
+#include "world/sprites.h"
 
 namespace carpex {
 
@@ -84,8 +85,8 @@ bool TForm1::SetUpDisplay() {
 
   // From here on a failure is reported and the chain goes on.
 
-  LevelChoiceWidth = 331;
-  LevelChoiceHeight = 36;
+  LevelChoiceWidth = kLevelChoiceWidth;
+  LevelChoiceHeight = kLevelChoicePlacingHeight;
   LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
   LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
   for (const SpriteSheet& sheet : kSpriteSheets) {

@@ -62,14 +62,13 @@ void FormatTraceLine(const FormView& form, uint64_t call, std::string* out) {
   }
   if (!any) out->append("-");
 
-  constexpr int32_t kTracedBuildings = 38;
   out->append(" heights=");
-  for (int32_t i = 1; i <= kTracedBuildings; ++i) {
+  for (int32_t i = 1; i <= kCityBuildings; ++i) {
     std::snprintf(buf, sizeof buf, "%s%d", i > 1 ? "," : "", w.Buildings[i].Height);
     out->append(buf);
   }
   out->append(" kinds=");
-  for (int32_t i = 1; i <= kTracedBuildings; ++i) {
+  for (int32_t i = 1; i <= kCityBuildings; ++i) {
     if (i > 1) out->push_back(',');
     const TBuilding& building = w.Buildings[i];
     for (int32_t j = 1; j <= building.Height && j <= kBlocksPerBuilding; ++j) {

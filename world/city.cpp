@@ -37,7 +37,7 @@ void GenerateCity(World& w, uint8_t Level, RandomSource& rng) {
     for (uint8_t& cell : column) cell = 0;
   }
   w.BlocksLeft = 0;
-  w.BuildingCount = 38;
+  w.BuildingCount = kCityBuildings;
 
   int32_t x = kCell;
   for (int32_t b = 1; b <= w.BuildingCount; ++b) {
@@ -46,7 +46,7 @@ void GenerateCity(World& w, uint8_t Level, RandomSource& rng) {
     B.X = static_cast<uint16_t>(x);
     B.Style = static_cast<int8_t>(rng.Random(styles));
     B.Height = static_cast<int8_t>(rng.Random(25 - MinHeight) + MinHeight);
-    int32_t y = 464;
+    int32_t y = kScreenHeight - kCell;
     for (int32_t i = 1; i <= B.Height; ++i) {
       TBlock& K = B.Blocks[i];
       K.Kind = i == B.Height ? kBlockRoof : kBlockStorey;
@@ -65,14 +65,11 @@ void GenerateCity(World& w, uint8_t Level, RandomSource& rng) {
 
 void ResetMovers(World& w) {
   TPlane& P = w.Plane;
-  P.Width = 48;
-  P.Height = kCell;
-  P.X = -48;
+  P.Width = kPlaneFrameWidth;
+  P.Height = kPlaneFrameHeight;
+  P.X = -kPlaneFrameWidth;
   P.Y = 0;
-  P.WrapX = P.X;
-  P.WrapY = P.Y;
-  P.Col = (P.X + 40) / kCell;
-  P.Row = (P.Y + 8) / kCell;
+  UpdatePlaneCell(w);
   P.Frame = kPlaneCruising;
   P.Step = 2;
   P.Mode = kPlaneFlying;
@@ -82,16 +79,16 @@ void ResetMovers(World& w) {
 
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
     TExplosion& E = w.Explosions[i];
-    E.FrameWidth = 96;
-    E.FrameHeight = 60;
+    E.FrameWidth = kExplosionFrameWidth;
+    E.FrameHeight = kExplosionFrameHeight;
     E.Frame = 0;
-    E.LastFrame = 8;
+    E.LastFrame = kExplosionFrames - 1;
     E.State = kExplosionFree;
     E.SrcRectPtr = &E.SrcRect;
   }
 
-  w.Bomb.Width = kCell;
-  w.Bomb.Height = kCell;
+  w.Bomb.Width = kBombSize;
+  w.Bomb.Height = kBombSize;
   w.Bomb.State = kBombNone;
   w.Bomb.Step = 2;
   w.Bomb.KeyHeld = 0;
@@ -103,8 +100,8 @@ void ResetMovers(World& w) {
     S.State = kStrikeFree;
   }
 
-  w.ResultBanner.Width = 191;
-  w.ResultBanner.Height = 47;
+  w.ResultBanner.Width = kBannerWidth;
+  w.ResultBanner.Height = kBannerFrameHeight;
   w.ResultBanner.Frame = kBannerLost;
   w.ResultBanner.SrcRectPtr = &w.ResultBanner.SrcRect;
 }

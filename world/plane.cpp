@@ -16,6 +16,13 @@ void NextRow(TPlane& P) {
   P.Mode = kPlaneFlying;
 }
 
+// The cell a plane at (X, Y) is tested in: under the point 40 pixels in from
+// its tail, half a cell down.
+void TestCellAt(TPlane& P, int32_t X, int32_t Y) {
+  P.Col = (X + 40) / kCell;
+  P.Row = (Y + 8) / kCell;
+}
+
 }  // namespace
 
 bool MovePlane(World& w, Painter& p) {
@@ -63,18 +70,14 @@ void UpdatePlaneCell(World& w) {
   TPlane& P = w.Plane;
   P.WrapX = P.X;
   P.WrapY = P.Y;
-  P.Col = (P.X + 40) / kCell;
-  P.Row = (P.Y + 8) / kCell;
+  TestCellAt(P, P.X, P.Y);
   if (P.X > kScreenWidth - P.Width) {
     P.WrapX = P.X - kScreenWidth;
     P.WrapY = P.Y + P.Height;
     if (P.WrapY > kScreenHeight - P.Height) P.WrapY = 0;
   }
   // Once the point 40 pixels in has left the screen, the copy's cell is the one tested.
-  if (P.X > kScreenWidth + 8 - P.Width) {
-    P.Col = (P.WrapX + 40) / kCell;
-    P.Row = (P.WrapY + 8) / kCell;
-  }
+  if (P.X > kScreenWidth + 8 - P.Width) TestCellAt(P, P.WrapX, P.WrapY);
 }
 
 }  // namespace carpex

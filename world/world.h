@@ -7,15 +7,19 @@
 #include <cstdint>
 
 #include "world/keys.h"
+#include "world/sprites.h"
 
 namespace carpex {
 
 // Screen and grid geometry.
 inline constexpr int32_t kScreenWidth = 640;
 inline constexpr int32_t kScreenHeight = 480;
-inline constexpr int32_t kCell = 16;
+// The grid's cells are the buildings' blocks.
+inline constexpr int32_t kCell = kBuildingCell;
 inline constexpr int32_t kGridColumns = 40;
 inline constexpr int32_t kGridRows = 30;
+// A city's buildings stand in columns 1 to 38; columns 0 and 39 stay empty.
+inline constexpr int32_t kCityBuildings = kGridColumns - 2;
 inline constexpr int32_t kMaxBuildings = 40;
 inline constexpr int32_t kBlocksPerBuilding = 30;
 inline constexpr int32_t kExplosionSlots = 50;

@@ -45,8 +45,6 @@ double CentredX(const std::string& text, double scale, int width) {
 
 // ---------------------------------------------------------------- level choice
 
-constexpr int kLevelChoiceWidth = 331;
-constexpr int kLevelChoiceHeight = 100;
 // The credit line of both level-choice pictures: the game's own address.
 constexpr char kCredit[] = "www.carpex.example";
 
@@ -550,7 +548,7 @@ Image DrawExplosionSheet() {
 }
 
 Image DrawBombSheet() {
-  Image sheet(16, 16, kBlack);
+  Image sheet(kBombSize, kBombSize, kBlack);
   DrawPixelArt(sheet, 0, 0, kBomb, kBombLegend);
   return sheet;
 }

@@ -183,8 +183,8 @@ class Program {
       if (trace) {
         const World& w = form_.View().W;
         std::fprintf(stderr, "%02x: frames %llu GameState %u Level %u BlocksLeft %d Crashed %u\n",
-                     event, static_cast<unsigned long long>(frames_), w.GameState, w.Level,
-                     w.BlocksLeft, w.Crashed);
+                     event, static_cast<unsigned long long>(frames_),
+                     static_cast<unsigned>(w.GameState), w.Level, w.BlocksLeft, w.Crashed);
       }
     }
     return problem;
