@@ -71,4 +71,11 @@ bool ParseFormDescription(const char* text, std::size_t size, FormDescription* o
 // missing or cannot be read.
 bool LoadFormDescription(FormDescription* out);
 
+// The form as it was designed: what the program's own description says of its
+// place, size, caption, colour and font, for what a description leaves out.
+FormDescription DesignedForm();
+// The description the program carries, or the designed form when that is
+// missing or cannot be read.
+FormDescription CarriedForm();
+
 }  // namespace carpex

@@ -1,6 +1,6 @@
 // Finding the form description among the program's own resources: the
 // RCDATA resource TFORM1 of the executable on Windows, the embedded copy
-// elsewhere.
+// elsewhere; and the form as designed, for when it is not there.
 #include <cstring>
 
 #include "assets/form_description.h"
@@ -33,6 +33,30 @@ bool LoadFormDescription(FormDescription* out) {
   }
   return false;
 #endif
+}
+
+FormDescription DesignedForm() {
+  FormDescription form;
+  form.Name = "Form1";
+  form.ClassName = "TForm1";
+  form.Left = 403;
+  form.Top = 213;
+  form.ClientWidth = 559;
+  form.ClientHeight = 368;
+  form.BorderStyle = "bsNone";
+  form.Caption = "Form1";
+  form.Color = "clBtnFace";
+  form.FontCharset = "DEFAULT_CHARSET";
+  form.FontColor = "clWindowText";
+  form.FontHeight = -11;
+  form.FontName = "MS Sans Serif";
+  return form;
+}
+
+FormDescription CarriedForm() {
+  FormDescription form;
+  if (!LoadFormDescription(&form)) form = DesignedForm();
+  return form;
 }
 
 }  // namespace carpex

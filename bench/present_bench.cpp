@@ -63,7 +63,8 @@ class RendererCandidate final : public Candidate {
     const SDL_Rect dest{p.X, p.Y, p.Width, p.Height};
     SDL_RenderCopy(renderer_, texture_, nullptr, &dest);
     const SDL_Rect box{0, 0, common::TextWidth(Text) * p.Scale, common::kCellHeight * p.Scale};
-    SDL_SetRenderDrawColor(renderer_, 212, 208, 200, 255);
+    SDL_SetRenderDrawColor(renderer_, common::kTextFace.R, common::kTextFace.G, common::kTextFace.B,
+                           255);
     SDL_RenderFillRect(renderer_, &box);
     SDL_RenderPresent(renderer_);
   }

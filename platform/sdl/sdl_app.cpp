@@ -14,20 +14,6 @@ namespace carpex::sdl {
 
 namespace {
 
-// The form's designed caption, place and size, from its description; these if
-// that cannot be read. Only the caption is used: the window covers the screen.
-FormDescription DesignedForm() {
-  FormDescription form;
-  form.Caption = "Form1";
-  form.Left = 403;
-  form.Top = 213;
-  form.ClientWidth = 559;
-  form.ClientHeight = 368;
-  FormDescription read;
-  if (LoadFormDescription(&read) && read.ClientWidth > 0 && read.ClientHeight > 0) form = read;
-  return form;
-}
-
 constexpr uint32_t kMbIconMask = 0xF0;
 constexpr uint32_t kMbIconError = 0x10;
 constexpr uint32_t kMbIconQuestion = 0x20;
@@ -93,7 +79,8 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   // manager makes it full screen.
   SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(0, &screen);
-  const FormDescription form = DesignedForm();
+  // Of the form's description only the caption counts: the window covers the screen.
+  const FormDescription form = CarriedForm();
   app->caption_ = form.Caption;
   app->window_ = SDL_CreateWindow(form.Caption.c_str(), screen.x, screen.y, screen.w, screen.h,
                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);

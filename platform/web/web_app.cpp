@@ -23,9 +23,12 @@ namespace {
 // (120 Hz, 144 Hz) are let pass.
 constexpr double kFramePeriodMs = 1000.0 / 60;
 constexpr double kFrameEarlyMs = kFramePeriodMs / 4;
-// clBtnFace of the classic Windows scheme behind clWindowText, as RGBA in memory.
-constexpr uint32_t kTextBackground = 0xFFC8D0D4;
-constexpr uint32_t kTextColour = 0xFF000000;
+// As RGBA in memory.
+constexpr uint32_t Opaque(common::TextColour C) {
+  return 0xFF000000u | uint32_t{C.B} << 16 | uint32_t{C.G} << 8 | C.R;
+}
+constexpr uint32_t kTextBackground = Opaque(common::kTextFace);
+constexpr uint32_t kTextColour = Opaque(common::kTextInk);
 
 // The page's side: index.html gives Module these functions. The bodies are
 // JavaScript, which the C++ formatter would take apart.

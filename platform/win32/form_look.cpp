@@ -105,6 +105,10 @@ bool ParseFontCharset(const std::string& Name, uint8_t* Out) {
   return true;
 }
 
+FormLook DesignedLook() {
+  return FormLookFrom(DesignedForm(), FormLook{});
+}
+
 FormLook FormLookFrom(const FormDescription& Form, const FormLook& Defaults) {
   FormLook look = Defaults;
   look.Left = Form.Left;

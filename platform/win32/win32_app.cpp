@@ -241,9 +241,7 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
 }
 
 FormLook LoadFormLook() {
-  FormDescription form;
-  if (!LoadFormDescription(&form)) return FormLook{};
-  return FormLookFrom(form);
+  return FormLookFrom(CarriedForm());
 }
 
 }  // namespace carpex

@@ -14,7 +14,7 @@
 
 namespace carpex {
 
-// The look given by the TFORM1 resource of the program, or the built-in one
+// The look given by the TFORM1 resource of the program, or the designed one
 // when the resource is missing or cannot be read.
 FormLook LoadFormLook();
 

@@ -99,7 +99,7 @@ TEST(FormLook, WhatTheDescriptionLeavesOutKeepsTheDefault) {
   FormDescription form;
   ASSERT_TRUE(ParseFormDescription(text.data(), text.size(), &form, nullptr));
   const FormLook look = FormLookFrom(form);
-  const FormLook defaults;
+  const FormLook defaults = DesignedLook();
   EXPECT_EQ(look.Left, 5);
   EXPECT_EQ(look.ClientWidth, defaults.ClientWidth);
   EXPECT_EQ(look.Caption, defaults.Caption);
