@@ -30,7 +30,7 @@ Recorder::~Recorder() {
 
 uint32_t Recorder::ClockSeed() {
   const uint32_t seed = platform_.ClockSeed();
-  Event("seed", seed);
+  WriteLine("seed", seed);
   return seed;
 }
 
@@ -75,7 +75,7 @@ void Recorder::WriteFrames() {
   pending_frames_ = 0;
 }
 
-void Recorder::Event(const char* Name, int64_t Value) {
+void Recorder::WriteLine(const char* Name, int64_t Value) {
   KeepFinalLine();
   WriteFrames();
   char line[32];
@@ -96,34 +96,33 @@ void Recorder::KeepFinalLine() {
   frame_since_final_ = false;
 }
 
+void Recorder::Pass(const FormEvent& Event) {
+  WriteLine(EventName(Event.kind), MaxKey(Event.kind) > 0 ? Event.key : -1);
+  Deliver(*form_, Event);
+}
+
 void Recorder::FormKeyPress(uint8_t& Key) {
-  Event("char", Key);
-  form_->FormKeyPress(Key);
+  Pass({FormEvent::Char, Key});
 }
 
 void Recorder::FormKeyDown(uint16_t& Key) {
-  Event("down", Key);
-  form_->FormKeyDown(Key);
+  Pass({FormEvent::KeyDown, Key});
 }
 
 void Recorder::FormKeyUp(uint16_t& Key) {
-  Event("up", Key);
-  form_->FormKeyUp(Key);
+  Pass({FormEvent::KeyUp, Key});
 }
 
 void Recorder::Timer1Timer() {
-  Event("tick");
-  form_->Timer1Timer();
+  Pass({FormEvent::Tick, 0});
 }
 
 void Recorder::ApplicationEvents1Deactivate() {
-  Event("deactivate");
-  form_->ApplicationEvents1Deactivate();
+  Pass({FormEvent::Deactivate, 0});
 }
 
 void Recorder::ApplicationEvents1Restore() {
-  Event("restore");
-  form_->ApplicationEvents1Restore();
+  Pass({FormEvent::Restore, 0});
 }
 
 void Recorder::GameLoop(bool& Done) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "shell/app.h"
+#include "shell/form_event.h"
 
 namespace carpex {
 
@@ -54,8 +55,12 @@ class Recorder final : public Application, private FormHandlers {
   void ApplicationEvents1Restore() override;
   void GameLoop(bool& Done) override;
 
-  // An event between two frames: the frames before it, then its own line.
-  void Event(const char* Name, int64_t Value = -1);
+  // An event between two frames: the frames before it, then its own line; then
+  // the form has it.
+  void Pass(const FormEvent& Event);
+  // A line between two frames (an event's, the seed's): the frames before it,
+  // then Name and, when Value is not negative, Value.
+  void WriteLine(const char* Name, int64_t Value = -1);
   void WriteFrames();
   void Write(const char* Text, size_t Size);
   // The display has lost its surfaces.

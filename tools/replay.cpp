@@ -130,29 +130,8 @@ int Run(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::o
       case ScriptOp::Seed:
         form.OwnGenerator().Seed(c.Value);
         break;
-      case ScriptOp::Char: {
-        uint8_t key = static_cast<uint8_t>(c.Value);
-        form.FormKeyPress(key);
-        break;
-      }
-      case ScriptOp::Down: {
-        uint16_t key = static_cast<uint16_t>(c.Value);
-        form.FormKeyDown(key);
-        break;
-      }
-      case ScriptOp::Up: {
-        uint16_t key = static_cast<uint16_t>(c.Value);
-        form.FormKeyUp(key);
-        break;
-      }
-      case ScriptOp::Tick:
-        form.Timer1Timer();
-        break;
-      case ScriptOp::Deactivate:
-        form.ApplicationEvents1Deactivate();
-        break;
-      case ScriptOp::Restore:
-        form.ApplicationEvents1Restore();
+      case ScriptOp::Event:
+        Deliver(form, c.Event);
         break;
       case ScriptOp::Lose:
         // Said on stderr: a replay that expects lost surfaces and gets none is no test.

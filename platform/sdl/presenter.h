@@ -47,7 +47,7 @@ class WindowPresenter {
   int Compose(SDL_Surface* Target, const SDL_Rect** Rects);
 
   // Where the picture sits on the last surface composed.
-  const common::Placement& Where() const { return where_; }
+  const common::Placement& PicturePlacement() const { return where_; }
 
   static constexpr int kMaxTexts = 4;
 

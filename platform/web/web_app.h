@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/common/activation.h"
 #include "platform/common/gamepad.h"
 #include "platform/common/message_loop.h"
 #include "shell/app.h"
@@ -47,8 +48,7 @@ class WebApp final : public Application, private common::MessageLoop::Host {
 
   // The page's event handlers leave every key and focus change for the loop,
   // which hands it to the form in a turn of its own.
-  using Message = common::MessageLoop::Message;
-  void Post(Message M) { loop_.Post(M); }
+  void Post(const FormEvent& Event) { loop_.Post(Event); }
 
  private:
   // The loop's host: the browser's clock, the gamepads read before each frame,
@@ -58,7 +58,7 @@ class WebApp final : public Application, private common::MessageLoop::Host {
   // The gamepads' buttons become messages, and the page learns what its
   // controls mean now.
   void Sample() override;
-  void Focus(Message::Kind Kind, FormHandlers& Form) override;
+  void Focus(FormEvent::Kind Kind, FormHandlers& Form) override;
   // One picture per frame, with the text written after the flip.
   void AfterFrame() override {
     if (needs_present_) Present();
@@ -80,7 +80,7 @@ class WebApp final : public Application, private common::MessageLoop::Host {
   bool pad_seen_[kMaxGamepads] = {};
   // What the page was last told: -1 for nothing yet.
   int shown_state_ = -1;
-  bool minimized_ = false;
+  common::Activation activation_;
   bool needs_present_ = false;
   int window_token_ = 0;
   // The canvas's pixels, RGBA, 640 x 480.

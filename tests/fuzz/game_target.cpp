@@ -40,6 +40,7 @@
 #include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "platform/headless/headless_app.h"
+#include "shell/form_event.h"
 #include "shell/unit1.h"
 #include "tests/fuzz/fuzz_targets.h"
 #include "tests/shell/form_access.h"
@@ -206,9 +207,10 @@ class Program {
     return nullptr;
   }
 
-  void Char(uint8_t c) { form_.FormKeyPress(c); }
-  void Down(uint16_t k) { form_.FormKeyDown(k); }
-  void Up(uint16_t k) { form_.FormKeyUp(k); }
+  void Send(FormEvent::Kind Kind, uint16_t Key = 0) { Deliver(form_, FormEvent{Kind, Key}); }
+  void Char(uint8_t c) { Send(FormEvent::Char, c); }
+  void Down(uint16_t k) { Send(FormEvent::KeyDown, k); }
+  void Up(uint16_t k) { Send(FormEvent::KeyUp, k); }
 
   const char* Step(uint8_t byte) {
     const uint8_t a = byte & 0x0F;
@@ -230,15 +232,15 @@ class Program {
         Up(a >= 8 ? Next() : BombKey(a));
         return nullptr;
       case 0x6:
-        form_.Timer1Timer();
+        Send(FormEvent::Tick);
         return nullptr;
       case 0x7:
         if (a < 8 || a >= 12) soft::Deactivate();
-        if (a < 12) form_.ApplicationEvents1Deactivate();
+        if (a < 12) Send(FormEvent::Deactivate);
         return nullptr;
       case 0x8:
         if (a < 8 || a >= 12) soft::Activate();
-        if (a < 12) form_.ApplicationEvents1Restore();
+        if (a < 12) Send(FormEvent::Restore);
         return nullptr;
       case 0x9:
         soft::LoseAllSurfaces();

@@ -81,7 +81,7 @@ TEST(PresenterTest, EveryColourExactAndScaledByAWholeFactorCentredOnBlack) {
     std::vector<SDL_Rect> sent;
     ASSERT_EQ(Compose(presenter, window.get(), &sent), 1);
     EXPECT_TRUE(sent[0].w == 1400 && sent[0].h == 1000);
-    const common::Placement& p = presenter.Where();
+    const common::Placement& p = presenter.PicturePlacement();
     ASSERT_TRUE(p.Scale == 2 && p.X == 60 && p.Y == 20);
     int wrong = 0, border = 0;
     for (int y = 0; y < window->h; ++y) {
@@ -161,7 +161,7 @@ TEST(PresenterTest, AWindowSmallerThanThePictureGetsItShrunk) {
   WindowPresenter presenter;
   presenter.Accept(picture.View());
   Compose(presenter, window.get());
-  const common::Placement& p = presenter.Where();
+  const common::Placement& p = presenter.PicturePlacement();
   EXPECT_TRUE(p.Width == 266 && p.Height == 200 && p.X == 27);
   const COLORREF c = soft::FromRgb565(picture.Pixels[0]);
   EXPECT_EQ(PixelAt(window.get(), p.X, 0),
