@@ -19,7 +19,7 @@ constexpr DWORD kScreenDepth = 16;
 void TForm1::ReportError(HRESULT Code, const char* Where) {
   char text[512];
   std::snprintf(text, sizeof text, "%s: \r%s", Where, DXCommon::DirectXErrorText(Code));
-  App.MessageBox(text, Caption.c_str(), MB_OK | MB_ICONERROR);
+  App.ShowMessageBox(text, Caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
 const TForm1::SpriteSheet TForm1::kSpriteSheets[kSpriteSheetCount] = {

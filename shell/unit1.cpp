@@ -112,7 +112,7 @@ void TForm1::GameLoop(bool& Done) {
   if (FpsShown >= 1) {
     char text[8];
     std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(FramesPerSecond));
-    App.TextOut(0, 0, text);
+    App.WriteText(0, 0, text);
   }
 }
 

@@ -31,9 +31,11 @@ class Recorder final : public Application, private FormHandlers {
   void Hide() override { platform_.Hide(); }
   void Terminate() override { platform_.Terminate(); }
   void Sleep(uint32_t Milliseconds) override { platform_.Sleep(Milliseconds); }
-  void TextOut(int32_t X, int32_t Y, const char* Text) override { platform_.TextOut(X, Y, Text); }
-  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override {
-    platform_.MessageBox(Text, Caption, Flags);
+  void WriteText(int32_t X, int32_t Y, const char* Text) override {
+    platform_.WriteText(X, Y, Text);
+  }
+  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override {
+    platform_.ShowMessageBox(Text, Caption, Flags);
   }
   // The platform's loop, handing the events to the form through the recorder;
   // then the last frames and the final trace line are written.

@@ -6,7 +6,7 @@
 
 namespace carpex {
 
-void HeadlessApp::TextOut(int32_t X, int32_t Y, const char* Text) {
+void HeadlessApp::WriteText(int32_t X, int32_t Y, const char* Text) {
   // A fixed buffer: this runs every frame while the frame rate is shown.
   std::snprintf(LastText, sizeof LastText, "%s", Text);
   LastTextX = X;
@@ -14,7 +14,7 @@ void HeadlessApp::TextOut(int32_t X, int32_t Y, const char* Text) {
   ++TextCount;
 }
 
-void HeadlessApp::MessageBox(const char* Text, const char* Caption, uint32_t Flags) {
+void HeadlessApp::ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) {
   MessageBoxes.push_back(MessageBoxCall{Text, Caption, Flags});
   if (EchoMessageBoxes) {
     std::string shown = Text;

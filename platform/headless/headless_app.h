@@ -28,8 +28,8 @@ class HeadlessApp final : public Application {
   void Hide() override { Visible = false; }
   void Terminate() override { Terminated = true; }
   void Sleep(uint32_t Milliseconds) override { SleptMs += Milliseconds; }
-  void TextOut(int32_t X, int32_t Y, const char* Text) override;
-  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void WriteText(int32_t X, int32_t Y, const char* Text) override;
+  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
   // Idle calls until the application terminates or MaxIdleCalls have run.
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;

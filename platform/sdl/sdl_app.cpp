@@ -180,13 +180,13 @@ void SdlApp::Hide() {
   SDL_HideWindow(window_);
 }
 
-void SdlApp::TextOut(int32_t X, int32_t Y, const char* Text) {
+void SdlApp::WriteText(int32_t X, int32_t Y, const char* Text) {
   // Text stays on the window until the next flip covers it.
   presenter_.AddText(X, Y, Text);
   needs_present_ = true;
 }
 
-void SdlApp::MessageBox(const char* Text, const char* Caption, uint32_t Flags) {
+void SdlApp::ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) {
   const std::string text = UnixLineBreaks(Text);
   const char* caption = Caption != nullptr ? Caption : "";
   std::fprintf(stderr, "%s: %s\n", caption, text.c_str());

@@ -42,8 +42,8 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   void Hide() override;
   void Terminate() override { loop_.Terminate(); }
   void Sleep(uint32_t Milliseconds) override { SDL_Delay(Milliseconds); }
-  void TextOut(int32_t X, int32_t Y, const char* Text) override;
-  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void WriteText(int32_t X, int32_t Y, const char* Text) override;
+  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;
 

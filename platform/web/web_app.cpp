@@ -169,7 +169,7 @@ void WebApp::Sleep(uint32_t Milliseconds) {
   if (next_frame_ <= last_frame_) next_frame_ = last_frame_ + period;
 }
 
-void WebApp::TextOut(int32_t X, int32_t Y, const char* Text) {
+void WebApp::WriteText(int32_t X, int32_t Y, const char* Text) {
   // Into the canvas's picture: it stays there until the next flip covers it.
   const int right = std::min(X + common::TextWidth(Text), common::kPictureWidth);
   const int bottom = std::min(Y + common::kCellHeight, common::kPictureHeight);
@@ -187,7 +187,7 @@ void WebApp::TextOut(int32_t X, int32_t Y, const char* Text) {
   needs_present_ = true;
 }
 
-void WebApp::MessageBox(const char* Text, const char* Caption, uint32_t) {
+void WebApp::ShowMessageBox(const char* Text, const char* Caption, uint32_t) {
   ShowMessage(Caption != nullptr ? Caption : "", Text != nullptr ? Text : "");
 }
 

@@ -35,8 +35,8 @@ class WebApp final : public Application, private common::MessageLoop::Host {
   // Waits for the browser's animation frame in which the next frame of a
   // 60 Hz display is due (or Milliseconds after the last, if that is longer).
   void Sleep(uint32_t Milliseconds) override;
-  void TextOut(int32_t X, int32_t Y, const char* Text) override;
-  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void WriteText(int32_t X, int32_t Y, const char* Text) override;
+  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;
 

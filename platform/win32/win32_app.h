@@ -39,8 +39,8 @@ class Win32App final : public Application {
   void Hide() override;
   void Terminate() override;
   void Sleep(uint32_t Milliseconds) override;
-  void TextOut(int32_t X, int32_t Y, const char* Text) override;
-  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void WriteText(int32_t X, int32_t Y, const char* Text) override;
+  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;
 

@@ -134,11 +134,11 @@ class PlayApp final : public Application {
   void Sleep(uint32_t) override {
     if (allocateWhileSleeping) Escape(std::make_unique<int>(1).get());
   }
-  void TextOut(int32_t, int32_t, const char* Text) override {
+  void WriteText(int32_t, int32_t, const char* Text) override {
     std::strncpy(lastText, Text, sizeof lastText - 1);
     ++textCount;
   }
-  void MessageBox(const char*, const char*, uint32_t) override { ++messageBoxes; }
+  void ShowMessageBox(const char*, const char*, uint32_t) override { ++messageBoxes; }
   // The message loop, when a test gives one.
   void Run(FormHandlers& Form) override {
     if (loop) loop(Form);

@@ -317,7 +317,7 @@ TEST(MessageTextTest, CarriageReturnsBecomeLineBreaks) {
 
 TEST_F(SdlAppTest, AMessageBoxIsAlsoWrittenToStandardError) {
   testing::internal::CaptureStderr();
-  app->MessageBox("Setting the display mode\rThe mode is not supported.", "Form1", 0x10);
+  app->ShowMessageBox("Setting the display mode\rThe mode is not supported.", "Form1", 0x10);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Form1: Setting the display mode\nThe mode is not supported.\n");
 }
