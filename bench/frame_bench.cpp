@@ -29,7 +29,7 @@ constexpr size_t kScreenBytes = size_t{kScreenWidth} * kScreenHeight * 2;
 // DrawPlaying and FlipFrame, as GameLoop calls them in the busiest frame.
 void FrameOurs(benchmark::State& state) {
   WorstCaseScene scene;
-  TForm1& form = scene.Form();
+  const TForm1Access form = scene.Inside();
   for (auto _ : state) {
     bool abandoned = form.DrawPlaying();
     abandoned = form.FlipFrame() || abandoned;
@@ -49,7 +49,8 @@ void FrameSdl(benchmark::State& state, SdlComposer::Arrangement arrangement) {
 // A 912-block city drawn into the play-field background.
 void DrawCity(benchmark::State& state) {
   WorstCaseScene scene;
-  for (auto _ : state) scene.Form().DrawCity();
+  const TForm1Access form = scene.Inside();
+  for (auto _ : state) form.DrawCity();
 }
 
 // Recovery during a round: every surface restored and reloaded, the city redrawn.
@@ -59,7 +60,7 @@ void RestoreAll(benchmark::State& state) {
     state.PauseTiming();
     soft::LoseAllSurfaces();
     state.ResumeTiming();
-    HRESULT r = scene.Form().RestoreAll();
+    HRESULT r = scene.Inside().RestoreAll();
     benchmark::DoNotOptimize(r);
   }
 }
@@ -98,7 +99,7 @@ void CopyBltFast(benchmark::State& state) {
 // Our frame and SDL2's must be the same picture, or the comparison means nothing.
 bool SamePictures() {
   WorstCaseScene scene;
-  TForm1& form = scene.Form();
+  const TForm1Access form = scene.Inside();
   if (form.DrawPlaying() || form.FlipFrame()) return false;
   const soft::PixelView ours = soft::FrontBuffer();
   using A = SdlComposer::Arrangement;

@@ -11,12 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "platform/common/pixel_font.h"
 #include "platform/headless/headless_app.h"
 #include "platform/sdl/presenter.h"
-#include "shell/unit1.h"
+#include "shell/session.h"
 
 namespace carpex::bench {
 namespace {
@@ -99,33 +98,30 @@ class SurfaceCandidate final : public Candidate {
 // The same round every time: the same city, a bomb every 60 frames.
 class Round {
  public:
-  Round() : random_(1234), form_(app_) {
+  Round() : random_(1234) {
     soft::Reset();
-    DirectDraw::Bind();
-    Form1 = &form_;
-    form_.FormCreate();
-    form_.SetRandomSource(&random_);
+    session_ = std::make_unique<GameSession>(app_);
+    session_->SetRandomSource(&random_);
     uint8_t five = '5';
-    form_.FormKeyPress(five);
+    session_->Handlers().FormKeyPress(five);
   }
   ~Round() {
-    form_.FormDestroy();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
+    session_.reset();
     soft::Reset();
   }
   void Frame(int n) {
+    FormHandlers& form = session_->Handlers();
     uint16_t space = kSpace;
-    if (n % 60 == 0) form_.FormKeyDown(space);
-    if (n % 60 == 1) form_.FormKeyUp(space);
+    if (n % 60 == 0) form.FormKeyDown(space);
+    if (n % 60 == 1) form.FormKeyUp(space);
     bool done = false;
-    form_.GameLoop(done);
+    form.GameLoop(done);
   }
 
  private:
   HeadlessApp app_;
   GameRandom random_;
-  TForm1 form_;
+  std::unique_ptr<GameSession> session_;
 };
 
 struct Figures {

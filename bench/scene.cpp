@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 
 namespace carpex::bench {
@@ -18,16 +17,14 @@ void Require(bool ok, const char* what) {
 
 }  // namespace
 
-WorstCaseScene::WorstCaseScene() : form_(app_) {
+WorstCaseScene::WorstCaseScene() {
   soft::Reset();
-  DirectDraw::Bind();
-  Form1 = &form_;
-  form_.FormCreate();
+  session_ = std::make_unique<GameSession>(app_);
   Require(!app_.Terminated && app_.MessageBoxes.empty(), "the display could not be set up");
-  form_.SetRandomSource(&city_);
+  session_->SetRandomSource(&city_);
   uint8_t nine = '9';
-  form_.FormKeyPress(nine);
-  const TForm1Access in(form_);
+  Form().FormKeyPress(nine);
+  const TForm1Access in(*session_);
   World& w = in.W();
   Require(w.GameState == kPlaying && w.BlocksLeft == 38 * 24, "the city is not full");
 
@@ -51,8 +48,8 @@ WorstCaseScene::WorstCaseScene() : form_(app_) {
 
   // The same blits as DrawPlaying asks for, for the other blitters to repeat.
   auto add = [this](IDirectDrawSurface7* sheet, TPoint at, const TRect& src) {
-    const TRect clipped = TForm1::ClipToScreen(src, at);
-    const TPoint pos = TForm1::ClampPosition(at);
+    const TRect clipped = TForm1Access::ClipToScreen(src, at);
+    const TPoint pos = TForm1Access::ClampPosition(at);
     if (clipped.Right <= clipped.Left || clipped.Bottom <= clipped.Top) return;
     Sprites[SpriteCount++] = SpriteBlit{sheet, pos.X, pos.Y, clipped};
   };
@@ -70,9 +67,7 @@ WorstCaseScene::WorstCaseScene() : form_(app_) {
 }
 
 WorstCaseScene::~WorstCaseScene() {
-  form_.FormDestroy();
-  Form1 = nullptr;
-  DirectDraw::Unbind();
+  session_.reset();
   soft::Reset();
 }
 

@@ -3,9 +3,7 @@
 #include <cstdio>
 
 #include "assets/files.h"
-#include "shell/carpex.h"
-#include "shell/unit1.h"
-#include "tools/script.h"
+#include "shell/session.h"
 #include "tools/trace.h"
 
 namespace carpex {
@@ -36,9 +34,6 @@ uint32_t Recorder::ClockSeed() {
 
 void Recorder::Run(FormHandlers& Form) {
   form_ = &Form;
-  // The game is the shell's form when that is what the loop runs; handlers of
-  // another kind have no state to trace.
-  game_ = Form1 == &Form ? Form1 : nullptr;
   platform_.Run(*this);
   WriteFrames();
   KeepFinalLine();
@@ -86,13 +81,13 @@ void Recorder::WriteLine(const char* Name, int64_t Value) {
 }
 
 bool Recorder::Lost() const {
-  IDirectDrawSurface7* primary = game_ != nullptr ? game_->View().PrimarySurface : nullptr;
+  IDirectDrawSurface7* primary = session_ != nullptr ? session_->View().PrimarySurface : nullptr;
   return primary != nullptr && primary->IsLost() == DDERR_SURFACELOST;
 }
 
 void Recorder::KeepFinalLine() {
-  if (!frame_since_final_ || game_ == nullptr) return;
-  FormatTraceLine(game_->View(), calls_, &final_);
+  if (!frame_since_final_ || session_ == nullptr) return;
+  FormatTraceLine(session_->View(), calls_, &final_);
   frame_since_final_ = false;
 }
 

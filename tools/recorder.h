@@ -1,6 +1,10 @@
 // Records a session of the game as a replay script that carpex-replay repeats:
 // an application layer over the platform's own, which writes down every event
-// it hands to the form and every frame, and passes everything on.
+// it hands to the form and every frame, and passes everything on. The session
+// is made on the recorder, and then given to it (Record) for its trace:
+//
+//   Recorder recorder(platform, file);
+//   Carpex(recorder, [&](const GameSession& Session) { recorder.Record(Session); });
 #pragma once
 
 #include <chrono>
@@ -13,7 +17,7 @@
 
 namespace carpex {
 
-class TForm1;
+class GameSession;
 
 class Recorder final : public Application, private FormHandlers {
  public:
@@ -43,6 +47,9 @@ class Recorder final : public Application, private FormHandlers {
   // The clock seed the game is given, written first.
   uint32_t ClockSeed() override;
 
+  // The session being recorded: its frames are traced for the recording's
+  // last line, and its display is watched for lost surfaces.
+  void Record(const GameSession& Session) { session_ = &Session; }
   // Writes what is left and closes the file; false when any of it could not be written.
   bool Finish();
   // The game ran a frame: the file holds the recording.
@@ -76,7 +83,7 @@ class Recorder final : public Application, private FormHandlers {
   bool started_ = false;
   std::string held_;  // written before the first frame
   FormHandlers* form_ = nullptr;
-  const TForm1* game_ = nullptr;
+  const GameSession* session_ = nullptr;
   bool write_failed_ = false;
   uint64_t calls_ = 0;
   uint32_t pending_frames_ = 0;

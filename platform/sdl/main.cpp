@@ -8,8 +8,9 @@
 
 #include "assets/files.h"
 #include "platform/common/command_line.h"
+#include "platform/common/gamepad.h"
 #include "platform/sdl/sdl_app.h"
-#include "shell/unit1.h"
+#include "shell/session.h"
 
 namespace {
 
@@ -72,14 +73,11 @@ int main(int argc, char** argv) {
     if (app == nullptr) {
       std::fprintf(stderr, "carpex: %s\n", error.c_str());
     } else {
-      // A game controller's buttons mean one thing on the level screen and another in a round.
-      app->SetGameView([] {
-        const carpex::TForm1* form = carpex::Form1;
-        if (form == nullptr) return carpex::common::GameView{};
-        const carpex::World& w = form->View().W;
-        return carpex::common::GameView{w.GameState == carpex::kLevelChoice, w.Level};
+      status = commandLine.Play(*app, &error, [&app](const carpex::GameSession& Session) {
+        // A game controller's buttons mean one thing on the level screen and
+        // another in a round.
+        app->SetGameView([&Session] { return carpex::common::GameViewOf(Session.View().W); });
       });
-      status = commandLine.Play(*app, &error);
       if (!error.empty()) std::fprintf(stderr, "carpex: %s\n", error.c_str());
     }
   }

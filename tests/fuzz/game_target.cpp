@@ -37,13 +37,12 @@
 #include <string_view>
 #include <vector>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "platform/headless/headless_app.h"
+#include "shell/form_access.h"
 #include "shell/form_event.h"
-#include "shell/unit1.h"
+#include "shell/session.h"
 #include "tests/fuzz/fuzz_targets.h"
-#include "tests/shell/form_access.h"
 #include "tools/replay.h"
 
 namespace carpex::fuzz {
@@ -84,13 +83,11 @@ class FuzzRandom final : public RandomSource {
 // most inputs. Before each input it is brought back to where set-up left it.
 class Game {
  public:
-  Game() : form(app) {
+  Game() {
     soft::Reset();
-    DirectDraw::Bind();
-    Form1 = &form;
-    form.FormCreate();
+    session = std::make_unique<GameSession>(app);
     setUp_ = !app.Terminated;
-    styles_ = form.View().W.StyleCount;
+    styles_ = session->View().W.StyleCount;
   }
   ~Game() { Close(); }
   Game(const Game&) = delete;
@@ -110,7 +107,7 @@ class Game {
     app.Visible = true;
     app.MessageBoxes.clear();
     // A world cannot be copied (its records point into themselves): a new one.
-    const TForm1Access in(form);
+    const TForm1Access in(*session);
     std::destroy_at(&in.W());
     std::construct_at(&in.W());
     in.W().GameState = kLevelChoice;
@@ -120,10 +117,10 @@ class Game {
     in.FramesPerSecond() = 0;
     in.FpsShown() = -1;
     random = FuzzRandom{};
-    form.SetRandomSource(&random);
+    session->SetRandomSource(&random);
     // Pictures that the last input left lost come back as set-up made them.
     IDirectDrawSurface7* primary = in.PrimarySurface().Get();
-    if (primary != nullptr && primary->IsLost() != DD_OK && form.RestoreAll() != DD_OK) {
+    if (primary != nullptr && primary->IsLost() != DD_OK && in.RestoreAll() != DD_OK) {
       return false;
     }
     return soft::LiveDCs() == 0 && soft::LiveBitmaps() == 0;
@@ -133,9 +130,7 @@ class Game {
   const char* Close() {
     if (closed_) return nullptr;
     closed_ = true;
-    form.FormDestroy();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
+    session.reset();
     const bool leftOver = soft::LiveDirectDrawObjects() != 0;
     soft::Reset();
     return leftOver ? "surfaces or the device outlived FormDestroy" : nullptr;
@@ -143,7 +138,7 @@ class Game {
 
   HeadlessApp app;
   FuzzRandom random;
-  TForm1 form;
+  std::unique_ptr<GameSession> session;
 
  private:
   uint8_t styles_ = 0;  // the one part of the world that set-up fills in
@@ -172,7 +167,8 @@ class Program {
         size_(size < kMaxProgram ? size : kMaxProgram),
         app_(game.app),
         random_(game.random),
-        form_(game.form) {}
+        form_(game.session->Handlers()),
+        session_(*game.session) {}
 
   const char* Run() {
     const char* problem = app_.Terminated ? "the display could not be set up" : nullptr;
@@ -182,7 +178,7 @@ class Program {
       const uint8_t event = data_[pos_++];
       problem = Step(event);
       if (trace) {
-        const World& w = form_.View().W;
+        const World& w = session_.View().W;
         std::fprintf(stderr, "%02x: frames %llu GameState %u Level %u BlocksLeft %d Crashed %u\n",
                      event, static_cast<unsigned long long>(frames_),
                      static_cast<unsigned>(w.GameState), w.Level, w.BlocksLeft, w.Crashed);
@@ -202,7 +198,7 @@ class Program {
       form_.GameLoop(done);
       ++frames_;
       if (done) return "GameLoop left Done set";
-      if (const char* problem = CheckBetweenFrames(form_.View())) return problem;
+      if (const char* problem = CheckBetweenFrames(session_.View())) return problem;
     }
     return nullptr;
   }
@@ -304,7 +300,8 @@ class Program {
   uint64_t frames_ = 0;
   HeadlessApp& app_;
   FuzzRandom& random_;
-  TForm1& form_;
+  FormHandlers& form_;
+  GameSession& session_;
 };
 
 // Swallows the trace.

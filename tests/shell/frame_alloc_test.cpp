@@ -21,11 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "shell/app.h"
 #include "shell/carpex.h"
-#include "shell/unit1.h"
+#include "shell/session.h"
 #include "tests/shell/heap_counter.h"
 #include "tools/recorder.h"
 
@@ -161,28 +160,24 @@ class PlayApp final : public Application {
 // watched around every GameLoop call.
 class BusyPlay {
  public:
-  BusyPlay() : form_(app_) {
+  BusyPlay() {
     soft::Reset();
-    DirectDraw::Bind();
-    Form1 = &form_;
-    form_.FormCreate();
-    form_.SetRandomSource(&random_);
+    session_ = std::make_unique<GameSession>(app_);
+    session_->SetRandomSource(&random_);
   }
   ~BusyPlay() {
-    form_.FormDestroy();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
+    session_.reset();
     soft::Reset();
   }
 
-  const World& W() { return form_.View().W; }
+  const World& W() { return session_->View().W; }
   PlayApp& App() { return app_; }
 
   // A typed character; a digit on the level screen starts a round (and allocates).
   void Char(uint8_t c) {
     const TGameState state = W().GameState;
     const HeapCount before = HeapNow();
-    form_.FormKeyPress(c);
+    Form().FormKeyPress(c);
     if (state == kLevelChoice && c >= '0' && c <= '9') {
       startRoundAllocations += HeapNow().Allocations - before.Allocations;
       ++rounds;
@@ -207,21 +202,21 @@ class BusyPlay {
   // Switched away and back, with a few idle frames between.
   void SwitchAwayAndBack() {
     soft::Deactivate();
-    form_.ApplicationEvents1Deactivate();
+    Form().ApplicationEvents1Deactivate();
     lossPending_ = true;
     ++losses;
     for (int i = 0; i < 5; ++i) Frame();
     soft::Activate();
-    form_.ApplicationEvents1Restore();
+    Form().ApplicationEvents1Restore();
   }
 
   // One GameLoop call, and the timer every 60 frames as a 60-Hz display would tick it.
   void Frame() {
-    const bool meetsLoss = lossPending_ && form_.View().Active == 1;
+    const bool meetsLoss = lossPending_ && session_->View().Active == 1;
     soft::ClearCallLog();
     const HeapCount before = HeapNow();
     bool done = true;
-    form_.GameLoop(done);
+    Form().GameLoop(done);
     const HeapCount after = HeapNow();
     ++frames;
 
@@ -255,7 +250,7 @@ class BusyPlay {
       blocksDemolished += lastBlocks_ - w.BlocksLeft;
     lastBlocks_ = w.BlocksLeft;
     lastState_ = w.GameState;
-    if (frames % 60 == 0) form_.Timer1Timer();
+    if (frames % 60 == 0) Form().Timer1Timer();
   }
 
   // Frames with a player at the keys until `done` holds or `limit` frames have
@@ -274,14 +269,14 @@ class BusyPlay {
     const World& w = W();
     uint16_t space = kVkSpace;
     if (w.Bomb.KeyHeld != 0) {
-      form_.FormKeyUp(space);
+      Form().FormKeyUp(space);
       return;
     }
     if (w.GameState != kPlaying || w.Crashed != 0 || w.Bomb.State != kBombNone) return;
     // The bomb leaves one column left of the plane's cell after the next move.
     const int32_t col = (w.Plane.X + w.Plane.Step + 40) / 16 - 1;
     if (aim && (col < 1 || col > 38 || w.Buildings[col].Height <= 0)) return;
-    form_.FormKeyDown(space);
+    Form().FormKeyDown(space);
     if (w.Bomb.State == kBombReleased) ++bombs;
   }
 
@@ -309,9 +304,11 @@ class BusyPlay {
     }
   }
 
+  FormHandlers& Form() { return session_->Handlers(); }
+
   PlayApp app_;
   PlayRandom random_;
-  TForm1 form_;
+  std::unique_ptr<GameSession> session_;
   bool lossPending_ = false;
   bool crashSeen_ = false;
   TGameState lastState_ = kLevelChoice;
@@ -425,7 +422,7 @@ TEST(FrameAllocations, RecordingAFrameAllocatesNothing) {
     }
   };
   soft::Reset();
-  EXPECT_EQ(Carpex(recorder), 0);
+  EXPECT_EQ(Carpex(recorder, [&](const GameSession& Session) { recorder.Record(Session); }), 0);
   soft::Reset();
   EXPECT_TRUE(recorder.Finish());
   EXPECT_EQ(frames, 3000u);

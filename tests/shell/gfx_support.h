@@ -12,11 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "platform/headless/headless_app.h"
-#include "shell/unit1.h"
-#include "tests/shell/form_access.h"
+#include "shell/form_access.h"
+#include "shell/session.h"
 
 namespace carpex::gfxtest {
 
@@ -119,7 +118,7 @@ struct City {
 };
 
 // One game on a fresh software display, driven the way the application layer
-// drives it: FormCreate, handlers between frames, one GameLoop call per frame.
+// drives it: the session's handlers between frames, one GameLoop call per frame.
 class Game {
  public:
   Game() = default;
@@ -127,36 +126,31 @@ class Game {
   Game& operator=(const Game&) = delete;
   ~Game() { Destroy(); }
 
-  // Binds DirectDraw and creates the form; faults meant for set-up are injected before.
-  TForm1& Create() {
+  // Starts the game's session; faults meant for set-up are injected before.
+  GameSession& Create() {
     // A game made again in the same test starts with a fresh application.
     app = HeadlessApp();
     rng.values.clear();
     flips = 0;
     soft::SetFlipHook([this](const soft::PixelView&) { ++flips; });
-    DirectDraw::Bind();
-    form_ = std::make_unique<TForm1>(app);
-    Form1 = form_.get();
-    form_->SetRandomSource(&rng);
-    form_->FormCreate();
-    return *form_;
+    session_ = std::make_unique<GameSession>(app);
+    session_->SetRandomSource(&rng);
+    return *session_;
   }
   void Destroy() {
-    if (!form_) return;
-    form_->FormDestroy();
-    form_.reset();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
+    if (!session_) return;
+    session_.reset();
     soft::SetFlipHook(nullptr);
   }
 
-  TForm1& F() { return *form_; }
-  TForm1Access Inside() { return TForm1Access(*form_); }
+  FormHandlers& F() { return session_->Handlers(); }
+  TForm1Access Inside() { return TForm1Access(*session_); }
   World& W() { return Inside().W(); }
+  FormView View() const { return session_->View(); }
 
-  void Key(uint8_t c) { form_->FormKeyPress(c); }
-  void Down(uint16_t k) { form_->FormKeyDown(k); }
-  void Up(uint16_t k) { form_->FormKeyUp(k); }
+  void Key(uint8_t c) { F().FormKeyPress(c); }
+  void Down(uint16_t k) { F().FormKeyDown(k); }
+  void Up(uint16_t k) { F().FormKeyUp(k); }
   // A digit on the level screen with the city queued first.
   void StartRound(const City& city, uint8_t digit = '0') {
     city.Queue(rng);
@@ -166,7 +160,7 @@ class Game {
   bool Frame() {
     const int before = flips;
     bool done = true;
-    form_->GameLoop(done);
+    F().GameLoop(done);
     EXPECT_FALSE(done);
     return flips > before;
   }
@@ -179,7 +173,7 @@ class Game {
   int flips = 0;  // successful flips since Create
 
  private:
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<GameSession> session_;
 };
 
 // Every test starts from a fresh display and leaves none behind.

@@ -94,16 +94,16 @@ TEST_F(Loading, TheBackgroundIsStretchedToWhatIsAskedOrKeepsItsOwnSize) {
 }
 
 TEST_F(Loading, SheetCountsAndColourKeys) {
-  TForm1& f = game.Create();
+  GameSession& f = game.Create();
   const TForm1Access in(f);
   EXPECT_EQ(11, in.LastFrameCount()) << "191 div 16 after the banner sheet";
   EXPECT_EQ(3, in.W().StyleCount);
 
   Ref<IDirectDrawSurface7> sheet;
-  f.LoadSprite("build", sheet);
+  in.LoadSprite("build", sheet);
   ASSERT_TRUE(sheet);
   EXPECT_EQ(3, in.LastFrameCount());
-  f.LoadSprite("blow", sheet);
+  in.LoadSprite("blow", sheet);
   EXPECT_EQ(54, in.LastFrameCount());
 
   // The level-choice sheet is keyed on RGB(1, 1, 1), the others on black.
@@ -121,12 +121,12 @@ TEST_F(Loading, SheetCountsAndColourKeys) {
 }
 
 TEST_F(Loading, ASheetWhoseKeyCannotBeSetIsKeptWithoutOneAndCountsNothing) {
-  TForm1& f = game.Create();
+  GameSession& f = game.Create();
   const TForm1Access in(f);
   // Switched away: the new surface is born lost, so its key cannot be set.
   soft::Deactivate();
   Ref<IDirectDrawSurface7> sheet;
-  f.LoadSprite("build", sheet);
+  in.LoadSprite("build", sheet);
   EXPECT_TRUE(sheet);
   EXPECT_EQ(11, in.LastFrameCount());
   ASSERT_EQ(1u, game.app.MessageBoxes.size());

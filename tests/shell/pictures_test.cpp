@@ -20,7 +20,7 @@ std::string Show(const TRect& r) {
 
 class Pictures : public GfxTest {
  protected:
-  TForm1& F() { return game.F(); }
+  FormHandlers& F() { return game.F(); }
   TForm1Access Inside() { return game.Inside(); }
   Image Sheet(const Ref<IDirectDrawSurface7>& sheet) { return Pixels(sheet.Get()); }
   Image Field() { return Pixels(Inside().PlayFieldBackground().Get()); }
@@ -120,7 +120,7 @@ TEST_F(Pictures, AStrikeErasesExactlyItsBuildingsStripAndShowsTheRuinOnTop) {
   const int b = 5, h = city.Height(b), s = city.Style(b);
   ASSERT_GE(h, 3);
   StartStrike(Inside().W(), b, 30 - h);
-  ASSERT_FALSE(AdvanceStrikes(Inside().W(), F()));
+  ASSERT_FALSE(AdvanceStrikes(Inside().W(), Inside().AsPainter()));
 
   Image expected = Filled(640, 480, kMarker);
   Paste(expected, b * 16, 0, Filled(16, 480, 0), TRect{0, 0, 16, 480}, std::nullopt);
@@ -133,7 +133,7 @@ TEST_F(Pictures, AStrikeErasesExactlyItsBuildingsStripAndShowsTheRuinOnTop) {
 
   // Drawing alone never erases: the key lets whatever is there show through.
   PaintField(kMarker);
-  F().DrawBuilding(3);
+  Inside().DrawBuilding(3);
   expected = Filled(640, 480, kMarker);
   for (int j = 1; j <= city.Height(3); ++j) {
     const int kind = j == city.Height(3) ? 0 : 1;
@@ -163,10 +163,10 @@ TEST_F(Pictures, ClipToScreenAndClampPosition) {
       {{0, 0, 96, 60}, {-40, -22}, {40, 22, 96, 60}, {0, 0}},
   };
   for (const Case& c : cases) {
-    const TRect r = TForm1::ClipToScreen(c.src, c.at);
+    const TRect r = TForm1Access::ClipToScreen(c.src, c.at);
     EXPECT_TRUE(RectIs(r, c.clipped.Left, c.clipped.Top, c.clipped.Right, c.clipped.Bottom))
         << Show(c.src) << " at " << c.at.X << "," << c.at.Y << " gave " << Show(r);
-    const TPoint p = TForm1::ClampPosition(c.at);
+    const TPoint p = TForm1Access::ClampPosition(c.at);
     EXPECT_EQ(c.drawnAt.X, p.X);
     EXPECT_EQ(c.drawnAt.Y, p.Y);
   }
@@ -184,7 +184,7 @@ TEST_F(Pictures, ThePlaneIsClippedAtTheEdgesAndItsSecondCopyShowsTheRest) {
     P.Frame = kPlaneCruising;
     UpdatePlaneCell(Inside().W());
     soft::ClearCallLog();
-    EXPECT_FALSE(F().DrawPlaying());
+    EXPECT_FALSE(Inside().DrawPlaying());
   };
 
   // Wholly off the left edge: an empty rectangle, nothing drawn, nothing retried.
@@ -231,7 +231,7 @@ TEST_F(Pictures, ExplosionsAreClippedAtTheEdgesAndAReusedSlotDrawsNothingAtFirst
   TExplosion& top = Inside().W().Explosions[3];
   top.State = kExplosionRunning;
   top.X = 20, top.Y = -22, top.Frame = 4;
-  ASSERT_FALSE(F().DrawPlaying());
+  ASSERT_FALSE(Inside().DrawPlaying());
   Image expected = Field();
   Paste(expected, 0, 451, sheet, TRect{3 * 96 + 40, 0, 3 * 96 + 96, 29}, key);
   Paste(expected, 568, 442, sheet, TRect{8 * 96, 0, 8 * 96 + 72, 38}, key);
@@ -247,7 +247,7 @@ TEST_F(Pictures, ExplosionsAreClippedAtTheEdgesAndAReusedSlotDrawsNothingAtFirst
   left.Frame = 9;
   left.X = 300, left.Y = 200;
   soft::ClearCallLog();
-  ASSERT_FALSE(F().DrawPlaying());
+  ASSERT_FALSE(Inside().DrawPlaying());
   EXPECT_TRUE(SamePicture(Field(), Back()));
   EXPECT_EQ(1, BlitsAnswering(DDERR_INVALIDRECT));
   EXPECT_EQ(0, soft::CallCount("Restore"));

@@ -15,7 +15,7 @@ enum class Loss { Lose, SwitchAway };
 
 class Recovery : public GfxTest {
  protected:
-  TForm1& F() { return game.F(); }
+  FormHandlers& F() { return game.F(); }
   TForm1Access Inside() { return game.Inside(); }
 
   // Every surface is taken away between two frames: by the display alone, or

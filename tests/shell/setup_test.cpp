@@ -142,7 +142,7 @@ TEST_F(SetUpTest, AMissingBackgroundPictureStillLoadsEverySheet) {
   // The loader falls back to a file of the same name; none may be in the way.
   ASSERT_FALSE(std::filesystem::exists("back1")) << "remove the file back1 from the test's folder";
   soft::MissResource("back1");
-  TForm1& f = game.Create();
+  GameSession& f = game.Create();
   const TForm1Access in(f);
   ASSERT_EQ(1u, game.app.MessageBoxes.size());
   EXPECT_EQ("ddloadbitmap: \rUnrecognized Error", game.app.MessageBoxes[0].Text);
@@ -184,7 +184,7 @@ TEST_F(SetUpTest, ASheetThatCannotBeMadeStaysEmptyAndTheGamePlaysOn) {
       } else {
         soft::FailCreateSurface(sheet.trialCreation, DDERR_OUTOFVIDEOMEMORY);
       }
-      TForm1& f = game.Create();
+      GameSession& f = game.Create();
       const TForm1Access in(f);
       ASSERT_EQ(1u, game.app.MessageBoxes.size());
       EXPECT_EQ(missing ? "ddloadbitmap: \rUnrecognized Error"
@@ -206,7 +206,7 @@ TEST_F(SetUpTest, ASheetThatCannotBeMadeStaysEmptyAndTheGamePlaysOn) {
 }
 
 // Which surface field a pointer is, for reading the release log.
-std::vector<std::pair<const void*, const char*>> SurfaceSet(TForm1& f) {
+std::vector<std::pair<const void*, const char*>> SurfaceSet(GameSession& f) {
   const TForm1Access in(f);
   return {{in.BannerSheet().Get(), "BannerSheet"},
           {in.BombSheet().Get(), "BombSheet"},
@@ -222,7 +222,7 @@ std::vector<std::pair<const void*, const char*>> SurfaceSet(TForm1& f) {
 }
 
 TEST_F(SetUpTest, FormDestroyReleasesEverySurfaceOnceInOrderAndTheDeviceLast) {
-  TForm1& f = game.Create();
+  GameSession& f = game.Create();
   const TForm1Access in(f);
   // A complete chain fills everything but the play field, says nothing, and
   // has given back all that GDI lent it while loading.
@@ -241,7 +241,7 @@ TEST_F(SetUpTest, FormDestroyReleasesEverySurfaceOnceInOrderAndTheDeviceLast) {
   game.Frames(2);
   const auto set = SurfaceSet(f);
   const size_t before = soft::ReleaseLog().size();
-  f.FormDestroy();
+  in.FormDestroy();
 
   std::vector<std::string> released;
   for (size_t i = before; i < soft::ReleaseLog().size(); ++i) {
@@ -260,12 +260,12 @@ TEST_F(SetUpTest, FormDestroyReleasesEverySurfaceOnceInOrderAndTheDeviceLast) {
   EXPECT_EQ(0, soft::LiveBitmaps());
   for (const auto& entry : SurfaceSet(f)) EXPECT_EQ(nullptr, entry.first) << entry.second;
   // Destroying again finds nothing left to release.
-  f.FormDestroy();
+  in.FormDestroy();
   EXPECT_EQ(before + expected.size(), soft::ReleaseLog().size());
 }
 
 TEST_F(SetUpTest, ANewRoundReleasesTheLastPlayFieldBeforeMakingItsOwn) {
-  TForm1& f = game.Create();
+  GameSession& f = game.Create();
   const TForm1Access in(f);
   BeginShortRound(game);
   game.Frames(3);

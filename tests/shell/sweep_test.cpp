@@ -73,7 +73,7 @@ Outcome Play(const std::function<void(size_t)>& beforeStep) {
     beforeStep(s);
     if (steps[s].frame) {
       game.Frame();
-      FormatTraceLine(game.F().View(), run.trace.size() + 1, &line);
+      FormatTraceLine(game.View(), run.trace.size() + 1, &line);
       run.trace.push_back(line);
       const char* broken = CheckInvariants(game.W());
       if (broken != nullptr && run.broken.empty()) {

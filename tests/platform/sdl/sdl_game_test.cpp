@@ -5,12 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "platform/common/layout.h"
 #include "platform/common/pixel_font.h"
 #include "platform/sdl/sdl_app.h"
-#include "shell/unit1.h"
+#include "shell/session.h"
 #include "tests/platform/sdl/dummy_video.h"
 #include "tests/platform/sdl/game_driver.h"
 
@@ -25,21 +24,15 @@ class SdlGameTest : public ::testing::Test {
     std::string error;
     app = MakeQuietApp(&error);
     ASSERT_NE(app, nullptr) << error;
-    DirectDraw::Bind();
-    form = std::make_unique<TForm1>(*app);
-    Form1 = form.get();
-    form->FormCreate();
-    ASSERT_NE(form->View().PrimarySurface, nullptr) << "the display was not set up";
-    driver = std::make_unique<Driver>(*form, *app);
+    session = std::make_unique<GameSession>(*app);
+    ASSERT_NE(session->View().PrimarySurface, nullptr) << "the display was not set up";
+    driver = std::make_unique<Driver>(session->Handlers(), *app);
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
   }
   void TearDown() override {
-    if (form) form->FormDestroy();
     driver.reset();
-    form.reset();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
+    session.reset();
     app.reset();
     soft::Reset();
   }
@@ -118,7 +111,7 @@ class SdlGameTest : public ::testing::Test {
   }
 
   std::unique_ptr<SdlApp> app;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<GameSession> session;
   std::unique_ptr<Driver> driver;
 };
 
@@ -185,7 +178,7 @@ TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures)
       WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     }
     if (n == 6) {
-      EXPECT_EQ(form->View().Active, 0);
+      EXPECT_EQ(session->View().Active, 0);
       EXPECT_TRUE(app->Minimized());
       EXPECT_FALSE(soft::IsActive());
       EXPECT_EQ(app->Presents(), presents + 1);  // frame 2, then none while away
@@ -197,7 +190,7 @@ TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures)
     if (n == 9) back = ReadScreen();
   };
   driver->Run(9);
-  EXPECT_EQ(form->View().Active, 1);
+  EXPECT_EQ(session->View().Active, 1);
   EXPECT_TRUE(soft::IsActive());
   EXPECT_FALSE(app->Minimized());
   // The same picture as before, not the lost surfaces' pattern.
@@ -216,9 +209,7 @@ TEST_F(SdlGameTest, EscapeOnTheLevelScreenHidesTheWindowAndEndsTheLoop) {
 // game runs: it starts the chosen level, drops a bomb, leaves the round, and
 // what it held is let go when it is pulled out.
 TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
-  app->SetGameView([this] {
-    return common::GameView{form->View().W.GameState == kLevelChoice, form->View().W.Level};
-  });
+  app->SetGameView([this] { return common::GameViewOf(session->View().W); });
   // The dummy driver's window never has the focus, without which SDL keeps the
   // controllers' events back.
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
@@ -253,9 +244,9 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
         press(SDL_CONTROLLER_BUTTON_A, true);  // starts level 1
         break;
       case 8:
-        EXPECT_EQ(form->View().W.GameState, kPlaying);
-        EXPECT_EQ(form->View().W.Level, 1);
-        EXPECT_EQ(form->View().W.Bomb.State, kBombNone)
+        EXPECT_EQ(session->View().W.GameState, kPlaying);
+        EXPECT_EQ(session->View().W.Level, 1);
+        EXPECT_EQ(session->View().W.Bomb.State, kBombNone)
             << "the press that started the round drops nothing";
         press(SDL_CONTROLLER_BUTTON_A, false);
         break;
@@ -263,25 +254,25 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
         press(SDL_CONTROLLER_BUTTON_A, true);
         break;
       case 12:
-        EXPECT_NE(form->View().W.Bomb.State, kBombNone);
+        EXPECT_NE(session->View().W.Bomb.State, kBombNone);
         press(SDL_CONTROLLER_BUTTON_A, false);
         press(SDL_CONTROLLER_BUTTON_BACK, true);
         break;
       case 14:
-        EXPECT_EQ(form->View().W.GameState, kLevelChoice);
+        EXPECT_EQ(session->View().W.GameState, kLevelChoice);
         press(SDL_CONTROLLER_BUTTON_BACK, false);
         press(SDL_CONTROLLER_BUTTON_A, true);  // the level last played again
         break;
       case 16:
-        EXPECT_EQ(form->View().W.GameState, kPlaying);
-        EXPECT_EQ(form->View().W.Level, 1);
+        EXPECT_EQ(session->View().W.GameState, kPlaying);
+        EXPECT_EQ(session->View().W.Level, 1);
         press(SDL_CONTROLLER_BUTTON_A, false);
         break;
       case 18:
         press(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
         break;
       case 20:
-        heldBeforeUnplug = form->View().W.Bomb.KeyHeld;
+        heldBeforeUnplug = session->View().W.Bomb.KeyHeld;
         SDL_JoystickClose(pad);
         ASSERT_EQ(SDL_JoystickDetachVirtual(device), 0);
         break;
@@ -292,7 +283,7 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
   };
   driver->Run(22);
   EXPECT_EQ(heldBeforeUnplug, 1);
-  EXPECT_EQ(form->View().W.Bomb.KeyHeld, 0) << "pulled out with D-pad down held";
+  EXPECT_EQ(session->View().W.Bomb.KeyHeld, 0) << "pulled out with D-pad down held";
   ASSERT_EQ(titles.size(), 3u);
   EXPECT_EQ(titles[0], caption + " (gamepad: A starts level 0)");
   EXPECT_EQ(titles[1], caption + " (gamepad: A starts level 1)");
