@@ -119,7 +119,7 @@ class Round {
   }
 
  private:
-  HeadlessApp app_;
+  headless::HeadlessApp app_;
   GameRandom random_;
   std::unique_ptr<GameSession> session_;
 };

@@ -49,7 +49,7 @@ class WorstCaseScene {
     int32_t calls_ = 0;
   };
 
-  HeadlessApp app_;
+  headless::HeadlessApp app_;
   FullCity city_;
   std::unique_ptr<GameSession> session_;
 };

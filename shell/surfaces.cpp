@@ -13,6 +13,9 @@ namespace carpex {
 namespace {
 
 constexpr DWORD kScreenDepth = 16;
+// What is reported for a picture that could not be loaded: no DirectX code,
+// and so no text of its own ("Unrecognized Error").
+constexpr HRESULT kPictureNotLoaded = 1;
 
 }  // namespace
 
@@ -108,7 +111,7 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
       LoadImageA(GetModuleHandleA(nullptr), Name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   Sheet.Reset();
   if (!bitmap) {
-    ReportError(1, "ddloadbitmap");
+    ReportError(kPictureNotLoaded, "ddloadbitmap");
     return;
   }
   BITMAP info{};
@@ -136,7 +139,7 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
   }
   Sheet.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), Name, width, height));
   if (!Sheet) {
-    ReportError(1, "ddloadbitmap");
+    ReportError(kPictureNotLoaded, "ddloadbitmap");
     return;
   }
   const COLORREF key = RGB(GetRValue(topLeft), GetGValue(topLeft), GetBValue(topLeft));
@@ -166,7 +169,7 @@ bool TForm1::MakeBackground(Ref<IDirectDrawSurface7>& Background) {
   // is reported and leaves the field empty.
   Background.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), kBackgroundPicture,
                                               kScreenWidth, kScreenHeight));
-  if (!Background) ReportError(1, "ddloadbitmap");
+  if (!Background) ReportError(kPictureNotLoaded, "ddloadbitmap");
   return true;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace carpex {
+namespace carpex::headless {
 
 void HeadlessApp::WriteText(int32_t X, int32_t Y, const char* Text) {
   // A fixed buffer: this runs every frame while the frame rate is shown.
@@ -36,4 +36,4 @@ uint32_t HeadlessApp::ClockSeed() {
   return static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
 }
 
-}  // namespace carpex
+}  // namespace carpex::headless

@@ -2,6 +2,18 @@
 // software display's picture, keyboard, game controller and activation events
 // turned into the form's handlers, a 1000 ms timer, and the idle-time loop.
 // Alt+Enter switches between full screen and a resizable window.
+//
+// The application contract (shell/app.h), implemented whole:
+//  [x] WindowHandle: the SDL window (the software display needs no more).
+//  [x] Minimize: the window to the task bar, and the display's surfaces lost.
+//  [x] Maximize: back from the task bar, full screen (or the window, after Alt+Enter).
+//  [x] Hide, Terminate: the window hidden; the loop ends after what is queued.
+//  [x] Sleep: SDL_Delay.
+//  [x] WriteText: the small pixel font over the picture, until the next flip.
+//  [x] ShowMessageBox: SDL's message box, and the text on standard error.
+//  [x] Run: the common message loop: keys, game controllers, the timer,
+//      focus and minimising.
+//  [x] ClockSeed: SDL's performance counter.
 #pragma once
 
 #include <SDL.h>

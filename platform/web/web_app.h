@@ -2,6 +2,20 @@
 // the page's canvas, the page's key, touch, gamepad and focus events turned
 // into the form's handlers, a 1000 ms timer on the browser's clock, and the
 // idle-time loop paced by the browser's animation frames.
+//
+// The application contract (shell/app.h):
+//  [x] WindowHandle: a token (the software display needs no window).
+//  [x] Minimize: nothing to send to a task bar; the display's surfaces are
+//      lost while the page is away.
+//  [ ] Maximize: does nothing: a page cannot maximise itself, and the picture
+//      fills the page's room whenever it shows.
+//  [x] Hide, Terminate: the canvas hidden; the loop ends after what is queued.
+//  [x] Sleep: until the browser's animation frame in which the next frame is due.
+//  [x] WriteText: the small pixel font into the canvas's picture.
+//  [x] ShowMessageBox: a box on the page, closed by its OK.
+//  [x] Run: the common message loop: keys, the page's touch controls,
+//      gamepads, the timer, focus and visibility.
+//  [x] ClockSeed: the system clock, in microseconds.
 #pragma once
 
 #include <cstdint>

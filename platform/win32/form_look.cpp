@@ -5,7 +5,7 @@
 
 #include "assets/form_description.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -124,4 +124,4 @@ FormLook FormLookFrom(const FormDescription& Form, const FormLook& Defaults) {
   return look;
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

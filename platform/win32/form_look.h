@@ -7,8 +7,10 @@
 #include <string>
 
 namespace carpex {
-
 struct FormDescription;
+}
+
+namespace carpex::win32 {
 
 // A colour as the form stores it: a system colour (its index as GetSysColor
 // takes it) or a plain RGB value.
@@ -43,4 +45,4 @@ FormLook DesignedLook();
 // way not understood keeps the value of Defaults.
 FormLook FormLookFrom(const FormDescription& Form, const FormLook& Defaults = DesignedLook());
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -6,7 +6,7 @@
 #include "platform/win32/win32_app.h"
 #include "world/world.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -98,4 +98,4 @@ bool SettleDisplay(Win32App& App, IDirectDraw7* Device) {
   return PumpUntil(App, [&] { return (Device->TestCooperativeLevel() == DD_OK) != away; });
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

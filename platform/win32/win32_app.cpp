@@ -5,7 +5,7 @@
 
 #include "assets/form_description.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -244,4 +244,4 @@ FormLook LoadFormLook() {
   return FormLookFrom(CarriedForm());
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

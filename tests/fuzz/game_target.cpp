@@ -136,7 +136,7 @@ class Game {
     return leftOver ? "surfaces or the device outlived FormDestroy" : nullptr;
   }
 
-  HeadlessApp app;
+  headless::HeadlessApp app;
   FuzzRandom random;
   std::unique_ptr<GameSession> session;
 
@@ -298,7 +298,7 @@ class Program {
   size_t size_;
   size_t pos_ = 0;
   uint64_t frames_ = 0;
-  HeadlessApp& app_;
+  headless::HeadlessApp& app_;
   FuzzRandom& random_;
   FormHandlers& form_;
   GameSession& session_;

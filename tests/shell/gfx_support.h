@@ -129,7 +129,7 @@ class Game {
   // Starts the game's session; faults meant for set-up are injected before.
   GameSession& Create() {
     // A game made again in the same test starts with a fresh application.
-    app = HeadlessApp();
+    app = headless::HeadlessApp();
     rng.values.clear();
     flips = 0;
     soft::SetFlipHook([this](const soft::PixelView&) { ++flips; });
@@ -168,7 +168,7 @@ class Game {
     for (int i = 0; i < n; ++i) Frame();
   }
 
-  HeadlessApp app;
+  headless::HeadlessApp app;
   QueueRandom rng;
   int flips = 0;  // successful flips since Create
 

@@ -61,7 +61,7 @@ TEST(SetUp, EachOfTheFirstSixStepsStopsTheChainWithOneMessageAndTheProgramEnds) 
     SCOPED_TRACE(f.name);
     soft::Reset();
     f.inject();
-    HeadlessApp app;
+    headless::HeadlessApp app;
     app.MaxIdleCalls = 5;
     EXPECT_EQ(1, Carpex(app));
 
@@ -102,7 +102,7 @@ TEST(SetUp, AMissingLibraryOrEntryPointIsReportedAsTheDeviceCreationFailing) {
     } else {
       soft::MissEntryPoint("DirectDrawCreateEx");
     }
-    HeadlessApp app;
+    headless::HeadlessApp app;
     app.MaxIdleCalls = 5;
     EXPECT_EQ(1, Carpex(app));
     ASSERT_EQ(1u, app.MessageBoxes.size());

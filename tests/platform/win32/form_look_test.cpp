@@ -7,7 +7,7 @@
 
 #include "assets/form_description.h"
 
-namespace carpex {
+namespace carpex::win32 {
 namespace {
 
 TEST(FormColor, SystemColoursByNameAndByNumber) {
@@ -108,4 +108,4 @@ TEST(FormLook, WhatTheDescriptionLeavesOutKeepsTheDefault) {
 }
 
 }  // namespace
-}  // namespace carpex
+}  // namespace carpex::win32
