@@ -152,6 +152,22 @@ TEST_F(Recovery, ALossWhileARoundStartsIsRepairedAtOnce) {
   EXPECT_TRUE(game.Frame());
 }
 
+TEST_F(Recovery, AFrameWhoseFlipMeetsALossThatCannotBeRepairedIsNotCounted) {
+  game.Create();
+  game.Key('f');
+  ASSERT_TRUE(game.Frame());
+  const uint16_t counted = Inside().FrameCount();
+  const uint64_t texts = game.app.TextCount;
+  // The level screen's two blits go through; the flip meets the loss.
+  soft::LoseBeforeCall(3);
+  soft::RefuseRestores(1);
+  soft::ClearCallLog();
+  EXPECT_FALSE(game.Frame());
+  EXPECT_EQ(2, soft::CallCount("BltFast"));
+  EXPECT_EQ(counted, Inside().FrameCount());
+  EXPECT_EQ(texts, game.app.TextCount) << "no frame rate written for it";
+}
+
 TEST_F(Recovery, ARefusedRestoreAbandonsFramesUntilOneSucceeds) {
   game.Create();
   ASSERT_TRUE(game.Frame());

@@ -1,11 +1,11 @@
-// The replay tool end to end: script parsing, the exact trace format, the
-// random queue, and whole rounds driven through the real form and display.
+// The replay tool end to end: the exact trace format, the random queue, and
+// whole rounds driven through the real form and display (the script's reading
+// is script_test's).
 #include "tools/replay.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -109,40 +109,6 @@ TEST(ReplayTrace, StrikesAndExplosionsArePrintedPerBusySlot) {
   EXPECT_TRUE(sawExplosion);
 }
 
-TEST(ReplayScript, MalformedLinesStopBeforeTheFirstFrame) {
-  const std::map<std::string, std::string> cases = {
-      {"frames 1\nfly 3\n", "'s':2: "}, {"# comment\n\nframes 0\n", "'s':3: "},
-      {"char 256\n", "'s':1: "},        {"char\n", "'s':1: "},
-      {"tick 1\n", "'s':1: "},          {"frames 2 3\n", "'s':1: "},
-      {"shot frame.bmp\n", "'s':1: "},  {"random\n", "'s':1: "},
-      {"random 1 -2\n", "'s':1: "},     {"seed 4294967296\n", "'s':1: "},
-      {"down 0x20\n", "'s':1: "},       {"shot ../x.png\n", "'s':1: "},
-      {"shot docs/x.png\n", "'s':1: "}, {"shot .x.png\n", "'s':1: "},
-  };
-  for (const auto& [script, prefix] : cases) {
-    const ReplayRun run = Replay(script);
-    EXPECT_EQ(run.status, 2) << script;
-    EXPECT_TRUE(run.lines.empty()) << script;
-    EXPECT_EQ(run.err.rfind(prefix, 0), 0u) << script << " gave " << run.err;
-    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
-  }
-}
-
-TEST(ReplayScript, AByteOrderMarkSpacingCommentsAndCarriageReturnsAreAccepted) {
-  const ReplayRun run = Replay("\xEF\xBB\xBF  # set-up\r\nseed   9\r\n\r\nframes    2  \r\n");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.lines.size(), 2u);
-}
-
-TEST(ReplayScript, AMessageQuotesAShortPieceOfTheWordWithControlsEscaped) {
-  const std::string word = std::string("\x1b[2J\0\r\\", 7) + std::string(1 << 20, 'x');
-  const ReplayRun run = Replay("frames 1\nchar " + word + "\n" + word + "\n");
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "'s':2: '\\x1b[2J\\x00\\x0d\\\\" + std::string(33, 'x') +
-                         "'... is not a number from 0 to 255\n");
-  EXPECT_EQ(Replay(word).err, "'s':1: unknown command '\\x1b[2J\\x00\\x0d\\\\xxx'...\n");
-}
-
 TEST(ReplayRandom, AnEmptyQueueNamesTheLineThatAsked) {
   const ReplayRun run = Replay("random 0 0\nframes 1\nchar 48\nframes 1\n");
   EXPECT_EQ(run.status, 2);
@@ -174,6 +140,8 @@ TEST(ReplayRandom, TheSeededGeneratorRepeatsAndDiffersBySeed) {
 TEST(ReplayFlow, EscapeOnTheLevelScreenEndsTheReplay) {
   const ReplayRun run = Replay("frames 1\nchar 27\nframes 5\nfly\n");
   EXPECT_EQ(run.status, 2) << "the whole script is read first";
+  EXPECT_TRUE(run.lines.empty()) << "no frame runs before the script is read whole";
+  EXPECT_EQ(run.err, "'s':4: unknown command 'fly'\n");
   const ReplayRun ok = Replay("frames 1\nchar 27\nframes 5\n");
   EXPECT_EQ(ok.status, 0);
   EXPECT_EQ(ok.lines.size(), 1u);

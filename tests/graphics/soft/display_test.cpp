@@ -300,12 +300,17 @@ TEST_F(Display, OverlappingCopyWithinOneSurface) {
   for (int y = 0; y < 6; ++y) {
     for (int x = 0; x < 6; ++x) EXPECT_EQ(Numbered(x, y), At(s, x + 2, y + 1));
   }
+  // Keyed, back up and to the left: the source pixels in the key's range are
+  // left out, and their places keep what they held.
   Paint(s, Numbered);
-  SetKey(s, 0, 0);
+  SetKey(s, Numbered(4, 4), Numbered(5, 4));
   RECT back = {2, 2, 8, 8};
   ASSERT_EQ(DD_OK, s->BltFast(0, 0, s, &back, DDBLTFAST_SRCCOLORKEY));
   for (int y = 0; y < 6; ++y) {
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(Numbered(x + 2, y + 2), At(s, x, y));
+    for (int x = 0; x < 6; ++x) {
+      const bool keyed = y == 2 && (x == 2 || x == 3);
+      EXPECT_EQ(keyed ? Numbered(x, y) : Numbered(x + 2, y + 2), At(s, x, y)) << x << "," << y;
+    }
   }
 }
 

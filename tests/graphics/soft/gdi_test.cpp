@@ -248,6 +248,7 @@ TEST_F(Gdi, StretchBltClipsTheDestinationAndRefusesBadSources) {
   // Sources outside the bitmap, empty extents and other operations fail.
   EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 4, image, 1, 0, 2, 2, SRCCOPY));
   EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 4, image, -1, 0, 2, 2, SRCCOPY));
+  EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 4, image, 0, -1, 2, 2, SRCCOPY));
   EXPECT_FALSE(StretchBlt(dc, 0, 0, 0, 4, image, 0, 0, 2, 2, SRCCOPY));
   EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 4, image, 0, 0, 2, 2, 0x00EE0086 /* SRCPAINT */));
   EXPECT_EQ(0x0000, At(s, 0, 0));
