@@ -186,15 +186,15 @@ struct World {
 class RandomSource {
  public:
   virtual ~RandomSource() = default;
-  virtual int32_t Random(int32_t n) = 0;
+  virtual int32_t Random(int32_t N) = 0;
 };
 
 // The game's own generator: PCG32, so that a seed gives the same city everywhere.
 class GameRandom final : public RandomSource {
  public:
-  explicit GameRandom(uint32_t seed = 0) { Seed(seed); }
-  void Seed(uint32_t seed);
-  int32_t Random(int32_t n) override;
+  explicit GameRandom(uint32_t InitialSeed = 0) { Seed(InitialSeed); }
+  void Seed(uint32_t Value);
+  int32_t Random(int32_t N) override;
 
  private:
   uint32_t Next();
@@ -224,41 +224,41 @@ struct ExplosionAnchor {
   enum class Kind : uint8_t { Cell, Block, Bomb } kind;
   int32_t a, b;  // Cell: column, row. Block: top-left x, y. Bomb: top-left x, y.
   int32_t w, h;  // Bomb only: width and height of the bomb.
-  static ExplosionAnchor AtCell(int32_t c, int32_t r) { return {Kind::Cell, c, r, 0, 0}; }
-  static ExplosionAnchor AtBlock(int32_t x, int32_t y) { return {Kind::Block, x, y, 0, 0}; }
-  static ExplosionAnchor AtBomb(int32_t x, int32_t y, int32_t w, int32_t h) {
-    return {Kind::Bomb, x, y, w, h};
+  static ExplosionAnchor AtCell(int32_t C, int32_t R) { return {Kind::Cell, C, R, 0, 0}; }
+  static ExplosionAnchor AtBlock(int32_t X, int32_t Y) { return {Kind::Block, X, Y, 0, 0}; }
+  static ExplosionAnchor AtBomb(int32_t X, int32_t Y, int32_t W, int32_t H) {
+    return {Kind::Bomb, X, Y, W, H};
   }
 };
 
 // One frame of a round, playing or over: each state's steps in their order, then
 // its picture. Returns true when the frame was abandoned.
-bool AdvanceFrame(World& w, Painter& p);
+bool AdvanceFrame(World& W, Painter& Picture);
 
 // Trunc(level * 2.4) + 1.
 uint8_t MinHeightForLevel(uint8_t Level);
 
 // Round set-up, the parts that need no display: the city, Grid and BlocksLeft.
-void GenerateCity(World& w, uint8_t Level, RandomSource& rng);
+void GenerateCity(World& W, uint8_t Level, RandomSource& Rng);
 // Round set-up: the plane, explosions, bomb, strikes and banner back to their start.
-void ResetMovers(World& w);
+void ResetMovers(World& W);
 
 // The plane. Each returns true when the frame was abandoned.
-bool MovePlane(World& w, Painter& p);
-bool CrashPlane(World& w, Painter& p);
-void UpdatePlaneCell(World& w);
+bool MovePlane(World& W, Painter& Picture);
+bool CrashPlane(World& W, Painter& Picture);
+void UpdatePlaneCell(World& W);
 
 // Explosions and the round's outcome.
-void StartExplosion(World& w, const ExplosionAnchor& anchor);
-void AdvanceExplosions(World& w);
-void PlaceResultBanner(World& w);
+void StartExplosion(World& W, const ExplosionAnchor& Anchor);
+void AdvanceExplosions(World& W);
+void PlaceResultBanner(World& W);
 
 // The bomb and the demolitions.
-void FormKeyDown(World& w, uint16_t Key);
-void FormKeyUp(World& w, uint16_t Key);
-void MoveBomb(World& w);
-void StartStrike(World& w, int32_t Col, int32_t Row);
-bool AdvanceStrikes(World& w, Painter& p);
+void FormKeyDown(World& W, uint16_t Key);
+void FormKeyUp(World& W, uint16_t Key);
+void MoveBomb(World& W);
+void StartStrike(World& W, int32_t Col, int32_t Row);
+bool AdvanceStrikes(World& W, Painter& Picture);
 
 // Where each sprite's picture sits on its sheet: the block's column of its
 // building's style and the row of its kind, the plane's and the explosion's
@@ -268,10 +268,10 @@ TRect PlaneSrcRect(const TPlane& P);
 TRect ExplosionSrcRect(const TExplosion& E);
 
 // Count of non-zero Grid cells.
-int32_t CountGridCells(const World& w);
+int32_t CountGridCells(const World& W);
 
 // Checks the invariants that hold between any two frames. Returns nullptr when
 // they hold, otherwise a short description of the first one broken.
-const char* CheckInvariants(const World& w);
+const char* CheckInvariants(const World& W);
 
 }  // namespace carpex
