@@ -16,7 +16,7 @@
 
 namespace carpex {
 
-bool LoadFormDescription(FormDescription* out) {
+bool LoadFormDescription(FormDescription* Out) {
 #ifdef _WIN32
   HMODULE module = GetModuleHandleA(nullptr);
   HRSRC found = FindResourceA(module, "TFORM1", MAKEINTRESOURCEA(10));  // RT_RCDATA
@@ -28,7 +28,7 @@ bool LoadFormDescription(FormDescription* out) {
   for (std::size_t i = 0; i < soft::kResourceCount; ++i) {
     const soft::Resource& r = soft::kResources[i];
     if (std::strcmp(r.type, "RCDATA") == 0 && std::strcmp(r.name, "TFORM1") == 0) {
-      return ParseFormDescription(reinterpret_cast<const char*>(r.data), r.size, out, nullptr);
+      return ParseFormDescription(reinterpret_cast<const char*>(r.data), r.size, Out, nullptr);
     }
   }
   return false;
