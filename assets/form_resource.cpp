@@ -23,7 +23,7 @@ bool LoadFormDescription(FormDescription* Out) {
   HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
   const void* text = loaded != nullptr ? LockResource(loaded) : nullptr;
   return text != nullptr && ParseFormDescription(static_cast<const char*>(text),
-                                                 SizeofResource(module, found), out, nullptr);
+                                                 SizeofResource(module, found), Out, nullptr);
 #else
   for (std::size_t i = 0; i < soft::kResourceCount; ++i) {
     const soft::Resource& r = soft::kResources[i];

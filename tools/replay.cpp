@@ -27,18 +27,18 @@ class QueuedRandom final : public RandomSource {
   int32_t failedN = 0;
   uint32_t badValue = 0;
 
-  int32_t Random(int32_t n) override {
+  int32_t Random(int32_t N) override {
     if (failed) return 0;
     uint32_t v = 0;
     if (!values_.NextQueued(before, &v)) {
       failed = true;
       empty = true;
-      failedN = n;
+      failedN = N;
       return 0;
     }
-    if (n <= 0 || v >= static_cast<uint32_t>(n)) {
+    if (N <= 0 || v >= static_cast<uint32_t>(N)) {
       failed = true;
-      failedN = n;
+      failedN = N;
       badValue = v;
       return 0;
     }

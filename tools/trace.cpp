@@ -15,64 +15,64 @@ constexpr auto Number(Code Value) {
 
 }  // namespace
 
-void FormatTraceLine(const FormView& form, uint64_t call, std::string* out) {
-  const World& w = form.W;
+void FormatTraceLine(const FormView& Form, uint64_t Call, std::string* Out) {
+  const World& w = Form.W;
   char buf[256];
-  out->clear();
+  Out->clear();
   std::snprintf(buf, sizeof buf,
                 "n=%llu gs=%u level=%u active=%u fc=%u fps=%u shown=%d left=%d cells=%d "
                 "crashed=%u",
-                static_cast<unsigned long long>(call), Number(w.GameState), w.Level, form.Active,
-                form.FrameCount, form.FramesPerSecond, form.FpsShown, w.BlocksLeft,
+                static_cast<unsigned long long>(Call), Number(w.GameState), w.Level, Form.Active,
+                Form.FrameCount, Form.FramesPerSecond, Form.FpsShown, w.BlocksLeft,
                 CountGridCells(w), w.Crashed);
-  out->append(buf);
+  Out->append(buf);
   const TPlane& p = w.Plane;
   std::snprintf(buf, sizeof buf, " plane=%d,%d,%d,%d,%d,%d,%u,%u", p.X, p.Y, p.WrapX, p.WrapY,
                 p.Col, p.Row, Number(p.Mode), Number(p.Frame));
-  out->append(buf);
+  Out->append(buf);
   const TBomb& b = w.Bomb;
   std::snprintf(buf, sizeof buf, " bomb=%d,%d,%d,%d,%u,%u", b.X, b.Y, b.Col, b.Row, Number(b.State),
                 b.KeyHeld);
-  out->append(buf);
+  Out->append(buf);
   std::snprintf(buf, sizeof buf, " banner=%d,%d,%u", w.ResultBanner.X, w.ResultBanner.Y,
                 Number(w.ResultBanner.Frame));
-  out->append(buf);
+  Out->append(buf);
 
-  out->append(" strikes=");
+  Out->append(" strikes=");
   bool any = false;
   for (int32_t i = 1; i <= kStrikeSlots; ++i) {
     const TStrike& s = w.Strikes[i];
     if (s.State == kStrikeFree) continue;
     std::snprintf(buf, sizeof buf, "%s%d:%d:%d:%d:%d:%d:%d:%d", any ? ";" : "", i, Number(s.State),
                   s.Removed, s.Timer, s.X, s.Y, s.Building, s.Block);
-    out->append(buf);
+    Out->append(buf);
     any = true;
   }
-  if (!any) out->append("-");
+  if (!any) Out->append("-");
 
-  out->append(" expl=");
+  Out->append(" expl=");
   any = false;
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
     const TExplosion& e = w.Explosions[i];
     if (e.State == kExplosionFree) continue;
     std::snprintf(buf, sizeof buf, "%s%d:%u:%u:%d:%d", any ? ";" : "", i, Number(e.State), e.Frame,
                   e.X, e.Y);
-    out->append(buf);
+    Out->append(buf);
     any = true;
   }
-  if (!any) out->append("-");
+  if (!any) Out->append("-");
 
-  out->append(" heights=");
+  Out->append(" heights=");
   for (int32_t i = 1; i <= kCityBuildings; ++i) {
     std::snprintf(buf, sizeof buf, "%s%d", i > 1 ? "," : "", w.Buildings[i].Height);
-    out->append(buf);
+    Out->append(buf);
   }
-  out->append(" kinds=");
+  Out->append(" kinds=");
   for (int32_t i = 1; i <= kCityBuildings; ++i) {
-    if (i > 1) out->push_back(',');
+    if (i > 1) Out->push_back(',');
     const TBuilding& building = w.Buildings[i];
     for (int32_t j = 1; j <= building.Height && j <= kBlocksPerBuilding; ++j) {
-      out->push_back(static_cast<char>('0' + Number(building.Blocks[j].Kind) % 10));
+      Out->push_back(static_cast<char>('0' + Number(building.Blocks[j].Kind) % 10));
     }
   }
 }

@@ -24,11 +24,11 @@ extern "C" void EndAsOnTerminate(int) {
 void EndOnHangUpAndQuit() {
   struct sigaction term {};
   if (sigaction(SIGTERM, nullptr, &term) != 0 || term.sa_handler == SIG_DFL) return;
-  struct sigaction as_term {};
-  as_term.sa_handler = EndAsOnTerminate;
-  sigemptyset(&as_term.sa_mask);
-  sigaction(SIGHUP, &as_term, nullptr);
-  sigaction(SIGQUIT, &as_term, nullptr);
+  struct sigaction asTerm {};
+  asTerm.sa_handler = EndAsOnTerminate;
+  sigemptyset(&asTerm.sa_mask);
+  sigaction(SIGHUP, &asTerm, nullptr);
+  sigaction(SIGQUIT, &asTerm, nullptr);
 }
 
 // SDL falls back to drivers that show nothing when there is no display; the

@@ -59,8 +59,8 @@ uint32_t MessageBoxKind(uint32_t Flags) {
 
 std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   std::unique_ptr<SdlApp> app(new SdlApp());
-  auto fail = [&](const char* what) {
-    if (Error != nullptr) *Error = std::string(what) + ": " + SDL_GetError();
+  auto fail = [&](const char* What) {
+    if (Error != nullptr) *Error = std::string(What) + ": " + SDL_GetError();
     return nullptr;
   };
   // The game minimises itself when it loses the focus; SDL must not as well.
