@@ -109,11 +109,11 @@ class Round {
     session_.reset();
     soft::Reset();
   }
-  void Frame(int n) {
+  void Frame(int N) {
     FormHandlers& form = session_->Handlers();
     uint16_t space = kSpace;
-    if (n % 60 == 0) form.FormKeyDown(space);
-    if (n % 60 == 1) form.FormKeyUp(space);
+    if (N % 60 == 0) form.FormKeyDown(space);
+    if (N % 60 == 1) form.FormKeyUp(space);
     bool done = false;
     form.GameLoop(done);
   }
@@ -128,14 +128,14 @@ struct Figures {
   double median = 0, p99 = 0, max = 0;
 };
 
-bool Measure(Candidate& candidate, Figures* out) {
+bool Measure(Candidate& Candidate, Figures* Out) {
   SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(0, &screen);
   SDL_Window* window = SDL_CreateWindow("Form1", screen.x, screen.y, screen.w, screen.h,
                                         SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
-  if (window == nullptr || !candidate.Open(window)) {
+  if (window == nullptr || !Candidate.Open(window)) {
     std::fprintf(stderr, "cannot open: %s\n", SDL_GetError());
-    candidate.Close();
+    Candidate.Close();
     if (window != nullptr) SDL_DestroyWindow(window);
     return false;
   }
@@ -152,23 +152,23 @@ bool Measure(Candidate& candidate, Figures* out) {
     Round round;
     soft::PixelView picture;
     soft::SetFlipHook([&picture](const soft::PixelView& Front) { picture = Front; });
-    const double ticks_per_ms = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
+    const double ticksPerMs = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
     for (int n = 0; n < kFrames; ++n) {
       SDL_Delay(16);
       SDL_PumpEvents();
       round.Frame(n);
       const uint64_t start = SDL_GetPerformanceCounter();
-      candidate.Present(picture, "60");
-      ms.push_back(static_cast<double>(SDL_GetPerformanceCounter() - start) / ticks_per_ms);
+      Candidate.Present(picture, "60");
+      ms.push_back(static_cast<double>(SDL_GetPerformanceCounter() - start) / ticksPerMs);
     }
     soft::SetFlipHook({});
   }
-  candidate.Close();
+  Candidate.Close();
   SDL_DestroyWindow(window);
   std::sort(ms.begin(), ms.end());
-  out->median = ms[ms.size() / 2];
-  out->p99 = ms[ms.size() * 99 / 100];
-  out->max = ms.back();
+  Out->median = ms[ms.size() / 2];
+  Out->p99 = ms[ms.size() * 99 / 100];
+  Out->max = ms.back();
   return true;
 }
 

@@ -9,9 +9,9 @@ namespace carpex::bench {
 
 namespace {
 
-void Require(bool ok, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "benchmark scene: %s\n", what);
+void Require(bool Ok, const char* What) {
+  if (Ok) return;
+  std::fprintf(stderr, "benchmark scene: %s\n", What);
   std::abort();
 }
 
@@ -47,11 +47,11 @@ WorstCaseScene::WorstCaseScene() {
   w.Bomb.Y = 200;
 
   // The same blits as DrawPlaying asks for, for the other blitters to repeat.
-  auto add = [this](IDirectDrawSurface7* sheet, TPoint at, const TRect& src) {
-    const TRect clipped = TForm1Access::ClipToScreen(src, at);
-    const TPoint pos = TForm1Access::ClampPosition(at);
+  auto add = [this](IDirectDrawSurface7* Sheet, TPoint At, const TRect& Src) {
+    const TRect clipped = TForm1Access::ClipToScreen(Src, At);
+    const TPoint pos = TForm1Access::ClampPosition(At);
     if (clipped.Right <= clipped.Left || clipped.Bottom <= clipped.Top) return;
-    Sprites[SpriteCount++] = SpriteBlit{sheet, pos.X, pos.Y, clipped};
+    Sprites[SpriteCount++] = SpriteBlit{Sheet, pos.X, pos.Y, clipped};
   };
   const TPlane& p = w.Plane;
   const TRect plane = PlaneSrcRect(p);

@@ -40,9 +40,9 @@ class WorstCaseScene {
   class FullCity final : public RandomSource {
    public:
     // Style and height alternate; every height is the tallest the level allows.
-    int32_t Random(int32_t n) override {
+    int32_t Random(int32_t N) override {
       const bool style = (calls_++ % 2) == 0;
-      return style ? (calls_ / 2) % n : n - 1;
+      return style ? (calls_ / 2) % N : N - 1;
     }
 
    private:

@@ -12,15 +12,15 @@ namespace carpex::assetgen {
 
 class CjkFont {
  public:
-  // Opens face `face_index` of the font file; throws when it cannot.
+  // Opens face `FaceIndex` of the font file; throws when it cannot.
   CjkFont(const std::string& Path, int FaceIndex);
   ~CjkFont();
   CjkFont(const CjkFont&) = delete;
   CjkFont& operator=(const CjkFont&) = delete;
 
-  // Width in pixels of the UTF-8 `text` at `pixel_size` pixels per em.
+  // Width in pixels of the UTF-8 `Text` at `PixelSize` pixels per em.
   int Width(const std::string& Text, int PixelSize);
-  // Draws `text` into `ink` (255 where inked) with its em box's top-left
+  // Draws `Text` into `Ink` (255 where inked) with its em box's top-left
   // corner at (x, top). Throws for a character the font does not have.
   void Draw(Mask& Ink, int X, int Top, const std::string& Text, int PixelSize);
   // Centred in the mask's width.

@@ -41,18 +41,18 @@ std::vector<uint8_t> EncodeBmp4(const IndexedImage& Image);
 
 // A .cur file with one 1-bit picture, its AND mask and its hot spot.
 std::vector<uint8_t> EncodeCur(const MonoCursor& Cursor);
-// The cursor as shown, transparent pixels in `ground`, for the contact sheet.
+// The cursor as shown, transparent pixels in `Ground`, for the contact sheet.
 Image CursorPreview(const MonoCursor& Cursor, Rgb Ground);
 
 // A .ico file with one picture of at most 16 colours at 4 bits a pixel, and
-// its AND mask: pixels with `transparent` set are left out.
+// its AND mask: pixels with `Transparent` set are left out.
 std::vector<uint8_t> EncodeIco4(const IndexedImage& Image, const std::vector<bool>& Transparent);
 
 // The colours of an indexed picture.
 Image ToImage(const IndexedImage& Indexed);
 
 // The picture the .ico shows, for the contact sheet: transparent pixels get
-// `ground`.
+// `Ground`.
 Image IconPreview(const IndexedImage& Icon, const std::vector<bool>& Transparent, Rgb Ground);
 
 }  // namespace carpex::assetgen

@@ -55,7 +55,7 @@ Shape Line(double X0, double Y0, double X1, double Y1, double HalfWidth) {
 }
 
 // The part of a ring between two directions, in degrees clockwise from the
-// right (y grows downward), from `from` round to `to`.
+// right (y grows downward), from `From` round to `To`.
 Shape Ring(double Cx, double Cy, double Inner, double Outer, double From = 0, double To = 360) {
   return [=](double X, double Y) {
     const double d = std::hypot(X - Cx, Y - Cy);
@@ -66,12 +66,12 @@ Shape Ring(double Cx, double Cy, double Inner, double Outer, double From = 0, do
   };
 }
 
-Shape Moved(Shape Shape, double Dx, double Dy) {
-  return [=](double X, double Y) { return Shape(X - Dx, Y - Dy); };
+Shape Moved(Shape Original, double Dx, double Dy) {
+  return [=](double X, double Y) { return Original(X - Dx, Y - Dy); };
 }
 
-bool Covers(const Shape& Shape, int X, int Y) {
-  return Shape(X + 0.5, Y + 0.5);
+bool Covers(const Shape& Area, int X, int Y) {
+  return Area(X + 0.5, Y + 0.5);
 }
 
 struct Layer {
@@ -130,16 +130,16 @@ class CursorCanvas {
     cursor_.pixels.assign(kCursorSize * kCursorSize, MonoCursor::kClear);
   }
 
-  CursorCanvas& Fill(const Shape& Shape, uint8_t Pixel) {
+  CursorCanvas& Fill(const Shape& Area, uint8_t Pixel) {
     for (int y = 0; y < kCursorSize; ++y) {
       for (int x = 0; x < kCursorSize; ++x) {
-        if (Covers(Shape, x, y)) cursor_.pixels[y * kCursorSize + x] = Pixel;
+        if (Covers(Area, x, y)) cursor_.pixels[y * kCursorSize + x] = Pixel;
       }
     }
     return *this;
   }
-  CursorCanvas& White(const Shape& Shape) { return Fill(Shape, MonoCursor::kWhite); }
-  CursorCanvas& Black(const Shape& Shape) { return Fill(Shape, MonoCursor::kBlack); }
+  CursorCanvas& White(const Shape& Area) { return Fill(Area, MonoCursor::kWhite); }
+  CursorCanvas& Black(const Shape& Area) { return Fill(Area, MonoCursor::kBlack); }
 
   // A sheet of paper: white with a black edge.
   CursorCanvas& Page(int Left, int Top, int Width, int Height) {

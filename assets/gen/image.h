@@ -39,20 +39,20 @@ class Image {
   Rgb Get(int X, int Y) const;
   // Writes outside the picture are dropped.
   void Set(int X, int Y, Rgb Colour);
-  // Lays `colour` over the pixel with the given opacity (0..255).
+  // Lays `Colour` over the pixel with the given opacity (0..255).
   void Blend(int X, int Y, Rgb Colour, int Alpha);
-  // Adds `colour` scaled by level / 255 to the pixel, saturating.
+  // Adds `Colour` scaled by level / 255 to the pixel, saturating.
   void Add(int X, int Y, Rgb Colour, int Level);
   void FillRect(int X, int Y, int Width, int Height, Rgb Colour);
-  // Copies `source` with its top-left corner at (x, y), clipped.
+  // Copies `Source` with its top-left corner at (x, y), clipped.
   void Paste(const Image& Source, int X, int Y);
-  // Copies `source`, leaving out pixels of colour `key`.
+  // Copies `Source`, leaving out pixels of colour `Key`.
   void PasteKeyed(const Image& Source, int X, int Y, Rgb Key);
   // Every pixel enlarged to a factor x factor square.
   Image Enlarged(int Factor) const;
   // The rectangle (x, y, width, height) of this picture.
   Image Crop(int X, int Y, int Width, int Height) const;
-  // Every pixel that a 16-bit display could not tell from black becomes `key`,
+  // Every pixel that a 16-bit display could not tell from black becomes `Key`,
   // so that what is transparent on the screen is exactly the key colour here.
   void SnapDarkToKey(Rgb Key);
 
@@ -88,7 +88,7 @@ class Mask {
   std::vector<uint8_t> values_;
 };
 
-// Lays `colour` over `image` at (x, y) wherever `mask` covers it.
+// Lays `Colour` over `Image` at (x, y) wherever `Mask` covers it.
 void Composite(Image& Image, const Mask& Mask, int X, int Y, Rgb Colour);
 
 // One sprite drawn as rows of characters; '.' is left untouched, every other

@@ -61,8 +61,8 @@ class ContactSheet {
     }
   }
 
-  // Places `picture` enlarged by `factor` with its label above, leaving the
-  // pixels of colour `key` out so that the checkered ground shows through.
+  // Places `Picture` enlarged by `Factor` with its label above, leaving the
+  // pixels of colour `Key` out so that the checkered ground shows through.
   // Returns the right edge of what it drew.
   int Place(const Image& Picture, Rgb Key, int Factor, int X, int Y, const std::string& Label) {
     Mask ink(image_.width(), image_.height());

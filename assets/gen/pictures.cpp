@@ -14,7 +14,7 @@ namespace {
 
 // ---------------------------------------------------------------- shared
 
-// Lays `colour_top`..`colour_bottom` (a vertical gradient between rows y0 and
+// Lays `ColourTop`..`ColourBottom` (a vertical gradient between rows y0 and
 // y1) over the image wherever the mask covers it.
 void CompositeGradient(Image& Image, const Mask& Mask, Rgb ColourTop, Rgb ColourBottom, int Y0,
                        int Y1) {
@@ -25,7 +25,7 @@ void CompositeGradient(Image& Image, const Mask& Mask, Rgb ColourTop, Rgb Colour
   }
 }
 
-// A soft halo around the ink of `text`, cut off where it would be too dim to
+// A soft halo around the ink of `Text`, cut off where it would be too dim to
 // tell from the black ground.
 Mask Glow(const Mask& Text, int Radius, int Gain) {
   constexpr int kFloor = 72;
@@ -38,7 +38,7 @@ Mask Glow(const Mask& Text, int Radius, int Gain) {
   return glow;
 }
 
-// Left edge that centres `text` at `scale` in `width`, on a whole pixel.
+// Left edge that centres `Text` at `Scale` in `Width`, on a whole pixel.
 double CentredX(const std::string& Text, double Scale, int Width) {
   return std::floor((Width - TextUnits(Text) * Scale) / 2.0);
 }

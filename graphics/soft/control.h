@@ -49,12 +49,12 @@ constexpr std::uint16_t kLostPatternB = 0x07E0;
 // Faults. Each stays until changed or until Reset; counts are of calls from
 // now on, the next call being 1.
 
-// The next `count` Restore calls (on any surface) fail with `code`.
+// The next `Count` Restore calls (on any surface) fail with `Code`.
 void RefuseRestores(int Count, HRESULT Code = DDERR_WRONGMODE);
-// The nth CreateSurface call fails with `code` (once); 0 cancels.
+// The nth CreateSurface call fails with `Code` (once); 0 cancels.
 void FailCreateSurface(int Nth, HRESULT Code);
 // Every SetDisplayMode / SetCooperativeLevel / DirectDrawCreateEx call fails
-// with `code`; DD_OK switches the fault off.
+// with `Code`; DD_OK switches the fault off.
 void FailSetDisplayMode(HRESULT Code);
 void FailSetCooperativeLevel(HRESULT Code);
 void FailDirectDrawCreate(HRESULT Code);
@@ -62,12 +62,12 @@ void FailDirectDrawCreate(HRESULT Code);
 void MissResource(const char* Name);
 // LoadLibraryA("DDraw.dll") fails.
 void MissLibrary(bool Missing = true);
-// GetProcAddress on DDraw.dll does not find `name`.
+// GetProcAddress on DDraw.dll does not find `Name`.
 void MissEntryPoint(const char* Name);
 // Lock answers DDERR_WASSTILLDRAWING: always, or for the next `count` calls.
 void LockAlwaysStillDrawing(bool On);
 void LockStillDrawingTimes(int Count);
-// GetDC fails with `code`.
+// GetDC fails with `Code`.
 void FailGetDC(bool On, HRESULT Code = DDERR_CANTCREATEDC);
 // CreateCompatibleDC returns 0.
 void FailCreateCompatibleDC(bool On);

@@ -29,8 +29,8 @@ std::uint32_t ColorRef(std::uint8_t Blue, std::uint8_t Green, std::uint8_t Red) 
          (static_cast<std::uint32_t>(Blue) << 16);
 }
 
-// The header starts at `headerAt`. The bits follow the colour table, or for a
-// file start at `fileBitsAt` when `fromFile` is set.
+// The header starts at `HeaderAt`. The bits follow the colour table, or for a
+// file start at `FileBitsAt` when `FromFile` is set.
 bool Decode(const std::uint8_t* Data, std::size_t Size, std::size_t HeaderAt, bool FromFile,
             std::uint64_t FileBitsAt, DibImage* Out, std::vector<std::uint32_t>* Palette) {
   if (Data == nullptr || Out == nullptr) return false;

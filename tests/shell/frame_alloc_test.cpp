@@ -31,16 +31,16 @@
 namespace carpex::alloc_test {
 namespace {
 
-uint64_t AllocationsDuring(void (*what)()) {
+uint64_t AllocationsDuring(void (*What)()) {
   const HeapCount before = HeapNow();
-  what();
+  What();
   return HeapNow().Allocations - before.Allocations;
 }
 
 // Makes a pointer visible to the outside, so that the compiler cannot leave an
 // allocation out as unused.
-void Escape(void* p) {
-  asm volatile("" : : "g"(p) : "memory");
+void Escape(void* P) {
+  asm volatile("" : : "g"(P) : "memory");
 }
 
 TEST(HeapCounter, SeesEveryWayOfAllocating) {
@@ -104,12 +104,12 @@ TEST(HeapCounter, SeesEveryWayOfAllocating) {
 // then the game's own generator with a fixed seed.
 class PlayRandom final : public RandomSource {
  public:
-  void Queue(int32_t v) {
-    if (count_ < kCapacity) values_[count_++] = v;
+  void Queue(int32_t V) {
+    if (count_ < kCapacity) values_[count_++] = V;
   }
-  int32_t Random(int32_t n) override {
-    if (next_ < count_) return values_[next_++] % n;
-    return own_.Random(n);
+  int32_t Random(int32_t N) override {
+    if (next_ < count_) return values_[next_++] % N;
+    return own_.Random(N);
   }
 
  private:
@@ -174,22 +174,22 @@ class BusyPlay {
   PlayApp& App() { return app_; }
 
   // A typed character; a digit on the level screen starts a round (and allocates).
-  void Char(uint8_t c) {
+  void Char(uint8_t C) {
     const TGameState state = W().GameState;
     const HeapCount before = HeapNow();
-    Form().FormKeyPress(c);
-    if (state == kLevelChoice && c >= '0' && c <= '9') {
+    Form().FormKeyPress(C);
+    if (state == kLevelChoice && C >= '0' && C <= '9') {
       startRoundAllocations += HeapNow().Allocations - before.Allocations;
       ++rounds;
     }
-    if (c == 27 && state != kLevelChoice) ++escapes;
+    if (C == 27 && state != kLevelChoice) ++escapes;
   }
 
-  // A level-0 city whose buildings are all `height` blocks tall.
-  void QueueLevelZeroCity(int32_t height) {
+  // A level-0 city whose buildings are all `Height` blocks tall.
+  void QueueLevelZeroCity(int32_t Height) {
     for (int32_t b = 1; b <= 38; ++b) {
       random_.Queue(b % 3);
-      random_.Queue(height - 1);
+      random_.Queue(Height - 1);
     }
   }
 
@@ -253,19 +253,19 @@ class BusyPlay {
     if (frames % 60 == 0) Form().Timer1Timer();
   }
 
-  // Frames with a player at the keys until `done` holds or `limit` frames have
-  // run. With `aim`, a bomb goes only where it will hit a block; without, as
-  // often as the game allows.
+  // Frames with a player at the keys until `Finished` holds or `Limit` frames
+  // have run. With `Aim`, a bomb goes only where it will hit a block; without,
+  // as often as the game allows.
   template <class Done>
-  void Play(Done done, int limit, bool aim) {
-    for (int i = 0; i < limit && !done(W()); ++i) {
-      Bomb(aim);
+  void Play(Done Finished, int Limit, bool Aim) {
+    for (int i = 0; i < Limit && !Finished(W()); ++i) {
+      Bomb(Aim);
       Frame();
     }
   }
 
   // A release key goes down and comes back up on the next turn.
-  void Bomb(bool aim) {
+  void Bomb(bool Aim) {
     const World& w = W();
     uint16_t space = kVkSpace;
     if (w.Bomb.KeyHeld != 0) {
@@ -275,13 +275,13 @@ class BusyPlay {
     if (w.GameState != kPlaying || w.Crashed != 0 || w.Bomb.State != kBombNone) return;
     // The bomb leaves one column left of the plane's cell after the next move.
     const int32_t col = (w.Plane.X + w.Plane.Step + 40) / 16 - 1;
-    if (aim && (col < 1 || col > 38 || w.Buildings[col].Height <= 0)) return;
+    if (Aim && (col < 1 || col > 38 || w.Buildings[col].Height <= 0)) return;
     Form().FormKeyDown(space);
     if (w.Bomb.State == kBombReleased) ++bombs;
   }
 
-  void Frames(int n) {
-    for (int i = 0; i < n; ++i) Frame();
+  void Frames(int N) {
+    for (int i = 0; i < N; ++i) Frame();
   }
 
   // What happened, for the assertions.
@@ -297,10 +297,10 @@ class BusyPlay {
   Problem allocatingFrames, recoveryMismatches, brokenFrames;
 
  private:
-  void Note(Problem* problem, const std::string& what) {
-    if (++problem->count <= 5) {
-      problem->first.push_back("frame " + std::to_string(frames) + " (GameState " +
-                               std::to_string(static_cast<int>(W().GameState)) + "): " + what);
+  void Note(Problem* Tally, const std::string& What) {
+    if (++Tally->count <= 5) {
+      Tally->first.push_back("frame " + std::to_string(frames) + " (GameState " +
+                             std::to_string(static_cast<int>(W().GameState)) + "): " + What);
     }
   }
 
@@ -315,9 +315,9 @@ class BusyPlay {
   int32_t lastBlocks_ = 0;
 };
 
-std::string Describe(const BusyPlay::Problem& problem) {
+std::string Describe(const BusyPlay::Problem& Problem) {
   std::string text;
-  for (const std::string& line : problem.first) text += "\n  " + line;
+  for (const std::string& line : Problem.first) text += "\n  " + line;
   return text;
 }
 
@@ -338,10 +338,10 @@ TEST(FrameAllocations, NoGameLoopCallAllocatesThroughTenThousandBusyFrames) {
   play.LoseSurfaces();
   play.Play([](const World&) { return false; }, 1200, true);
   play.SwitchAwayAndBack();
-  play.Play([](const World& w) { return w.GameState != kPlaying; }, 12000, true);
+  play.Play([](const World& W) { return W.GameState != kPlaying; }, 12000, true);
   ASSERT_EQ(play.won, 1) << "the level-0 city was not flattened";
   // The plane lands; the surfaces are lost under the banner.
-  play.Play([](const World& w) { return w.Plane.Mode == kPlaneHitOrLanded; }, 2000, false);
+  play.Play([](const World& W) { return W.Plane.Mode == kPlaneHitOrLanded; }, 2000, false);
   play.LoseSurfaces();
   play.Frames(30);
   play.Char(27);
@@ -351,12 +351,12 @@ TEST(FrameAllocations, NoGameLoopCallAllocatesThroughTenThousandBusyFrames) {
   // then Escape in the middle of rounds, and new ones, until the frames are in.
   for (int round = 0; play.frames < 16000 && round < 20; ++round) {
     play.Char('9');
-    play.Play([](const World& w) { return w.GameState != kPlaying; }, 4000, false);
+    play.Play([](const World& W) { return W.GameState != kPlaying; }, 4000, false);
     play.Frames(40);
     play.Char(27);
     play.Frames(10);
     play.Char(round % 2 == 0 ? '0' : '4');
-    play.Play([](const World& w) { return w.GameState != kPlaying; }, 300, false);
+    play.Play([](const World& W) { return W.GameState != kPlaying; }, 300, false);
     if (round % 3 == 1) {
       play.Char('f');
       play.LoseSurfaces();

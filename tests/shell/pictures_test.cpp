@@ -9,20 +9,20 @@
 namespace carpex::gfxtest {
 namespace {
 
-bool RectIs(const TRect& r, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  return r.Left == left && r.Top == top && r.Right == right && r.Bottom == bottom;
+bool RectIs(const TRect& R, int32_t Left, int32_t Top, int32_t Right, int32_t Bottom) {
+  return R.Left == Left && R.Top == Top && R.Right == Right && R.Bottom == Bottom;
 }
 
-std::string Show(const TRect& r) {
-  return "(" + std::to_string(r.Left) + ", " + std::to_string(r.Top) + ", " +
-         std::to_string(r.Right) + ", " + std::to_string(r.Bottom) + ")";
+std::string Show(const TRect& R) {
+  return "(" + std::to_string(R.Left) + ", " + std::to_string(R.Top) + ", " +
+         std::to_string(R.Right) + ", " + std::to_string(R.Bottom) + ")";
 }
 
 class Pictures : public GfxTest {
  protected:
   FormHandlers& F() { return game.F(); }
   TForm1Access Inside() { return game.Inside(); }
-  Image Sheet(const Ref<IDirectDrawSurface7>& sheet) { return Pixels(sheet.Get()); }
+  Image Sheet(const Ref<IDirectDrawSurface7>& Sheet) { return Pixels(Sheet.Get()); }
   Image Field() { return Pixels(Inside().PlayFieldBackground().Get()); }
   Image Back() { return Pixels(Inside().BackBuffer().Get()); }
 
@@ -41,16 +41,16 @@ class Pictures : public GfxTest {
     ASSERT_EQ(kPlaying, Inside().W().GameState);
   }
 
-  // BltFast calls of the log whose result was `code`.
-  static int BlitsAnswering(HRESULT code) {
+  // BltFast calls of the log whose result was `Code`.
+  static int BlitsAnswering(HRESULT Code) {
     int n = 0;
     for (const soft::CallRecord& c : soft::CallLog()) {
-      n += std::string(c.method) == "BltFast" && c.result == code;
+      n += std::string(c.method) == "BltFast" && c.result == Code;
     }
     return n;
   }
 
-  void PaintField(uint16_t value) {
+  void PaintField(uint16_t Value) {
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
     IDirectDrawSurface7* field = Inside().PlayFieldBackground().Get();
@@ -58,7 +58,7 @@ class Pictures : public GfxTest {
     for (int y = 0; y < 480; ++y) {
       auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(desc.lpSurface) +
                                               static_cast<ptrdiff_t>(y) * desc.lPitch);
-      for (int x = 0; x < 640; ++x) row[x] = value;
+      for (int x = 0; x < 640; ++x) row[x] = Value;
     }
     field->Unlock(nullptr);
   }
@@ -176,12 +176,12 @@ TEST_F(Pictures, ThePlaneIsClippedAtTheEdgesAndItsSecondCopyShowsTheRest) {
   StartQuietRound();
   const Image plane = Sheet(Inside().PlaneSheet());
   const uint16_t key = KeyOf(Inside().PlaneSheet().Get());
-  TPlane& P = Inside().W().Plane;
-  auto drawAt = [&](int32_t x, int32_t y) {
-    P.X = x;
-    P.Y = y;
-    P.Mode = kPlaneFlying;
-    P.Frame = kPlaneCruising;
+  TPlane& p = Inside().W().Plane;
+  auto drawAt = [&](int32_t X, int32_t Y) {
+    p.X = X;
+    p.Y = Y;
+    p.Mode = kPlaneFlying;
+    p.Frame = kPlaneCruising;
     UpdatePlaneCell(Inside().W());
     soft::ClearCallLog();
     EXPECT_FALSE(Inside().DrawPlaying());
@@ -189,7 +189,7 @@ TEST_F(Pictures, ThePlaneIsClippedAtTheEdgesAndItsSecondCopyShowsTheRest) {
 
   // Wholly off the left edge: an empty rectangle, nothing drawn, nothing retried.
   drawAt(-48, 0);
-  EXPECT_TRUE(RectIs(P.SrcRect, 48, 0, 48, 16)) << Show(P.SrcRect);
+  EXPECT_TRUE(RectIs(p.SrcRect, 48, 0, 48, 16)) << Show(p.SrcRect);
   EXPECT_TRUE(SamePicture(Field(), Back()));
   EXPECT_EQ(1, BlitsAnswering(DDERR_INVALIDRECT));
   EXPECT_EQ(0, soft::CallCount("Restore"));
@@ -206,7 +206,7 @@ TEST_F(Pictures, ThePlaneIsClippedAtTheEdgesAndItsSecondCopyShowsTheRest) {
   Paste(expected, 600, 32, plane, TRect{0, 0, 40, 16}, key);
   Paste(expected, 0, 48, plane, TRect{40, 0, 48, 16}, key);
   EXPECT_TRUE(SamePicture(expected, Back()));
-  EXPECT_TRUE(RectIs(P.SrcRect, 40, 0, 48, 16)) << Show(P.SrcRect);
+  EXPECT_TRUE(RectIs(p.SrcRect, 40, 0, 48, 16)) << Show(p.SrcRect);
   EXPECT_EQ(0, BlitsAnswering(DDERR_INVALIDRECT));
 
   // From the bottom row the second copy is at the top.

@@ -21,8 +21,8 @@ class Recovery : public GfxTest {
   // Every surface is taken away between two frames: by the display alone, or
   // by switching away from the game and back through its own handlers (the
   // frames in between do nothing).
-  void LoseBetweenFrames(Loss how) {
-    if (how == Loss::Lose) {
+  void LoseBetweenFrames(Loss How) {
+    if (How == Loss::Lose) {
       soft::LoseAllSurfaces();
       return;
     }
@@ -56,14 +56,14 @@ class Recovery : public GfxTest {
   }
 
   // The short round, with `before(i)` called ahead of its frame i (from 0).
-  void PlayShortRound(const std::function<void(int)>& before,
-                      const std::function<void(int)>& after) {
+  void PlayShortRound(const std::function<void(int)>& Before,
+                      const std::function<void(int)>& After) {
     game.Create();
     BeginShortRound(game);
     for (int i = 0; i < kShortRoundFrames; ++i) {
-      before(i);
+      Before(i);
       game.Frame();
-      after(i);
+      After(i);
     }
   }
 };
@@ -99,9 +99,9 @@ TEST_F(Recovery, DuringARoundAndAfterItThePicturesComeBackAsIfNothingHadHappened
   const int kLossFrames[] = {12, 32, 42};
   std::vector<Image> fronts, fields;
   PlayShortRound([](int) {},
-                 [&](int i) {
+                 [&](int I) {
                    for (int f : kLossFrames) {
-                     if (f != i) continue;
+                     if (f != I) continue;
                      fronts.push_back(Front());
                      fields.push_back(Pixels(Inside().PlayFieldBackground().Get()));
                    }
@@ -116,11 +116,11 @@ TEST_F(Recovery, DuringARoundAndAfterItThePicturesComeBackAsIfNothingHadHappened
       game.Destroy();
       soft::Reset();
       PlayShortRound(
-          [&](int i) {
-            if (i == kLossFrames[n]) LoseBetweenFrames(how);
+          [&](int I) {
+            if (I == kLossFrames[n]) LoseBetweenFrames(how);
           },
-          [&](int i) {
-            if (i != kLossFrames[n]) return;
+          [&](int I) {
+            if (I != kLossFrames[n]) return;
             EXPECT_TRUE(SamePicture(fronts[n], Front()));
             const Image field = Pixels(Inside().PlayFieldBackground().Get());
             // Rebuilt whole from the records, it equals the one kept up to date block by block.

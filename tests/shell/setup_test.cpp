@@ -120,22 +120,22 @@ using SetUpTest = GfxTest;
 
 // A game that has lost something at set-up still plays: level screen, a round
 // that ends, a loss of every surface during it, and the way back.
-void PlayThroughEveryState(Game& g) {
-  g.Frames(2);
+void PlayThroughEveryState(Game& G) {
+  G.Frames(2);
   soft::LoseAllSurfaces();
-  g.Frames(2);
-  BeginShortRound(g);
+  G.Frames(2);
+  BeginShortRound(G);
   for (int i = 0; i < kShortRoundFrames; ++i) {
     if (i == 30) soft::LoseAllSurfaces();
-    g.Frame();
-    ASSERT_EQ(nullptr, CheckInvariants(g.W()));
+    G.Frame();
+    ASSERT_EQ(nullptr, CheckInvariants(G.W()));
   }
-  EXPECT_EQ(kRoundOver, g.W().GameState);
+  EXPECT_EQ(kRoundOver, G.W().GameState);
   soft::LoseAllSurfaces();
-  g.Frames(2);
-  g.Key(27);
-  g.Frames(2);
-  EXPECT_EQ(kLevelChoice, g.W().GameState);
+  G.Frames(2);
+  G.Key(27);
+  G.Frames(2);
+  EXPECT_EQ(kLevelChoice, G.W().GameState);
 }
 
 TEST_F(SetUpTest, AMissingBackgroundPictureStillLoadsEverySheet) {
@@ -206,8 +206,8 @@ TEST_F(SetUpTest, ASheetThatCannotBeMadeStaysEmptyAndTheGamePlaysOn) {
 }
 
 // Which surface field a pointer is, for reading the release log.
-std::vector<std::pair<const void*, const char*>> SurfaceSet(GameSession& f) {
-  const TForm1Access in(f);
+std::vector<std::pair<const void*, const char*>> SurfaceSet(GameSession& F) {
+  const TForm1Access in(F);
   return {{in.BannerSheet().Get(), "BannerSheet"},
           {in.BombSheet().Get(), "BombSheet"},
           {in.ExplosionSheet().Get(), "ExplosionSheet"},

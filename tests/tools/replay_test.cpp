@@ -22,60 +22,60 @@ struct ReplayRun {
   std::string err;
 };
 
-ReplayRun Replay(const std::string& script, const std::string& name = "s") {
+ReplayRun Replay(const std::string& Script, const std::string& Name = "s") {
   std::ostringstream out, err;
   long frames = 0;
   std::string firstBroken;
   ReplayOptions options;
   // The world is checked after every frame.
-  options.AfterFrame = [&](const FormView& form) {
+  options.AfterFrame = [&](const FormView& Form) {
     ++frames;
-    const char* broken = CheckInvariants(form.W);
+    const char* broken = CheckInvariants(Form.W);
     if (broken != nullptr && firstBroken.empty()) {
       firstBroken = std::string(broken) + " at frame " + std::to_string(frames);
     }
   };
-  ReplayRun run{RunReplay(script, name, out, err, MakeReplayPlatform, options), {}, err.str()};
+  ReplayRun run{RunReplay(Script, Name, out, err, MakeReplayPlatform, options), {}, err.str()};
   std::istringstream lines(out.str());
   for (std::string line; std::getline(lines, line);) run.lines.push_back(line);
   EXPECT_EQ(firstBroken, "") << "invariant broken";
   return run;
 }
 
-std::string ReadScript(const char* file) {
-  std::ifstream in(std::string(CARPEX_REPLAY_SCRIPTS) + "/" + file);
+std::string ReadScript(const char* File) {
+  std::ifstream in(std::string(CARPEX_REPLAY_SCRIPTS) + "/" + File);
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
 }
 
 // The value of one field of a trace line ("plane" -> "586,464,...").
-std::string Field(const std::string& line, const std::string& key) {
-  const std::string tag = " " + key + "=";
-  size_t at = line.rfind(tag);
-  if (line.compare(0, key.size() + 1, key + "=") == 0)
+std::string Field(const std::string& Line, const std::string& Key) {
+  const std::string tag = " " + Key + "=";
+  size_t at = Line.rfind(tag);
+  if (Line.compare(0, Key.size() + 1, Key + "=") == 0)
     at = 0;
   else if (at == std::string::npos)
     return "?";
   else
     at += 1;
-  at += key.size() + 1;
-  const size_t end = line.find(' ', at);
-  return line.substr(at, end == std::string::npos ? std::string::npos : end - at);
+  at += Key.size() + 1;
+  const size_t end = Line.find(' ', at);
+  return Line.substr(at, end == std::string::npos ? std::string::npos : end - at);
 }
 
 // A queue of Random values for a level-0 city: building b gets style b % 3 and height h(b).
-std::string CityQueue(int (*height)(int)) {
+std::string CityQueue(int (*Height)(int)) {
   std::string line = "random";
   for (int b = 1; b <= 38; ++b) {
-    line += " " + std::to_string(b % 3) + " " + std::to_string(height(b) - 1);
+    line += " " + std::to_string(b % 3) + " " + std::to_string(Height(b) - 1);
   }
   return line + "\n";
 }
 
 TEST(ReplayTrace, FirstFramesHaveTheExactFormat) {
   const ReplayRun run =
-      Replay(CityQueue([](int b) { return b == 1 ? 3 : 1; }) + "frames 1\nchar 48\nframes 1\n");
+      Replay(CityQueue([](int B) { return B == 1 ? 3 : 1; }) + "frames 1\nchar 48\nframes 1\n");
   ASSERT_EQ(run.status, 0) << run.err;
   ASSERT_EQ(run.lines.size(), 2u);
   std::string zeros, empty;

@@ -7,10 +7,10 @@ namespace {
 class BombTest : public ::testing::Test {
  protected:
   // The plane parked out of the way (gone), so that only the bomb steps act.
-  void ParkPlane(int32_t col, int32_t row) {
+  void ParkPlane(int32_t Col, int32_t Row) {
     w->Plane.Mode = kPlaneGone;
-    w->Plane.Col = col;
-    w->Plane.Row = row;
+    w->Plane.Col = Col;
+    w->Plane.Row = Row;
   }
   // The bomb and strike steps of one frame, as the loop runs them.
   bool Step() {
@@ -108,25 +108,25 @@ TEST_F(BombTest, AHitOnHeightFiveRemovesThreeBlocksThreeFramesApart) {
   StartOneBuildingRound(*w, 12, 5);  // blocks in rows 25..29
   ParkPlane(13, 22);                 // bomb in column 12, first tested row 23
   w->Bomb.State = kBombReleased;
-  int32_t hit_frame = -1;
-  std::vector<int32_t> removal_frames;
+  int32_t hitFrame = -1;
+  std::vector<int32_t> removalFrames;
   for (int32_t f = 0; f < 40; ++f) {
     const int32_t before = w->Buildings[12].Height;
     ASSERT_FALSE(Step());
-    if (hit_frame < 0 && w->Strikes[1].State != kStrikeFree) hit_frame = f;
-    if (w->Buildings[12].Height != before) removal_frames.push_back(f);
+    if (hitFrame < 0 && w->Strikes[1].State != kStrikeFree) hitFrame = f;
+    if (w->Buildings[12].Height != before) removalFrames.push_back(f);
     ASSERT_EQ(CheckInvariants(*w), nullptr);
   }
-  ASSERT_GE(hit_frame, 0);
+  ASSERT_GE(hitFrame, 0);
   // The bomb starts at y 360 and enters row 25 (y + 15 >= 400) at y 386.
-  EXPECT_EQ(hit_frame, (386 - 360) / 2 - 1);
-  EXPECT_EQ(removal_frames, (std::vector<int32_t>{hit_frame, hit_frame + 3, hit_frame + 6}));
-  const TBuilding& B = w->Buildings[12];
-  EXPECT_EQ(B.Height, 2);
-  EXPECT_EQ(B.Blocks[4].Kind, kBlockRuined);
-  EXPECT_EQ(B.Blocks[3].Kind, kBlockRuined);
-  EXPECT_EQ(B.Blocks[2].Kind, kBlockRuined);  // the remaining top is shown ruined
-  EXPECT_EQ(B.Blocks[1].Kind, kBlockStorey);
+  EXPECT_EQ(hitFrame, (386 - 360) / 2 - 1);
+  EXPECT_EQ(removalFrames, (std::vector<int32_t>{hitFrame, hitFrame + 3, hitFrame + 6}));
+  const TBuilding& b = w->Buildings[12];
+  EXPECT_EQ(b.Height, 2);
+  EXPECT_EQ(b.Blocks[4].Kind, kBlockRuined);
+  EXPECT_EQ(b.Blocks[3].Kind, kBlockRuined);
+  EXPECT_EQ(b.Blocks[2].Kind, kBlockRuined);  // the remaining top is shown ruined
+  EXPECT_EQ(b.Blocks[1].Kind, kBlockStorey);
   EXPECT_EQ(w->BlocksLeft, 2);
   EXPECT_EQ(w->Strikes[1].State, kStrikeFree);
   // One explosion per removal, each centred on the block position the strike reached.

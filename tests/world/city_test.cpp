@@ -75,25 +75,25 @@ TEST(GenerateCity, BuildsTheBlocksGridAndSourceRectanglesOfEachBuilding) {
   }
   GenerateCity(*w, 0, rng);
 
-  const TBuilding& B = w->Buildings[5];
-  EXPECT_EQ(B.Style, 2);
-  EXPECT_EQ(B.Height, 3);
-  EXPECT_EQ(B.Width, 16);
-  EXPECT_EQ(B.X, 80);
+  const TBuilding& b = w->Buildings[5];
+  EXPECT_EQ(b.Style, 2);
+  EXPECT_EQ(b.Height, 3);
+  EXPECT_EQ(b.Width, 16);
+  EXPECT_EQ(b.X, 80);
   const std::array<int32_t, 4> rect12 = {32, 16, 48, 32};
   const std::array<int32_t, 4> rect3 = {32, 0, 48, 16};
   for (int32_t i = 1; i <= 3; ++i) {
-    const TBlock& K = B.Blocks[i];
-    EXPECT_EQ(K.Kind, i == 3 ? kBlockRoof : kBlockStorey);
-    EXPECT_EQ(K.Size, 16);
-    EXPECT_EQ(K.X, 80);
-    EXPECT_EQ(K.Y, 480 - 16 * i);
+    const TBlock& k = b.Blocks[i];
+    EXPECT_EQ(k.Kind, i == 3 ? kBlockRoof : kBlockStorey);
+    EXPECT_EQ(k.Size, 16);
+    EXPECT_EQ(k.X, 80);
+    EXPECT_EQ(k.Y, 480 - 16 * i);
     const auto& r = i == 3 ? rect3 : rect12;
-    EXPECT_EQ(K.SrcRect.Left, r[0]);
-    EXPECT_EQ(K.SrcRect.Top, r[1]);
-    EXPECT_EQ(K.SrcRect.Right, r[2]);
-    EXPECT_EQ(K.SrcRect.Bottom, r[3]);
-    EXPECT_EQ(K.SrcRectPtr, &K.SrcRect);
+    EXPECT_EQ(k.SrcRect.Left, r[0]);
+    EXPECT_EQ(k.SrcRect.Top, r[1]);
+    EXPECT_EQ(k.SrcRect.Right, r[2]);
+    EXPECT_EQ(k.SrcRect.Bottom, r[3]);
+    EXPECT_EQ(k.SrcRectPtr, &k.SrcRect);
   }
   EXPECT_EQ(w->Grid[5][29], 1);
   EXPECT_EQ(w->Grid[5][28], 2);
@@ -120,14 +120,14 @@ TEST(GenerateCity, EveryLevelStaysWithinItsHeightsAndKeepsTheInvariants) {
       ASSERT_EQ(CheckInvariants(*w), nullptr) << "level " << int{level};
       int32_t sum = 0;
       for (int32_t b = 1; b <= 38; ++b) {
-        const TBuilding& B = w->Buildings[b];
-        ASSERT_GE(B.Style, 0);
-        ASSERT_LT(B.Style, 3);
-        lowest = std::min<int32_t>(lowest, B.Height);
-        highest = std::max<int32_t>(highest, B.Height);
-        sum += B.Height;
-        for (int32_t i = 1; i <= B.Height; ++i) {
-          ASSERT_EQ(B.Blocks[i].Kind, i == B.Height ? kBlockRoof : kBlockStorey);
+        const TBuilding& building = w->Buildings[b];
+        ASSERT_GE(building.Style, 0);
+        ASSERT_LT(building.Style, 3);
+        lowest = std::min<int32_t>(lowest, building.Height);
+        highest = std::max<int32_t>(highest, building.Height);
+        sum += building.Height;
+        for (int32_t i = 1; i <= building.Height; ++i) {
+          ASSERT_EQ(building.Blocks[i].Kind, i == building.Height ? kBlockRoof : kBlockStorey);
         }
       }
       ASSERT_EQ(w->BlocksLeft, sum);
@@ -212,10 +212,10 @@ TEST(CheckInvariants, NamesEachKindOfBrokenState) {
   StartTestRound(*w, {4, 0, 7});
   ASSERT_EQ(CheckInvariants(*w), nullptr);
 
-  auto broken = [&](auto&& change) {
+  auto broken = [&](auto&& Change) {
     auto copy = NewWorld();
     StartTestRound(*copy, {4, 0, 7});
-    change(*copy);
+    Change(*copy);
     return CheckInvariants(*copy) != nullptr;
   };
   EXPECT_TRUE(broken([](World& v) { v.GameState = TGameState{0}; }));

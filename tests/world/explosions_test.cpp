@@ -155,14 +155,14 @@ TEST_F(ExplosionTest, TheBannerIsCentredWithTheRectangleOfItsFrame) {
     w->ResultBanner.Frame = TBannerFrame(frame);
     w->ResultBanner.SrcRectPtr = nullptr;
     PlaceResultBanner(*w);
-    const TResultBanner& R = w->ResultBanner;
-    EXPECT_EQ(R.X, 224);
-    EXPECT_EQ(R.Y, 216);
-    EXPECT_EQ(R.SrcRect.Left, 0);
-    EXPECT_EQ(R.SrcRect.Top, frame * 47);
-    EXPECT_EQ(R.SrcRect.Right, 191);
-    EXPECT_EQ(R.SrcRect.Bottom, (frame + 1) * 47);
-    EXPECT_EQ(R.SrcRectPtr, &R.SrcRect);
+    const TResultBanner& r = w->ResultBanner;
+    EXPECT_EQ(r.X, 224);
+    EXPECT_EQ(r.Y, 216);
+    EXPECT_EQ(r.SrcRect.Left, 0);
+    EXPECT_EQ(r.SrcRect.Top, frame * 47);
+    EXPECT_EQ(r.SrcRect.Right, 191);
+    EXPECT_EQ(r.SrcRect.Bottom, (frame + 1) * 47);
+    EXPECT_EQ(r.SrcRectPtr, &r.SrcRect);
   }
 }
 

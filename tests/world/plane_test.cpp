@@ -79,11 +79,11 @@ TEST_F(PlaneTest, CrashesOneStepAfterItsCellEntersABlockAndTheRoundIsLost) {
   const std::vector<FakePainter::Call> repaint = {{true, 20}, {false, 20}};
   EXPECT_EQ(painter.calls, repaint);
   // Centred on the tested cell, not on the plane; already advanced once in this frame.
-  const TExplosion& E = w->Explosions[1];
-  EXPECT_EQ(E.X, 20 * 16 - 40);
-  EXPECT_EQ(E.Y, 6 * 16 - 22);
-  EXPECT_EQ(E.State, kExplosionRunning);
-  EXPECT_EQ(E.Frame, 1);
+  const TExplosion& e = w->Explosions[1];
+  EXPECT_EQ(e.X, 20 * 16 - 40);
+  EXPECT_EQ(e.Y, 6 * 16 - 22);
+  EXPECT_EQ(e.State, kExplosionRunning);
+  EXPECT_EQ(e.Frame, 1);
 
   for (int32_t f = 0; f < 7; ++f) {
     ASSERT_FALSE(AdvanceFrame(*w, painter));

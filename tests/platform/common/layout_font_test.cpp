@@ -9,13 +9,13 @@
 namespace carpex::common {
 namespace {
 
-void ExpectPlacement(int w, int h, int x, int y, int width, int height, int scale) {
-  const Placement p = PlacePicture(w, h);
-  EXPECT_EQ(p.X, x) << w << "x" << h;
-  EXPECT_EQ(p.Y, y) << w << "x" << h;
-  EXPECT_EQ(p.Width, width) << w << "x" << h;
-  EXPECT_EQ(p.Height, height) << w << "x" << h;
-  EXPECT_EQ(p.Scale, scale) << w << "x" << h;
+void ExpectPlacement(int W, int H, int X, int Y, int Width, int Height, int Scale) {
+  const Placement p = PlacePicture(W, H);
+  EXPECT_EQ(p.X, X) << W << "x" << H;
+  EXPECT_EQ(p.Y, Y) << W << "x" << H;
+  EXPECT_EQ(p.Width, Width) << W << "x" << H;
+  EXPECT_EQ(p.Height, Height) << W << "x" << H;
+  EXPECT_EQ(p.Scale, Scale) << W << "x" << H;
 }
 
 TEST(PlacePictureTest, LargestWholeFactorCentred) {

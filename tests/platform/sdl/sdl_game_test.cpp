@@ -37,23 +37,23 @@ class SdlGameTest : public ::testing::Test {
     soft::Reset();
   }
 
-  void Push(uint32_t type, SDL_Keycode sym, SDL_Scancode scan) {
+  void Push(uint32_t Type, SDL_Keycode Sym, SDL_Scancode Scan) {
     SDL_Event e{};
-    e.type = type;
+    e.type = Type;
     e.key.windowID = SDL_GetWindowID(app->Window());
-    e.key.keysym.sym = sym;
-    e.key.keysym.scancode = scan;
+    e.key.keysym.sym = Sym;
+    e.key.keysym.scancode = Scan;
     SDL_PushEvent(&e);
   }
-  void Type(SDL_Keycode sym, SDL_Scancode scan) {
-    Push(SDL_KEYDOWN, sym, scan);
-    Push(SDL_KEYUP, sym, scan);
+  void Type(SDL_Keycode Sym, SDL_Scancode Scan) {
+    Push(SDL_KEYDOWN, Sym, Scan);
+    Push(SDL_KEYUP, Sym, Scan);
   }
-  void WindowEvent(uint8_t what) {
+  void WindowEvent(uint8_t What) {
     SDL_Event e{};
     e.type = SDL_WINDOWEVENT;
     e.window.windowID = SDL_GetWindowID(app->Window());
-    e.window.event = what;
+    e.window.event = What;
     SDL_PushEvent(&e);
   }
 
@@ -61,8 +61,8 @@ class SdlGameTest : public ::testing::Test {
   struct Screen {
     int Width = 0, Height = 0;
     std::vector<uint32_t> Pixels;
-    uint32_t At(int x, int y) const {
-      return Pixels[static_cast<size_t>(y) * Width + x] & 0xFFFFFF;
+    uint32_t At(int X, int Y) const {
+      return Pixels[static_cast<size_t>(Y) * Width + X] & 0xFFFFFF;
     }
   };
   Screen ReadScreen() {
@@ -81,16 +81,16 @@ class SdlGameTest : public ::testing::Test {
     return s;
   }
   // Game pixels on the window that differ from the software display's front buffer.
-  int PictureMismatches(const Screen& s) {
+  int PictureMismatches(const Screen& S) {
     const soft::PixelView front = soft::FrontBuffer();
     EXPECT_EQ(front.width, common::kPictureWidth);
-    const common::Placement p = common::PlacePicture(s.Width, s.Height);
+    const common::Placement p = common::PlacePicture(S.Width, S.Height);
     int wrong = 0;
     for (int y = 0; y < common::kPictureHeight; ++y) {
       for (int x = 0; x < common::kPictureWidth; ++x) {
         const COLORREF c = soft::FromRgb565(front.At(x, y));
         const uint32_t want = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
-        const uint32_t got = s.At(p.X + x * p.Scale, p.Y + y * p.Scale);
+        const uint32_t got = S.At(p.X + x * p.Scale, p.Y + y * p.Scale);
         for (int shift = 0; shift <= 16; shift += 8) {
           const int d =
               static_cast<int>((want >> shift) & 0xFF) - static_cast<int>((got >> shift) & 0xFF);
@@ -103,10 +103,10 @@ class SdlGameTest : public ::testing::Test {
     }
     return wrong;
   }
-  int NonBlack(const Screen& s, int x0, int y0, int w, int h) {
+  int NonBlack(const Screen& S, int X0, int Y0, int W, int H) {
     int n = 0;
-    for (int y = y0; y < y0 + h; ++y)
-      for (int x = x0; x < x0 + w; ++x) n += s.At(x, y) != 0;
+    for (int y = Y0; y < Y0 + H; ++y)
+      for (int x = X0; x < X0 + W; ++x) n += S.At(x, y) != 0;
     return n;
   }
 
@@ -137,13 +137,13 @@ TEST_F(SdlGameTest, TheFrameRateIsWrittenAtTheWindowsTopLeftAfterTheFlip) {
   Type('f', SDL_SCANCODE_F);
   Screen shown, hidden;
   uint64_t presentsShown = 0;
-  driver->Between = [&](int n) {
-    if (n == 2) {
+  driver->Between = [&](int N) {
+    if (N == 2) {
       shown = ReadScreen();
       presentsShown = app->Presents();
       Type('f', SDL_SCANCODE_F);  // hides it again before frame 3
     }
-    if (n == 4) hidden = ReadScreen();
+    if (N == 4) hidden = ReadScreen();
   };
   driver->Run(4);
   EXPECT_EQ(presentsShown, 1u);  // the text goes with the frame's one picture
@@ -169,15 +169,15 @@ TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures)
   // The dummy driver has no focus: the window's state is the test's.
   SdlApp::WindowState window{true, false};
   app->SetWindowStateSource([&] { return window; });
-  driver->Between = [&](int n) {
-    if (n == 2) {
+  driver->Between = [&](int N) {
+    if (N == 2) {
       before = ReadScreen();
       EXPECT_EQ(PictureMismatches(before), 0);
       presents = app->Presents();
       window = {false, true};
       WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     }
-    if (n == 6) {
+    if (N == 6) {
       EXPECT_EQ(session->View().Active, 0);
       EXPECT_TRUE(app->Minimized());
       EXPECT_FALSE(soft::IsActive());
@@ -187,7 +187,7 @@ TEST_F(SdlGameTest, SwitchingAwayStopsTheFramesAndComingBackRestoresThePictures)
       window = {true, false};
       WindowEvent(SDL_WINDOWEVENT_RESTORED);
     }
-    if (n == 9) back = ReadScreen();
+    if (N == 9) back = ReadScreen();
   };
   driver->Run(9);
   EXPECT_EQ(session->View().Active, 1);
@@ -220,14 +220,14 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
   desc.name = "virtual pad";
   int device = -1;
   SDL_Joystick* pad = nullptr;
-  auto press = [&](SDL_GameControllerButton b, bool down) {
-    ASSERT_EQ(SDL_JoystickSetVirtualButton(pad, b, down ? SDL_PRESSED : SDL_RELEASED), 0);
+  auto press = [&](SDL_GameControllerButton B, bool Down) {
+    ASSERT_EQ(SDL_JoystickSetVirtualButton(pad, B, Down ? SDL_PRESSED : SDL_RELEASED), 0);
   };
   const std::string caption = SDL_GetWindowTitle(app->Window());
   std::vector<std::string> titles;
   uint8_t heldBeforeUnplug = 0;
-  driver->Between = [&](int n) {
-    switch (n) {
+  driver->Between = [&](int N) {
+    switch (N) {
       case 2:
         device = SDL_JoystickAttachVirtualEx(&desc);
         ASSERT_GE(device, 0) << SDL_GetError();
