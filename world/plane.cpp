@@ -33,7 +33,8 @@ bool MovePlane(World& W, Painter& Picture) {
       if (plane.X >= kScreenWidth) plane.Mode = kPlaneRowEnd;
       // The cell is the one of the previous frame: the plane crashes one step after
       // its nose entered a block.
-      if (InGrid(plane.Col, plane.Row) && W.Grid[plane.Col][plane.Row] != 0) plane.Mode = kPlaneHitOrLanded;
+      if (InGrid(plane.Col, plane.Row) && W.Grid[plane.Col][plane.Row] != 0)
+        plane.Mode = kPlaneHitOrLanded;
     }
     NextRow(plane);
     if (plane.Mode == kPlaneHitOrLanded) return CrashPlane(W, Picture);
@@ -41,7 +42,8 @@ bool MovePlane(World& W, Painter& Picture) {
     if (plane.Mode == kPlaneFlying) {
       plane.X += plane.Step;
       if (plane.X >= kScreenWidth) plane.Mode = kPlaneRowEnd;
-      if (plane.Col >= kGridColumns - 1 && plane.Row >= kGridRows - 1) plane.Mode = kPlaneHitOrLanded;
+      if (plane.Col >= kGridColumns - 1 && plane.Row >= kGridRows - 1)
+        plane.Mode = kPlaneHitOrLanded;
     }
     NextRow(plane);
   }
