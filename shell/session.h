@@ -23,7 +23,8 @@ class GameSession {
   GameSession(const GameSession&) = delete;
   GameSession& operator=(const GameSession&) = delete;
 
-  // What the application layer hands the form its events and idle calls through.
+  // The form's handlers: the application layer hands the form its events and
+  // its idle calls through them.
   FormHandlers& Handlers();
   // What tools read of the form between two frames.
   FormView View() const;
