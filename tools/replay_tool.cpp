@@ -30,18 +30,18 @@ bool IsFolder(const std::string& Path) {
 
 }  // namespace
 
-int ReplayTool(int argc, char** argv, std::unique_ptr<ReplayPlatform> (*MakePlatform)()) {
+int ReplayTool(int Argc, char** Argv, std::unique_ptr<ReplayPlatform> (*MakePlatform)()) {
   SafeStandardDescriptors();
   ReplayOptions options;
   std::string name;
   bool named = false, shots = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  for (int i = 1; i < Argc; ++i) {
+    const std::string_view arg = Argv[i];
     if (arg == "--shots") {
       if (shots) return Refuse("--shots given twice");
-      if (i + 1 >= argc || argv[i + 1][0] == '\0') return Refuse("--shots needs a FOLDER");
+      if (i + 1 >= Argc || Argv[i + 1][0] == '\0') return Refuse("--shots needs a FOLDER");
       shots = true;
-      options.ShotFolder = argv[++i];
+      options.ShotFolder = Argv[++i];
     } else if (arg == "--overwrite") {
       options.OverwriteShots = true;
     } else if (named || (arg.size() > 1 && arg[0] == '-')) {
