@@ -3,9 +3,7 @@
 #include <cstdio>
 
 #include "assets/files.h"
-#include "shell/carpex.h"
-#include "shell/unit1.h"
-#include "tools/script.h"
+#include "shell/session.h"
 #include "tools/trace.h"
 
 namespace carpex {
@@ -30,15 +28,12 @@ Recorder::~Recorder() {
 
 uint32_t Recorder::ClockSeed() {
   const uint32_t seed = platform_.ClockSeed();
-  Event("seed", seed);
+  WriteLine("seed", seed);
   return seed;
 }
 
 void Recorder::Run(FormHandlers& Form) {
   form_ = &Form;
-  // The game is the shell's form when that is what the loop runs; handlers of
-  // another kind have no state to trace.
-  game_ = Form1 == &Form ? Form1 : nullptr;
   platform_.Run(*this);
   WriteFrames();
   KeepFinalLine();
@@ -75,7 +70,7 @@ void Recorder::WriteFrames() {
   pending_frames_ = 0;
 }
 
-void Recorder::Event(const char* Name, int64_t Value) {
+void Recorder::WriteLine(const char* Name, int64_t Value) {
   KeepFinalLine();
   WriteFrames();
   char line[32];
@@ -86,44 +81,43 @@ void Recorder::Event(const char* Name, int64_t Value) {
 }
 
 bool Recorder::Lost() const {
-  IDirectDrawSurface7* primary = game_ != nullptr ? game_->View().PrimarySurface : nullptr;
+  IDirectDrawSurface7* primary = session_ != nullptr ? session_->View().PrimarySurface : nullptr;
   return primary != nullptr && primary->IsLost() == DDERR_SURFACELOST;
 }
 
 void Recorder::KeepFinalLine() {
-  if (!frame_since_final_ || game_ == nullptr) return;
-  FormatTraceLine(game_->View(), calls_, &final_);
+  if (!frame_since_final_ || session_ == nullptr) return;
+  FormatTraceLine(session_->View(), calls_, &final_);
   frame_since_final_ = false;
 }
 
+void Recorder::Pass(const FormEvent& Event) {
+  WriteLine(EventName(Event.kind), MaxKey(Event.kind) > 0 ? Event.key : -1);
+  Deliver(*form_, Event);
+}
+
 void Recorder::FormKeyPress(uint8_t& Key) {
-  Event("char", Key);
-  form_->FormKeyPress(Key);
+  Pass({FormEvent::Char, Key});
 }
 
 void Recorder::FormKeyDown(uint16_t& Key) {
-  Event("down", Key);
-  form_->FormKeyDown(Key);
+  Pass({FormEvent::KeyDown, Key});
 }
 
 void Recorder::FormKeyUp(uint16_t& Key) {
-  Event("up", Key);
-  form_->FormKeyUp(Key);
+  Pass({FormEvent::KeyUp, Key});
 }
 
 void Recorder::Timer1Timer() {
-  Event("tick");
-  form_->Timer1Timer();
+  Pass({FormEvent::Tick, 0});
 }
 
 void Recorder::ApplicationEvents1Deactivate() {
-  Event("deactivate");
-  form_->ApplicationEvents1Deactivate();
+  Pass({FormEvent::Deactivate, 0});
 }
 
 void Recorder::ApplicationEvents1Restore() {
-  Event("restore");
-  form_->ApplicationEvents1Restore();
+  Pass({FormEvent::Restore, 0});
 }
 
 void Recorder::GameLoop(bool& Done) {

@@ -23,12 +23,12 @@ int Refuse(const std::string& Message) {
 
 }  // namespace
 
-int ReplayTool(int argc, char** argv, std::unique_ptr<ReplayPlatform> (*MakePlatform)()) {
+int ReplayTool(int Argc, char** Argv, std::unique_ptr<ReplayPlatform> (*MakePlatform)()) {
   SafeStandardDescriptors();
   ReplayOptions options;
   std::string name;
   bool named = false, shots = false;
-  const std::vector<std::string> args = ProgramArguments(argc, argv);
+  const std::vector<std::string> args = ProgramArguments(Argc, Argv);
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (arg == "--shots") {

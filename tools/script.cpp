@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 #include "assets/files.h"
 #include "assets/picture.h"
@@ -13,24 +14,31 @@ namespace {
 struct OpSpec {
   const char* name;
   ScriptOp op;
-  int args;      // -1: one or more
-  uint64_t min;  // range of a numeric argument
+  FormEvent::Kind event;  // the event of ScriptOp::Event
+  int args;               // -1: one or more
+  uint64_t min;           // range of a numeric argument
   uint64_t max;
 };
 
+// An event takes its key as its one argument, or no argument at all.
+constexpr OpSpec EventOp(FormEvent::Kind Kind) {
+  return {EventName(Kind), ScriptOp::Event, Kind, MaxKey(Kind) > 0 ? 1 : 0, 0, MaxKey(Kind)};
+}
+
 constexpr OpSpec kOps[] = {
-    {"random", ScriptOp::Random, -1, 0, 0xFFFFFFFFu},
-    {"seed", ScriptOp::Seed, 1, 0, 0xFFFFFFFFu},
-    {"char", ScriptOp::Char, 1, 0, 255},
-    {"down", ScriptOp::Down, 1, 0, 65535},
-    {"up", ScriptOp::Up, 1, 0, 65535},
-    {"tick", ScriptOp::Tick, 0, 0, 0},
-    {"deactivate", ScriptOp::Deactivate, 0, 0, 0},
-    {"restore", ScriptOp::Restore, 0, 0, 0},
-    {"lose", ScriptOp::Lose, 0, 0, 0},
-    {"frames", ScriptOp::Frames, 1, 1, ScriptReader::kMaxFrames},
-    {"shot", ScriptOp::Shot, 1, 0, 0},
+    {"random", ScriptOp::Random, {}, -1, 0, 0xFFFFFFFFu},
+    {"seed", ScriptOp::Seed, {}, 1, 0, 0xFFFFFFFFu},
+    EventOp(FormEvent::Char),
+    EventOp(FormEvent::KeyDown),
+    EventOp(FormEvent::KeyUp),
+    EventOp(FormEvent::Tick),
+    EventOp(FormEvent::Deactivate),
+    EventOp(FormEvent::Restore),
+    {"lose", ScriptOp::Lose, {}, 0, 0, 0},
+    {"frames", ScriptOp::Frames, {}, 1, 1, ScriptReader::kMaxFrames},
+    {"shot", ScriptOp::Shot, {}, 1, 0, 0},
 };
+static_assert(std::size(kOps) == 5 + kFormEventKinds, "every event is a command");
 
 constexpr size_t kQuotedBytes = 40;
 
@@ -291,6 +299,10 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
     } else if (spec->args == 1 && !ParseNumber(argument_, spec->min, spec->max, &Command->Value)) {
       return Fail(Error, QuoteWord(argument_, argument_length_) + " is not a number from " +
                              std::to_string(spec->min) + " to " + std::to_string(spec->max));
+    }
+    if (spec->op == ScriptOp::Event) {
+      Command->Event =
+          FormEvent{spec->event, static_cast<uint16_t>(spec->args == 1 ? Command->Value : 0)};
     }
     return true;
   }

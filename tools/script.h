@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "shell/form_event.h"
+
 namespace carpex {
 
 // Where a script's bytes come from, read at any offset.
@@ -68,24 +70,15 @@ class CopyingSource final : public ScriptSource {
   enum class Fault : uint8_t { None, Read, Copy, TooLong } fault_ = Fault::None;
 };
 
-enum class ScriptOp : uint8_t {
-  Random,
-  Seed,
-  Char,
-  Down,
-  Up,
-  Tick,
-  Deactivate,
-  Restore,
-  Lose,
-  Frames,
-  Shot
-};
+// An event for the form (named as EventName names it), or one of the replay's
+// own commands.
+enum class ScriptOp : uint8_t { Event, Random, Seed, Lose, Frames, Shot };
 
 struct ScriptCommand {
-  ScriptOp Op = ScriptOp::Tick;
+  ScriptOp Op = ScriptOp::Event;
   uint64_t Line = 0;
-  uint32_t Value = 0;  // seed, char, down, up, frames
+  FormEvent Event{};   // event
+  uint32_t Value = 0;  // seed, frames; an event's key
   std::string File;    // shot
 };
 

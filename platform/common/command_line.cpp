@@ -80,11 +80,15 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
   return false;
 }
 
-int GameCommandLine::Play(Application& App, std::string* Error) {
-  if (file_ == nullptr) return Carpex(App);
+int GameCommandLine::Play(Application& App, std::string* Error,
+                          const std::function<void(const GameSession&)>& Started) {
+  if (file_ == nullptr) return Carpex(App, Started);
   Recorder recorder(App, file_, !created_);
   file_ = nullptr;
-  const int status = Carpex(recorder);
+  const int status = Carpex(recorder, [&](const GameSession& Session) {
+    recorder.Record(Session);
+    if (Started) Started(Session);
+  });
   const bool written = recorder.Finish();
   if (!recorder.Started()) {
     if (created_) RemoveFile(path_);

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "assets/files.h"
 #include "shell/app.h"
+#include "shell/session.h"
 
 namespace carpex {
 
@@ -28,8 +30,10 @@ class GameCommandLine {
   // False with a message for the player in *Error.
   bool Parse(int Argc, const char* const* Argv, std::string* Error);
   // The game's exit status; a recording that could not be written whole makes
-  // it 1, with the message in *Error.
-  int Play(Application& App, std::string* Error);
+  // it 1, with the message in *Error. Started sees the game's session before
+  // its message loop runs.
+  int Play(Application& App, std::string* Error,
+           const std::function<void(const GameSession&)>& Started = nullptr);
   // After --version or --help: the text to show instead of playing, then exit 0.
   const std::string& Answer() const { return answer_; }
 

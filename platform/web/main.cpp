@@ -5,14 +5,15 @@
 #include <string>
 
 #include "graphics/soft/control.h"
+#include "platform/common/gamepad.h"
 #include "platform/web/web_app.h"
 #include "shell/carpex.h"
-#include "shell/unit1.h"
 #include "tools/trace.h"
 
 namespace {
 
 carpex::web::WebApp* g_app = nullptr;
+const carpex::GameSession* g_session = nullptr;
 
 // The page says the game has ended and offers to play again: resolves when
 // the player asks for that.
@@ -26,8 +27,8 @@ EM_ASYNC_JS(void, WaitForPlayAgain, (int Status), { await Module.gameEnded(Statu
 extern "C" EMSCRIPTEN_KEEPALIVE const char* carpex_trace() {
   static std::string line;
   line.clear();
-  if (carpex::Form1 != nullptr && g_app != nullptr) {
-    carpex::FormatTraceLine(carpex::Form1->View(), g_app->IdleCalls(), &line);
+  if (g_session != nullptr && g_app != nullptr) {
+    carpex::FormatTraceLine(g_session->View(), g_app->IdleCalls(), &line);
   }
   return line.c_str();
 }
@@ -37,16 +38,14 @@ int main() {
     int status = 0;
     {
       carpex::web::WebApp app;
-      // A gamepad's buttons and the page's controls mean one thing on the level
-      // screen and another in a round.
-      app.SetGameView([] {
-        const carpex::TForm1* form = carpex::Form1;
-        if (form == nullptr) return carpex::common::GameView{};
-        const carpex::World& w = form->View().W;
-        return carpex::common::GameView{w.GameState == carpex::kLevelChoice, w.Level};
-      });
       g_app = &app;
-      status = carpex::Carpex(app);
+      status = carpex::Carpex(app, [&app](const carpex::GameSession& Session) {
+        g_session = &Session;
+        // A gamepad's buttons and the page's controls mean one thing on the
+        // level screen and another in a round.
+        app.SetGameView([&Session] { return carpex::common::GameViewOf(Session.View().W); });
+      });
+      g_session = nullptr;
       g_app = nullptr;
     }
     WaitForPlayAgain(status);

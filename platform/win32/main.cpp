@@ -25,7 +25,7 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLi
     MessageBoxA(nullptr, commandLine.Answer().c_str(), "Carpex", MB_OK | MB_ICONINFORMATION);
     return 0;
   }
-  carpex::Win32App app(Instance, carpex::LoadFormLook());
+  carpex::win32::Win32App app(Instance, carpex::win32::LoadFormLook());
   const int status = commandLine.Play(app, &error);
   if (!error.empty()) MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
   return status;

@@ -5,7 +5,7 @@
 
 #include "assets/form_description.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -88,7 +88,7 @@ void Win32App::Sleep(uint32_t Milliseconds) {
   if (!scripted_) ::Sleep(Milliseconds);
 }
 
-void Win32App::TextOut(int32_t X, int32_t Y, const char* Text) {
+void Win32App::WriteText(int32_t X, int32_t Y, const char* Text) {
   if (window_ == nullptr || Text == nullptr) return;
   HDC dc = GetDC(window_);
   if (dc == nullptr) return;
@@ -102,7 +102,7 @@ void Win32App::TextOut(int32_t X, int32_t Y, const char* Text) {
   ReleaseDC(window_, dc);
 }
 
-void Win32App::MessageBox(const char* Text, const char* Caption, uint32_t Flags) {
+void Win32App::ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) {
   if (scripted_) {
     // Nobody is there to close a box: the message goes on one line to stderr.
     std::string shown = Text != nullptr ? Text : "";
@@ -241,9 +241,7 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
 }
 
 FormLook LoadFormLook() {
-  FormDescription form;
-  if (!LoadFormDescription(&form)) return FormLook{};
-  return FormLookFrom(form);
+  return FormLookFrom(CarriedForm());
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -221,7 +221,7 @@ signals() {
   status=$?
   game=""
   ((status == 1)) || fail "a recording deleted while playing: status $status, expected 1"
-  [[ $(cat "$out/game.err") == *"rec.replay' is lost: its file was deleted or moved"* ]] ||
+  [[ $(cat "$out/game.err") == *"is lost: its file was deleted or moved"* ]] ||
     fail "a recording deleted while playing: '$(cat "$out/game.err")'"
   echo "a recording deleted while playing: status 1, $(cat "$out/game.err")"
   echo "PASS"

@@ -487,8 +487,8 @@ TEST(WineGame, ARecordingTakesAnyNameAndHasOneWriter) {
 bool WaitOverCity(Picture* Screen) {
   return WaitForScreen(
       20,
-      [](const Picture& p) {
-        const int x = LeftmostLit(p, 0, 48);
+      [](const Picture& P) {
+        const int x = LeftmostLit(P, 0, 48);
         return x > 160 && x < 400;
       },
       Screen);
