@@ -482,6 +482,35 @@ TEST(WineGame, ARecordingTakesAnyNameAndHasOneWriter) {
   EXPECT_EQ("# final: " + LastLine(replay.Out), final);
 }
 
+// The system's session ending under a recording game (wineboot --end-session
+// sends what Windows sends at a log-off): the recording ends whole, and
+// replays to its final line.
+TEST(WineGame, ARecordingEndsWholeWhenTheSessionEnds) {
+  REQUIRE_DESKTOP();
+  Child game;
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--record", "ended.replay"},
+                         Desktop->Folder(), Desktop->Env(), "", ""));
+  Picture screen;
+  ASSERT_TRUE(WaitForScreen(
+      60, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
+      << "no level choice";
+  Desktop->XDoTool({"key", "9"});
+  SleepSeconds(1.5);
+  const RunResult ended = RunCommand({Desktop->Loader(), "wineboot", "--end-session"},
+                                     Desktop->Folder(), Desktop->Env(), 60);
+  EXPECT_TRUE(ended.Finished) << "wineboot --end-session did not finish";
+  int status = -1;
+  game.Wait(30, &status);
+  const std::string recorded = ReadFile(Desktop->Folder() + "/ended.replay");
+  const std::string final = LastLine(recorded);
+  ASSERT_EQ(final.rfind("# final: n=", 0), 0u) << "the recording ends with: " << final;
+  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/ended.replay"},
+                                      Desktop->Folder(), {}, 300);
+  ASSERT_TRUE(replay.Finished);
+  EXPECT_EQ(replay.Status, 0) << replay.Err;
+  EXPECT_EQ("# final: " + LastLine(replay.Out), final);
+}
+
 // Waits until the plane (in the rows above every building of level 9) is in
 // the middle of the screen, so that a bomb falls onto a building.
 bool WaitOverCity(Picture* Screen) {
