@@ -26,6 +26,12 @@ class FormHandlers {
   // The idle handler: one call per turn of the message loop with no message waiting,
   // repeated for as long as it leaves Done at false.
   virtual void GameLoop(bool& Done) = 0;
+  // The program ends now, without its message loop returning: the connection
+  // to the display is lost, or the system's session is ending. It may come in
+  // the middle of a frame, and the program may be gone as soon as it returns:
+  // the one chance to save what must not be lost (a recording). The form
+  // itself has nothing to save.
+  virtual void ProgramEnding() {}
 };
 
 class Application {

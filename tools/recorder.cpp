@@ -35,16 +35,21 @@ uint32_t Recorder::ClockSeed() {
 void Recorder::Run(FormHandlers& Form) {
   form_ = &Form;
   platform_.Run(*this);
+  WriteEnd();
+  form_ = nullptr;
+}
+
+void Recorder::WriteEnd() {
+  if (ended_ || file_ == nullptr) return;
   WriteFrames();
-  KeepFinalLine();
   // Without a frame there is no last trace line to end with.
   if (calls_ > 0) {
     Write("# final: ", 9);
     Write(final_.data(), final_.size());
     Write("\n", 1);
   }
+  ended_ = true;
   if (std::fflush(file_) != 0) write_failed_ = true;
-  form_ = nullptr;
 }
 
 bool Recorder::Finish() {
@@ -55,6 +60,7 @@ bool Recorder::Finish() {
 }
 
 void Recorder::Write(const char* Text, size_t Size) {
+  if (ended_) return;
   if (!started_) {
     held_.append(Text, Size);
   } else if (std::fwrite(Text, 1, Size, file_) != Size) {
@@ -71,7 +77,6 @@ void Recorder::WriteFrames() {
 }
 
 void Recorder::WriteLine(const char* Name, int64_t Value) {
-  KeepFinalLine();
   WriteFrames();
   char line[32];
   const int n = Value < 0 ? std::snprintf(line, sizeof line, "%s\n", Name)
@@ -83,12 +88,6 @@ void Recorder::WriteLine(const char* Name, int64_t Value) {
 bool Recorder::Lost() const {
   IDirectDrawSurface7* primary = session_ != nullptr ? session_->View().PrimarySurface : nullptr;
   return primary != nullptr && primary->IsLost() == DDERR_SURFACELOST;
-}
-
-void Recorder::KeepFinalLine() {
-  if (!frame_since_final_ || session_ == nullptr) return;
-  FormatTraceLine(session_->View(), calls_, &final_);
-  frame_since_final_ = false;
 }
 
 void Recorder::Pass(const FormEvent& Event) {
@@ -139,7 +138,8 @@ void Recorder::GameLoop(bool& Done) {
   if (!Lost()) lose_written_ = false;
   ++calls_;
   ++pending_frames_;
-  frame_since_final_ = true;
+  // Kept at once: the game may end before the next frame, or in the middle of it.
+  if (session_ != nullptr) FormatTraceLine(session_->View(), calls_, &final_);
   const auto now = std::chrono::steady_clock::now();
   // The run of frames now going on is written when it ends: by the timer's
   // tick, within a second.

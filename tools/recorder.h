@@ -42,7 +42,7 @@ class Recorder final : public Application, private FormHandlers {
     platform_.ShowMessageBox(Text, Caption, Flags);
   }
   // The platform's loop, handing the events to the form through the recorder;
-  // then the last frames and the final trace line are written.
+  // then the recording's end is written.
   void Run(FormHandlers& Form) override;
   // The clock seed the game is given, written first.
   uint32_t ClockSeed() override;
@@ -50,6 +50,12 @@ class Recorder final : public Application, private FormHandlers {
   // The session being recorded: its frames are traced for the recording's
   // last line, and its display is watched for lost surfaces.
   void Record(const GameSession& Session) { session_ = &Session; }
+  // The recording's end, written now and flushed: the frames not yet written
+  // and the final line, the trace line of the last whole frame. For a game
+  // that ends otherwise than by its loop returning (its X server gone, the
+  // session of Windows ending), even in the middle of a frame; nothing after
+  // it is written. Once only.
+  void WriteEnd();
   // Writes what is left and closes the file; false when any of it could not be written.
   bool Finish();
   // The game ran a frame: the file holds the recording.
@@ -63,6 +69,7 @@ class Recorder final : public Application, private FormHandlers {
   void ApplicationEvents1Deactivate() override;
   void ApplicationEvents1Restore() override;
   void GameLoop(bool& Done) override;
+  void ProgramEnding() override { WriteEnd(); }
 
   // An event between two frames: the frames before it, then its own line; then
   // the form has it.
@@ -74,8 +81,6 @@ class Recorder final : public Application, private FormHandlers {
   void Write(const char* Text, size_t Size);
   // The display has lost its surfaces.
   bool Lost() const;
-  // The trace line of the last frame, kept while events follow it.
-  void KeepFinalLine();
 
   Application& platform_;
   std::FILE* file_;
@@ -88,8 +93,8 @@ class Recorder final : public Application, private FormHandlers {
   uint64_t calls_ = 0;
   uint32_t pending_frames_ = 0;
   bool lose_written_ = false;
-  bool frame_since_final_ = false;
-  std::string final_;
+  bool ended_ = false;
+  std::string final_;  // the trace line of the last whole frame
   std::chrono::steady_clock::time_point last_flush_;
   char buffer_[16 * 1024];
 };

@@ -35,12 +35,16 @@ constexpr OpSpec kOps[] = {
     EventOp(FormEvent::Deactivate),
     EventOp(FormEvent::Restore),
     {"lose", ScriptOp::Lose, {}, 0, 0, 0},
-    {"frames", ScriptOp::Frames, {}, 1, 1, 0xFFFFFFFFu},
+    {"frames", ScriptOp::Frames, {}, 1, 1, ScriptReader::kMaxFrames},
     {"shot", ScriptOp::Shot, {}, 1, 0, 0},
 };
 static_assert(std::size(kOps) == 5 + kFormEventKinds, "every event is a command");
 
 constexpr size_t kQuotedBytes = 40;
+
+// Lines that end in a carriage return alone (old Mac files) would run together.
+constexpr char kBareCarriageReturn[] =
+    "a carriage return without a line feed: the lines of a script end in LF or CR LF";
 
 // The longest command name: a first word longer than this is no command.
 constexpr size_t LongestCommand() {
@@ -189,13 +193,17 @@ void ScriptReader::SkipLineEnd() {
 }
 
 void ScriptReader::SkipRestOfLine() {
-  while (!AtLineEnd()) Skip();
+  while (!AtLineEnd()) {
+    if (Peek() == '\r') bare_cr_ = true;
+    Skip();
+  }
   SkipLineEnd();
 }
 
 bool ScriptReader::ReadWord(size_t Limit) {
   int c = Peek();
-  while (c == ' ' || c == '\t') {
+  while (c == ' ' || c == '\t' || (c == '\r' && !AtLineEnd())) {
+    if (c == '\r') bare_cr_ = true;
     Skip();
     c = Peek();
   }
@@ -206,7 +214,7 @@ bool ScriptReader::ReadWord(size_t Limit) {
   word_.clear();
   word_length_ = 0;
   word_cut_ = false;
-  while (c != ' ' && c != '\t' && !AtLineEnd()) {
+  while (c != ' ' && c != '\t' && c != '\r' && !AtLineEnd()) {
     if (word_.size() == Limit) {
       word_cut_ = true;
       word_length_ = Limit + 1;
@@ -237,6 +245,7 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
     if (!ReadWord(LongestCommand())) continue;
     if (word_[0] == '#') {
       SkipRestOfLine();
+      if (bare_cr_) return Fail(Error, kBareCarriageReturn);
       continue;
     }
     const OpSpec* spec = nullptr;
@@ -270,6 +279,7 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
       }
     }
     if (read_error_ != 0) continue;  // reported at the end
+    if (bare_cr_) return Fail(Error, kBareCarriageReturn);
     if (spec->args == -1 && given == 0) {
       return Fail(Error, std::string(spec->name) + " needs at least one value");
     }

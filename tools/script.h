@@ -105,6 +105,10 @@ class ScriptReader {
   // No argument is longer than this; a longer one is refused as soon as it is
   // met, without reading on (a script may be an endless stream).
   static constexpr size_t kMaxWord = 4096;
+  // The most frames one `frames` line runs: over four hours of play, far more
+  // than a recording writes between two timer ticks, and a bound on what a
+  // line can ask of the tool.
+  static constexpr uint32_t kMaxFrames = 1000000;
 
  private:
   int Peek(size_t Ahead = 0);
@@ -113,8 +117,8 @@ class ScriptReader {
   void SkipLineEnd();
   void SkipRestOfLine();
   // The next word of the line into word_; false at the end of the line, which
-  // it then passes. A word longer than Limit is read no further: word_cut_
-  // says so, and word_length_ is then Limit + 1.
+  // it then passes. Words are parted by spaces and tabs. A word longer than Limit is read no
+  // further: word_cut_ says so, and word_length_ is then Limit + 1.
   bool ReadWord(size_t Limit = kMaxWord);
   bool Fail(std::string* Error, const std::string& What) const;
 
@@ -131,6 +135,7 @@ class ScriptReader {
   std::string word_;
   uint64_t word_length_ = 0;
   bool word_cut_ = false;
+  bool bare_cr_ = false;  // a carriage return not followed by a line feed was met
   std::string argument_;
   uint64_t argument_length_ = 0;
   bool in_random_line_ = false;  // NextQueued: inside a `random` line

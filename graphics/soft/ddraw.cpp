@@ -329,11 +329,17 @@ void Surface::DestroyIfUnused() {
 
 void Surface::FillLostPattern() {
   ForgetKeyRuns();
-  for (int y = 0; y < height; ++y) {
+  if (height <= 0) return;
+  // Two rows make the pattern, one for each band of eight; the rest are copies.
+  const auto bytes = static_cast<std::size_t>(pitchPixels) * sizeof(std::uint16_t);
+  for (int y = 0; y < height && y < 16; y += 8) {
     std::uint16_t* row = Row(y);
     for (int x = 0; x < pitchPixels; ++x) {
       row[x] = (((x >> 3) ^ (y >> 3)) & 1) ? kLostPatternB : kLostPatternA;
     }
+  }
+  for (int y = 1; y < height; ++y) {
+    if (y % 8 != 0 || y >= 16) std::memcpy(Row(y), Row((y >> 3 & 1) * 8), bytes);
   }
 }
 

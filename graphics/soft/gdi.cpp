@@ -7,10 +7,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -27,10 +30,22 @@ namespace {
 struct Bitmap {
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::uint16_t bits = 0;              // as stored in the picture
-  std::vector<std::uint32_t> pixels;   // COLORREF, top row first
+  std::uint16_t bits = 0;  // as stored in the picture
+  // COLORREF, top row first: shared by the loads of one of the program's own
+  // pictures until one of them is changed.
+  std::shared_ptr<std::vector<std::uint32_t>> pixels;
   std::vector<std::uint32_t> palette;  // colour table of a paletted picture
+  // The pixels in the display's format, for the program's own pictures while
+  // they are unchanged.
+  std::shared_ptr<const std::vector<std::uint16_t>> rgb565;
   HDC selectedInto = nullptr;
+
+  const std::uint32_t* Pixels() const { return pixels->data(); }
+  std::uint32_t* ChangedPixels() {
+    if (pixels.use_count() > 1) pixels = std::make_shared<std::vector<std::uint32_t>>(*pixels);
+    rgb565.reset();
+    return pixels->data();
+  }
 };
 
 enum class Kind { MemoryDC, SurfaceDC, Bitmap };
@@ -105,7 +120,7 @@ struct Canvas {
 
   COLORREF Read(int X, int Y) const {
     if (surface != nullptr) return FromRgb565(surface->Row(Y)[X]);
-    if (bitmap != nullptr) return bitmap->pixels[static_cast<std::size_t>(Y) * bitmap->width + X];
+    if (bitmap != nullptr) return bitmap->Pixels()[static_cast<std::size_t>(Y) * bitmap->width + X];
     return 0;
   }
 
@@ -119,7 +134,7 @@ struct Canvas {
       return FromRgb565(pixel);
     }
     if (bitmap->bits <= 8 && !bitmap->palette.empty()) C = NearestInPalette(bitmap->palette, C);
-    bitmap->pixels[static_cast<std::size_t>(Y) * bitmap->width + X] = C;
+    bitmap->ChangedPixels()[static_cast<std::size_t>(Y) * bitmap->width + X] = C;
     return C;
   }
 };
@@ -149,7 +164,12 @@ std::unique_ptr<Bitmap> Scaled(const DibImage& Image, int Width, int Height) {
   bitmap->width = Width;
   bitmap->height = Height;
   bitmap->bits = Image.BitsPerPixel;
-  bitmap->pixels.resize(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height));
+  if (Width == Image.Width && Height == Image.Height) {
+    bitmap->pixels = std::make_shared<std::vector<std::uint32_t>>(Image.Pixels);
+    return bitmap;
+  }
+  bitmap->pixels = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(Width) *
+                                                                static_cast<std::size_t>(Height));
   std::vector<std::int32_t> columns(static_cast<std::size_t>(Width));
   for (int x = 0; x < Width; ++x) {
     columns[static_cast<std::size_t>(x)] =
@@ -158,7 +178,7 @@ std::unique_ptr<Bitmap> Scaled(const DibImage& Image, int Width, int Height) {
   for (int y = 0; y < Height; ++y) {
     const auto sy = static_cast<std::int32_t>(MapNearest(y, Height, Image.Height));
     const std::uint32_t* in = &Image.Pixels[static_cast<std::size_t>(sy) * Image.Width];
-    std::uint32_t* out = &bitmap->pixels[static_cast<std::size_t>(y) * Width];
+    std::uint32_t* out = bitmap->pixels->data() + static_cast<std::size_t>(y) * Width;
     for (int x = 0; x < Width; ++x) out[x] = in[columns[static_cast<std::size_t>(x)]];
   }
   return bitmap;
@@ -220,17 +240,70 @@ using soft::detail::GdiObject;
 using soft::detail::Kind;
 using soft::detail::StockBitmap;
 
+namespace soft::detail {
+namespace {
+
+bool FitsADib(int Width, int Height) {
+  return Width <= kMaxDibSide && Height <= kMaxDibSide &&
+         static_cast<std::uint64_t>(Width) * static_cast<std::uint64_t>(Height) <= kMaxDibPixels;
+}
+
+// A decoded picture as LoadImageA makes it: at its own size (Width and Height
+// 0) or at the size asked.
+std::unique_ptr<Bitmap> Loaded(const DibImage& Image, std::vector<std::uint32_t> Palette, int Width,
+                               int Height) {
+  const int width = Width != 0 ? Width : Image.Width;
+  const int height = Height != 0 ? Height : Image.Height;
+  if (!FitsADib(width, height)) return nullptr;
+  std::unique_ptr<Bitmap> bitmap = Scaled(Image, width, height);
+  bitmap->palette = std::move(Palette);
+  return bitmap;
+}
+
+// The program's own bitmaps never change: each is decoded and sized once, and
+// every load after that shares its pixels (a lost display reloads them all,
+// every time). One a test added is decoded each time: it goes with a reset.
+std::unique_ptr<Bitmap> LoadedResource(const Resource& Picture, int Width, int Height) {
+  if (&Picture < kResources || &Picture >= kResources + kResourceCount) {
+    DibImage image;
+    std::vector<std::uint32_t> palette;
+    if (!DecodeDibWithPalette(Picture.data, Picture.size, &image, &palette)) return nullptr;
+    return Loaded(image, std::move(palette), Width, Height);
+  }
+  static std::map<std::tuple<const Resource*, int, int>, std::unique_ptr<Bitmap>> loaded;
+  auto [at, isNew] = loaded.try_emplace({&Picture, Width, Height});
+  if (isNew) {
+    DibImage image;
+    std::vector<std::uint32_t> palette;
+    if (DecodeDibWithPalette(Picture.data, Picture.size, &image, &palette)) {
+      at->second = Loaded(image, std::move(palette), Width, Height);
+    }
+    if (Bitmap* bitmap = at->second.get()) {
+      auto converted = std::make_shared<std::vector<std::uint16_t>>();
+      converted->reserve(bitmap->pixels->size());
+      for (const std::uint32_t c : *bitmap->pixels) converted->push_back(ToRgb565(c));
+      bitmap->rgb565 = std::move(converted);
+    }
+  }
+  return at->second != nullptr ? std::make_unique<Bitmap>(*at->second) : nullptr;
+}
+
+}  // namespace
+}  // namespace soft::detail
+
 HANDLE WINAPI LoadImageA(HINSTANCE Instance, LPCSTR Name, UINT Type, int Width, int Height,
                          UINT LoadFlags) {
   if (Type != IMAGE_BITMAP || Name == nullptr || Width < 0 || Height < 0) return nullptr;
-  soft::DibImage image;
-  std::vector<std::uint32_t> palette;
+  std::unique_ptr<soft::detail::Bitmap> bitmap;
   if (LoadFlags & LR_LOADFROMFILE) {
     std::vector<std::uint8_t> bytes;
-    if (IS_INTRESOURCE(Name) || !soft::detail::ReadFile(Name, &bytes)) return nullptr;
-    if (!soft::detail::DecodeBmpFileWithPalette(bytes.data(), bytes.size(), &image, &palette)) {
+    soft::DibImage image;
+    std::vector<std::uint32_t> palette;
+    if (IS_INTRESOURCE(Name) || !soft::detail::ReadFile(Name, &bytes) ||
+        !soft::detail::DecodeBmpFileWithPalette(bytes.data(), bytes.size(), &image, &palette)) {
       return nullptr;
     }
+    bitmap = soft::detail::Loaded(image, std::move(palette), Width, Height);
   } else {
     // The program's own bitmaps; other modules have none.
     if (Instance != GetModuleHandleA(nullptr)) return nullptr;
@@ -242,21 +315,11 @@ HANDLE WINAPI LoadImageA(HINSTANCE Instance, LPCSTR Name, UINT Type, int Width, 
       lookup = Name;
     }
     const soft::Resource* resource = soft::FindEmbedded("BITMAP", lookup.c_str());
-    if (resource == nullptr ||
-        !soft::detail::DecodeDibWithPalette(resource->data, resource->size, &image, &palette)) {
-      return nullptr;
-    }
+    if (resource == nullptr) return nullptr;
+    bitmap = soft::detail::LoadedResource(*resource, Width, Height);
   }
-  const int width = Width != 0 ? Width : image.Width;
-  const int height = Height != 0 ? Height : image.Height;
-  if (width > soft::detail::kMaxDibSide || height > soft::detail::kMaxDibSide ||
-      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) >
-          soft::detail::kMaxDibPixels) {
-    return nullptr;
-  }
-  GdiObject object{Kind::Bitmap, nullptr, nullptr, soft::detail::Scaled(image, width, height)};
-  object.bitmap->palette = std::move(palette);
-  return soft::detail::NewHandle(std::move(object));
+  if (bitmap == nullptr) return nullptr;
+  return soft::detail::NewHandle(GdiObject{Kind::Bitmap, nullptr, nullptr, std::move(bitmap)});
 }
 
 int WINAPI GetObjectA(HANDLE Object, int Size, LPVOID Buffer) {
@@ -323,6 +386,19 @@ BOOL WINAPI StretchBlt(HDC DestDc, int XDest, int YDest, int WDest, int HDest, H
   const std::int64_t left = std::max<std::int64_t>(XDest, 0);
   const std::int64_t right = std::min<std::int64_t>(std::int64_t{XDest} + WDest, dst.Width());
   if (left >= right || top >= bottom) return TRUE;
+  // A picture of the program's onto a surface at its own size, in the
+  // display's format already: row by row.
+  if (src.bitmap != nullptr && dst.surface != nullptr && WDest == WSrc && HDest == HSrc &&
+      src.bitmap->rgb565 != nullptr) {
+    const soft::detail::Bitmap& from = *src.bitmap;
+    for (std::int64_t y = top; y < bottom; ++y) {
+      const auto at =
+          static_cast<std::size_t>((YSrc + y - YDest) * from.width + XSrc + left - XDest);
+      std::memcpy(dst.surface->Row(static_cast<int>(y)) + left, from.rgb565->data() + at,
+                  static_cast<std::size_t>(right - left) * sizeof(std::uint16_t));
+    }
+    return TRUE;
+  }
   // The source column of every destination column, worked out once.
   std::vector<std::int32_t> columns(static_cast<std::size_t>(right - left));
   for (std::int64_t x = left; x < right; ++x) {
@@ -333,11 +409,25 @@ BOOL WINAPI StretchBlt(HDC DestDc, int XDest, int YDest, int WDest, int HDest, H
   // bitmap's pixels, which cannot be the surface's own.
   if (src.bitmap != nullptr && dst.surface != nullptr) {
     const soft::detail::Bitmap& from = *src.bitmap;
+    std::int64_t previous = -1;
     for (std::int64_t y = top; y < bottom; ++y) {
       const std::int64_t sy = YSrc + soft::detail::MapNearest(y - YDest, HDest, HSrc);
-      const std::uint32_t* in = &from.pixels[static_cast<std::size_t>(sy * from.width + XSrc)];
       std::uint16_t* out = dst.surface->Row(static_cast<int>(y)) + left;
-      for (std::size_t i = 0; i < columns.size(); ++i) out[i] = soft::ToRgb565(in[columns[i]]);
+      // An enlarged row is the one above it again.
+      if (sy == previous) {
+        std::memcpy(out, dst.surface->Row(static_cast<int>(y - 1)) + left,
+                    columns.size() * sizeof(std::uint16_t));
+        continue;
+      }
+      previous = sy;
+      const auto at = static_cast<std::size_t>(sy * from.width + XSrc);
+      if (from.rgb565 != nullptr) {
+        const std::uint16_t* in = from.rgb565->data() + at;
+        for (std::size_t i = 0; i < columns.size(); ++i) out[i] = in[columns[i]];
+      } else {
+        const std::uint32_t* in = from.Pixels() + at;
+        for (std::size_t i = 0; i < columns.size(); ++i) out[i] = soft::ToRgb565(in[columns[i]]);
+      }
     }
     return TRUE;
   }

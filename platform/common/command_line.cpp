@@ -38,7 +38,7 @@ GameCommandLine::~GameCommandLine() {
   if (file_ == nullptr) return;
   // The game never started.
   std::fclose(file_);
-  if (created_) std::remove(path_.c_str());
+  if (created_) RemoveFile(path_);
 }
 
 bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Error) {
@@ -72,7 +72,10 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
     return !overwrite_;
   }
   std::string reason;
-  if (OpenForWriting(path_, overwrite_, &file_, &created_, &reason)) return true;
+  if (OpenForWriting(path_, overwrite_, &file_, &created_, &reason)) {
+    identity_ = IdentityOf(file_);
+    return true;
+  }
   *Error = "cannot create the recording " + QuoteWord(path_, path_.size()) + ": " + reason;
   return false;
 }
@@ -88,11 +91,16 @@ int GameCommandLine::Play(Application& App, std::string* Error,
   });
   const bool written = recorder.Finish();
   if (!recorder.Started()) {
-    if (created_) std::remove(path_.c_str());
+    if (created_) RemoveFile(path_);
     return status;
   }
   if (!written) {
     *Error = "the recording " + QuoteWord(path_, path_.size()) + " could not be written whole";
+    return 1;
+  }
+  if (!StillNamed(path_, identity_)) {
+    *Error = "the recording " + QuoteWord(path_, path_.size()) +
+             " is lost: its file was deleted or moved while the game was recording";
     return 1;
   }
   return status;

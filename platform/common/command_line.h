@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "assets/files.h"
 #include "shell/app.h"
 #include "shell/session.h"
 
@@ -42,6 +43,7 @@ class GameCommandLine {
   bool overwrite_ = false;
   bool created_ = false;  // FILE is new: removed again if the game never starts
   std::FILE* file_ = nullptr;
+  FileIdentity identity_;
 };
 
 }  // namespace carpex

@@ -210,7 +210,9 @@ void SdlApp::Run(FormHandlers& Form) {
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
   }
+  TellOnServerGone(&Form);
   loop_.Run(Form, *this);
+  TellOnServerGone(nullptr);
 }
 
 bool SdlApp::HandleSystemEvent(bool Draining) {

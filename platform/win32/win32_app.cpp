@@ -234,6 +234,11 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
       Hide();
       Terminate();
       return 0;
+    case WM_ENDSESSION:
+      // The user logs off or the system shuts down: the process may be ended
+      // as soon as this returns, and the loop never gets to its end.
+      if (WParam != FALSE && form_ != nullptr) form_->ProgramEnding();
+      return 0;
     default:
       break;
   }

@@ -28,13 +28,17 @@ class ScriptedApp final : public Application {
   void Maximize() override {}
   void Hide() override {}
   void Terminate() override {}
-  void Sleep(uint32_t) override {}
+  void Sleep(uint32_t) override {
+    if (OnSleep) OnSleep();
+  }
   void WriteText(int32_t, int32_t, const char*) override {}
   void ShowMessageBox(const char*, const char*, uint32_t) override {}
   void Run(FormHandlers& Form) override { Loop(Form); }
   uint32_t ClockSeed() override { return 20240607; }
 
   std::function<void(FormHandlers&)> Loop;
+  // The frame's sleep at its start: inside the frame.
+  std::function<void()> OnSleep;
 
  private:
   int token_ = 0;
@@ -45,6 +49,31 @@ void Frames(FormHandlers& Form, int Count) {
     bool done = true;
     Form.GameLoop(done);
   }
+}
+
+// The session recorded over App, as the file holds it.
+std::string Recording(ScriptedApp& App) {
+  const std::string path = ::testing::TempDir() + "recorder_test.replay";
+  std::FILE* file = std::fopen(path.c_str(), "w+b");
+  EXPECT_NE(file, nullptr) << path;
+  if (file == nullptr) return "";
+  Recorder recorder(App, file);
+  EXPECT_EQ(Carpex(recorder, [&](const GameSession& Session) { recorder.Record(Session); }), 0);
+  EXPECT_TRUE(recorder.Finish());
+  std::stringstream text;
+  text << std::ifstream(path).rdbuf();
+  std::remove(path.c_str());
+  return text.str();
+}
+
+// The last trace line of the recording's replay.
+std::string ReplayedLastLine(const std::string& Recording) {
+  std::ostringstream out, err;
+  EXPECT_EQ(RunReplay(Recording, "rec", out, err, MakeReplayPlatform), kReplayRan) << err.str();
+  std::string last;
+  std::istringstream lines(out.str());
+  for (std::string line; std::getline(lines, line);) last = line;
+  return last;
 }
 
 TEST(Recorder, WritesTheSessionAsAScriptThatRepeatsItToItsFinalLine) {
@@ -65,30 +94,41 @@ TEST(Recorder, WritesTheSessionAsAScriptThatRepeatsItToItsFinalLine) {
     Deliver(Form, {FormEvent::Restore, 0});
     Frames(Form, 1);
   };
-  const std::string path = ::testing::TempDir() + "recorder_test.replay";
-  std::FILE* file = std::fopen(path.c_str(), "w+b");
-  ASSERT_NE(file, nullptr) << path;
-  Recorder recorder(app, file);
-  EXPECT_EQ(Carpex(recorder, [&](const GameSession& Session) { recorder.Record(Session); }), 0);
-  EXPECT_TRUE(recorder.Finish());
-
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  std::remove(path.c_str());
-  const std::string recording = text.str();
+  const std::string recording = Recording(app);
   const size_t final = recording.find("# final: ");
   ASSERT_NE(final, std::string::npos) << recording;
   EXPECT_EQ(recording.substr(0, final),
             "seed 20240607\nframes 2\nchar 51\nframes 30\ndown 32\nframes 1\nup 32\ntick\n"
             "lose\nframes 40\ndeactivate\nframes 2\nrestore\nframes 1\n");
 
-  std::ostringstream out, err;
-  ASSERT_EQ(RunReplay(recording, "rec", out, err, MakeReplayPlatform), kReplayRan) << err.str();
-  std::string last;
-  std::istringstream lines(out.str());
-  for (std::string line; std::getline(lines, line);) last = line;
+  const std::string last = ReplayedLastLine(recording);
   EXPECT_EQ("# final: " + last + "\n", recording.substr(final));
   EXPECT_NE(last.find(" gs=2 level=3 "), std::string::npos) << last;
+  soft::Reset();
+}
+
+// The program ending in the middle of a frame (its X server gone, the
+// system's session ending): the recording ends with the last whole frame,
+// which its replay ends on, and nothing that follows is written.
+TEST(Recorder, AProgramEndingInTheMiddleOfAFrameEndsItWithTheLastWholeFrame) {
+  soft::Reset();
+  ScriptedApp app;
+  app.Loop = [&](FormHandlers& Form) {
+    Deliver(Form, {FormEvent::Char, '3'});
+    Frames(Form, 30);
+    app.OnSleep = [&] { Form.ProgramEnding(); };
+    Frames(Form, 1);
+    app.OnSleep = nullptr;
+    Deliver(Form, {FormEvent::Char, 27});
+    Frames(Form, 5);
+  };
+  const std::string recording = Recording(app);
+  const size_t final = recording.find("# final: ");
+  ASSERT_NE(final, std::string::npos) << recording;
+  EXPECT_EQ(recording.substr(0, final), "seed 20240607\nchar 51\nframes 30\n");
+  const std::string last = ReplayedLastLine(recording);
+  EXPECT_EQ("# final: " + last + "\n", recording.substr(final));
+  EXPECT_EQ(last.rfind("n=30 gs=2 ", 0), 0u) << last;
   soft::Reset();
 }
 

@@ -56,30 +56,41 @@ Reading ReadAll(std::string_view Text) {
 TEST(ScriptReader, EveryCommandWithItsArgumentUpToTheTopOfItsRange) {
   const Reading r = ReadAll(
       "seed 4294967295\nchar 255\ndown 65535\nup 0\ntick\ndeactivate\nrestore\n"
-      "random 0 4294967295\nlose\nframes 4294967295\nshot a-1_b.PNG\n");
+      "random 0 4294967295\nlose\nframes 1000000\nshot a-1_b.PNG\n");
   EXPECT_EQ(r.Error, "");
   EXPECT_EQ(r.Commands,
             (std::vector<std::string>{"1 seed 4294967295", "2 char 255", "3 down 65535", "4 up 0",
                                       "5 tick", "6 deactivate", "7 restore", "8 random", "9 lose",
-                                      "10 frames 4294967295", "11 shot a-1_b.PNG"}));
+                                      "10 frames 1000000", "11 shot a-1_b.PNG"}));
 }
 
 TEST(ScriptReader, AByteOrderMarkSpacingCommentsAndCarriageReturnsAreAccepted) {
-  const Reading r = ReadAll("\xEF\xBB\xBF  # set-up\r\nseed   9\r\n\r\nframes    2  \r\n");
+  const Reading r = ReadAll("\xEF\xBB\xBF  # set-up\r\nseed \t 9\r\n\r\nframes\t2  \r\n");
   EXPECT_EQ(r.Error, "");
   EXPECT_EQ(r.Commands, (std::vector<std::string>{"2 seed 9", "4 frames 2"}));
 }
 
 TEST(ScriptReader, AMalformedLineIsNamedInOneLine) {
   const std::map<std::string, std::string> cases = {
-      {"frames 1\nfly 3\n", "'s':2: "}, {"# comment\n\nframes 0\n", "'s':3: "},
-      {"char 256\n", "'s':1: "},        {"char\n", "'s':1: "},
-      {"tick 1\n", "'s':1: "},          {"frames 2 3\n", "'s':1: "},
-      {"shot frame.bmp\n", "'s':1: "},  {"random\n", "'s':1: "},
-      {"random 1 -2\n", "'s':1: "},     {"seed 4294967296\n", "'s':1: "},
-      {"down 0x20\n", "'s':1: "},       {"up 65536\n", "'s':1: "},
-      {"shot ../x.png\n", "'s':1: "},   {"shot docs/x.png\n", "'s':1: "},
+      {"frames 1\nfly 3\n", "'s':2: "},
+      {"# comment\n\nframes 0\n", "'s':3: "},
+      {"char 256\n", "'s':1: "},
+      {"char\n", "'s':1: "},
+      {"tick 1\n", "'s':1: "},
+      {"frames 2 3\n", "'s':1: "},
+      {"shot frame.bmp\n", "'s':1: "},
+      {"random\n", "'s':1: "},
+      {"random 1 -2\n", "'s':1: "},
+      {"seed 4294967296\n", "'s':1: "},
+      {"down 0x20\n", "'s':1: "},
+      {"up 65536\n", "'s':1: "},
+      {"shot ../x.png\n", "'s':1: "},
+      {"shot docs/x.png\n", "'s':1: "},
       {"shot .x.png\n", "'s':1: "},
+      {"frames 1000001\n", "'s':1: '1000001' is not a number from 1 to 1000000"},
+      // Lines that end in a carriage return alone, after a comment as well.
+      {"seed 1\rframes 2\r", "'s':1: a carriage return without a line feed"},
+      {"# saved on an old Mac\rframes 2\r", "'s':1: a carriage return without a line feed"},
   };
   for (const auto& [script, prefix] : cases) {
     const Reading r = ReadAll(script);
@@ -89,11 +100,11 @@ TEST(ScriptReader, AMalformedLineIsNamedInOneLine) {
 }
 
 TEST(ScriptReader, AMessageQuotesAShortPieceOfTheWordWithControlsEscaped) {
-  const std::string word = std::string("\x1b[2J\0\r\\", 7) + std::string(1 << 20, 'x');
+  const std::string word = std::string("\x1b[2J\0\a\\", 7) + std::string(1 << 20, 'x');
   EXPECT_EQ(ReadAll("frames 1\nchar " + word + "\n" + word + "\n").Error,
-            "'s':2: '\\x1b[2J\\x00\\x0d\\\\" + std::string(33, 'x') +
+            "'s':2: '\\x1b[2J\\x00\\x07\\\\" + std::string(33, 'x') +
                 "'... is not a number from 0 to 255");
-  EXPECT_EQ(ReadAll(word).Error, "'s':1: unknown command '\\x1b[2J\\x00\\x0d\\\\xxx'...");
+  EXPECT_EQ(ReadAll(word).Error, "'s':1: unknown command '\\x1b[2J\\x00\\x07\\\\xxx'...");
 }
 
 }  // namespace

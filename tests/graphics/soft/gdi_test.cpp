@@ -320,6 +320,31 @@ TEST_F(Gdi, PixelsOnMemoryDCsFollowTheBitmap) {
   DeleteDC(dc);
 }
 
+// Loads of one picture share nothing a change can reach: a pixel set in one
+// load is in neither another load nor a later one, and the changed load
+// reaches a surface changed.
+TEST_F(Gdi, EachLoadOfAPictureIsItsOwn) {
+  HBITMAP changed = Load("quad");
+  HBITMAP other = Load("quad");
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ stock = SelectObject(dc, changed);
+  SetPixel(dc, 0, 0, kWhite);
+  SelectObject(dc, other);
+  EXPECT_EQ(kRed, GetPixel(dc, 0, 0));
+  SelectObject(dc, stock);
+  DeleteDC(dc);
+  IDirectDrawSurface7* surface = Plain(2, 2);
+  ASSERT_TRUE(CopyInto(surface, changed, 2, 2));
+  EXPECT_EQ(0xFFFF, At(surface, 0, 0));
+  ASSERT_TRUE(CopyInto(surface, other, 2, 2));
+  EXPECT_EQ(0xF800, At(surface, 0, 0));
+  HBITMAP later = Load("quad");
+  ASSERT_TRUE(CopyInto(surface, later, 2, 2));
+  EXPECT_EQ(0xF800, At(surface, 0, 0));
+  for (HBITMAP b : {changed, other, later}) EXPECT_TRUE(DeleteObject(b));
+  surface->Release();
+}
+
 TEST_F(Gdi, MatchColourReadsTheConvertedPixel) {
   // The key lookup of the bitmap utilities: SetPixel through GDI, then the
   // first 32-bit word of the locked surface masked to the pixel size.
