@@ -7,19 +7,23 @@
 #include "graphics/directdraw.h"
 #include "graphics/dxcommon.h"
 #include "shell/unit1.h"
+#include "world/sprites.h"
 
 namespace carpex {
 
 namespace {
 
 constexpr DWORD kScreenDepth = 16;
+// What is reported for a picture that could not be loaded: no DirectX code,
+// and so no text of its own ("Unrecognized Error").
+constexpr HRESULT kPictureNotLoaded = 1;
 
 }  // namespace
 
 void TForm1::ReportError(HRESULT Code, const char* Where) {
   char text[512];
   std::snprintf(text, sizeof text, "%s: \r%s", Where, DXCommon::DirectXErrorText(Code));
-  App.MessageBox(text, Caption.c_str(), MB_OK | MB_ICONERROR);
+  App.ShowMessageBox(text, Caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
 const TForm1::SpriteSheet TForm1::kSpriteSheets[kSpriteSheetCount] = {
@@ -85,8 +89,8 @@ bool TForm1::SetUpDisplay() {
 
   // From here on a failure is reported and the chain goes on.
 
-  LevelChoiceWidth = 331;
-  LevelChoiceHeight = 36;
+  LevelChoiceWidth = kLevelChoiceWidth;
+  LevelChoiceHeight = kLevelChoicePlacingHeight;
   LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
   LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
   for (const SpriteSheet& sheet : kSpriteSheets) {
@@ -108,7 +112,7 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
       LoadImageA(GetModuleHandleA(nullptr), Name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   Sheet.Reset();
   if (!bitmap) {
-    ReportError(1, "ddloadbitmap");
+    ReportError(kPictureNotLoaded, "ddloadbitmap");
     return;
   }
   BITMAP info{};
@@ -136,7 +140,7 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
   }
   Sheet.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), Name, width, height));
   if (!Sheet) {
-    ReportError(1, "ddloadbitmap");
+    ReportError(kPictureNotLoaded, "ddloadbitmap");
     return;
   }
   const COLORREF key = RGB(GetRValue(topLeft), GetGValue(topLeft), GetBValue(topLeft));
@@ -180,7 +184,7 @@ bool TForm1::MakeBackground(Ref<IDirectDrawSurface7>& Background) {
   // is reported and leaves the field empty.
   Background.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), kBackgroundPicture,
                                               kScreenWidth, kScreenHeight));
-  if (!Background) ReportError(1, "ddloadbitmap");
+  if (!Background) ReportError(kPictureNotLoaded, "ddloadbitmap");
   return true;
 }
 

@@ -42,7 +42,7 @@ GameCommandLine::~GameCommandLine() {
   if (file_ == nullptr) return;
   // The game never started.
   std::fclose(file_);
-  if (created_) std::remove(path_.c_str());
+  if (created_) RemoveFile(path_);
 }
 
 bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Error) {
@@ -90,24 +90,39 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
     return !overwrite_;
   }
   std::string reason;
-  if (OpenForWriting(path_, overwrite_, &file_, &created_, &reason)) return true;
+  if (OpenForWriting(path_, overwrite_, &file_, &created_, &reason)) {
+    identity_ = IdentityOf(file_);
+    return true;
+  }
   *Error = "cannot create the recording " + QuoteWord(path_, path_.size()) + ": " + reason;
   return false;
 }
 
-int GameCommandLine::Play(Application& App, Language Default, std::string* Error) {
+int GameCommandLine::Play(Application& App, Language Default, std::string* Error,
+                          const std::function<void(const GameSession&)>& Started) {
   const Language pictures = language_given_ ? language_ : Default;
-  if (file_ == nullptr) return Carpex(App, pictures);
+  if (file_ == nullptr) return Carpex(App, Started, pictures);
   Recorder recorder(App, file_, !created_, pictures);
   file_ = nullptr;
-  const int status = Carpex(recorder, pictures);
+  const int status = Carpex(
+      recorder,
+      [&](const GameSession& Session) {
+        recorder.Record(Session);
+        if (Started) Started(Session);
+      },
+      pictures);
   const bool written = recorder.Finish();
   if (!recorder.Started()) {
-    if (created_) std::remove(path_.c_str());
+    if (created_) RemoveFile(path_);
     return status;
   }
   if (!written) {
     *Error = "the recording " + QuoteWord(path_, path_.size()) + " could not be written whole";
+    return 1;
+  }
+  if (!StillNamed(path_, identity_)) {
+    *Error = "the recording " + QuoteWord(path_, path_.size()) +
+             " is lost: its file was deleted or moved while the game was recording";
     return 1;
   }
   return status;

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
+#include "assets/files.h"
 #include "assets/sprite_sheets.h"
 #include "shell/app.h"
+#include "shell/session.h"
 
 namespace carpex {
 
@@ -29,8 +32,10 @@ class GameCommandLine {
   bool Parse(int Argc, const char* const* Argv, std::string* Error);
   // The game's exit status; a recording that could not be written whole makes
   // it 1, with the message in *Error. The pictures are in the language that
-  // --language names, else in the platform's Default.
-  int Play(Application& App, Language Default, std::string* Error);
+  // --language names, else in the platform's Default. Started sees the game's
+  // session before its message loop runs.
+  int Play(Application& App, Language Default, std::string* Error,
+           const std::function<void(const GameSession&)>& Started = nullptr);
   // After --version or --help: the text to show instead of playing, then exit 0.
   const std::string& Answer() const { return answer_; }
 
@@ -42,6 +47,7 @@ class GameCommandLine {
   bool overwrite_ = false;
   bool created_ = false;  // FILE is new: removed again if the game never starts
   std::FILE* file_ = nullptr;
+  FileIdentity identity_;
 };
 
 // The player's language as the locale names it, from the values of the

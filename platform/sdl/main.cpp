@@ -8,8 +8,9 @@
 
 #include "assets/files.h"
 #include "platform/common/command_line.h"
+#include "platform/common/gamepad.h"
 #include "platform/sdl/sdl_app.h"
-#include "shell/unit1.h"
+#include "shell/session.h"
 
 namespace {
 
@@ -23,11 +24,11 @@ extern "C" void EndAsOnTerminate(int) {
 void EndOnHangUpAndQuit() {
   struct sigaction term {};
   if (sigaction(SIGTERM, nullptr, &term) != 0 || term.sa_handler == SIG_DFL) return;
-  struct sigaction as_term {};
-  as_term.sa_handler = EndAsOnTerminate;
-  sigemptyset(&as_term.sa_mask);
-  sigaction(SIGHUP, &as_term, nullptr);
-  sigaction(SIGQUIT, &as_term, nullptr);
+  struct sigaction asTerm {};
+  asTerm.sa_handler = EndAsOnTerminate;
+  sigemptyset(&asTerm.sa_mask);
+  sigaction(SIGHUP, &asTerm, nullptr);
+  sigaction(SIGQUIT, &asTerm, nullptr);
 }
 
 // SDL falls back to drivers that show nothing when there is no display; the
@@ -76,19 +77,15 @@ int main(int argc, char** argv) {
     if (app == nullptr) {
       std::fprintf(stderr, "carpex: %s\n", error.c_str());
     } else {
-      // A game controller's buttons mean one thing on the level screen and another in a round.
-      app->SetGameView([] {
-        const carpex::TForm1* form = carpex::Form1;
-        if (form == nullptr) return carpex::common::GameView{};
-        const carpex::World& w = form->View().W;
-        return carpex::common::GameView{w.GameState == carpex::kLevelChoice, w.Level,
-                                        w.GameState == carpex::kRoundOver};
-      });
       // In the player's language unless told otherwise.
       const carpex::Language language =
           carpex::LocaleLanguage(SDL_getenv("LANGUAGE"), SDL_getenv("LC_ALL"),
                                  SDL_getenv("LC_MESSAGES"), SDL_getenv("LANG"));
-      status = commandLine.Play(*app, language, &error);
+      status = commandLine.Play(*app, language, &error, [&app](const carpex::GameSession& Session) {
+        // A game controller's buttons mean one thing on the level screen and
+        // another in a round.
+        app->SetGameView([&Session] { return carpex::common::GameViewOf(Session.View().W); });
+      });
       if (!error.empty()) std::fprintf(stderr, "carpex: %s\n", error.c_str());
     }
   }

@@ -83,8 +83,8 @@ uint32_t MessageBoxKind(uint32_t Flags) {
 
 std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   std::unique_ptr<SdlApp> app(new SdlApp());
-  auto fail = [&](const char* what) {
-    if (Error != nullptr) *Error = std::string(what) + ": " + SDL_GetError();
+  auto fail = [&](const char* What) {
+    if (Error != nullptr) *Error = std::string(What) + ": " + SDL_GetError();
     return nullptr;
   };
   // The game minimises itself when it loses the focus; SDL must not as well.
@@ -141,11 +141,7 @@ SdlApp::~SdlApp() {
 }
 
 void SdlApp::Minimize() {
-  if (minimized_) return;
-  minimized_ = true;
-  SDL_MinimizeWindow(window_);
-  // As exclusive full-screen DirectDraw does for a program switched away from.
-  soft::Deactivate();
+  if (activation_.Minimize()) SDL_MinimizeWindow(window_);
 }
 
 void SdlApp::Maximize() {
@@ -206,13 +202,13 @@ void SdlApp::Hide() {
   SDL_HideWindow(window_);
 }
 
-void SdlApp::TextOut(int32_t X, int32_t Y, const char* Text) {
+void SdlApp::WriteText(int32_t X, int32_t Y, const char* Text) {
   // Text stays on the window until the next flip covers it.
   presenter_.AddText(X, Y, Text);
   needs_present_ = true;
 }
 
-void SdlApp::MessageBox(const char* Text, const char* Caption, uint32_t Flags) {
+void SdlApp::ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) {
   const std::string text = UnixLineBreaks(Text);
   const char* caption = Caption != nullptr ? Caption : "";
   std::fprintf(stderr, "%s: %s\n", caption, text.c_str());
@@ -236,7 +232,9 @@ void SdlApp::Run(FormHandlers& Form) {
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
   }
+  TellOnServerGone(&Form);
   loop_.Run(Form, *this);
+  TellOnServerGone(nullptr);
 }
 
 bool SdlApp::HandleSystemEvent(bool Draining) {
@@ -251,7 +249,7 @@ bool SdlApp::HandleSystemEvent(bool Draining) {
 void SdlApp::AfterFrame() {
   // One picture per frame, with the text written after the flip.
   if (needs_present_) Present();
-  if (pads_.Count() > 0) pads_.Follow(View());
+  if (pads_.Count() > 0) pads_.ChooseLevelPlayed(View());
   ShowTitle();
 }
 
@@ -281,14 +279,14 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
       if (vk == 0) break;
       // The character is made before the key-down is handled and arrives after it.
       if (const auto ch = TypedCharacter(vk, Event.key.keysym.mod)) {
-        loop_.Post({Message::Char, *ch});
+        loop_.Post({FormEvent::Char, *ch});
       }
-      loop_.Deliver({Message::KeyDown, vk});
+      loop_.Deliver({FormEvent::KeyDown, vk});
       break;
     }
     case SDL_KEYUP: {
       const uint16_t vk = VirtualKey(Event.key.keysym);
-      if (vk != 0) loop_.Deliver({Message::KeyUp, vk});
+      if (vk != 0) loop_.Deliver({FormEvent::KeyUp, vk});
       break;
     }
     case SDL_WINDOWEVENT:
@@ -299,12 +297,14 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
           if (Event.window.timestamp >= box_opened_ && Event.window.timestamp <= box_closed_) {
             break;
           }
-          PostActivation();
+          PostFocus(FormEvent::Deactivate);
           break;
         case SDL_WINDOWEVENT_MINIMIZED:
+          PostFocus(FormEvent::Deactivate);
+          break;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-          PostActivation();
+          PostFocus(FormEvent::Restore);
           break;
         case SDL_WINDOWEVENT_CLOSE:
           CloseWindow();
@@ -344,7 +344,7 @@ void SdlApp::HandleController(const SDL_Event& Event) {
     return;
   }
   if (Event.type == SDL_CONTROLLERDEVICEREMOVED) {
-    Deliver(pads_.Remove(Event.cdevice.which, View()));
+    Post(pads_.Remove(Event.cdevice.which, View()));
     if (SDL_GameController* pad = SDL_GameControllerFromInstanceID(Event.cdevice.which)) {
       SDL_GameControllerClose(pad);
     }
@@ -361,26 +361,8 @@ void SdlApp::HandleController(const SDL_Event& Event) {
                   {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, common::kPadRight}};
   for (const auto& b : kButtons) {
     if (b.Sdl != Event.cbutton.button) continue;
-    Deliver(pads_.Set(Event.cbutton.which, b.Pad, Event.type == SDL_CONTROLLERBUTTONDOWN, View()));
+    Post(pads_.Set(Event.cbutton.which, b.Pad, Event.type == SDL_CONTROLLERBUTTONDOWN, View()));
     ShowTitle();
-  }
-}
-
-void SdlApp::Deliver(const common::Gamepads::Events& Events) {
-  for (int i = 0; i < Events.Count; ++i) {
-    const common::KeyEvent& e = Events.List[i];
-    switch (e.kind) {
-      case common::KeyEvent::Char:
-        // As a typed character: in a turn of its own.
-        loop_.Post({Message::Char, static_cast<uint8_t>(e.key)});
-        break;
-      case common::KeyEvent::KeyDown:
-        loop_.Deliver({Message::KeyDown, e.key});
-        break;
-      case common::KeyEvent::KeyUp:
-        loop_.Deliver({Message::KeyUp, e.key});
-        break;
-    }
   }
 }
 
@@ -397,20 +379,12 @@ void SdlApp::ShowTitle() {
   SDL_SetWindowTitle(window_, WindowTitle(windowed_, view, pads, pads_.Choice()).c_str());
 }
 
-void SdlApp::Focus(Message::Kind, FormHandlers& Form) {
+void SdlApp::Focus(FormEvent::Kind, FormHandlers& Form) {
   // Whatever the window system has sent by now is taken in first: a focus
   // loss followed by a return within a frame is no switch away at all.
   SDL_PumpEvents();
   const WindowState now = state_();
-  const bool active = now.Focused && !now.Minimized;
-  if (!minimized_ && !active) {
-    Form.ApplicationEvents1Deactivate();
-  } else if (minimized_ && active) {
-    // Only a restore from the minimised state is an event for the game.
-    minimized_ = false;
-    soft::Activate();
-    Form.ApplicationEvents1Restore();
-  }
+  activation_.HandleFocus(now.Focused && !now.Minimized, Form);
 }
 
 void SdlApp::CloseWindow() {

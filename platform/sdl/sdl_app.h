@@ -2,6 +2,18 @@
 // software display's picture, keyboard, game controller and activation events
 // turned into the form's handlers, a 1000 ms timer, and the idle-time loop.
 // Alt+Enter switches between full screen and a resizable window.
+//
+// The application contract (shell/app.h), implemented whole:
+//  [x] WindowHandle: the SDL window (the software display needs no more).
+//  [x] Minimize: the window to the task bar, and the display's surfaces lost.
+//  [x] Maximize: back from the task bar, full screen (or the window, after Alt+Enter).
+//  [x] Hide, Terminate: the window hidden; the loop ends after what is queued.
+//  [x] Sleep: SDL_Delay.
+//  [x] WriteText: the small pixel font over the picture, until the next flip.
+//  [x] ShowMessageBox: SDL's message box, and the text on standard error.
+//  [x] Run: the common message loop: keys, game controllers, the timer,
+//      focus and minimising.
+//  [x] ClockSeed: SDL's performance counter.
 #pragma once
 
 #include <SDL.h>
@@ -11,6 +23,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/common/activation.h"
 #include "platform/common/gamepad.h"
 #include "platform/common/layout.h"
 #include "platform/common/message_loop.h"
@@ -41,15 +54,15 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   void Hide() override;
   void Terminate() override { loop_.Terminate(); }
   void Sleep(uint32_t Milliseconds) override { SDL_Delay(Milliseconds); }
-  void TextOut(int32_t X, int32_t Y, const char* Text) override;
-  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void WriteText(int32_t X, int32_t Y, const char* Text) override;
+  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;
 
   SDL_Window* Window() const { return window_; }
   // Where the picture sits in the window.
-  const common::Placement& Where() const { return presenter_.Where(); }
-  bool Minimized() const { return minimized_; }
+  const common::Placement& PicturePlacement() const { return presenter_.PicturePlacement(); }
+  bool Minimized() const { return activation_.Minimized(); }
   // Full screen, or a window with a frame that the player can resize.
   void SetWindowed(bool Windowed);
   bool Windowed() const { return windowed_; }
@@ -70,31 +83,31 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   void SetWindowStateSource(std::function<WindowState()> Source) { state_ = std::move(Source); }
 
  private:
-  using Message = common::MessageLoop::Message;
   SdlApp() = default;
   // The loop's host: SDL's events and clock; key-downs and key-ups go to the
   // form at once, a character in a turn of its own after its key-down.
   double Now() override { return static_cast<double>(SDL_GetTicks64()); }
   bool HandleSystemEvent(bool Draining) override;
   void Sample() override {}
-  // An Activation's turn: deactivates or restores the game when the window's
-  // state, as it is now, says it has been switched away from or back to.
-  void Focus(Message::Kind Kind, FormHandlers& Form) override;
+  // A focus message's turn: whatever its kind, the window's state as it is now
+  // says whether the game has been switched away from or back to.
+  void Focus(FormEvent::Kind Kind, FormHandlers& Form) override;
   void AfterFrame() override;
   void Wait(double Milliseconds) override;
   void Ending() override { SDL_PumpEvents(); }
   void HandleEvent(const SDL_Event& Event);
   // The application learns of it now and tells the form between frames; by
   // then more changes may have come, and the state they left is what counts.
-  void PostActivation() { loop_.Post({Message::Activation, 0}); }
+  void PostFocus(FormEvent::Kind Kind) { loop_.Post({Kind, 0}); }
   void CloseWindow();
   void OnFlip(const soft::PixelView& Front);
   void Present();
   // Alt+Enter: true when the key event was the switch (or its release).
   bool SwitchKey(const SDL_Event& Event);
-  // Game controllers plugged in and out, and their buttons.
+  // Game controllers plugged in and out, and their buttons: their events are
+  // posted, as the page posts them.
   void HandleController(const SDL_Event& Event);
-  void Deliver(const common::Gamepads::Events& Events);
+  void Post(const common::Gamepads::Events& Events) { loop_.Post(Events.List, Events.Count); }
   common::GameView View() const { return view_ ? view_() : common::GameView{}; }
   // The window's title, when what it says has changed.
   void ShowTitle();
@@ -104,7 +117,7 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   std::function<WindowState()> state_;
   WindowPresenter presenter_;
   common::MessageLoop loop_;
-  bool minimized_ = false;
+  common::Activation activation_;
   bool hidden_ = true;
   bool windowed_ = false;
   bool enter_held_for_switch_ = false;

@@ -2,7 +2,7 @@
 
 #include <bit>
 
-namespace carpex {
+namespace carpex::win32 {
 
 uint8_t ExpandChannel(uint32_t Value, int Bits) {
   if (Bits <= 0) return 0;
@@ -24,4 +24,4 @@ void PixelToRgb(uint32_t Pixel, const uint32_t (&Masks)[3], uint8_t* Rgb) {
   }
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace carpex {
+namespace carpex::win32 {
 
 // The 8-bit value of a channel of Bits bits, its high bits repeated into the
 // low ones, so that 0 stays 0 and the largest value becomes 255.
@@ -13,4 +13,4 @@ uint8_t ExpandChannel(uint32_t Value, int Bits);
 // One pixel, by the red, green and blue masks of its surface's format, into Rgb[0..2].
 void PixelToRgb(uint32_t Pixel, const uint32_t (&Masks)[3], uint8_t* Rgb);
 
-}  // namespace carpex
+}  // namespace carpex::win32

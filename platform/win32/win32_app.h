@@ -1,5 +1,17 @@
 // The application layer on Windows: the borderless main window, its message
 // loop with the idle hook, the timer, activation changes and the canvas text.
+//
+// The application contract (shell/app.h), implemented whole:
+//  [x] WindowHandle: the main window's HWND, DirectDraw's cooperative window.
+//  [x] Minimize, Maximize, Hide: the main window shown as asked.
+//  [x] Terminate: the loop ends once the messages already queued are handled.
+//  [x] Sleep: Windows' own (skipped for the replay tool).
+//  [x] WriteText: TextOutA on the window, in the form's font and colours.
+//  [x] ShowMessageBox: MessageBoxA (one line on standard error for the replay tool).
+//  [x] Run: the message loop and its idle calls; typed characters, key-downs
+//      and key-ups, the 1000 ms timer, deactivation, and restore from the
+//      minimised state, each in a turn of its own.
+//  [x] ClockSeed: the performance counter, else the tick count.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +24,9 @@
 #include "platform/win32/form_look.h"
 #include "shell/app.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
-// The look given by the TFORM1 resource of the program, or the built-in one
+// The look given by the TFORM1 resource of the program, or the designed one
 // when the resource is missing or cannot be read.
 FormLook LoadFormLook();
 
@@ -39,8 +51,8 @@ class Win32App final : public Application {
   void Hide() override;
   void Terminate() override;
   void Sleep(uint32_t Milliseconds) override;
-  void TextOut(int32_t X, int32_t Y, const char* Text) override;
-  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void WriteText(int32_t X, int32_t Y, const char* Text) override;
+  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;
 
@@ -76,4 +88,4 @@ class Win32App final : public Application {
   bool scripted_ = false;
 };
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -12,8 +12,9 @@
 // room they leave. A phone plays a round by touch in portrait and landscape;
 // the picture fills phones and a 125 % desktop. Opened from a file the page
 // says what to do. Installed, it passes Chromium's check, plays offline and
-// takes the next version when one is deployed. A first visit transfers no
-// more than 120 kB with brotli and 150 kB with gzip.
+// takes the next version when one is deployed, but never one with a damaged
+// file; a first visit to damaged files says so in plain words. A first visit
+// transfers no more than 120 kB with brotli and 150 kB with gzip.
 //
 //   node page_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR
 //
@@ -570,25 +571,47 @@ async function fromFile(browser) {
   await page.close();
 }
 
-// sha256sum's lines for the files in the page folder, hashed again: the
-// cache's name, so that every change to a file is a new version.
-function cacheName(dir) {
+// The service worker of a page folder: the cache's name and each file's
+// digest as written, and as the files in the folder give them (the cache is
+// named after sha256sum's lines for the files, hashed again, so that every
+// change to a file is a new version).
+function worker(dir) {
   const sw = fs.readFileSync(path.join(dir, "sw.js"), "utf8");
-  const files = JSON.parse(sw.match(/const FILES = (\[.*\]);/)[1]);
-  const sums = files.map((f) =>
-    crypto.createHash("sha256").update(fs.readFileSync(path.join(dir, f))).digest("hex") + "  " + f + "\n");
-  return { written: sw.match(/const CACHE = "(.*)";/)[1], files,
-           expected: "carpex-" + crypto.createHash("sha256").update(sums.join("")).digest("hex").slice(0, 16) };
+  const entries = JSON.parse(sw.match(/const FILES = (\[.*\]);/)[1]);
+  const files = entries.map(([name]) => name);
+  const bytes = (f) => fs.readFileSync(path.join(dir, f));
+  const sums = files.map((f) => crypto.createHash("sha256").update(bytes(f)).digest("hex") + "  " + f + "\n");
+  return {
+    sw, files,
+    written: sw.match(/const CACHE = "(.*)";/)[1],
+    expected: "carpex-" + crypto.createHash("sha256").update(sums.join("")).digest("hex").slice(0, 16),
+    entries: JSON.stringify(entries),
+    expectedEntries: JSON.stringify(files.map((f) =>
+      [f, "sha256-" + crypto.createHash("sha256").update(bytes(f)).digest("base64")])),
+  };
 }
 
-// Installed: Chromium's installability check; offline after the first load;
-// a new version deployed is the one the page shows after it took over.
+// A new version put in a page folder as the build writes one: index.html
+// changed and the worker written for it.
+function deployVersion(dir, tag) {
+  fs.appendFileSync(path.join(dir, "index.html"), `<!-- version ${tag} -->\n`);
+  const w = worker(dir);
+  fs.writeFileSync(path.join(dir, "sw.js"), w.sw.replace(w.written, w.expected)
+    .replace(/const FILES = .*;/, `const FILES = ${w.expectedEntries};`));
+  return w.expected;
+}
+
+// Installed: Chromium's installability check; offline after the first load.
+// Deployments never break it: a version whose carpex.wasm is half uploaded is
+// never taken (the page runs the one it has at every open), and once the
+// file is whole the new version comes.
 async function installedAndOffline(browser) {
   const copy = fs.mkdtempSync(path.join(os.tmpdir(), "carpex-page-"));
   try {
-    const name = cacheName(pageDir);
-    if (name.written !== name.expected) fail(`the cache is ${name.written}, not ${name.expected}`);
-    for (const f of [...name.files, "sw.js"]) fs.copyFileSync(path.join(pageDir, f), path.join(copy, f));
+    const w = worker(pageDir);
+    if (w.written !== w.expected) fail(`the cache is ${w.written}, not ${w.expected}`);
+    if (w.entries !== w.expectedEntries) fail("the worker's digests are not the files': " + w.entries);
+    for (const f of [...w.files, "sw.js"]) fs.copyFileSync(path.join(pageDir, f), path.join(copy, f));
     let site = await serve(copy);
     const page = await open(browser, site.url);
     const g = game(page);
@@ -608,22 +631,74 @@ async function installedAndOffline(browser) {
     await page.reload({ waitUntil: "load" });
     await g.waitFor("the level screen offline", levelScreen);
     console.log("offline: reloaded, the level screen shows");
-
-    // A new version on the server: the page opened next runs it.
-    fs.appendFileSync(path.join(copy, "index.html"), "<!-- the next version -->\n");
-    const next = cacheName(copy).expected;
-    const sw = path.join(copy, "sw.js");
-    fs.writeFileSync(sw, fs.readFileSync(sw, "utf8").replace(name.written, next));
     site = await serve(copy, site.port);
-    await page.reload({ waitUntil: "load" });
-    await g.waitFor("the level screen", levelScreen);
+
+    // Version B with its carpex.wasm half uploaded, twice opened; then whole.
+    const wasm = path.join(copy, "carpex.wasm");
+    const whole = fs.readFileSync(wasm);
+    const next = deployVersion(copy, "B");
+    fs.writeFileSync(wasm, whole.subarray(0, whole.length >> 1));
+    const openAgain = async (what) => {
+      await page.reload({ waitUntil: "load" });
+      await g.waitFor(`the level screen (${what})`, levelScreen);
+      // The browser looks for a new worker at each open; wait for its outcome.
+      await page.evaluate(() => navigator.serviceWorker.getRegistration()
+        .then((r) => r.update().catch(() => {}).then(() => r.installing && new Promise((done) =>
+          r.installing.addEventListener("statechange", (e) => e.target.state !== "installing" && done())))));
+      const seen = await page.evaluate(() => caches.keys().then((k) => k.join()));
+      const version = (await page.content()).includes("version B") ? "B" : "A";
+      console.log(`deployment, ${what}: the page runs version ${version}, cache ${seen}`);
+      return { seen, version };
+    };
+    for (const what of ["half-uploaded B, first open", "half-uploaded B, second open"]) {
+      const { seen, version } = await openAgain(what);
+      if (seen !== w.written || version !== "A") fail(`${what}: the half-uploaded version was taken`);
+    }
+    fs.writeFileSync(wasm, whole);
+    await openAgain("B whole");
     await page.waitForSelector("#update:not([hidden])", { timeout: 10000 });
     await page.waitForFunction((next) => caches.keys().then((k) => k.join() === next), {}, next);
-    await page.reload({ waitUntil: "load" });
-    await g.waitFor("the level screen of the new version", levelScreen);
-    if (!(await page.content()).includes("the next version")) fail("the new version did not come");
-    console.log(`updated: the next version's cache ${next} replaced ${name.written}`);
+    const { version } = await openAgain("B whole, next open");
+    if (version !== "B") fail("the whole new version did not come");
+    console.log(`updated: the next version's cache ${next} replaced ${w.written}`);
     await page.close();
+    await site.stop();
+  } finally {
+    fs.rmSync(copy, { recursive: true, force: true });
+  }
+}
+
+// A first visit while carpex.wasm is damaged (half uploaded, an error page in
+// its place): the page says so in plain words, without the browser's error,
+// and plays once the file is whole again.
+async function damagedFirstVisit(browser) {
+  const copy = fs.mkdtempSync(path.join(os.tmpdir(), "carpex-damaged-"));
+  const wasm = path.join(copy, "carpex.wasm");
+  try {
+    for (const f of [...worker(pageDir).files, "sw.js"]) fs.copyFileSync(path.join(pageDir, f), path.join(copy, f));
+    const whole = fs.readFileSync(wasm);
+    const site = await serve(copy);
+    for (const [damage, bytes] of [["half uploaded", whole.subarray(0, whole.length >> 1)],
+                                   ["an error page", Buffer.from("<html><body>502 Bad Gateway</body></html>")]]) {
+      fs.writeFileSync(wasm, bytes);
+      const context = await browser.createBrowserContext();
+      const page = await context.newPage();
+      const errors = [];
+      page.on("console", (m) => m.type() === "error" && errors.push(m.text()));
+      page.on("pageerror", (e) => errors.push(String(e)));
+      await page.goto(site.url, { waitUntil: "load" });
+      await page.waitForSelector("#message:not([hidden])", { timeout: 20000 });
+      const said = await page.$eval("#message p", (e) => e.innerText);
+      if (!said.startsWith("The game's files on this site are damaged")) fail(`${damage}: the page says "${said}"`);
+      // Chromium names the file whose digest or content failed; nothing of the game's own.
+      const own = errors.filter((e) => !/Failed to load resource|Failed to find a valid digest/.test(e));
+      if (own.length > 0) fail(`${damage}: console errors: ${own.join(" | ")}`);
+      console.log(`carpex.wasm ${damage}, first visit: "${said.slice(0, 60)}..."`);
+      fs.writeFileSync(wasm, whole);
+      await page.reload({ waitUntil: "load" });
+      await game(page).waitFor("the level screen once the file is whole", levelScreen);
+      await context.close();
+    }
     await site.stop();
   } finally {
     fs.rmSync(copy, { recursive: true, force: true });
@@ -660,4 +735,5 @@ runBrowserTest("web page test", pageDir, launch, async (browser, site, errors) =
   await legendAtSizes(browser, site.url);
   await fromFile(browser);
   await installedAndOffline(browser);
+  await damagedFirstVisit(browser);
 });

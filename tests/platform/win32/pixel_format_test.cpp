@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace carpex {
+namespace carpex::win32 {
 namespace {
 
 TEST(ExpandChannel, EndsMapToEndsAndHighBitsRepeat) {
@@ -42,4 +42,4 @@ TEST(PixelToRgb, Rgb565AndX8R8G8B8) {
 }
 
 }  // namespace
-}  // namespace carpex
+}  // namespace carpex::win32
