@@ -13,7 +13,7 @@ namespace carpex {
 // before the loop runs (a recorder, what a gamepad's buttons mean). The level
 // choice and the banners are shown in the language of Pictures. Returns the
 // exit status: 0, or 1 when the display could not be set up.
-int Carpex(Application& App, const std::function<void(const GameSession&)>& Started = nullptr,
+int Carpex(Application& App, const std::function<void(GameSession&)>& Started = nullptr,
            Language Pictures = Language::Chinese);
 
 }  // namespace carpex

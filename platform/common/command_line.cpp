@@ -99,14 +99,14 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
 }
 
 int GameCommandLine::Play(Application& App, Language Default, std::string* Error,
-                          const std::function<void(const GameSession&)>& Started) {
+                          const std::function<void(GameSession&)>& Started) {
   const Language pictures = language_given_ ? language_ : Default;
   if (file_ == nullptr) return Carpex(App, Started, pictures);
   Recorder recorder(App, file_, !created_, pictures);
   file_ = nullptr;
   const int status = Carpex(
       recorder,
-      [&](const GameSession& Session) {
+      [&](GameSession& Session) {
         recorder.Record(Session);
         if (Started) Started(Session);
       },

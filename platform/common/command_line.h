@@ -35,7 +35,7 @@ class GameCommandLine {
   // --language names, else in the platform's Default. Started sees the game's
   // session before its message loop runs.
   int Play(Application& App, Language Default, std::string* Error,
-           const std::function<void(const GameSession&)>& Started = nullptr);
+           const std::function<void(GameSession&)>& Started = nullptr);
   // After --version or --help: the text to show instead of playing, then exit 0.
   const std::string& Answer() const { return answer_; }
 
