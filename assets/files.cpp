@@ -14,7 +14,10 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 #else
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -23,14 +26,57 @@ namespace carpex {
 namespace {
 
 constexpr char kExists[] = "it exists already (--overwrite replaces it)";
+constexpr char kNotAFile[] = "it is not a regular file";
+constexpr char kTaken[] = "another game is recording to it";
 
 enum class FileOutcome : uint8_t { Done, Exists, Failed };
 
 #ifdef _WIN32
 constexpr int kNewFileFlags = _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY;
 constexpr int kNewFileMode = _S_IREAD | _S_IWRITE;
+
+// UTF-8 to the system's wide names, and back.
+std::wstring Wide(const std::string& Text) {
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, Text.data(), static_cast<int>(Text.size()), wide.data(), n);
+  return wide;
+}
+std::string Utf8(const wchar_t* Text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, Text, -1, nullptr, 0, nullptr, nullptr);
+  std::string text(n > 0 ? static_cast<size_t>(n - 1) : 0, '\0');
+  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, Text, -1, text.data(), n, nullptr, nullptr);
+  return text;
+}
+// The C library's number for what the system answered.
+int ErrnoOf(DWORD Code) {
+  switch (Code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+      return EINVAL;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    default:
+      return EIO;
+  }
+}
 int ProcessId() {
   return _getpid();
+}
+int OpenFile(const std::string& Path, int Flags, int Mode) {
+  return _wopen(Wide(Path).c_str(), Flags, Mode);
 }
 int WriteSome(int Fd, const uint8_t* Data, size_t Size) {
   const unsigned chunk = Size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(Size);
@@ -39,23 +85,20 @@ int WriteSome(int Fd, const uint8_t* Data, size_t Size) {
 int CloseFile(int Fd) {
   return _close(Fd);
 }
-int RemoveFile(const std::string& Path) {
-  return _unlink(Path.c_str());
-}
 #else
 constexpr int kNewFileFlags = O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC;
 constexpr int kNewFileMode = 0666;
 int ProcessId() {
   return static_cast<int>(getpid());
 }
+int OpenFile(const std::string& Path, int Flags, int Mode) {
+  return open(Path.c_str(), Flags, Mode);
+}
 int WriteSome(int Fd, const uint8_t* Data, size_t Size) {
   return static_cast<int>(write(Fd, Data, Size > (1u << 30) ? (1u << 30) : Size));
 }
 int CloseFile(int Fd) {
   return close(Fd);
-}
-int RemoveFile(const std::string& Path) {
-  return unlink(Path.c_str());
 }
 #endif
 
@@ -66,11 +109,7 @@ int CreateNewFile(const std::string& Folder, const std::string& Stem, int ExtraF
   for (int n = 0; n < 100; ++n) {
     *Path =
         Folder + "/" + Stem + "." + std::to_string(ProcessId()) + "-" + std::to_string(n) + ".tmp";
-#ifdef _WIN32
-    const int fd = _open(Path->c_str(), kNewFileFlags | ExtraFlags, kNewFileMode);
-#else
-    const int fd = open(Path->c_str(), kNewFileFlags | ExtraFlags, kNewFileMode);
-#endif
+    const int fd = OpenFile(*Path, kNewFileFlags | ExtraFlags, kNewFileMode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -93,20 +132,27 @@ bool WriteAll(int Fd, const std::vector<uint8_t>& Bytes) {
 
 // What is at Path now: 0 nothing, 1 a file, 2 a folder.
 int WhatIsAt(const std::string& Path) {
+#ifdef _WIN32
+  const DWORD attributes = GetFileAttributesW(Wide(Path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 2 : 1;
+#else
   struct stat info {};
   if (stat(Path.c_str(), &info) != 0) return 0;
   return S_ISDIR(info.st_mode) ? 2 : 1;
+#endif
 }
 
 // Puts the finished temporary file in its place; errno set when it could not.
 FileOutcome Commit(const std::string& Temporary, const std::string& Path, bool Overwrite) {
 #ifdef _WIN32
-  if (MoveFileExA(Temporary.c_str(), Path.c_str(), Overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) {
+  if (MoveFileExW(Wide(Temporary).c_str(), Wide(Path).c_str(),
+                  Overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) {
     return FileOutcome::Done;
   }
   const DWORD code = GetLastError();
   if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return FileOutcome::Exists;
-  errno = code == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  errno = ErrnoOf(code);
   return FileOutcome::Failed;
 #else
   if (Overwrite)
@@ -148,6 +194,21 @@ void SafeStandardDescriptors() {
     }
 #endif
   }
+}
+
+std::vector<std::string> ProgramArguments(int Argc, const char* const* Argv) {
+  std::vector<std::string> arguments;
+#ifdef _WIN32
+  (void)Argv;
+  int count = 0;
+  if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) arguments.push_back(Utf8(wide[i]));
+    LocalFree(wide);
+    return arguments;
+  }
+#endif
+  for (int i = 1; i < Argc; ++i) arguments.emplace_back(Argv[i]);
+  return arguments;
 }
 
 bool IsPlainFileName(std::string_view Name) {
@@ -197,24 +258,79 @@ bool WriteWholeFile(const std::string& Folder, const std::string& Name,
 
 bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bool* Created,
                     std::string* Error) {
-#ifdef _WIN32
-  constexpr int kWrite = _O_WRONLY | _O_BINARY | _O_NOINHERIT;
-  int fd = _open(Path.c_str(), kWrite | _O_CREAT | _O_EXCL, kNewFileMode);
-  *Created = fd >= 0;
-  if (fd < 0 && errno == EEXIST && Existing) fd = _open(Path.c_str(), kWrite);
-#else
-  constexpr int kWrite = O_WRONLY | O_CLOEXEC;
-  int fd = open(Path.c_str(), kWrite | O_CREAT | O_EXCL, kNewFileMode);
-  *Created = fd >= 0;
-  if (fd < 0 && errno == EEXIST && Existing) fd = open(Path.c_str(), kWrite);
-#endif
-  if (fd < 0) {
-    *Error = errno == EEXIST ? kExists : std::strerror(errno);
+  // What is there already must be a file: a folder cannot take a recording,
+  // a pipe would hand it to whoever reads it (and make the open wait), and a
+  // device is nobody's recording.
+  const int there = WhatIsAt(Path);
+  if (there == 2) {
+    *Error = std::strerror(EISDIR);
     return false;
   }
 #ifdef _WIN32
+  const std::wstring wide = Wide(Path);
+  // Shared for reading only: no second game can open it to write, and
+  // nobody can delete or move it while it is recorded.
+  const auto create = [&](DWORD How) {
+    return CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, How,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE handle = create(CREATE_NEW);
+  *Created = handle != INVALID_HANDLE_VALUE;
+  DWORD code = *Created ? ERROR_SUCCESS : GetLastError();
+  if (!*Created && (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) && Existing) {
+    handle = create(OPEN_EXISTING);
+    code = handle != INVALID_HANDLE_VALUE ? ERROR_SUCCESS : GetLastError();
+  }
+  if (handle == INVALID_HANDLE_VALUE) {
+    *Error = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ? kExists
+             : code == ERROR_SHARING_VIOLATION                         ? kTaken
+                                               : std::strerror(ErrnoOf(code));
+    return false;
+  }
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    *Error = kNotAFile;
+    return false;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    *Error = std::strerror(errno);
+    CloseHandle(handle);
+    if (*Created) DeleteFileW(wide.c_str());
+    return false;
+  }
   *File = _fdopen(fd, "wb");
 #else
+  // Never waits: a pipe without a reader would hold the open.
+  constexpr int kWrite = O_WRONLY | O_CLOEXEC | O_NONBLOCK;
+  int fd = there == 0 ? open(Path.c_str(), kWrite | O_CREAT | O_EXCL, kNewFileMode) : -1;
+  *Created = fd >= 0;
+  if (fd < 0 && (there == 1 || errno == EEXIST)) {
+    if (!Existing) {
+      *Error = kExists;
+      return false;
+    }
+    fd = open(Path.c_str(), kWrite);
+  }
+  if (fd < 0) {
+    *Error = errno == ENXIO ? kNotAFile : std::strerror(errno);
+    return false;
+  }
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    *Error = kNotAFile;
+    return false;
+  }
+  // One game at a time records to a file; a file system without locks
+  // records all the same.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    close(fd);
+    *Error = kTaken;
+    // Made by this game a moment ago, yet another has it now: it is theirs.
+    return false;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   *File = fdopen(fd, "wb");
 #endif
   if (*File == nullptr) {
@@ -224,6 +340,52 @@ bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bo
     return false;
   }
   return true;
+}
+
+bool IsFolder(const std::string& Path) {
+  return WhatIsAt(Path) == 2;
+}
+
+std::FILE* OpenForReading(const std::string& Path) {
+#ifdef _WIN32
+  return _wfopen(Wide(Path).c_str(), L"rb");
+#else
+  return std::fopen(Path.c_str(), "rb");
+#endif
+}
+
+bool RemoveFile(const std::string& Path) {
+#ifdef _WIN32
+  return _wunlink(Wide(Path).c_str()) == 0;
+#else
+  return unlink(Path.c_str()) == 0;
+#endif
+}
+
+FileIdentity IdentityOf(std::FILE* File) {
+  FileIdentity identity;
+#ifndef _WIN32
+  struct stat info {};
+  if (fstat(fileno(File), &info) == 0) {
+    identity.Device = static_cast<uint64_t>(info.st_dev);
+    identity.Number = static_cast<uint64_t>(info.st_ino);
+  }
+#else
+  (void)File;
+#endif
+  return identity;
+}
+
+bool StillNamed(const std::string& Path, const FileIdentity& Identity) {
+#ifdef _WIN32
+  (void)Path;
+  (void)Identity;
+  return true;
+#else
+  struct stat info {};
+  return stat(Path.c_str(), &info) == 0 && static_cast<uint64_t>(info.st_dev) == Identity.Device &&
+         static_cast<uint64_t>(info.st_ino) == Identity.Number;
+#endif
 }
 
 bool EmptyFile(std::FILE* File) {
@@ -246,9 +408,9 @@ bool EmptyFile(std::FILE* File) {
 std::FILE* OpenPrivateTemporaryFile(std::string* Error) {
   std::string folder;
 #ifdef _WIN32
-  char buffer[MAX_PATH + 1];
-  const DWORD n = GetTempPathA(sizeof buffer, buffer);
-  folder = n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string(".");
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  folder = n > 0 && n <= MAX_PATH ? Utf8(buffer) : std::string(".");
   while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
   // Removed by the system when closed, however the program ends.
   const int extra = _O_TEMPORARY;

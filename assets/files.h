@@ -1,6 +1,8 @@
-// Files the programs write and the standard descriptors they start with: a
-// picture is written whole or not at all, a script's private copy lives where
-// TMPDIR says, and no file takes the place of a closed standard descriptor.
+// Files the programs read and write, and what they start with: a picture is
+// written whole or not at all, a recording has one writer, a script's private
+// copy lives where TMPDIR says, no file takes the place of a closed standard
+// descriptor, and names are UTF-8 everywhere (on Windows the system's wide
+// names and command line, so that any name the system allows works).
 #pragma once
 
 #include <cstdint>
@@ -18,6 +20,11 @@ namespace carpex {
 // program writes ends in a bare line feed. First thing in every main().
 void SafeStandardDescriptors();
 
+// The program's arguments after its name, in UTF-8: on Windows read from the
+// system's wide command line (the C library's are in the ANSI code page,
+// which cannot hold most names), elsewhere argv as it is.
+std::vector<std::string> ProgramArguments(int Argc, const char* const* Argv);
+
 // A name that is nothing but a file's name: letters, digits, '-', '_' and '.',
 // not starting with '.', at most 255 bytes.
 bool IsPlainFileName(std::string_view Name);
@@ -31,10 +38,32 @@ bool WriteWholeFile(const std::string& Folder, const std::string& Name,
                     const std::vector<uint8_t>& Bytes, bool Overwrite, std::string* Error);
 
 // Opens Path for writing: a new file (*Created set), or, when Existing, the
-// file already there as it is. Nothing is emptied: that is EmptyFile's, once
-// what is there may go. False with the reason in *Error, as WriteWholeFile's.
+// file already there as it is. Only a regular file: a folder, a pipe or a
+// device is refused at once, and the open never waits. The file is this
+// program's alone while it is open (a lock on Linux, the share mode on
+// Windows): a second program that asks for it is refused ("another game is
+// recording to it") before it changes a byte. Nothing is emptied: that is
+// EmptyFile's, once what is there may go. False with the reason in *Error, as
+// WriteWholeFile's.
 bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bool* Created,
                     std::string* Error);
+// Whether Path is a folder.
+bool IsFolder(const std::string& Path);
+// Opens Path for reading in binary; nullptr with errno set.
+std::FILE* OpenForReading(const std::string& Path);
+// Removes the file Path; false with errno set.
+bool RemoveFile(const std::string& Path);
+
+// Which file an open one is, to tell at the end whether its name still leads
+// to it (a recording whose folder was deleted meanwhile is lost).
+struct FileIdentity {
+  uint64_t Device = 0;
+  uint64_t Number = 0;
+};
+FileIdentity IdentityOf(std::FILE* File);
+// Whether Path still names the file. On Windows it always does: a file open
+// without delete sharing can be neither deleted nor moved, nor its folder.
+bool StillNamed(const std::string& Path, const FileIdentity& Identity);
 // Empties a regular file opened for writing (anything else is left as it is);
 // false when it cannot be done.
 bool EmptyFile(std::FILE* File);

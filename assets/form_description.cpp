@@ -9,18 +9,18 @@ namespace carpex {
 
 namespace {
 
-bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
+bool SameText(const std::string& A, const std::string& B) {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
+           return std::tolower(static_cast<unsigned char>(X)) ==
+                  std::tolower(static_cast<unsigned char>(Y));
          });
 }
 
-bool IsIdentStart(char c) {
-  return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+bool IsIdentStart(char C) {
+  return std::isalpha(static_cast<unsigned char>(C)) || C == '_';
 }
-bool IsIdentChar(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+bool IsIdentChar(char C) {
+  return std::isalnum(static_cast<unsigned char>(C)) || C == '_';
 }
 
 struct Value {
@@ -30,8 +30,8 @@ struct Value {
   std::vector<std::string> items;  // set
 };
 
-const char* KindName(Value::Kind kind) {
-  switch (kind) {
+const char* KindName(Value::Kind Kind) {
+  switch (Kind) {
     case Value::Kind::kInteger:
       return "an integer";
     case Value::Kind::kString:
@@ -47,7 +47,7 @@ const char* KindName(Value::Kind kind) {
 // One line of the description, read from left to right.
 class LineReader {
  public:
-  LineReader(std::string line, int number) : line_(std::move(line)), number_(number) {}
+  LineReader(std::string Line, int Number) : line_(std::move(Line)), number_(Number) {}
 
   int number() const { return number_; }
   std::string error() const { return error_; }
@@ -59,9 +59,9 @@ class LineReader {
     SkipSpace();
     return pos_ >= line_.size();
   }
-  bool Take(char c) {
+  bool Take(char C) {
     SkipSpace();
-    if (pos_ < line_.size() && line_[pos_] == c) {
+    if (pos_ < line_.size() && line_[pos_] == C) {
       ++pos_;
       return true;
     }
@@ -110,13 +110,13 @@ class LineReader {
     return value;
   }
 
-  std::nullopt_t Fail(const std::string& message) {
-    if (error_.empty()) error_ = message;
+  std::nullopt_t Fail(const std::string& Message) {
+    if (error_.empty()) error_ = Message;
     return std::nullopt;
   }
 
  private:
-  bool ReadInteger(int32_t* out) {
+  bool ReadInteger(int32_t* Out) {
     const std::size_t start = pos_;
     if (line_[pos_] == '-' || line_[pos_] == '+') ++pos_;
     const std::size_t digits = pos_;
@@ -124,7 +124,7 @@ class LineReader {
     if (pos_ == digits) return Fail("a sign without digits"), false;
     if (pos_ < line_.size() && IsIdentChar(line_[pos_])) return Fail("malformed number"), false;
     const char* first = line_.data() + start + (line_[start] == '+' ? 1 : 0);
-    const auto result = std::from_chars(first, line_.data() + pos_, *out);
+    const auto result = std::from_chars(first, line_.data() + pos_, *Out);
     if (result.ec != std::errc() || result.ptr != line_.data() + pos_) {
       return Fail("number out of range"), false;
     }
@@ -132,8 +132,8 @@ class LineReader {
   }
 
   // Quoted runs ('it''s') and character codes (#13) written one after another.
-  bool ReadString(std::string* out) {
-    out->clear();
+  bool ReadString(std::string* Out) {
+    Out->clear();
     while (pos_ < line_.size() && (line_[pos_] == '\'' || line_[pos_] == '#')) {
       if (line_[pos_] == '#') {
         ++pos_;
@@ -145,7 +145,7 @@ class LineReader {
           ++pos_;
         }
         if (pos_ == digits || code > 255) return Fail("malformed character code"), false;
-        out->push_back(static_cast<char>(code));
+        Out->push_back(static_cast<char>(code));
         continue;
       }
       ++pos_;
@@ -153,27 +153,27 @@ class LineReader {
         if (pos_ >= line_.size()) return Fail("unterminated string"), false;
         if (line_[pos_] == '\'') {
           if (pos_ + 1 < line_.size() && line_[pos_ + 1] == '\'') {
-            out->push_back('\'');
+            Out->push_back('\'');
             pos_ += 2;
             continue;
           }
           ++pos_;
           break;
         }
-        out->push_back(line_[pos_++]);
+        Out->push_back(line_[pos_++]);
       }
     }
     return true;
   }
 
-  bool ReadSet(std::vector<std::string>* out) {
+  bool ReadSet(std::vector<std::string>* Out) {
     ++pos_;  // '['
-    out->clear();
+    Out->clear();
     if (Take(']')) return true;
     for (;;) {
       std::optional<std::string> item = Identifier();
       if (!item) return Fail("expected a name in the set"), false;
-      out->push_back(*item);
+      Out->push_back(*item);
       if (Take(']')) return true;
       if (!Take(',')) return Fail("expected ',' or ']' in the set"), false;
     }
@@ -228,20 +228,20 @@ constexpr FieldInfo kFormFields[] = {
     {"TextHeight", FormField::kTextHeight, Value::Kind::kInteger},
 };
 
-bool IsEventName(const std::string& name) {
-  return name.size() > 2 && (name[0] == 'O' || name[0] == 'o') &&
-         (name[1] == 'n' || name[1] == 'N') && name.find('.') == std::string::npos;
+bool IsEventName(const std::string& Name) {
+  return Name.size() > 2 && (Name[0] == 'O' || Name[0] == 'o') &&
+         (Name[1] == 'n' || Name[1] == 'N') && Name.find('.') == std::string::npos;
 }
 
 class Parser {
  public:
-  bool Run(const char* text, std::size_t size, FormDescription* out) {
+  bool Run(const char* Text, std::size_t Size, FormDescription* Out) {
     std::size_t start = 0;
     int number = 0;
-    while (start < size) {
+    while (start < Size) {
       std::size_t end = start;
-      while (end < size && text[end] != '\n') ++end;
-      std::string line(text + start, end - start);
+      while (end < Size && Text[end] != '\n') ++end;
+      std::string line(Text + start, end - start);
       if (!line.empty() && line.back() == '\r') line.pop_back();
       ++number;
       if (!Line(LineReader(std::move(line), number))) return false;
@@ -253,116 +253,116 @@ class Parser {
                                      : "the description ends before the 'end' of '" +
                                            (depth_ == 2 ? component_.Name : form_.Name) + "'");
     }
-    *out = std::move(form_);
+    *Out = std::move(form_);
     return true;
   }
 
   std::string error() const { return error_; }
 
  private:
-  bool Error(int line, const std::string& message) {
-    error_ = "line " + std::to_string(line) + ": " + message;
+  bool Error(int Line, const std::string& Message) {
+    error_ = "line " + std::to_string(Line) + ": " + Message;
     return false;
   }
 
-  bool Line(LineReader reader) {
-    if (reader.AtEnd()) return true;
-    if (finished_) return Error(reader.number(), "text after the form's final 'end'");
-    std::optional<std::string> word = reader.PropertyName();
-    if (!word) return Error(reader.number(), "expected 'object', 'end' or a property");
-    if (SameText(*word, "object")) return Object(reader);
+  bool Line(LineReader Reader) {
+    if (Reader.AtEnd()) return true;
+    if (finished_) return Error(Reader.number(), "text after the form's final 'end'");
+    std::optional<std::string> word = Reader.PropertyName();
+    if (!word) return Error(Reader.number(), "expected 'object', 'end' or a property");
+    if (SameText(*word, "object")) return Object(Reader);
     if (SameText(*word, "inherited") || SameText(*word, "inline")) {
-      return Error(reader.number(), "'" + *word + "' objects are not supported");
+      return Error(Reader.number(), "'" + *word + "' objects are not supported");
     }
     if (SameText(*word, "end")) {
-      if (!reader.AtEnd()) return Error(reader.number(), "unexpected text after 'end'");
-      if (depth_ == 0) return Error(reader.number(), "'end' without 'object'");
+      if (!Reader.AtEnd()) return Error(Reader.number(), "unexpected text after 'end'");
+      if (depth_ == 0) return Error(Reader.number(), "'end' without 'object'");
       if (depth_ == 2) form_.Components.push_back(std::move(component_));
       if (--depth_ == 0) finished_ = true;
       return true;
     }
-    if (depth_ == 0) return Error(reader.number(), "expected 'object'");
-    if (!reader.Take('=')) {
-      return Error(reader.number(), "expected '=' after '" + *word + "'");
+    if (depth_ == 0) return Error(Reader.number(), "expected 'object'");
+    if (!Reader.Take('=')) {
+      return Error(Reader.number(), "expected '=' after '" + *word + "'");
     }
-    std::optional<Value> value = reader.ReadValue();
-    if (!value) return Error(reader.number(), reader.error());
-    if (!reader.AtEnd()) return Error(reader.number(), "unexpected text after the value");
-    return depth_ == 1 ? FormProperty(reader.number(), *word, *value)
-                       : ComponentProperty(reader.number(), *word, *value);
+    std::optional<Value> value = Reader.ReadValue();
+    if (!value) return Error(Reader.number(), Reader.error());
+    if (!Reader.AtEnd()) return Error(Reader.number(), "unexpected text after the value");
+    return depth_ == 1 ? FormProperty(Reader.number(), *word, *value)
+                       : ComponentProperty(Reader.number(), *word, *value);
   }
 
-  bool Object(LineReader& reader) {
-    std::optional<std::string> name = reader.Identifier();
-    if (!name || !reader.Take(':')) {
-      return Error(reader.number(), "expected 'object Name: ClassName'");
+  bool Object(LineReader& Reader) {
+    std::optional<std::string> name = Reader.Identifier();
+    if (!name || !Reader.Take(':')) {
+      return Error(Reader.number(), "expected 'object Name: ClassName'");
     }
-    std::optional<std::string> class_name = reader.Identifier();
-    if (!class_name || !reader.AtEnd()) {
-      return Error(reader.number(), "expected 'object Name: ClassName'");
+    std::optional<std::string> className = Reader.Identifier();
+    if (!className || !Reader.AtEnd()) {
+      return Error(Reader.number(), "expected 'object Name: ClassName'");
     }
     if (depth_ == 0) {
       form_.Name = *name;
-      form_.ClassName = *class_name;
+      form_.ClassName = *className;
     } else if (depth_ == 1) {
       if (form_.FindComponent(*name) != nullptr || SameText(*name, form_.Name)) {
-        return Error(reader.number(), "a second object named '" + *name + "'");
+        return Error(Reader.number(), "a second object named '" + *name + "'");
       }
       component_ = FormComponent();
       component_.Name = *name;
-      component_.ClassName = *class_name;
+      component_.ClassName = *className;
       seen_.clear();
     } else {
-      return Error(reader.number(), "objects inside components are not supported");
+      return Error(Reader.number(), "objects inside components are not supported");
     }
     ++depth_;
     return true;
   }
 
-  bool FirstTime(int line, const std::string& name, std::vector<std::string>& seen) {
-    for (const std::string& s : seen) {
-      if (SameText(s, name)) return Error(line, "'" + name + "' is given twice");
+  bool FirstTime(int Line, const std::string& Name, std::vector<std::string>& Seen) {
+    for (const std::string& s : Seen) {
+      if (SameText(s, Name)) return Error(Line, "'" + Name + "' is given twice");
     }
-    seen.push_back(name);
+    Seen.push_back(Name);
     return true;
   }
 
-  bool Event(int line, const std::string& name, const Value& value,
-             std::vector<std::pair<std::string, std::string>>* events) {
-    if (value.kind != Value::Kind::kIdentifier) {
-      return Error(line, "'" + name + "' needs a handler name");
+  bool Event(int Line, const std::string& Name, const Value& Value,
+             std::vector<std::pair<std::string, std::string>>* Events) {
+    if (Value.kind != Value::Kind::kIdentifier) {
+      return Error(Line, "'" + Name + "' needs a handler name");
     }
-    events->emplace_back(name, value.text);
+    Events->emplace_back(Name, Value.text);
     return true;
   }
 
-  bool FormProperty(int line, const std::string& name, const Value& value) {
-    if (!FirstTime(line, name, form_seen_)) return false;
-    if (IsEventName(name)) return Event(line, name, value, &form_.Events);
+  bool FormProperty(int Line, const std::string& Name, const Value& Value) {
+    if (!FirstTime(Line, Name, form_seen_)) return false;
+    if (IsEventName(Name)) return Event(Line, Name, Value, &form_.Events);
     const FieldInfo* info = nullptr;
     for (const FieldInfo& f : kFormFields) {
-      if (SameText(f.name, name)) info = &f;
+      if (SameText(f.name, Name)) info = &f;
     }
-    if (info == nullptr) return Error(line, "unknown property '" + name + "' of the form");
+    if (info == nullptr) return Error(Line, "unknown property '" + Name + "' of the form");
     // Colours may also be written as numbers.
     const bool colour = info->field == FormField::kColor || info->field == FormField::kFontColor;
-    if (value.kind != info->kind && !(colour && value.kind == Value::Kind::kInteger)) {
-      return Error(line, "'" + name + "' needs " + KindName(info->kind));
+    if (Value.kind != info->kind && !(colour && Value.kind == Value::Kind::kInteger)) {
+      return Error(Line, "'" + Name + "' needs " + KindName(info->kind));
     }
     const std::string text =
-        value.kind == Value::Kind::kInteger ? std::to_string(value.integer) : value.text;
+        Value.kind == Value::Kind::kInteger ? std::to_string(Value.integer) : Value.text;
     switch (info->field) {
       case FormField::kLeft:
-        form_.Left = value.integer;
+        form_.Left = Value.integer;
         break;
       case FormField::kTop:
-        form_.Top = value.integer;
+        form_.Top = Value.integer;
         break;
       case FormField::kClientWidth:
-        form_.ClientWidth = value.integer;
+        form_.ClientWidth = Value.integer;
         break;
       case FormField::kClientHeight:
-        form_.ClientHeight = value.integer;
+        form_.ClientHeight = Value.integer;
         break;
       case FormField::kBorderStyle:
         form_.BorderStyle = text;
@@ -380,13 +380,13 @@ class Parser {
         form_.FontColor = text;
         break;
       case FormField::kFontHeight:
-        form_.FontHeight = value.integer;
+        form_.FontHeight = Value.integer;
         break;
       case FormField::kFontName:
         form_.FontName = text;
         break;
       case FormField::kFontStyle:
-        form_.FontStyle = value.items;
+        form_.FontStyle = Value.items;
         break;
       case FormField::kOldCreateOrder:
         if (SameText(text, "True")) {
@@ -394,28 +394,28 @@ class Parser {
         } else if (SameText(text, "False")) {
           form_.OldCreateOrder = false;
         } else {
-          return Error(line, "'" + name + "' needs True or False");
+          return Error(Line, "'" + Name + "' needs True or False");
         }
         break;
       case FormField::kPixelsPerInch:
-        form_.PixelsPerInch = value.integer;
+        form_.PixelsPerInch = Value.integer;
         break;
       case FormField::kTextHeight:
-        form_.TextHeight = value.integer;
+        form_.TextHeight = Value.integer;
         break;
     }
     return true;
   }
 
-  bool ComponentProperty(int line, const std::string& name, const Value& value) {
-    if (!FirstTime(line, name, seen_)) return false;
-    if (IsEventName(name)) return Event(line, name, value, &component_.Events);
-    const bool left = SameText(name, "Left");
-    if (!left && !SameText(name, "Top")) {
-      return Error(line, "unknown property '" + name + "' of '" + component_.Name + "'");
+  bool ComponentProperty(int Line, const std::string& Name, const Value& Value) {
+    if (!FirstTime(Line, Name, seen_)) return false;
+    if (IsEventName(Name)) return Event(Line, Name, Value, &component_.Events);
+    const bool left = SameText(Name, "Left");
+    if (!left && !SameText(Name, "Top")) {
+      return Error(Line, "unknown property '" + Name + "' of '" + component_.Name + "'");
     }
-    if (value.kind != Value::Kind::kInteger) return Error(line, "'" + name + "' needs an integer");
-    (left ? component_.Left : component_.Top) = value.integer;
+    if (Value.kind != Value::Kind::kInteger) return Error(Line, "'" + Name + "' needs an integer");
+    (left ? component_.Left : component_.Top) = Value.integer;
     return true;
   }
 
@@ -428,49 +428,49 @@ class Parser {
   std::string error_;
 };
 
-std::string FindHandler(const std::vector<std::pair<std::string, std::string>>& events,
-                        const std::string& event) {
-  for (const auto& [name, handler] : events) {
-    if (SameText(name, event)) return handler;
+std::string FindHandler(const std::vector<std::pair<std::string, std::string>>& Events,
+                        const std::string& Event) {
+  for (const auto& [name, handler] : Events) {
+    if (SameText(name, Event)) return handler;
   }
   return "";
 }
 
 }  // namespace
 
-std::string FormComponent::Handler(const std::string& event) const {
-  return FindHandler(Events, event);
+std::string FormComponent::Handler(const std::string& Event) const {
+  return FindHandler(Events, Event);
 }
 
-std::string FormDescription::Handler(const std::string& event) const {
-  return FindHandler(Events, event);
+std::string FormDescription::Handler(const std::string& Event) const {
+  return FindHandler(Events, Event);
 }
 
-const FormComponent* FormDescription::FindComponent(const std::string& name) const {
+const FormComponent* FormDescription::FindComponent(const std::string& Name) const {
   for (const FormComponent& c : Components) {
-    if (SameText(c.Name, name)) return &c;
+    if (SameText(c.Name, Name)) return &c;
   }
   return nullptr;
 }
 
-bool ParseFormDescription(const char* text, std::size_t size, FormDescription* out,
-                          std::string* error) {
-  if (out == nullptr || (text == nullptr && size > 0)) {
-    if (error != nullptr) *error = "line 1: no text";
+bool ParseFormDescription(const char* Text, std::size_t Size, FormDescription* Out,
+                          std::string* Error) {
+  if (Out == nullptr || (Text == nullptr && Size > 0)) {
+    if (Error != nullptr) *Error = "line 1: no text";
     return false;
   }
-  for (std::size_t i = 0; i < size; ++i) {
-    if (text[i] == '\0') {
-      if (error != nullptr) {
-        *error = "line " + std::to_string(1 + std::count(text, text + i, '\n')) +
+  for (std::size_t i = 0; i < Size; ++i) {
+    if (Text[i] == '\0') {
+      if (Error != nullptr) {
+        *Error = "line " + std::to_string(1 + std::count(Text, Text + i, '\n')) +
                  ": unexpected NUL character";
       }
       return false;
     }
   }
   Parser parser;
-  if (!parser.Run(text, size, out)) {
-    if (error != nullptr) *error = parser.error();
+  if (!parser.Run(Text, Size, Out)) {
+    if (Error != nullptr) *Error = parser.error();
     return false;
   }
   return true;

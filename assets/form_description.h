@@ -30,8 +30,8 @@ struct FormComponent {
   // Event name and handler name, in the order written: {"OnTimer", "Timer1Timer"}.
   std::vector<std::pair<std::string, std::string>> Events;
 
-  // The handler bound to `event`, or "" when there is none.
-  std::string Handler(const std::string& event) const;
+  // The handler bound to `Event`, or "" when there is none.
+  std::string Handler(const std::string& Event) const;
 };
 
 struct FormDescription {
@@ -56,19 +56,26 @@ struct FormDescription {
   std::vector<std::pair<std::string, std::string>> Events;
   std::vector<FormComponent> Components;
 
-  std::string Handler(const std::string& event) const;
+  std::string Handler(const std::string& Event) const;
   // nullptr when the form has no component of that name.
-  const FormComponent* FindComponent(const std::string& name) const;
+  const FormComponent* FindComponent(const std::string& Name) const;
 };
 
-// Reads `size` bytes of `text`. On failure returns false, leaves `out` as it
-// was and, when `error` is given, says what is wrong and on which line
+// Reads `Size` bytes of `Text`. On failure returns false, leaves `Out` as it
+// was and, when `Error` is given, says what is wrong and on which line
 // ("line 7: expected '=' after the property name").
-bool ParseFormDescription(const char* text, std::size_t size, FormDescription* out,
-                          std::string* error);
+bool ParseFormDescription(const char* Text, std::size_t Size, FormDescription* Out,
+                          std::string* Error);
 
 // The description the program carries (resource TFORM1); false when it is
 // missing or cannot be read.
-bool LoadFormDescription(FormDescription* out);
+bool LoadFormDescription(FormDescription* Out);
+
+// The form as it was designed: what the program's own description says of its
+// place, size, caption, colour and font, for what a description leaves out.
+FormDescription DesignedForm();
+// The description the program carries, or the designed form when that is
+// missing or cannot be read.
+FormDescription CarriedForm();
 
 }  // namespace carpex

@@ -33,56 +33,57 @@ namespace {
 constexpr size_t kScreenBytes = size_t{kScreenWidth} * kScreenHeight * 2;
 
 // DrawPlaying and FlipFrame, as GameLoop calls them in the busiest frame.
-void FrameOurs(benchmark::State& state) {
+void FrameOurs(benchmark::State& State) {
   WorstCaseScene scene;
-  TForm1& form = scene.Form();
-  for (auto _ : state) {
+  const TForm1Access form = scene.Inside();
+  for (auto _ : State) {
     bool abandoned = form.DrawPlaying();
     abandoned = form.FlipFrame() || abandoned;
     benchmark::DoNotOptimize(abandoned);
   }
 }
 
-void FrameSdl(benchmark::State& state, SdlComposer::Arrangement arrangement) {
+void FrameSdl(benchmark::State& State, SdlComposer::Arrangement Arrangement) {
   WorstCaseScene scene;
-  SdlComposer sdl(scene, arrangement);
-  for (auto _ : state) {
+  SdlComposer sdl(scene, Arrangement);
+  for (auto _ : State) {
     sdl.ComposeFrame();
     benchmark::ClobberMemory();
   }
 }
 
 // A 912-block city drawn into the play-field background.
-void DrawCity(benchmark::State& state) {
+void DrawCity(benchmark::State& State) {
   WorstCaseScene scene;
-  for (auto _ : state) scene.Form().DrawCity();
+  const TForm1Access form = scene.Inside();
+  for (auto _ : State) form.DrawCity();
 }
 
 // Recovery during a round: every surface restored and reloaded, the city redrawn.
-void RestoreAll(benchmark::State& state) {
+void RestoreAll(benchmark::State& State) {
   WorstCaseScene scene;
-  for (auto _ : state) {
-    state.PauseTiming();
+  for (auto _ : State) {
+    State.PauseTiming();
     soft::LoseAllSurfaces();
-    state.ResumeTiming();
-    HRESULT r = scene.Form().RestoreAll();
+    State.ResumeTiming();
+    HRESULT r = scene.Inside().RestoreAll();
     benchmark::DoNotOptimize(r);
   }
 }
 
 // The same bytes as the opaque BltFast below moves, between the same two
 // surfaces' memory, so that only what BltFast adds is measured.
-void CopyMemcpy(benchmark::State& state) {
+void CopyMemcpy(benchmark::State& State) {
   WorstCaseScene scene;
   const TForm1Access form = scene.Inside();
   DDSURFACEDESC2 from{}, to{};
   from.dwSize = to.dwSize = sizeof(DDSURFACEDESC2);
   if (form.PlayFieldBackground()->Lock(nullptr, &from, DDLOCK_WAIT, nullptr) != DD_OK ||
       form.BackBuffer()->Lock(nullptr, &to, DDLOCK_WAIT, nullptr) != DD_OK) {
-    state.SkipWithError("Lock failed");
+    State.SkipWithError("Lock failed");
     return;
   }
-  for (auto _ : state) {
+  for (auto _ : State) {
     std::memcpy(to.lpSurface, from.lpSurface, kScreenBytes);
     benchmark::ClobberMemory();
   }
@@ -91,10 +92,10 @@ void CopyMemcpy(benchmark::State& state) {
 }
 
 // The opaque copy of every frame: the play-field background onto the back buffer.
-void CopyBltFast(benchmark::State& state) {
+void CopyBltFast(benchmark::State& State) {
   WorstCaseScene scene;
   const TForm1Access form = scene.Inside();
-  for (auto _ : state) {
+  for (auto _ : State) {
     HRESULT r =
         form.BackBuffer()->BltFast(0, 0, form.PlayFieldBackground().Get(), nullptr, DDBLTFAST_WAIT);
     benchmark::DoNotOptimize(r);
@@ -103,10 +104,11 @@ void CopyBltFast(benchmark::State& state) {
 
 // A whole frame of the busiest round enlarged Factor times into 32-bit pixels:
 // what a frame that changed everywhere costs the Windows presentation.
-void EnlargeWhole(benchmark::State& state, int Factor) {
+void EnlargeWhole(benchmark::State& State, int Factor) {
   WorstCaseScene scene;
-  if (scene.Form().DrawPlaying() || scene.Form().FlipFrame()) {
-    state.SkipWithError("no frame");
+  const TForm1Access form = scene.Inside();
+  if (form.DrawPlaying() || form.FlipFrame()) {
+    State.SkipWithError("no frame");
     return;
   }
   const soft::PixelView picture = soft::FrontBuffer();
@@ -117,7 +119,7 @@ void EnlargeWhole(benchmark::State& state, int Factor) {
   }
   const ptrdiff_t pitch = ptrdiff_t{kScreenWidth} * Factor * 4;
   std::vector<uint8_t> screen(static_cast<size_t>(pitch) * kScreenHeight * Factor);
-  for (auto _ : state) {
+  for (auto _ : State) {
     for (int y = 0; y < kScreenHeight; ++y) {
       const auto* row = reinterpret_cast<const uint16_t*>(
           reinterpret_cast<const uint8_t*>(picture.pixels) + ptrdiff_t{y} * picture.pitch);
@@ -130,11 +132,11 @@ void EnlargeWhole(benchmark::State& state, int Factor) {
 
 // The Linux window at 1200 x 1000 (the picture filling it, reduced smoothly):
 // a whole new drawing, or a frame of play (the plane and explosions move).
-void SmoothWindow(benchmark::State& state, bool Whole) {
+void SmoothWindow(benchmark::State& State, bool Whole) {
   WorstCaseScene scene;
-  TForm1& form = scene.Form();
+  const TForm1Access form = scene.Inside();
   if (form.DrawPlaying() || form.FlipFrame()) {
-    state.SkipWithError("no frame");
+    State.SkipWithError("no frame");
     return;
   }
   SDL_Surface* window = SDL_CreateRGBSurfaceWithFormat(0, 1200, 1000, 32, SDL_PIXELFORMAT_XRGB8888);
@@ -143,17 +145,17 @@ void SmoothWindow(benchmark::State& state, bool Whole) {
   const SDL_Rect* rects = nullptr;
   presenter.Compose(window, &rects);
   int n = 0;
-  for (auto _ : state) {
+  for (auto _ : State) {
     if (Whole) {
       presenter.Redraw();
     } else {
-      state.PauseTiming();
+      State.PauseTiming();
       // Another frame: the plane a little further, as in play.
       TPlane& plane = scene.Inside().W().Plane;
       plane.X = 100 + (n++ % 400);
       form.DrawPlaying();
       form.FlipFrame();
-      state.ResumeTiming();
+      State.ResumeTiming();
       presenter.Accept(soft::FrontBuffer());
     }
     benchmark::DoNotOptimize(presenter.Compose(window, &rects));
@@ -164,7 +166,7 @@ void SmoothWindow(benchmark::State& state, bool Whole) {
 // Our frame and SDL2's must be the same picture, or the comparison means nothing.
 bool SamePictures() {
   WorstCaseScene scene;
-  TForm1& form = scene.Form();
+  const TForm1Access form = scene.Inside();
   if (form.DrawPlaying() || form.FlipFrame()) return false;
   const soft::PixelView ours = soft::FrontBuffer();
   using A = SdlComposer::Arrangement;
@@ -192,8 +194,8 @@ bool SamePictures() {
 // the figures should not depend on what else the machine is doing.
 class RatioReporter final : public benchmark::ConsoleReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
+  void ReportRuns(const std::vector<Run>& Runs) override {
+    for (const Run& run : Runs) {
       if (run.error_occurred || run.iterations == 0) continue;
       const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
       if (run.run_type != Run::RT_Iteration && !median) continue;
@@ -205,10 +207,10 @@ class RatioReporter final : public benchmark::ConsoleReporter {
         e.single = seconds;
       }
     }
-    ConsoleReporter::ReportRuns(runs);
+    ConsoleReporter::ReportRuns(Runs);
   }
-  double Seconds(const std::string& name) const {
-    const auto it = best.find(name);
+  double Seconds(const std::string& Name) const {
+    const auto it = best.find(Name);
     if (it == best.end()) return -1;
     return it->second.median >= 0 ? it->second.median : it->second.single;
   }
@@ -223,19 +225,19 @@ class RatioReporter final : public benchmark::ConsoleReporter {
 
 // Prints ours / theirs, theirs being the faster of the named runs; false when
 // the ratio is above its target (a target of 0 is none).
-bool PrintRatio(const RatioReporter& r, const char* what, const char* ours,
-                std::initializer_list<const char*> theirs, double target) {
-  const double a = r.Seconds(ours);
+bool PrintRatio(const RatioReporter& R, const char* What, const char* Ours,
+                std::initializer_list<const char*> Theirs, double Target) {
+  const double a = R.Seconds(Ours);
   double fastest = std::numeric_limits<double>::infinity();
-  for (const char* name : theirs) {
-    const double b = r.Seconds(name);
+  for (const char* name : Theirs) {
+    const double b = R.Seconds(name);
     if (b > 0) fastest = std::min(fastest, b);
   }
   if (a <= 0 || fastest == std::numeric_limits<double>::infinity()) return true;  // filtered out
   const double ratio = a / fastest;
-  const bool met = target <= 0 || ratio <= target;
-  std::printf("%-44s %8.1f us / %8.1f us = %5.2f", what, a * 1e6, fastest * 1e6, ratio);
-  if (target > 0) std::printf("   (target <= %.1f: %s)", target, met ? "met" : "MISSED");
+  const bool met = Target <= 0 || ratio <= Target;
+  std::printf("%-44s %8.1f us / %8.1f us = %5.2f", What, a * 1e6, fastest * 1e6, ratio);
+  if (Target > 0) std::printf("   (target <= %.1f: %s)", Target, met ? "met" : "MISSED");
   std::printf("\n");
   return met;
 }

@@ -11,12 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "platform/common/pixel_font.h"
 #include "platform/headless/headless_app.h"
 #include "platform/sdl/presenter.h"
-#include "shell/unit1.h"
+#include "shell/session.h"
 
 namespace carpex::bench {
 namespace {
@@ -63,7 +62,8 @@ class RendererCandidate final : public Candidate {
     const SDL_Rect dest{p.X, p.Y, p.Width, p.Height};
     SDL_RenderCopy(renderer_, texture_, nullptr, &dest);
     const SDL_Rect box{0, 0, common::TextWidth(Text) * p.Scale, common::kCellHeight * p.Scale};
-    SDL_SetRenderDrawColor(renderer_, 212, 208, 200, 255);
+    SDL_SetRenderDrawColor(renderer_, common::kTextFace.R, common::kTextFace.G, common::kTextFace.B,
+                           255);
     SDL_RenderFillRect(renderer_, &box);
     SDL_RenderPresent(renderer_);
   }
@@ -98,47 +98,44 @@ class SurfaceCandidate final : public Candidate {
 // The same round every time: the same city, a bomb every 60 frames.
 class Round {
  public:
-  Round() : random_(1234), form_(app_) {
+  Round() : random_(1234) {
     soft::Reset();
-    DirectDraw::Bind();
-    Form1 = &form_;
-    form_.FormCreate();
-    form_.SetRandomSource(&random_);
+    session_ = std::make_unique<GameSession>(app_);
+    session_->SetRandomSource(&random_);
     uint8_t five = '5';
-    form_.FormKeyPress(five);
+    session_->Handlers().FormKeyPress(five);
   }
   ~Round() {
-    form_.FormDestroy();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
+    session_.reset();
     soft::Reset();
   }
-  void Frame(int n) {
+  void Frame(int N) {
+    FormHandlers& form = session_->Handlers();
     uint16_t space = kSpace;
-    if (n % 60 == 0) form_.FormKeyDown(space);
-    if (n % 60 == 1) form_.FormKeyUp(space);
+    if (N % 60 == 0) form.FormKeyDown(space);
+    if (N % 60 == 1) form.FormKeyUp(space);
     bool done = false;
-    form_.GameLoop(done);
+    form.GameLoop(done);
   }
 
  private:
-  HeadlessApp app_;
+  headless::HeadlessApp app_;
   GameRandom random_;
-  TForm1 form_;
+  std::unique_ptr<GameSession> session_;
 };
 
 struct Figures {
   double median = 0, p99 = 0, max = 0;
 };
 
-bool Measure(Candidate& candidate, Figures* out) {
+bool Measure(Candidate& Candidate, Figures* Out) {
   SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(0, &screen);
   SDL_Window* window = SDL_CreateWindow("Form1", screen.x, screen.y, screen.w, screen.h,
                                         SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
-  if (window == nullptr || !candidate.Open(window)) {
+  if (window == nullptr || !Candidate.Open(window)) {
     std::fprintf(stderr, "cannot open: %s\n", SDL_GetError());
-    candidate.Close();
+    Candidate.Close();
     if (window != nullptr) SDL_DestroyWindow(window);
     return false;
   }
@@ -155,23 +152,23 @@ bool Measure(Candidate& candidate, Figures* out) {
     Round round;
     soft::PixelView picture;
     soft::SetFlipHook([&picture](const soft::PixelView& Front) { picture = Front; });
-    const double ticks_per_ms = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
+    const double ticksPerMs = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
     for (int n = 0; n < kFrames; ++n) {
       SDL_Delay(16);
       SDL_PumpEvents();
       round.Frame(n);
       const uint64_t start = SDL_GetPerformanceCounter();
-      candidate.Present(picture, "60");
-      ms.push_back(static_cast<double>(SDL_GetPerformanceCounter() - start) / ticks_per_ms);
+      Candidate.Present(picture, "60");
+      ms.push_back(static_cast<double>(SDL_GetPerformanceCounter() - start) / ticksPerMs);
     }
     soft::SetFlipHook({});
   }
-  candidate.Close();
+  Candidate.Close();
   SDL_DestroyWindow(window);
   std::sort(ms.begin(), ms.end());
-  out->median = ms[ms.size() / 2];
-  out->p99 = ms[ms.size() * 99 / 100];
-  out->max = ms.back();
+  Out->median = ms[ms.size() / 2];
+  Out->p99 = ms[ms.size() * 99 / 100];
+  Out->max = ms.back();
   return true;
 }
 

@@ -3,39 +3,36 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 
 namespace carpex::bench {
 
 namespace {
 
-void Require(bool ok, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "benchmark scene: %s\n", what);
+void Require(bool Ok, const char* What) {
+  if (Ok) return;
+  std::fprintf(stderr, "benchmark scene: %s\n", What);
   std::abort();
 }
 
 }  // namespace
 
-WorstCaseScene::WorstCaseScene() : form_(app_) {
+WorstCaseScene::WorstCaseScene() {
   soft::Reset();
-  DirectDraw::Bind();
-  Form1 = &form_;
-  form_.FormCreate();
+  session_ = std::make_unique<GameSession>(app_);
   Require(!app_.Terminated && app_.MessageBoxes.empty(), "the display could not be set up");
-  form_.SetRandomSource(&city_);
+  session_->SetRandomSource(&city_);
   uint8_t nine = '9';
-  form_.FormKeyPress(nine);
-  const TForm1Access in(form_);
+  Form().FormKeyPress(nine);
+  const TForm1Access in(*session_);
   World& w = in.W();
-  Require(w.GameState == 2 && w.BlocksLeft == 38 * 24, "the city is not full");
+  Require(w.GameState == kPlaying && w.BlocksLeft == 38 * 24, "the city is not full");
 
   // 50 explosions in a 10 x 5 grid that reaches past every edge of the screen,
   // at every frame of the animation.
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
     TExplosion& e = w.Explosions[i];
-    e.State = 2;
+    e.State = kExplosionRunning;
     e.Frame = static_cast<uint8_t>(i % (e.LastFrame + 1));
     e.X = -40 + ((i - 1) % 10) * 72;
     e.Y = -20 + ((i - 1) / 10) * 112;
@@ -43,21 +40,21 @@ WorstCaseScene::WorstCaseScene() : form_(app_) {
   // The plane past the right edge, so that its second copy shows at the left.
   w.Plane.X = 610;
   w.Plane.Y = 96;
-  w.Plane.Mode = 1;
+  w.Plane.Mode = kPlaneFlying;
   UpdatePlaneCell(w);
-  w.Bomb.State = 2;
+  w.Bomb.State = kBombFalling;
   w.Bomb.X = 320;
   w.Bomb.Y = 200;
 
   // The same blits as DrawPlaying asks for, for the other blitters to repeat.
-  auto add = [this](IDirectDrawSurface7* sheet, TPoint at, const TRect& src) {
-    const TRect clipped = TForm1::ClipToScreen(src, at);
-    const TPoint pos = TForm1::ClampPosition(at);
+  auto add = [this](IDirectDrawSurface7* Sheet, TPoint At, const TRect& Src) {
+    const TRect clipped = TForm1Access::ClipToScreen(Src, At);
+    const TPoint pos = TForm1Access::ClampPosition(At);
     if (clipped.Right <= clipped.Left || clipped.Bottom <= clipped.Top) return;
-    Sprites[SpriteCount++] = SpriteBlit{sheet, pos.X, pos.Y, clipped};
+    Sprites[SpriteCount++] = SpriteBlit{Sheet, pos.X, pos.Y, clipped};
   };
   const TPlane& p = w.Plane;
-  const TRect plane{p.Frame * p.Width, 0, (p.Frame + 1) * p.Width, p.Height};
+  const TRect plane = PlaneSrcRect(p);
   add(in.PlaneSheet().Get(), TPoint{p.X, p.Y}, plane);
   add(in.PlaneSheet().Get(), TPoint{p.WrapX, p.WrapY}, plane);
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
@@ -70,9 +67,7 @@ WorstCaseScene::WorstCaseScene() : form_(app_) {
 }
 
 WorstCaseScene::~WorstCaseScene() {
-  form_.FormDestroy();
-  Form1 = nullptr;
-  DirectDraw::Unbind();
+  session_.reset();
   soft::Reset();
 }
 

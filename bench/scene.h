@@ -4,10 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/headless/headless_app.h"
-#include "shell/unit1.h"
-#include "tests/shell/form_access.h"
+#include "shell/form_access.h"
+#include "shell/session.h"
 
 namespace carpex::bench {
 
@@ -26,8 +27,8 @@ class WorstCaseScene {
   WorstCaseScene(const WorstCaseScene&) = delete;
   WorstCaseScene& operator=(const WorstCaseScene&) = delete;
 
-  TForm1& Form() { return form_; }
-  TForm1Access Inside() { return TForm1Access(form_); }
+  FormHandlers& Form() { return session_->Handlers(); }
+  TForm1Access Inside() { return TForm1Access(*session_); }
 
   // The sprite blits of one DrawPlaying, in drawing order, after the
   // background: two plane copies, 50 explosions, the bomb.
@@ -39,18 +40,18 @@ class WorstCaseScene {
   class FullCity final : public RandomSource {
    public:
     // Style and height alternate; every height is the tallest the level allows.
-    int32_t Random(int32_t n) override {
+    int32_t Random(int32_t N) override {
       const bool style = (calls_++ % 2) == 0;
-      return style ? (calls_ / 2) % n : n - 1;
+      return style ? (calls_ / 2) % N : N - 1;
     }
 
    private:
     int32_t calls_ = 0;
   };
 
-  HeadlessApp app_;
+  headless::HeadlessApp app_;
   FullCity city_;
-  TForm1 form_;
+  std::unique_ptr<GameSession> session_;
 };
 
 }  // namespace carpex::bench

@@ -10,8 +10,8 @@ namespace carpex::bench {
 
 namespace {
 
-SDL_Surface* NewSurface(int width, int height) {
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, SDL_PIXELFORMAT_RGB565);
+SDL_Surface* NewSurface(int Width, int Height) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, Width, Height, 16, SDL_PIXELFORMAT_RGB565);
   if (s == nullptr) {
     std::fprintf(stderr, "SDL_CreateRGBSurfaceWithFormat: %s\n", SDL_GetError());
     std::abort();
@@ -21,32 +21,32 @@ SDL_Surface* NewSurface(int width, int height) {
 
 // A copy of a part of one surface of the software display (the whole when
 // width is 0), with its colour key if it has one.
-SDL_Surface* CopyOf(IDirectDrawSurface7* source, bool rle, int left = 0, int width = 0) {
-  const soft::PixelView view = soft::SurfacePixels(source);
-  if (width == 0) width = view.width;
-  SDL_Surface* s = NewSurface(width, view.height);
+SDL_Surface* CopyOf(IDirectDrawSurface7* Source, bool Rle, int Left = 0, int Width = 0) {
+  const soft::PixelView view = soft::SurfacePixels(Source);
+  if (Width == 0) Width = view.width;
+  SDL_Surface* s = NewSurface(Width, view.height);
   for (int y = 0; y < view.height; ++y) {
     std::memcpy(static_cast<uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch,
                 reinterpret_cast<const uint8_t*>(view.pixels) +
-                    static_cast<ptrdiff_t>(y) * view.pitch + static_cast<ptrdiff_t>(left) * 2,
-                static_cast<size_t>(width) * 2);
+                    static_cast<ptrdiff_t>(y) * view.pitch + static_cast<ptrdiff_t>(Left) * 2,
+                static_cast<size_t>(Width) * 2);
   }
   DDCOLORKEY key{};
-  if (source->GetColorKey(DDCKEY_SRCBLT, &key) == DD_OK) {
+  if (Source->GetColorKey(DDCKEY_SRCBLT, &key) == DD_OK) {
     SDL_SetColorKey(s, SDL_TRUE, key.dwColorSpaceLowValue);
-    SDL_SetSurfaceRLE(s, rle ? 1 : 0);
+    SDL_SetSurfaceRLE(s, Rle ? 1 : 0);
   }
   return s;
 }
 
 }  // namespace
 
-SdlComposer::SdlComposer(WorstCaseScene& scene, Arrangement arrangement) : scene_(scene) {
-  const TForm1Access form = scene.Inside();
-  const bool rle = arrangement != Arrangement::Sheets;
+SdlComposer::SdlComposer(WorstCaseScene& Scene, Arrangement Layout) : scene_(Scene) {
+  const TForm1Access form = Scene.Inside();
+  const bool rle = Layout != Arrangement::Sheets;
   background_ = CopyOf(form.PlayFieldBackground().Get(), false);
   back_ = NewSurface(kScreenWidth, kScreenHeight);
-  const bool cut = arrangement == Arrangement::RleFrames;
+  const bool cut = Layout == Arrangement::RleFrames;
   const World& w = form.W();
   Cut(form.PlaneSheet().Get(), cut ? w.Plane.Width : 0, &plane_frames_);
   Cut(form.ExplosionSheet().Get(), cut ? w.Explosions[1].FrameWidth : 0, &explosion_frames_);
@@ -58,13 +58,13 @@ SdlComposer::SdlComposer(WorstCaseScene& scene, Arrangement arrangement) : scene
   }
 }
 
-void SdlComposer::Cut(IDirectDrawSurface7* sheet, int width, Frames* into) {
-  const int sheet_width = soft::SurfacePixels(sheet).width;
-  into->Sheet = sheet;
-  into->Width = width > 0 ? width : sheet_width;
-  into->Count = sheet_width / into->Width;
-  if (into->Count < 1 || into->Count > Frames::kMax) {
-    std::fprintf(stderr, "cannot cut a sheet %d wide into frames %d wide\n", sheet_width, width);
+void SdlComposer::Cut(IDirectDrawSurface7* Sheet, int Width, Frames* Into) {
+  const int sheetWidth = soft::SurfacePixels(Sheet).width;
+  Into->Sheet = Sheet;
+  Into->Width = Width > 0 ? Width : sheetWidth;
+  Into->Count = sheetWidth / Into->Width;
+  if (Into->Count < 1 || Into->Count > Frames::kMax) {
+    std::fprintf(stderr, "cannot cut a sheet %d wide into frames %d wide\n", sheetWidth, Width);
     std::abort();
   }
 }
@@ -77,9 +77,9 @@ SdlComposer::~SdlComposer() {
   SDL_FreeSurface(back_);
 }
 
-const SdlComposer::Frames& SdlComposer::FramesFor(IDirectDrawSurface7* sheet) const {
-  if (sheet == plane_frames_.Sheet) return plane_frames_;
-  if (sheet == explosion_frames_.Sheet) return explosion_frames_;
+const SdlComposer::Frames& SdlComposer::FramesFor(IDirectDrawSurface7* Sheet) const {
+  if (Sheet == plane_frames_.Sheet) return plane_frames_;
+  if (Sheet == explosion_frames_.Sheet) return explosion_frames_;
   return bomb_frames_;
 }
 

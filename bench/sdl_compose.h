@@ -21,7 +21,7 @@ class SdlComposer {
  public:
   enum class Arrangement { Sheets, RleSheets, RleFrames };
 
-  SdlComposer(WorstCaseScene& scene, Arrangement arrangement);
+  SdlComposer(WorstCaseScene& Scene, Arrangement Layout);
   ~SdlComposer();
   SdlComposer(const SdlComposer&) = delete;
   SdlComposer& operator=(const SdlComposer&) = delete;
@@ -43,8 +43,8 @@ class SdlComposer {
     int Count = 0;
     int Width = 0;
   };
-  void Cut(IDirectDrawSurface7* sheet, int width, Frames* into);
-  const Frames& FramesFor(IDirectDrawSurface7* sheet) const;
+  void Cut(IDirectDrawSurface7* Sheet, int Width, Frames* Into);
+  const Frames& FramesFor(IDirectDrawSurface7* Sheet) const;
 
   WorstCaseScene& scene_;
   Frames plane_frames_, explosion_frames_, bomb_frames_;

@@ -17,9 +17,9 @@ class Ref {
   explicit operator bool() const { return p_ != nullptr; }
 
   // Takes over one reference that the caller owns; releases the old one after.
-  void Assign(T* p) {
+  void Assign(T* P) {
     T* old = p_;
-    p_ = p;
+    p_ = P;
     if (old != nullptr) old->Release();
   }
   void Reset() { Assign(nullptr); }

@@ -213,8 +213,8 @@ constexpr CodeText kTexts[] = {
 
 constexpr bool StrictlyAscending() {
   return std::adjacent_find(std::begin(kTexts), std::end(kTexts),
-                            [](const CodeText& a, const CodeText& b) {
-                              return Bits(a.Code) >= Bits(b.Code);
+                            [](const CodeText& A, const CodeText& B) {
+                              return Bits(A.Code) >= Bits(B.Code);
                             }) == std::end(kTexts);
 }
 static_assert(StrictlyAscending(), "the binary search needs the codes sorted and distinct");
@@ -225,7 +225,7 @@ const char* DirectXErrorText(HRESULT Code) {
   const CodeText* end = std::end(kTexts);
   const CodeText* it =
       std::lower_bound(std::begin(kTexts), end, Code,
-                       [](const CodeText& e, HRESULT k) { return Bits(e.Code) < Bits(k); });
+                       [](const CodeText& E, HRESULT K) { return Bits(E.Code) < Bits(K); });
   if (it != end && it->Code == Code) return it->Text;
   return "Unrecognized Error";
 }

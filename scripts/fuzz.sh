@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs each for a bounded time, starting from
-# the committed corpus in tests/fuzz/corpus/<target>/.
+# UndefinedBehaviorSanitizer) and runs each for a bounded time on every core
+# (a worker process each), starting from the committed corpus in
+# tests/fuzz/corpus/<target>/.
 #
 #   scripts/fuzz.sh [SECONDS_PER_TARGET]      (default 30)
 #
@@ -37,6 +38,7 @@ for target in bitmap game; do
   echo "== fuzzing $target for ${seconds}s"
   if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     "$build/tests/fuzz/carpex_fuzz_$target" "${options[@]}" -max_total_time="$seconds" \
+    -fork="$(nproc)" \
     -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$build/crashes/$target-" "$found" "tests/fuzz/corpus/$target"; then
     echo "fuzz target $target failed; the input is in $build/crashes/" >&2

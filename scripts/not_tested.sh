@@ -11,18 +11,21 @@ CARPEX_JUNIT=()
 not_tested() { printf '%s\n' "$*" >>"$CARPEX_NOT_TESTED"; }
 
 # The tests that ctest skipped, with the reason each gave: its "skipped: "
-# line, or the line after GoogleTest's "Skipped".
+# line, or the line after GoogleTest's "Skipped". A test that ran in another
+# of the files (a build tree that has what it needs) was tested.
 skipped_tests() {
   awk '
     /<testcase / {
       name = $0; sub(/.*<testcase name="/, "", name); sub(/".*/, "", name)
       skipped = /status="notrun"/; reason = ""; after = 0
+      if (/status="run"/) ran[name] = 1
     }
     { line = $0; sub(/.*<system-out>/, "", line) }
     skipped && reason == "" && after { reason = line }
     skipped && reason == "" && line ~ /^skipped: / { reason = substr(line, 10) }
     { after = skipped && line ~ /: Skipped$/ }
-    /<\/testcase>/ && skipped { print name ": " (reason == "" ? "skipped" : reason); skipped = 0 }
+    /<\/testcase>/ && skipped { why[name] = reason == "" ? "skipped" : reason; skipped = 0 }
+    END { for (name in why) if (!(name in ran)) print name ": " why[name] }
   ' "$@" | sed -e 's/&lt;/</g; s/&gt;/>/g; s/&quot;/"/g; s/&apos;/'"'"'/g; s/&amp;/\&/g'
 }
 
@@ -40,7 +43,11 @@ report_not_tested() {
     echo "apt could not install:"
     awk -F'|' 'NF == 3 { printf "  - %s (%s): %s\n", $2, $1, $3 }' <<<"$CARPEX_DEPS_FAILED"
   fi
-  if [[ -z $gaps ]]; then
+  if [[ $status != 0 ]]; then
+    # A run that stopped at a failure did not reach all it would have tested.
+    echo "The run stopped at a failure (exit status $status)."
+    [[ -z $gaps ]] || { echo "Not tested on this machine, of what it reached:"; sed 's/^/  - /' <<<"$gaps"; }
+  elif [[ -z $gaps ]]; then
     echo "Everything was tested."
   else
     echo "Not tested on this machine:"

@@ -1,19 +1,14 @@
 // The application contract: everything the game needs from the window system
 // besides the display. The shell is written against it; each front end in
-// platform/ implements it (win32, sdl, web, headless).
+// platform/ implements it (win32, sdl, web, headless), and its header opens
+// with the list of what it implements.
+//
+// Free of <windows.h>: handles pass as void*, and no name here is one that
+// windows.h makes a macro of (as it does TextOut and MessageBox), so that a
+// file reads the contract alike whatever else it includes.
 #pragma once
 
 #include <cstdint>
-
-#ifdef _WIN32
-// windows.h renames TextOut and MessageBox to their ANSI names in every file
-// that reads it first; read before the contract, it gives the contract those
-// names in every file, whatever the order of its includes.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
 
 struct IDirectDraw7;
 struct IDirectDrawSurface7;
@@ -47,6 +42,12 @@ class FormHandlers {
   // The idle handler: one call per turn of the message loop with no message waiting,
   // repeated for as long as it leaves Done at false.
   virtual void GameLoop(bool& Done) = 0;
+  // The program ends now, without its message loop returning: the connection
+  // to the display is lost, or the system's session is ending. It may come in
+  // the middle of a frame, and the program may be gone as soon as it returns:
+  // the one chance to save what must not be lost (a recording). The form
+  // itself has nothing to save.
+  virtual void ProgramEnding() {}
 };
 
 class Application {
@@ -68,10 +69,11 @@ class Application {
   virtual void Terminate() = 0;
 
   virtual void Sleep(uint32_t Milliseconds) = 0;
-  // Text on the window at a pixel position, in the form's font and colours.
-  virtual void TextOut(int32_t X, int32_t Y, const char* Text) = 0;
-  // A modal message box; returns when the player has closed it.
-  virtual void MessageBox(const char* Text, const char* Caption, uint32_t Flags) = 0;
+  // Text on the window at a pixel position, in the form's font and colours
+  // (TextOut on the form's canvas).
+  virtual void WriteText(int32_t X, int32_t Y, const char* Text) = 0;
+  // A modal message box (MessageBoxA's flags); returns when the player has closed it.
+  virtual void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) = 0;
   // Shows the main form and runs the message loop until the application terminates.
   virtual void Run(FormHandlers& Form) = 0;
 

@@ -1,25 +1,13 @@
 #include "shell/carpex.h"
 
-#include "graphics/directdraw.h"
-#include "shell/unit1.h"
-
 namespace carpex {
 
-int Carpex(Application& App) {
-  DirectDraw::Bind();
-  int status = 0;
-  {
-    TForm1 form(App);
-    Form1 = &form;
-    form.FormCreate();
-    App.Run(form);
-    // The player has seen why in the message box; the status says it too.
-    if (form.DisplayFailed) status = 1;
-    form.FormDestroy();
-    Form1 = nullptr;
-  }
-  DirectDraw::Unbind();
-  return status;
+int Carpex(Application& App, const std::function<void(GameSession&)>& Started, Language Pictures) {
+  GameSession session(App, Pictures);
+  if (Started) Started(session);
+  App.Run(session.Handlers());
+  // The player has seen why in the message box; the status says it too.
+  return session.DisplayFailed() ? 1 : 0;
 }
 
 }  // namespace carpex

@@ -1,28 +1,33 @@
 // The display device and the surface set: set-up, the play-field background of
 // each round, sprite-sheet loading, error reports and shutdown.
 #include <cstdio>
+#include <cstring>
 
 #include "graphics/ddutil.h"
 #include "graphics/directdraw.h"
 #include "graphics/dxcommon.h"
 #include "shell/unit1.h"
+#include "world/sprites.h"
 
 namespace carpex {
 
 namespace {
 
 constexpr DWORD kScreenDepth = 16;
+// What is reported for a picture that could not be loaded: no DirectX code,
+// and so no text of its own ("Unrecognized Error").
+constexpr HRESULT kPictureNotLoaded = 1;
 
 }  // namespace
 
 void TForm1::ReportError(HRESULT Code, const char* Where) {
   char text[512];
   std::snprintf(text, sizeof text, "%s: \r%s", Where, DXCommon::DirectXErrorText(Code));
-  App.MessageBox(text, Caption.c_str(), MB_OK | MB_ICONERROR);
+  App.ShowMessageBox(text, Caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
 const TForm1::SpriteSheet TForm1::kSpriteSheets[kSpriteSheetCount] = {
-#define CARPEX_SHEET_ENTRY(Field, Resource) {&TForm1::Field, Resource},
+#define CARPEX_SHEET_ENTRY(Field, Resource, English) {&TForm1::Field, Resource, English},
     CARPEX_SPRITE_SHEETS(CARPEX_SHEET_ENTRY)
 #undef CARPEX_SHEET_ENTRY
 };
@@ -78,8 +83,8 @@ bool TForm1::SetUpDisplay(bool* Refused) {
 
   // From here on a failure is reported and the chain goes on.
 
-  LevelChoiceWidth = 331;
-  LevelChoiceHeight = 36;
+  LevelChoiceWidth = kLevelChoiceWidth;
+  LevelChoiceHeight = kLevelChoicePlacingHeight;
   LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
   LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
   for (const SpriteSheet& sheet : kSpriteSheets) {
@@ -89,7 +94,7 @@ bool TForm1::SetUpDisplay(bool* Refused) {
     // the sheet has not.
     const bool styles = &surface == &BuildingSheet;
     if (styles) LastFrameCount = 0;
-    LoadSprite(sheet.Resource, surface);
+    LoadSprite(PictureOf(sheet), surface);
     if (styles) W.StyleCount = static_cast<uint8_t>(LastFrameCount);
   }
   return true;
@@ -162,7 +167,7 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
       LoadImageA(GetModuleHandleA(nullptr), Name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   Sheet.Reset();
   if (!bitmap) {
-    ReportError(1, "ddloadbitmap");
+    ReportError(kPictureNotLoaded, "ddloadbitmap");
     return;
   }
   BITMAP info{};
@@ -193,7 +198,7 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
   Sheet.Assign(
       ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), Name, width, height, SurfaceFormat()));
   if (!Sheet) {
-    ReportError(1, "ddloadbitmap");
+    ReportError(kPictureNotLoaded, "ddloadbitmap");
     return;
   }
   const COLORREF key = RGB(GetRValue(topLeft), GetGValue(topLeft), GetBValue(topLeft));
@@ -203,6 +208,20 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
     return;
   }
   LastFrameCount = width / kCell;
+}
+
+void TForm1::UsePictures(Language Chosen) {
+  if (Chosen == Pictures) return;
+  Pictures = Chosen;
+  // The twins have the sheet's size and key colour: the new picture goes into
+  // the surface there is. One that cannot take it now, lost with the display,
+  // gets it from RestoreAll.
+  for (const SpriteSheet& sheet : kSpriteSheets) {
+    IDirectDrawSurface7* surface = (this->*sheet.Field).Get();
+    if (surface != nullptr && std::strcmp(sheet.Resource, sheet.English) != 0) {
+      ddutil::ReloadBitmap(surface, PictureOf(sheet));
+    }
+  }
 }
 
 bool TForm1::RebuildPlayField() {
@@ -224,7 +243,7 @@ bool TForm1::MakeBackground(Ref<IDirectDrawSurface7>& Background) {
   // is reported and leaves the field empty.
   Background.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), kBackgroundPicture,
                                               kScreenWidth, kScreenHeight, SurfaceFormat()));
-  if (!Background) ReportError(1, "ddloadbitmap");
+  if (!Background) ReportError(kPictureNotLoaded, "ddloadbitmap");
   return true;
 }
 

@@ -16,10 +16,7 @@ constexpr uint8_t kCharLowerF = 102;
 constexpr uint32_t kFrameSleepMs = 16;
 }  // namespace
 
-TForm1::TForm1(Application& App) : App(App) {
-  FormDescription form;
-  if (LoadFormDescription(&form)) Caption = form.Caption;
-}
+TForm1::TForm1(Application& App) : Caption(CarriedForm().Caption), App(App) {}
 
 FormView TForm1::View() const {
   return {W,
@@ -128,7 +125,7 @@ void TForm1::GameLoop(bool& Done) {
   if (FpsShown >= 1) {
     char text[8];
     std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(FramesPerSecond));
-    App.TextOut(0, 0, text);
+    App.WriteText(0, 0, text);
   }
 }
 

@@ -1,6 +1,7 @@
 // The one form of the game: its handlers, the frame loop, the surface set and
 // the drawing. The world records live in W; the form is the painter that the
-// world's steps call back to repaint a building.
+// world's steps call back to repaint a building. A game session (session.h)
+// makes it, runs its lifecycle and hands out its handlers.
 #pragma once
 
 #include <cstdint>
@@ -17,15 +18,11 @@ namespace carpex {
 
 class TForm1 final : public Painter, public FormHandlers {
  public:
-  explicit TForm1(Application& App);
   ~TForm1() override = default;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
   // --- Handlers (called by the application layer between two frames) -------
-  // Ends the application when the display cannot be set up (DisplayFailed).
-  void FormCreate();
-  void FormDestroy();
   void FormKeyPress(uint8_t& Key) override;
   void FormKeyDown(uint16_t& Key) override;
   void FormKeyUp(uint16_t& Key) override;
@@ -35,35 +32,74 @@ class TForm1 final : public Painter, public FormHandlers {
   void LeaveExclusiveDisplay() override;
   void GameLoop(bool& Done) override;
 
-  void StartRound(uint8_t Level);
+ private:
+  // The one way to make the form and run its lifecycle.
+  friend class GameSession;
+  // The tests' and benchmarks' way in (form_access.h).
+  friend class TForm1Access;
 
+  explicit TForm1(Application& App);
+  // Ends the application when the display cannot be set up (DisplayFailed).
+  void FormCreate();
+  void FormDestroy();
+  void FormClose();
+  // The form's Close: asks FormClose, then ends the application (main form).
+  void Close();
+
+  void StartRound(uint8_t Level);
   // Replaces the random source (tests and the replay tool queue values).
   void SetRandomSource(RandomSource* Source) { Rng = Source != nullptr ? Source : &OwnRandom; }
-  GameRandom& OwnGenerator() { return OwnRandom; }
-
-  // --- Bitmaps ---------------------------------------------------------------
-  void LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet);
-
-  // --- Drawing --------------------------------------------------------------
-  // Each returns true when the frame was abandoned.
-  bool DrawPlaying() override;
-  bool FlipFrame();
-  void DrawCity();
-  void DrawBuilding(uint16_t Index) override;
-  static TRect ClipToScreen(const TRect& Src, TPoint Pos);
-  static TPoint ClampPosition(TPoint Pos);
-
-  // --- Recovery -------------------------------------------------------------
-  HRESULT RestoreAll();
-
   // What the tools read: the trace line, the recorder, the replay's display.
   FormView View() const;
 
- private:
-  // The main routine reads DisplayFailed for its exit status.
-  friend int Carpex(Application& App);
-  // The tests' and benchmarks' way in (tests/shell/form_access.h).
-  friend class TForm1Access;
+  // --- The surface set and the pictures -------------------------------------
+  // The set-up chain for the application's presentation; false when one of
+  // its first six steps failed, with *Refused set when the failed step was one
+  // that takes the display exclusively.
+  bool SetUpDisplay(bool* Refused);
+  // Steps 2 to 5: the display taken whole with its flipping chain, or the
+  // desktop shared with a back buffer of the game's own.
+  bool TakeDisplay();
+  bool ShareDesktop();
+  // FormCreate's set-up: the exclusive display refused, the game goes on in a
+  // window where the application has one.
+  bool OpenDisplay();
+  // The format of the off-screen surfaces: the display's own (nullptr), or
+  // the game's own in a window.
+  const DDPIXELFORMAT* SurfaceFormat() const;
+  void EmptySurfaceSet();
+  // A screen-sized surface holding the background picture; false when the
+  // surface could not be made.
+  bool MakeBackground(Ref<IDirectDrawSurface7>& Background);
+  // StartRound's new play-field background; false when its surface could not be made.
+  bool RebuildPlayField();
+  void LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet);
+  void ReportError(HRESULT Code, const char* Where);
+  // The level choice and the banners in this language: chosen before
+  // FormCreate, or changed between two frames, when the sheets take the other
+  // pictures at once (or, lost with the display, when it comes back).
+  void UsePictures(Language Chosen);
+
+  // --- Drawing --------------------------------------------------------------
+  // Each returns true when the frame was abandoned.
+  bool DrawLevelChoice();
+  bool DrawPlaying() override;
+  bool DrawRoundOver() override;
+  bool FlipFrame();
+  void DrawCity();
+  void DrawBuilding(uint16_t Index) override;
+  bool EraseBuildingStrip(int32_t Index) override;
+  bool DrawPlane();
+  bool DrawSprite(IDirectDrawSurface7* Sheet, TPoint Pos, const TRect& Src, TRect* OwnerSrcRect);
+  static TRect ClipToScreen(const TRect& Src, TPoint Pos);
+  static TPoint ClampPosition(TPoint Pos);
+  // One blit under the lost-surface rule; true when the work must be abandoned.
+  // An empty surface field draws nothing.
+  bool Blit(IDirectDrawSurface7* Dest, int32_t X, int32_t Y, IDirectDrawSurface7* Source,
+            const TRect* SrcRect, DWORD Flags);
+
+  // --- Recovery -------------------------------------------------------------
+  HRESULT RestoreAll();
 
   // --- Game variables -------------------------------------------------------
   World W;
@@ -85,58 +121,26 @@ class TForm1 final : public Painter, public FormHandlers {
   Ref<IDirectDrawSurface7> PlayFieldBackground;
   // LevelChoiceSheet, BuildingSheet, PlaneSheet, ExplosionSheet, BombSheet and
   // BannerSheet, from the table of the sprite sheets.
-#define CARPEX_SHEET_FIELD(Field, Resource) Ref<IDirectDrawSurface7> Field;
+#define CARPEX_SHEET_FIELD(Field, Resource, English) Ref<IDirectDrawSurface7> Field;
   CARPEX_SPRITE_SHEETS(CARPEX_SHEET_FIELD)
 #undef CARPEX_SHEET_FIELD
-
-  int32_t LevelChoiceX = 0;
-  int32_t LevelChoiceY = 0;
-  int32_t LastFrameCount = 0;
-
-  void FormClose();
-  // The form's Close: asks FormClose, then ends the application (main form).
-  void Close();
-  // The set-up chain for the application's presentation; false when one of
-  // its first six steps failed, with *Refused set when the failed step was one
-  // that takes the display exclusively.
-  bool SetUpDisplay(bool* Refused);
-  // Steps 2 to 5: the display taken whole with its flipping chain, or the
-  // desktop shared with a back buffer of the game's own.
-  bool TakeDisplay();
-  bool ShareDesktop();
-  // FormCreate's set-up: the exclusive display refused, the game goes on in a
-  // window where the application has one.
-  bool OpenDisplay();
-  // The format of the off-screen surfaces: the display's own (nullptr), or
-  // the game's own in a window.
-  const DDPIXELFORMAT* SurfaceFormat() const;
-  void ReportError(HRESULT Code, const char* Where);
-
-  // Each returns true when the frame was abandoned.
-  bool DrawLevelChoice();
-  bool DrawRoundOver() override;
-  bool EraseBuildingStrip(int32_t Index) override;
-  bool DrawSprite(IDirectDrawSurface7* Sheet, TPoint Pos, const TRect& Src, TRect* OwnerSrcRect);
-
-  // One blit under the lost-surface rule; true when the work must be abandoned.
-  // An empty surface field draws nothing.
-  bool Blit(IDirectDrawSurface7* Dest, int32_t X, int32_t Y, IDirectDrawSurface7* Source,
-            const TRect* SrcRect, DWORD Flags);
-  bool DrawPlane();
-  // StartRound's new play-field background; false when its surface could not be made.
-  bool RebuildPlayField();
-  // A screen-sized surface holding the background picture; false when the
-  // surface could not be made.
-  bool MakeBackground(Ref<IDirectDrawSurface7>& Background);
-  void EmptySurfaceSet();
 
   // The sprite sheets' fields with their pictures, in loading order.
   struct SpriteSheet {
     Ref<IDirectDrawSurface7> TForm1::*Field;
     const char* Resource;
+    const char* English;
   };
   static const SpriteSheet kSpriteSheets[kSpriteSheetCount];
+  // The sheet's picture in the language chosen.
+  const char* PictureOf(const SpriteSheet& Sheet) const {
+    return Pictures == Language::English ? Sheet.English : Sheet.Resource;
+  }
+  Language Pictures = Language::Chinese;
 
+  int32_t LevelChoiceX = 0;
+  int32_t LevelChoiceY = 0;
+  int32_t LastFrameCount = 0;
   int32_t LevelChoiceWidth = 0;
   int32_t LevelChoiceHeight = 0;
   Application& App;

@@ -3,9 +3,7 @@
 #include <cstdio>
 
 #include "assets/files.h"
-#include "shell/carpex.h"
-#include "shell/unit1.h"
-#include "tools/script.h"
+#include "shell/session.h"
 #include "tools/trace.h"
 
 namespace carpex {
@@ -17,11 +15,13 @@ constexpr auto kFlushInterval = std::chrono::seconds(1);
 
 }  // namespace
 
-Recorder::Recorder(Application& Platform, std::FILE* File, bool EmptyFirst)
+Recorder::Recorder(Application& Platform, std::FILE* File, bool EmptyFirst, Language Pictures)
     : platform_(Platform), file_(File), empty_first_(EmptyFirst) {
   std::setvbuf(file_, buffer_, _IOFBF, sizeof buffer_);
   final_.reserve(kTraceLineCapacity);
   last_flush_ = std::chrono::steady_clock::now();
+  // The replay draws the pictures the player saw.
+  held_ = std::string("language ") + LanguageCode(Pictures) + "\n";
 }
 
 Recorder::~Recorder() {
@@ -30,26 +30,28 @@ Recorder::~Recorder() {
 
 uint32_t Recorder::ClockSeed() {
   const uint32_t seed = platform_.ClockSeed();
-  Event("seed", seed);
+  WriteLine("seed", seed);
   return seed;
 }
 
 void Recorder::Run(FormHandlers& Form) {
   form_ = &Form;
-  // The game is the shell's form when that is what the loop runs; handlers of
-  // another kind have no state to trace.
-  game_ = Form1 == &Form ? Form1 : nullptr;
   platform_.Run(*this);
+  WriteEnd();
+  form_ = nullptr;
+}
+
+void Recorder::WriteEnd() {
+  if (ended_ || file_ == nullptr) return;
   WriteFrames();
-  KeepFinalLine();
   // Without a frame there is no last trace line to end with.
   if (calls_ > 0) {
     Write("# final: ", 9);
     Write(final_.data(), final_.size());
     Write("\n", 1);
   }
+  ended_ = true;
   if (std::fflush(file_) != 0) write_failed_ = true;
-  form_ = nullptr;
 }
 
 bool Recorder::Finish() {
@@ -60,6 +62,7 @@ bool Recorder::Finish() {
 }
 
 void Recorder::Write(const char* Text, size_t Size) {
+  if (ended_) return;
   if (!started_) {
     held_.append(Text, Size);
   } else if (std::fwrite(Text, 1, Size, file_) != Size) {
@@ -75,8 +78,7 @@ void Recorder::WriteFrames() {
   pending_frames_ = 0;
 }
 
-void Recorder::Event(const char* Name, int64_t Value) {
-  KeepFinalLine();
+void Recorder::WriteLine(const char* Name, int64_t Value) {
   WriteFrames();
   char line[32];
   const int n = Value < 0 ? std::snprintf(line, sizeof line, "%s\n", Name)
@@ -86,44 +88,37 @@ void Recorder::Event(const char* Name, int64_t Value) {
 }
 
 bool Recorder::Lost() const {
-  IDirectDrawSurface7* primary = game_ != nullptr ? game_->View().PrimarySurface : nullptr;
+  IDirectDrawSurface7* primary = session_ != nullptr ? session_->View().PrimarySurface : nullptr;
   return primary != nullptr && primary->IsLost() == DDERR_SURFACELOST;
 }
 
-void Recorder::KeepFinalLine() {
-  if (!frame_since_final_ || game_ == nullptr) return;
-  FormatTraceLine(game_->View(), calls_, &final_);
-  frame_since_final_ = false;
+void Recorder::Pass(const FormEvent& Event) {
+  WriteLine(EventName(Event.kind), MaxKey(Event.kind) > 0 ? Event.key : -1);
+  Deliver(*form_, Event);
 }
 
 void Recorder::FormKeyPress(uint8_t& Key) {
-  Event("char", Key);
-  form_->FormKeyPress(Key);
+  Pass({FormEvent::Char, Key});
 }
 
 void Recorder::FormKeyDown(uint16_t& Key) {
-  Event("down", Key);
-  form_->FormKeyDown(Key);
+  Pass({FormEvent::KeyDown, Key});
 }
 
 void Recorder::FormKeyUp(uint16_t& Key) {
-  Event("up", Key);
-  form_->FormKeyUp(Key);
+  Pass({FormEvent::KeyUp, Key});
 }
 
 void Recorder::Timer1Timer() {
-  Event("tick");
-  form_->Timer1Timer();
+  Pass({FormEvent::Tick, 0});
 }
 
 void Recorder::ApplicationEvents1Deactivate() {
-  Event("deactivate");
-  form_->ApplicationEvents1Deactivate();
+  Pass({FormEvent::Deactivate, 0});
 }
 
 void Recorder::ApplicationEvents1Restore() {
-  Event("restore");
-  form_->ApplicationEvents1Restore();
+  Pass({FormEvent::Restore, 0});
 }
 
 void Recorder::GameLoop(bool& Done) {
@@ -145,7 +140,8 @@ void Recorder::GameLoop(bool& Done) {
   if (!Lost()) lose_written_ = false;
   ++calls_;
   ++pending_frames_;
-  frame_since_final_ = true;
+  // Kept at once: the game may end before the next frame, or in the middle of it.
+  if (session_ != nullptr) FormatTraceLine(session_->View(), calls_, &final_);
   const auto now = std::chrono::steady_clock::now();
   // The run of frames now going on is written when it ends: by the timer's
   // tick, within a second.

@@ -5,8 +5,8 @@
 
 #include "assets/files.h"
 #include "assets/picture.h"
-#include "graphics/directdraw.h"
-#include "shell/unit1.h"
+#include "shell/form_event.h"
+#include "shell/session.h"
 #include "tools/trace.h"
 
 namespace carpex {
@@ -27,18 +27,18 @@ class QueuedRandom final : public RandomSource {
   int32_t failedN = 0;
   uint32_t badValue = 0;
 
-  int32_t Random(int32_t n) override {
+  int32_t Random(int32_t N) override {
     if (failed) return 0;
     uint32_t v = 0;
     if (!values_.NextQueued(before, &v)) {
       failed = true;
       empty = true;
-      failedN = n;
+      failedN = N;
       return 0;
     }
-    if (n <= 0 || v >= static_cast<uint32_t>(n)) {
+    if (N <= 0 || v >= static_cast<uint32_t>(N)) {
       failed = true;
-      failedN = n;
+      failedN = N;
       badValue = v;
       return 0;
     }
@@ -75,127 +75,147 @@ bool WriteShot(ReplayPlatform& Platform, const ReplayDisplay& Display, const std
   return WriteWholeFile(Options.ShotFolder, File, *Bytes, Options.OverwriteShots, Error);
 }
 
-ReplayDisplay DisplayOf(const TForm1& Form) {
-  const FormView view = Form.View();
-  return ReplayDisplay{view.DirectDrawDevice, view.PrimarySurface};
-}
-
-int Run(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::ostream& Err,
-        ReplayPlatform& Platform, const ReplayOptions& Options) {
-  int status = kReplayRan;
-  const std::string quotedName = QuoteWord(Name, Name.size());
-  TForm1 form(Platform.App());
-  Form1 = &form;
-  QueuedRandom queue(Source, Name);
-  form.FormCreate();
-  if (Platform.Terminated()) {
-    Err << quotedName << ": the display could not be set up\n";
-    status = kReplayFailed;
+// One run of a checked script: the game's session on the platform, and the
+// script's commands carried out in order, with a trace line after each frame.
+class Replay {
+ public:
+  Replay(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::ostream& Err,
+         ReplayPlatform& Platform, const ReplayOptions& Options)
+      : source_(Source),
+        name_(Name),
+        quoted_name_(QuoteWord(Name, Name.size())),
+        out_(Out),
+        err_(Err),
+        platform_(Platform),
+        options_(Options),
+        session_(Platform.App()),
+        queue_(Source, Name) {
+    line_.reserve(kTraceLineCapacity);
   }
 
-  std::string line;
-  line.reserve(kTraceLineCapacity);
-  std::vector<uint8_t> picture, pictureFile;
-  std::string shotError;
-  uint64_t calls = 0;
-  auto randomFailed = [&](const ScriptCommand& c) {
-    if (!queue.failed) return false;
-    if (queue.empty) {
-      Err << quotedName << ":" << c.Line << ": Random(" << queue.failedN
-          << ") asked for a value but the queue is empty\n";
-    } else {
-      Err << quotedName << ":" << c.Line << ": queued value " << queue.badValue << " is not in 0.."
-          << queue.failedN - 1 << " for Random(" << queue.failedN << ")\n";
+  // The replay tool's exit status.
+  int Run() {
+    if (platform_.Terminated()) {
+      err_ << quoted_name_ << ": the display could not be set up\n";
+      status_ = kReplayFailed;
     }
-    status = kReplayRefused;
-    return true;
-  };
-  auto traceFailed = [&] {
-    if (Out) return false;
-    Err << quotedName << ": cannot write the trace\n";
-    status = kReplayFailed;
-    return true;
-  };
+    ScriptReader reader(source_, name_);
+    ScriptCommand command;
+    std::string error;
+    while (status_ == kReplayRan && !platform_.Terminated() && reader.Next(&command, &error)) {
+      queue_.before = command.Line;
+      platform_.Pump(Display());
+      CarryOut(command);
+      if (status_ == kReplayRan) RandomFailed(command.Line);
+    }
+    if (status_ == kReplayRan && !error.empty()) {
+      err_ << error << '\n';
+      status_ = kReplayRefused;
+    }
+    if (status_ == kReplayRan) {
+      out_.flush();
+      TraceFailed();
+    }
+    return status_;
+  }
 
-  ScriptReader reader(Source, Name);
-  ScriptCommand c;
-  std::string error;
-  while (status == kReplayRan && !Platform.Terminated() && reader.Next(&c, &error)) {
-    queue.before = c.Line;
-    Platform.Pump(DisplayOf(form));
-    switch (c.Op) {
+ private:
+  void CarryOut(const ScriptCommand& Command) {
+    switch (Command.Op) {
+      case ScriptOp::Event:
+        Deliver(session_.Handlers(), Command.Event);
+        break;
       case ScriptOp::Random:
-        form.SetRandomSource(&queue);
+        session_.SetRandomSource(&queue_);
         break;
       case ScriptOp::Seed:
-        form.OwnGenerator().Seed(c.Value);
+        session_.SeedOwnGenerator(Command.Value);
         break;
-      case ScriptOp::Char: {
-        uint8_t key = static_cast<uint8_t>(c.Value);
-        form.FormKeyPress(key);
-        break;
-      }
-      case ScriptOp::Down: {
-        uint16_t key = static_cast<uint16_t>(c.Value);
-        form.FormKeyDown(key);
-        break;
-      }
-      case ScriptOp::Up: {
-        uint16_t key = static_cast<uint16_t>(c.Value);
-        form.FormKeyUp(key);
-        break;
-      }
-      case ScriptOp::Tick:
-        form.Timer1Timer();
-        break;
-      case ScriptOp::Deactivate:
-        form.ApplicationEvents1Deactivate();
-        break;
-      case ScriptOp::Restore:
-        form.ApplicationEvents1Restore();
+      case ScriptOp::Language:
+        session_.UsePictures(Command.Value == 1 ? Language::English : Language::Chinese);
         break;
       case ScriptOp::Lose:
         // Said on stderr: a replay that expects lost surfaces and gets none is no test.
-        if (!Platform.LoseSurfaces(DisplayOf(form))) {
-          Err << "lose: the surfaces could not be taken away\n";
+        if (!platform_.LoseSurfaces(Display())) {
+          err_ << "lose: the surfaces could not be taken away\n";
         }
         break;
       case ScriptOp::Frames:
-        for (uint32_t i = 0; i < c.Value && status == kReplayRan; ++i) {
-          bool done = true;
-          Platform.Pump(DisplayOf(form));
-          form.GameLoop(done);
-          if (randomFailed(c)) break;
-          if (Options.AfterFrame) Options.AfterFrame(form.View());
-          FormatTraceLine(form.View(), ++calls, &line);
-          line.push_back('\n');
-          Out << line;
-          traceFailed();
-        }
+        RunFrames(Command);
         break;
       case ScriptOp::Shot:
-        if (!Options.ShotFolder.empty() && !WriteShot(Platform, DisplayOf(form), c.File, Options,
-                                                      &picture, &pictureFile, &shotError)) {
-          Err << quotedName << ":" << c.Line << ": cannot write "
-              << QuoteWord(c.File, c.File.size()) << ": " << shotError << '\n';
-          status = kReplayFailed;
-        }
+        Shoot(Command);
         break;
     }
-    if (status == kReplayRan) randomFailed(c);
   }
-  if (status == kReplayRan && !error.empty()) {
-    Err << error << '\n';
-    status = kReplayRefused;
+
+  void RunFrames(const ScriptCommand& Command) {
+    for (uint32_t i = 0; i < Command.Value && status_ == kReplayRan; ++i) {
+      bool done = true;
+      platform_.Pump(Display());
+      session_.Handlers().GameLoop(done);
+      if (RandomFailed(Command.Line)) return;
+      if (options_.AfterFrame) options_.AfterFrame(session_.View());
+      FormatTraceLine(session_.View(), ++calls_, &line_);
+      line_.push_back('\n');
+      out_ << line_;
+      TraceFailed();
+    }
   }
-  form.FormDestroy();
-  Form1 = nullptr;
-  if (status == kReplayRan) {
-    Out.flush();
-    traceFailed();
+
+  void Shoot(const ScriptCommand& Command) {
+    if (options_.ShotFolder.empty()) return;
+    std::string error;
+    if (WriteShot(platform_, Display(), Command.File, options_, &picture_, &picture_file_,
+                  &error)) {
+      return;
+    }
+    err_ << quoted_name_ << ":" << Command.Line << ": cannot write "
+         << QuoteWord(Command.File, Command.File.size()) << ": " << error << '\n';
+    status_ = kReplayFailed;
   }
-  return status;
-}
+
+  ReplayDisplay Display() const {
+    const FormView view = session_.View();
+    return ReplayDisplay{view.DirectDrawDevice, view.PrimarySurface};
+  }
+
+  // A Random(n) that the queue could not serve, asked for by the command on
+  // line Line or its frames, ends the replay.
+  bool RandomFailed(uint64_t Line) {
+    if (!queue_.failed) return false;
+    if (queue_.empty) {
+      err_ << quoted_name_ << ":" << Line << ": Random(" << queue_.failedN
+           << ") asked for a value but the queue is empty\n";
+    } else {
+      err_ << quoted_name_ << ":" << Line << ": queued value " << queue_.badValue
+           << " is not in 0.." << queue_.failedN - 1 << " for Random(" << queue_.failedN << ")\n";
+    }
+    status_ = kReplayRefused;
+    return true;
+  }
+
+  bool TraceFailed() {
+    if (out_) return false;
+    err_ << quoted_name_ << ": cannot write the trace\n";
+    status_ = kReplayFailed;
+    return true;
+  }
+
+  ScriptSource& source_;
+  const std::string& name_;
+  const std::string quoted_name_;
+  std::ostream& out_;
+  std::ostream& err_;
+  ReplayPlatform& platform_;
+  const ReplayOptions& options_;
+  int status_ = kReplayRan;
+  GameSession session_;
+  QueuedRandom queue_;
+  std::string line_;
+  std::vector<uint8_t> picture_, picture_file_;
+  uint64_t calls_ = 0;
+};
 
 }  // namespace
 
@@ -208,10 +228,8 @@ int RunReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, 
     return kReplayRefused;
   }
   std::unique_ptr<ReplayPlatform> platform = MakePlatform();
-  DirectDraw::Bind();
-  const int status = Run(Source.Reread(), Name, Out, Err, *platform, Options);
-  DirectDraw::Unbind();
-  return status;
+  Replay replay(Source.Reread(), Name, Out, Err, *platform, Options);
+  return replay.Run();
 }
 
 int RunReplay(std::string_view Text, const std::string& Name, std::ostream& Out, std::ostream& Err,

@@ -50,6 +50,6 @@ int RunReplay(std::string_view Text, const std::string& Name, std::ostream& Out,
 // input): runs the game from a script of events on the platform MakePlatform
 // makes and prints one trace line per frame. The whole program, which each
 // platform's main hands its arguments to; returns its exit status.
-int ReplayTool(int argc, char** argv, std::unique_ptr<ReplayPlatform> (*MakePlatform)());
+int ReplayTool(int Argc, char** Argv, std::unique_ptr<ReplayPlatform> (*MakePlatform)());
 
 }  // namespace carpex

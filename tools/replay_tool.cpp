@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -23,25 +21,21 @@ int Refuse(const std::string& Message) {
   return kReplayRefused;
 }
 
-bool IsFolder(const std::string& Path) {
-  struct stat info {};
-  return stat(Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 }  // namespace
 
-int ReplayTool(int argc, char** argv, std::unique_ptr<ReplayPlatform> (*MakePlatform)()) {
+int ReplayTool(int Argc, char** Argv, std::unique_ptr<ReplayPlatform> (*MakePlatform)()) {
   SafeStandardDescriptors();
   ReplayOptions options;
   std::string name;
   bool named = false, shots = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  const std::vector<std::string> args = ProgramArguments(Argc, Argv);
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
     if (arg == "--shots") {
       if (shots) return Refuse("--shots given twice");
-      if (i + 1 >= argc || argv[i + 1][0] == '\0') return Refuse("--shots needs a FOLDER");
+      if (i + 1 >= args.size() || args[i + 1].empty()) return Refuse("--shots needs a FOLDER");
       shots = true;
-      options.ShotFolder = argv[++i];
+      options.ShotFolder = args[++i];
     } else if (arg == "--overwrite") {
       options.OverwriteShots = true;
     } else if (named || (arg.size() > 1 && arg[0] == '-')) {
@@ -63,7 +57,7 @@ int ReplayTool(int argc, char** argv, std::unique_ptr<ReplayPlatform> (*MakePlat
                   ": it is not a folder");
   }
   const std::string quoted = QuoteWord(name, name.size());
-  std::FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
+  std::FILE* file = name == "-" ? stdin : OpenForReading(name);
   if (file == nullptr) {
     std::cerr << quoted << ": cannot read the script: " << std::strerror(errno) << '\n';
     return kReplayRefused;

@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 #include "assets/files.h"
 #include "assets/picture.h"
+#include "assets/sprite_sheets.h"
 
 namespace carpex {
 
@@ -13,26 +15,38 @@ namespace {
 struct OpSpec {
   const char* name;
   ScriptOp op;
-  int args;      // -1: one or more
-  uint64_t min;  // range of a numeric argument
+  FormEvent::Kind event;  // the event of ScriptOp::Event
+  int args;               // -1: one or more
+  uint64_t min;           // range of a numeric argument
   uint64_t max;
 };
 
+// An event takes its key as its one argument, or no argument at all.
+constexpr OpSpec EventOp(FormEvent::Kind Kind) {
+  return {EventName(Kind), ScriptOp::Event, Kind, MaxKey(Kind) > 0 ? 1 : 0, 0, MaxKey(Kind)};
+}
+
 constexpr OpSpec kOps[] = {
-    {"random", ScriptOp::Random, -1, 0, 0xFFFFFFFFu},
-    {"seed", ScriptOp::Seed, 1, 0, 0xFFFFFFFFu},
-    {"char", ScriptOp::Char, 1, 0, 255},
-    {"down", ScriptOp::Down, 1, 0, 65535},
-    {"up", ScriptOp::Up, 1, 0, 65535},
-    {"tick", ScriptOp::Tick, 0, 0, 0},
-    {"deactivate", ScriptOp::Deactivate, 0, 0, 0},
-    {"restore", ScriptOp::Restore, 0, 0, 0},
-    {"lose", ScriptOp::Lose, 0, 0, 0},
-    {"frames", ScriptOp::Frames, 1, 1, 0xFFFFFFFFu},
-    {"shot", ScriptOp::Shot, 1, 0, 0},
+    {"random", ScriptOp::Random, {}, -1, 0, 0xFFFFFFFFu},
+    {"seed", ScriptOp::Seed, {}, 1, 0, 0xFFFFFFFFu},
+    EventOp(FormEvent::Char),
+    EventOp(FormEvent::KeyDown),
+    EventOp(FormEvent::KeyUp),
+    EventOp(FormEvent::Tick),
+    EventOp(FormEvent::Deactivate),
+    EventOp(FormEvent::Restore),
+    {"lose", ScriptOp::Lose, {}, 0, 0, 0},
+    {"frames", ScriptOp::Frames, {}, 1, 1, ScriptReader::kMaxFrames},
+    {"shot", ScriptOp::Shot, {}, 1, 0, 0},
+    {"language", ScriptOp::Language, {}, 1, 0, 0},
 };
+static_assert(std::size(kOps) == 6 + kFormEventKinds, "every event is a command");
 
 constexpr size_t kQuotedBytes = 40;
+
+// Lines that end in a carriage return alone (old Mac files) would run together.
+constexpr char kBareCarriageReturn[] =
+    "a carriage return without a line feed: the lines of a script end in LF or CR LF";
 
 // The longest command name: a first word longer than this is no command.
 constexpr size_t LongestCommand() {
@@ -181,13 +195,17 @@ void ScriptReader::SkipLineEnd() {
 }
 
 void ScriptReader::SkipRestOfLine() {
-  while (!AtLineEnd()) Skip();
+  while (!AtLineEnd()) {
+    if (Peek() == '\r') bare_cr_ = true;
+    Skip();
+  }
   SkipLineEnd();
 }
 
 bool ScriptReader::ReadWord(size_t Limit) {
   int c = Peek();
-  while (c == ' ' || c == '\t') {
+  while (c == ' ' || c == '\t' || (c == '\r' && !AtLineEnd())) {
+    if (c == '\r') bare_cr_ = true;
     Skip();
     c = Peek();
   }
@@ -198,7 +216,7 @@ bool ScriptReader::ReadWord(size_t Limit) {
   word_.clear();
   word_length_ = 0;
   word_cut_ = false;
-  while (c != ' ' && c != '\t' && !AtLineEnd()) {
+  while (c != ' ' && c != '\t' && c != '\r' && !AtLineEnd()) {
     if (word_.size() == Limit) {
       word_cut_ = true;
       word_length_ = Limit + 1;
@@ -229,6 +247,7 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
     if (!ReadWord(LongestCommand())) continue;
     if (word_[0] == '#') {
       SkipRestOfLine();
+      if (bare_cr_) return Fail(Error, kBareCarriageReturn);
       continue;
     }
     const OpSpec* spec = nullptr;
@@ -262,6 +281,7 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
       }
     }
     if (read_error_ != 0) continue;  // reported at the end
+    if (bare_cr_) return Fail(Error, kBareCarriageReturn);
     if (spec->args == -1 && given == 0) {
       return Fail(Error, std::string(spec->name) + " needs at least one value");
     }
@@ -278,9 +298,20 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
                         QuoteWord(argument_, argument_length_));
       }
       Command->File = argument_;
+    } else if (spec->op == ScriptOp::Language) {
+      Language pictures = Language::Chinese;
+      if (!ParseLanguageCode(argument_, &pictures)) {
+        return Fail(Error,
+                    "language takes zh or en, not " + QuoteWord(argument_, argument_length_));
+      }
+      Command->Value = pictures == Language::English ? 1 : 0;
     } else if (spec->args == 1 && !ParseNumber(argument_, spec->min, spec->max, &Command->Value)) {
       return Fail(Error, QuoteWord(argument_, argument_length_) + " is not a number from " +
                              std::to_string(spec->min) + " to " + std::to_string(spec->max));
+    }
+    if (spec->op == ScriptOp::Event) {
+      Command->Event =
+          FormEvent{spec->event, static_cast<uint16_t>(spec->args == 1 ? Command->Value : 0)};
     }
     return true;
   }

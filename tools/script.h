@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "shell/form_event.h"
+
 namespace carpex {
 
 // Where a script's bytes come from, read at any offset.
@@ -68,24 +70,15 @@ class CopyingSource final : public ScriptSource {
   enum class Fault : uint8_t { None, Read, Copy, TooLong } fault_ = Fault::None;
 };
 
-enum class ScriptOp : uint8_t {
-  Random,
-  Seed,
-  Char,
-  Down,
-  Up,
-  Tick,
-  Deactivate,
-  Restore,
-  Lose,
-  Frames,
-  Shot
-};
+// An event for the form (named as EventName names it), or one of the replay's
+// own commands.
+enum class ScriptOp : uint8_t { Event, Random, Seed, Lose, Frames, Shot, Language };
 
 struct ScriptCommand {
-  ScriptOp Op = ScriptOp::Tick;
+  ScriptOp Op = ScriptOp::Event;
   uint64_t Line = 0;
-  uint32_t Value = 0;  // seed, char, down, up, frames
+  FormEvent Event{};   // event
+  uint32_t Value = 0;  // seed, frames; an event's key; language: 0 zh, 1 en
   std::string File;    // shot
 };
 
@@ -112,6 +105,10 @@ class ScriptReader {
   // No argument is longer than this; a longer one is refused as soon as it is
   // met, without reading on (a script may be an endless stream).
   static constexpr size_t kMaxWord = 4096;
+  // The most frames one `frames` line runs: over four hours of play, far more
+  // than a recording writes between two timer ticks, and a bound on what a
+  // line can ask of the tool.
+  static constexpr uint32_t kMaxFrames = 1000000;
 
  private:
   int Peek(size_t Ahead = 0);
@@ -120,8 +117,8 @@ class ScriptReader {
   void SkipLineEnd();
   void SkipRestOfLine();
   // The next word of the line into word_; false at the end of the line, which
-  // it then passes. A word longer than Limit is read no further: word_cut_
-  // says so, and word_length_ is then Limit + 1.
+  // it then passes. Words are parted by spaces and tabs. A word longer than Limit is read no
+  // further: word_cut_ says so, and word_length_ is then Limit + 1.
   bool ReadWord(size_t Limit = kMaxWord);
   bool Fail(std::string* Error, const std::string& What) const;
 
@@ -138,6 +135,7 @@ class ScriptReader {
   std::string word_;
   uint64_t word_length_ = 0;
   bool word_cut_ = false;
+  bool bare_cr_ = false;  // a carriage return not followed by a line feed was met
   std::string argument_;
   uint64_t argument_length_ = 0;
   bool in_random_line_ = false;  // NextQueued: inside a `random` line

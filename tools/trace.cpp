@@ -1,68 +1,78 @@
 #include "tools/trace.h"
 
 #include <cstdio>
+#include <type_traits>
 
 namespace carpex {
 
-void FormatTraceLine(const FormView& form, uint64_t call, std::string* out) {
-  const World& w = form.W;
+namespace {
+
+// A state code as the number the trace prints.
+template <class Code>
+constexpr auto Number(Code Value) {
+  return static_cast<std::underlying_type_t<Code>>(Value);
+}
+
+}  // namespace
+
+void FormatTraceLine(const FormView& Form, uint64_t Call, std::string* Out) {
+  const World& w = Form.W;
   char buf[256];
-  out->clear();
+  Out->clear();
   std::snprintf(buf, sizeof buf,
                 "n=%llu gs=%u level=%u active=%u fc=%u fps=%u shown=%d left=%d cells=%d "
                 "crashed=%u",
-                static_cast<unsigned long long>(call), w.GameState, w.Level, form.Active,
-                form.FrameCount, form.FramesPerSecond, form.FpsShown, w.BlocksLeft,
+                static_cast<unsigned long long>(Call), Number(w.GameState), w.Level, Form.Active,
+                Form.FrameCount, Form.FramesPerSecond, Form.FpsShown, w.BlocksLeft,
                 CountGridCells(w), w.Crashed);
-  out->append(buf);
+  Out->append(buf);
   const TPlane& p = w.Plane;
   std::snprintf(buf, sizeof buf, " plane=%d,%d,%d,%d,%d,%d,%u,%u", p.X, p.Y, p.WrapX, p.WrapY,
-                p.Col, p.Row, p.Mode, p.Frame);
-  out->append(buf);
+                p.Col, p.Row, Number(p.Mode), Number(p.Frame));
+  Out->append(buf);
   const TBomb& b = w.Bomb;
-  std::snprintf(buf, sizeof buf, " bomb=%d,%d,%d,%d,%u,%u", b.X, b.Y, b.Col, b.Row, b.State,
+  std::snprintf(buf, sizeof buf, " bomb=%d,%d,%d,%d,%u,%u", b.X, b.Y, b.Col, b.Row, Number(b.State),
                 b.KeyHeld);
-  out->append(buf);
+  Out->append(buf);
   std::snprintf(buf, sizeof buf, " banner=%d,%d,%u", w.ResultBanner.X, w.ResultBanner.Y,
-                w.ResultBanner.Frame);
-  out->append(buf);
+                Number(w.ResultBanner.Frame));
+  Out->append(buf);
 
-  out->append(" strikes=");
+  Out->append(" strikes=");
   bool any = false;
   for (int32_t i = 1; i <= kStrikeSlots; ++i) {
     const TStrike& s = w.Strikes[i];
-    if (s.State == 0) continue;
-    std::snprintf(buf, sizeof buf, "%s%d:%d:%d:%d:%d:%d:%d:%d", any ? ";" : "", i, s.State,
+    if (s.State == kStrikeFree) continue;
+    std::snprintf(buf, sizeof buf, "%s%d:%d:%d:%d:%d:%d:%d:%d", any ? ";" : "", i, Number(s.State),
                   s.Removed, s.Timer, s.X, s.Y, s.Building, s.Block);
-    out->append(buf);
+    Out->append(buf);
     any = true;
   }
-  if (!any) out->append("-");
+  if (!any) Out->append("-");
 
-  out->append(" expl=");
+  Out->append(" expl=");
   any = false;
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
     const TExplosion& e = w.Explosions[i];
-    if (e.State == 0) continue;
-    std::snprintf(buf, sizeof buf, "%s%d:%u:%u:%d:%d", any ? ";" : "", i, e.State, e.Frame, e.X,
-                  e.Y);
-    out->append(buf);
+    if (e.State == kExplosionFree) continue;
+    std::snprintf(buf, sizeof buf, "%s%d:%u:%u:%d:%d", any ? ";" : "", i, Number(e.State), e.Frame,
+                  e.X, e.Y);
+    Out->append(buf);
     any = true;
   }
-  if (!any) out->append("-");
+  if (!any) Out->append("-");
 
-  constexpr int32_t kTracedBuildings = 38;
-  out->append(" heights=");
-  for (int32_t i = 1; i <= kTracedBuildings; ++i) {
+  Out->append(" heights=");
+  for (int32_t i = 1; i <= kCityBuildings; ++i) {
     std::snprintf(buf, sizeof buf, "%s%d", i > 1 ? "," : "", w.Buildings[i].Height);
-    out->append(buf);
+    Out->append(buf);
   }
-  out->append(" kinds=");
-  for (int32_t i = 1; i <= kTracedBuildings; ++i) {
-    if (i > 1) out->push_back(',');
+  Out->append(" kinds=");
+  for (int32_t i = 1; i <= kCityBuildings; ++i) {
+    if (i > 1) Out->push_back(',');
     const TBuilding& building = w.Buildings[i];
     for (int32_t j = 1; j <= building.Height && j <= kBlocksPerBuilding; ++j) {
-      out->push_back(static_cast<char>('0' + building.Blocks[j].Kind % 10));
+      Out->push_back(static_cast<char>('0' + Number(building.Blocks[j].Kind) % 10));
     }
   }
 }

@@ -5,11 +5,13 @@
 namespace carpex {
 
 TRect BlockSrcRect(const TBuilding& B, const TBlock& K) {
-  return {B.Style * B.Width, K.Kind * K.Size, (B.Style + 1) * B.Width, (K.Kind + 1) * K.Size};
+  const int32_t row = static_cast<int32_t>(K.Kind);
+  return {B.Style * B.Width, row * K.Size, (B.Style + 1) * B.Width, (row + 1) * K.Size};
 }
 
 TRect PlaneSrcRect(const TPlane& P) {
-  return {P.Frame * P.Width, 0, (P.Frame + 1) * P.Width, P.Height};
+  const int32_t frame = static_cast<int32_t>(P.Frame);
+  return {frame * P.Width, 0, (frame + 1) * P.Width, P.Height};
 }
 
 TRect ExplosionSrcRect(const TExplosion& E) {
@@ -23,131 +25,128 @@ uint8_t MinHeightForLevel(uint8_t Level) {
   return static_cast<uint8_t>(static_cast<int32_t>(product) + 1);
 }
 
-void GenerateCity(World& w, uint8_t Level, RandomSource& rng) {
-  uint8_t MinHeight = MinHeightForLevel(Level);
+void GenerateCity(World& W, uint8_t Level, RandomSource& Rng) {
+  uint8_t minHeight = MinHeightForLevel(Level);
   // Levels past 9 never come from the keyboard; keep the tallest building at 24 blocks
   // so the city still fits above row 5.
-  if (MinHeight > 24) MinHeight = 24;
+  if (minHeight > 24) minHeight = 24;
   // Without a loaded sheet there would be no style to choose from; use the first one.
-  const int32_t styles = w.StyleCount > 0 ? w.StyleCount : 1;
+  const int32_t styles = W.StyleCount > 0 ? W.StyleCount : 1;
 
-  for (auto& column : w.Grid) {
+  for (auto& column : W.Grid) {
     for (uint8_t& cell : column) cell = 0;
   }
-  w.BlocksLeft = 0;
-  w.BuildingCount = 38;
+  W.BlocksLeft = 0;
+  W.BuildingCount = kCityBuildings;
 
   int32_t x = kCell;
-  for (int32_t b = 1; b <= w.BuildingCount; ++b) {
-    TBuilding& B = w.Buildings[b];
-    B.Width = kCell;
-    B.X = static_cast<uint16_t>(x);
-    B.Style = static_cast<int8_t>(rng.Random(styles));
-    B.Height = static_cast<int8_t>(rng.Random(25 - MinHeight) + MinHeight);
-    int32_t y = 464;
-    for (int32_t i = 1; i <= B.Height; ++i) {
-      TBlock& K = B.Blocks[i];
-      K.Kind = i == B.Height ? kBlockRoof : kBlockStorey;
-      K.Size = kCell;
-      K.X = B.X;
-      K.Y = y;
-      w.Grid[x / B.Width][y / K.Size] = static_cast<uint8_t>(i);
-      K.SrcRect = BlockSrcRect(B, K);
-      K.SrcRectPtr = &K.SrcRect;
-      y -= K.Size;
-      ++w.BlocksLeft;
+  for (int32_t b = 1; b <= W.BuildingCount; ++b) {
+    TBuilding& building = W.Buildings[b];
+    building.Width = kCell;
+    building.X = static_cast<uint16_t>(x);
+    building.Style = static_cast<int8_t>(Rng.Random(styles));
+    building.Height = static_cast<int8_t>(Rng.Random(25 - minHeight) + minHeight);
+    int32_t y = kScreenHeight - kCell;
+    for (int32_t i = 1; i <= building.Height; ++i) {
+      TBlock& k = building.Blocks[i];
+      k.Kind = i == building.Height ? kBlockRoof : kBlockStorey;
+      k.Size = kCell;
+      k.X = building.X;
+      k.Y = y;
+      W.Grid[x / building.Width][y / k.Size] = static_cast<uint8_t>(i);
+      k.SrcRect = BlockSrcRect(building, k);
+      k.SrcRectPtr = &k.SrcRect;
+      y -= k.Size;
+      ++W.BlocksLeft;
     }
-    x += B.Width;
+    x += building.Width;
   }
 }
 
-void ResetMovers(World& w) {
-  TPlane& P = w.Plane;
-  P.Width = 48;
-  P.Height = kCell;
-  P.X = -48;
-  P.Y = 0;
-  P.WrapX = P.X;
-  P.WrapY = P.Y;
-  P.Col = (P.X + 40) / kCell;
-  P.Row = (P.Y + 8) / kCell;
-  P.Frame = kPlaneCruising;
-  P.Step = 2;
-  P.Mode = kPlaneFlying;
-  w.Crashed = 0;
-  P.SrcRect = PlaneSrcRect(P);
-  P.SrcRectPtr = &P.SrcRect;
+void ResetMovers(World& W) {
+  TPlane& plane = W.Plane;
+  plane.Width = kPlaneFrameWidth;
+  plane.Height = kPlaneFrameHeight;
+  plane.X = -kPlaneFrameWidth;
+  plane.Y = 0;
+  UpdatePlaneCell(W);
+  plane.Frame = kPlaneCruising;
+  plane.Step = 2;
+  plane.Mode = kPlaneFlying;
+  W.Crashed = 0;
+  plane.SrcRect = PlaneSrcRect(plane);
+  plane.SrcRectPtr = &plane.SrcRect;
 
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
-    TExplosion& E = w.Explosions[i];
-    E.FrameWidth = 96;
-    E.FrameHeight = 60;
-    E.Frame = 0;
-    E.LastFrame = 8;
-    E.State = kExplosionFree;
-    E.SrcRectPtr = &E.SrcRect;
+    TExplosion& e = W.Explosions[i];
+    e.FrameWidth = kExplosionFrameWidth;
+    e.FrameHeight = kExplosionFrameHeight;
+    e.Frame = 0;
+    e.LastFrame = kExplosionFrames - 1;
+    e.State = kExplosionFree;
+    e.SrcRectPtr = &e.SrcRect;
   }
 
-  w.Bomb.Width = kCell;
-  w.Bomb.Height = kCell;
-  w.Bomb.State = kBombNone;
-  w.Bomb.Step = 2;
-  w.Bomb.KeyHeld = 0;
+  W.Bomb.Width = kBombSize;
+  W.Bomb.Height = kBombSize;
+  W.Bomb.State = kBombNone;
+  W.Bomb.Step = 2;
+  W.Bomb.KeyHeld = 0;
 
   for (int32_t i = 1; i <= kStrikeSlots; ++i) {
-    TStrike& S = w.Strikes[i];
-    S.Delay = 2;
-    S.Limit = 3;
-    S.State = kStrikeFree;
+    TStrike& s = W.Strikes[i];
+    s.Delay = 2;
+    s.Limit = 3;
+    s.State = kStrikeFree;
   }
 
-  w.ResultBanner.Width = 191;
-  w.ResultBanner.Height = 47;
-  w.ResultBanner.Frame = kBannerLost;
-  w.ResultBanner.SrcRectPtr = &w.ResultBanner.SrcRect;
+  W.ResultBanner.Width = kBannerWidth;
+  W.ResultBanner.Height = kBannerFrameHeight;
+  W.ResultBanner.Frame = kBannerLost;
+  W.ResultBanner.SrcRectPtr = &W.ResultBanner.SrcRect;
 }
 
-int32_t CountGridCells(const World& w) {
+int32_t CountGridCells(const World& W) {
   int32_t count = 0;
-  for (const auto& column : w.Grid) {
+  for (const auto& column : W.Grid) {
     for (uint8_t cell : column) count += cell != 0;
   }
   return count;
 }
 
-const char* CheckInvariants(const World& w) {
-  if (w.GameState < kLevelChoice || w.GameState > kRoundOver) return "GameState outside 1..3";
-  if (w.Plane.Mode > kPlaneHitOrLanded) return "Plane.Mode outside 0..3";
-  if (w.Bomb.State > kBombFalling) return "Bomb.State outside 0..2";
+const char* CheckInvariants(const World& W) {
+  if (W.GameState < kLevelChoice || W.GameState > kRoundOver) return "GameState outside 1..3";
+  if (W.Plane.Mode > kPlaneHitOrLanded) return "Plane.Mode outside 0..3";
+  if (W.Bomb.State > kBombFalling) return "Bomb.State outside 0..2";
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
-    if (w.Explosions[i].State > kExplosionRunning) return "explosion State outside 0..2";
+    if (W.Explosions[i].State > kExplosionRunning) return "explosion State outside 0..2";
   }
   for (int32_t i = 1; i <= kStrikeSlots; ++i) {
-    if (w.Strikes[i].State < kStrikeFree || w.Strikes[i].State > kStrikeWaiting)
+    if (W.Strikes[i].State < kStrikeFree || W.Strikes[i].State > kStrikeWaiting)
       return "strike State outside 0..2";
   }
   for (int32_t c = 0; c < kGridColumns; ++c) {
     for (int32_t r = 0; r <= 5; ++r) {
-      if (w.Grid[c][r] != 0) return "block in rows 0..5";
+      if (W.Grid[c][r] != 0) return "block in rows 0..5";
     }
   }
   for (int32_t r = 0; r < kGridRows; ++r) {
-    if (w.Grid[0][r] != 0 || w.Grid[kGridColumns - 1][r] != 0) return "block in column 0 or 39";
+    if (W.Grid[0][r] != 0 || W.Grid[kGridColumns - 1][r] != 0) return "block in column 0 or 39";
   }
-  if (w.BuildingCount != 0) {
-    if (w.BuildingCount < 0 || w.BuildingCount > kGridColumns - 2) {
+  if (W.BuildingCount != 0) {
+    if (W.BuildingCount < 0 || W.BuildingCount > kGridColumns - 2) {
       return "BuildingCount outside 0..38";
     }
-    for (int32_t b = 1; b <= w.BuildingCount; ++b) {
-      const int32_t h = w.Buildings[b].Height;
+    for (int32_t b = 1; b <= W.BuildingCount; ++b) {
+      const int32_t h = W.Buildings[b].Height;
       if (h < 0 || h > 24) return "building Height outside 0..24";
       for (int32_t r = 0; r < kGridRows; ++r) {
         const int32_t expected = r >= kGridRows - h ? kGridRows - r : 0;
-        if (w.Grid[b][r] != expected) return "Grid column does not match its building";
+        if (W.Grid[b][r] != expected) return "Grid column does not match its building";
       }
     }
   }
-  if (w.BlocksLeft != CountGridCells(w)) return "BlocksLeft differs from the blocks in Grid";
+  if (W.BlocksLeft != CountGridCells(W)) return "BlocksLeft differs from the blocks in Grid";
   return nullptr;
 }
 

@@ -3,65 +3,66 @@
 
 namespace carpex {
 
-void StartExplosion(World& w, const ExplosionAnchor& anchor) {
-  TExplosion* E = nullptr;
+void StartExplosion(World& W, const ExplosionAnchor& Anchor) {
+  TExplosion* e = nullptr;
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
-    if (w.Explosions[i].State == kExplosionFree) {
-      E = &w.Explosions[i];
+    if (W.Explosions[i].State == kExplosionFree) {
+      e = &W.Explosions[i];
       break;
     }
   }
-  if (E == nullptr) return;
+  if (e == nullptr) return;
   // Frame is left as it is: the first pass of AdvanceExplosions restarts it.
-  E->State = kExplosionStarted;
-  const int32_t FW = E->FrameWidth;
-  const int32_t FH = E->FrameHeight;
-  switch (anchor.kind) {
+  e->State = kExplosionStarted;
+  const int32_t fw = e->FrameWidth;
+  const int32_t fh = e->FrameHeight;
+  switch (Anchor.kind) {
     case ExplosionAnchor::Kind::Cell:
-      E->X = anchor.a * kCell + (kCell - FW) / 2;
-      E->Y = anchor.b * kCell + (kCell - FH) / 2;
+      e->X = Anchor.a * kCell + (kCell - fw) / 2;
+      e->Y = Anchor.b * kCell + (kCell - fh) / 2;
       break;
     case ExplosionAnchor::Kind::Block:
-      E->X = anchor.a + (kCell - FW) / 2;
-      E->Y = anchor.b + (kCell - FH) / 2;
+      e->X = Anchor.a + (kCell - fw) / 2;
+      e->Y = Anchor.b + (kCell - fh) / 2;
       break;
     case ExplosionAnchor::Kind::Bomb:
       // Centred across the bomb and, in height, on its lowest pixel row.
-      E->X = anchor.a + (anchor.w - FW) / 2;
-      E->Y = anchor.b + anchor.h - 1 - FH / 2;
+      e->X = Anchor.a + (Anchor.w - fw) / 2;
+      e->Y = Anchor.b + Anchor.h - 1 - fh / 2;
       break;
   }
 }
 
-void AdvanceExplosions(World& w) {
+void AdvanceExplosions(World& W) {
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
-    TExplosion& E = w.Explosions[i];
-    if (E.State == kExplosionStarted) {
-      E.Frame = 0;
-      E.State = kExplosionRunning;
+    TExplosion& e = W.Explosions[i];
+    if (e.State == kExplosionStarted) {
+      e.Frame = 0;
+      e.State = kExplosionRunning;
     }
-    if (E.State != kExplosionRunning) continue;
-    ++E.Frame;
-    if (E.Frame <= E.LastFrame) continue;
-    E.State = kExplosionFree;
+    if (e.State != kExplosionRunning) continue;
+    ++e.Frame;
+    if (e.Frame <= e.LastFrame) continue;
+    e.State = kExplosionFree;
     // A cleared city wins even when the plane has crashed.
-    if (w.BlocksLeft <= 0) {
-      w.GameState = kRoundOver;
-      w.Plane.Frame = kPlaneWheelsDown;
-      w.ResultBanner.Frame = kBannerWon;
-    } else if (w.Crashed != 0) {
-      w.GameState = kRoundOver;
-      w.ResultBanner.Frame = kBannerLost;
+    if (W.BlocksLeft <= 0) {
+      W.GameState = kRoundOver;
+      W.Plane.Frame = kPlaneWheelsDown;
+      W.ResultBanner.Frame = kBannerWon;
+    } else if (W.Crashed != 0) {
+      W.GameState = kRoundOver;
+      W.ResultBanner.Frame = kBannerLost;
     }
   }
 }
 
-void PlaceResultBanner(World& w) {
-  TResultBanner& R = w.ResultBanner;
-  R.X = (kScreenWidth - R.Width) / 2;
-  R.Y = (kScreenHeight - R.Height) / 2;
-  R.SrcRect = {0, R.Frame * R.Height, R.Width, (R.Frame + 1) * R.Height};
-  R.SrcRectPtr = &R.SrcRect;
+void PlaceResultBanner(World& W) {
+  TResultBanner& r = W.ResultBanner;
+  r.X = (kScreenWidth - r.Width) / 2;
+  r.Y = (kScreenHeight - r.Height) / 2;
+  const int32_t frame = static_cast<int32_t>(r.Frame);
+  r.SrcRect = {0, frame * r.Height, r.Width, (frame + 1) * r.Height};
+  r.SrcRectPtr = &r.SrcRect;
 }
 
 }  // namespace carpex

@@ -3,22 +3,22 @@
 
 namespace carpex {
 
-bool AdvanceFrame(World& w, Painter& p) {
-  if (w.GameState == kPlaying) {
-    if (MovePlane(w, p)) return true;
-    UpdatePlaneCell(w);
-    AdvanceExplosions(w);
-    MoveBomb(w);
-    if (AdvanceStrikes(w, p)) return true;
-    if (p.DrawPlaying()) return true;
+bool AdvanceFrame(World& W, Painter& Picture) {
+  if (W.GameState == kPlaying) {
+    if (MovePlane(W, Picture)) return true;
+    UpdatePlaneCell(W);
+    AdvanceExplosions(W);
+    MoveBomb(W);
+    if (AdvanceStrikes(W, Picture)) return true;
+    if (Picture.DrawPlaying()) return true;
   }
   // Not an alternative to the playing steps: the frame that ends a round runs both,
   // and only the round-over picture reaches the screen.
-  if (w.GameState == kRoundOver) {
-    if (MovePlane(w, p)) return true;
-    UpdatePlaneCell(w);
-    PlaceResultBanner(w);
-    if (p.DrawRoundOver()) return true;
+  if (W.GameState == kRoundOver) {
+    if (MovePlane(W, Picture)) return true;
+    UpdatePlaneCell(W);
+    PlaceResultBanner(W);
+    if (Picture.DrawRoundOver()) return true;
   }
   return false;
 }

@@ -16,65 +16,70 @@ void NextRow(TPlane& P) {
   P.Mode = kPlaneFlying;
 }
 
+// The cell a plane at (X, Y) is tested in: under the point 40 pixels in from
+// its tail, half a cell down.
+void TestCellAt(TPlane& P, int32_t X, int32_t Y) {
+  P.Col = (X + 40) / kCell;
+  P.Row = (Y + 8) / kCell;
+}
+
 }  // namespace
 
-bool MovePlane(World& w, Painter& p) {
-  TPlane& P = w.Plane;
-  if (w.GameState == kPlaying) {
-    if (P.Mode == kPlaneFlying) {
-      P.X += P.Step;
-      if (P.X >= kScreenWidth) P.Mode = kPlaneRowEnd;
+bool MovePlane(World& W, Painter& Picture) {
+  TPlane& plane = W.Plane;
+  if (W.GameState == kPlaying) {
+    if (plane.Mode == kPlaneFlying) {
+      plane.X += plane.Step;
+      if (plane.X >= kScreenWidth) plane.Mode = kPlaneRowEnd;
       // The cell is the one of the previous frame: the plane crashes one step after
       // its nose entered a block.
-      if (InGrid(P.Col, P.Row) && w.Grid[P.Col][P.Row] != 0) P.Mode = kPlaneHitOrLanded;
+      if (InGrid(plane.Col, plane.Row) && W.Grid[plane.Col][plane.Row] != 0)
+        plane.Mode = kPlaneHitOrLanded;
     }
-    NextRow(P);
-    if (P.Mode == kPlaneHitOrLanded) return CrashPlane(w, p);
-  } else if (w.GameState == kRoundOver) {
-    if (P.Mode == kPlaneFlying) {
-      P.X += P.Step;
-      if (P.X >= kScreenWidth) P.Mode = kPlaneRowEnd;
-      if (P.Col >= kGridColumns - 1 && P.Row >= kGridRows - 1) P.Mode = kPlaneHitOrLanded;
+    NextRow(plane);
+    if (plane.Mode == kPlaneHitOrLanded) return CrashPlane(W, Picture);
+  } else if (W.GameState == kRoundOver) {
+    if (plane.Mode == kPlaneFlying) {
+      plane.X += plane.Step;
+      if (plane.X >= kScreenWidth) plane.Mode = kPlaneRowEnd;
+      if (plane.Col >= kGridColumns - 1 && plane.Row >= kGridRows - 1)
+        plane.Mode = kPlaneHitOrLanded;
     }
-    NextRow(P);
+    NextRow(plane);
   }
   return false;
 }
 
-bool CrashPlane(World& w, Painter& p) {
-  const int32_t c = w.Plane.Col;
-  const int32_t r = w.Plane.Row;
+bool CrashPlane(World& W, Painter& Picture) {
+  const int32_t c = W.Plane.Col;
+  const int32_t r = W.Plane.Row;
   // The collision test only ever lets a cell of the grid through; the checks keep
   // any other call from reaching outside Grid or Blocks.
   if (InGrid(c, r)) {
-    const int32_t k = w.Grid[c][r];
-    if (k >= 1 && k <= kBlocksPerBuilding) w.Buildings[c].Blocks[k].Kind = kBlockRuined;
+    const int32_t k = W.Grid[c][r];
+    if (k >= 1 && k <= kBlocksPerBuilding) W.Buildings[c].Blocks[k].Kind = kBlockRuined;
     // An abandoned frame leaves Mode at 3, so the next frame runs the crash again.
-    if (p.EraseBuildingStrip(c)) return true;
-    p.DrawBuilding(static_cast<uint16_t>(c));
+    if (Picture.EraseBuildingStrip(c)) return true;
+    Picture.DrawBuilding(static_cast<uint16_t>(c));
   }
-  StartExplosion(w, ExplosionAnchor::AtCell(c, r));
-  w.Plane.Mode = kPlaneGone;
-  w.Crashed = 1;
+  StartExplosion(W, ExplosionAnchor::AtCell(c, r));
+  W.Plane.Mode = kPlaneGone;
+  W.Crashed = 1;
   return false;
 }
 
-void UpdatePlaneCell(World& w) {
-  TPlane& P = w.Plane;
-  P.WrapX = P.X;
-  P.WrapY = P.Y;
-  P.Col = (P.X + 40) / kCell;
-  P.Row = (P.Y + 8) / kCell;
-  if (P.X > kScreenWidth - P.Width) {
-    P.WrapX = P.X - kScreenWidth;
-    P.WrapY = P.Y + P.Height;
-    if (P.WrapY > kScreenHeight - P.Height) P.WrapY = 0;
+void UpdatePlaneCell(World& W) {
+  TPlane& plane = W.Plane;
+  plane.WrapX = plane.X;
+  plane.WrapY = plane.Y;
+  TestCellAt(plane, plane.X, plane.Y);
+  if (plane.X > kScreenWidth - plane.Width) {
+    plane.WrapX = plane.X - kScreenWidth;
+    plane.WrapY = plane.Y + plane.Height;
+    if (plane.WrapY > kScreenHeight - plane.Height) plane.WrapY = 0;
   }
   // Once the point 40 pixels in has left the screen, the copy's cell is the one tested.
-  if (P.X > kScreenWidth + 8 - P.Width) {
-    P.Col = (P.WrapX + 40) / kCell;
-    P.Row = (P.WrapY + 8) / kCell;
-  }
+  if (plane.X > kScreenWidth + 8 - plane.Width) TestCellAt(plane, plane.WrapX, plane.WrapY);
 }
 
 }  // namespace carpex

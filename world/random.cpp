@@ -9,10 +9,10 @@ constexpr uint64_t kMultiplier = 6364136223846793005ULL;
 constexpr uint64_t kIncrement = 1442695040888963407ULL;
 }  // namespace
 
-void GameRandom::Seed(uint32_t seed) {
+void GameRandom::Seed(uint32_t Value) {
   state_ = 0;
   Next();
-  state_ += seed;
+  state_ += Value;
   Next();
 }
 
@@ -24,10 +24,10 @@ uint32_t GameRandom::Next() {
   return (xorshifted >> rot) | (xorshifted << ((0u - rot) & 31u));
 }
 
-int32_t GameRandom::Random(int32_t n) {
+int32_t GameRandom::Random(int32_t N) {
   // There is no number below n to give for n <= 0; answer 0 and leave the sequence alone.
-  if (n <= 0) return 0;
-  const uint32_t bound = static_cast<uint32_t>(n);
+  if (N <= 0) return 0;
+  const uint32_t bound = static_cast<uint32_t>(N);
   // Values below 2^32 mod bound would make the low results more likely; draw again.
   const uint32_t threshold = (0u - bound) % bound;
   for (;;) {

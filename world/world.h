@@ -7,15 +7,19 @@
 #include <cstdint>
 
 #include "world/keys.h"
+#include "world/sprites.h"
 
 namespace carpex {
 
 // Screen and grid geometry.
 inline constexpr int32_t kScreenWidth = 640;
 inline constexpr int32_t kScreenHeight = 480;
-inline constexpr int32_t kCell = 16;
+// The grid's cells are the buildings' blocks.
+inline constexpr int32_t kCell = kBuildingCell;
 inline constexpr int32_t kGridColumns = 40;
 inline constexpr int32_t kGridRows = 30;
+// A city's buildings stand in columns 1 to 38; columns 0 and 39 stay empty.
+inline constexpr int32_t kCityBuildings = kGridColumns - 2;
 inline constexpr int32_t kMaxBuildings = 40;
 inline constexpr int32_t kBlocksPerBuilding = 30;
 inline constexpr int32_t kExplosionSlots = 50;
@@ -26,47 +30,51 @@ inline constexpr bool InGrid(int32_t Col, int32_t Row) {
   return Col >= 0 && Col < kGridColumns && Row >= 0 && Row < kGridRows;
 }
 
-// The codes of the records' state fields, at the fields' own widths.
+// The codes of the records' state fields: each a type of its own, at its
+// field's width, its values named in the namespace.
 
-// World::GameState.
-inline constexpr uint8_t kLevelChoice = 1;
-inline constexpr uint8_t kPlaying = 2;
-inline constexpr uint8_t kRoundOver = 3;
+enum class TGameState : uint8_t { kLevelChoice = 1, kPlaying = 2, kRoundOver = 3 };
+using enum TGameState;
 
-// TBlock::Kind, the row of the building sheet.
-inline constexpr uint8_t kBlockRoof = 0;
-inline constexpr uint8_t kBlockStorey = 1;
-inline constexpr uint8_t kBlockRuined = 2;
+// The row of the building sheet.
+enum class TBlockKind : uint8_t { kBlockRoof = 0, kBlockStorey = 1, kBlockRuined = 2 };
+using enum TBlockKind;
 
-// TPlane::Mode. Hit while playing; landed once the round is over.
-inline constexpr uint8_t kPlaneGone = 0;
-inline constexpr uint8_t kPlaneFlying = 1;
-inline constexpr uint8_t kPlaneRowEnd = 2;
-inline constexpr uint8_t kPlaneHitOrLanded = 3;
+// Hit while playing; landed once the round is over.
+enum class TPlaneMode : uint8_t {
+  kPlaneGone = 0,
+  kPlaneFlying = 1,
+  kPlaneRowEnd = 2,
+  kPlaneHitOrLanded = 3
+};
+using enum TPlaneMode;
 
-// TPlane::Frame.
-inline constexpr uint8_t kPlaneCruising = 0;
-inline constexpr uint8_t kPlaneWheelsDown = 1;
+// The frame of the plane sheet.
+enum class TPlaneFrame : uint8_t { kPlaneCruising = 0, kPlaneWheelsDown = 1 };
+using enum TPlaneFrame;
 
-// TExplosion::State.
-inline constexpr uint8_t kExplosionFree = 0;
-inline constexpr uint8_t kExplosionStarted = 1;
-inline constexpr uint8_t kExplosionRunning = 2;
+enum class TExplosionState : uint8_t {
+  kExplosionFree = 0,
+  kExplosionStarted = 1,
+  kExplosionRunning = 2
+};
+using enum TExplosionState;
 
-// TStrike::State.
-inline constexpr int32_t kStrikeFree = 0;
-inline constexpr int32_t kStrikeRemoveBlock = 1;
-inline constexpr int32_t kStrikeWaiting = 2;
+enum class TStrikeState : int32_t { kStrikeFree = 0, kStrikeRemoveBlock = 1, kStrikeWaiting = 2 };
+using enum TStrikeState;
 
-// TBomb::State. At the bottom edge it explodes in the same frame.
-inline constexpr uint8_t kBombNone = 0;
-inline constexpr uint8_t kBombReleased = 1;
-inline constexpr uint8_t kBombFalling = 2;
-inline constexpr uint8_t kBombAtBottom = 3;
+// At the bottom edge the bomb explodes in the same frame.
+enum class TBombState : uint8_t {
+  kBombNone = 0,
+  kBombReleased = 1,
+  kBombFalling = 2,
+  kBombAtBottom = 3
+};
+using enum TBombState;
 
-// TResultBanner::Frame.
-inline constexpr uint8_t kBannerLost = 0;
-inline constexpr uint8_t kBannerWon = 1;
+// The frame of the banner sheet.
+enum class TBannerFrame : uint8_t { kBannerLost = 0, kBannerWon = 1 };
+using enum TBannerFrame;
 
 // Four Integers, Right and Bottom exclusive; the same layout as a Windows RECT.
 struct TRect {
@@ -82,7 +90,7 @@ struct TPoint {
 };
 
 struct TBlock {
-  uint8_t Kind;  // kBlockRoof, kBlockStorey, kBlockRuined
+  TBlockKind Kind;
   uint8_t Size;
   int32_t X;
   int32_t Y;
@@ -103,8 +111,8 @@ struct TPlane {
   int32_t WrapX, WrapY;
   int32_t Col, Row;
   int32_t Width, Height;
-  uint8_t Frame;  // kPlaneCruising, kPlaneWheelsDown
-  uint8_t Mode;   // kPlaneGone ... kPlaneHitOrLanded
+  TPlaneFrame Frame;
+  TPlaneMode Mode;
   uint8_t Step;
   TRect SrcRect;
   TRect* SrcRectPtr;
@@ -116,13 +124,13 @@ struct TExplosion {
   uint8_t FrameHeight;
   uint8_t Frame;
   uint8_t LastFrame;
-  uint8_t State;  // kExplosionFree, kExplosionStarted, kExplosionRunning
+  TExplosionState State;
   TRect SrcRect;
   TRect* SrcRectPtr;
 };
 
 struct TStrike {
-  int32_t State;  // kStrikeFree, kStrikeRemoveBlock, kStrikeWaiting
+  TStrikeState State;
   int32_t Limit;
   int32_t Removed;
   int32_t Delay;
@@ -137,7 +145,7 @@ struct TBomb {
   int32_t Col, Row;
   uint8_t Height;
   uint8_t Width;
-  uint8_t State;  // kBombNone ... kBombAtBottom
+  TBombState State;
   uint8_t Step;
   uint8_t KeyHeld;
 };
@@ -146,7 +154,7 @@ struct TResultBanner {
   int32_t X, Y;
   uint16_t Width;
   uint16_t Height;
-  uint8_t Frame;  // kBannerLost, kBannerWon
+  TBannerFrame Frame;
   TRect SrcRect;
   TRect* SrcRectPtr;
 };
@@ -158,7 +166,7 @@ struct World {
   World(const World&) = delete;
   World& operator=(const World&) = delete;
 
-  uint8_t GameState = 0;  // kLevelChoice, kPlaying, kRoundOver
+  TGameState GameState{};
   uint8_t Level = 0;
   int32_t BuildingCount = 0;
   uint8_t StyleCount = 0;
@@ -178,15 +186,15 @@ struct World {
 class RandomSource {
  public:
   virtual ~RandomSource() = default;
-  virtual int32_t Random(int32_t n) = 0;
+  virtual int32_t Random(int32_t N) = 0;
 };
 
 // The game's own generator: PCG32, so that a seed gives the same city everywhere.
 class GameRandom final : public RandomSource {
  public:
-  explicit GameRandom(uint32_t seed = 0) { Seed(seed); }
-  void Seed(uint32_t seed);
-  int32_t Random(int32_t n) override;
+  explicit GameRandom(uint32_t InitialSeed = 0) { Seed(InitialSeed); }
+  void Seed(uint32_t Value);
+  int32_t Random(int32_t N) override;
 
  private:
   uint32_t Next();
@@ -216,41 +224,41 @@ struct ExplosionAnchor {
   enum class Kind : uint8_t { Cell, Block, Bomb } kind;
   int32_t a, b;  // Cell: column, row. Block: top-left x, y. Bomb: top-left x, y.
   int32_t w, h;  // Bomb only: width and height of the bomb.
-  static ExplosionAnchor AtCell(int32_t c, int32_t r) { return {Kind::Cell, c, r, 0, 0}; }
-  static ExplosionAnchor AtBlock(int32_t x, int32_t y) { return {Kind::Block, x, y, 0, 0}; }
-  static ExplosionAnchor AtBomb(int32_t x, int32_t y, int32_t w, int32_t h) {
-    return {Kind::Bomb, x, y, w, h};
+  static ExplosionAnchor AtCell(int32_t C, int32_t R) { return {Kind::Cell, C, R, 0, 0}; }
+  static ExplosionAnchor AtBlock(int32_t X, int32_t Y) { return {Kind::Block, X, Y, 0, 0}; }
+  static ExplosionAnchor AtBomb(int32_t X, int32_t Y, int32_t W, int32_t H) {
+    return {Kind::Bomb, X, Y, W, H};
   }
 };
 
 // One frame of a round, playing or over: each state's steps in their order, then
 // its picture. Returns true when the frame was abandoned.
-bool AdvanceFrame(World& w, Painter& p);
+bool AdvanceFrame(World& W, Painter& Picture);
 
 // Trunc(level * 2.4) + 1.
 uint8_t MinHeightForLevel(uint8_t Level);
 
 // Round set-up, the parts that need no display: the city, Grid and BlocksLeft.
-void GenerateCity(World& w, uint8_t Level, RandomSource& rng);
+void GenerateCity(World& W, uint8_t Level, RandomSource& Rng);
 // Round set-up: the plane, explosions, bomb, strikes and banner back to their start.
-void ResetMovers(World& w);
+void ResetMovers(World& W);
 
 // The plane. Each returns true when the frame was abandoned.
-bool MovePlane(World& w, Painter& p);
-bool CrashPlane(World& w, Painter& p);
-void UpdatePlaneCell(World& w);
+bool MovePlane(World& W, Painter& Picture);
+bool CrashPlane(World& W, Painter& Picture);
+void UpdatePlaneCell(World& W);
 
 // Explosions and the round's outcome.
-void StartExplosion(World& w, const ExplosionAnchor& anchor);
-void AdvanceExplosions(World& w);
-void PlaceResultBanner(World& w);
+void StartExplosion(World& W, const ExplosionAnchor& Anchor);
+void AdvanceExplosions(World& W);
+void PlaceResultBanner(World& W);
 
 // The bomb and the demolitions.
-void FormKeyDown(World& w, uint16_t Key);
-void FormKeyUp(World& w, uint16_t Key);
-void MoveBomb(World& w);
-void StartStrike(World& w, int32_t Col, int32_t Row);
-bool AdvanceStrikes(World& w, Painter& p);
+void FormKeyDown(World& W, uint16_t Key);
+void FormKeyUp(World& W, uint16_t Key);
+void MoveBomb(World& W);
+void StartStrike(World& W, int32_t Col, int32_t Row);
+bool AdvanceStrikes(World& W, Painter& Picture);
 
 // Where each sprite's picture sits on its sheet: the block's column of its
 // building's style and the row of its kind, the plane's and the explosion's
@@ -260,10 +268,10 @@ TRect PlaneSrcRect(const TPlane& P);
 TRect ExplosionSrcRect(const TExplosion& E);
 
 // Count of non-zero Grid cells.
-int32_t CountGridCells(const World& w);
+int32_t CountGridCells(const World& W);
 
 // Checks the invariants that hold between any two frames. Returns nullptr when
 // they hold, otherwise a short description of the first one broken.
-const char* CheckInvariants(const World& w);
+const char* CheckInvariants(const World& W);
 
 }  // namespace carpex

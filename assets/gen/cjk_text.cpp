@@ -10,37 +10,37 @@ namespace carpex::assetgen {
 
 namespace {
 
-std::vector<char32_t> DecodeUtf8(const std::string& text) {
+std::vector<char32_t> DecodeUtf8(const std::string& Text) {
   std::vector<char32_t> out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
+  for (std::size_t i = 0; i < Text.size();) {
+    const auto lead = static_cast<unsigned char>(Text[i]);
     const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-    if (extra > 0 && i + extra >= text.size()) {
+    if (extra > 0 && i + extra >= Text.size()) {
       throw std::invalid_argument("truncated UTF-8 text");
     }
     char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
     for (int k = 1; k <= extra; ++k)
-      c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+      c = (c << 6) | (static_cast<unsigned char>(Text[i + k]) & 0x3F);
     out.push_back(c);
     i += extra + 1;
   }
   return out;
 }
 
-FT_Face Face(void* face) {
-  return static_cast<FT_Face>(face);
+FT_Face Face(void* Face) {
+  return static_cast<FT_Face>(Face);
 }
 
 }  // namespace
 
-CjkFont::CjkFont(const std::string& path, int face_index) {
+CjkFont::CjkFont(const std::string& Path, int FaceIndex) {
   FT_Library library = nullptr;
   if (FT_Init_FreeType(&library) != 0) throw std::runtime_error("FreeType did not start");
   library_ = library;
   FT_Face face = nullptr;
-  if (FT_New_Face(library, path.c_str(), face_index, &face) != 0) {
+  if (FT_New_Face(library, Path.c_str(), FaceIndex, &face) != 0) {
     FT_Done_FreeType(library);
-    throw std::runtime_error("cannot open the CJK font " + path);
+    throw std::runtime_error("cannot open the CJK font " + Path);
   }
   face_ = face;
 }
@@ -50,12 +50,12 @@ CjkFont::~CjkFont() {
   FT_Done_FreeType(static_cast<FT_Library>(library_));
 }
 
-long CjkFont::Render(char32_t character, int pixel_size) {
+long CjkFont::Render(char32_t Character, int PixelSize) {
   FT_Face face = Face(face_);
-  if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixel_size)) != 0) {
-    throw std::runtime_error("the CJK font has no size " + std::to_string(pixel_size));
+  if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(PixelSize)) != 0) {
+    throw std::runtime_error("the CJK font has no size " + std::to_string(PixelSize));
   }
-  const FT_UInt glyph = FT_Get_Char_Index(face, character);
+  const FT_UInt glyph = FT_Get_Char_Index(face, Character);
   if (glyph == 0) throw std::invalid_argument("the CJK font lacks a character of the text");
   // Unhinted outlines: the rasteriser's exact coverage is the same wherever
   // this FreeType runs. A strike is used as it is.
@@ -65,21 +65,21 @@ long CjkFont::Render(char32_t character, int pixel_size) {
   return face->glyph->advance.x;
 }
 
-int CjkFont::Width(const std::string& text, int pixel_size) {
+int CjkFont::Width(const std::string& Text, int PixelSize) {
   long pen = 0;
-  for (char32_t c : DecodeUtf8(text)) pen += Render(c, pixel_size);
+  for (char32_t c : DecodeUtf8(Text)) pen += Render(c, PixelSize);
   return static_cast<int>((pen + 32) >> 6);
 }
 
-void CjkFont::Draw(Mask& ink, int x, int top, const std::string& text, int pixel_size) {
-  long pen = static_cast<long>(x) * 64;
-  for (char32_t c : DecodeUtf8(text)) {
-    const long advance = Render(c, pixel_size);
+void CjkFont::Draw(Mask& Ink, int X, int Top, const std::string& Text, int PixelSize) {
+  long pen = static_cast<long>(X) * 64;
+  for (char32_t c : DecodeUtf8(Text)) {
+    const long advance = Render(c, PixelSize);
     const FT_GlyphSlot slot = Face(face_)->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
     const int ascender = static_cast<int>((Face(face_)->size->metrics.ascender + 32) >> 6);
     const int left = static_cast<int>((pen + 32) >> 6) + slot->bitmap_left;
-    const int baseline = top + ascender;
+    const int baseline = Top + ascender;
     for (unsigned row = 0; row < bitmap.rows; ++row) {
       const unsigned char* bits = bitmap.buffer + static_cast<long>(row) * bitmap.pitch;
       for (unsigned column = 0; column < bitmap.width; ++column) {
@@ -87,7 +87,7 @@ void CjkFont::Draw(Mask& ink, int x, int top, const std::string& text, int pixel
                             ? ((bits[column / 8] >> (7 - column % 8)) & 1) != 0
                             : bits[column] >= 128;
         if (on) {
-          ink.Max(left + static_cast<int>(column),
+          Ink.Max(left + static_cast<int>(column),
                   baseline - slot->bitmap_top + static_cast<int>(row), 255);
         }
       }
@@ -96,8 +96,8 @@ void CjkFont::Draw(Mask& ink, int x, int top, const std::string& text, int pixel
   }
 }
 
-void CjkFont::DrawCentred(Mask& ink, int top, const std::string& text, int pixel_size) {
-  Draw(ink, (ink.width() - Width(text, pixel_size)) / 2, top, text, pixel_size);
+void CjkFont::DrawCentred(Mask& Ink, int Top, const std::string& Text, int PixelSize) {
+  Draw(Ink, (Ink.width() - Width(Text, PixelSize)) / 2, Top, Text, PixelSize);
 }
 
 }  // namespace carpex::assetgen

@@ -12,23 +12,23 @@ namespace carpex::assetgen {
 
 class CjkFont {
  public:
-  // Opens face `face_index` of the font file; throws when it cannot.
-  CjkFont(const std::string& path, int face_index);
+  // Opens face `FaceIndex` of the font file; throws when it cannot.
+  CjkFont(const std::string& Path, int FaceIndex);
   ~CjkFont();
   CjkFont(const CjkFont&) = delete;
   CjkFont& operator=(const CjkFont&) = delete;
 
-  // Width in pixels of the UTF-8 `text` at `pixel_size` pixels per em.
-  int Width(const std::string& text, int pixel_size);
-  // Draws `text` into `ink` (255 where inked) with its em box's top-left
+  // Width in pixels of the UTF-8 `Text` at `PixelSize` pixels per em.
+  int Width(const std::string& Text, int PixelSize);
+  // Draws `Text` into `Ink` (255 where inked) with its em box's top-left
   // corner at (x, top). Throws for a character the font does not have.
-  void Draw(Mask& ink, int x, int top, const std::string& text, int pixel_size);
+  void Draw(Mask& Ink, int X, int Top, const std::string& Text, int PixelSize);
   // Centred in the mask's width.
-  void DrawCentred(Mask& ink, int top, const std::string& text, int pixel_size);
+  void DrawCentred(Mask& Ink, int Top, const std::string& Text, int PixelSize);
 
  private:
   // Loads and renders one character; returns its advance in 26.6 units.
-  long Render(char32_t character, int pixel_size);
+  long Render(char32_t Character, int PixelSize);
 
   void* library_ = nullptr;  // FT_Library
   void* face_ = nullptr;     // FT_Face

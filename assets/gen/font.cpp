@@ -94,24 +94,24 @@ const Glyph kGlyphs[] = {
 };
 // clang-format on
 
-const Glyph& Find(char c) {
+const Glyph& Find(char C) {
   for (const Glyph& glyph : kGlyphs) {
-    if (glyph.character == c) return glyph;
+    if (glyph.character == C) return glyph;
   }
-  throw std::invalid_argument(std::string("the font has no glyph for '") + c + "'");
+  throw std::invalid_argument(std::string("the font has no glyph for '") + C + "'");
 }
 
-int GlyphWidth(const Glyph& glyph) {
-  return static_cast<int>(std::strlen(glyph.rows[0]));
+int GlyphWidth(const Glyph& Glyph) {
+  return static_cast<int>(std::strlen(Glyph.rows[0]));
 }
 
 // The text laid out on the font's own grid: one cell per font unit.
 class Grid {
  public:
-  explicit Grid(const std::string& text) : width_(TextUnits(text)) {
+  explicit Grid(const std::string& Text) : width_(TextUnits(Text)) {
     cells_.assign(static_cast<std::size_t>(width_) * kGlyphRows, false);
     int x = 0;
-    for (char c : text) {
+    for (char c : Text) {
       const Glyph& glyph = Find(c);
       const int w = GlyphWidth(glyph);
       for (int row = 0; row < kGlyphRows; ++row) {
@@ -129,20 +129,20 @@ class Grid {
   }
 
   int width() const { return width_; }
-  bool Filled(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= kGlyphRows) return false;
-    return cells_[static_cast<std::size_t>(y) * width_ + x];
+  bool Filled(int X, int Y) const {
+    if (X < 0 || Y < 0 || X >= width_ || Y >= kGlyphRows) return false;
+    return cells_[static_cast<std::size_t>(Y) * width_ + X];
   }
 
   // Whether a point of the grid plane is ink. An empty cell between two ink
   // cells that touch only at a corner takes the half of it on their side,
   // which turns staircases into straight diagonals and rounds inner corners.
-  bool Inside(double gx, double gy) const {
-    const int i = static_cast<int>(std::floor(gx));
-    const int j = static_cast<int>(std::floor(gy));
+  bool Inside(double Gx, double Gy) const {
+    const int i = static_cast<int>(std::floor(Gx));
+    const int j = static_cast<int>(std::floor(Gy));
     if (Filled(i, j)) return true;
-    const double u = gx - i;
-    const double v = gy - j;
+    const double u = Gx - i;
+    const double v = Gy - j;
     const bool top = Filled(i, j - 1);
     const bool bottom = Filled(i, j + 1);
     const bool left = Filled(i - 1, j);
@@ -163,30 +163,30 @@ constexpr int kSamples = 4;  // per pixel and axis
 
 }  // namespace
 
-int TextUnits(const std::string& text) {
+int TextUnits(const std::string& Text) {
   int units = 0;
-  for (char c : text) units += GlyphWidth(Find(c)) + 1;
+  for (char c : Text) units += GlyphWidth(Find(c)) + 1;
   return units > 0 ? units - 1 : 0;
 }
 
-void DrawText(Mask& mask, double x, double y, const std::string& text, double scale) {
-  const Grid grid(text);
-  const int left = static_cast<int>(std::floor(x));
-  const int top = static_cast<int>(std::floor(y));
-  const int right = static_cast<int>(std::ceil(x + grid.width() * scale));
-  const int bottom = static_cast<int>(std::ceil(y + kGlyphRows * scale));
+void DrawText(Mask& Mask, double X, double Y, const std::string& Text, double Scale) {
+  const Grid grid(Text);
+  const int left = static_cast<int>(std::floor(X));
+  const int top = static_cast<int>(std::floor(Y));
+  const int right = static_cast<int>(std::ceil(X + grid.width() * Scale));
+  const int bottom = static_cast<int>(std::ceil(Y + kGlyphRows * Scale));
   for (int py = top; py < bottom; ++py) {
     for (int px = left; px < right; ++px) {
       int hits = 0;
       for (int sy = 0; sy < kSamples; ++sy) {
         for (int sx = 0; sx < kSamples; ++sx) {
-          const double gx = (px + (sx + 0.5) / kSamples - x) / scale;
-          const double gy = (py + (sy + 0.5) / kSamples - y) / scale;
+          const double gx = (px + (sx + 0.5) / kSamples - X) / Scale;
+          const double gy = (py + (sy + 0.5) / kSamples - Y) / Scale;
           if (grid.Inside(gx, gy)) ++hits;
         }
       }
       if (hits > 0)
-        mask.Max(px, py, (hits * 255 + kSamples * kSamples / 2) / (kSamples * kSamples));
+        Mask.Max(px, py, (hits * 255 + kSamples * kSamples / 2) / (kSamples * kSamples));
     }
   }
 }

@@ -12,12 +12,12 @@ namespace carpex::assetgen {
 constexpr int kGlyphRows = 9;
 constexpr int kBaselineRow = 7;
 
-// Width of `text` in font units (glyph columns plus one column between glyphs).
+// Width of `Text` in font units (glyph columns plus one column between glyphs).
 // Throws for a character the font does not have.
-int TextUnits(const std::string& text);
+int TextUnits(const std::string& Text);
 
-// Draws `text` into `mask` (coverage kept as the maximum) with the top-left
-// corner of its first glyph cell at (x, y) and `scale` pixels per font unit.
-void DrawText(Mask& mask, double x, double y, const std::string& text, double scale);
+// Draws `Text` into `Mask` (coverage kept as the maximum) with the top-left
+// corner of its first glyph cell at (x, y) and `Scale` pixels per font unit.
+void DrawText(Mask& Mask, double X, double Y, const std::string& Text, double Scale);
 
 }  // namespace carpex::assetgen

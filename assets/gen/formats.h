@@ -16,7 +16,7 @@ struct IndexedImage {
   std::vector<uint8_t> indices;
   std::vector<Rgb> palette;
 
-  uint8_t At(int x, int y) const { return indices[static_cast<std::size_t>(y) * width + x]; }
+  uint8_t At(int X, int Y) const { return indices[static_cast<std::size_t>(Y) * width + X]; }
 };
 
 // A monochrome cursor: each pixel transparent, black or white.
@@ -31,28 +31,28 @@ struct MonoCursor {
 
 // A .bmp file: BITMAPFILEHEADER, BITMAPINFOHEADER (BI_RGB), rows bottom-up,
 // each padded with zeros to a multiple of 4 bytes.
-std::vector<uint8_t> EncodeBmp24(const Image& image);
+std::vector<uint8_t> EncodeBmp24(const Image& Image);
 // As above with 8 bits a pixel and a table of 256 colours (the palette padded
 // with black).
-std::vector<uint8_t> EncodeBmp8(const IndexedImage& image);
+std::vector<uint8_t> EncodeBmp8(const IndexedImage& Image);
 
 // As above with 4 bits a pixel and a table of 16 colours.
-std::vector<uint8_t> EncodeBmp4(const IndexedImage& image);
+std::vector<uint8_t> EncodeBmp4(const IndexedImage& Image);
 
 // A .cur file with one 1-bit picture, its AND mask and its hot spot.
-std::vector<uint8_t> EncodeCur(const MonoCursor& cursor);
-// The cursor as shown, transparent pixels in `ground`, for the contact sheet.
-Image CursorPreview(const MonoCursor& cursor, Rgb ground);
+std::vector<uint8_t> EncodeCur(const MonoCursor& Cursor);
+// The cursor as shown, transparent pixels in `Ground`, for the contact sheet.
+Image CursorPreview(const MonoCursor& Cursor, Rgb Ground);
 
 // A .ico file with one picture of at most 16 colours at 4 bits a pixel, and
-// its AND mask: pixels with `transparent` set are left out.
-std::vector<uint8_t> EncodeIco4(const IndexedImage& image, const std::vector<bool>& transparent);
+// its AND mask: pixels with `Transparent` set are left out.
+std::vector<uint8_t> EncodeIco4(const IndexedImage& Image, const std::vector<bool>& Transparent);
 
 // The colours of an indexed picture.
-Image ToImage(const IndexedImage& indexed);
+Image ToImage(const IndexedImage& Indexed);
 
 // The picture the .ico shows, for the contact sheet: transparent pixels get
-// `ground`.
-Image IconPreview(const IndexedImage& image, const std::vector<bool>& transparent, Rgb ground);
+// `Ground`.
+Image IconPreview(const IndexedImage& Icon, const std::vector<bool>& Transparent, Rgb Ground);
 
 }  // namespace carpex::assetgen

@@ -30,48 +30,48 @@ enum : uint8_t {
 
 // A set of pixels, each tested at its centre: crisp edges for 16 colours and
 // for black and white.
-using Shape = std::function<bool(double x, double y)>;
+using Shape = std::function<bool(double X, double Y)>;
 
-Shape Polygon(std::vector<Point> points) {
-  return [points = std::move(points)](double x, double y) { return InPolygon(points, x, y); };
+Shape Polygon(std::vector<Point> Points) {
+  return [points = std::move(Points)](double X, double Y) { return InPolygon(points, X, Y); };
 }
 
-Shape Box(double left, double top, double width, double height) {
-  return [=](double x, double y) {
-    return x >= left && y >= top && x < left + width && y < top + height;
+Shape Box(double Left, double Top, double Width, double Height) {
+  return [=](double X, double Y) {
+    return X >= Left && Y >= Top && X < Left + Width && Y < Top + Height;
   };
 }
 
 // A straight stroke of the given half width with round ends.
-Shape Line(double x0, double y0, double x1, double y1, double half_width) {
-  return [=](double x, double y) {
-    const double dx = x1 - x0;
-    const double dy = y1 - y0;
-    const double t = std::clamp(((x - x0) * dx + (y - y0) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
-    const double ex = x - (x0 + t * dx);
-    const double ey = y - (y0 + t * dy);
-    return ex * ex + ey * ey <= half_width * half_width;
+Shape Line(double X0, double Y0, double X1, double Y1, double HalfWidth) {
+  return [=](double X, double Y) {
+    const double dx = X1 - X0;
+    const double dy = Y1 - Y0;
+    const double t = std::clamp(((X - X0) * dx + (Y - Y0) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    const double ex = X - (X0 + t * dx);
+    const double ey = Y - (Y0 + t * dy);
+    return ex * ex + ey * ey <= HalfWidth * HalfWidth;
   };
 }
 
 // The part of a ring between two directions, in degrees clockwise from the
-// right (y grows downward), from `from` round to `to`.
-Shape Ring(double cx, double cy, double inner, double outer, double from = 0, double to = 360) {
-  return [=](double x, double y) {
-    const double d = std::hypot(x - cx, y - cy);
-    if (d < inner || d > outer) return false;
-    const double angle = std::atan2(y - cy, x - cx) * 180.0 / 3.14159265358979323846;
-    return std::fmod(angle - from + 720.0, 360.0) <= std::fmod(to - from + 720.0, 360.0) ||
-           to - from >= 360.0;
+// right (y grows downward), from `From` round to `To`.
+Shape Ring(double Cx, double Cy, double Inner, double Outer, double From = 0, double To = 360) {
+  return [=](double X, double Y) {
+    const double d = std::hypot(X - Cx, Y - Cy);
+    if (d < Inner || d > Outer) return false;
+    const double angle = std::atan2(Y - Cy, X - Cx) * 180.0 / 3.14159265358979323846;
+    return std::fmod(angle - From + 720.0, 360.0) <= std::fmod(To - From + 720.0, 360.0) ||
+           To - From >= 360.0;
   };
 }
 
-Shape Moved(Shape shape, double dx, double dy) {
-  return [=](double x, double y) { return shape(x - dx, y - dy); };
+Shape Moved(Shape Original, double Dx, double Dy) {
+  return [=](double X, double Y) { return Original(X - Dx, Y - Dy); };
 }
 
-bool Covers(const Shape& shape, int x, int y) {
-  return shape(x + 0.5, y + 0.5);
+bool Covers(const Shape& Area, int X, int Y) {
+  return Area(X + 0.5, Y + 0.5);
 }
 
 struct Layer {
@@ -81,23 +81,23 @@ struct Layer {
 
 // The glyph in its colours on the left, and greyed out with a white shadow
 // on the right, as a disabled button shows it.
-IndexedImage ButtonGlyph(int height, const std::vector<Layer>& layers) {
+IndexedImage ButtonGlyph(int Height, const std::vector<Layer>& Layers) {
   constexpr int kCell = 18;
   IndexedImage glyph;
   glyph.width = 2 * kCell;
-  glyph.height = height;
+  glyph.height = Height;
   glyph.palette = kSixteenColours;
-  glyph.indices.assign(static_cast<std::size_t>(glyph.width) * height, kOlive);
-  const auto any = [&](int x, int y) {
-    for (const Layer& layer : layers) {
-      if (Covers(layer.shape, x, y)) return true;
+  glyph.indices.assign(static_cast<std::size_t>(glyph.width) * Height, kOlive);
+  const auto any = [&](int X, int Y) {
+    for (const Layer& layer : Layers) {
+      if (Covers(layer.shape, X, Y)) return true;
     }
     return false;
   };
-  for (int y = 0; y < height; ++y) {
+  for (int y = 0; y < Height; ++y) {
     for (int x = 0; x < kCell; ++x) {
       uint8_t& shown = glyph.indices[static_cast<std::size_t>(y) * glyph.width + x];
-      for (const Layer& layer : layers) {
+      for (const Layer& layer : Layers) {
         if (Covers(layer.shape, x, y)) shown = layer.colour;
       }
       uint8_t& greyed = glyph.indices[static_cast<std::size_t>(y) * glyph.width + kCell + x];
@@ -111,9 +111,9 @@ IndexedImage ButtonGlyph(int height, const std::vector<Layer>& layers) {
   return glyph;
 }
 
-Shape Tick(double dx, double dy) {
-  return [=](double x, double y) {
-    return Line(3, 9, 7, 13, 1.5)(x - dx, y - dy) || Line(7, 13, 14, 4, 1.5)(x - dx, y - dy);
+Shape Tick(double Dx, double Dy) {
+  return [=](double X, double Y) {
+    return Line(3, 9, 7, 13, 1.5)(X - Dx, Y - Dy) || Line(7, 13, 14, 4, 1.5)(X - Dx, Y - Dy);
   };
 }
 
@@ -123,36 +123,36 @@ constexpr int kCursorSize = 32;
 
 class CursorCanvas {
  public:
-  explicit CursorCanvas(int id, int hot_x, int hot_y) {
-    cursor_.id = id;
-    cursor_.hot_x = hot_x;
-    cursor_.hot_y = hot_y;
+  explicit CursorCanvas(int Id, int HotX, int HotY) {
+    cursor_.id = Id;
+    cursor_.hot_x = HotX;
+    cursor_.hot_y = HotY;
     cursor_.pixels.assign(kCursorSize * kCursorSize, MonoCursor::kClear);
   }
 
-  CursorCanvas& Fill(const Shape& shape, uint8_t pixel) {
+  CursorCanvas& Fill(const Shape& Area, uint8_t Pixel) {
     for (int y = 0; y < kCursorSize; ++y) {
       for (int x = 0; x < kCursorSize; ++x) {
-        if (Covers(shape, x, y)) cursor_.pixels[y * kCursorSize + x] = pixel;
+        if (Covers(Area, x, y)) cursor_.pixels[y * kCursorSize + x] = Pixel;
       }
     }
     return *this;
   }
-  CursorCanvas& White(const Shape& shape) { return Fill(shape, MonoCursor::kWhite); }
-  CursorCanvas& Black(const Shape& shape) { return Fill(shape, MonoCursor::kBlack); }
+  CursorCanvas& White(const Shape& Area) { return Fill(Area, MonoCursor::kWhite); }
+  CursorCanvas& Black(const Shape& Area) { return Fill(Area, MonoCursor::kBlack); }
 
   // A sheet of paper: white with a black edge.
-  CursorCanvas& Page(int left, int top, int width, int height) {
-    Black(Box(left, top, width, height));
-    return White(Box(left + 1, top + 1, width - 2, height - 2));
+  CursorCanvas& Page(int Left, int Top, int Width, int Height) {
+    Black(Box(Left, Top, Width, Height));
+    return White(Box(Left + 1, Top + 1, Width - 2, Height - 2));
   }
 
   // Every white area gets a black rim, so the cursor shows on any ground.
   MonoCursor Finish() {
     std::vector<uint8_t>& p = cursor_.pixels;
-    const auto white = [&](int x, int y) {
-      return x >= 0 && y >= 0 && x < kCursorSize && y < kCursorSize &&
-             p[y * kCursorSize + x] == MonoCursor::kWhite;
+    const auto white = [&](int X, int Y) {
+      return X >= 0 && Y >= 0 && X < kCursorSize && Y < kCursorSize &&
+             p[Y * kCursorSize + X] == MonoCursor::kWhite;
     };
     std::vector<uint8_t> rimmed = p;
     for (int y = 0; y < kCursorSize; ++y) {
@@ -174,22 +174,22 @@ class CursorCanvas {
 const Shape kArrow =
     Polygon({{1, 1}, {1, 17}, {5, 13}, {8, 20}, {10, 19}, {7, 12.5}, {12.5, 12.5}});
 
-MonoCursor Transposed(MonoCursor cursor, int id) {
-  const std::vector<uint8_t> p = cursor.pixels;
+MonoCursor Transposed(MonoCursor Cursor, int Id) {
+  const std::vector<uint8_t> p = Cursor.pixels;
   for (int y = 0; y < kCursorSize; ++y) {
     for (int x = 0; x < kCursorSize; ++x)
-      cursor.pixels[y * kCursorSize + x] = p[x * kCursorSize + y];
+      Cursor.pixels[y * kCursorSize + x] = p[x * kCursorSize + y];
   }
-  cursor.id = id;
-  std::swap(cursor.hot_x, cursor.hot_y);
-  return cursor;
+  Cursor.id = Id;
+  std::swap(Cursor.hot_x, Cursor.hot_y);
+  return Cursor;
 }
 
 }  // namespace
 
 std::vector<NamedGlyph> DrawButtonGlyphs() {
-  const Shape cross = [](double x, double y) {
-    return Line(4, 4, 14, 14, 1.5)(x, y) || Line(14, 4, 4, 14, 1.5)(x, y);
+  const Shape cross = [](double X, double Y) {
+    return Line(4, 4, 14, 14, 1.5)(X, Y) || Line(14, 4, 4, 14, 1.5)(X, Y);
   };
   return {
       {"BBABORT", ButtonGlyph(18, {{Ring(9, 9, 0, 7.5), kRed}, {Box(5, 8, 8, 2), kWhite}})},

@@ -7,98 +7,98 @@ namespace carpex::assetgen {
 
 namespace {
 
-uint8_t Channel(int value) {
-  return static_cast<uint8_t>(std::clamp(value, 0, 255));
+uint8_t Channel(int Value) {
+  return static_cast<uint8_t>(std::clamp(Value, 0, 255));
 }
 
-int Lerp(int from, int to, int level) {
+int Lerp(int From, int To, int Level) {
   // Rounded half away from zero, on integers only.
-  const int delta = (to - from) * level;
-  return from + (delta >= 0 ? (delta + 127) / 255 : -((-delta + 127) / 255));
+  const int delta = (To - From) * Level;
+  return From + (delta >= 0 ? (delta + 127) / 255 : -((-delta + 127) / 255));
 }
 
 }  // namespace
 
-Rgb Dim(Rgb colour, int level) {
-  return Mix(kBlack, colour, level);
+Rgb Dim(Rgb Colour, int Level) {
+  return Mix(kBlack, Colour, Level);
 }
 
-Rgb Mix(Rgb from, Rgb to, int level) {
-  level = std::clamp(level, 0, 255);
-  return {Channel(Lerp(from.r, to.r, level)), Channel(Lerp(from.g, to.g, level)),
-          Channel(Lerp(from.b, to.b, level))};
+Rgb Mix(Rgb From, Rgb To, int Level) {
+  Level = std::clamp(Level, 0, 255);
+  return {Channel(Lerp(From.r, To.r, Level)), Channel(Lerp(From.g, To.g, Level)),
+          Channel(Lerp(From.b, To.b, Level))};
 }
 
-bool IsBlackAt565(Rgb colour) {
-  return (colour.r >> 3) == 0 && (colour.g >> 2) == 0 && (colour.b >> 3) == 0;
+bool IsBlackAt565(Rgb Colour) {
+  return (Colour.r >> 3) == 0 && (Colour.g >> 2) == 0 && (Colour.b >> 3) == 0;
 }
 
-Image::Image(int width, int height, Rgb fill)
-    : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * height, fill) {
-  if (width < 0 || height < 0) throw std::invalid_argument("negative image size");
+Image::Image(int Width, int Height, Rgb Fill)
+    : width_(Width), height_(Height), pixels_(static_cast<std::size_t>(Width) * Height, Fill) {
+  if (Width < 0 || Height < 0) throw std::invalid_argument("negative image size");
 }
 
-Rgb Image::Get(int x, int y) const {
-  if (!Contains(x, y)) throw std::out_of_range("pixel outside the image");
-  return pixels_[static_cast<std::size_t>(y) * width_ + x];
+Rgb Image::Get(int X, int Y) const {
+  if (!Contains(X, Y)) throw std::out_of_range("pixel outside the image");
+  return pixels_[static_cast<std::size_t>(Y) * width_ + X];
 }
 
-void Image::Set(int x, int y, Rgb colour) {
-  if (Contains(x, y)) pixels_[static_cast<std::size_t>(y) * width_ + x] = colour;
+void Image::Set(int X, int Y, Rgb Colour) {
+  if (Contains(X, Y)) pixels_[static_cast<std::size_t>(Y) * width_ + X] = Colour;
 }
 
-void Image::Blend(int x, int y, Rgb colour, int alpha) {
-  if (!Contains(x, y) || alpha <= 0) return;
-  Set(x, y, Mix(Get(x, y), colour, alpha));
+void Image::Blend(int X, int Y, Rgb Colour, int Alpha) {
+  if (!Contains(X, Y) || Alpha <= 0) return;
+  Set(X, Y, Mix(Get(X, Y), Colour, Alpha));
 }
 
-void Image::Add(int x, int y, Rgb colour, int level) {
-  if (!Contains(x, y) || level <= 0) return;
-  const Rgb old = Get(x, y);
-  const Rgb add = Dim(colour, level);
-  Set(x, y, {Channel(old.r + add.r), Channel(old.g + add.g), Channel(old.b + add.b)});
+void Image::Add(int X, int Y, Rgb Colour, int Level) {
+  if (!Contains(X, Y) || Level <= 0) return;
+  const Rgb old = Get(X, Y);
+  const Rgb add = Dim(Colour, Level);
+  Set(X, Y, {Channel(old.r + add.r), Channel(old.g + add.g), Channel(old.b + add.b)});
 }
 
-void Image::FillRect(int x, int y, int width, int height, Rgb colour) {
-  for (int j = y; j < y + height; ++j) {
-    for (int i = x; i < x + width; ++i) Set(i, j, colour);
+void Image::FillRect(int X, int Y, int Width, int Height, Rgb Colour) {
+  for (int j = Y; j < Y + Height; ++j) {
+    for (int i = X; i < X + Width; ++i) Set(i, j, Colour);
   }
 }
 
-void Image::Paste(const Image& source, int x, int y) {
-  for (int j = 0; j < source.height(); ++j) {
-    for (int i = 0; i < source.width(); ++i) Set(x + i, y + j, source.Get(i, j));
+void Image::Paste(const Image& Source, int X, int Y) {
+  for (int j = 0; j < Source.height(); ++j) {
+    for (int i = 0; i < Source.width(); ++i) Set(X + i, Y + j, Source.Get(i, j));
   }
 }
 
-void Image::PasteKeyed(const Image& source, int x, int y, Rgb key) {
-  for (int j = 0; j < source.height(); ++j) {
-    for (int i = 0; i < source.width(); ++i) {
-      const Rgb c = source.Get(i, j);
-      if (c != key) Set(x + i, y + j, c);
+void Image::PasteKeyed(const Image& Source, int X, int Y, Rgb Key) {
+  for (int j = 0; j < Source.height(); ++j) {
+    for (int i = 0; i < Source.width(); ++i) {
+      const Rgb c = Source.Get(i, j);
+      if (c != Key) Set(X + i, Y + j, c);
     }
   }
 }
 
-Image Image::Enlarged(int factor) const {
-  Image out(width_ * factor, height_ * factor);
+Image Image::Enlarged(int Factor) const {
+  Image out(width_ * Factor, height_ * Factor);
   for (int y = 0; y < out.height(); ++y) {
-    for (int x = 0; x < out.width(); ++x) out.Set(x, y, Get(x / factor, y / factor));
+    for (int x = 0; x < out.width(); ++x) out.Set(x, y, Get(x / Factor, y / Factor));
   }
   return out;
 }
 
-Image Image::Crop(int x, int y, int width, int height) const {
-  Image out(width, height);
-  for (int j = 0; j < height; ++j) {
-    for (int i = 0; i < width; ++i) out.Set(i, j, Get(x + i, y + j));
+Image Image::Crop(int X, int Y, int Width, int Height) const {
+  Image out(Width, Height);
+  for (int j = 0; j < Height; ++j) {
+    for (int i = 0; i < Width; ++i) out.Set(i, j, Get(X + i, Y + j));
   }
   return out;
 }
 
-void Image::SnapDarkToKey(Rgb key) {
+void Image::SnapDarkToKey(Rgb Key) {
   for (Rgb& p : pixels_) {
-    if (IsBlackAt565(p)) p = key;
+    if (IsBlackAt565(p)) p = Key;
   }
 }
 
@@ -109,32 +109,32 @@ std::vector<uint8_t> Image::ToRgbBytes() const {
   return bytes;
 }
 
-Mask::Mask(int width, int height)
-    : width_(width), height_(height), values_(static_cast<std::size_t>(width) * height, 0) {
-  if (width < 0 || height < 0) throw std::invalid_argument("negative mask size");
+Mask::Mask(int Width, int Height)
+    : width_(Width), height_(Height), values_(static_cast<std::size_t>(Width) * Height, 0) {
+  if (Width < 0 || Height < 0) throw std::invalid_argument("negative mask size");
 }
 
-int Mask::Get(int x, int y) const {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-  return values_[static_cast<std::size_t>(y) * width_ + x];
+int Mask::Get(int X, int Y) const {
+  if (X < 0 || Y < 0 || X >= width_ || Y >= height_) return 0;
+  return values_[static_cast<std::size_t>(Y) * width_ + X];
 }
 
-void Mask::Set(int x, int y, int value) {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  values_[static_cast<std::size_t>(y) * width_ + x] = Channel(value);
+void Mask::Set(int X, int Y, int Value) {
+  if (X < 0 || Y < 0 || X >= width_ || Y >= height_) return;
+  values_[static_cast<std::size_t>(Y) * width_ + X] = Channel(Value);
 }
 
-void Mask::Max(int x, int y, int value) {
-  Set(x, y, std::max(Get(x, y), value));
+void Mask::Max(int X, int Y, int Value) {
+  Set(X, Y, std::max(Get(X, Y), Value));
 }
 
-Mask Mask::Blurred(int radius) const {
-  const int span = 2 * radius + 1;
+Mask Mask::Blurred(int Radius) const {
+  const int span = 2 * Radius + 1;
   Mask across(width_, height_);
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
       int sum = 0;
-      for (int d = -radius; d <= radius; ++d) sum += Get(x + d, y);
+      for (int d = -Radius; d <= Radius; ++d) sum += Get(x + d, y);
       across.Set(x, y, (sum + span / 2) / span);
     }
   }
@@ -142,53 +142,53 @@ Mask Mask::Blurred(int radius) const {
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
       int sum = 0;
-      for (int d = -radius; d <= radius; ++d) sum += across.Get(x, y + d);
+      for (int d = -Radius; d <= Radius; ++d) sum += across.Get(x, y + d);
       out.Set(x, y, (sum + span / 2) / span);
     }
   }
   return out;
 }
 
-Mask Mask::Scaled(int numerator, int denominator) const {
+Mask Mask::Scaled(int Numerator, int Denominator) const {
   Mask out(width_, height_);
   for (std::size_t i = 0; i < values_.size(); ++i) {
-    out.values_[i] = Channel((values_[i] * numerator + denominator / 2) / denominator);
+    out.values_[i] = Channel((values_[i] * Numerator + Denominator / 2) / Denominator);
   }
   return out;
 }
 
-void Composite(Image& image, const Mask& mask, int x, int y, Rgb colour) {
-  for (int j = 0; j < mask.height(); ++j) {
-    for (int i = 0; i < mask.width(); ++i) image.Blend(x + i, y + j, colour, mask.Get(i, j));
+void Composite(Image& Image, const Mask& Mask, int X, int Y, Rgb Colour) {
+  for (int j = 0; j < Mask.height(); ++j) {
+    for (int i = 0; i < Mask.width(); ++i) Image.Blend(X + i, Y + j, Colour, Mask.Get(i, j));
   }
 }
 
-void DrawPixelArt(Image& image, int x, int y, const std::vector<std::string>& rows,
-                  const std::vector<LegendEntry>& legend) {
-  for (const std::string& row : rows) {
-    if (row.size() != rows.front().size()) throw std::logic_error("ragged pixel art: " + row);
+void DrawPixelArt(Image& Image, int X, int Y, const std::vector<std::string>& Rows,
+                  const std::vector<LegendEntry>& Legend) {
+  for (const std::string& row : Rows) {
+    if (row.size() != Rows.front().size()) throw std::logic_error("ragged pixel art: " + row);
   }
-  for (std::size_t j = 0; j < rows.size(); ++j) {
-    for (std::size_t i = 0; i < rows[j].size(); ++i) {
-      const char symbol = rows[j][i];
+  for (std::size_t j = 0; j < Rows.size(); ++j) {
+    for (std::size_t i = 0; i < Rows[j].size(); ++i) {
+      const char symbol = Rows[j][i];
       if (symbol == '.') continue;
-      const auto entry = std::find_if(legend.begin(), legend.end(), [symbol](const LegendEntry& e) {
-        return e.symbol == symbol;
+      const auto entry = std::find_if(Legend.begin(), Legend.end(), [symbol](const LegendEntry& E) {
+        return E.symbol == symbol;
       });
-      if (entry == legend.end()) {
+      if (entry == Legend.end()) {
         throw std::logic_error(std::string("pixel art symbol without a colour: ") + symbol);
       }
-      image.Set(x + static_cast<int>(i), y + static_cast<int>(j), entry->colour);
+      Image.Set(X + static_cast<int>(i), Y + static_cast<int>(j), entry->colour);
     }
   }
 }
 
-bool InPolygon(const std::vector<Point>& polygon, double u, double v) {
+bool InPolygon(const std::vector<Point>& Polygon, double U, double V) {
   bool inside = false;
-  for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-    const Point& a = polygon[i];
-    const Point& b = polygon[j];
-    if ((a.v > v) != (b.v > v) && u < (b.u - a.u) * (v - a.v) / (b.v - a.v) + a.u) {
+  for (std::size_t i = 0, j = Polygon.size() - 1; i < Polygon.size(); j = i++) {
+    const Point& a = Polygon[i];
+    const Point& b = Polygon[j];
+    if ((a.v > V) != (b.v > V) && U < (b.u - a.u) * (V - a.v) / (b.v - a.v) + a.u) {
       inside = !inside;
     }
   }

@@ -20,41 +20,41 @@ struct Rgb {
 constexpr Rgb kBlack{0, 0, 0};
 
 // The colour scaled by level / 255, rounded.
-Rgb Dim(Rgb colour, int level);
+Rgb Dim(Rgb Colour, int Level);
 // from + (to - from) * level / 255, rounded.
-Rgb Mix(Rgb from, Rgb to, int level);
+Rgb Mix(Rgb From, Rgb To, int Level);
 // True when the colour turns into pixel value 0 on a 16-bit RGB565 surface,
 // where it would be indistinguishable from a black colour key.
-bool IsBlackAt565(Rgb colour);
+bool IsBlackAt565(Rgb Colour);
 
 class Image {
  public:
   Image() = default;
-  Image(int width, int height, Rgb fill = kBlack);
+  Image(int Width, int Height, Rgb Fill = kBlack);
 
   int width() const { return width_; }
   int height() const { return height_; }
-  bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+  bool Contains(int X, int Y) const { return X >= 0 && Y >= 0 && X < width_ && Y < height_; }
 
-  Rgb Get(int x, int y) const;
+  Rgb Get(int X, int Y) const;
   // Writes outside the picture are dropped.
-  void Set(int x, int y, Rgb colour);
-  // Lays `colour` over the pixel with the given opacity (0..255).
-  void Blend(int x, int y, Rgb colour, int alpha);
-  // Adds `colour` scaled by level / 255 to the pixel, saturating.
-  void Add(int x, int y, Rgb colour, int level);
-  void FillRect(int x, int y, int width, int height, Rgb colour);
-  // Copies `source` with its top-left corner at (x, y), clipped.
-  void Paste(const Image& source, int x, int y);
-  // Copies `source`, leaving out pixels of colour `key`.
-  void PasteKeyed(const Image& source, int x, int y, Rgb key);
+  void Set(int X, int Y, Rgb Colour);
+  // Lays `Colour` over the pixel with the given opacity (0..255).
+  void Blend(int X, int Y, Rgb Colour, int Alpha);
+  // Adds `Colour` scaled by level / 255 to the pixel, saturating.
+  void Add(int X, int Y, Rgb Colour, int Level);
+  void FillRect(int X, int Y, int Width, int Height, Rgb Colour);
+  // Copies `Source` with its top-left corner at (x, y), clipped.
+  void Paste(const Image& Source, int X, int Y);
+  // Copies `Source`, leaving out pixels of colour `Key`.
+  void PasteKeyed(const Image& Source, int X, int Y, Rgb Key);
   // Every pixel enlarged to a factor x factor square.
-  Image Enlarged(int factor) const;
+  Image Enlarged(int Factor) const;
   // The rectangle (x, y, width, height) of this picture.
-  Image Crop(int x, int y, int width, int height) const;
-  // Every pixel that a 16-bit display could not tell from black becomes `key`,
+  Image Crop(int X, int Y, int Width, int Height) const;
+  // Every pixel that a 16-bit display could not tell from black becomes `Key`,
   // so that what is transparent on the screen is exactly the key colour here.
-  void SnapDarkToKey(Rgb key);
+  void SnapDarkToKey(Rgb Key);
 
   // Rows top first, 3 bytes a pixel.
   std::vector<uint8_t> ToRgbBytes() const;
@@ -69,18 +69,18 @@ class Image {
 class Mask {
  public:
   Mask() = default;
-  Mask(int width, int height);
+  Mask(int Width, int Height);
 
   int width() const { return width_; }
   int height() const { return height_; }
-  int Get(int x, int y) const;
-  void Set(int x, int y, int value);
+  int Get(int X, int Y) const;
+  void Set(int X, int Y, int Value);
   // Keeps the larger of the two values.
-  void Max(int x, int y, int value);
+  void Max(int X, int Y, int Value);
   // A separable box blur of the given radius, edges treated as zero.
-  Mask Blurred(int radius) const;
+  Mask Blurred(int Radius) const;
   // Every value multiplied by numerator / denominator, capped at 255.
-  Mask Scaled(int numerator, int denominator) const;
+  Mask Scaled(int Numerator, int Denominator) const;
 
  private:
   int width_ = 0;
@@ -88,8 +88,8 @@ class Mask {
   std::vector<uint8_t> values_;
 };
 
-// Lays `colour` over `image` at (x, y) wherever `mask` covers it.
-void Composite(Image& image, const Mask& mask, int x, int y, Rgb colour);
+// Lays `Colour` over `Image` at (x, y) wherever `Mask` covers it.
+void Composite(Image& Image, const Mask& Mask, int X, int Y, Rgb Colour);
 
 // One sprite drawn as rows of characters; '.' is left untouched, every other
 // character must be in `legend` (pairs of character and colour).
@@ -97,8 +97,8 @@ struct LegendEntry {
   char symbol;
   Rgb colour;
 };
-void DrawPixelArt(Image& image, int x, int y, const std::vector<std::string>& rows,
-                  const std::vector<LegendEntry>& legend);
+void DrawPixelArt(Image& Image, int X, int Y, const std::vector<std::string>& Rows,
+                  const std::vector<LegendEntry>& Legend);
 
 // A point of a polygon, in whatever units the caller draws in.
 struct Point {
@@ -106,6 +106,6 @@ struct Point {
   double v;
 };
 // Even-odd test of (u, v) against the closed polygon.
-bool InPolygon(const std::vector<Point>& polygon, double u, double v);
+bool InPolygon(const std::vector<Point>& Polygon, double U, double V);
 
 }  // namespace carpex::assetgen

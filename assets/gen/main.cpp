@@ -24,24 +24,24 @@
 namespace carpex::assetgen {
 namespace {
 
-void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
+void WriteFile(const std::filesystem::path& Path, const std::vector<uint8_t>& Bytes) {
+  std::ofstream out(Path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(Bytes.data()),
+            static_cast<std::streamsize>(Bytes.size()));
   out.close();
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!out) throw std::runtime_error("cannot write " + Path.string());
 }
 
-void WritePicture(const std::filesystem::path& path, const Image& picture) {
-  const std::vector<uint8_t> rgb = picture.ToRgbBytes();
-  if (!WritePng(path.string(), picture.width(), picture.height(), rgb.data())) {
-    throw std::runtime_error("cannot write " + path.string());
+void WritePicture(const std::filesystem::path& Path, const Image& Picture) {
+  const std::vector<uint8_t> rgb = Picture.ToRgbBytes();
+  if (!WritePng(Path.string(), Picture.width(), Picture.height(), rgb.data())) {
+    throw std::runtime_error("cannot write " + Path.string());
   }
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+std::string Lower(std::string Text) {
+  for (char& c : Text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return Text;
 }
 
 // ---------------------------------------------------------------- contact sheet
@@ -54,28 +54,28 @@ constexpr int kMargin = 16;
 
 class ContactSheet {
  public:
-  ContactSheet(int width, int height) : image_(width, height) {
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x)
+  ContactSheet(int Width, int Height) : image_(Width, Height) {
+    for (int y = 0; y < Height; ++y) {
+      for (int x = 0; x < Width; ++x)
         image_.Set(x, y, ((x / 8 + y / 8) % 2) ? kCheckDark : kCheckLight);
     }
   }
 
-  // Places `picture` enlarged by `factor` with its label above, leaving the
-  // pixels of colour `key` out so that the checkered ground shows through.
+  // Places `Picture` enlarged by `Factor` with its label above, leaving the
+  // pixels of colour `Key` out so that the checkered ground shows through.
   // Returns the right edge of what it drew.
-  int Place(const Image& picture, Rgb key, int factor, int x, int y, const std::string& label) {
+  int Place(const Image& Picture, Rgb Key, int Factor, int X, int Y, const std::string& Label) {
     Mask ink(image_.width(), image_.height());
-    DrawText(ink, x, y, label, 1);
+    DrawText(ink, X, Y, Label, 1);
     Composite(image_, ink, 0, 0, kLabel);
-    const int top = y + 12;
-    const Image big = picture.Enlarged(factor);
-    image_.FillRect(x - 1, top - 1, big.width() + 2, 1, kBorder);
-    image_.FillRect(x - 1, top + big.height(), big.width() + 2, 1, kBorder);
-    image_.FillRect(x - 1, top, 1, big.height(), kBorder);
-    image_.FillRect(x + big.width(), top, 1, big.height(), kBorder);
-    image_.PasteKeyed(big, x, top, key);
-    return x + big.width();
+    const int top = Y + 12;
+    const Image big = Picture.Enlarged(Factor);
+    image_.FillRect(X - 1, top - 1, big.width() + 2, 1, kBorder);
+    image_.FillRect(X - 1, top + big.height(), big.width() + 2, 1, kBorder);
+    image_.FillRect(X - 1, top, 1, big.height(), kBorder);
+    image_.FillRect(X + big.width(), top, 1, big.height(), kBorder);
+    image_.PasteKeyed(big, X, top, Key);
+    return X + big.width();
   }
 
   const Image& image() const { return image_; }
@@ -100,56 +100,57 @@ struct Pictures {
   Icon icon;
 };
 
-Image DrawContactSheet(const Pictures& p) {
+Image DrawContactSheet(const Pictures& P) {
   ContactSheet sheet(1320, 1640);
   int y = kMargin;
-  int right = sheet.Place(p.levelch1, kLevelChoiceKey, 2, kMargin, y, "levelch1  331 x 100  (x2)");
-  sheet.Place(ToImage(p.losewin1), kBlack, 3, right + 3 * kMargin, y, "losewin1  191 x 94  (x3)");
+  int right = sheet.Place(P.levelch1, kLevelChoiceKey, 2, kMargin, y, "levelch1  331 x 100  (x2)");
+  sheet.Place(ToImage(P.losewin1), kBlack, 3, right + 3 * kMargin, y, "losewin1  191 x 94  (x3)");
 
   y += 12 + 282 + 2 * kMargin;
   for (int frame = 0; frame < kExplosionFrames; ++frame) {
     const int column = frame % 5;
     const int row = frame / 5;
     const Image cell =
-        p.blow.Crop(frame * kExplosionFrameWidth, 0, kExplosionFrameWidth, kExplosionFrameHeight);
+        P.blow.Crop(frame * kExplosionFrameWidth, 0, kExplosionFrameWidth, kExplosionFrameHeight);
     sheet.Place(cell, kBlack, 2, kMargin + column * (192 + kMargin), y + row * (12 + 120 + kMargin),
                 "blow frame " + std::to_string(frame));
   }
 
   y += 2 * (12 + 120 + kMargin) + kMargin;
-  right = sheet.Place(p.build, kBlack, 6, kMargin, y, "build  48 x 48  (x6)");
+  right = sheet.Place(P.build, kBlack, 6, kMargin, y, "build  48 x 48  (x6)");
   const int x = right + 2 * kMargin;
-  sheet.Place(p.plane1, kBlack, 6, x, y, "plane1  96 x 16  (x6)");
+  sheet.Place(P.plane1, kBlack, 6, x, y, "plane1  96 x 16  (x6)");
   const int row2 = y + 12 + 96 + kMargin;
-  right = sheet.Place(p.bomb, kBlack, 8, x, row2, "bomb  (x8)");
-  right = sheet.Place(IconPreview(p.icon.image, p.icon.transparent, kCheckLight), kCheckLight, 8,
+  right = sheet.Place(P.bomb, kBlack, 8, x, row2, "bomb  (x8)");
+  right = sheet.Place(IconPreview(P.icon.image, P.icon.transparent, kCheckLight), kCheckLight, 8,
                       right + 2 * kMargin, row2, "mainicon  (x8)");
-  sheet.Place(p.back1, kLevelChoiceKey, 16, right + 2 * kMargin, row2, "back1");
+  sheet.Place(P.back1, kLevelChoiceKey, 16, right + 2 * kMargin, row2, "back1");
 
-  // What the program carries without using it.
+  // The English twins of the level choice and the banners.
   y = row2 + 12 + 32 * 8 + 2 * kMargin;
-  right = sheet.Place(p.levelch, kLevelChoiceKey, 2, kMargin, y, "levelch  331 x 100  (x2)");
-  sheet.Place(p.losewin, kBlack, 3, right + 3 * kMargin, y, "losewin  191 x 94  (x3)");
+  right = sheet.Place(P.levelch, kLevelChoiceKey, 2, kMargin, y, "levelch  331 x 100  (x2)");
+  sheet.Place(P.losewin, kBlack, 3, right + 3 * kMargin, y, "losewin  191 x 94  (x3)");
+  // What the Windows programs carry without using it.
   y += 12 + 282 + 2 * kMargin;
-  int x_button = kMargin;
-  for (const NamedGlyph& glyph : p.buttons) {
+  int xButton = kMargin;
+  for (const NamedGlyph& glyph : P.buttons) {
     const Image picture = ToImage(glyph.image);
-    x_button =
-        sheet.Place(picture, picture.Get(0, picture.height() - 1), 3, x_button, y, glyph.name) +
+    xButton =
+        sheet.Place(picture, picture.Get(0, picture.height() - 1), 3, xButton, y, glyph.name) +
         kMargin;
   }
   y += 12 + 19 * 3 + 2 * kMargin;
-  const Image preview = ToImage(p.preview);
-  int x_cursor = sheet.Place(preview, preview.Get(0, 15), 4, kMargin, y, "previewglyph") + kMargin;
-  for (const MonoCursor& cursor : p.cursors) {
-    x_cursor = sheet.Place(CursorPreview(cursor, kCheckLight), kCheckLight, 3, x_cursor, y,
-                           "cursor " + std::to_string(cursor.id)) +
-               kMargin;
+  const Image preview = ToImage(P.preview);
+  int xCursor = sheet.Place(preview, preview.Get(0, 15), 4, kMargin, y, "previewglyph") + kMargin;
+  for (const MonoCursor& cursor : P.cursors) {
+    xCursor = sheet.Place(CursorPreview(cursor, kCheckLight), kCheckLight, 3, xCursor, y,
+                          "cursor " + std::to_string(cursor.id)) +
+              kMargin;
   }
   return sheet.image();
 }
 
-int Run(const std::filesystem::path& out_dir) {
+int Run(const std::filesystem::path& OutDir) {
   // The face of the font that carries bitmap strikes for the small sizes.
   CjkFont chinese(CARPEX_CJK_FONT, 2);
   Pictures p;
@@ -167,7 +168,7 @@ int Run(const std::filesystem::path& out_dir) {
   p.preview = DrawPreviewGlyph();
   p.cursors = DrawCursors();
 
-  const std::filesystem::path bitmaps = out_dir / "bitmaps";
+  const std::filesystem::path bitmaps = OutDir / "bitmaps";
   std::filesystem::create_directories(bitmaps);
   WriteFile(bitmaps / "back1.bmp", EncodeBmp24(p.back1));
   WriteFile(bitmaps / "levelch1.bmp", EncodeBmp24(p.levelch1));
@@ -181,21 +182,21 @@ int Run(const std::filesystem::path& out_dir) {
   for (const NamedGlyph& glyph : p.buttons)
     WriteFile(bitmaps / Lower(glyph.name + ".bmp"), EncodeBmp4(glyph.image));
   WriteFile(bitmaps / "previewglyph.bmp", EncodeBmp4(p.preview));
-  const std::filesystem::path cursors = out_dir / "cursors";
+  const std::filesystem::path cursors = OutDir / "cursors";
   std::filesystem::create_directories(cursors);
   for (const MonoCursor& cursor : p.cursors) {
     WriteFile(cursors / (std::to_string(cursor.id) + ".cur"), EncodeCur(cursor));
   }
-  WriteFile(out_dir / "mainicon.ico", EncodeIco4(p.icon.image, p.icon.transparent));
+  WriteFile(OutDir / "mainicon.ico", EncodeIco4(p.icon.image, p.icon.transparent));
   // The icon on the page's black, enlarged by whole factors to the sizes an
   // installed web page asks for.
   const Image icon = IconPreview(p.icon.image, p.icon.transparent, kBlack);
   for (const int size : {192, 512}) {
-    WritePicture(out_dir / ("icon-" + std::to_string(size) + ".png"),
+    WritePicture(OutDir / ("icon-" + std::to_string(size) + ".png"),
                  icon.Enlarged(size / icon.width()));
   }
 
-  WritePicture(out_dir / "contact-sheet.png", DrawContactSheet(p));
+  WritePicture(OutDir / "contact-sheet.png", DrawContactSheet(p));
   return 0;
 }
 

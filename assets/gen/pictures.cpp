@@ -14,22 +14,22 @@ namespace {
 
 // ---------------------------------------------------------------- shared
 
-// Lays `colour_top`..`colour_bottom` (a vertical gradient between rows y0 and
+// Lays `ColourTop`..`ColourBottom` (a vertical gradient between rows y0 and
 // y1) over the image wherever the mask covers it.
-void CompositeGradient(Image& image, const Mask& mask, Rgb colour_top, Rgb colour_bottom, int y0,
-                       int y1) {
-  const int span = std::max(1, y1 - y0);
-  for (int y = 0; y < mask.height(); ++y) {
-    const Rgb colour = Mix(colour_top, colour_bottom, std::clamp((y - y0) * 255 / span, 0, 255));
-    for (int x = 0; x < mask.width(); ++x) image.Blend(x, y, colour, mask.Get(x, y));
+void CompositeGradient(Image& Image, const Mask& Mask, Rgb ColourTop, Rgb ColourBottom, int Y0,
+                       int Y1) {
+  const int span = std::max(1, Y1 - Y0);
+  for (int y = 0; y < Mask.height(); ++y) {
+    const Rgb colour = Mix(ColourTop, ColourBottom, std::clamp((y - Y0) * 255 / span, 0, 255));
+    for (int x = 0; x < Mask.width(); ++x) Image.Blend(x, y, colour, Mask.Get(x, y));
   }
 }
 
-// A soft halo around the ink of `text`, cut off where it would be too dim to
+// A soft halo around the ink of `Text`, cut off where it would be too dim to
 // tell from the black ground.
-Mask Glow(const Mask& text, int radius, int gain) {
+Mask Glow(const Mask& Text, int Radius, int Gain) {
   constexpr int kFloor = 72;
-  Mask glow = text.Blurred(radius).Blurred(radius).Scaled(gain, 1);
+  Mask glow = Text.Blurred(Radius).Blurred(Radius).Scaled(Gain, 1);
   for (int y = 0; y < glow.height(); ++y) {
     for (int x = 0; x < glow.width(); ++x) {
       if (glow.Get(x, y) < kFloor) glow.Set(x, y, 0);
@@ -38,15 +38,13 @@ Mask Glow(const Mask& text, int radius, int gain) {
   return glow;
 }
 
-// Left edge that centres `text` at `scale` in `width`, on a whole pixel.
-double CentredX(const std::string& text, double scale, int width) {
-  return std::floor((width - TextUnits(text) * scale) / 2.0);
+// Left edge that centres `Text` at `Scale` in `Width`, on a whole pixel.
+double CentredX(const std::string& Text, double Scale, int Width) {
+  return std::floor((Width - TextUnits(Text) * Scale) / 2.0);
 }
 
 // ---------------------------------------------------------------- level choice
 
-constexpr int kLevelChoiceWidth = 331;
-constexpr int kLevelChoiceHeight = 100;
 // The credit line of both level-choice pictures: the game's own address.
 constexpr char kCredit[] = "www.carpex.example";
 
@@ -146,16 +144,16 @@ const std::vector<std::string> kRuinedStorey = {
     "LFF.rLFFr.LFSSD.", "LFrLFFDrFrLFFFD.", "LrFFDrLFFDrLFrD.", "rFDrLFFrDLFFrDr.",
 };
 
-void DrawStyleArt(Image& image, int x, int y, const std::vector<std::string>& rows,
-                  const BuildingStyle& style) {
-  DrawPixelArt(image, x, y, rows,
-               {{'L', style.light},
-                {'F', style.frame},
-                {'D', style.dark},
-                {'A', style.window_a},
-                {'B', style.window_b},
-                {'S', style.sill},
-                {'r', style.rubble}});
+void DrawStyleArt(Image& Image, int X, int Y, const std::vector<std::string>& Rows,
+                  const BuildingStyle& Style) {
+  DrawPixelArt(Image, X, Y, Rows,
+               {{'L', Style.light},
+                {'F', Style.frame},
+                {'D', Style.dark},
+                {'A', Style.window_a},
+                {'B', Style.window_b},
+                {'S', Style.sill},
+                {'r', Style.rubble}});
 }
 
 // ---------------------------------------------------------------- plane
@@ -258,7 +256,7 @@ struct Colour {
 };
 
 // Fire colour by temperature 0..1: dark red, red, orange, yellow, near white.
-Colour FireColour(double heat) {
+Colour FireColour(double Heat) {
   constexpr std::array<std::array<double, 4>, 5> kStops = {{
       {0.00, 110, 12, 4},
       {0.25, 215, 45, 10},
@@ -266,10 +264,10 @@ Colour FireColour(double heat) {
       {0.75, 255, 215, 70},
       {1.00, 255, 250, 215},
   }};
-  heat = std::clamp(heat, 0.0, 1.0);
+  Heat = std::clamp(Heat, 0.0, 1.0);
   for (std::size_t i = 1; i < kStops.size(); ++i) {
-    if (heat <= kStops[i][0]) {
-      const double t = (heat - kStops[i - 1][0]) / (kStops[i][0] - kStops[i - 1][0]);
+    if (Heat <= kStops[i][0]) {
+      const double t = (Heat - kStops[i - 1][0]) / (kStops[i][0] - kStops[i - 1][0]);
       return {kStops[i - 1][1] + (kStops[i][1] - kStops[i - 1][1]) * t,
               kStops[i - 1][2] + (kStops[i][2] - kStops[i - 1][2]) * t,
               kStops[i - 1][3] + (kStops[i][3] - kStops[i - 1][3]) * t};
@@ -281,48 +279,48 @@ Colour FireColour(double heat) {
 constexpr double kHaloReach = 1.5;
 
 // The light of one blob at a point: hottest in the middle, soft at the rim.
-Colour BlobLight(const Blob& blob, double x, double y) {
-  const double dx = x - blob.x;
-  const double dy = y - blob.y;
+Colour BlobLight(const Blob& Blob, double X, double Y) {
+  const double dx = X - Blob.x;
+  const double dy = Y - Blob.y;
   const double d2 = dx * dx + dy * dy;
-  const double reach = blob.radius * kHaloReach;
+  const double reach = Blob.radius * kHaloReach;
   if (d2 >= reach * reach) return {};
-  const double t = std::sqrt(d2) / blob.radius;
+  const double t = std::sqrt(d2) / Blob.radius;
   // A dim red glow around the fire, which the fire's soft rim fades into.
-  const double glow = std::min(1.0, (kHaloReach - t) / (kHaloReach - 1.0)) * 0.4 * blob.brightness;
+  const double glow = std::min(1.0, (kHaloReach - t) / (kHaloReach - 1.0)) * 0.4 * Blob.brightness;
   const Colour halo = {200 * glow, 40 * glow, 10 * glow};
   if (t >= 1.0) return halo;
-  const Colour c = FireColour(blob.heat * (1.0 - 0.55 * t * t));
-  const double edge = std::min(1.0, (1.0 - t) * 3.0) * blob.brightness;
+  const Colour c = FireColour(Blob.heat * (1.0 - 0.55 * t * t));
+  const double edge = std::min(1.0, (1.0 - t) * 3.0) * Blob.brightness;
   return {std::max(c.r * edge, halo.r), std::max(c.g * edge, halo.g), std::max(c.b * edge, halo.b)};
 }
 
-std::vector<Blob> ExplosionBlobs(const ExplosionFrame& f) {
+std::vector<Blob> ExplosionBlobs(const ExplosionFrame& F) {
   constexpr double kCentreX = kExplosionFrameWidth / 2.0;
   constexpr double kCentreY = kExplosionFrameHeight / 2.0;
   std::vector<Blob> blobs;
-  if (f.core_radius > 0) blobs.push_back({kCentreX, kCentreY, f.core_radius, f.core_heat, 1.0});
-  if (f.blob_radius > 0) {
+  if (F.core_radius > 0) blobs.push_back({kCentreX, kCentreY, F.core_radius, F.core_heat, 1.0});
+  if (F.blob_radius > 0) {
     for (std::size_t k = 0; k < kDirections.size(); ++k) {
       double dx = kDirections[k][0];
       double dy = kDirections[k][1];
       if (dx != 0 && dy != 0) {
         // Diagonal blobs drift from the circle towards the frame's corners.
-        const double m = kDiagonal + (1.0 - kDiagonal) * f.squareness;
+        const double m = kDiagonal + (1.0 - kDiagonal) * F.squareness;
         dx = dx > 0 ? m : -m;
         dy = dy > 0 ? m : -m;
       }
       // Every other blob a little smaller, so the ring does not look machined.
-      const double radius = f.blob_radius * (k % 2 == 0 ? 1.0 : 0.85);
-      blobs.push_back({kCentreX + dx * f.reach_x, kCentreY + dy * f.reach_y, radius, f.blob_heat,
-                       f.brightness});
+      const double radius = F.blob_radius * (k % 2 == 0 ? 1.0 : 0.85);
+      blobs.push_back({kCentreX + dx * F.reach_x, kCentreY + dy * F.reach_y, radius, F.blob_heat,
+                       F.brightness});
     }
   }
   return blobs;
 }
 
-void DrawExplosionFrame(Image& sheet, int frame) {
-  const std::vector<Blob> blobs = ExplosionBlobs(kExplosionPlan[frame]);
+void DrawExplosionFrame(Image& Sheet, int Frame) {
+  const std::vector<Blob> blobs = ExplosionBlobs(kExplosionPlan[Frame]);
   constexpr int kSamples = 4;
   for (int y = 0; y < kExplosionFrameHeight; ++y) {
     for (int x = 0; x < kExplosionFrameWidth; ++x) {
@@ -341,10 +339,10 @@ void DrawExplosionFrame(Image& sheet, int frame) {
         }
       }
       constexpr double kCount = kSamples * kSamples;
-      auto channel = [](double v) {
-        return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+      auto channel = [](double V) {
+        return static_cast<uint8_t>(std::clamp(std::lround(V), 0L, 255L));
       };
-      sheet.Set(frame * kExplosionFrameWidth + x, y,
+      Sheet.Set(Frame * kExplosionFrameWidth + x, y,
                 {channel(sum.r / kCount), channel(sum.g / kCount), channel(sum.b / kCount)});
     }
   }
@@ -367,23 +365,23 @@ struct LevelChoiceLines {
 
 // A yellow heading with a grey glow, a white prompt and the magenta credit
 // line, on the sheet's key colour.
-Image ComposeLevelChoice(const LevelChoiceLines& lines) {
+Image ComposeLevelChoice(const LevelChoiceLines& Lines) {
   Image image(kLevelChoiceWidth, kLevelChoiceHeight, kBlack);
-  Composite(image, Glow(lines.heading, 2, 3), 0, 0, kGlowGrey);
-  CompositeGradient(image, lines.heading, {255, 252, 170}, {255, 196, 0}, lines.heading_top,
-                    lines.heading_bottom);
-  CompositeGradient(image, lines.prompt, {255, 255, 255}, {214, 218, 230}, lines.prompt_top,
-                    lines.prompt_bottom);
+  Composite(image, Glow(Lines.heading, 2, 3), 0, 0, kGlowGrey);
+  CompositeGradient(image, Lines.heading, {255, 252, 170}, {255, 196, 0}, Lines.heading_top,
+                    Lines.heading_bottom);
+  CompositeGradient(image, Lines.prompt, {255, 255, 255}, {214, 218, 230}, Lines.prompt_top,
+                    Lines.prompt_bottom);
 
-  const int credit_top = 78;
-  Mask credit_ink(kLevelChoiceWidth, kLevelChoiceHeight);
-  DrawText(credit_ink, CentredX(kCredit, 1.5, kLevelChoiceWidth), credit_top, kCredit, 1.5);
+  const int creditTop = 78;
+  Mask creditInk(kLevelChoiceWidth, kLevelChoiceHeight);
+  DrawText(creditInk, CentredX(kCredit, 1.5, kLevelChoiceWidth), creditTop, kCredit, 1.5);
   // Small text keeps no half-covered pixels: they would be a dim rim on the key.
-  for (int y = 0; y < credit_ink.height(); ++y) {
-    for (int x = 0; x < credit_ink.width(); ++x)
-      credit_ink.Set(x, y, credit_ink.Get(x, y) >= 128 ? 255 : 0);
+  for (int y = 0; y < creditInk.height(); ++y) {
+    for (int x = 0; x < creditInk.width(); ++x)
+      creditInk.Set(x, y, creditInk.Get(x, y) >= 128 ? 255 : 0);
   }
-  Composite(image, credit_ink, 0, 0, {255, 70, 255});
+  Composite(image, creditInk, 0, 0, {255, 70, 255});
 
   image.SnapDarkToKey(kLevelChoiceKey);
   return image;
@@ -391,7 +389,7 @@ Image ComposeLevelChoice(const LevelChoiceLines& lines) {
 
 // The two banners, lost above and won below, each with a grey glow; ink and
 // glow come from a table of 256 colours.
-IndexedImage ComposeBanners(const std::array<Mask, 2>& inks) {
+IndexedImage ComposeBanners(const std::array<Mask, 2>& Inks) {
   const std::array<Rgb, 2> colours = {{{255, 64, 255}, {255, 236, 40}}};
   IndexedImage sheet;
   sheet.width = kBannerWidth;
@@ -410,10 +408,10 @@ IndexedImage ComposeBanners(const std::array<Mask, 2>& inks) {
     }
   }
   for (int frame = 0; frame < 2; ++frame) {
-    const Mask glow = Glow(inks[frame], 2, 3);
+    const Mask glow = Glow(Inks[frame], 2, 3);
     for (int y = 0; y < kBannerFrameHeight; ++y) {
       for (int x = 0; x < kBannerWidth; ++x) {
-        const int i = (inks[frame].Get(x, y) * (kInkLevels - 1) + 127) / 255;
+        const int i = (Inks[frame].Get(x, y) * (kInkLevels - 1) + 127) / 255;
         const int g = (glow.Get(x, y) * (kGlowLevels - 1) + 127) / 255;
         int index = frame * 128 + i * kGlowLevels + g;
         // Whatever a 16-bit screen shows as black is the key colour itself.
@@ -453,23 +451,23 @@ const std::vector<Point> kTailplane = {{-15, 2.5}, {-21, 8}, {-24, 8}, {-22, 2.5
 const std::vector<Point> kFlame = {{-24, 1.8}, {-29, 0}, {-24, -1}};
 
 // Which palette colour the jet has at (u, v); 0 outside it.
-uint8_t JetColourAt(double u, double v) {
-  const double side = std::abs(v);
-  const bool lower_half = v > 0;  // away from the light
-  if (InPolygon(kFuselage, u, side)) {
-    const double cu = (u - 16) / 5;
-    const double cv = v / 1.6;
+uint8_t JetColourAt(double U, double V) {
+  const double side = std::abs(V);
+  const bool lowerHalf = V > 0;  // away from the light
+  if (InPolygon(kFuselage, U, side)) {
+    const double cu = (U - 16) / 5;
+    const double cv = V / 1.6;
     if (cu * cu + cv * cv < 1) return kVgaNavy;
-    if (u > -12 && u < -9) return kVgaYellow;
-    if (u > 26) return kVgaRed;
-    return lower_half && side > 1.2 ? kVgaSilver : kVgaWhite;
+    if (U > -12 && U < -9) return kVgaYellow;
+    if (U > 26) return kVgaRed;
+    return lowerHalf && side > 1.2 ? kVgaSilver : kVgaWhite;
   }
-  if (InPolygon(kWing, u, side)) {
+  if (InPolygon(kWing, U, side)) {
     if (side > 12) return kVgaRed;
-    return lower_half ? kVgaSilver : kVgaWhite;
+    return lowerHalf ? kVgaSilver : kVgaWhite;
   }
-  if (InPolygon(kTailplane, u, side)) return side > 6 ? kVgaRed : kVgaWhite;
-  if (InPolygon(kFlame, u, side)) return side < 1.0 && u > -27 ? kVgaYellow : kVgaRed;
+  if (InPolygon(kTailplane, U, side)) return side > 6 ? kVgaRed : kVgaWhite;
+  if (InPolygon(kFlame, U, side)) return side < 1.0 && U > -27 ? kVgaYellow : kVgaRed;
   return 0;
 }
 
@@ -481,7 +479,7 @@ Image DrawBackground() {
   return Image(1, 1, kBlack);
 }
 
-Image DrawLevelChoice(CjkFont& font) {
+Image DrawLevelChoice(CjkFont& Font) {
   constexpr int kHeadingSize = 28;
   constexpr int kHeadingTop = 3;
   constexpr int kPromptSize = 16;  // the font's bitmap strike
@@ -490,8 +488,8 @@ Image DrawLevelChoice(CjkFont& font) {
       Mask(kLevelChoiceWidth, kLevelChoiceHeight), kHeadingTop, kHeadingTop + kHeadingSize,
       Mask(kLevelChoiceWidth, kLevelChoiceHeight), kPromptTop,  kPromptTop + kPromptSize};
   // "Choose level (0-9)" and "Press a digit key (0 - 9)".
-  font.DrawCentred(lines.heading, kHeadingTop, "\u9009\u62e9\u7ea7\u522b (0-9)", kHeadingSize);
-  font.DrawCentred(lines.prompt, kPromptTop, "\u8bf7\u6309\u6570\u5b57\u952e (0 - 9)", kPromptSize);
+  Font.DrawCentred(lines.heading, kHeadingTop, "\u9009\u62e9\u7ea7\u522b (0-9)", kHeadingSize);
+  Font.DrawCentred(lines.prompt, kPromptTop, "\u8bf7\u6309\u6570\u5b57\u952e (0 - 9)", kPromptSize);
   return ComposeLevelChoice(lines);
 }
 
@@ -550,12 +548,12 @@ Image DrawExplosionSheet() {
 }
 
 Image DrawBombSheet() {
-  Image sheet(16, 16, kBlack);
+  Image sheet(kBombSize, kBombSize, kBlack);
   DrawPixelArt(sheet, 0, 0, kBomb, kBombLegend);
   return sheet;
 }
 
-IndexedImage DrawBannerSheet(CjkFont& font) {
+IndexedImage DrawBannerSheet(CjkFont& Font) {
   constexpr int kSize = 36;
   constexpr int kTop = (kBannerFrameHeight - kSize) / 2;
   // "Plane crashed" and "mission complete".
@@ -563,7 +561,7 @@ IndexedImage DrawBannerSheet(CjkFont& font) {
   std::array<Mask, 2> inks;
   for (int frame = 0; frame < 2; ++frame) {
     inks[frame] = Mask(kBannerWidth, kBannerFrameHeight);
-    font.DrawCentred(inks[frame], kTop, lines[frame], kSize);
+    Font.DrawCentred(inks[frame], kTop, lines[frame], kSize);
   }
   return ComposeBanners(inks);
 }
@@ -620,8 +618,8 @@ Icon DrawIcon() {
   icon.transparent.assign(kSize * kSize, true);
   for (int y = 0; y < kSize; ++y) {
     for (int x = 0; x < kSize; ++x) {
-      auto in = [&](int i, int j) {
-        return i >= 0 && j >= 0 && i < kSize && j < kSize && inside[j * kSize + i];
+      auto in = [&](int I, int J) {
+        return I >= 0 && J >= 0 && I < kSize && J < kSize && inside[J * kSize + I];
       };
       if (in(x, y)) {
         icon.transparent[y * kSize + x] = false;

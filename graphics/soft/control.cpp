@@ -18,19 +18,19 @@ State& GetState() {
   return state;
 }
 
-void LogCall(const char* method, const void* object, HRESULT result) {
+void LogCall(const char* Method, const void* Object, HRESULT Result) {
   State& s = GetState();
   if (s.callCount < s.calls.size()) {
-    s.calls[s.callCount++] = {method, object, result};
+    s.calls[s.callCount++] = {Method, Object, Result};
   } else {
     ++s.callsDropped;
   }
 }
 
-bool EqualsIgnoreCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    const int ca = std::tolower(static_cast<unsigned char>(*a));
-    const int cb = std::tolower(static_cast<unsigned char>(*b));
+bool EqualsIgnoreCase(const char* A, const char* B) {
+  for (;; ++A, ++B) {
+    const int ca = std::tolower(static_cast<unsigned char>(*A));
+    const int cb = std::tolower(static_cast<unsigned char>(*B));
     if (ca != cb) return false;
     if (ca == 0) return true;
   }
@@ -87,56 +87,56 @@ bool IsActive() {
   return GetState().active;
 }
 
-void RefuseRestores(int count, HRESULT code) {
-  GetState().refuseRestores = count > 0 ? count : 0;
-  GetState().refuseRestoreCode = code;
+void RefuseRestores(int Count, HRESULT Code) {
+  GetState().refuseRestores = Count > 0 ? Count : 0;
+  GetState().refuseRestoreCode = Code;
 }
 
-void FailCreateSurface(int nth, HRESULT code) {
-  GetState().failCreateSurfaceIn = nth > 0 ? nth : 0;
-  GetState().failCreateSurfaceCode = code;
+void FailCreateSurface(int Nth, HRESULT Code) {
+  GetState().failCreateSurfaceIn = Nth > 0 ? Nth : 0;
+  GetState().failCreateSurfaceCode = Code;
 }
 
-void FailSetDisplayMode(HRESULT code) {
-  GetState().failSetDisplayMode = code;
+void FailSetDisplayMode(HRESULT Code) {
+  GetState().failSetDisplayMode = Code;
 }
-void FailSetCooperativeLevel(HRESULT code) {
-  GetState().failSetCooperativeLevel = code;
+void FailSetCooperativeLevel(HRESULT Code) {
+  GetState().failSetCooperativeLevel = Code;
 }
-void FailDirectDrawCreate(HRESULT code) {
-  GetState().failDirectDrawCreate = code;
-}
-
-void MissResource(const char* name) {
-  if (name != nullptr) GetState().missedResources.emplace_back(name);
+void FailDirectDrawCreate(HRESULT Code) {
+  GetState().failDirectDrawCreate = Code;
 }
 
-void MissLibrary(bool missing) {
-  GetState().missLibrary = missing;
+void MissResource(const char* Name) {
+  if (Name != nullptr) GetState().missedResources.emplace_back(Name);
 }
 
-void MissEntryPoint(const char* name) {
-  if (name != nullptr) GetState().missedEntryPoints.emplace_back(name);
+void MissLibrary(bool Missing) {
+  GetState().missLibrary = Missing;
 }
 
-void LockAlwaysStillDrawing(bool on) {
-  GetState().lockAlwaysStillDrawing = on;
-}
-void LockStillDrawingTimes(int count) {
-  GetState().lockStillDrawingTimes = count > 0 ? count : 0;
+void MissEntryPoint(const char* Name) {
+  if (Name != nullptr) GetState().missedEntryPoints.emplace_back(Name);
 }
 
-void FailGetDC(bool on, HRESULT code) {
-  GetState().failGetDC = on;
-  GetState().failGetDCCode = code;
+void LockAlwaysStillDrawing(bool On) {
+  GetState().lockAlwaysStillDrawing = On;
+}
+void LockStillDrawingTimes(int Count) {
+  GetState().lockStillDrawingTimes = Count > 0 ? Count : 0;
 }
 
-void FailCreateCompatibleDC(bool on) {
-  GetState().failCreateCompatibleDC = on;
+void FailGetDC(bool On, HRESULT Code) {
+  GetState().failGetDC = On;
+  GetState().failGetDCCode = Code;
 }
 
-void LoseBeforeCall(int k) {
-  GetState().loseBeforeCall = k > 0 ? k : 0;
+void FailCreateCompatibleDC(bool On) {
+  GetState().failCreateCompatibleDC = On;
+}
+
+void LoseBeforeCall(int K) {
+  GetState().loseBeforeCall = K > 0 ? K : 0;
 }
 
 std::span<const CallRecord> CallLog() {
@@ -159,10 +159,10 @@ std::vector<std::string> CallNames() {
   return names;
 }
 
-int CallCount(const char* method) {
+int CallCount(const char* Method) {
   int count = 0;
   for (const CallRecord& call : CallLog()) {
-    if (std::strcmp(call.method, method) == 0) ++count;
+    if (std::strcmp(call.method, Method) == 0) ++count;
   }
   return count;
 }
@@ -189,13 +189,13 @@ int LiveBitmaps() {
 
 namespace {
 
-PixelView ViewOf(const detail::Surface* surface) {
+PixelView ViewOf(const detail::Surface* Surface) {
   PixelView view;
-  if (surface == nullptr) return view;
-  view.pixels = surface->pixels.get();
-  view.width = surface->width;
-  view.height = surface->height;
-  view.pitch = surface->pitchPixels * static_cast<int>(sizeof(std::uint16_t));
+  if (Surface == nullptr) return view;
+  view.pixels = Surface->pixels.get();
+  view.width = Surface->width;
+  view.height = Surface->height;
+  view.pitch = Surface->pitchPixels * static_cast<int>(sizeof(std::uint16_t));
   return view;
 }
 
@@ -205,12 +205,12 @@ PixelView FrontBuffer() {
   return ViewOf(GetState().primary);
 }
 
-void SetFlipHook(std::function<void(const PixelView&)> hook) {
-  GetState().flipHook = std::move(hook);
+void SetFlipHook(std::function<void(const PixelView&)> Hook) {
+  GetState().flipHook = std::move(Hook);
 }
 
-PixelView SurfacePixels(const IDirectDrawSurface7* surface) {
-  return ViewOf(detail::FindSurface(surface));
+PixelView SurfacePixels(const IDirectDrawSurface7* Surface) {
+  return ViewOf(detail::FindSurface(Surface));
 }
 
 }  // namespace soft

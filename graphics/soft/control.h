@@ -49,31 +49,31 @@ constexpr std::uint16_t kLostPatternB = 0x07E0;
 // Faults. Each stays until changed or until Reset; counts are of calls from
 // now on, the next call being 1.
 
-// The next `count` Restore calls (on any surface) fail with `code`.
-void RefuseRestores(int count, HRESULT code = DDERR_WRONGMODE);
-// The nth CreateSurface call fails with `code` (once); 0 cancels.
-void FailCreateSurface(int nth, HRESULT code);
+// The next `Count` Restore calls (on any surface) fail with `Code`.
+void RefuseRestores(int Count, HRESULT Code = DDERR_WRONGMODE);
+// The nth CreateSurface call fails with `Code` (once); 0 cancels.
+void FailCreateSurface(int Nth, HRESULT Code);
 // Every SetDisplayMode / SetCooperativeLevel / DirectDrawCreateEx call fails
-// with `code`; DD_OK switches the fault off.
-void FailSetDisplayMode(HRESULT code);
-void FailSetCooperativeLevel(HRESULT code);
-void FailDirectDrawCreate(HRESULT code);
+// with `Code`; DD_OK switches the fault off.
+void FailSetDisplayMode(HRESULT Code);
+void FailSetCooperativeLevel(HRESULT Code);
+void FailDirectDrawCreate(HRESULT Code);
 // The named resource (any type, any case) is not found.
-void MissResource(const char* name);
+void MissResource(const char* Name);
 // LoadLibraryA("DDraw.dll") fails.
-void MissLibrary(bool missing = true);
-// GetProcAddress on DDraw.dll does not find `name`.
-void MissEntryPoint(const char* name);
+void MissLibrary(bool Missing = true);
+// GetProcAddress on DDraw.dll does not find `Name`.
+void MissEntryPoint(const char* Name);
 // Lock answers DDERR_WASSTILLDRAWING: always, or for the next `count` calls.
-void LockAlwaysStillDrawing(bool on);
-void LockStillDrawingTimes(int count);
-// GetDC fails with `code`.
-void FailGetDC(bool on, HRESULT code = DDERR_CANTCREATEDC);
+void LockAlwaysStillDrawing(bool On);
+void LockStillDrawingTimes(int Count);
+// GetDC fails with `Code`.
+void FailGetDC(bool On, HRESULT Code = DDERR_CANTCREATEDC);
 // CreateCompatibleDC returns 0.
-void FailCreateCompatibleDC(bool on);
+void FailCreateCompatibleDC(bool On);
 // Every surface is lost right before the kth BltFast or Flip call (counted
 // together, on any surface); once. 0 cancels. For sweeps over every blit.
-void LoseBeforeCall(int k);
+void LoseBeforeCall(int K);
 
 // ---------------------------------------------------------------------------
 // Logs
@@ -94,7 +94,7 @@ std::span<const CallRecord> CallLog();
 std::size_t CallLogDropped();
 void ClearCallLog();
 std::vector<std::string> CallNames();  // the `method` column
-int CallCount(const char* method);     // how many logged calls of it
+int CallCount(const char* Method);     // how many logged calls of it
 
 // Every Release of a DirectDraw object: which, what it returned, and whether
 // the object was freed by it.
@@ -126,10 +126,10 @@ struct PixelView {
   int height = 0;
   int pitch = 0;
 
-  std::uint16_t At(int x, int y) const {
+  std::uint16_t At(int X, int Y) const {
     return *reinterpret_cast<const std::uint16_t*>(reinterpret_cast<const std::uint8_t*>(pixels) +
-                                                   static_cast<std::ptrdiff_t>(y) * pitch +
-                                                   static_cast<std::ptrdiff_t>(x) * 2);
+                                                   static_cast<std::ptrdiff_t>(Y) * pitch +
+                                                   static_cast<std::ptrdiff_t>(X) * 2);
   }
 };
 
@@ -139,23 +139,23 @@ struct PixelView {
 PixelView FrontBuffer();
 // Called after every successful Flip with the new front buffer (the SDL window
 // presents from it). An empty function removes the hook.
-void SetFlipHook(std::function<void(const PixelView&)> hook);
+void SetFlipHook(std::function<void(const PixelView&)> Hook);
 // The pixels of any live surface of this display (empty view for anything
 // else), without a Lock and without a log entry. Valid like FrontBuffer.
-PixelView SurfacePixels(const IDirectDrawSurface7* surface);
+PixelView SurfacePixels(const IDirectDrawSurface7* Surface);
 
 // The colour conversions GDI applies on 16-bit surfaces. To RGB565 each
 // channel is truncated to its top bits; back to COLORREF the top bits are
 // repeated into the low ones, so that 0xFFFF reads as white (0xFFFFFF) and a
 // colour read back converts to the same pixel again.
-constexpr std::uint16_t ToRgb565(COLORREF c) {
-  return static_cast<std::uint16_t>(((c & 0xF8u) << 8) | ((c & 0xFC00u) >> 5) |
-                                    ((c & 0xF80000u) >> 19));
+constexpr std::uint16_t ToRgb565(COLORREF C) {
+  return static_cast<std::uint16_t>(((C & 0xF8u) << 8) | ((C & 0xFC00u) >> 5) |
+                                    ((C & 0xF80000u) >> 19));
 }
-constexpr COLORREF FromRgb565(std::uint16_t p) {
-  const std::uint32_t r = (p >> 11) & 0x1Fu;
-  const std::uint32_t g = (p >> 5) & 0x3Fu;
-  const std::uint32_t b = p & 0x1Fu;
+constexpr COLORREF FromRgb565(std::uint16_t P) {
+  const std::uint32_t r = (P >> 11) & 0x1Fu;
+  const std::uint32_t g = (P >> 5) & 0x3Fu;
+  const std::uint32_t b = P & 0x1Fu;
   return ((r << 3) | (r >> 2)) | (((g << 2) | (g >> 4)) << 8) | (((b << 3) | (b >> 2)) << 16);
 }
 
@@ -167,6 +167,6 @@ HWND FakeWindowHandle();
 // Resources
 
 // Adds a resource that FindEmbedded finds before the program's own.
-void AddResource(const char* type, const char* name, std::vector<std::uint8_t> bytes);
+void AddResource(const char* Type, const char* Name, std::vector<std::uint8_t> Bytes);
 
 }  // namespace soft

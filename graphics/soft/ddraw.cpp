@@ -39,29 +39,29 @@ constexpr DWORD kMaxSurfaceSide = 16384;
 
 // Rows start on 8-byte boundaries, as display drivers align them; callers
 // must use lPitch, and a 32-bit read of the first pixel stays inside.
-int PitchFor(int width) {
-  return (width + 3) & ~3;
+int PitchFor(int Width) {
+  return (Width + 3) & ~3;
 }
 
-std::unique_ptr<std::uint16_t[]> AllocatePixels(int pitchPixels, int height) {
+std::unique_ptr<std::uint16_t[]> AllocatePixels(int PitchPixels, int Height) {
   const std::size_t count =
-      static_cast<std::size_t>(pitchPixels) * static_cast<std::size_t>(height);
+      static_cast<std::size_t>(PitchPixels) * static_cast<std::size_t>(Height);
   return std::unique_ptr<std::uint16_t[]>(new (std::nothrow) std::uint16_t[count]());
 }
 
-void FillPixelFormat(DDPIXELFORMAT* pf) {
-  std::memset(pf, 0, sizeof(*pf));
-  pf->dwSize = sizeof(DDPIXELFORMAT);
-  pf->dwFlags = DDPF_RGB;
-  pf->dwRGBBitCount = 16;
-  pf->dwRBitMask = 0xF800;
-  pf->dwGBitMask = 0x07E0;
-  pf->dwBBitMask = 0x001F;
+void FillPixelFormat(DDPIXELFORMAT* Pf) {
+  std::memset(Pf, 0, sizeof(*Pf));
+  Pf->dwSize = sizeof(DDPIXELFORMAT);
+  Pf->dwFlags = DDPF_RGB;
+  Pf->dwRGBBitCount = 16;
+  Pf->dwRBitMask = 0xF800;
+  Pf->dwGBitMask = 0x07E0;
+  Pf->dwBBitMask = 0x001F;
 }
 
-bool IsRgb565(const DDPIXELFORMAT& pf) {
-  return (pf.dwFlags & DDPF_RGB) && pf.dwRGBBitCount == 16 && pf.dwRBitMask == 0xF800 &&
-         pf.dwGBitMask == 0x07E0 && pf.dwBBitMask == 0x001F && pf.dwRGBAlphaBitMask == 0;
+bool IsRgb565(const DDPIXELFORMAT& Pf) {
+  return (Pf.dwFlags & DDPF_RGB) && Pf.dwRGBBitCount == 16 && Pf.dwRBitMask == 0xF800 &&
+         Pf.dwGBitMask == 0x07E0 && Pf.dwBBitMask == 0x001F && Pf.dwRGBAlphaBitMask == 0;
 }
 
 // LoseBeforeCall counts BltFast and Flip calls together.
@@ -71,9 +71,9 @@ void CountBlitOrFlip() {
 }
 
 template <typename T>
-void Unregister(std::vector<T*>& list, T* item) {
-  auto it = std::find(list.begin(), list.end(), item);
-  if (it != list.end()) list.erase(it);
+void Unregister(std::vector<T*>& List, T* Item) {
+  auto it = std::find(List.begin(), List.end(), Item);
+  if (it != List.end()) List.erase(it);
 }
 
 }  // namespace
@@ -85,10 +85,10 @@ void LoseEverySurface() {
   }
 }
 
-Surface* FindSurface(const void* iface) {
-  if (iface == nullptr) return nullptr;
+Surface* FindSurface(const void* Iface) {
+  if (Iface == nullptr) return nullptr;
   for (Surface* surface : GetState().surfaces) {
-    if (static_cast<const void*>(static_cast<const IDirectDrawSurface7*>(surface)) == iface) {
+    if (static_cast<const void*>(static_cast<const IDirectDrawSurface7*>(surface)) == Iface) {
       return surface;
     }
   }
@@ -99,16 +99,16 @@ Surface* FindSurface(const void* iface) {
 // Device
 
 template <class Interface, class Object>
-HRESULT Counted<Interface, Object>::QueryInterface(REFIID riid, void** ppvObject) {
+HRESULT Counted<Interface, Object>::QueryInterface(REFIID Iid, void** Out) {
   HRESULT hr = E_NOINTERFACE;
-  if (ppvObject == nullptr) {
+  if (Out == nullptr) {
     hr = E_POINTER;
-  } else if (riid == IID_IUnknown || riid == Object::kIid) {
+  } else if (Iid == IID_IUnknown || Iid == Object::kIid) {
     ++refs;
-    *ppvObject = static_cast<Interface*>(this);
+    *Out = static_cast<Interface*>(this);
     hr = S_OK;
   } else {
-    *ppvObject = nullptr;
+    *Out = nullptr;
   }
   LogCall("QueryInterface", this, hr);
   return hr;
@@ -146,25 +146,25 @@ Device::~Device() {
   if (s.modeOwner == this) s.modeOwner = nullptr;
 }
 
-HRESULT Device::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out, IUnknown* outer) {
-  const HRESULT hr = DoCreateSurface(desc, out, outer);
+HRESULT Device::CreateSurface(LPDDSURFACEDESC2 Desc, LPDIRECTDRAWSURFACE7* Out, IUnknown* Outer) {
+  const HRESULT hr = DoCreateSurface(Desc, Out, Outer);
   LogCall("CreateSurface", this, hr);
   return hr;
 }
 
-HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out, IUnknown* outer) {
+HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 Desc, LPDIRECTDRAWSURFACE7* Out, IUnknown* Outer) {
   State& s = GetState();
-  if (out == nullptr) return DDERR_INVALIDPARAMS;
-  *out = nullptr;
+  if (Out == nullptr) return DDERR_INVALIDPARAMS;
+  *Out = nullptr;
   if (s.failCreateSurfaceIn > 0 && --s.failCreateSurfaceIn == 0) return s.failCreateSurfaceCode;
-  if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
-  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+  if (Desc == nullptr || Desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+  if (Outer != nullptr) return CLASS_E_NOAGGREGATION;
   if (!cooperativeLevelSet) return DDERR_NOCOOPERATIVELEVELSET;
 
-  const DWORD flags = desc->dwFlags;
-  const DWORD caps = (flags & DDSD_CAPS) ? desc->ddsCaps.dwCaps : DDSCAPS_OFFSCREENPLAIN;
+  const DWORD flags = Desc->dwFlags;
+  const DWORD caps = (flags & DDSD_CAPS) ? Desc->ddsCaps.dwCaps : DDSCAPS_OFFSCREENPLAIN;
   if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
-  if ((flags & DDSD_PIXELFORMAT) && !IsRgb565(desc->ddpfPixelFormat)) {
+  if ((flags & DDSD_PIXELFORMAT) && !IsRgb565(Desc->ddpfPixelFormat)) {
     return DDERR_INVALIDPIXELFORMAT;
   }
 
@@ -176,12 +176,12 @@ HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out
     const bool chain = (caps & DDSCAPS_FLIP) != 0;
     if (chain) {
       if (!(caps & DDSCAPS_COMPLEX)) return DDERR_INVALIDCAPS;
-      if (!(flags & DDSD_BACKBUFFERCOUNT) || desc->dwBackBufferCount == 0) {
+      if (!(flags & DDSD_BACKBUFFERCOUNT) || Desc->dwBackBufferCount == 0) {
         return DDERR_INVALIDPARAMS;
       }
       if (s.exclusiveOwner != this) return DDERR_NOEXCLUSIVEMODE;
       // This display keeps one back buffer, which is all the game asks for.
-      if (desc->dwBackBufferCount != 1) return DDERR_UNSUPPORTED;
+      if (Desc->dwBackBufferCount != 1) return DDERR_UNSUPPORTED;
     } else if (caps & DDSCAPS_COMPLEX) {
       return DDERR_INVALIDCAPS;
     }
@@ -210,14 +210,14 @@ HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out
     s.primary = made;
   } else {
     if (caps & ~kPlainCapsAllowed) return DDERR_INVALIDCAPS;
-    if (!(flags & DDSD_WIDTH) || !(flags & DDSD_HEIGHT) || desc->dwWidth == 0 ||
-        desc->dwHeight == 0) {
+    if (!(flags & DDSD_WIDTH) || !(flags & DDSD_HEIGHT) || Desc->dwWidth == 0 ||
+        Desc->dwHeight == 0) {
       return DDERR_INVALIDPARAMS;
     }
-    if (desc->dwWidth > kMaxSurfaceSide) return DDERR_TOOBIGWIDTH;
-    if (desc->dwHeight > kMaxSurfaceSide) return DDERR_TOOBIGHEIGHT;
-    const int width = static_cast<int>(desc->dwWidth);
-    const int height = static_cast<int>(desc->dwHeight);
+    if (Desc->dwWidth > kMaxSurfaceSide) return DDERR_TOOBIGWIDTH;
+    if (Desc->dwHeight > kMaxSurfaceSide) return DDERR_TOOBIGHEIGHT;
+    const int width = static_cast<int>(Desc->dwWidth);
+    const int height = static_cast<int>(Desc->dwHeight);
     const int pitch = PitchFor(width);
     auto pixels = AllocatePixels(pitch, height);
     if (!pixels) {
@@ -230,7 +230,7 @@ HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out
         new Surface(this, Surface::Role::Plain, width, height, madeCaps, std::move(pixels), pitch);
     if (flags & DDSD_CKSRCBLT) {
       made->hasKey = true;
-      made->key = desc->ddckCKSrcBlt;
+      made->key = Desc->ddckCKSrcBlt;
       made->ReserveKeyRuns();
     }
   }
@@ -243,29 +243,29 @@ HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out
       surface->FillLostPattern();
     }
   }
-  *out = made;
+  *Out = made;
   return DD_OK;
 }
 
-HRESULT Device::SetCooperativeLevel(HWND window, DWORD flags) {
-  const HRESULT hr = DoSetCooperativeLevel(window, flags);
+HRESULT Device::SetCooperativeLevel(HWND Window, DWORD Flags) {
+  const HRESULT hr = DoSetCooperativeLevel(Window, Flags);
   LogCall("SetCooperativeLevel", this, hr);
   return hr;
 }
 
-HRESULT Device::DoSetCooperativeLevel(HWND window, DWORD flags) {
+HRESULT Device::DoSetCooperativeLevel(HWND Window, DWORD Flags) {
   State& s = GetState();
   if (s.failSetCooperativeLevel != DD_OK) return s.failSetCooperativeLevel;
   constexpr DWORD kKnown = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_NOWINDOWCHANGES |
                            DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX | DDSCL_MULTITHREADED |
                            DDSCL_FPUSETUP | DDSCL_FPUPRESERVE;
-  if (flags & ~kKnown) return DDERR_INVALIDPARAMS;
-  const bool exclusive = (flags & DDSCL_EXCLUSIVE) != 0;
-  const bool fullscreen = (flags & DDSCL_FULLSCREEN) != 0;
-  const bool normal = (flags & DDSCL_NORMAL) != 0;
+  if (Flags & ~kKnown) return DDERR_INVALIDPARAMS;
+  const bool exclusive = (Flags & DDSCL_EXCLUSIVE) != 0;
+  const bool fullscreen = (Flags & DDSCL_FULLSCREEN) != 0;
+  const bool normal = (Flags & DDSCL_NORMAL) != 0;
   if (exclusive != fullscreen || exclusive == normal) return DDERR_INVALIDPARAMS;
   if (exclusive) {
-    if (window == nullptr) return DDERR_INVALIDPARAMS;
+    if (Window == nullptr) return DDERR_INVALIDPARAMS;
     if (s.exclusiveOwner != nullptr && s.exclusiveOwner != this) {
       return DDERR_EXCLUSIVEMODEALREADYSET;
     }
@@ -277,19 +277,19 @@ HRESULT Device::DoSetCooperativeLevel(HWND window, DWORD flags) {
   return DD_OK;
 }
 
-HRESULT Device::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh, DWORD flags) {
-  const HRESULT hr = DoSetDisplayMode(width, height, bpp, refresh, flags);
+HRESULT Device::SetDisplayMode(DWORD Width, DWORD Height, DWORD Bpp, DWORD Refresh, DWORD Flags) {
+  const HRESULT hr = DoSetDisplayMode(Width, Height, Bpp, Refresh, Flags);
   LogCall("SetDisplayMode", this, hr);
   return hr;
 }
 
-HRESULT Device::DoSetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh, DWORD flags) {
+HRESULT Device::DoSetDisplayMode(DWORD Width, DWORD Height, DWORD Bpp, DWORD Refresh, DWORD Flags) {
   State& s = GetState();
   if (s.failSetDisplayMode != DD_OK) return s.failSetDisplayMode;
-  if (flags & ~static_cast<DWORD>(DDSDM_STANDARDVGAMODE)) return DDERR_INVALIDPARAMS;
+  if (Flags & ~static_cast<DWORD>(DDSDM_STANDARDVGAMODE)) return DDERR_INVALIDPARAMS;
   if (s.exclusiveOwner != this) return DDERR_NOEXCLUSIVEMODE;
-  if (width != kScreenWidth || height != kScreenHeight || bpp != kScreenBits ||
-      (refresh != 0 && refresh != 60)) {
+  if (Width != kScreenWidth || Height != kScreenHeight || Bpp != kScreenBits ||
+      (Refresh != 0 && Refresh != 60)) {
     return DDERR_INVALIDMODE;
   }
   s.modeOwner = this;
@@ -299,15 +299,15 @@ HRESULT Device::DoSetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD ref
 // ---------------------------------------------------------------------------
 // Surface
 
-Surface::Surface(Device* owner, Role surfaceRole, int w, int h, DWORD surfaceCaps,
-                 std::unique_ptr<std::uint16_t[]> memory, int pitch)
-    : device(owner),
-      role(surfaceRole),
-      width(w),
-      height(h),
-      pitchPixels(pitch),
-      caps(surfaceCaps),
-      pixels(std::move(memory)) {
+Surface::Surface(Device* Owner, Role SurfaceRole, int W, int H, DWORD SurfaceCaps,
+                 std::unique_ptr<std::uint16_t[]> Memory, int Pitch)
+    : device(Owner),
+      role(SurfaceRole),
+      width(W),
+      height(H),
+      pitchPixels(Pitch),
+      caps(SurfaceCaps),
+      pixels(std::move(Memory)) {
   if (device != nullptr) ++device->refs;
   GetState().surfaces.push_back(this);
 }
@@ -333,56 +333,62 @@ void Surface::DestroyIfUnused() {
 
 void Surface::FillLostPattern() {
   ForgetKeyRuns();
-  for (int y = 0; y < height; ++y) {
+  if (height <= 0) return;
+  // Two rows make the pattern, one for each band of eight; the rest are copies.
+  const auto bytes = static_cast<std::size_t>(pitchPixels) * sizeof(std::uint16_t);
+  for (int y = 0; y < height && y < 16; y += 8) {
     std::uint16_t* row = Row(y);
     for (int x = 0; x < pitchPixels; ++x) {
       row[x] = (((x >> 3) ^ (y >> 3)) & 1) ? kLostPatternB : kLostPatternA;
     }
   }
+  for (int y = 1; y < height; ++y) {
+    if (y % 8 != 0 || y >= 16) std::memcpy(Row(y), Row((y >> 3 & 1) * 8), bytes);
+  }
 }
 
-HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 src, LPRECT srcRect, DWORD flags) {
+HRESULT Surface::BltFast(DWORD X, DWORD Y, LPDIRECTDRAWSURFACE7 Src, LPRECT SrcRect, DWORD Flags) {
   CountBlitOrFlip();
-  const HRESULT hr = DoBltFast(x, y, src, srcRect, flags);
+  const HRESULT hr = DoBltFast(X, Y, Src, SrcRect, Flags);
   LogCall("BltFast", this, hr);
   return hr;
 }
 
-HRESULT Surface::DoBltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 srcIface, LPRECT srcRect,
-                           DWORD flags) {
-  if (srcIface == nullptr) return DDERR_INVALIDPARAMS;
-  Surface* src = FindSurface(srcIface);
+HRESULT Surface::DoBltFast(DWORD X, DWORD Y, LPDIRECTDRAWSURFACE7 SrcIface, LPRECT SrcRect,
+                           DWORD Flags) {
+  if (SrcIface == nullptr) return DDERR_INVALIDPARAMS;
+  Surface* src = FindSurface(SrcIface);
   if (src == nullptr) return DDERR_INVALIDOBJECT;
   constexpr DWORD kKnown =
       DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY | DDBLTFAST_WAIT | DDBLTFAST_DONOTWAIT;
-  if ((flags & ~kKnown) || (flags & (DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY)) ==
+  if ((Flags & ~kKnown) || (Flags & (DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY)) ==
                                (DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY)) {
     return DDERR_INVALIDPARAMS;
   }
   if (lost || src->lost) return DDERR_SURFACELOST;
-  if (flags & DDBLTFAST_DESTCOLORKEY) return DDERR_UNSUPPORTED;  // no destination keys here
-  const bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) != 0;
+  if (Flags & DDBLTFAST_DESTCOLORKEY) return DDERR_UNSUPPORTED;  // no destination keys here
+  const bool keyed = (Flags & DDBLTFAST_SRCCOLORKEY) != 0;
   if (keyed && !src->hasKey) return DDERR_NOCOLORKEY;
 
   // BltFast does not clip: both rectangles must lie inside their surfaces.
   RECT r = {0, 0, src->width, src->height};
-  if (srcRect != nullptr) r = *srcRect;
+  if (SrcRect != nullptr) r = *SrcRect;
   if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > src->width ||
       r.bottom > src->height) {
     return DDERR_INVALIDRECT;
   }
   const int w = r.right - r.left;
   const int h = r.bottom - r.top;
-  if (static_cast<std::uint64_t>(x) + static_cast<std::uint64_t>(w) >
+  if (static_cast<std::uint64_t>(X) + static_cast<std::uint64_t>(w) >
           static_cast<std::uint64_t>(width) ||
-      static_cast<std::uint64_t>(y) + static_cast<std::uint64_t>(h) >
+      static_cast<std::uint64_t>(Y) + static_cast<std::uint64_t>(h) >
           static_cast<std::uint64_t>(height)) {
     return DDERR_INVALIDRECT;
   }
   if (Busy() || src->Busy()) return DDERR_SURFACEBUSY;
 
-  const int dx = static_cast<int>(x);
-  const int dy = static_cast<int>(y);
+  const int dx = static_cast<int>(X);
+  const int dy = static_cast<int>(Y);
   ForgetKeyRuns();
   if (src != this) {
     if (keyed) {
@@ -467,18 +473,18 @@ bool Surface::UpdateKeyRuns() {
 }
 
 // Source and destination are different surfaces; the rectangles are checked.
-void Surface::KeyedCopy(Surface& from, const RECT& r, int dx, int dy) {
-  const int h = r.bottom - r.top;
-  if (from.UpdateKeyRuns()) {
-    const auto left = static_cast<std::uint16_t>(r.left);
-    const auto right = static_cast<std::uint16_t>(r.right);
+void Surface::KeyedCopy(Surface& From, const RECT& R, int Dx, int Dy) {
+  const int h = R.bottom - R.top;
+  if (From.UpdateKeyRuns()) {
+    const auto left = static_cast<std::uint16_t>(R.left);
+    const auto right = static_cast<std::uint16_t>(R.right);
     for (int i = 0; i < h; ++i) {
-      const int sy = r.top + i;
-      const std::uint16_t* in = from.Row(sy);
-      std::uint16_t* out = Row(dy + i) + dx;
-      const std::uint16_t* run = &from.keyRuns[2 * static_cast<std::size_t>(from.keyRunStart[sy])];
+      const int sy = R.top + i;
+      const std::uint16_t* in = From.Row(sy);
+      std::uint16_t* out = Row(Dy + i) + Dx;
+      const std::uint16_t* run = &From.keyRuns[2 * static_cast<std::size_t>(From.keyRunStart[sy])];
       const std::uint16_t* end =
-          &from.keyRuns[2 * static_cast<std::size_t>(from.keyRunStart[sy + 1])];
+          &From.keyRuns[2 * static_cast<std::size_t>(From.keyRunStart[sy + 1])];
       for (; run != end && run[0] < right; run += 2) {
         const std::uint16_t a = run[0] > left ? run[0] : left;
         const std::uint16_t b = run[1] < right ? run[1] : right;
@@ -487,12 +493,12 @@ void Surface::KeyedCopy(Surface& from, const RECT& r, int dx, int dy) {
     }
     return;
   }
-  const DWORD low = from.key.dwColorSpaceLowValue;
-  const DWORD high = from.key.dwColorSpaceHighValue;
-  const int w = r.right - r.left;
+  const DWORD low = From.key.dwColorSpaceLowValue;
+  const DWORD high = From.key.dwColorSpaceHighValue;
+  const int w = R.right - R.left;
   for (int i = 0; i < h; ++i) {
-    const std::uint16_t* in = from.Row(r.top + i) + r.left;
-    std::uint16_t* out = Row(dy + i) + dx;
+    const std::uint16_t* in = From.Row(R.top + i) + R.left;
+    std::uint16_t* out = Row(Dy + i) + Dx;
     for (int j = 0; j < w; ++j) {
       const DWORD p = in[j];
       if (p < low || p > high) out[j] = in[j];
@@ -500,9 +506,9 @@ void Surface::KeyedCopy(Surface& from, const RECT& r, int dx, int dy) {
   }
 }
 
-HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) {
+HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 Target, DWORD Flags) {
   CountBlitOrFlip();
-  const HRESULT hr = DoFlip(target, flags);
+  const HRESULT hr = DoFlip(Target, Flags);
   LogCall("Flip", this, hr);
   if (hr == DD_OK) {
     State& s = GetState();
@@ -511,9 +517,9 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) {
   return hr;
 }
 
-HRESULT Surface::DoFlip(LPDIRECTDRAWSURFACE7 target, DWORD /*flags*/) {
-  if (target != nullptr) {
-    Surface* t = FindSurface(target);
+HRESULT Surface::DoFlip(LPDIRECTDRAWSURFACE7 Target, DWORD /*flags*/) {
+  if (Target != nullptr) {
+    Surface* t = FindSurface(Target);
     if (t == nullptr) return DDERR_INVALIDOBJECT;
     if (t != partner) return DDERR_INVALIDPARAMS;
   }
@@ -526,49 +532,49 @@ HRESULT Surface::DoFlip(LPDIRECTDRAWSURFACE7 target, DWORD /*flags*/) {
   return DD_OK;
 }
 
-HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 wanted, LPDIRECTDRAWSURFACE7* out) {
-  const HRESULT hr = DoGetAttachedSurface(wanted, out);
+HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 Wanted, LPDIRECTDRAWSURFACE7* Out) {
+  const HRESULT hr = DoGetAttachedSurface(Wanted, Out);
   LogCall("GetAttachedSurface", this, hr);
   return hr;
 }
 
-HRESULT Surface::DoGetAttachedSurface(LPDDSCAPS2 wanted, LPDIRECTDRAWSURFACE7* out) {
-  if (wanted == nullptr || out == nullptr) return DDERR_INVALIDPARAMS;
-  *out = nullptr;
+HRESULT Surface::DoGetAttachedSurface(LPDDSCAPS2 Wanted, LPDIRECTDRAWSURFACE7* Out) {
+  if (Wanted == nullptr || Out == nullptr) return DDERR_INVALIDPARAMS;
+  *Out = nullptr;
   if (lost) return DDERR_SURFACELOST;
-  if (partner == nullptr || (partner->caps & wanted->dwCaps) != wanted->dwCaps) {
+  if (partner == nullptr || (partner->caps & Wanted->dwCaps) != Wanted->dwCaps) {
     return DDERR_NOTFOUND;
   }
   ++partner->refs;
-  *out = partner;
+  *Out = partner;
   return DD_OK;
 }
 
-HRESULT Surface::GetColorKey(DWORD flags, LPDDCOLORKEY out) {
+HRESULT Surface::GetColorKey(DWORD Flags, LPDDCOLORKEY Out) {
   HRESULT hr = DD_OK;
-  if (out == nullptr) {
+  if (Out == nullptr) {
     hr = DDERR_INVALIDPARAMS;
-  } else if (flags != DDCKEY_SRCBLT) {
+  } else if (Flags != DDCKEY_SRCBLT) {
     hr = DDERR_UNSUPPORTED;
   } else if (!hasKey) {
     hr = DDERR_NOCOLORKEY;
   } else {
-    *out = key;
+    *Out = key;
   }
   LogCall("GetColorKey", this, hr);
   return hr;
 }
 
-HRESULT Surface::GetDC(HDC* out) {
-  const HRESULT hr = DoGetDC(out);
+HRESULT Surface::GetDC(HDC* Out) {
+  const HRESULT hr = DoGetDC(Out);
   LogCall("GetDC", this, hr);
   return hr;
 }
 
-HRESULT Surface::DoGetDC(HDC* out) {
+HRESULT Surface::DoGetDC(HDC* Out) {
   State& s = GetState();
-  if (out == nullptr) return DDERR_INVALIDPARAMS;
-  *out = nullptr;
+  if (Out == nullptr) return DDERR_INVALIDPARAMS;
+  *Out = nullptr;
   if (lost) return DDERR_SURFACELOST;
   if (dc != nullptr) return DDERR_DCALREADYCREATED;
   if (locked) return DDERR_SURFACEBUSY;
@@ -577,15 +583,15 @@ HRESULT Surface::DoGetDC(HDC* out) {
   if (made == nullptr) return DDERR_CANTCREATEDC;
   dc = made;
   ForgetKeyRuns();  // GDI may draw into the surface until ReleaseDC
-  *out = made;
+  *Out = made;
   return DD_OK;
 }
 
-HRESULT Surface::ReleaseDC(HDC given) {
+HRESULT Surface::ReleaseDC(HDC Given) {
   HRESULT hr = DD_OK;
   if (dc == nullptr) {
     hr = DDERR_NODC;
-  } else if (given != dc) {
+  } else if (Given != dc) {
     hr = DDERR_INVALIDPARAMS;
   } else {
     // Given back even when the surface was lost meanwhile, so no DC leaks.
@@ -599,34 +605,34 @@ HRESULT Surface::ReleaseDC(HDC given) {
 
 namespace {
 
-void DescribeSurface(const Surface& surface, LPDDSURFACEDESC2 desc) {
-  const DWORD size = desc->dwSize;
-  std::memset(desc, 0, sizeof(*desc));
-  desc->dwSize = size;
-  desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
-  desc->dwWidth = static_cast<DWORD>(surface.width);
-  desc->dwHeight = static_cast<DWORD>(surface.height);
-  desc->lPitch = surface.pitchPixels * static_cast<LONG>(sizeof(std::uint16_t));
-  if (surface.role == Surface::Role::Primary && surface.partner != nullptr) {
-    desc->dwFlags |= DDSD_BACKBUFFERCOUNT;
-    desc->dwBackBufferCount = 1;
+void DescribeSurface(const Surface& Surface, LPDDSURFACEDESC2 Desc) {
+  const DWORD size = Desc->dwSize;
+  std::memset(Desc, 0, sizeof(*Desc));
+  Desc->dwSize = size;
+  Desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
+  Desc->dwWidth = static_cast<DWORD>(Surface.width);
+  Desc->dwHeight = static_cast<DWORD>(Surface.height);
+  Desc->lPitch = Surface.pitchPixels * static_cast<LONG>(sizeof(std::uint16_t));
+  if (Surface.role == Surface::Role::Primary && Surface.partner != nullptr) {
+    Desc->dwFlags |= DDSD_BACKBUFFERCOUNT;
+    Desc->dwBackBufferCount = 1;
   }
-  if (surface.hasKey) {
-    desc->dwFlags |= DDSD_CKSRCBLT;
-    desc->ddckCKSrcBlt = surface.key;
+  if (Surface.hasKey) {
+    Desc->dwFlags |= DDSD_CKSRCBLT;
+    Desc->ddckCKSrcBlt = Surface.key;
   }
-  FillPixelFormat(&desc->ddpfPixelFormat);
-  desc->ddsCaps.dwCaps = surface.caps;
+  FillPixelFormat(&Desc->ddpfPixelFormat);
+  Desc->ddsCaps.dwCaps = Surface.caps;
 }
 
 }  // namespace
 
-HRESULT Surface::GetSurfaceDesc(LPDDSURFACEDESC2 desc) {
+HRESULT Surface::GetSurfaceDesc(LPDDSURFACEDESC2 Desc) {
   HRESULT hr = DD_OK;
-  if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) {
+  if (Desc == nullptr || Desc->dwSize != sizeof(DDSURFACEDESC2)) {
     hr = DDERR_INVALIDPARAMS;
   } else {
-    DescribeSurface(*this, desc);
+    DescribeSurface(*this, Desc);
   }
   LogCall("GetSurfaceDesc", this, hr);
   return hr;
@@ -638,15 +644,15 @@ HRESULT Surface::IsLost() {
   return hr;
 }
 
-HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event) {
-  const HRESULT hr = DoLock(rect, desc, flags, event);
+HRESULT Surface::Lock(LPRECT Rect, LPDDSURFACEDESC2 Desc, DWORD Flags, HANDLE Event) {
+  const HRESULT hr = DoLock(Rect, Desc, Flags, Event);
   LogCall("Lock", this, hr);
   return hr;
 }
 
-HRESULT Surface::DoLock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD /*flags*/, HANDLE /*event*/) {
+HRESULT Surface::DoLock(LPRECT Rect, LPDDSURFACEDESC2 Desc, DWORD /*flags*/, HANDLE /*event*/) {
   State& s = GetState();
-  if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+  if (Desc == nullptr || Desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
   if (lost) return DDERR_SURFACELOST;
   if (s.lockAlwaysStillDrawing) return DDERR_WASSTILLDRAWING;
   if (s.lockStillDrawingTimes > 0) {
@@ -655,16 +661,16 @@ HRESULT Surface::DoLock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD /*flags*/, HAN
   }
   if (Busy()) return DDERR_SURFACEBUSY;
   RECT r = {0, 0, width, height};
-  if (rect != nullptr) {
-    r = *rect;
+  if (Rect != nullptr) {
+    r = *Rect;
     if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > width ||
         r.bottom > height) {
       return DDERR_INVALIDPARAMS;
     }
   }
-  DescribeSurface(*this, desc);
-  desc->dwFlags |= DDSD_LPSURFACE;
-  desc->lpSurface = Row(r.top) + r.left;
+  DescribeSurface(*this, Desc);
+  Desc->dwFlags |= DDSD_LPSURFACE;
+  Desc->lpSurface = Row(r.top) + r.left;
   locked = true;
   ForgetKeyRuns();  // the caller may write until Unlock
   return DD_OK;
@@ -703,14 +709,14 @@ HRESULT Surface::DoRestore() {
   return DD_OK;
 }
 
-HRESULT Surface::SetColorKey(DWORD flags, LPDDCOLORKEY newKey) {
-  const HRESULT hr = DoSetColorKey(flags, newKey);
+HRESULT Surface::SetColorKey(DWORD Flags, LPDDCOLORKEY NewKey) {
+  const HRESULT hr = DoSetColorKey(Flags, NewKey);
   LogCall("SetColorKey", this, hr);
   return hr;
 }
 
-HRESULT Surface::DoSetColorKey(DWORD flags, LPDDCOLORKEY newKey) {
-  const DWORD kind = flags & ~static_cast<DWORD>(DDCKEY_COLORSPACE);
+HRESULT Surface::DoSetColorKey(DWORD Flags, LPDDCOLORKEY NewKey) {
+  const DWORD kind = Flags & ~static_cast<DWORD>(DDCKEY_COLORSPACE);
   if (kind != DDCKEY_SRCBLT) {
     if (kind == DDCKEY_DESTBLT || kind == DDCKEY_DESTOVERLAY || kind == DDCKEY_SRCOVERLAY) {
       return DDERR_UNSUPPORTED;
@@ -718,12 +724,12 @@ HRESULT Surface::DoSetColorKey(DWORD flags, LPDDCOLORKEY newKey) {
     return DDERR_INVALIDPARAMS;
   }
   if (lost) return DDERR_SURFACELOST;
-  if (newKey == nullptr) {
+  if (NewKey == nullptr) {
     hasKey = false;
   } else {
     // Always a range low..high; a single colour has low == high.
     hasKey = true;
-    key = *newKey;
+    key = *NewKey;
     ReserveKeyRuns();
   }
   ForgetKeyRuns();
@@ -755,28 +761,28 @@ using soft::detail::Device;
 using soft::detail::GetState;
 using soft::detail::LogCall;
 
-HRESULT WINAPI DirectDrawCreateEx(GUID* lpGuid, LPVOID* lplpDD, REFIID iid, IUnknown* pUnkOuter) {
+HRESULT WINAPI DirectDrawCreateEx(GUID* Guid, LPVOID* Out, REFIID Iid, IUnknown* Outer) {
   soft::detail::State& s = GetState();
   HRESULT hr = DD_OK;
   Device* made = nullptr;
-  const auto guidValue = reinterpret_cast<std::uintptr_t>(lpGuid);
-  if (lplpDD == nullptr) {
+  const auto guidValue = reinterpret_cast<std::uintptr_t>(Guid);
+  if (Out == nullptr) {
     hr = DDERR_INVALIDPARAMS;
   } else {
-    *lplpDD = nullptr;
+    *Out = nullptr;
     if (s.failDirectDrawCreate != DD_OK) {
       hr = s.failDirectDrawCreate;
-    } else if (!(iid == IID_IDirectDraw7)) {
+    } else if (!(Iid == IID_IDirectDraw7)) {
       hr = DDERR_INVALIDPARAMS;
     } else if (guidValue != 0 && guidValue != DDCREATE_HARDWAREONLY &&
                guidValue != DDCREATE_EMULATIONONLY) {
       // The one display has no GUID of its own to be named by.
       hr = DDERR_INVALIDDIRECTDRAWGUID;
-    } else if (pUnkOuter != nullptr) {
+    } else if (Outer != nullptr) {
       hr = CLASS_E_NOAGGREGATION;
     } else {
       made = new Device();
-      *lplpDD = static_cast<IDirectDraw7*>(made);
+      *Out = static_cast<IDirectDraw7*>(made);
     }
   }
   LogCall("DirectDrawCreateEx", made, hr);
@@ -795,11 +801,11 @@ HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA, LPVOID, DWORD) {
 HRESULT WINAPI DirectDrawEnumerateExW(LPDDENUMCALLBACKEXW, LPVOID, DWORD) {
   return DDERR_UNSUPPORTED;
 }
-HRESULT WINAPI DirectDrawCreate(GUID*, LPDIRECTDRAW* lplpDD, IUnknown*) {
-  if (lplpDD != nullptr) *lplpDD = nullptr;
+HRESULT WINAPI DirectDrawCreate(GUID*, LPDIRECTDRAW* Out, IUnknown*) {
+  if (Out != nullptr) *Out = nullptr;
   return DDERR_UNSUPPORTED;
 }
-HRESULT WINAPI DirectDrawCreateClipper(DWORD, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown*) {
-  if (lplpDDClipper != nullptr) *lplpDDClipper = nullptr;
+HRESULT WINAPI DirectDrawCreateClipper(DWORD, LPDIRECTDRAWCLIPPER* Clipper, IUnknown*) {
+  if (Clipper != nullptr) *Clipper = nullptr;
   return DDERR_UNSUPPORTED;
 }

@@ -15,29 +15,29 @@ constexpr std::size_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
 constexpr std::size_t kFileHeaderSize = 14;  // BITMAPFILEHEADER
 constexpr std::uint32_t kBiRgb = 0;
 
-std::uint16_t Read16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+std::uint16_t Read16(const std::uint8_t* P) {
+  return static_cast<std::uint16_t>(P[0] | (P[1] << 8));
 }
 
-std::uint32_t Read32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+std::uint32_t Read32(const std::uint8_t* P) {
+  return static_cast<std::uint32_t>(P[0]) | (static_cast<std::uint32_t>(P[1]) << 8) |
+         (static_cast<std::uint32_t>(P[2]) << 16) | (static_cast<std::uint32_t>(P[3]) << 24);
 }
 
-std::uint32_t ColorRef(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
-  return static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
-         (static_cast<std::uint32_t>(blue) << 16);
+std::uint32_t ColorRef(std::uint8_t Blue, std::uint8_t Green, std::uint8_t Red) {
+  return static_cast<std::uint32_t>(Red) | (static_cast<std::uint32_t>(Green) << 8) |
+         (static_cast<std::uint32_t>(Blue) << 16);
 }
 
-// The header starts at `headerAt`. The bits follow the colour table, or for a
-// file start at `fileBitsAt` when `fromFile` is set.
-bool Decode(const std::uint8_t* data, std::size_t size, std::size_t headerAt, bool fromFile,
-            std::uint64_t fileBitsAt, DibImage* out, std::vector<std::uint32_t>* palette) {
-  if (data == nullptr || out == nullptr) return false;
-  if (headerAt > size || size - headerAt < kInfoHeaderSize) return false;
-  const std::uint8_t* header = data + headerAt;
+// The header starts at `HeaderAt`. The bits follow the colour table, or for a
+// file start at `FileBitsAt` when `FromFile` is set.
+bool Decode(const std::uint8_t* Data, std::size_t Size, std::size_t HeaderAt, bool FromFile,
+            std::uint64_t FileBitsAt, DibImage* Out, std::vector<std::uint32_t>* Palette) {
+  if (Data == nullptr || Out == nullptr) return false;
+  if (HeaderAt > Size || Size - HeaderAt < kInfoHeaderSize) return false;
+  const std::uint8_t* header = Data + HeaderAt;
   const std::uint32_t headerSize = Read32(header);
-  if (headerSize < kInfoHeaderSize || headerSize > size - headerAt) return false;
+  if (headerSize < kInfoHeaderSize || headerSize > Size - HeaderAt) return false;
   const auto width = static_cast<std::int32_t>(Read32(header + 4));
   const auto height = static_cast<std::int32_t>(Read32(header + 8));
   const std::uint16_t planes = Read16(header + 12);
@@ -64,20 +64,20 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::size_t headerAt, bo
     if (tableEntries == 0) tableEntries = full;
     if (tableEntries > full) return false;
   }
-  const std::uint64_t tableAt = static_cast<std::uint64_t>(headerAt) + headerSize;
+  const std::uint64_t tableAt = static_cast<std::uint64_t>(HeaderAt) + headerSize;
   const std::uint64_t tableEnd = tableAt + tableEntries * 4;
-  if (tableEnd > size) return false;
+  if (tableEnd > Size) return false;
 
-  const std::uint64_t bitsAt = fromFile ? fileBitsAt : tableEnd;
+  const std::uint64_t bitsAt = FromFile ? FileBitsAt : tableEnd;
   if (bitsAt < tableEnd) return false;  // bits may not overlap the header or the table
   const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
-  if (bitsAt > size || size - bitsAt < stride * static_cast<std::uint64_t>(rows)) return false;
+  if (bitsAt > Size || Size - bitsAt < stride * static_cast<std::uint64_t>(rows)) return false;
 
   std::vector<std::uint32_t> table;
   if (bits <= 8) {
     table.reserve(static_cast<std::size_t>(tableEntries));
     for (std::uint64_t i = 0; i < tableEntries; ++i) {
-      const std::uint8_t* q = data + tableAt + i * 4;
+      const std::uint8_t* q = Data + tableAt + i * 4;
       table.push_back(ColorRef(q[0], q[1], q[2]));
     }
   }
@@ -88,7 +88,7 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::size_t headerAt, bo
   image.BitsPerPixel = bits;
   image.Pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(rows));
   for (std::int32_t r = 0; r < rows; ++r) {
-    const std::uint8_t* row = data + bitsAt + static_cast<std::uint64_t>(r) * stride;
+    const std::uint8_t* row = Data + bitsAt + static_cast<std::uint64_t>(r) * stride;
     const std::int32_t y = topDown ? r : rows - 1 - r;
     std::uint32_t* to = image.Pixels.data() + static_cast<std::size_t>(y) * width;
     for (std::int32_t x = 0; x < width; ++x) {
@@ -111,33 +111,33 @@ bool Decode(const std::uint8_t* data, std::size_t size, std::size_t headerAt, bo
       }
     }
   }
-  *out = std::move(image);
-  if (palette != nullptr) *palette = std::move(table);
+  *Out = std::move(image);
+  if (Palette != nullptr) *Palette = std::move(table);
   return true;
 }
 
 }  // namespace
 
-bool DecodeDib(const std::uint8_t* data, std::size_t size, DibImage* out) {
-  return Decode(data, size, 0, false, 0, out, nullptr);
+bool DecodeDib(const std::uint8_t* Data, std::size_t Size, DibImage* Out) {
+  return Decode(Data, Size, 0, false, 0, Out, nullptr);
 }
 
-bool DecodeBmpFile(const std::uint8_t* data, std::size_t size, DibImage* out) {
-  return detail::DecodeBmpFileWithPalette(data, size, out, nullptr);
+bool DecodeBmpFile(const std::uint8_t* Data, std::size_t Size, DibImage* Out) {
+  return detail::DecodeBmpFileWithPalette(Data, Size, Out, nullptr);
 }
 
 namespace detail {
 
-bool DecodeDibWithPalette(const std::uint8_t* data, std::size_t size, DibImage* out,
-                          std::vector<std::uint32_t>* palette) {
-  return Decode(data, size, 0, false, 0, out, palette);
+bool DecodeDibWithPalette(const std::uint8_t* Data, std::size_t Size, DibImage* Out,
+                          std::vector<std::uint32_t>* Palette) {
+  return Decode(Data, Size, 0, false, 0, Out, Palette);
 }
 
-bool DecodeBmpFileWithPalette(const std::uint8_t* data, std::size_t size, DibImage* out,
-                              std::vector<std::uint32_t>* palette) {
-  if (data == nullptr || size < kFileHeaderSize || data[0] != 'B' || data[1] != 'M') return false;
-  const std::uint32_t bitsAt = Read32(data + 10);
-  return Decode(data, size, kFileHeaderSize, true, bitsAt, out, palette);
+bool DecodeBmpFileWithPalette(const std::uint8_t* Data, std::size_t Size, DibImage* Out,
+                              std::vector<std::uint32_t>* Palette) {
+  if (Data == nullptr || Size < kFileHeaderSize || Data[0] != 'B' || Data[1] != 'M') return false;
+  const std::uint32_t bitsAt = Read32(Data + 10);
+  return Decode(Data, Size, kFileHeaderSize, true, bitsAt, Out, Palette);
 }
 
 }  // namespace detail

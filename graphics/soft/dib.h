@@ -16,14 +16,14 @@ struct DibImage {
   // Width * Height colours as COLORREF (0x00BBGGRR), top row first.
   std::vector<uint32_t> Pixels;
 
-  uint32_t At(int32_t x, int32_t y) const {
-    return Pixels[static_cast<std::size_t>(y) * Width + x];
+  uint32_t At(int32_t X, int32_t Y) const {
+    return Pixels[static_cast<std::size_t>(Y) * Width + X];
   }
 };
 
 // A packed DIB as RT_BITMAP resources hold it: BITMAPINFOHEADER, colour table, bits.
-bool DecodeDib(const uint8_t* data, std::size_t size, DibImage* out);
+bool DecodeDib(const uint8_t* Data, std::size_t Size, DibImage* Out);
 // A .bmp file: BITMAPFILEHEADER followed by a packed DIB.
-bool DecodeBmpFile(const uint8_t* data, std::size_t size, DibImage* out);
+bool DecodeBmpFile(const uint8_t* Data, std::size_t Size, DibImage* Out);
 
 }  // namespace soft

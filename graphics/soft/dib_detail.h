@@ -14,11 +14,11 @@ namespace soft::detail {
 constexpr std::int32_t kMaxDibSide = 16384;
 constexpr std::uint64_t kMaxDibPixels = std::uint64_t{1} << 24;
 
-// As DecodeDib / DecodeBmpFile; `palette` (may be null) receives the colour
+// As DecodeDib / DecodeBmpFile; `Palette` (may be null) receives the colour
 // table as COLORREFs for pictures of 8 bits or fewer, and is emptied otherwise.
-bool DecodeDibWithPalette(const std::uint8_t* data, std::size_t size, DibImage* out,
-                          std::vector<std::uint32_t>* palette);
-bool DecodeBmpFileWithPalette(const std::uint8_t* data, std::size_t size, DibImage* out,
-                              std::vector<std::uint32_t>* palette);
+bool DecodeDibWithPalette(const std::uint8_t* Data, std::size_t Size, DibImage* Out,
+                          std::vector<std::uint32_t>* Palette);
+bool DecodeBmpFileWithPalette(const std::uint8_t* Data, std::size_t Size, DibImage* Out,
+                              std::vector<std::uint32_t>* Palette);
 
 }  // namespace soft::detail

@@ -25,37 +25,37 @@ HMODULE DDrawModule() {
 }
 
 // LoadLibraryA accepts a path and a name without ".dll", as Windows does.
-bool NamesDDraw(const char* name) {
-  const char* base = name;
-  for (const char* p = name; *p != '\0'; ++p) {
+bool NamesDDraw(const char* Name) {
+  const char* base = Name;
+  for (const char* p = Name; *p != '\0'; ++p) {
     if (*p == '\\' || *p == '/') base = p + 1;
   }
   return EqualsIgnoreCase(base, "ddraw.dll") || EqualsIgnoreCase(base, "ddraw");
 }
 
 template <typename F>
-FARPROC AsFarProc(F* function) {
+FARPROC AsFarProc(F* Function) {
   // Through void (*)(), the one function pointer type every other converts to
   // without complaint.
-  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(Function));
 }
 
 }  // namespace
 
-HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
+HMODULE WINAPI LoadLibraryA(LPCSTR FileName) {
   soft::detail::State& s = GetState();
-  if (lpLibFileName == nullptr || s.missLibrary || !NamesDDraw(lpLibFileName)) return nullptr;
+  if (FileName == nullptr || s.missLibrary || !NamesDDraw(FileName)) return nullptr;
   ++s.ddrawLoads;
   return DDrawModule();
 }
 
-FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+FARPROC WINAPI GetProcAddress(HMODULE Module, LPCSTR ProcName) {
   soft::detail::State& s = GetState();
-  if (hModule != DDrawModule() || s.ddrawLoads == 0) return nullptr;
+  if (Module != DDrawModule() || s.ddrawLoads == 0) return nullptr;
   // Ordinals are not exported here.
-  if (lpProcName == nullptr || IS_INTRESOURCE(lpProcName)) return nullptr;
+  if (ProcName == nullptr || IS_INTRESOURCE(ProcName)) return nullptr;
   for (const std::string& missed : s.missedEntryPoints) {
-    if (missed == lpProcName) return nullptr;
+    if (missed == ProcName) return nullptr;
   }
   struct Export {
     const char* name;
@@ -72,29 +72,29 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
   };
   // Export names are matched exactly, as GetProcAddress does.
   for (const Export& e : exports) {
-    if (std::strcmp(e.name, lpProcName) == 0) return e.address;
+    if (std::strcmp(e.name, ProcName) == 0) return e.address;
   }
   return nullptr;
 }
 
-BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
+BOOL WINAPI FreeLibrary(HMODULE Module) {
   soft::detail::State& s = GetState();
-  if (hLibModule != DDrawModule() || s.ddrawLoads == 0) return FALSE;
+  if (Module != DDrawModule() || s.ddrawLoads == 0) return FALSE;
   --s.ddrawLoads;
   return TRUE;
 }
 
-HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
-  if (lpModuleName == nullptr) return ProgramModule();
-  if (NamesDDraw(lpModuleName) && GetState().ddrawLoads > 0) return DDrawModule();
+HMODULE WINAPI GetModuleHandleA(LPCSTR ModuleName) {
+  if (ModuleName == nullptr) return ProgramModule();
+  if (NamesDDraw(ModuleName) && GetState().ddrawLoads > 0) return DDrawModule();
   return nullptr;
 }
 
-void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
-  if (lpOutputString == nullptr) return;
-  GetState().debugOutput.emplace_back(lpOutputString);
+void WINAPI OutputDebugStringA(LPCSTR Text) {
+  if (Text == nullptr) return;
+  GetState().debugOutput.emplace_back(Text);
   if (std::getenv("CARPEX_DEBUG_OUTPUT") != nullptr) {
-    std::fprintf(stderr, "%s\n", lpOutputString);
+    std::fprintf(stderr, "%s\n", Text);
   }
 }
 

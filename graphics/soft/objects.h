@@ -19,7 +19,7 @@ constexpr int kScreenBits = 16;
 template <class Interface, class Object>
 class Counted : public Interface {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Iid, void** Out) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
 
@@ -36,18 +36,18 @@ class Device final : public Counted<IDirectDraw7, Device> {
 
   // Every live surface holds one reference, so the device outlives them all.
   bool FreedAtZero() const { return true; }
-  HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out,
-                                          IUnknown* outer) override;
-  HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override;
-  HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh,
-                                           DWORD flags) override;
+  HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 Desc, LPDIRECTDRAWSURFACE7* Out,
+                                          IUnknown* Outer) override;
+  HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND Window, DWORD Flags) override;
+  HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD Width, DWORD Height, DWORD Bpp, DWORD Refresh,
+                                           DWORD Flags) override;
 
   bool cooperativeLevelSet = false;
 
  private:
-  HRESULT DoCreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out, IUnknown* outer);
-  HRESULT DoSetCooperativeLevel(HWND window, DWORD flags);
-  HRESULT DoSetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh, DWORD flags);
+  HRESULT DoCreateSurface(LPDDSURFACEDESC2 Desc, LPDIRECTDRAWSURFACE7* Out, IUnknown* Outer);
+  HRESULT DoSetCooperativeLevel(HWND Window, DWORD Flags);
+  HRESULT DoSetDisplayMode(DWORD Width, DWORD Height, DWORD Bpp, DWORD Refresh, DWORD Flags);
 };
 
 class Surface final : public Counted<IDirectDrawSurface7, Surface> {
@@ -58,29 +58,30 @@ class Surface final : public Counted<IDirectDrawSurface7, Surface> {
 
   // Owns pixels of width x height; `device` (may be null for a back buffer)
   // gets one reference for as long as the surface lives.
-  Surface(Device* device, Role role, int width, int height, DWORD caps,
-          std::unique_ptr<std::uint16_t[]> pixels, int pitchPixels);
+  Surface(Device* Owner, Role SurfaceRole, int W, int H, DWORD SurfaceCaps,
+          std::unique_ptr<std::uint16_t[]> Memory, int Pitch);
   ~Surface();
 
   // A back buffer at 0 still belongs to its chain: a surplus Release on it
   // changes nothing instead of freeing what the primary uses.
   bool FreedAtZero() const { return !(role == Role::BackBuffer && partner != nullptr); }
-  HRESULT STDMETHODCALLTYPE BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 src, LPRECT srcRect,
-                                    DWORD flags) override;
-  HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) override;
-  HRESULT STDMETHODCALLTYPE GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* out) override;
-  HRESULT STDMETHODCALLTYPE GetColorKey(DWORD flags, LPDDCOLORKEY key) override;
-  HRESULT STDMETHODCALLTYPE GetDC(HDC* out) override;
-  HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 desc) override;
+  HRESULT STDMETHODCALLTYPE BltFast(DWORD X, DWORD Y, LPDIRECTDRAWSURFACE7 Src, LPRECT SrcRect,
+                                    DWORD Flags) override;
+  HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE7 Target, DWORD Flags) override;
+  HRESULT STDMETHODCALLTYPE GetAttachedSurface(LPDDSCAPS2 Wanted,
+                                               LPDIRECTDRAWSURFACE7* Out) override;
+  HRESULT STDMETHODCALLTYPE GetColorKey(DWORD Flags, LPDDCOLORKEY Out) override;
+  HRESULT STDMETHODCALLTYPE GetDC(HDC* Out) override;
+  HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 Desc) override;
   HRESULT STDMETHODCALLTYPE IsLost() override;
-  HRESULT STDMETHODCALLTYPE Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags,
-                                 HANDLE event) override;
-  HRESULT STDMETHODCALLTYPE ReleaseDC(HDC dc) override;
+  HRESULT STDMETHODCALLTYPE Lock(LPRECT Rect, LPDDSURFACEDESC2 Desc, DWORD Flags,
+                                 HANDLE Event) override;
+  HRESULT STDMETHODCALLTYPE ReleaseDC(HDC Given) override;
   HRESULT STDMETHODCALLTYPE Restore() override;
-  HRESULT STDMETHODCALLTYPE SetColorKey(DWORD flags, LPDDCOLORKEY key) override;
-  HRESULT STDMETHODCALLTYPE Unlock(LPRECT rect) override;
+  HRESULT STDMETHODCALLTYPE SetColorKey(DWORD Flags, LPDDCOLORKEY NewKey) override;
+  HRESULT STDMETHODCALLTYPE Unlock(LPRECT Rect) override;
 
-  std::uint16_t* Row(int y) { return pixels.get() + static_cast<std::ptrdiff_t>(y) * pitchPixels; }
+  std::uint16_t* Row(int Y) { return pixels.get() + static_cast<std::ptrdiff_t>(Y) * pitchPixels; }
   bool Busy() const { return locked || dc != nullptr; }
   void FillLostPattern();
   // The key runs no longer describe the pixels (or the key); called by
@@ -119,19 +120,19 @@ class Surface final : public Counted<IDirectDrawSurface7, Surface> {
  private:
   // Makes the table if it is missing; false when there is no storage for it.
   bool UpdateKeyRuns();
-  void KeyedCopy(Surface& from, const RECT& r, int dx, int dy);
-  HRESULT DoBltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 src, LPRECT srcRect, DWORD flags);
-  HRESULT DoFlip(LPDIRECTDRAWSURFACE7 target, DWORD flags);
-  HRESULT DoGetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* out);
-  HRESULT DoGetDC(HDC* out);
-  HRESULT DoLock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event);
+  void KeyedCopy(Surface& From, const RECT& R, int Dx, int Dy);
+  HRESULT DoBltFast(DWORD X, DWORD Y, LPDIRECTDRAWSURFACE7 SrcIface, LPRECT SrcRect, DWORD Flags);
+  HRESULT DoFlip(LPDIRECTDRAWSURFACE7 Target, DWORD Flags);
+  HRESULT DoGetAttachedSurface(LPDDSCAPS2 Wanted, LPDIRECTDRAWSURFACE7* Out);
+  HRESULT DoGetDC(HDC* Out);
+  HRESULT DoLock(LPRECT Rect, LPDDSURFACEDESC2 Desc, DWORD Flags, HANDLE Event);
   HRESULT DoRestore();
-  HRESULT DoSetColorKey(DWORD flags, LPDDCOLORKEY key);
+  HRESULT DoSetColorKey(DWORD Flags, LPDDCOLORKEY NewKey);
 };
 
 // The live surface behind an interface pointer, or null when the pointer is
 // not one of ours (never dereferenced before it is found among the live ones).
-Surface* FindSurface(const void* iface);
+Surface* FindSurface(const void* Iface);
 
 }  // namespace soft::detail
 

@@ -21,6 +21,6 @@ extern const Resource kResources[];
 extern const std::size_t kResourceCount;
 
 // Case-insensitive lookup; nullptr when there is no such resource.
-const Resource* FindEmbedded(const char* type, const char* name);
+const Resource* FindEmbedded(const char* Type, const char* Name);
 
 }  // namespace soft

@@ -87,15 +87,15 @@ typedef GUID IID;
 typedef const GUID& REFGUID;
 typedef const IID& REFIID;
 
-inline bool IsEqualGUID(REFGUID a, REFGUID b) {
-  if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
+inline bool IsEqualGUID(REFGUID A, REFGUID B) {
+  if (A.Data1 != B.Data1 || A.Data2 != B.Data2 || A.Data3 != B.Data3) return false;
   for (int i = 0; i < 8; ++i) {
-    if (a.Data4[i] != b.Data4[i]) return false;
+    if (A.Data4[i] != B.Data4[i]) return false;
   }
   return true;
 }
-inline bool operator==(REFGUID a, REFGUID b) {
-  return IsEqualGUID(a, b);
+inline bool operator==(REFGUID A, REFGUID B) {
+  return IsEqualGUID(A, B);
 }
 
 typedef struct tagBITMAP {
@@ -486,7 +486,7 @@ typedef struct _DDSURFACEDESC2 {
 // COM interfaces
 
 struct IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) = 0;
+  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Iid, void** Object) = 0;
   virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
   virtual ULONG STDMETHODCALLTYPE Release() = 0;
 
@@ -506,35 +506,33 @@ typedef IDirectDraw7* LPDIRECTDRAW7;
 typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
 
 struct IDirectDraw7 : public IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 lpDDSurfaceDesc2,
-                                                  LPDIRECTDRAWSURFACE7* lplpDDSurface,
-                                                  IUnknown* pUnkOuter) = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND hWnd, DWORD dwFlags) = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP,
-                                                   DWORD dwRefreshRate, DWORD dwFlags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 Desc,
+                                                  LPDIRECTDRAWSURFACE7* Surface,
+                                                  IUnknown* Outer) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND Window, DWORD Flags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD Width, DWORD Height, DWORD Bpp,
+                                                   DWORD RefreshRate, DWORD Flags) = 0;
 
  protected:
   ~IDirectDraw7() = default;
 };
 
 struct IDirectDrawSurface7 : public IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE BltFast(DWORD dwX, DWORD dwY,
-                                            LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect,
-                                            DWORD dwTrans) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride,
-                                         DWORD dwFlags) = 0;
-  virtual HRESULT STDMETHODCALLTYPE
-  GetAttachedSurface(LPDDSCAPS2 lpDDSCaps, LPDIRECTDRAWSURFACE7* lplpDDAttachedSurface) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetColorKey(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetDC(HDC* lphDC) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 lpDDSurfaceDesc) = 0;
+  virtual HRESULT STDMETHODCALLTYPE BltFast(DWORD X, DWORD Y, LPDIRECTDRAWSURFACE7 Source,
+                                            LPRECT SourceRect, DWORD Flags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE7 Target, DWORD Flags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetAttachedSurface(LPDDSCAPS2 Caps,
+                                                       LPDIRECTDRAWSURFACE7* Attached) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetColorKey(DWORD Flags, LPDDCOLORKEY Key) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDC(HDC* Dc) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 Desc) = 0;
   virtual HRESULT STDMETHODCALLTYPE IsLost() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Lock(LPRECT lpDestRect, LPDDSURFACEDESC2 lpDDSurfaceDesc,
-                                         DWORD dwFlags, HANDLE hEvent) = 0;
-  virtual HRESULT STDMETHODCALLTYPE ReleaseDC(HDC hDC) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Lock(LPRECT Rect, LPDDSURFACEDESC2 Desc, DWORD Flags,
+                                         HANDLE Event) = 0;
+  virtual HRESULT STDMETHODCALLTYPE ReleaseDC(HDC Dc) = 0;
   virtual HRESULT STDMETHODCALLTYPE Restore() = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetColorKey(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unlock(LPRECT lpRect) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetColorKey(DWORD Flags, LPDDCOLORKEY Key) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unlock(LPRECT Rect) = 0;
 
  protected:
   ~IDirectDrawSurface7() = default;
@@ -555,36 +553,34 @@ typedef BOOL(CALLBACK* LPDDENUMCALLBACKEXW)(GUID*, LPWSTR, LPWSTR, LPVOID, HMONI
 typedef HRESULT(WINAPI* LPDIRECTDRAWENUMERATEEXA)(LPDDENUMCALLBACKEXA, LPVOID, DWORD);
 typedef HRESULT(WINAPI* LPDIRECTDRAWENUMERATEEXW)(LPDDENUMCALLBACKEXW, LPVOID, DWORD);
 
-HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA lpCallback, LPVOID lpContext);
-HRESULT WINAPI DirectDrawEnumerateW(LPDDENUMCALLBACKW lpCallback, LPVOID lpContext);
-HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA lpCallback, LPVOID lpContext,
-                                      DWORD dwFlags);
-HRESULT WINAPI DirectDrawEnumerateExW(LPDDENUMCALLBACKEXW lpCallback, LPVOID lpContext,
-                                      DWORD dwFlags);
-HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pUnkOuter);
-HRESULT WINAPI DirectDrawCreateEx(GUID* lpGuid, LPVOID* lplpDD, REFIID iid, IUnknown* pUnkOuter);
-HRESULT WINAPI DirectDrawCreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper,
-                                       IUnknown* pUnkOuter);
+HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA Callback, LPVOID Context);
+HRESULT WINAPI DirectDrawEnumerateW(LPDDENUMCALLBACKW Callback, LPVOID Context);
+HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA Callback, LPVOID Context, DWORD Flags);
+HRESULT WINAPI DirectDrawEnumerateExW(LPDDENUMCALLBACKEXW Callback, LPVOID Context, DWORD Flags);
+HRESULT WINAPI DirectDrawCreate(GUID* Guid, LPDIRECTDRAW* Out, IUnknown* Outer);
+HRESULT WINAPI DirectDrawCreateEx(GUID* Guid, LPVOID* Out, REFIID Iid, IUnknown* Outer);
+HRESULT WINAPI DirectDrawCreateClipper(DWORD Flags, LPDIRECTDRAWCLIPPER* Clipper, IUnknown* Outer);
 
 // ---------------------------------------------------------------------------
 // Kernel
 
-HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
-FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
-BOOL WINAPI FreeLibrary(HMODULE hLibModule);
-HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
-void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
+HMODULE WINAPI LoadLibraryA(LPCSTR FileName);
+FARPROC WINAPI GetProcAddress(HMODULE Module, LPCSTR ProcName);
+BOOL WINAPI FreeLibrary(HMODULE Module);
+HMODULE WINAPI GetModuleHandleA(LPCSTR ModuleName);
+void WINAPI OutputDebugStringA(LPCSTR Text);
 
 // ---------------------------------------------------------------------------
 // GDI and bitmaps
 
-HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad);
-int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv);
-HDC WINAPI CreateCompatibleDC(HDC hdc);
-HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h);
-BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc,
-                       int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop);
-BOOL WINAPI DeleteDC(HDC hdc);
-BOOL WINAPI DeleteObject(HGDIOBJ ho);
-COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
-COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);
+HANDLE WINAPI LoadImageA(HINSTANCE Instance, LPCSTR Name, UINT Type, int Width, int Height,
+                         UINT LoadFlags);
+int WINAPI GetObjectA(HANDLE Object, int Size, LPVOID Buffer);
+HDC WINAPI CreateCompatibleDC(HDC Dc);
+HGDIOBJ WINAPI SelectObject(HDC Dc, HGDIOBJ Object);
+BOOL WINAPI StretchBlt(HDC DestDc, int XDest, int YDest, int WDest, int HDest, HDC SourceDc,
+                       int XSrc, int YSrc, int WSrc, int HSrc, DWORD Rop);
+BOOL WINAPI DeleteDC(HDC Dc);
+BOOL WINAPI DeleteObject(HGDIOBJ Object);
+COLORREF WINAPI GetPixel(HDC Dc, int X, int Y);
+COLORREF WINAPI SetPixel(HDC Dc, int X, int Y, COLORREF Color);

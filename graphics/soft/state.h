@@ -69,16 +69,16 @@ struct State {
 
 State& GetState();
 
-void LogCall(const char* method, const void* object, HRESULT result);
-bool EqualsIgnoreCase(const char* a, const char* b);
+void LogCall(const char* Method, const void* Object, HRESULT Result);
+bool EqualsIgnoreCase(const char* A, const char* B);
 
 // Each part frees what it owns (called by Reset).
 void ResetDisplay();
 void ResetGdi();
 
 // The DCs over surfaces, kept by the GDI part.
-HDC OpenSurfaceDC(Surface* surface);
-void CloseSurfaceDC(HDC dc);
+HDC OpenSurfaceDC(Surface* Surface);
+void CloseSurfaceDC(HDC Dc);
 int LiveDCCount();
 int LiveBitmapCount();
 

@@ -9,13 +9,13 @@ namespace {
 constexpr uint8_t kLevels = 10;
 constexpr uint8_t kCharEscape = 27;
 
-void Add(Gamepads::Events& Out, KeyEvent::Kind Kind, uint16_t Key) {
-  Out.List[Out.Count++] = KeyEvent{Kind, Key};
+void Add(Gamepads::Events& Out, FormEvent::Kind Kind, uint16_t Key) {
+  Out.List[Out.Count++] = FormEvent{Kind, Key};
 }
 
 }  // namespace
 
-bool Gamepads::Follow(const GameView& View) {
+bool Gamepads::ChooseLevelPlayed(const GameView& View) {
   if (View.LevelScreen || View.Level == choice_ || View.Level >= kLevels) return false;
   choice_ = View.Level;
   return true;
@@ -30,7 +30,7 @@ Gamepads::Pad* Gamepads::Find(int32_t Id) {
 
 Gamepads::Events Gamepads::Update(int32_t Id, uint32_t Held, const GameView& View) {
   Events out;
-  Follow(View);
+  ChooseLevelPlayed(View);
   Pad* pad = Find(Id);
   if (pad == nullptr) {
     for (Pad& p : pads_) {
@@ -48,18 +48,18 @@ Gamepads::Events Gamepads::Update(int32_t Id, uint32_t Held, const GameView& Vie
 
   // Let go first: a button moved from one hand to the other in one sample
   // still gives a key-down after its key-up.
-  if (released & PadBit(kPadA)) Add(out, KeyEvent::KeyUp, kVkSpace);
-  if (released & PadBit(kPadDown)) Add(out, KeyEvent::KeyUp, kVkDown);
+  if (released & PadBit(kPadA)) Add(out, FormEvent::KeyUp, kVkSpace);
+  if (released & PadBit(kPadDown)) Add(out, FormEvent::KeyUp, kVkDown);
   if (View.LevelScreen) {
     if (pressed & PadBit(kPadLeft))
       choice_ = static_cast<uint8_t>((choice_ + kLevels - 1) % kLevels);
     if (pressed & PadBit(kPadRight)) choice_ = static_cast<uint8_t>((choice_ + 1) % kLevels);
-    if (pressed & PadBit(kPadA)) Add(out, KeyEvent::Char, static_cast<uint16_t>('0' + choice_));
+    if (pressed & PadBit(kPadA)) Add(out, FormEvent::Char, static_cast<uint16_t>('0' + choice_));
   } else if (pressed & PadBit(kPadA)) {
-    Add(out, KeyEvent::KeyDown, kVkSpace);
+    Add(out, FormEvent::KeyDown, kVkSpace);
   }
-  if (pressed & PadBit(kPadDown)) Add(out, KeyEvent::KeyDown, kVkDown);
-  if (pressed & PadBit(kPadBack)) Add(out, KeyEvent::Char, kCharEscape);
+  if (pressed & PadBit(kPadDown)) Add(out, FormEvent::KeyDown, kVkDown);
+  if (pressed & PadBit(kPadBack)) Add(out, FormEvent::Char, kCharEscape);
   return out;
 }
 

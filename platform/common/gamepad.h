@@ -7,33 +7,37 @@
 
 #include <cstdint>
 
+#include "shell/form_event.h"
+#include "world/world.h"
+
 namespace carpex::common {
 
 // What the buttons mean depends on the game's screen: the program that ties a
 // platform to the game tells it through this.
 struct GameView {
   bool LevelScreen = true;
-  uint8_t Level = 0;  // the level of the last round (0 before the first)
+  uint8_t Level = 0;       // the level of the last round (0 before the first)
+  bool RoundOver = false;  // the round has ended and its banner shows
 };
+
+// Where the game of the world W is.
+inline GameView GameViewOf(const World& W) {
+  return GameView{W.GameState == kLevelChoice, W.Level, W.GameState == kRoundOver};
+}
 
 enum PadButton : uint8_t { kPadA, kPadBack, kPadDown, kPadLeft, kPadRight };
 constexpr uint32_t PadBit(PadButton Button) {
   return 1u << Button;
 }
 
-// One event for the form, as a key would give it.
-struct KeyEvent {
-  enum Kind : uint8_t { Char, KeyDown, KeyUp } kind;
-  uint16_t key;  // the character, or the virtual-key code
-};
-
 class Gamepads {
  public:
   // Pads followed at once; buttons of further pads are not seen.
   static constexpr int kMaxPads = 8;
 
+  // The form's events, as the keys would give them.
   struct Events {
-    KeyEvent List[8];
+    FormEvent List[8];
     int Count = 0;
   };
 
@@ -45,9 +49,9 @@ class Gamepads {
   // Pad Id is gone: what it held is let go, and its slot freed.
   Events Remove(int32_t Id, const GameView& View);
 
-  // Follows the game between pad events: outside the level screen the level
-  // being played becomes the one A starts next. True when Choice changed.
-  bool Follow(const GameView& View);
+  // Between pad events: outside the level screen the level being played
+  // becomes the one A starts next. True when Choice changed.
+  bool ChooseLevelPlayed(const GameView& View);
   // The level A starts on the level screen.
   uint8_t Choice() const { return choice_; }
   // How many pads are followed.

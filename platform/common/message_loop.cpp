@@ -8,49 +8,40 @@ constexpr double kTimerIntervalMs = 1000;
 
 }  // namespace
 
-void MessageLoop::Post(Message M) {
-  const bool focus = IsFocus(M.kind);
+void MessageLoop::Post(const FormEvent& Event) {
+  const bool focus = IsFocus(Event.kind);
   if (focus && focus_aside_) {
-    aside_focus_ = M.kind;
+    aside_focus_ = Event.kind;
     return;
   }
-  Message* newest = &queue_[(queue_head_ + queue_count_ + kQueueSize - 1) % kQueueSize];
-  if (focus && !Aside() && queue_count_ > 0 && IsFocus(newest->kind)) {
-    newest->kind = M.kind;
+  FormEvent* newest = &queue_[(queue_head_ + queue_count_ + kQueueSize - 1) % kQueueSize];
+  if (focus && !AnyKeptAside() && queue_count_ > 0 && IsFocus(newest->kind)) {
+    newest->kind = Event.kind;
     return;
   }
   // Once anything is aside, everything after it goes aside too (or is
   // dropped), so that nothing is handed over before what came earlier.
-  if (!Aside() && queue_count_ < kQueueSize) {
-    queue_[(queue_head_ + queue_count_) % kQueueSize] = M;
+  if (!AnyKeptAside() && queue_count_ < kQueueSize) {
+    queue_[(queue_head_ + queue_count_) % kQueueSize] = Event;
     ++queue_count_;
-  } else if (M.kind == Message::KeyUp && M.key < released_.size()) {
-    released_.set(M.key);
+  } else if (Event.kind == FormEvent::KeyUp && Event.key < released_.size()) {
+    released_.set(Event.key);
   } else if (focus) {
     focus_aside_ = true;
-    aside_focus_ = M.kind;
+    aside_focus_ = Event.kind;
   }
 }
 
-void MessageLoop::Deliver(const Message& M) {
+void MessageLoop::Post(const FormEvent* Events, int Count) {
+  for (int i = 0; i < Count; ++i) Post(Events[i]);
+}
+
+void MessageLoop::Deliver(const FormEvent& Event) {
   if (form_ == nullptr) return;
-  uint8_t character = static_cast<uint8_t>(M.key);
-  uint16_t key = M.key;
-  switch (M.kind) {
-    case Message::Char:
-      form_->FormKeyPress(character);
-      break;
-    case Message::KeyDown:
-      form_->FormKeyDown(key);
-      break;
-    case Message::KeyUp:
-      form_->FormKeyUp(key);
-      break;
-    case Message::Deactivate:
-    case Message::Restore:
-    case Message::Activation:
-      host_->Focus(M.kind, *form_);
-      break;
+  if (IsFocus(Event.kind)) {
+    host_->Focus(Event.kind, *form_);
+  } else {
+    carpex::Deliver(*form_, Event);
   }
 }
 
@@ -71,7 +62,7 @@ void MessageLoop::Run(FormHandlers& Form, Host& With) {
     bool done = true;
     Form.GameLoop(done);
     With.AfterFrame();
-    if (done && !terminated_ && queue_count_ == 0 && !Aside()) {
+    if (done && !terminated_ && queue_count_ == 0 && !AnyKeptAside()) {
       const double now = With.Now();
       With.Wait(next_tick_ > now ? next_tick_ - now : 0);
     }
@@ -85,7 +76,7 @@ void MessageLoop::Run(FormHandlers& Form, Host& With) {
 
 bool MessageLoop::HandleOne(bool Draining) {
   if (queue_count_ > 0) {
-    const Message m = queue_[queue_head_];
+    const FormEvent m = queue_[queue_head_];
     queue_head_ = (queue_head_ + 1) % kQueueSize;
     --queue_count_;
     Deliver(m);
@@ -95,12 +86,12 @@ bool MessageLoop::HandleOne(bool Draining) {
     uint16_t key = 0;
     while (!released_.test(key)) ++key;
     released_.reset(key);
-    Deliver(Message{Message::KeyUp, key});
+    Deliver(FormEvent{FormEvent::KeyUp, key});
     return true;
   }
   if (focus_aside_) {
     focus_aside_ = false;
-    Deliver(Message{aside_focus_, 0});
+    Deliver(FormEvent{aside_focus_, 0});
     return true;
   }
   if (host_->HandleSystemEvent(Draining)) return true;
@@ -110,7 +101,7 @@ bool MessageLoop::HandleOne(bool Draining) {
   if (now < next_tick_) return false;
   next_tick_ += kTimerIntervalMs;
   if (next_tick_ <= now) next_tick_ = now + kTimerIntervalMs;
-  form_->Timer1Timer();
+  Deliver(FormEvent{FormEvent::Tick, 0});
   return true;
 }
 

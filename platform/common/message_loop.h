@@ -8,19 +8,16 @@
 #include <cstdint>
 
 #include "shell/app.h"
+#include "shell/form_event.h"
 
 namespace carpex::common {
 
+// A message is one of the form's events. Deactivate and Restore are focus
+// messages, which the front end hands over in its own way (Host::Focus); a
+// focus message right after another takes its place: only the state they
+// leave counts.
 class MessageLoop {
  public:
-  // Activation: the window's focus or state has changed since the last one was
-  // handled, and its state as it is then is what counts. A focus message right
-  // after another takes its place: only the state they leave counts.
-  struct Message {
-    enum Kind : uint8_t { Char, KeyDown, KeyUp, Deactivate, Restore, Activation } kind;
-    uint16_t key;  // the character, or the virtual-key code
-  };
-
   // What the loop needs from the front end.
   class Host {
    public:
@@ -33,8 +30,8 @@ class MessageLoop {
     // Once before each frame: inputs that are read, not sent, may post messages,
     // which are handled before the frame.
     virtual void Sample() = 0;
-    // A focus message's turn (Deactivate, Restore or Activation).
-    virtual void Focus(Message::Kind Kind, FormHandlers& Form) = 0;
+    // A focus message's turn.
+    virtual void Focus(FormEvent::Kind Kind, FormHandlers& Form) = 0;
     // After each frame: the picture goes to the screen.
     virtual void AfterFrame() = 0;
     // Nothing waits: returns when something may have come, at the latest once
@@ -46,9 +43,11 @@ class MessageLoop {
   };
 
   // Left for the loop, which hands it to the form in a turn of its own.
-  void Post(Message M);
+  void Post(const FormEvent& Event);
+  // Each left for the loop in a turn of its own, in order.
+  void Post(const FormEvent* Events, int Count);
   // Handed to the form at once (within Run).
-  void Deliver(const Message& M);
+  void Deliver(const FormEvent& Event);
   // Turns until Terminate, then hands over what was queued by then.
   void Run(FormHandlers& Form, Host& With);
   void Terminate() { terminated_ = true; }
@@ -64,20 +63,22 @@ class MessageLoop {
   // handed over once the queue has been.
   static constexpr int kQueueSize = 64;
 
-  static bool IsFocus(Message::Kind Kind) { return Kind >= Message::Deactivate; }
-  bool Aside() const { return released_.any() || focus_aside_; }
+  static bool IsFocus(FormEvent::Kind Kind) {
+    return Kind == FormEvent::Deactivate || Kind == FormEvent::Restore;
+  }
+  bool AnyKeptAside() const { return released_.any() || focus_aside_; }
   // One turn: handles one waiting message and returns true, or returns false
   // when none is waiting. Draining, no timer.
   bool HandleOne(bool Draining);
 
   FormHandlers* form_ = nullptr;
   Host* host_ = nullptr;
-  Message queue_[kQueueSize] = {};
+  FormEvent queue_[kQueueSize] = {};
   int queue_head_ = 0;
   int queue_count_ = 0;
   std::bitset<256> released_;  // key-ups kept aside, by virtual-key code
   bool focus_aside_ = false;
-  Message::Kind aside_focus_ = Message::Restore;
+  FormEvent::Kind aside_focus_ = FormEvent::Restore;
   double next_tick_ = 0;
   bool sampled_ = false;
   bool terminated_ = false;

@@ -10,6 +10,14 @@ namespace carpex::common {
 constexpr int kCellWidth = 6;
 constexpr int kCellHeight = 13;
 
+// The text's colours, as the form's canvas has them: clWindowText on the
+// clBtnFace of the classic Windows scheme.
+struct TextColour {
+  uint8_t R, G, B;
+};
+constexpr TextColour kTextInk{0, 0, 0};
+constexpr TextColour kTextFace{212, 208, 200};
+
 // Row `Row` (0 = top) of the character's cell; bit 7 is the leftmost pixel.
 // Characters without a drawing show as an empty box, as a missing glyph does.
 uint8_t GlyphRow(char Character, int Row);

@@ -6,9 +6,9 @@
 
 #include "graphics/ddraw_api.h"
 
-namespace carpex {
+namespace carpex::headless {
 
-void HeadlessApp::TextOut(int32_t X, int32_t Y, const char* Text) {
+void HeadlessApp::WriteText(int32_t X, int32_t Y, const char* Text) {
   // A fixed buffer: this runs every frame while the frame rate is shown.
   std::snprintf(LastText, sizeof LastText, "%s", Text);
   LastTextX = X;
@@ -16,7 +16,7 @@ void HeadlessApp::TextOut(int32_t X, int32_t Y, const char* Text) {
   ++TextCount;
 }
 
-void HeadlessApp::MessageBox(const char* Text, const char* Caption, uint32_t Flags) {
+void HeadlessApp::ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) {
   MessageBoxes.push_back(MessageBoxCall{Text, Caption, Flags});
   if (EchoMessageBoxes) {
     std::string shown = Text;
@@ -54,4 +54,4 @@ uint32_t HeadlessApp::ClockSeed() {
   return static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
 }
 
-}  // namespace carpex
+}  // namespace carpex::headless

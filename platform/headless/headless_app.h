@@ -1,6 +1,15 @@
 // The application layer without a window: tests and the replay tool hand the
 // form its events themselves, between two idle calls, and read back what the
 // game asked of the window.
+//
+// The application contract (shell/app.h):
+//  [x] WindowHandle: a token.
+//  [x] Minimize, Maximize, Hide, Terminate: noted in the public fields.
+//  [x] Sleep: added up, never slept.
+//  [x] WriteText: the last text kept, and counted.
+//  [x] ShowMessageBox: kept, and written to standard error when asked.
+//  [ ] Run: no events of its own: idle calls only, at most MaxIdleCalls of them.
+//  [x] ClockSeed: the steady clock.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +18,7 @@
 
 #include "shell/app.h"
 
-namespace carpex {
+namespace carpex::headless {
 
 class HeadlessApp final : public Application {
  public:
@@ -28,8 +37,8 @@ class HeadlessApp final : public Application {
   void Hide() override { Visible = false; }
   void Terminate() override { Terminated = true; }
   void Sleep(uint32_t Milliseconds) override { SleptMs += Milliseconds; }
-  void TextOut(int32_t X, int32_t Y, const char* Text) override;
-  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void WriteText(int32_t X, int32_t Y, const char* Text) override;
+  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
   // Idle calls until the application terminates or MaxIdleCalls have run.
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;
@@ -63,4 +72,4 @@ class HeadlessApp final : public Application {
   int window_token_ = 0;
 };
 
-}  // namespace carpex
+}  // namespace carpex::headless

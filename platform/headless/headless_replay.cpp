@@ -7,7 +7,7 @@
 #include "platform/headless/headless_app.h"
 #include "tools/replay_platform.h"
 
-namespace carpex {
+namespace carpex::headless {
 
 namespace {
 
@@ -46,8 +46,12 @@ class HeadlessReplay final : public ReplayPlatform {
 
 }  // namespace
 
+}  // namespace carpex::headless
+
+namespace carpex {
+
 std::unique_ptr<ReplayPlatform> MakeReplayPlatform() {
-  return std::make_unique<HeadlessReplay>();
+  return std::make_unique<headless::HeadlessReplay>();
 }
 
 }  // namespace carpex

@@ -6,12 +6,12 @@ namespace carpex::sdl {
 
 namespace {
 
-uint16_t U16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
+uint16_t U16(const uint8_t* P) {
+  return static_cast<uint16_t>(P[0] | P[1] << 8);
 }
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+uint32_t U32(const uint8_t* P) {
+  return static_cast<uint32_t>(P[0]) | static_cast<uint32_t>(P[1]) << 8 |
+         static_cast<uint32_t>(P[2]) << 16 | static_cast<uint32_t>(P[3]) << 24;
 }
 
 constexpr std::size_t kDirHeader = 6;

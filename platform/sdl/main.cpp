@@ -8,9 +8,10 @@
 
 #include "assets/files.h"
 #include "platform/common/command_line.h"
+#include "platform/common/gamepad.h"
 #include "platform/sdl/sdl_app.h"
 #include "platform/sdl/settings_file.h"
-#include "shell/unit1.h"
+#include "shell/session.h"
 
 namespace {
 
@@ -24,11 +25,11 @@ extern "C" void EndAsOnTerminate(int) {
 void EndOnHangUpAndQuit() {
   struct sigaction term {};
   if (sigaction(SIGTERM, nullptr, &term) != 0 || term.sa_handler == SIG_DFL) return;
-  struct sigaction as_term {};
-  as_term.sa_handler = EndAsOnTerminate;
-  sigemptyset(&as_term.sa_mask);
-  sigaction(SIGHUP, &as_term, nullptr);
-  sigaction(SIGQUIT, &as_term, nullptr);
+  struct sigaction asTerm {};
+  asTerm.sa_handler = EndAsOnTerminate;
+  sigemptyset(&asTerm.sa_mask);
+  sigaction(SIGHUP, &asTerm, nullptr);
+  sigaction(SIGQUIT, &asTerm, nullptr);
 }
 
 // SDL falls back to drivers that show nothing when there is no display; the
@@ -55,6 +56,10 @@ int main(int argc, char** argv) {
     const bool written = std::printf("%s\n", commandLine.Answer().c_str()) >= 0;
     return written && std::fflush(stdout) == 0 ? 0 : 1;
   }
+  // The window's class, which the desktop entry names (StartupWMClass) so that
+  // the task bar shows the game's icon; SDL reads it when its video starts.
+  SDL_setenv("SDL_VIDEO_X11_WMCLASS", "carpex", 0);
+  SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "carpex", 0);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "carpex: cannot open a display to play on: %s\n", SDL_GetError());
     return 1;
@@ -79,14 +84,15 @@ int main(int argc, char** argv) {
     if (app == nullptr) {
       std::fprintf(stderr, "carpex: %s\n", error.c_str());
     } else {
-      // A game controller's buttons mean one thing on the level screen and another in a round.
-      app->SetGameView([] {
-        const carpex::TForm1* form = carpex::Form1;
-        if (form == nullptr) return carpex::common::GameView{};
-        const carpex::World& w = form->View().W;
-        return carpex::common::GameView{w.GameState == carpex::kLevelChoice, w.Level};
+      // In the player's language unless told otherwise.
+      const carpex::Language language =
+          carpex::LocaleLanguage(SDL_getenv("LANGUAGE"), SDL_getenv("LC_ALL"),
+                                 SDL_getenv("LC_MESSAGES"), SDL_getenv("LANG"));
+      status = commandLine.Play(*app, language, &error, [&app](const carpex::GameSession& Session) {
+        // A game controller's buttons mean one thing on the level screen and
+        // another in a round.
+        app->SetGameView([&Session] { return carpex::common::GameViewOf(Session.View().W); });
       });
-      status = commandLine.Play(*app, &error);
       if (!error.empty()) std::fprintf(stderr, "carpex: %s\n", error.c_str());
       // Not being able to remember is no reason to bother the player.
       carpex::sdl::SaveSettings(settingsPath, app->Remembered());

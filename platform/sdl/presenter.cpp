@@ -12,9 +12,11 @@ namespace carpex::sdl {
 
 namespace {
 
-// clBtnFace of the classic Windows scheme, behind clWindowText (black).
-constexpr SDL_Color kTextBackground = {212, 208, 200, 255};
-constexpr SDL_Color kTextColour = {0, 0, 0, 255};
+constexpr SDL_Color Opaque(common::TextColour C) {
+  return SDL_Color{C.R, C.G, C.B, 255};
+}
+constexpr SDL_Color kTextBackground = Opaque(common::kTextFace);
+constexpr SDL_Color kTextColour = Opaque(common::kTextInk);
 
 constexpr int kColours = 1 << 16;
 

@@ -39,7 +39,7 @@ class WindowPresenter {
   // Text on the window at a pixel position of the 640 x 480 screen (drawn at
   // the picture's scale from the window's top-left corner), until the next
   // picture. At most kMaxTexts at once; a further one replaces the last.
-  void AddText(int32_t X, int32_t Y, const char* Text);
+  void AddText(int32_t X, int32_t Y, const char* Chars);
   // The next Compose draws the whole window (it was resized or exposed).
   void Redraw() { redraw_ = true; }
   void SetUpdates(Updates How) { updates_ = How; }
@@ -50,7 +50,7 @@ class WindowPresenter {
   int Compose(SDL_Surface* Target, const SDL_Rect** Rects);
 
   // Where the picture sits on the last surface composed.
-  const common::Placement& Where() const { return where_; }
+  const common::Placement& PicturePlacement() const { return where_; }
 
   static constexpr int kMaxTexts = 4;
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "assets/form_description.h"
 #include "graphics/soft/control.h"
 #include "graphics/soft/resources.h"
 #include "platform/sdl/icon.h"
@@ -14,19 +13,8 @@ namespace carpex::sdl {
 
 namespace {
 
-// The form's designed caption, place and size, from its description; these if
-// that cannot be read. Only the caption is used: the window covers the screen.
-FormDescription DesignedForm() {
-  FormDescription form;
-  form.Caption = "Form1";
-  form.Left = 403;
-  form.Top = 213;
-  form.ClientWidth = 559;
-  form.ClientHeight = 368;
-  FormDescription read;
-  if (LoadFormDescription(&read) && read.ClientWidth > 0 && read.ClientHeight > 0) form = read;
-  return form;
-}
+// What the window, the task bar and Alt+Tab call the game.
+constexpr char kGameName[] = "Carpex";
 
 constexpr uint32_t kMbIconMask = 0xF0;
 constexpr uint32_t kMbIconError = 0x10;
@@ -59,6 +47,28 @@ std::string UnixLineBreaks(const char* Text) {
   return out;
 }
 
+std::string WindowTitle(bool Windowed, const common::GameView& View, int Pads, uint8_t Choice) {
+  std::string title = kGameName;
+  const bool pad = Pads > 0;
+  const std::string level = std::to_string(Choice);
+  if (!Windowed) {
+    if (pad) title += " (gamepad: A starts level " + level + ")";
+    return title;
+  }
+  if (View.LevelScreen) {
+    title +=
+        pad ? ": 0-9 choose a level (gamepad: A starts level " + level + "), Escape or Back quits"
+            : ": 0-9 choose a level, Escape quits";
+  } else if (View.RoundOver) {
+    title +=
+        pad ? ": Escape or Back: back to the level choice" : ": Escape: back to the level choice";
+  } else {
+    title += pad ? ": Space, Down or A drops the bomb, Escape or Back leaves the round"
+                 : ": Space or Down drops the bomb, Escape leaves the round";
+  }
+  return title;
+}
+
 uint32_t MessageBoxKind(uint32_t Flags) {
   switch (Flags & kMbIconMask) {
     case kMbIconError:
@@ -73,8 +83,8 @@ uint32_t MessageBoxKind(uint32_t Flags) {
 
 std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error, const common::Settings& Start) {
   std::unique_ptr<SdlApp> app(new SdlApp());
-  auto fail = [&](const char* what) {
-    if (Error != nullptr) *Error = std::string(what) + ": " + SDL_GetError();
+  auto fail = [&](const char* What) {
+    if (Error != nullptr) *Error = std::string(What) + ": " + SDL_GetError();
     return nullptr;
   };
   // The game pauses when it loses the focus; SDL must not minimise it.
@@ -98,9 +108,7 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error, const common::Setting
   // manager makes it full screen.
   SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(0, &screen);
-  const FormDescription form = DesignedForm();
-  app->caption_ = form.Caption;
-  app->window_ = SDL_CreateWindow(form.Caption.c_str(), screen.x, screen.y, screen.w, screen.h,
+  app->window_ = SDL_CreateWindow(kGameName, screen.x, screen.y, screen.w, screen.h,
                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   if (app->window_ == nullptr) return fail("cannot create the window");
   TolerateX11Errors();
@@ -143,7 +151,7 @@ void SdlApp::Minimize() {
   // The display was never switched, so there is nothing to give back: the
   // game pauses (the form stops its frames) and the window stays where it is,
   // so that a click on another monitor does not hide the game.
-  away_ = true;
+  activation_.Minimize();
 }
 
 void SdlApp::Maximize() {
@@ -208,6 +216,7 @@ void SdlApp::SetWindowed(bool Windowed) {
   }
   presenter_.Redraw();
   needs_present_ = true;
+  ShowTitle();
 }
 
 common::Settings SdlApp::Remembered() {
@@ -226,13 +235,13 @@ void SdlApp::Hide() {
   SDL_HideWindow(window_);
 }
 
-void SdlApp::TextOut(int32_t X, int32_t Y, const char* Text) {
+void SdlApp::WriteText(int32_t X, int32_t Y, const char* Text) {
   // Text stays on the window until the next flip covers it.
   presenter_.AddText(X, Y, Text);
   needs_present_ = true;
 }
 
-void SdlApp::MessageBox(const char* Text, const char* Caption, uint32_t Flags) {
+void SdlApp::ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) {
   const std::string text = UnixLineBreaks(Text);
   const char* caption = Caption != nullptr ? Caption : "";
   std::fprintf(stderr, "%s: %s\n", caption, text.c_str());
@@ -256,7 +265,9 @@ void SdlApp::Run(FormHandlers& Form) {
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
   }
+  TellOnServerGone(&Form);
   loop_.Run(Form, *this);
+  TellOnServerGone(nullptr);
 }
 
 bool SdlApp::HandleSystemEvent(bool Draining) {
@@ -271,7 +282,8 @@ bool SdlApp::HandleSystemEvent(bool Draining) {
 void SdlApp::AfterFrame() {
   // One picture per frame, with the text written after the flip.
   if (needs_present_) Present();
-  if (pads_.Count() > 0 && pads_.Follow(View())) ShowPadChoice();
+  if (pads_.Count() > 0) pads_.ChooseLevelPlayed(View());
+  ShowTitle();
 }
 
 void SdlApp::Wait(double Milliseconds) {
@@ -300,14 +312,14 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
       if (vk == 0) break;
       // The character is made before the key-down is handled and arrives after it.
       if (const auto ch = TypedCharacter(vk, Event.key.keysym.mod)) {
-        loop_.Post({Message::Char, *ch});
+        loop_.Post({FormEvent::Char, *ch});
       }
-      loop_.Deliver({Message::KeyDown, vk});
+      loop_.Deliver({FormEvent::KeyDown, vk});
       break;
     }
     case SDL_KEYUP: {
       const uint16_t vk = VirtualKey(Event.key.keysym);
-      if (vk != 0) loop_.Deliver({Message::KeyUp, vk});
+      if (vk != 0) loop_.Deliver({FormEvent::KeyUp, vk});
       break;
     }
     case SDL_WINDOWEVENT:
@@ -318,12 +330,14 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
           if (Event.window.timestamp >= box_opened_ && Event.window.timestamp <= box_closed_) {
             break;
           }
-          PostActivation();
+          PostFocus(FormEvent::Deactivate);
           break;
         case SDL_WINDOWEVENT_MINIMIZED:
+          PostFocus(FormEvent::Deactivate);
+          break;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-          PostActivation();
+          PostFocus(FormEvent::Restore);
           break;
         case SDL_WINDOWEVENT_CLOSE:
           CloseWindow();
@@ -359,15 +373,15 @@ void SdlApp::HandleController(const SDL_Event& Event) {
     SDL_GameController* pad = SDL_GameControllerOpen(Event.cdevice.which);
     if (pad == nullptr) return;
     pads_.Update(SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)), 0, View());
-    ShowPadChoice();
+    ShowTitle();
     return;
   }
   if (Event.type == SDL_CONTROLLERDEVICEREMOVED) {
-    Deliver(pads_.Remove(Event.cdevice.which, View()));
+    Post(pads_.Remove(Event.cdevice.which, View()));
     if (SDL_GameController* pad = SDL_GameControllerFromInstanceID(Event.cdevice.which)) {
       SDL_GameControllerClose(pad);
     }
-    ShowPadChoice();
+    ShowTitle();
     return;
   }
   constexpr struct {
@@ -380,53 +394,30 @@ void SdlApp::HandleController(const SDL_Event& Event) {
                   {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, common::kPadRight}};
   for (const auto& b : kButtons) {
     if (b.Sdl != Event.cbutton.button) continue;
-    const uint8_t choice = pads_.Choice();
-    Deliver(pads_.Set(Event.cbutton.which, b.Pad, Event.type == SDL_CONTROLLERBUTTONDOWN, View()));
-    if (pads_.Choice() != choice) ShowPadChoice();
+    Post(pads_.Set(Event.cbutton.which, b.Pad, Event.type == SDL_CONTROLLERBUTTONDOWN, View()));
+    ShowTitle();
   }
 }
 
-void SdlApp::Deliver(const common::Gamepads::Events& Events) {
-  for (int i = 0; i < Events.Count; ++i) {
-    const common::KeyEvent& e = Events.List[i];
-    switch (e.kind) {
-      case common::KeyEvent::Char:
-        // As a typed character: in a turn of its own.
-        loop_.Post({Message::Char, static_cast<uint8_t>(e.key)});
-        break;
-      case common::KeyEvent::KeyDown:
-        loop_.Deliver({Message::KeyDown, e.key});
-        break;
-      case common::KeyEvent::KeyUp:
-        loop_.Deliver({Message::KeyUp, e.key});
-        break;
-    }
-  }
+void SdlApp::ShowTitle() {
+  const common::GameView view = View();
+  const int pads = pads_.Count();
+  // A new title only when it says something new: a frame makes none. In full
+  // screen the title says only the gamepad's level.
+  int key = windowed_ ? 1 : 0;
+  if (windowed_) key |= (view.LevelScreen ? 2 : 0) | (view.RoundOver ? 4 : 0);
+  if (pads > 0) key |= 8 | pads_.Choice() << 4;
+  if (key == title_key_) return;
+  title_key_ = key;
+  SDL_SetWindowTitle(window_, WindowTitle(windowed_, view, pads, pads_.Choice()).c_str());
 }
 
-void SdlApp::ShowPadChoice() {
-  if (pads_.Count() == 0) {
-    SDL_SetWindowTitle(window_, caption_.c_str());
-    return;
-  }
-  const std::string title =
-      caption_ + " (gamepad: A starts level " + std::to_string(pads_.Choice()) + ")";
-  SDL_SetWindowTitle(window_, title.c_str());
-}
-
-void SdlApp::Focus(Message::Kind, FormHandlers& Form) {
+void SdlApp::Focus(FormEvent::Kind, FormHandlers& Form) {
   // Whatever the window system has sent by now is taken in first: a focus
   // loss followed by a return within a frame is no switch away at all.
   SDL_PumpEvents();
   const WindowState now = state_();
-  const bool active = now.Focused && !now.Minimized;
-  if (!away_ && !active) {
-    Form.ApplicationEvents1Deactivate();
-  } else if (away_ && active) {
-    // Only the return after a switch away is an event for the game.
-    away_ = false;
-    Form.ApplicationEvents1Restore();
-  }
+  activation_.HandleFocus(now.Focused && !now.Minimized, Form);
 }
 
 void SdlApp::CloseWindow() {

@@ -4,6 +4,20 @@
 // 1000 ms timer, and the idle-time loop. Switching to another window pauses
 // the game and leaves its window where it is: the display was never switched,
 // so there is nothing to give back.
+//
+// The application contract (shell/app.h), implemented whole:
+//  [x] WindowHandle: the SDL window (the software display needs no more).
+//  [x] Minimize: the game paused; the window stays, and no surface is lost.
+//  [x] Maximize: back from the task bar, full screen (or the window, after Alt+Enter).
+//  [x] Hide, Terminate: the window hidden; the loop ends after what is queued.
+//  [x] Sleep: SDL_Delay.
+//  [x] WriteText: the small pixel font over the picture, until the next flip.
+//  [x] ShowMessageBox: SDL's message box, and the text on standard error.
+//  [x] Run: the common message loop: keys, game controllers, the timer,
+//      focus and switching away.
+//  [x] ClockSeed: SDL's performance counter.
+//  [ ] The windowed display (DisplayPresentation and the rest): the software
+//      display's picture is shown in the window whatever its presentation.
 #pragma once
 
 #include <SDL.h>
@@ -13,6 +27,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/common/activation.h"
 #include "platform/common/gamepad.h"
 #include "platform/common/layout.h"
 #include "platform/common/message_loop.h"
@@ -46,16 +61,16 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   void Hide() override;
   void Terminate() override { loop_.Terminate(); }
   void Sleep(uint32_t Milliseconds) override { SDL_Delay(Milliseconds); }
-  void TextOut(int32_t X, int32_t Y, const char* Text) override;
-  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void WriteText(int32_t X, int32_t Y, const char* Text) override;
+  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;
 
   SDL_Window* Window() const { return window_; }
   // Where the picture sits in the window.
-  const common::Placement& Where() const { return presenter_.Where(); }
+  const common::Placement& PicturePlacement() const { return presenter_.PicturePlacement(); }
   // Switched away from: the game is paused.
-  bool Away() const { return away_; }
+  bool Away() const { return activation_.Minimized(); }
   // Full screen, or a window with a frame that the player can resize.
   void SetWindowed(bool Windowed);
   bool Windowed() const { return windowed_; }
@@ -78,23 +93,22 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   void SetWindowStateSource(std::function<WindowState()> Source) { state_ = std::move(Source); }
 
  private:
-  using Message = common::MessageLoop::Message;
   SdlApp() = default;
   // The loop's host: SDL's events and clock; key-downs and key-ups go to the
   // form at once, a character in a turn of its own after its key-down.
   double Now() override { return static_cast<double>(SDL_GetTicks64()); }
   bool HandleSystemEvent(bool Draining) override;
   void Sample() override {}
-  // An Activation's turn: deactivates or restores the game when the window's
-  // state, as it is now, says it has been switched away from or back to.
-  void Focus(Message::Kind Kind, FormHandlers& Form) override;
+  // A focus message's turn: whatever its kind, the window's state as it is now
+  // says whether the game has been switched away from or back to.
+  void Focus(FormEvent::Kind Kind, FormHandlers& Form) override;
   void AfterFrame() override;
   void Wait(double Milliseconds) override;
   void Ending() override { SDL_PumpEvents(); }
   void HandleEvent(const SDL_Event& Event);
   // The application learns of it now and tells the form between frames; by
   // then more changes may have come, and the state they left is what counts.
-  void PostActivation() { loop_.Post({Message::Activation, 0}); }
+  void PostFocus(FormEvent::Kind Kind) { loop_.Post({Kind, 0}); }
   void CloseWindow();
   // The windowed presentation's frame, size and place (Shown: the window is
   // on the screen already, else it is what the manager finds when it maps it).
@@ -103,19 +117,21 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   void Present();
   // Alt+Enter: true when the key event was the switch (or its release).
   bool SwitchKey(const SDL_Event& Event);
-  // Game controllers plugged in and out, and their buttons.
+  // Game controllers plugged in and out, and their buttons: their events are
+  // posted, as the page posts them.
   void HandleController(const SDL_Event& Event);
-  void Deliver(const common::Gamepads::Events& Events);
+  void Post(const common::Gamepads::Events& Events) { loop_.Post(Events.List, Events.Count); }
   common::GameView View() const { return view_ ? view_() : common::GameView{}; }
-  // The window's title names the level that A starts while a controller is in.
-  void ShowPadChoice();
+  // The window's title, when what it says has changed.
+  void ShowTitle();
 
   SDL_Window* window_ = nullptr;
   std::unique_ptr<X11Window> x11_;  // null: SDL's own calls
   std::function<WindowState()> state_;
   WindowPresenter presenter_;
   common::MessageLoop loop_;
-  bool away_ = false;
+  // Switched away from or back: no surface is lost, the display was never switched.
+  common::Activation activation_{false};
   bool hidden_ = true;
   bool windowed_ = false;
   // The window's size in the windowed presentation, as last seen there.
@@ -129,12 +145,16 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   uint32_t box_opened_ = 1;
   uint32_t box_closed_ = 0;
   PaceLog pace_;
-  std::string caption_;
+  // What the title says (ShowTitle's key): 0 is the game's name alone.
+  int title_key_ = 0;
   std::function<common::GameView()> view_;
   common::Gamepads pads_;
   bool controllers_ = false;
 };
 
+// The window's title: the game's name, and in a window, where the player sees
+// the title, what the keys do now; with gamepads, the level that A starts.
+std::string WindowTitle(bool Windowed, const common::GameView& View, int Pads, uint8_t Choice);
 // A message box text with its line breaks as SDL shows them: Windows' "\r\n"
 // and a lone "\r" both become "\n".
 std::string UnixLineBreaks(const char* Text);

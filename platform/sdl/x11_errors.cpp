@@ -24,11 +24,14 @@ int OnXError(Display*, XErrorEvent* Error) {
   return 0;
 }
 
+FormHandlers* toldOnServerGone = nullptr;
+
 // The server has gone (closed, crashed, the session ended): nothing can be
 // shown any more. Xlib would print its own text and exit; the game says it in
-// one line, keeps what it has written (a recording), and ends.
+// one line, ends a recording with its last frame, and ends.
 int OnXServerGone(Display*) {
   std::fputs("carpex: the connection to the X server was lost\n", stderr);
+  if (toldOnServerGone != nullptr) toldOnServerGone->ProgramEnding();
   std::fflush(nullptr);
   _exit(1);
 }
@@ -51,12 +54,17 @@ void TolerateX11Errors() {
   dlclose(xlib);
 }
 
+void TellOnServerGone(FormHandlers* Form) {
+  toldOnServerGone = Form;
+}
+
 }  // namespace carpex::sdl
 
 #else
 
 namespace carpex::sdl {
 void TolerateX11Errors() {}
+void TellOnServerGone(FormHandlers*) {}
 }  // namespace carpex::sdl
 
 #endif

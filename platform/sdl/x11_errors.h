@@ -8,9 +8,14 @@
 // the server is lost.
 #pragma once
 
+#include "shell/app.h"
+
 namespace carpex::sdl {
 
 // Does nothing unless SDL's video runs on X11. Call after SDL has opened it.
 void TolerateX11Errors();
+// Who is told, before the game ends for a lost server, that it is ending
+// (ProgramEnding); nullptr for nobody.
+void TellOnServerGone(FormHandlers* Form);
 
 }  // namespace carpex::sdl

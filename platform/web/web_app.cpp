@@ -23,9 +23,12 @@ namespace {
 // (120 Hz, 144 Hz) are let pass.
 constexpr double kFramePeriodMs = 1000.0 / 60;
 constexpr double kFrameEarlyMs = kFramePeriodMs / 4;
-// clBtnFace of the classic Windows scheme behind clWindowText, as RGBA in memory.
-constexpr uint32_t kTextBackground = 0xFFC8D0D4;
-constexpr uint32_t kTextColour = 0xFF000000;
+// As RGBA in memory.
+constexpr uint32_t Opaque(common::TextColour C) {
+  return 0xFF000000u | uint32_t{C.B} << 16 | uint32_t{C.G} << 8 | C.R;
+}
+constexpr uint32_t kTextBackground = Opaque(common::kTextFace);
+constexpr uint32_t kTextColour = Opaque(common::kTextInk);
 
 // The page's side: index.html gives Module these functions. The bodies are
 // JavaScript, which the C++ formatter would take apart.
@@ -45,9 +48,10 @@ EM_ASYNC_JS(void, ShowMessage, (const char* Caption, const char* Text), {
   await Module.showMessage(UTF8ToString(Caption), UTF8ToString(Text));
 });
 EM_JS(void, ShowGame, (bool Shown), { Module.showGame(Shown); });
-// Which of the page's controls show, and the level a gamepad's A starts.
-EM_JS(void, ShowControls, (bool LevelScreen, int Gamepads, int Choice), {
-  Module.showControls(LevelScreen, Gamepads, Choice);
+// What the legend and the controls say now (Screen: 0 the level screen, 1 a
+// round, 2 a round over), and the level a gamepad's A starts.
+EM_JS(void, ShowControls, (int Screen, int Gamepads, int Choice), {
+  Module.showControls(["level", "round", "over"][Screen], Gamepads, Choice);
 });
 
 // Resolves with the time stamp of the first animation frame at NotBefore or
@@ -83,11 +87,11 @@ WebApp& AppOf(void* User) {
 EM_BOOL OnKeyDown(int, const EmscriptenKeyboardEvent* Event, void* User) {
   const uint16_t vk = VirtualKey(Event->keyCode);
   if (vk == 0) return EM_FALSE;
-  AppOf(User).Post({WebApp::Message::KeyDown, vk});
+  AppOf(User).Post({FormEvent::KeyDown, vk});
   // The character follows its key-down, as Windows' message translation posts it.
   const bool alt = Event->altKey || Event->metaKey;
   if (const auto ch = TypedCharacter(Event->key, Event->ctrlKey, alt)) {
-    AppOf(User).Post({WebApp::Message::Char, *ch});
+    AppOf(User).Post({FormEvent::Char, *ch});
   }
   return MovesPage(vk) && !Event->ctrlKey && !alt;
 }
@@ -95,22 +99,22 @@ EM_BOOL OnKeyDown(int, const EmscriptenKeyboardEvent* Event, void* User) {
 EM_BOOL OnKeyUp(int, const EmscriptenKeyboardEvent* Event, void* User) {
   const uint16_t vk = VirtualKey(Event->keyCode);
   if (vk == 0) return EM_FALSE;
-  AppOf(User).Post({WebApp::Message::KeyUp, vk});
+  AppOf(User).Post({FormEvent::KeyUp, vk});
   return MovesPage(vk);
 }
 
 EM_BOOL OnBlur(int, const EmscriptenFocusEvent*, void* User) {
-  AppOf(User).Post({WebApp::Message::Deactivate, 0});
+  AppOf(User).Post({FormEvent::Deactivate, 0});
   return EM_FALSE;
 }
 
 EM_BOOL OnFocus(int, const EmscriptenFocusEvent*, void* User) {
-  AppOf(User).Post({WebApp::Message::Restore, 0});
+  AppOf(User).Post({FormEvent::Restore, 0});
   return EM_FALSE;
 }
 
 EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* Event, void* User) {
-  AppOf(User).Post({Event->hidden ? WebApp::Message::Deactivate : WebApp::Message::Restore, 0});
+  AppOf(User).Post({Event->hidden ? FormEvent::Deactivate : FormEvent::Restore, 0});
   return EM_FALSE;
 }
 
@@ -119,13 +123,20 @@ WebApp* g_page_app = nullptr;
 }  // namespace
 
 // The page's own controls (touch, buttons) give what keys give: Kind is a
-// Message kind (0 a typed character, 1 a key-down, 2 a key-up).
+// FormEvent kind (0 a typed character, 1 a key-down, 2 a key-up).
 extern "C" EMSCRIPTEN_KEEPALIVE void carpex_press(int Kind, int Key) {
-  if (g_page_app == nullptr || Kind < WebApp::Message::Char || Kind > WebApp::Message::KeyUp ||
-      Key < 0 || Key > 0xFF) {
+  if (g_page_app == nullptr || Kind < FormEvent::Char || Kind > FormEvent::KeyUp || Key < 0 ||
+      Key > 0xFF) {
     return;
   }
-  g_page_app->Post({static_cast<WebApp::Message::Kind>(Kind), static_cast<uint16_t>(Key)});
+  g_page_app->Post({static_cast<FormEvent::Kind>(Kind), static_cast<uint16_t>(Key)});
+}
+
+// The page's language switch: 1 the English pictures, 0 the Chinese ones.
+extern "C" EMSCRIPTEN_KEEPALIVE void carpex_language(int English) {
+  if (g_page_app != nullptr) {
+    g_page_app->ChooseLanguage(English != 0 ? Language::English : Language::Chinese);
+  }
 }
 
 WebApp::WebApp()
@@ -150,10 +161,7 @@ WebApp::~WebApp() {
 }
 
 void WebApp::Minimize() {
-  if (minimized_) return;
-  minimized_ = true;
-  // As exclusive full-screen DirectDraw does for a program switched away from.
-  soft::Deactivate();
+  activation_.Minimize();
 }
 
 void WebApp::Hide() {
@@ -169,7 +177,7 @@ void WebApp::Sleep(uint32_t Milliseconds) {
   if (next_frame_ <= last_frame_) next_frame_ = last_frame_ + period;
 }
 
-void WebApp::TextOut(int32_t X, int32_t Y, const char* Text) {
+void WebApp::WriteText(int32_t X, int32_t Y, const char* Text) {
   // Into the canvas's picture: it stays there until the next flip covers it.
   const int right = std::min(X + common::TextWidth(Text), common::kPictureWidth);
   const int bottom = std::min(Y + common::kCellHeight, common::kPictureHeight);
@@ -187,7 +195,7 @@ void WebApp::TextOut(int32_t X, int32_t Y, const char* Text) {
   needs_present_ = true;
 }
 
-void WebApp::MessageBox(const char* Text, const char* Caption, uint32_t) {
+void WebApp::ShowMessageBox(const char* Text, const char* Caption, uint32_t) {
   ShowMessage(Caption != nullptr ? Caption : "", Text != nullptr ? Text : "");
 }
 
@@ -209,28 +217,18 @@ void WebApp::Wait(double) {
   last_frame_ = WaitForAnimationFrame(0);
 }
 
-void WebApp::Focus(Message::Kind Kind, FormHandlers& Form) {
-  if (Kind == Message::Deactivate) {
-    Form.ApplicationEvents1Deactivate();
-    return;
-  }
-  // Only a return from the minimised state is an event for the game.
-  if (!minimized_) return;
-  minimized_ = false;
-  soft::Activate();
-  Form.ApplicationEvents1Restore();
+void WebApp::Focus(FormEvent::Kind Kind, FormHandlers& Form) {
+  activation_.HandleFocus(Kind == FormEvent::Restore, Form);
 }
 
 void WebApp::Sample() {
+  if (language_chosen_) {
+    language_chosen_ = false;
+    if (switch_) switch_(chosen_);
+  }
   const common::GameView view = View();
   auto post = [this](const common::Gamepads::Events& Events) {
-    for (int i = 0; i < Events.Count; ++i) {
-      const common::KeyEvent& e = Events.List[i];
-      const Message::Kind kind = e.kind == common::KeyEvent::Char      ? Message::Char
-                                 : e.kind == common::KeyEvent::KeyDown ? Message::KeyDown
-                                                                       : Message::KeyUp;
-      Post({kind, e.key});
-    }
+    loop_.Post(Events.List, Events.Count);
   };
   // The buttons in the standard gamepad layout.
   constexpr struct {
@@ -242,7 +240,7 @@ void WebApp::Sample() {
                   {14, common::kPadLeft},
                   {15, common::kPadRight}};
   // Away from the page, the pads are no more the game's than the keys are.
-  if (!minimized_ && emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS) {
+  if (!activation_.Minimized() && emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS) {
     const int pads = std::min(emscripten_get_num_gamepads(), kMaxGamepads);
     for (int i = 0; i < kMaxGamepads; ++i) {
       EmscriptenGamepadEvent pad;
@@ -261,11 +259,12 @@ void WebApp::Sample() {
       post(pads_.Update(i, held, view));
     }
   }
-  pads_.Follow(view);
-  const int state = (view.LevelScreen ? 1 : 0) | pads_.Count() << 1 | pads_.Choice() << 8;
+  pads_.ChooseLevelPlayed(view);
+  const int screen = view.LevelScreen ? 0 : view.RoundOver ? 2 : 1;
+  const int state = screen | pads_.Count() << 2 | pads_.Choice() << 8;
   if (state != shown_state_) {
     shown_state_ = state;
-    ShowControls(view.LevelScreen, pads_.Count(), pads_.Choice());
+    ShowControls(screen, pads_.Count(), pads_.Choice());
   }
 }
 

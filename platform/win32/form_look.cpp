@@ -5,7 +5,7 @@
 
 #include "assets/form_description.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -105,6 +105,10 @@ bool ParseFontCharset(const std::string& Name, uint8_t* Out) {
   return true;
 }
 
+FormLook DesignedLook() {
+  return FormLookFrom(DesignedForm(), FormLook{});
+}
+
 FormLook FormLookFrom(const FormDescription& Form, const FormLook& Defaults) {
   FormLook look = Defaults;
   look.Left = Form.Left;
@@ -120,4 +124,4 @@ FormLook FormLookFrom(const FormDescription& Form, const FormLook& Defaults) {
   return look;
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -7,8 +7,10 @@
 #include <string>
 
 namespace carpex {
-
 struct FormDescription;
+}
+
+namespace carpex::win32 {
 
 // A colour as the form stores it: a system colour (its index as GetSysColor
 // takes it) or a plain RGB value.
@@ -18,16 +20,16 @@ struct FormColor {
 };
 
 struct FormLook {
-  int32_t Left = 403;
-  int32_t Top = 213;
-  int32_t ClientWidth = 559;
-  int32_t ClientHeight = 368;
-  std::string Caption = "Form1";
-  FormColor Color{15, 0};     // clBtnFace
-  FormColor FontColor{8, 0};  // clWindowText
-  int32_t FontHeight = -11;
-  std::string FontName = "MS Sans Serif";
-  uint8_t FontCharset = 1;  // DEFAULT_CHARSET
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t ClientWidth = 0;
+  int32_t ClientHeight = 0;
+  std::string Caption;
+  FormColor Color;
+  FormColor FontColor;
+  int32_t FontHeight = 0;
+  std::string FontName;
+  uint8_t FontCharset = 0;
 };
 
 // A colour name of the form's description ("clBtnFace", "clBlack", "$00FF8000"
@@ -36,8 +38,11 @@ bool ParseFormColor(const std::string& Name, FormColor* Out);
 // A character-set name ("DEFAULT_CHARSET", "ANSI_CHARSET", ... or a number).
 bool ParseFontCharset(const std::string& Name, uint8_t* Out);
 
+// The look of the form as designed (assets' DesignedForm).
+FormLook DesignedLook();
+
 // The look that a parsed description gives; what it leaves out or names in a
 // way not understood keeps the value of Defaults.
-FormLook FormLookFrom(const FormDescription& Form, const FormLook& Defaults = FormLook{});
+FormLook FormLookFrom(const FormDescription& Form, const FormLook& Defaults = DesignedLook());
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -6,7 +6,7 @@
 #include "platform/common/enlarge.h"
 #include "platform/win32/pixel_format.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -261,4 +261,4 @@ void FramePresenter::Paint(HDC Dc, const RECT& Area) {
   whole_ = true;
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

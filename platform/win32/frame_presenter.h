@@ -19,7 +19,7 @@
 
 #include "platform/common/layout.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 // The largest whole factor that fits the window's inside (1 at least, then
 // cropped), centred on black.
@@ -71,4 +71,4 @@ class FramePresenter {
   RECT cover_{0, 0, 0, 0};  // picture pixels to copy with the next present
 };
 
-}  // namespace carpex
+}  // namespace carpex::win32

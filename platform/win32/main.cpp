@@ -1,6 +1,7 @@
 // The Windows program: the main routine on the Win32 application layer.
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "assets/files.h"
 #include "platform/common/command_line.h"
@@ -12,7 +13,11 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLi
   carpex::SafeStandardDescriptors();
   carpex::GameCommandLine commandLine(carpex::GamePlatform::Windows);
   std::string error;
-  if (!commandLine.Parse(__argc, __argv, &error)) {
+  // Any name the system allows: the arguments in UTF-8, from the wide command line.
+  const std::vector<std::string> arguments = carpex::ProgramArguments(__argc, __argv);
+  std::vector<const char*> argv{"carpex"};
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  if (!commandLine.Parse(static_cast<int>(argv.size()), argv.data(), &error)) {
     MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
     return carpex::GameCommandLine::kRefused;
   }
@@ -22,14 +27,15 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLi
     return 0;
   }
   // Shown as it was last played, unless the command line says otherwise.
-  carpex::common::Settings start = carpex::LoadRegistrySettings();
+  carpex::common::Settings start = carpex::win32::LoadRegistrySettings();
   if (commandLine.Presentation() != carpex::common::Show::Unsaid) {
     start.Presentation = commandLine.Presentation();
   }
-  carpex::Win32App app(Instance, carpex::LoadFormLook(), start);
-  const int status = commandLine.Play(app, &error);
+  carpex::win32::Win32App app(Instance, carpex::win32::LoadFormLook(), start);
+  // The game's own Chinese pictures unless told otherwise.
+  const int status = commandLine.Play(app, carpex::Language::Chinese, &error);
   if (!error.empty()) MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
   // Not being able to remember is no reason to bother the player.
-  carpex::SaveRegistrySettings(app.Remembered());
+  carpex::win32::SaveRegistrySettings(app.Remembered());
   return status;
 }

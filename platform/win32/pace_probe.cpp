@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -92,4 +92,4 @@ void PaceProbe::PresentEnd() {
   if (on_) Add(presents_, Now() - present_started_, frequency_);
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

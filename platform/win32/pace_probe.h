@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-namespace carpex {
+namespace carpex::win32 {
 
 class PaceProbe {
  public:
@@ -47,4 +47,4 @@ class PaceProbe {
   Series presents_;
 };
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -4,7 +4,7 @@
 
 #include "platform/common/enlarge.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 uint8_t ExpandChannel(uint32_t Value, int Bits) {
   if (Bits <= 0) return 0;
@@ -47,4 +47,4 @@ void Rgb565Table(const uint32_t (&Masks)[3], uint32_t* Table) {
   }
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

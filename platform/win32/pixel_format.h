@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace carpex {
+namespace carpex::win32 {
 
 // The 8-bit value of a channel of Bits bits, its high bits repeated into the
 // low ones, so that 0 stays 0 and the largest value becomes 255.
@@ -21,4 +21,4 @@ uint32_t RgbToPixel(const uint8_t* Rgb, const uint32_t (&Masks)[3]);
 // it, for a surface with these masks; 65536 entries.
 void Rgb565Table(const uint32_t (&Masks)[3], uint32_t* Table);
 
-}  // namespace carpex
+}  // namespace carpex::win32

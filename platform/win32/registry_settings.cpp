@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -74,4 +74,4 @@ bool SaveRegistrySettings(const common::Settings& Values) {
   return written;
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -4,7 +4,7 @@
 
 #include "platform/common/settings.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 // What the key holds; a value that is missing, of another type or out of
 // range is as if it had not been remembered.
@@ -13,4 +13,4 @@ common::Settings LoadRegistrySettings();
 // passes over: it only forgets.
 bool SaveRegistrySettings(const common::Settings& Values);
 
-}  // namespace carpex
+}  // namespace carpex::win32

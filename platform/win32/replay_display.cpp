@@ -6,7 +6,7 @@
 #include "platform/win32/win32_app.h"
 #include "world/world.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -74,20 +74,20 @@ bool ReadPrimary(IDirectDrawSurface7* Primary, std::vector<uint8_t>* Rgb) {
   return w == kShotWidth && h == kShotHeight;
 }
 
-bool LoseEverySurface(Win32App& App, IDirectDraw7* device, IDirectDrawSurface7* primary) {
+bool LoseEverySurface(Win32App& App, IDirectDraw7* Device, IDirectDrawSurface7* Primary) {
   HWND window = App.Window();
-  if (window == nullptr || device == nullptr || primary == nullptr) return false;
+  if (window == nullptr || Device == nullptr || Primary == nullptr) return false;
   const bool wasMaximized = IsZoomed(window) != FALSE;
 
   // Away: the window goes to the task bar and DirectDraw gives the display up.
   ShowWindow(window, SW_MINIMIZE);
-  const bool lost = PumpUntil(App, [&] { return primary->IsLost() == DDERR_SURFACELOST; });
+  const bool lost = PumpUntil(App, [&] { return Primary->IsLost() == DDERR_SURFACELOST; });
 
   // Back: the window is active again and the display can be had, but nothing is
   // restored here; that is the game's own work.
   ShowWindow(window, wasMaximized ? SW_SHOWMAXIMIZED : SW_RESTORE);
   SetForegroundWindow(window);
-  const bool back = PumpUntil(App, [&] { return device->TestCooperativeLevel() == DD_OK; });
+  const bool back = PumpUntil(App, [&] { return Device->TestCooperativeLevel() == DD_OK; });
   return lost && back;
 }
 
@@ -98,4 +98,4 @@ bool SettleDisplay(Win32App& App, IDirectDraw7* Device) {
   return PumpUntil(App, [&] { return (Device->TestCooperativeLevel() == DD_OK) != away; });
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

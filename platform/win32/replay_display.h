@@ -7,7 +7,7 @@
 
 #include "graphics/ddraw_api.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 class Win32App;
 
@@ -29,4 +29,4 @@ bool LoseEverySurface(Win32App& App, IDirectDraw7* Device, IDirectDrawSurface7* 
 // frame must not meet it half done. False when it did not settle in time.
 bool SettleDisplay(Win32App& App, IDirectDraw7* Device);
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -6,7 +6,7 @@
 
 #include "assets/form_description.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -234,7 +234,7 @@ HFONT Win32App::FontFor(int Scale) {
   return font_;
 }
 
-void Win32App::TextOut(int32_t X, int32_t Y, const char* Text) {
+void Win32App::WriteText(int32_t X, int32_t Y, const char* Text) {
   if (window_ == nullptr || Text == nullptr) return;
   HDC dc = GetDC(window_);
   if (dc == nullptr) return;
@@ -258,7 +258,7 @@ void Win32App::TextOut(int32_t X, int32_t Y, const char* Text) {
   ReleaseDC(window_, dc);
 }
 
-void Win32App::MessageBox(const char* Text, const char* Caption, uint32_t Flags) {
+void Win32App::ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) {
   if (scripted_) {
     // Nobody is there to close a box: the message goes on one line to stderr.
     std::string shown = Text != nullptr ? Text : "";
@@ -466,6 +466,11 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
       Hide();
       Terminate();
       return 0;
+    case WM_ENDSESSION:
+      // The user logs off or the system shuts down: the process may be ended
+      // as soon as this returns, and the loop never gets to its end.
+      if (WParam != FALSE && form_ != nullptr) form_->ProgramEnding();
+      return 0;
     default:
       break;
   }
@@ -473,9 +478,7 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
 }
 
 FormLook LoadFormLook() {
-  FormDescription form;
-  if (!LoadFormDescription(&form)) return FormLook{};
-  return FormLookFrom(form);
+  return FormLookFrom(CarriedForm());
 }
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -5,6 +5,21 @@
 // or a borderless window over the whole monitor (both on the desktop as it
 // is, each frame enlarged into the window by FramePresenter). Alt+Enter goes
 // from the full screen to the window, and between the window and borderless.
+//
+// The application contract (shell/app.h), implemented whole:
+//  [x] WindowHandle: the main window's HWND, DirectDraw's cooperative window.
+//  [x] Minimize, Maximize, Hide: the main window shown as asked; on the
+//      desktop a switch away only pauses the game.
+//  [x] Terminate: the loop ends once the messages already queued are handled.
+//  [x] Sleep: Windows' own (skipped for the replay tool).
+//  [x] WriteText: TextOutA on the window, in the form's font and colours.
+//  [x] ShowMessageBox: MessageBoxA (one line on standard error for the replay tool).
+//  [x] Run: the message loop and its idle calls; typed characters, key-downs
+//      and key-ups, the 1000 ms timer, deactivation, and restore, each in a
+//      turn of its own.
+//  [x] ClockSeed: the performance counter, else the tick count.
+//  [x] DisplayPresentation, LeaveExclusive, PresentFrame, DisplayClosing: the
+//      window and borderless presentations.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +35,9 @@
 #include "platform/win32/pace_probe.h"
 #include "shell/app.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
-// The look given by the TFORM1 resource of the program, or the built-in one
+// The look given by the TFORM1 resource of the program, or the designed one
 // when the resource is missing or cannot be read.
 FormLook LoadFormLook();
 
@@ -50,8 +65,8 @@ class Win32App final : public Application {
   void Hide() override;
   void Terminate() override;
   void Sleep(uint32_t Milliseconds) override;
-  void TextOut(int32_t X, int32_t Y, const char* Text) override;
-  void MessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
+  void WriteText(int32_t X, int32_t Y, const char* Text) override;
+  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;
   Presentation DisplayPresentation() override;
@@ -115,4 +130,4 @@ class Win32App final : public Application {
   PaceProbe pace_;
 };
 
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -10,7 +10,7 @@
 #include "platform/win32/win32_app.h"
 #include "tools/replay_platform.h"
 
-namespace carpex {
+namespace carpex::win32 {
 
 namespace {
 
@@ -58,8 +58,12 @@ class Win32ReplayPlatform final : public ReplayPlatform {
 
 }  // namespace
 
+}  // namespace carpex::win32
+
+namespace carpex {
+
 std::unique_ptr<ReplayPlatform> MakeReplayPlatform() {
-  return std::make_unique<Win32ReplayPlatform>();
+  return std::make_unique<win32::Win32ReplayPlatform>();
 }
 
 }  // namespace carpex

@@ -14,8 +14,8 @@
 namespace carpex {
 namespace {
 
-bool Parse(const std::string& text, FormDescription* out, std::string* error) {
-  return ParseFormDescription(text.data(), text.size(), out, error);
+bool Parse(const std::string& Text, FormDescription* Out, std::string* Error) {
+  return ParseFormDescription(Text.data(), Text.size(), Out, Error);
 }
 
 std::string CommittedForm() {
@@ -25,47 +25,47 @@ std::string CommittedForm() {
   return text.str();
 }
 
-void ExpectTheGamesForm(const FormDescription& form) {
-  EXPECT_EQ(form.Name, "Form1");
-  EXPECT_EQ(form.ClassName, "TForm1");
-  EXPECT_EQ(form.Left, 403);
-  EXPECT_EQ(form.Top, 213);
-  EXPECT_EQ(form.ClientWidth, 559);
-  EXPECT_EQ(form.ClientHeight, 368);
-  EXPECT_EQ(form.BorderStyle, "bsNone");
-  EXPECT_EQ(form.Caption, "Form1");
-  EXPECT_EQ(form.Color, "clBtnFace");
-  EXPECT_EQ(form.FontCharset, "DEFAULT_CHARSET");
-  EXPECT_EQ(form.FontColor, "clWindowText");
-  EXPECT_EQ(form.FontHeight, -11);
-  EXPECT_EQ(form.FontName, "MS Sans Serif");
-  EXPECT_TRUE(form.FontStyle.empty());
-  EXPECT_FALSE(form.OldCreateOrder);
-  EXPECT_EQ(form.PixelsPerInch, 96);
-  EXPECT_EQ(form.TextHeight, 13);
-  EXPECT_EQ(form.Handler("OnClose"), "FormClose");
-  EXPECT_EQ(form.Handler("OnCreate"), "FormCreate");
-  EXPECT_EQ(form.Handler("OnDestroy"), "FormDestroy");
-  EXPECT_EQ(form.Handler("OnKeyDown"), "FormKeyDown");
-  EXPECT_EQ(form.Handler("OnKeyPress"), "FormKeyPress");
-  EXPECT_EQ(form.Handler("OnKeyUp"), "FormKeyUp");
-  EXPECT_EQ(form.Handler("OnPaint"), "");
+void ExpectTheGamesForm(const FormDescription& Form) {
+  EXPECT_EQ(Form.Name, "Form1");
+  EXPECT_EQ(Form.ClassName, "TForm1");
+  EXPECT_EQ(Form.Left, 403);
+  EXPECT_EQ(Form.Top, 213);
+  EXPECT_EQ(Form.ClientWidth, 559);
+  EXPECT_EQ(Form.ClientHeight, 368);
+  EXPECT_EQ(Form.BorderStyle, "bsNone");
+  EXPECT_EQ(Form.Caption, "Form1");
+  EXPECT_EQ(Form.Color, "clBtnFace");
+  EXPECT_EQ(Form.FontCharset, "DEFAULT_CHARSET");
+  EXPECT_EQ(Form.FontColor, "clWindowText");
+  EXPECT_EQ(Form.FontHeight, -11);
+  EXPECT_EQ(Form.FontName, "MS Sans Serif");
+  EXPECT_TRUE(Form.FontStyle.empty());
+  EXPECT_FALSE(Form.OldCreateOrder);
+  EXPECT_EQ(Form.PixelsPerInch, 96);
+  EXPECT_EQ(Form.TextHeight, 13);
+  EXPECT_EQ(Form.Handler("OnClose"), "FormClose");
+  EXPECT_EQ(Form.Handler("OnCreate"), "FormCreate");
+  EXPECT_EQ(Form.Handler("OnDestroy"), "FormDestroy");
+  EXPECT_EQ(Form.Handler("OnKeyDown"), "FormKeyDown");
+  EXPECT_EQ(Form.Handler("OnKeyPress"), "FormKeyPress");
+  EXPECT_EQ(Form.Handler("OnKeyUp"), "FormKeyUp");
+  EXPECT_EQ(Form.Handler("OnPaint"), "");
 
-  ASSERT_EQ(form.Components.size(), 2u);
-  const FormComponent* events = form.FindComponent("ApplicationEvents1");
+  ASSERT_EQ(Form.Components.size(), 2u);
+  const FormComponent* events = Form.FindComponent("ApplicationEvents1");
   ASSERT_NE(events, nullptr);
   EXPECT_EQ(events->ClassName, "TApplicationEvents");
   EXPECT_EQ(events->Handler("OnDeactivate"), "ApplicationEvents1Deactivate");
   EXPECT_EQ(events->Handler("OnRestore"), "ApplicationEvents1Restore");
   EXPECT_EQ(events->Left, 8);
   EXPECT_EQ(events->Top, 8);
-  const FormComponent* timer = form.FindComponent("Timer1");
+  const FormComponent* timer = Form.FindComponent("Timer1");
   ASSERT_NE(timer, nullptr);
   EXPECT_EQ(timer->ClassName, "TTimer");
   EXPECT_EQ(timer->Handler("OnTimer"), "Timer1Timer");
   EXPECT_EQ(timer->Left, 48);
   EXPECT_EQ(timer->Top, 8);
-  EXPECT_EQ(form.FindComponent("Timer2"), nullptr);
+  EXPECT_EQ(Form.FindComponent("Timer2"), nullptr);
 }
 
 TEST(FormDescription, TheCommittedFormHasTheDesignedValues) {
@@ -128,8 +128,8 @@ struct Malformed {
   const char* error;  // expected start of the message
 };
 
-void PrintTo(const Malformed& m, std::ostream* os) {
-  *os << m.what;
+void PrintTo(const Malformed& M, std::ostream* Os) {
+  *Os << M.what;
 }
 
 class MalformedForm : public ::testing::TestWithParam<Malformed> {};

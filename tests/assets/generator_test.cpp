@@ -15,8 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<char> Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
+std::vector<char> Read(const fs::path& Path) {
+  std::ifstream in(Path, std::ios::binary);
   return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -36,8 +36,8 @@ class TempDir {
   fs::path path_;
 };
 
-int RunGenerator(const fs::path& out) {
-  const std::string command = std::string("\"") + CARPEX_ASSETGEN + "\" \"" + out.string() + "\"";
+int RunGenerator(const fs::path& Out) {
+  const std::string command = std::string("\"") + CARPEX_ASSETGEN + "\" \"" + Out.string() + "\"";
   return std::system(command.c_str());
 }
 

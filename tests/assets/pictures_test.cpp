@@ -6,8 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,50 +20,50 @@ struct Colour {
   int b;
 };
 
-Colour Split(uint32_t colorref) {
-  return {static_cast<int>(colorref & 0xFF), static_cast<int>((colorref >> 8) & 0xFF),
-          static_cast<int>((colorref >> 16) & 0xFF)};
+Colour Split(uint32_t Colorref) {
+  return {static_cast<int>(Colorref & 0xFF), static_cast<int>((Colorref >> 8) & 0xFF),
+          static_cast<int>((Colorref >> 16) & 0xFF)};
 }
 
-bool IsCyan(Colour c) {
-  return c.g > 150 && c.b > 150 && c.r < 110;
+bool IsCyan(Colour C) {
+  return C.g > 150 && C.b > 150 && C.r < 110;
 }
-bool IsMagenta(Colour c) {
-  return c.r > 180 && c.b > 180 && c.g < 110;
+bool IsMagenta(Colour C) {
+  return C.r > 180 && C.b > 180 && C.g < 110;
 }
-bool IsBlue(Colour c) {
-  return c.b > 120 && c.b > c.r + 80 && c.b > c.g + 60;
+bool IsBlue(Colour C) {
+  return C.b > 120 && C.b > C.r + 80 && C.b > C.g + 60;
 }
-bool IsYellow(Colour c) {
-  return c.r > 200 && c.g > 170 && c.b < 120;
+bool IsYellow(Colour C) {
+  return C.r > 200 && C.g > 170 && C.b < 120;
 }
-bool IsWhite(Colour c) {
-  return c.r > 225 && c.g > 225 && c.b > 225;
+bool IsWhite(Colour C) {
+  return C.r > 225 && C.g > 225 && C.b > 225;
 }
-bool IsGrey(Colour c) {
-  return std::abs(c.r - c.g) < 24 && std::abs(c.g - c.b) < 24 && c.r > 60 && c.r < 225;
+bool IsGrey(Colour C) {
+  return std::abs(C.r - C.g) < 24 && std::abs(C.g - C.b) < 24 && C.r > 60 && C.r < 225;
 }
 // What a 16-bit RGB565 surface turns into pixel value 0, like black.
-bool IsZeroAt565(Colour c) {
-  return (c.r >> 3) == 0 && (c.g >> 2) == 0 && (c.b >> 3) == 0;
+bool IsZeroAt565(Colour C) {
+  return (C.r >> 3) == 0 && (C.g >> 2) == 0 && (C.b >> 3) == 0;
 }
 
-soft::DibImage Load(const char* name) {
+soft::DibImage Load(const char* Name) {
   soft::DibImage image;
-  const soft::Resource* r = soft::FindEmbedded("BITMAP", name);
-  EXPECT_NE(r, nullptr) << name;
+  const soft::Resource* r = soft::FindEmbedded("BITMAP", Name);
+  EXPECT_NE(r, nullptr) << Name;
   if (r != nullptr) {
-    EXPECT_TRUE(soft::DecodeDib(r->data, r->size, &image)) << name;
+    EXPECT_TRUE(soft::DecodeDib(r->data, r->size, &image)) << Name;
   }
   return image;
 }
 
-// Counts the pixels of a rectangle (right and bottom exclusive) that pass `test`.
+// Counts the pixels of a rectangle (right and bottom exclusive) that pass `Passes`.
 template <typename Test>
-int Count(const soft::DibImage& image, int left, int top, int right, int bottom, Test test) {
+int Count(const soft::DibImage& Image, int Left, int Top, int Right, int Bottom, Test Passes) {
   int n = 0;
-  for (int y = top; y < bottom; ++y) {
-    for (int x = left; x < right; ++x) n += test(Split(image.At(x, y))) ? 1 : 0;
+  for (int y = Top; y < Bottom; ++y) {
+    for (int x = Left; x < Right; ++x) n += Passes(Split(Image.At(x, y))) ? 1 : 0;
   }
   return n;
 }
@@ -84,11 +82,13 @@ struct Sheet {
 const Sheet kSheets[] = {
     {"back1", 1, 1, 24, 0x000000, 1, 1, 1},
     {"levelch1", 331, 100, 24, 0x010101, 331, 100, 1},
+    {"levelch", 331, 100, 24, 0x010101, 331, 100, 1},
     {"build", 48, 48, 24, 0x000000, 16, 16, 9},
     {"plane1", 96, 16, 24, 0x000000, 48, 16, 2},
     {"blow", 864, 60, 24, 0x000000, 96, 60, 9},
     {"bomb", 16, 16, 24, 0x000000, 16, 16, 1},
     {"losewin1", 191, 94, 8, 0x000000, 191, 47, 2},
+    {"losewin", 191, 94, 24, 0x000000, 191, 47, 2},
 };
 
 TEST(Pictures, HaveTheirSizeDepthFramesAndKeyColour) {
@@ -110,8 +110,8 @@ TEST(Pictures, AreFoundByNameInAnyCase) {
   ASSERT_NE(upper, nullptr);
   EXPECT_EQ(soft::FindEmbedded("BITMAP", "levelch1"), upper);
   EXPECT_EQ(soft::FindEmbedded("BITMAP", "LevelCh1"), upper);
-  EXPECT_EQ(soft::FindEmbedded("BITMAP", "levelch"), nullptr);  // the Windows programs' only
-  EXPECT_EQ(soft::FindEmbedded("BITMAP", "losewin"), nullptr);
+  EXPECT_NE(soft::FindEmbedded("BITMAP", "levelch"), upper);
+  EXPECT_EQ(soft::FindEmbedded("BITMAP", "bbok"), nullptr);  // the Windows programs' only
   EXPECT_NE(soft::FindEmbedded("ICON", "mainicon"), nullptr);
   EXPECT_NE(soft::FindEmbedded("RCDATA", "tform1"), nullptr);
 }
@@ -134,8 +134,8 @@ TEST(Pictures, WhatIsTransparentOnA16BitScreenIsExactlyTheKey) {
 TEST(Pictures, BuildingCellsFollowStyleByColumnAndKindByRow) {
   const soft::DibImage build = Load("build");
   ASSERT_EQ(build.Width, 48);
-  const auto cell = [](int style, int kind) {
-    return std::array<int, 4>{style * 16, kind * 16, (style + 1) * 16, (kind + 1) * 16};
+  const auto cell = [](int Style, int Kind) {
+    return std::array<int, 4>{Style * 16, Kind * 16, (Style + 1) * 16, (Kind + 1) * 16};
   };
   // Style 2, kind 1 is Rect(32, 16, 48, 32): a blue storey with white and grey windows.
   const std::array<int, 4> r = cell(2, 1);
@@ -157,7 +157,7 @@ TEST(Pictures, BuildingCellsFollowStyleByColumnAndKindByRow) {
     EXPECT_EQ(Count(build, c1[0], c1[1], c1[2], c1[3], IsCyan), 0);
     EXPECT_GT(Count(build, c2[0], c2[1], c2[2], c2[3], IsBlue), 20);
   }
-  const auto opaque = [](Colour c) { return c.r != 0 || c.g != 0 || c.b != 0; };
+  const auto opaque = [](Colour C) { return C.r != 0 || C.g != 0 || C.b != 0; };
   for (int style = 0; style < 3; ++style) {
     SCOPED_TRACE(style);
     const int x = style * 16;
@@ -176,7 +176,7 @@ TEST(Pictures, BuildingCellsFollowStyleByColumnAndKindByRow) {
 TEST(Pictures, PlaneFramesAreTheWhitePlaneWithTheGearUpAndDown) {
   const soft::DibImage plane = Load("plane1");
   ASSERT_EQ(plane.Width, 96);
-  const auto opaque = [](Colour c) { return c.r != 0 || c.g != 0 || c.b != 0; };
+  const auto opaque = [](Colour C) { return C.r != 0 || C.g != 0 || C.b != 0; };
   for (int frame = 0; frame < 2; ++frame) {
     const int x = frame * 48;
     EXPECT_GT(Count(plane, x, 0, x + 48, 16, IsWhite), 120);
@@ -205,11 +205,11 @@ struct Ink {
   int left = 1000, right = -1;
 };
 
-Ink FrameInk(const soft::DibImage& blow, int frame) {
+Ink FrameInk(const soft::DibImage& Blow, int Frame) {
   Ink ink;
   for (int y = 0; y < 60; ++y) {
     for (int x = 0; x < 96; ++x) {
-      const Colour c = Split(blow.At(frame * 96 + x, y));
+      const Colour c = Split(Blow.At(Frame * 96 + x, y));
       if (c.r == 0 && c.g == 0 && c.b == 0) continue;
       ++ink.pixels;
       ink.brightest = std::max({ink.brightest, c.r, c.g, c.b});
@@ -252,7 +252,7 @@ TEST(Pictures, ExplosionGrowsSplitsFliesOutAndFades) {
   EXPECT_GT(last.pixels, 8);
   EXPECT_LT(last.brightest, 160);
   EXPECT_GT(last.nearest, 20);
-  const auto lit = [](Colour c) { return c.r != 0 || c.g != 0 || c.b != 0; };
+  const auto lit = [](Colour C) { return C.r != 0 || C.g != 0 || C.b != 0; };
   EXPECT_GT(Count(blow, 768, 0, 778, 10, lit), 0);   // top left
   EXPECT_GT(Count(blow, 854, 50, 864, 60, lit), 0);  // bottom right
   EXPECT_GT(Count(blow, 768, 25, 778, 35, lit), 0);  // left
@@ -261,15 +261,15 @@ TEST(Pictures, ExplosionGrowsSplitsFliesOutAndFades) {
 }
 
 // A colour as a 16-bit RGB565 surface gives it back.
-Colour At565(Colour c) {
-  return {(c.r >> 3) << 3 | c.r >> 5, (c.g >> 2) << 2 | c.g >> 6, (c.b >> 3) << 3 | c.b >> 5};
+Colour At565(Colour C) {
+  return {(C.r >> 3) << 3 | C.r >> 5, (C.g >> 2) << 2 | C.g >> 6, (C.b >> 3) << 3 | C.b >> 5};
 }
 
 // Groups of touching lit pixels (eight neighbours) in one frame of the sheet.
-int Blobs(const soft::DibImage& blow, int frame) {
+int Blobs(const soft::DibImage& Blow, int Frame) {
   std::array<std::array<bool, 96>, 60> seen{};
-  const auto lit = [&](int x, int y) {
-    return x >= 0 && y >= 0 && x < 96 && y < 60 && !IsZeroAt565(Split(blow.At(frame * 96 + x, y)));
+  const auto lit = [&](int X, int Y) {
+    return X >= 0 && Y >= 0 && X < 96 && Y < 60 && !IsZeroAt565(Split(Blow.At(Frame * 96 + X, Y)));
   };
   int blobs = 0;
   for (int y0 = 0; y0 < 60; ++y0) {
@@ -303,10 +303,10 @@ TEST(Pictures, ExplosionIsARingOfEightAndLeavesNoDarkSmudge) {
   // What survives the key on a 16-bit screen is fire, not a dark rim: at most
   // 5 % of a frame's drawn pixels have every channel below 48.
   for (int frame = 0; frame < 9; ++frame) {
-    const auto drawn = [](Colour c) { return !IsZeroAt565(c); };
-    const auto dark = [](Colour c) {
-      const Colour s = At565(c);
-      return !IsZeroAt565(c) && s.r < 48 && s.g < 48 && s.b < 48;
+    const auto drawn = [](Colour C) { return !IsZeroAt565(C); };
+    const auto dark = [](Colour C) {
+      const Colour s = At565(C);
+      return !IsZeroAt565(C) && s.r < 48 && s.g < 48 && s.b < 48;
     };
     const int shown = Count(blow, frame * 96, 0, frame * 96 + 96, 60, drawn);
     ASSERT_GT(shown, 0) << frame;
@@ -316,71 +316,67 @@ TEST(Pictures, ExplosionIsARingOfEightAndLeavesNoDarkSmudge) {
 
 TEST(Pictures, BombIsGrey) {
   const soft::DibImage bomb = Load("bomb");
-  const auto opaque = [](Colour c) { return c.r != 0 || c.g != 0 || c.b != 0; };
+  const auto opaque = [](Colour C) { return C.r != 0 || C.g != 0 || C.b != 0; };
   const int ink = Count(bomb, 0, 0, 16, 16, opaque);
   EXPECT_GT(ink, 60);
-  const auto neutral = [](Colour c) {  // any shade from dark grey to near white
-    return std::abs(c.r - c.g) < 24 && std::abs(c.g - c.b) < 24 && c.r > 60;
+  const auto neutral = [](Colour C) {  // any shade from dark grey to near white
+    return std::abs(C.r - C.g) < 24 && std::abs(C.g - C.b) < 24 && C.r > 60;
   };
   EXPECT_EQ(Count(bomb, 0, 0, 16, 16, neutral), ink);
   // Nose down: the lowest row is narrower than the body above it.
   EXPECT_LT(Count(bomb, 0, 15, 16, 16, opaque), Count(bomb, 0, 10, 16, 11, opaque));
 }
 
-TEST(Pictures, BannerIsMagentaWhenLostAndYellowWhenWon) {
-  const soft::DibImage banner = Load("losewin1");
-  ASSERT_EQ(banner.Height, 94);
-  EXPECT_GT(Count(banner, 0, 0, 191, 47, IsMagenta), 200);
-  EXPECT_EQ(Count(banner, 0, 0, 191, 47, IsYellow), 0);
-  EXPECT_GT(Count(banner, 0, 47, 191, 94, IsYellow), 200);
-  EXPECT_EQ(Count(banner, 0, 47, 191, 94, IsMagenta), 0);
-  EXPECT_GT(Count(banner, 0, 0, 191, 94, IsGrey), 100);  // the glow
-}
-
-// The English pictures, which only the Windows programs carry, from their files.
-soft::DibImage LoadFile(const std::string& name) {
-  std::ifstream in(std::string(CARPEX_ASSETS_DIR) + "/bitmaps/" + name, std::ios::binary);
-  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-  soft::DibImage image;
-  EXPECT_GT(file.size(), 14u) << name;
-  if (file.size() > 14) {
-    EXPECT_TRUE(soft::DecodeDib(file.data() + 14, file.size() - 14, &image));
+TEST(Pictures, BannerIsMagentaWhenLostAndYellowWhenWonInBothLanguages) {
+  for (const char* name : {"losewin1", "losewin"}) {
+    SCOPED_TRACE(name);
+    const soft::DibImage banner = Load(name);
+    ASSERT_EQ(banner.Height, 94);
+    EXPECT_GT(Count(banner, 0, 0, 191, 47, IsMagenta), 200);
+    EXPECT_EQ(Count(banner, 0, 0, 191, 47, IsYellow), 0);
+    EXPECT_GT(Count(banner, 0, 47, 191, 94, IsYellow), 200);
+    EXPECT_EQ(Count(banner, 0, 47, 191, 94, IsMagenta), 0);
+    EXPECT_GT(Count(banner, 0, 0, 191, 94, IsGrey), 100);  // the glow
   }
-  return image;
 }
 
-TEST(Pictures, ChineseTextIsItsOwnAndCleanOnTheKey) {
+TEST(Pictures, TextPicturesDifferByLanguageOnlyAndAreCleanOnTheKey) {
   const std::array<std::array<const char*, 2>, 2> pairs = {
-      {{"levelch1", "levelch.bmp"}, {"losewin1", "losewin.bmp"}}};
-  for (const auto& [chinese, english] : pairs) {
-    SCOPED_TRACE(chinese);
-    const soft::DibImage shown = Load(chinese);
-    const soft::DibImage other = LoadFile(english);
-    ASSERT_EQ(shown.Width, other.Width);
-    ASSERT_EQ(shown.Height, other.Height);
-    EXPECT_NE(shown.Pixels, other.Pixels);
-    // Ink and glow are cut off sharply: nothing dim is left around them for
-    // the key to keep (and whatever would turn black on screen is the key,
-    // see WhatIsTransparentOnA16BitScreenIsExactlyTheKey).
-    const uint32_t key = shown.At(0, 0);
-    EXPECT_EQ(Count(shown, 0, 0, shown.Width, shown.Height,
-                    [&](Colour c) {
-                      return std::max({c.r, c.g, c.b}) < 40 &&
-                             (c.r | c.g << 8 | c.b << 16) != static_cast<int>(key);
-                    }),
-              0);
+      {{"levelch1", "levelch"}, {"losewin1", "losewin"}}};
+  for (const auto& pair : pairs) {
+    const soft::DibImage chinese = Load(pair[0]);
+    const soft::DibImage english = Load(pair[1]);
+    ASSERT_EQ(chinese.Width, english.Width);
+    ASSERT_EQ(chinese.Height, english.Height);
+    EXPECT_EQ(chinese.At(0, 0), english.At(0, 0));
+    EXPECT_NE(chinese.Pixels, english.Pixels);
+    for (const soft::DibImage* shown : {&chinese, &english}) {
+      SCOPED_TRACE(shown == &chinese ? pair[0] : pair[1]);
+      // Ink and glow are cut off sharply: nothing dim is left around them for
+      // the key to keep (and whatever would turn black on screen is the key,
+      // see WhatIsTransparentOnA16BitScreenIsExactlyTheKey).
+      const uint32_t key = shown->At(0, 0);
+      EXPECT_EQ(Count(*shown, 0, 0, shown->Width, shown->Height,
+                      [&](Colour c) {
+                        return std::max({c.r, c.g, c.b}) < 40 &&
+                               (c.r | c.g << 8 | c.b << 16) != static_cast<int>(key);
+                      }),
+                0);
+    }
   }
 }
 
-TEST(Pictures, LevelChoiceHasHeadingPromptAndCreditLines) {
-  const soft::DibImage level = Load("levelch1");
-  // The heading lies in the 36 rows by which the picture is placed.
-  EXPECT_GT(Count(level, 0, 0, 331, 36, IsYellow), 500);
-  EXPECT_EQ(Count(level, 0, 36, 331, 100, IsYellow), 0);
-  EXPECT_GT(Count(level, 0, 36, 331, 70, IsWhite), 300);
-  EXPECT_GT(Count(level, 0, 70, 331, 100, IsMagenta), 150);
-  EXPECT_EQ(Count(level, 0, 0, 331, 70, IsMagenta), 0);
+TEST(Pictures, LevelChoiceHasHeadingPromptAndCreditLinesInBothLanguages) {
+  for (const char* name : {"levelch1", "levelch"}) {
+    SCOPED_TRACE(name);
+    const soft::DibImage level = Load(name);
+    // The heading lies in the 36 rows by which the picture is placed.
+    EXPECT_GT(Count(level, 0, 0, 331, 36, IsYellow), 500);
+    EXPECT_EQ(Count(level, 0, 36, 331, 100, IsYellow), 0);
+    EXPECT_GT(Count(level, 0, 36, 331, 70, IsWhite), 300);
+    EXPECT_GT(Count(level, 0, 70, 331, 100, IsMagenta), 150);
+    EXPECT_EQ(Count(level, 0, 0, 331, 70, IsMagenta), 0);
+  }
 }
 
 }  // namespace

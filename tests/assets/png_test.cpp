@@ -14,7 +14,7 @@ namespace {
 // Huffman blocks), so the round trip does not trust the code under test.
 class Inflater {
  public:
-  Inflater(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  Inflater(const uint8_t* Data, std::size_t Size) : data_(Data), size_(Size) {}
 
   std::vector<uint8_t> Run() {
     std::vector<uint8_t> out;
@@ -43,9 +43,9 @@ class Inflater {
     if (pos_ >= size_) throw std::runtime_error("out of data");
     return data_[pos_++];
   }
-  uint32_t Bits(int n) {
+  uint32_t Bits(int N) {
     uint32_t v = 0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < N; ++i) {
       if (pos_ >= size_) throw std::runtime_error("out of data");
       v |= ((data_[pos_] >> bit_) & 1u) << i;
       if (++bit_ == 8) {
@@ -55,9 +55,9 @@ class Inflater {
     }
     return v;
   }
-  uint32_t Code(int n) {  // Huffman codes are packed most significant bit first
+  uint32_t Code(int N) {  // Huffman codes are packed most significant bit first
     uint32_t v = 0;
-    for (int i = 0; i < n; ++i) v = (v << 1) | Bits(1);
+    for (int i = 0; i < N; ++i) v = (v << 1) | Bits(1);
     return v;
   }
   int Symbol() {
@@ -70,7 +70,7 @@ class Inflater {
     if (code >= 0x190 && code <= 0x1FF) return 144 + static_cast<int>(code - 0x190);
     throw std::runtime_error("bad literal code");
   }
-  void Fixed(std::vector<uint8_t>* out) {
+  void Fixed(std::vector<uint8_t>* Out) {
     static const int kLengthBase[] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
                                       15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
                                       67, 83, 99, 115, 131, 163, 195, 227, 258};
@@ -79,7 +79,7 @@ class Inflater {
     for (;;) {
       const int symbol = Symbol();
       if (symbol < 256) {
-        out->push_back(static_cast<uint8_t>(symbol));
+        Out->push_back(static_cast<uint8_t>(symbol));
         continue;
       }
       if (symbol == 256) return;
@@ -91,8 +91,8 @@ class Inflater {
       const int extra = d < 4 ? 0 : d / 2 - 1;
       const int base = d < 4 ? d + 1 : ((2 + d % 2) << extra) + 1;
       const std::size_t distance = static_cast<std::size_t>(base) + Bits(extra);
-      if (distance > out->size()) throw std::runtime_error("distance before the start");
-      for (int i = 0; i < length; ++i) out->push_back((*out)[out->size() - distance]);
+      if (distance > Out->size()) throw std::runtime_error("distance before the start");
+      for (int i = 0; i < length; ++i) Out->push_back((*Out)[Out->size() - distance]);
     }
   }
 
@@ -102,20 +102,20 @@ class Inflater {
   int bit_ = 0;
 };
 
-std::vector<uint8_t> Unzlib(const std::vector<uint8_t>& z) {
-  if (z.size() < 6) throw std::runtime_error("short zlib stream");
-  if ((z[0] & 0x0F) != 8 || ((z[0] << 8) | z[1]) % 31 != 0) throw std::runtime_error("bad header");
-  std::vector<uint8_t> out = Inflater(z.data() + 2, z.size() - 6).Run();
-  const std::size_t n = z.size();
-  const uint32_t adler = (uint32_t{z[n - 4]} << 24) | (uint32_t{z[n - 3]} << 16) |
-                         (uint32_t{z[n - 2]} << 8) | z[n - 1];
+std::vector<uint8_t> Unzlib(const std::vector<uint8_t>& Z) {
+  if (Z.size() < 6) throw std::runtime_error("short zlib stream");
+  if ((Z[0] & 0x0F) != 8 || ((Z[0] << 8) | Z[1]) % 31 != 0) throw std::runtime_error("bad header");
+  std::vector<uint8_t> out = Inflater(Z.data() + 2, Z.size() - 6).Run();
+  const std::size_t n = Z.size();
+  const uint32_t adler = (uint32_t{Z[n - 4]} << 24) | (uint32_t{Z[n - 3]} << 16) |
+                         (uint32_t{Z[n - 2]} << 8) | Z[n - 1];
   if (adler != Adler32(out.data(), out.size())) throw std::runtime_error("bad Adler-32");
   return out;
 }
 
-uint32_t BigEndian(const std::vector<uint8_t>& d, std::size_t at) {
-  return (uint32_t{d[at]} << 24) | (uint32_t{d[at + 1]} << 16) | (uint32_t{d[at + 2]} << 8) |
-         d[at + 3];
+uint32_t BigEndian(const std::vector<uint8_t>& D, std::size_t At) {
+  return (uint32_t{D[At]} << 24) | (uint32_t{D[At + 1]} << 16) | (uint32_t{D[At + 2]} << 8) |
+         D[At + 3];
 }
 
 struct DecodedPng {
@@ -126,27 +126,27 @@ struct DecodedPng {
 };
 
 // Reads the chunks (checking each CRC), inflates IDAT and undoes the filters.
-DecodedPng DecodePng(const std::vector<uint8_t>& png) {
+DecodedPng DecodePng(const std::vector<uint8_t>& Png) {
   const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (png.size() < 8 || !std::equal(signature, signature + 8, png.begin())) {
+  if (Png.size() < 8 || !std::equal(signature, signature + 8, Png.begin())) {
     throw std::runtime_error("no PNG signature");
   }
   DecodedPng out;
   std::size_t bpp = 3;
   std::vector<uint8_t> idat;
   std::size_t at = 8;
-  while (at < png.size()) {
-    const uint32_t length = BigEndian(png, at);
-    const std::string type(png.begin() + static_cast<long>(at) + 4,
-                           png.begin() + static_cast<long>(at) + 8);
-    const uint8_t* body = png.data() + at + 8;
-    if (Crc32(png.data() + at + 4, length + 4) != BigEndian(png, at + 8 + length)) {
+  while (at < Png.size()) {
+    const uint32_t length = BigEndian(Png, at);
+    const std::string type(Png.begin() + static_cast<long>(at) + 4,
+                           Png.begin() + static_cast<long>(at) + 8);
+    const uint8_t* body = Png.data() + at + 8;
+    if (Crc32(Png.data() + at + 4, length + 4) != BigEndian(Png, at + 8 + length)) {
       throw std::runtime_error("bad CRC in " + type);
     }
     out.chunks.push_back(type);
     if (type == "IHDR") {
-      out.width = BigEndian(png, at + 8);
-      out.height = BigEndian(png, at + 12);
+      out.width = BigEndian(Png, at + 8);
+      out.height = BigEndian(Png, at + 12);
       if (body[8] != 8 || (body[9] != 2 && body[9] != 6) || body[10] != 0 || body[11] != 0 ||
           body[12] != 0) {
         throw std::runtime_error("not 8-bit RGB or RGBA");
@@ -201,9 +201,9 @@ TEST(ZlibCompress, RoundTripsEveryKindOfInput) {
   inputs.push_back({});
   inputs.push_back({42});
   inputs.push_back(std::vector<uint8_t>(100000, 7));  // long runs: maximum matches
-  std::vector<uint8_t> all_bytes;
-  for (int i = 0; i < 256 * 3; ++i) all_bytes.push_back(static_cast<uint8_t>(i * 7));
-  inputs.push_back(all_bytes);  // every literal code length
+  std::vector<uint8_t> allBytes;
+  for (int i = 0; i < 256 * 3; ++i) allBytes.push_back(static_cast<uint8_t>(i * 7));
+  inputs.push_back(allBytes);  // every literal code length
   std::vector<uint8_t> noisy;
   uint32_t state = 12345;
   for (int i = 0; i < 70000; ++i) {  // more than the 32 KiB window, few matches

@@ -12,22 +12,22 @@
 
 namespace {
 
-std::vector<uint8_t> ReadAsset(const std::string& relative) {
-  std::ifstream in(std::string(CARPEX_ASSETS_DIR) + "/" + relative, std::ios::binary);
+std::vector<uint8_t> ReadAsset(const std::string& Relative) {
+  std::ifstream in(std::string(CARPEX_ASSETS_DIR) + "/" + Relative, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-uint32_t U32(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
+uint32_t U32(const uint8_t* P) {
+  return P[0] | (P[1] << 8) | (P[2] << 16) | (uint32_t{P[3]} << 24);
 }
-uint16_t U16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+uint16_t U16(const uint8_t* P) {
+  return static_cast<uint16_t>(P[0] | (P[1] << 8));
 }
 
-const soft::Resource* Exact(const char* type, const char* name) {
+const soft::Resource* Exact(const char* Type, const char* Name) {
   for (std::size_t i = 0; i < soft::kResourceCount; ++i) {
-    if (std::strcmp(soft::kResources[i].type, type) == 0 &&
-        std::strcmp(soft::kResources[i].name, name) == 0) {
+    if (std::strcmp(soft::kResources[i].type, Type) == 0 &&
+        std::strcmp(soft::kResources[i].name, Name) == 0) {
       return &soft::kResources[i];
     }
   }
@@ -46,15 +46,17 @@ struct Picture {
 const Picture kPictures[] = {
     {"BACK1", "bitmaps/back1.bmp", 1, 1, 24, 0x000000},
     {"LEVELCH1", "bitmaps/levelch1.bmp", 331, 100, 24, 0x010101},
+    {"LEVELCH", "bitmaps/levelch.bmp", 331, 100, 24, 0x010101},
     {"BUILD", "bitmaps/build.bmp", 48, 48, 24, 0x000000},
     {"PLANE1", "bitmaps/plane1.bmp", 96, 16, 24, 0x000000},
     {"BLOW", "bitmaps/blow.bmp", 864, 60, 24, 0x000000},
     {"BOMB", "bitmaps/bomb.bmp", 16, 16, 24, 0x000000},
     {"LOSEWIN1", "bitmaps/losewin1.bmp", 191, 94, 8, 0x000000},
+    {"LOSEWIN", "bitmaps/losewin.bmp", 191, 94, 24, 0x000000},
 };
 
 TEST(EmbeddedResources, HoldExactlyTheGamesResources) {
-  ASSERT_EQ(soft::kResourceCount, 9u);
+  ASSERT_EQ(soft::kResourceCount, 11u);
   for (const Picture& p : kPictures) EXPECT_NE(Exact("BITMAP", p.name), nullptr) << p.name;
   EXPECT_NE(Exact("ICON", "MAINICON"), nullptr);
   EXPECT_NE(Exact("RCDATA", "TFORM1"), nullptr);
@@ -88,8 +90,8 @@ TEST(EmbeddedResources, BitmapsArePackedDibsOfTheCommittedFiles) {
     EXPECT_EQ(U32(file.data() + 10), 14 + 40 + colours * 4);  // where the bits start
 
     // The top-left pixel, which gives the key colour, is the first of the last stored row.
-    const uint8_t* top_row = dib + 40 + colours * 4 + stride * static_cast<uint32_t>(p.height - 1);
-    const uint8_t* bgr = p.bits == 8 ? dib + 40 + 4 * top_row[0] : top_row;
+    const uint8_t* topRow = dib + 40 + colours * 4 + stride * static_cast<uint32_t>(p.height - 1);
+    const uint8_t* bgr = p.bits == 8 ? dib + 40 + 4 * topRow[0] : topRow;
     EXPECT_EQ((bgr[2] << 16) | (bgr[1] << 8) | bgr[0], static_cast<int>(p.key));
     // Row padding is zero, so equal pictures are equal files.
     for (int32_t y = 0; y < p.height; ++y) {
@@ -125,22 +127,22 @@ TEST(EmbeddedResources, IconIsOne32By32SixteenColourPictureWithItsMask) {
   EXPECT_EQ(U16(dib + 14), 4);
 
   // The jet is there, and the corners are transparent: mask bit set, colour 0.
-  const uint8_t* xor_bits = dib + 40 + 64;
-  const uint8_t* and_bits = xor_bits + 32 * 16;
+  const uint8_t* xorBits = dib + 40 + 64;
+  const uint8_t* andBits = xorBits + 32 * 16;
   int opaque = 0;
   for (int i = 0; i < 32 * 32; ++i) {
-    if ((and_bits[i / 8] & (0x80 >> (i % 8))) == 0) ++opaque;
+    if ((andBits[i / 8] & (0x80 >> (i % 8))) == 0) ++opaque;
   }
   EXPECT_GT(opaque, 150);
   EXPECT_LT(opaque, 32 * 32 - 150);
   for (int row : {0, 31}) {  // stored bottom-up: row 0 is the bottom one
-    EXPECT_EQ(and_bits[row * 4] & 0x80, 0x80);
-    EXPECT_EQ(xor_bits[row * 16] & 0xF0, 0);
+    EXPECT_EQ(andBits[row * 4] & 0x80, 0x80);
+    EXPECT_EQ(xorBits[row * 16] & 0xF0, 0);
   }
 }
 
-// What only the Windows programs carry (framework.rc): the English pictures,
-// the 16-colour button and preview glyphs, and monochrome 32 x 32 cursors.
+// What only the Windows programs carry (framework.rc): the 16-colour button
+// and preview glyphs, and monochrome 32 x 32 cursors.
 TEST(UnusedResources, HaveTheirSizesDepthsAndColours) {
   struct Unused {
     std::string file;
@@ -148,9 +150,7 @@ TEST(UnusedResources, HaveTheirSizesDepthsAndColours) {
     int32_t height;
     uint16_t bits;
   };
-  std::vector<Unused> files = {{"bitmaps/levelch.bmp", 331, 100, 24},
-                               {"bitmaps/losewin.bmp", 191, 94, 24},
-                               {"bitmaps/previewglyph.bmp", 16, 16, 4}};
+  std::vector<Unused> files = {{"bitmaps/previewglyph.bmp", 16, 16, 4}};
   for (const char* name :
        {"abort", "all", "cancel", "close", "help", "ignore", "no", "ok", "retry", "yes"}) {
     files.push_back(
@@ -179,9 +179,9 @@ TEST(UnusedResources, HaveTheirSizesDepthsAndColours) {
     EXPECT_LT(U16(&cur[12]), 32);
     EXPECT_EQ(U16(&cur[22 + 14]), 1);  // one bit a pixel
     // Some pixels are shown and some are transparent.
-    const uint8_t* and_bits = &cur[22 + 40 + 8 + 32 * 4];
+    const uint8_t* andBits = &cur[22 + 40 + 8 + 32 * 4];
     int clear = 0;
-    for (int i = 0; i < 32 * 4; ++i) clear += __builtin_popcount(and_bits[i]);
+    for (int i = 0; i < 32 * 4; ++i) clear += __builtin_popcount(andBits[i]);
     EXPECT_GT(clear, 32 * 16);
     EXPECT_LT(clear, 32 * 32 - 40);
   }

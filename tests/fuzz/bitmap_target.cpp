@@ -19,16 +19,16 @@ constexpr size_t kMaxInput = 1 << 16;
 constexpr uint64_t kMaxDisplayPixels = 1 << 14;
 constexpr int kMaxScaled = 48;
 
-const char* CheckImage(const soft::DibImage& image) {
-  if (image.Width < 1 || image.Height < 1) return "a decoded picture has no pixels";
-  if (image.Pixels.size() != static_cast<size_t>(image.Width) * static_cast<size_t>(image.Height)) {
+const char* CheckImage(const soft::DibImage& Image) {
+  if (Image.Width < 1 || Image.Height < 1) return "a decoded picture has no pixels";
+  if (Image.Pixels.size() != static_cast<size_t>(Image.Width) * static_cast<size_t>(Image.Height)) {
     return "a decoded picture's pixel count differs from its size";
   }
-  const uint16_t bits = image.BitsPerPixel;
+  const uint16_t bits = Image.BitsPerPixel;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) {
     return "a decoded picture has an unknown depth";
   }
-  for (uint32_t c : image.Pixels) {
+  for (uint32_t c : Image.Pixels) {
     if ((c & 0xFF000000u) != 0) return "a decoded colour has bits above blue";
   }
   return nullptr;
@@ -37,22 +37,22 @@ const char* CheckImage(const soft::DibImage& image) {
 // Small deterministic choices (rectangles, positions) drawn from the input.
 class Choices {
  public:
-  Choices(const uint8_t* data, size_t size) {
-    for (size_t i = 0; i < size; ++i) state_ = (state_ ^ data[i]) * 0x100000001B3ull;
+  Choices(const uint8_t* Data, size_t Size) {
+    for (size_t i = 0; i < Size; ++i) state_ = (state_ ^ Data[i]) * 0x100000001B3ull;
   }
-  int Below(int n) {
+  int Below(int N) {
     state_ ^= state_ >> 29;
     state_ *= 0xBF58476D1CE4E5B9ull;
     state_ ^= state_ >> 32;
-    return n > 0 ? static_cast<int>(state_ % static_cast<uint64_t>(n)) : 0;
+    return N > 0 ? static_cast<int>(state_ % static_cast<uint64_t>(N)) : 0;
   }
 
  private:
   uint64_t state_ = 0xCBF29CE484222325ull;
 };
 
-std::vector<uint16_t> Pixels(IDirectDrawSurface7* surface) {
-  const soft::PixelView view = soft::SurfacePixels(surface);
+std::vector<uint16_t> Pixels(IDirectDrawSurface7* Surface) {
+  const soft::PixelView view = soft::SurfacePixels(Surface);
   std::vector<uint16_t> out;
   for (int y = 0; y < view.height; ++y) {
     for (int x = 0; x < view.width; ++x) out.push_back(view.At(x, y));
@@ -60,32 +60,32 @@ std::vector<uint16_t> Pixels(IDirectDrawSurface7* surface) {
   return out;
 }
 
-IDirectDrawSurface7* Plain(IDirectDraw7* dd, int w, int h) {
+IDirectDrawSurface7* Plain(IDirectDraw7* Dd, int W, int H) {
   DDSURFACEDESC2 desc{};
   desc.dwSize = sizeof desc;
   desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-  desc.dwWidth = static_cast<DWORD>(w);
-  desc.dwHeight = static_cast<DWORD>(h);
+  desc.dwWidth = static_cast<DWORD>(W);
+  desc.dwHeight = static_cast<DWORD>(H);
   desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
   IDirectDrawSurface7* surface = nullptr;
-  return dd->CreateSurface(&desc, &surface, nullptr) == DD_OK ? surface : nullptr;
+  return Dd->CreateSurface(&desc, &surface, nullptr) == DD_OK ? surface : nullptr;
 }
 
 // Writes pixels through Lock, as a program drawing into a surface would:
-// `value(x, y)` for each pixel that `write(x, y)` selects.
+// `ValueAt(x, y)` for each pixel that `Selects(x, y)`.
 template <class Write, class Value>
-bool Paint(IDirectDrawSurface7* surface, Write write, Value value) {
+bool Paint(IDirectDrawSurface7* Surface, Write Selects, Value ValueAt) {
   DDSURFACEDESC2 desc{};
   desc.dwSize = sizeof desc;
-  if (surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK) return false;
+  if (Surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK) return false;
   for (DWORD y = 0; y < desc.dwHeight; ++y) {
     auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(desc.lpSurface) +
                                             static_cast<ptrdiff_t>(y) * desc.lPitch);
     for (DWORD x = 0; x < desc.dwWidth; ++x) {
-      if (write(x, y)) row[x] = value(x, y);
+      if (Selects(x, y)) row[x] = ValueAt(x, y);
     }
   }
-  return surface->Unlock(nullptr) == DD_OK;
+  return Surface->Unlock(nullptr) == DD_OK;
 }
 
 // The sheet through the display: a colour key from its top-left pixel, then
@@ -96,10 +96,10 @@ bool Paint(IDirectDrawSurface7* surface, Write write, Value value) {
 // must follow it.
 class BlitCheck {
  public:
-  BlitCheck(IDirectDraw7* dd, IDirectDrawSurface7* sheet, int w, int h, Choices& choose)
-      : sheet_(sheet), w_(w), h_(h), dw_(w + 16), dh_(h + 16), choose_(choose) {
-    dest_ = Plain(dd, dw_, dh_);
-    patch_ = Plain(dd, 2, 2);
+  BlitCheck(IDirectDraw7* Dd, IDirectDrawSurface7* Sheet, int W, int H, Choices& Choose)
+      : sheet_(Sheet), w_(W), h_(H), dw_(W + 16), dh_(H + 16), choose_(Choose) {
+    dest_ = Plain(Dd, dw_, dh_);
+    patch_ = Plain(Dd, 2, 2);
   }
   ~BlitCheck() {
     if (dest_ != nullptr) dest_->Release();
@@ -114,7 +114,7 @@ class BlitCheck {
     }
     if (!Paint(
             dest_, [](DWORD, DWORD) { return true; },
-            [&](DWORD x, DWORD y) { return destModel_[static_cast<size_t>(y) * dw_ + x]; })) {
+            [&](DWORD X, DWORD Y) { return destModel_[static_cast<size_t>(Y) * dw_ + X]; })) {
       return "Lock failed";
     }
     sheetModel_ = Pixels(sheet_);
@@ -135,57 +135,57 @@ class BlitCheck {
 
  private:
   // The game sets one colour; the display takes any range low..high.
-  const char* SetKey(uint16_t low, uint16_t high) {
-    DDCOLORKEY ck{low, high};
-    key_ = low;
-    keyHigh_ = high;
+  const char* SetKey(uint16_t Low, uint16_t High) {
+    DDCOLORKEY ck{Low, High};
+    key_ = Low;
+    keyHigh_ = High;
     return sheet_->SetColorKey(DDCKEY_SRCBLT, &ck) == DD_OK ? nullptr : "SetColorKey failed";
   }
-  bool IsKey(uint16_t p) const { return p >= key_ && p <= keyHigh_; }
+  bool IsKey(uint16_t P) const { return P >= key_ && P <= keyHigh_; }
 
-  // A chosen rectangle of the sheet (or all of it) to a chosen place of `to`:
+  // A chosen rectangle of the sheet (or all of it) to a chosen place of `To`:
   // the destination, or the sheet itself, where the result is as if the source
   // were read first.
-  const char* Blit(IDirectDrawSurface7* to, std::vector<uint16_t>& model, int tw, int th,
-                   bool keyed, bool whole) {
+  const char* Blit(IDirectDrawSurface7* To, std::vector<uint16_t>& Model, int Tw, int Th,
+                   bool Keyed, bool Whole) {
     RECT r{0, 0, w_, h_};
-    if (!whole) {
+    if (!Whole) {
       r.left = choose_.Below(w_);
       r.top = choose_.Below(h_);
-      r.right = r.left + 1 + choose_.Below(std::min(w_, tw) - r.left);
-      r.bottom = r.top + 1 + choose_.Below(std::min(h_, th) - r.top);
+      r.right = r.left + 1 + choose_.Below(std::min(w_, Tw) - r.left);
+      r.bottom = r.top + 1 + choose_.Below(std::min(h_, Th) - r.top);
     }
-    const int x = choose_.Below(tw - (r.right - r.left) + 1);
-    const int y = choose_.Below(th - (r.bottom - r.top) + 1);
-    const HRESULT hr = to->BltFast(static_cast<DWORD>(x), static_cast<DWORD>(y), sheet_, &r,
-                                   keyed ? DDBLTFAST_SRCCOLORKEY : DDBLTFAST_NOCOLORKEY);
+    const int x = choose_.Below(Tw - (r.right - r.left) + 1);
+    const int y = choose_.Below(Th - (r.bottom - r.top) + 1);
+    const HRESULT hr = To->BltFast(static_cast<DWORD>(x), static_cast<DWORD>(y), sheet_, &r,
+                                   Keyed ? DDBLTFAST_SRCCOLORKEY : DDBLTFAST_NOCOLORKEY);
     if (hr != DD_OK) return "a blit inside both surfaces failed";
     const std::vector<uint16_t> source = sheetModel_;
     for (int j = 0; j < r.bottom - r.top; ++j) {
       for (int i = 0; i < r.right - r.left; ++i) {
         const uint16_t p = source[static_cast<size_t>(r.top + j) * w_ + r.left + i];
-        if (!keyed || !IsKey(p)) model[static_cast<size_t>(y + j) * tw + x + i] = p;
+        if (!Keyed || !IsKey(p)) Model[static_cast<size_t>(y + j) * Tw + x + i] = p;
       }
     }
-    if (Pixels(to) != model) {
-      return keyed ? "a keyed blit differs from the model"
+    if (Pixels(To) != Model) {
+      return Keyed ? "a keyed blit differs from the model"
                    : "an opaque blit differs from the model";
     }
-    if (to != sheet_ && Pixels(sheet_) != sheetModel_) return "a blit changed its source";
+    if (To != sheet_ && Pixels(sheet_) != sheetModel_) return "a blit changed its source";
     return nullptr;
   }
 
-  const char* Change(int kind) {
+  const char* Change(int Kind) {
     const int px = choose_.Below(w_), py = choose_.Below(h_);
     uint16_t& pixel = sheetModel_[static_cast<size_t>(py) * w_ + px];
-    switch (kind) {
+    switch (Kind) {
       case 0: {  // through Lock: the pixel becomes the key, or stops being it
         pixel = IsKey(pixel) ? static_cast<uint16_t>(keyHigh_ + 1u) : key_;
         const uint16_t value = pixel;
         const bool ok = Paint(
             sheet_,
-            [&](DWORD x, DWORD y) {
-              return x == static_cast<DWORD>(px) && y == static_cast<DWORD>(py);
+            [&](DWORD X, DWORD Y) {
+              return X == static_cast<DWORD>(px) && Y == static_cast<DWORD>(py);
             },
             [&](DWORD, DWORD) { return value; });
         return ok ? nullptr : "Lock failed";
@@ -204,7 +204,7 @@ class BlitCheck {
                                     static_cast<uint16_t>(choose_.Below(0x10000)), key_};
         if (!Paint(
                 patch_, [](DWORD, DWORD) { return true; },
-                [&](DWORD x, DWORD y) { return values[y * 2 + x]; })) {
+                [&](DWORD X, DWORD Y) { return values[Y * 2 + X]; })) {
           return "Lock failed";
         }
         const int pw = std::min(2, w_ - px), ph = std::min(2, h_ - py);
@@ -250,17 +250,17 @@ class BlitCheck {
   uint16_t key_ = 0, keyHigh_ = 0;  // the key range; key_ is its low end
 };
 
-const char* CheckThroughDisplay(const uint8_t* data, size_t size, const soft::DibImage& image) {
+const char* CheckThroughDisplay(const uint8_t* Data, size_t Size, const soft::DibImage& Image) {
   soft::Reset();
-  soft::AddResource("BITMAP", "FUZZ", std::vector<uint8_t>(data, data + size));
-  Choices choose(data, size);
+  soft::AddResource("BITMAP", "FUZZ", std::vector<uint8_t>(Data, Data + Size));
+  Choices choose(Data, Size);
   const int cx = choose.Below(kMaxScaled + 1);  // 0: the picture's own size
   const int cy = choose.Below(kMaxScaled + 1);
   auto* bitmap = static_cast<HBITMAP>(
       LoadImageA(GetModuleHandleA(nullptr), "fuzz", IMAGE_BITMAP, cx, cy, LR_CREATEDIBSECTION));
   if (bitmap == nullptr) return "a picture that decodes does not load";
-  const int w = cx != 0 ? cx : image.Width;
-  const int h = cy != 0 ? cy : image.Height;
+  const int w = cx != 0 ? cx : Image.Width;
+  const int h = cy != 0 ? cy : Image.Height;
   BITMAP info{};
   if (GetObjectA(bitmap, sizeof info, &info) != sizeof info || info.bmWidth != w ||
       info.bmHeight != h) {
@@ -272,8 +272,8 @@ const char* CheckThroughDisplay(const uint8_t* data, size_t size, const soft::Di
   // Scaling takes the nearest pixel: offset i of n shows i * m / n of m.
   for (int y = 0; y < h && problem == nullptr; ++y) {
     for (int x = 0; x < w && problem == nullptr; ++x) {
-      const uint32_t want = image.At(static_cast<int32_t>(int64_t{x} * image.Width / w),
-                                     static_cast<int32_t>(int64_t{y} * image.Height / h));
+      const uint32_t want = Image.At(static_cast<int32_t>(int64_t{x} * Image.Width / w),
+                                     static_cast<int32_t>(int64_t{y} * Image.Height / h));
       if (GetPixel(imageDC, x, y) != want) problem = "a loaded pixel differs from the decoded one";
     }
   }
@@ -323,11 +323,11 @@ const char* CheckThroughDisplay(const uint8_t* data, size_t size, const soft::Di
 
 }  // namespace
 
-const char* RunBitmapInput(const uint8_t* data, size_t size) {
-  if (size > kMaxInput) return nullptr;
+const char* RunBitmapInput(const uint8_t* Data, size_t Size) {
+  if (Size > kMaxInput) return nullptr;
   soft::DibImage dib, file;
-  const bool isDib = soft::DecodeDib(data, size, &dib);
-  const bool isFile = soft::DecodeBmpFile(data, size, &file);
+  const bool isDib = soft::DecodeDib(Data, Size, &dib);
+  const bool isFile = soft::DecodeBmpFile(Data, Size, &file);
   if (isDib) {
     if (const char* problem = CheckImage(dib)) return problem;
   }
@@ -338,7 +338,7 @@ const char* RunBitmapInput(const uint8_t* data, size_t size) {
       static_cast<uint64_t>(dib.Width) * static_cast<uint64_t>(dib.Height) > kMaxDisplayPixels) {
     return nullptr;
   }
-  return CheckThroughDisplay(data, size, dib);
+  return CheckThroughDisplay(Data, Size, dib);
 }
 
 }  // namespace carpex::fuzz

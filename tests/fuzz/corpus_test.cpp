@@ -42,14 +42,14 @@ std::vector<Input> Inputs() {
   return inputs;
 }
 
-std::vector<uint8_t> Read(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
+std::vector<uint8_t> Read(const fs::path& File) {
+  std::ifstream in(File, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 // Names the file when a case fails, instead of dumping the struct's bytes.
-void PrintTo(const Input& input, std::ostream* os) {
-  *os << input.file;
+void PrintTo(const Input& Input, std::ostream* Os) {
+  *Os << Input.file;
 }
 
 class FuzzInput : public ::testing::TestWithParam<Input> {};
@@ -63,10 +63,10 @@ TEST_P(FuzzInput, RunsClean) {
 }
 
 // A test name from the file's place: corpus_game_won_level0, regressions_bitmap_crash_1a2b.
-std::string NameOf(const ::testing::TestParamInfo<Input>& info) {
-  const fs::path& file = info.param.file;
+std::string NameOf(const ::testing::TestParamInfo<Input>& Info) {
+  const fs::path& file = Info.param.file;
   std::string name = file.parent_path().parent_path().filename().string() + "_" +
-                     info.param.target + "_" + file.filename().string();
+                     Info.param.target + "_" + file.filename().string();
   for (char& c : name) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   }

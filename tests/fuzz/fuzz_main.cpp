@@ -4,8 +4,8 @@
 
 #include "tests/fuzz/fuzz_targets.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (const char* problem = carpex::fuzz::CARPEX_FUZZ_ENTRY(data, size)) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+  if (const char* problem = carpex::fuzz::CARPEX_FUZZ_ENTRY(Data, Size)) {
     std::fprintf(stderr, "carpex fuzz: %s\n", problem);
     std::abort();
   }

@@ -17,11 +17,11 @@ namespace carpex::fuzz {
 // decodes as a DIB it is also loaded through GDI as a resource (at its own size
 // or scaled), copied into a surface with StretchBlt, and blitted with its
 // colour key, every result checked against a plain model.
-const char* RunBitmapInput(const uint8_t* data, size_t size);
+const char* RunBitmapInput(const uint8_t* Data, size_t Size);
 
 // The whole game on the software display, driven by an event program (see
 // game_target.cpp for the encoding), or by replay-script text when the input
 // starts with '#'. The world's invariants are checked after every frame.
-const char* RunGameInput(const uint8_t* data, size_t size);
+const char* RunGameInput(const uint8_t* Data, size_t Size);
 
 }  // namespace carpex::fuzz

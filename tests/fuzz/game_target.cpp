@@ -37,12 +37,12 @@
 #include <string_view>
 #include <vector>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "platform/headless/headless_app.h"
-#include "shell/unit1.h"
+#include "shell/form_access.h"
+#include "shell/form_event.h"
+#include "shell/session.h"
 #include "tests/fuzz/fuzz_targets.h"
-#include "tests/shell/form_access.h"
 #include "tools/replay.h"
 
 namespace carpex::fuzz {
@@ -53,8 +53,8 @@ constexpr uint64_t kMaxFrames = 3000;
 
 // What must hold between any two frames: the world's own invariants, and no
 // GDI object left over from a frame (every DC and bitmap is given back).
-const char* CheckBetweenFrames(const FormView& form) {
-  if (const char* broken = CheckInvariants(form.W)) return broken;
+const char* CheckBetweenFrames(const FormView& Form) {
+  if (const char* broken = CheckInvariants(Form.W)) return broken;
   if (soft::LiveDCs() != 0) return "a device context was left open after a frame";
   if (soft::LiveBitmaps() != 0) return "a bitmap was left undeleted after a frame";
   return nullptr;
@@ -62,14 +62,14 @@ const char* CheckBetweenFrames(const FormView& form) {
 
 class FuzzRandom final : public RandomSource {
  public:
-  void Queue(uint8_t v) {
-    if (count_ < sizeof values_) values_[count_++] = v;
+  void Queue(uint8_t V) {
+    if (count_ < sizeof values_) values_[count_++] = V;
   }
-  void Seed(uint32_t seed) { own_.Seed(seed); }
-  int32_t Random(int32_t n) override {
-    if (n <= 0) return 0;
-    if (next_ < count_) return values_[next_++] % n;
-    return own_.Random(n);
+  void Seed(uint32_t Seed) { own_.Seed(Seed); }
+  int32_t Random(int32_t N) override {
+    if (N <= 0) return 0;
+    if (next_ < count_) return values_[next_++] % N;
+    return own_.Random(N);
   }
 
  private:
@@ -83,13 +83,11 @@ class FuzzRandom final : public RandomSource {
 // most inputs. Before each input it is brought back to where set-up left it.
 class Game {
  public:
-  Game() : form(app) {
+  Game() {
     soft::Reset();
-    DirectDraw::Bind();
-    Form1 = &form;
-    form.FormCreate();
+    session = std::make_unique<GameSession>(app);
     setUp_ = !app.Terminated;
-    styles_ = form.View().W.StyleCount;
+    styles_ = session->View().W.StyleCount;
   }
   ~Game() { Close(); }
   Game(const Game&) = delete;
@@ -109,20 +107,20 @@ class Game {
     app.Visible = true;
     app.MessageBoxes.clear();
     // A world cannot be copied (its records point into themselves): a new one.
-    const TForm1Access in(form);
+    const TForm1Access in(*session);
     std::destroy_at(&in.W());
     std::construct_at(&in.W());
-    in.W().GameState = 1;
+    in.W().GameState = kLevelChoice;
     in.W().StyleCount = styles_;
     in.Active() = 1;
     in.FrameCount() = 0;
     in.FramesPerSecond() = 0;
     in.FpsShown() = -1;
     random = FuzzRandom{};
-    form.SetRandomSource(&random);
+    session->SetRandomSource(&random);
     // Pictures that the last input left lost come back as set-up made them.
     IDirectDrawSurface7* primary = in.PrimarySurface().Get();
-    if (primary != nullptr && primary->IsLost() != DD_OK && form.RestoreAll() != DD_OK) {
+    if (primary != nullptr && primary->IsLost() != DD_OK && in.RestoreAll() != DD_OK) {
       return false;
     }
     return soft::LiveDCs() == 0 && soft::LiveBitmaps() == 0;
@@ -132,17 +130,15 @@ class Game {
   const char* Close() {
     if (closed_) return nullptr;
     closed_ = true;
-    form.FormDestroy();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
+    session.reset();
     const bool leftOver = soft::LiveDirectDrawObjects() != 0;
     soft::Reset();
     return leftOver ? "surfaces or the device outlived FormDestroy" : nullptr;
   }
 
-  HeadlessApp app;
+  headless::HeadlessApp app;
   FuzzRandom random;
-  TForm1 form;
+  std::unique_ptr<GameSession> session;
 
  private:
   uint8_t styles_ = 0;  // the one part of the world that set-up fills in
@@ -166,12 +162,13 @@ const char* DropTheGame() {
 
 class Program {
  public:
-  Program(Game& game, const uint8_t* data, size_t size)
-      : data_(data),
-        size_(size < kMaxProgram ? size : kMaxProgram),
-        app_(game.app),
-        random_(game.random),
-        form_(game.form) {}
+  Program(Game& Game, const uint8_t* Data, size_t Size)
+      : data_(Data),
+        size_(Size < kMaxProgram ? Size : kMaxProgram),
+        app_(Game.app),
+        random_(Game.random),
+        form_(Game.session->Handlers()),
+        session_(*Game.session) {}
 
   const char* Run() {
     const char* problem = app_.Terminated ? "the display could not be set up" : nullptr;
@@ -181,10 +178,10 @@ class Program {
       const uint8_t event = data_[pos_++];
       problem = Step(event);
       if (trace) {
-        const World& w = form_.View().W;
+        const World& w = session_.View().W;
         std::fprintf(stderr, "%02x: frames %llu GameState %u Level %u BlocksLeft %d Crashed %u\n",
-                     event, static_cast<unsigned long long>(frames_), w.GameState, w.Level,
-                     w.BlocksLeft, w.Crashed);
+                     event, static_cast<unsigned long long>(frames_),
+                     static_cast<unsigned>(w.GameState), w.Level, w.BlocksLeft, w.Crashed);
       }
     }
     return problem;
@@ -193,26 +190,27 @@ class Program {
  private:
   uint8_t Next() { return pos_ < size_ ? data_[pos_++] : 0; }
   // Space or Down, the keys that drop the bomb.
-  static uint16_t BombKey(uint8_t a) { return a % 2 == 0 ? kVkSpace : kVkDown; }
+  static uint16_t BombKey(uint8_t A) { return A % 2 == 0 ? kVkSpace : kVkDown; }
 
-  const char* Frames(uint64_t n) {
-    for (uint64_t i = 0; i < n && frames_ < kMaxFrames && !app_.Terminated; ++i) {
+  const char* Frames(uint64_t N) {
+    for (uint64_t i = 0; i < N && frames_ < kMaxFrames && !app_.Terminated; ++i) {
       bool done = true;
       form_.GameLoop(done);
       ++frames_;
       if (done) return "GameLoop left Done set";
-      if (const char* problem = CheckBetweenFrames(form_.View())) return problem;
+      if (const char* problem = CheckBetweenFrames(session_.View())) return problem;
     }
     return nullptr;
   }
 
-  void Char(uint8_t c) { form_.FormKeyPress(c); }
-  void Down(uint16_t k) { form_.FormKeyDown(k); }
-  void Up(uint16_t k) { form_.FormKeyUp(k); }
+  void Send(FormEvent::Kind Kind, uint16_t Key = 0) { Deliver(form_, FormEvent{Kind, Key}); }
+  void Char(uint8_t C) { Send(FormEvent::Char, C); }
+  void Down(uint16_t K) { Send(FormEvent::KeyDown, K); }
+  void Up(uint16_t K) { Send(FormEvent::KeyUp, K); }
 
-  const char* Step(uint8_t byte) {
-    const uint8_t a = byte & 0x0F;
-    switch (byte >> 4) {
+  const char* Step(uint8_t Byte) {
+    const uint8_t a = Byte & 0x0F;
+    switch (Byte >> 4) {
       case 0x0:
         return Frames(a + 1u);
       case 0x1:
@@ -230,15 +228,15 @@ class Program {
         Up(a >= 8 ? Next() : BombKey(a));
         return nullptr;
       case 0x6:
-        form_.Timer1Timer();
+        Send(FormEvent::Tick);
         return nullptr;
       case 0x7:
         if (a < 8 || a >= 12) soft::Deactivate();
-        if (a < 12) form_.ApplicationEvents1Deactivate();
+        if (a < 12) Send(FormEvent::Deactivate);
         return nullptr;
       case 0x8:
         if (a < 8 || a >= 12) soft::Activate();
-        if (a < 12) form_.ApplicationEvents1Restore();
+        if (a < 12) Send(FormEvent::Restore);
         return nullptr;
       case 0x9:
         soft::LoseAllSurfaces();
@@ -274,18 +272,18 @@ class Program {
     }
   }
 
-  void Fault(uint8_t a) {
-    if (a < 4) {
-      soft::RefuseRestores(a + 1);
-    } else if (a < 8) {
+  void Fault(uint8_t A) {
+    if (A < 4) {
+      soft::RefuseRestores(A + 1);
+    } else if (A < 8) {
       soft::LoseBeforeCall(Next() + 1);
-    } else if (a == 8) {
+    } else if (A == 8) {
       soft::FailCreateSurface(Next() % 8 + 1, DDERR_OUTOFVIDEOMEMORY);
-    } else if (a == 9) {
+    } else if (A == 9) {
       soft::FailGetDC(true);
-    } else if (a == 10) {
+    } else if (A == 10) {
       soft::FailGetDC(false);
-    } else if (a == 11) {
+    } else if (A == 11) {
       soft::LockStillDrawingTimes(Next());
     } else {
       soft::RefuseRestores(0);
@@ -300,22 +298,23 @@ class Program {
   size_t size_;
   size_t pos_ = 0;
   uint64_t frames_ = 0;
-  HeadlessApp& app_;
+  headless::HeadlessApp& app_;
   FuzzRandom& random_;
-  TForm1& form_;
+  FormHandlers& form_;
+  GameSession& session_;
 };
 
 // Swallows the trace.
 class NullBuffer final : public std::streambuf {
  protected:
-  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+  int_type overflow(int_type C) override { return traits_type::not_eof(C); }
+  std::streamsize xsputn(const char*, std::streamsize N) override { return N; }
 };
 
-const char* RunScript(std::string_view text) {
+const char* RunScript(std::string_view Text) {
   // The replay sets up a display of its own.
   if (const char* problem = DropTheGame()) return problem;
-  TextSource source(text);
+  TextSource source(Text);
   ScriptReader reader(source, "fuzz");
   ScriptCommand command;
   std::string error;
@@ -332,10 +331,10 @@ const char* RunScript(std::string_view text) {
   const char* problem = nullptr;
   // No shot folder: the script's shots write nothing.
   ReplayOptions options;
-  options.AfterFrame = [&](const FormView& form) {
-    if (problem == nullptr) problem = CheckBetweenFrames(form);
+  options.AfterFrame = [&](const FormView& Form) {
+    if (problem == nullptr) problem = CheckBetweenFrames(Form);
   };
-  const int status = RunReplay(text, "fuzz", out, err, MakeReplayPlatform, options);
+  const int status = RunReplay(Text, "fuzz", out, err, MakeReplayPlatform, options);
   if (problem != nullptr) return problem;
   if (status != 0 && status != 2) return "the replay failed with a status other than 0 or 2";
   if (soft::LiveDirectDrawObjects() != 0) return "surfaces or the device outlived the replay";
@@ -345,17 +344,17 @@ const char* RunScript(std::string_view text) {
 
 }  // namespace
 
-const char* RunGameInput(const uint8_t* data, size_t size) {
-  if (size > 0 && data[0] == '#') {
-    if (size > kMaxProgram * 4) return nullptr;
-    return RunScript(std::string_view(reinterpret_cast<const char*>(data), size));
+const char* RunGameInput(const uint8_t* Data, size_t Size) {
+  if (Size > 0 && Data[0] == '#') {
+    if (Size > kMaxProgram * 4) return nullptr;
+    return RunScript(std::string_view(reinterpret_cast<const char*>(Data), Size));
   }
   if (TheGame == nullptr || !TheGame->Reset()) {
     if (const char* problem = DropTheGame()) return problem;
     TheGame = new Game();
     TheGame->Reset();
   }
-  Program program(*TheGame, data, size);
+  Program program(*TheGame, Data, Size);
   return program.Run();
 }
 

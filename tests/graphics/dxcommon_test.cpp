@@ -216,13 +216,13 @@ constexpr Expected kExpected[] = {
      "device."},
 };
 
-HRESULT AsHresult(uint32_t bits) {
-  return static_cast<HRESULT>(bits);
+HRESULT AsHresult(uint32_t Bits) {
+  return static_cast<HRESULT>(Bits);
 }
 
-std::string Hex(uint32_t bits) {
+std::string Hex(uint32_t Bits) {
   char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(bits));
+  std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(Bits));
   return buf;
 }
 

@@ -155,24 +155,32 @@ no embedded icon in this build &amp; no &lt;icon&gt;
 </system-out>
 	</testcase>
 	<testcase name="passes" classname="c" status="run"><system-out>skipped: no</system-out></testcase>
+	<testcase name="Exe.Resources" classname="c" status="notrun">
+		<system-out>skipped: no Windows build in this tree</system-out>
+	</testcase>
 </testsuite>
 XML
+# Skipped in one build tree, run in the other: tested.
+printf '<testcase name="Exe.Resources" classname="c" status="run">\n</testcase>\n' >"$tmp/ran.xml"
 report() {
   (cd "$tmp" && . "$scripts/not_tested.sh" && CARPEX_JUNIT=("$@") &&
    not_tested "the formatting check: clang-format is not installed" && report_not_tested 0) >"$tmp/out" 2>&1
 }
-report "$tmp/junit.xml" || fail "a skip failed the run"
+report "$tmp/junit.xml" "$tmp/ran.xml" || fail "a skip failed the run"
 for line in 'Not tested on this machine:' \
   '  - Icon.Embedded: no embedded icon in this build & no <icon>' \
   '  - carpex_wine_tests_i686: the 32-bit Wine loader /usr/lib/wine/wine is not installed (package wine32:i386)' \
   '  - the formatting check: clang-format is not installed'; do
   grep -qxF -- "$line" "$tmp/out" || fail "the list lacks '$line': $(cat "$tmp/out")"
 done
-grep -q passes "$tmp/out" && fail "a test that ran is in the list"
+grep -q 'passes\|Exe.Resources' "$tmp/out" && fail "a test that ran is in the list: $(cat "$tmp/out")"
 rc=0
 CARPEX_REQUIRE_ALL=1 report "$tmp/junit.xml" || rc=$?
 [[ $rc == 1 ]] || fail "CARPEX_REQUIRE_ALL=1 with a skip gave exit $rc, not 1"
 (cd "$tmp" && . "$scripts/not_tested.sh" && CARPEX_REQUIRE_ALL=1 report_not_tested 0) >"$tmp/out" ||
   fail "nothing skipped, yet the run failed"
 grep -qxF 'Everything was tested.' "$tmp/out" || fail "no 'Everything was tested.'"
+# A run that failed never says that everything was tested.
+(cd "$tmp" && . "$scripts/not_tested.sh" && report_not_tested 1) >"$tmp/out" && fail "a failed run exited 0"
+grep -q 'Everything was tested' "$tmp/out" && fail "a failed run says everything was tested"
 echo "deps: ok"

@@ -21,27 +21,26 @@
 #include <string>
 #include <vector>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "shell/app.h"
 #include "shell/carpex.h"
-#include "shell/unit1.h"
+#include "shell/session.h"
 #include "tests/shell/heap_counter.h"
 #include "tools/recorder.h"
 
 namespace carpex::alloc_test {
 namespace {
 
-uint64_t AllocationsDuring(void (*what)()) {
+uint64_t AllocationsDuring(void (*What)()) {
   const HeapCount before = HeapNow();
-  what();
+  What();
   return HeapNow().Allocations - before.Allocations;
 }
 
 // Makes a pointer visible to the outside, so that the compiler cannot leave an
 // allocation out as unused.
-void Escape(void* p) {
-  asm volatile("" : : "g"(p) : "memory");
+void Escape(void* P) {
+  asm volatile("" : : "g"(P) : "memory");
 }
 
 TEST(HeapCounter, SeesEveryWayOfAllocating) {
@@ -105,12 +104,12 @@ TEST(HeapCounter, SeesEveryWayOfAllocating) {
 // then the game's own generator with a fixed seed.
 class PlayRandom final : public RandomSource {
  public:
-  void Queue(int32_t v) {
-    if (count_ < kCapacity) values_[count_++] = v;
+  void Queue(int32_t V) {
+    if (count_ < kCapacity) values_[count_++] = V;
   }
-  int32_t Random(int32_t n) override {
-    if (next_ < count_) return values_[next_++] % n;
-    return own_.Random(n);
+  int32_t Random(int32_t N) override {
+    if (next_ < count_) return values_[next_++] % N;
+    return own_.Random(N);
   }
 
  private:
@@ -134,11 +133,11 @@ class PlayApp final : public Application {
   void Sleep(uint32_t) override {
     if (allocateWhileSleeping) Escape(std::make_unique<int>(1).get());
   }
-  void TextOut(int32_t, int32_t, const char* Text) override {
+  void WriteText(int32_t, int32_t, const char* Text) override {
     std::strncpy(lastText, Text, sizeof lastText - 1);
     ++textCount;
   }
-  void MessageBox(const char*, const char*, uint32_t) override { ++messageBoxes; }
+  void ShowMessageBox(const char*, const char*, uint32_t) override { ++messageBoxes; }
   // The message loop, when a test gives one.
   void Run(FormHandlers& Form) override {
     if (loop) loop(Form);
@@ -161,40 +160,36 @@ class PlayApp final : public Application {
 // watched around every GameLoop call.
 class BusyPlay {
  public:
-  BusyPlay() : form_(app_) {
+  BusyPlay() {
     soft::Reset();
-    DirectDraw::Bind();
-    Form1 = &form_;
-    form_.FormCreate();
-    form_.SetRandomSource(&random_);
+    session_ = std::make_unique<GameSession>(app_);
+    session_->SetRandomSource(&random_);
   }
   ~BusyPlay() {
-    form_.FormDestroy();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
+    session_.reset();
     soft::Reset();
   }
 
-  const World& W() { return form_.View().W; }
+  const World& W() { return session_->View().W; }
   PlayApp& App() { return app_; }
 
   // A typed character; a digit on the level screen starts a round (and allocates).
-  void Char(uint8_t c) {
-    const uint8_t state = W().GameState;
+  void Char(uint8_t C) {
+    const TGameState state = W().GameState;
     const HeapCount before = HeapNow();
-    form_.FormKeyPress(c);
-    if (state == 1 && c >= '0' && c <= '9') {
+    Form().FormKeyPress(C);
+    if (state == kLevelChoice && C >= '0' && C <= '9') {
       startRoundAllocations += HeapNow().Allocations - before.Allocations;
       ++rounds;
     }
-    if (c == 27 && state != 1) ++escapes;
+    if (C == 27 && state != kLevelChoice) ++escapes;
   }
 
-  // A level-0 city whose buildings are all `height` blocks tall.
-  void QueueLevelZeroCity(int32_t height) {
+  // A level-0 city whose buildings are all `Height` blocks tall.
+  void QueueLevelZeroCity(int32_t Height) {
     for (int32_t b = 1; b <= 38; ++b) {
       random_.Queue(b % 3);
-      random_.Queue(height - 1);
+      random_.Queue(Height - 1);
     }
   }
 
@@ -207,21 +202,21 @@ class BusyPlay {
   // Switched away and back, with a few idle frames between.
   void SwitchAwayAndBack() {
     soft::Deactivate();
-    form_.ApplicationEvents1Deactivate();
+    Form().ApplicationEvents1Deactivate();
     lossPending_ = true;
     ++losses;
     for (int i = 0; i < 5; ++i) Frame();
     soft::Activate();
-    form_.ApplicationEvents1Restore();
+    Form().ApplicationEvents1Restore();
   }
 
   // One GameLoop call, and the timer every 60 frames as a 60-Hz display would tick it.
   void Frame() {
-    const bool meetsLoss = lossPending_ && form_.View().Active == 1;
+    const bool meetsLoss = lossPending_ && session_->View().Active == 1;
     soft::ClearCallLog();
     const HeapCount before = HeapNow();
     bool done = true;
-    form_.GameLoop(done);
+    Form().GameLoop(done);
     const HeapCount after = HeapNow();
     ++frames;
 
@@ -242,50 +237,51 @@ class BusyPlay {
 
     const World& w = W();
     int32_t running = 0;
-    for (int32_t i = 1; i <= kExplosionSlots; ++i) running += w.Explosions[i].State != 0;
+    for (int32_t i = 1; i <= kExplosionSlots; ++i)
+      running += w.Explosions[i].State != kExplosionFree;
     if (running > mostExplosions) mostExplosions = running;
-    if (w.GameState == 3 && lastState_ == 2) {
-      if (w.ResultBanner.Frame == 1) ++won;
-      if (w.ResultBanner.Frame == 0) ++lost;
+    if (w.GameState == kRoundOver && lastState_ == kPlaying) {
+      if (w.ResultBanner.Frame == kBannerWon) ++won;
+      if (w.ResultBanner.Frame == kBannerLost) ++lost;
     }
-    if (w.Crashed != 0 && lastState_ == 2 && !crashSeen_) ++crashes;
+    if (w.Crashed != 0 && lastState_ == kPlaying && !crashSeen_) ++crashes;
     crashSeen_ = w.Crashed != 0;
-    if (w.BlocksLeft < lastBlocks_ && w.GameState == 2)
+    if (w.BlocksLeft < lastBlocks_ && w.GameState == kPlaying)
       blocksDemolished += lastBlocks_ - w.BlocksLeft;
     lastBlocks_ = w.BlocksLeft;
     lastState_ = w.GameState;
-    if (frames % 60 == 0) form_.Timer1Timer();
+    if (frames % 60 == 0) Form().Timer1Timer();
   }
 
-  // Frames with a player at the keys until `done` holds or `limit` frames have
-  // run. With `aim`, a bomb goes only where it will hit a block; without, as
-  // often as the game allows.
+  // Frames with a player at the keys until `Finished` holds or `Limit` frames
+  // have run. With `Aim`, a bomb goes only where it will hit a block; without,
+  // as often as the game allows.
   template <class Done>
-  void Play(Done done, int limit, bool aim) {
-    for (int i = 0; i < limit && !done(W()); ++i) {
-      Bomb(aim);
+  void Play(Done Finished, int Limit, bool Aim) {
+    for (int i = 0; i < Limit && !Finished(W()); ++i) {
+      Bomb(Aim);
       Frame();
     }
   }
 
   // A release key goes down and comes back up on the next turn.
-  void Bomb(bool aim) {
+  void Bomb(bool Aim) {
     const World& w = W();
     uint16_t space = kVkSpace;
     if (w.Bomb.KeyHeld != 0) {
-      form_.FormKeyUp(space);
+      Form().FormKeyUp(space);
       return;
     }
-    if (w.GameState != 2 || w.Crashed != 0 || w.Bomb.State != 0) return;
+    if (w.GameState != kPlaying || w.Crashed != 0 || w.Bomb.State != kBombNone) return;
     // The bomb leaves one column left of the plane's cell after the next move.
     const int32_t col = (w.Plane.X + w.Plane.Step + 40) / 16 - 1;
-    if (aim && (col < 1 || col > 38 || w.Buildings[col].Height <= 0)) return;
-    form_.FormKeyDown(space);
-    if (w.Bomb.State == 1) ++bombs;
+    if (Aim && (col < 1 || col > 38 || w.Buildings[col].Height <= 0)) return;
+    Form().FormKeyDown(space);
+    if (w.Bomb.State == kBombReleased) ++bombs;
   }
 
-  void Frames(int n) {
-    for (int i = 0; i < n; ++i) Frame();
+  void Frames(int N) {
+    for (int i = 0; i < N; ++i) Frame();
   }
 
   // What happened, for the assertions.
@@ -301,25 +297,27 @@ class BusyPlay {
   Problem allocatingFrames, recoveryMismatches, brokenFrames;
 
  private:
-  void Note(Problem* problem, const std::string& what) {
-    if (++problem->count <= 5) {
-      problem->first.push_back("frame " + std::to_string(frames) + " (GameState " +
-                               std::to_string(W().GameState) + "): " + what);
+  void Note(Problem* Tally, const std::string& What) {
+    if (++Tally->count <= 5) {
+      Tally->first.push_back("frame " + std::to_string(frames) + " (GameState " +
+                             std::to_string(static_cast<int>(W().GameState)) + "): " + What);
     }
   }
 
+  FormHandlers& Form() { return session_->Handlers(); }
+
   PlayApp app_;
   PlayRandom random_;
-  TForm1 form_;
+  std::unique_ptr<GameSession> session_;
   bool lossPending_ = false;
   bool crashSeen_ = false;
-  uint8_t lastState_ = 1;
+  TGameState lastState_ = kLevelChoice;
   int32_t lastBlocks_ = 0;
 };
 
-std::string Describe(const BusyPlay::Problem& problem) {
+std::string Describe(const BusyPlay::Problem& Problem) {
   std::string text;
-  for (const std::string& line : problem.first) text += "\n  " + line;
+  for (const std::string& line : Problem.first) text += "\n  " + line;
   return text;
 }
 
@@ -340,10 +338,10 @@ TEST(FrameAllocations, NoGameLoopCallAllocatesThroughTenThousandBusyFrames) {
   play.LoseSurfaces();
   play.Play([](const World&) { return false; }, 1200, true);
   play.SwitchAwayAndBack();
-  play.Play([](const World& w) { return w.GameState != 2; }, 12000, true);
+  play.Play([](const World& W) { return W.GameState != kPlaying; }, 12000, true);
   ASSERT_EQ(play.won, 1) << "the level-0 city was not flattened";
   // The plane lands; the surfaces are lost under the banner.
-  play.Play([](const World& w) { return w.Plane.Mode == 3; }, 2000, false);
+  play.Play([](const World& W) { return W.Plane.Mode == kPlaneHitOrLanded; }, 2000, false);
   play.LoseSurfaces();
   play.Frames(30);
   play.Char(27);
@@ -353,12 +351,12 @@ TEST(FrameAllocations, NoGameLoopCallAllocatesThroughTenThousandBusyFrames) {
   // then Escape in the middle of rounds, and new ones, until the frames are in.
   for (int round = 0; play.frames < 16000 && round < 20; ++round) {
     play.Char('9');
-    play.Play([](const World& w) { return w.GameState != 2; }, 4000, false);
+    play.Play([](const World& W) { return W.GameState != kPlaying; }, 4000, false);
     play.Frames(40);
     play.Char(27);
     play.Frames(10);
     play.Char(round % 2 == 0 ? '0' : '4');
-    play.Play([](const World& w) { return w.GameState != 2; }, 300, false);
+    play.Play([](const World& W) { return W.GameState != kPlaying; }, 300, false);
     if (round % 3 == 1) {
       play.Char('f');
       play.LoseSurfaces();
@@ -424,7 +422,7 @@ TEST(FrameAllocations, RecordingAFrameAllocatesNothing) {
     }
   };
   soft::Reset();
-  EXPECT_EQ(Carpex(recorder), 0);
+  EXPECT_EQ(Carpex(recorder, [&](const GameSession& Session) { recorder.Record(Session); }), 0);
   soft::Reset();
   EXPECT_TRUE(recorder.Finish());
   EXPECT_EQ(frames, 3000u);

@@ -12,11 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "platform/headless/headless_app.h"
-#include "shell/unit1.h"
-#include "tests/shell/form_access.h"
+#include "shell/form_access.h"
+#include "shell/session.h"
 
 namespace carpex::gfxtest {
 
@@ -26,78 +25,78 @@ struct Image {
   int height = 0;
   std::vector<uint16_t> pixels;
 
-  uint16_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-  uint16_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+  uint16_t At(int X, int Y) const { return pixels[static_cast<size_t>(Y) * width + X]; }
+  uint16_t& At(int X, int Y) { return pixels[static_cast<size_t>(Y) * width + X]; }
   bool operator==(const Image&) const = default;
 };
 
-inline Image Copy(const soft::PixelView& view) {
-  Image image{view.width, view.height, {}};
-  image.pixels.reserve(static_cast<size_t>(view.width) * view.height);
-  for (int y = 0; y < view.height; ++y) {
-    for (int x = 0; x < view.width; ++x) image.pixels.push_back(view.At(x, y));
+inline Image Copy(const soft::PixelView& View) {
+  Image image{View.width, View.height, {}};
+  image.pixels.reserve(static_cast<size_t>(View.width) * View.height);
+  for (int y = 0; y < View.height; ++y) {
+    for (int x = 0; x < View.width; ++x) image.pixels.push_back(View.At(x, y));
   }
   return image;
 }
 
-inline Image Pixels(const IDirectDrawSurface7* surface) {
-  return Copy(soft::SurfacePixels(surface));
+inline Image Pixels(const IDirectDrawSurface7* Surface) {
+  return Copy(soft::SurfacePixels(Surface));
 }
 inline Image Front() {
   return Copy(soft::FrontBuffer());
 }
-inline Image Filled(int width, int height, uint16_t value) {
-  return Image{width, height, std::vector<uint16_t>(static_cast<size_t>(width) * height, value)};
+inline Image Filled(int Width, int Height, uint16_t Value) {
+  return Image{Width, Height, std::vector<uint16_t>(static_cast<size_t>(Width) * Height, Value)};
 }
 
 // What BltFast with DDBLTFAST_SRCCOLORKEY (or without a key) puts at (x, y).
-inline void Paste(Image& dest, int x, int y, const Image& sheet, TRect src,
-                  std::optional<uint16_t> key) {
-  for (int sy = src.Top; sy < src.Bottom; ++sy) {
-    for (int sx = src.Left; sx < src.Right; ++sx) {
-      const uint16_t p = sheet.At(sx, sy);
-      if (key && p == *key) continue;
-      dest.At(x + sx - src.Left, y + sy - src.Top) = p;
+inline void Paste(Image& Dest, int X, int Y, const Image& Sheet, TRect Src,
+                  std::optional<uint16_t> Key) {
+  for (int sy = Src.Top; sy < Src.Bottom; ++sy) {
+    for (int sx = Src.Left; sx < Src.Right; ++sx) {
+      const uint16_t p = Sheet.At(sx, sy);
+      if (Key && p == *Key) continue;
+      Dest.At(X + sx - Src.Left, Y + sy - Src.Top) = p;
     }
   }
 }
 
-inline uint16_t KeyOf(IDirectDrawSurface7* sheet) {
+inline uint16_t KeyOf(IDirectDrawSurface7* Sheet) {
   DDCOLORKEY key{};
-  EXPECT_EQ(DD_OK, sheet->GetColorKey(DDCKEY_SRCBLT, &key));
+  EXPECT_EQ(DD_OK, Sheet->GetColorKey(DDCKEY_SRCBLT, &key));
   EXPECT_EQ(key.dwColorSpaceLowValue, key.dwColorSpaceHighValue);
   return static_cast<uint16_t>(key.dwColorSpaceLowValue);
 }
 
 // Equality with the first difference named, instead of two 300 000-pixel dumps.
-inline ::testing::AssertionResult SamePicture(const Image& expected, const Image& actual) {
-  if (expected.width != actual.width || expected.height != actual.height) {
+inline ::testing::AssertionResult SamePicture(const Image& Expected, const Image& Actual) {
+  if (Expected.width != Actual.width || Expected.height != Actual.height) {
     return ::testing::AssertionFailure()
-           << "size " << actual.width << "x" << actual.height << ", expected " << expected.width
-           << "x" << expected.height;
+           << "size " << Actual.width << "x" << Actual.height << ", expected " << Expected.width
+           << "x" << Expected.height;
   }
   int differing = 0;
   int firstX = -1, firstY = -1;
-  for (int y = 0; y < expected.height; ++y) {
-    for (int x = 0; x < expected.width; ++x) {
-      if (expected.At(x, y) == actual.At(x, y)) continue;
+  for (int y = 0; y < Expected.height; ++y) {
+    for (int x = 0; x < Expected.width; ++x) {
+      if (Expected.At(x, y) == Actual.At(x, y)) continue;
       if (differing++ == 0) firstX = x, firstY = y;
     }
   }
   if (differing == 0) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << differing << " pixels differ; first at (" << firstX << ", " << firstY << "): 0x"
-         << std::hex << actual.At(firstX, firstY) << ", expected 0x" << expected.At(firstX, firstY);
+         << std::hex << Actual.At(firstX, firstY) << ", expected 0x" << Expected.At(firstX, firstY);
 }
 
 // Random(n) from a queue; 0 once the queue is empty.
 class QueueRandom final : public RandomSource {
  public:
-  int32_t Random(int32_t n) override {
+  int32_t Random(int32_t N) override {
     if (values.empty()) return 0;
     const int32_t v = values.front();
     values.pop_front();
-    return n > 0 && v < n ? v : 0;
+    return N > 0 && v < N ? v : 0;
   }
   std::deque<int32_t> values;
 };
@@ -108,18 +107,18 @@ struct City {
   std::vector<int> styles;
   std::vector<int> heights;
 
-  int Style(int b) const { return b <= static_cast<int>(styles.size()) ? styles[b - 1] : 0; }
-  int Height(int b) const { return b <= static_cast<int>(heights.size()) ? heights[b - 1] : 1; }
-  void Queue(QueueRandom& rng) const {
+  int Style(int B) const { return B <= static_cast<int>(styles.size()) ? styles[B - 1] : 0; }
+  int Height(int B) const { return B <= static_cast<int>(heights.size()) ? heights[B - 1] : 1; }
+  void Queue(QueueRandom& Rng) const {
     for (int b = 1; b <= 38; ++b) {
-      rng.values.push_back(Style(b));
-      rng.values.push_back(Height(b) - 1);
+      Rng.values.push_back(Style(b));
+      Rng.values.push_back(Height(b) - 1);
     }
   }
 };
 
 // One game on a fresh software display, driven the way the application layer
-// drives it: FormCreate, handlers between frames, one GameLoop call per frame.
+// drives it: the session's handlers between frames, one GameLoop call per frame.
 class Game {
  public:
   Game() = default;
@@ -127,61 +126,61 @@ class Game {
   Game& operator=(const Game&) = delete;
   ~Game() { Destroy(); }
 
-  // Binds DirectDraw and creates the form; faults meant for set-up are injected
-  // before. The application shows the game as Shows says.
-  TForm1& Create(Presentation Shows = Presentation::Exclusive) {
+  // Starts the game's session, with the pictures in the language given;
+  // faults meant for set-up are injected before. The application shows the
+  // game as Shows says.
+  GameSession& Create(Language Pictures = Language::Chinese) {
+    return Create(Presentation::Exclusive, Pictures);
+  }
+  GameSession& Create(Presentation Shows, Language Pictures = Language::Chinese) {
     // A game made again in the same test starts with a fresh application.
-    app = HeadlessApp();
+    app = headless::HeadlessApp();
     app.Shows = Shows;
     rng.values.clear();
     flips = 0;
     soft::SetFlipHook([this](const soft::PixelView&) { ++flips; });
-    DirectDraw::Bind();
-    form_ = std::make_unique<TForm1>(app);
-    Form1 = form_.get();
-    form_->SetRandomSource(&rng);
-    form_->FormCreate();
-    return *form_;
+    session_ = std::make_unique<GameSession>(app, Pictures);
+    session_->SetRandomSource(&rng);
+    return *session_;
   }
   void Destroy() {
-    if (!form_) return;
-    form_->FormDestroy();
-    form_.reset();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
+    if (!session_) return;
+    session_.reset();
     soft::SetFlipHook(nullptr);
   }
 
-  TForm1& F() { return *form_; }
-  TForm1Access Inside() { return TForm1Access(*form_); }
+  FormHandlers& F() { return session_->Handlers(); }
+  GameSession& Session() { return *session_; }
+  TForm1Access Inside() { return TForm1Access(*session_); }
   World& W() { return Inside().W(); }
+  FormView View() const { return session_->View(); }
 
-  void Key(uint8_t c) { form_->FormKeyPress(c); }
-  void Down(uint16_t k) { form_->FormKeyDown(k); }
-  void Up(uint16_t k) { form_->FormKeyUp(k); }
+  void Key(uint8_t C) { F().FormKeyPress(C); }
+  void Down(uint16_t K) { F().FormKeyDown(K); }
+  void Up(uint16_t K) { F().FormKeyUp(K); }
   // A digit on the level screen with the city queued first.
-  void StartRound(const City& city, uint8_t digit = '0') {
-    city.Queue(rng);
-    Key(digit);
+  void StartRound(const City& City, uint8_t Digit = '0') {
+    City.Queue(rng);
+    Key(Digit);
   }
   // One GameLoop call; true when it flipped (or presented the frame in a window).
   bool Frame() {
     const uint64_t before = flips + app.Presented;
     bool done = true;
-    form_->GameLoop(done);
+    F().GameLoop(done);
     EXPECT_FALSE(done);
     return flips + app.Presented > before;
   }
-  void Frames(int n) {
-    for (int i = 0; i < n; ++i) Frame();
+  void Frames(int N) {
+    for (int i = 0; i < N; ++i) Frame();
   }
 
-  HeadlessApp app;
+  headless::HeadlessApp app;
   QueueRandom rng;
   int flips = 0;  // successful flips since Create
 
  private:
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<GameSession> session_;
 };
 
 // Every test starts from a fresh display and leaves none behind.
@@ -195,17 +194,17 @@ class GfxTest : public ::testing::Test {
   Game game;
 };
 
-// The play field a fresh DrawCity of `city` gives over the black background:
+// The play field a fresh DrawCity of `City` gives over the black background:
 // roofs on top, plain storeys below, each cell cut from the building sheet.
-inline Image ExpectedCity(const City& city, const Image& buildingSheet, uint16_t key) {
+inline Image ExpectedCity(const City& City, const Image& BuildingSheet, uint16_t Key) {
   Image field = Filled(640, 480, 0);
   for (int b = 1; b <= 38; ++b) {
-    const int h = city.Height(b);
-    const int s = city.Style(b);
+    const int h = City.Height(b);
+    const int s = City.Style(b);
     for (int j = 1; j <= h; ++j) {
       const int kind = j == h ? 0 : 1;
-      Paste(field, b * 16, 480 - 16 * j, buildingSheet,
-            TRect{s * 16, kind * 16, s * 16 + 16, kind * 16 + 16}, key);
+      Paste(field, b * 16, 480 - 16 * j, BuildingSheet,
+            TRect{s * 16, kind * 16, s * 16 + 16, kind * 16 + 16}, Key);
     }
   }
   return field;
@@ -213,14 +212,14 @@ inline Image ExpectedCity(const City& city, const Image& buildingSheet, uint16_t
 
 // The play field a fresh DrawCity of the world's records gives: every
 // standing block of every building, its style's column and its kind's row.
-inline Image ExpectedField(const World& w, const Image& buildingSheet, uint16_t key) {
+inline Image ExpectedField(const World& W, const Image& BuildingSheet, uint16_t Key) {
   Image field = Filled(640, 480, 0);
-  for (int b = 1; b <= w.BuildingCount; ++b) {
-    const TBuilding& B = w.Buildings[b];
-    for (int j = 1; j <= B.Height; ++j) {
-      const int kind = B.Blocks[j].Kind;
-      Paste(field, b * 16, 480 - 16 * j, buildingSheet,
-            TRect{B.Style * 16, kind * 16, B.Style * 16 + 16, kind * 16 + 16}, key);
+  for (int b = 1; b <= W.BuildingCount; ++b) {
+    const TBuilding& building = W.Buildings[b];
+    for (int j = 1; j <= building.Height; ++j) {
+      const int kind = static_cast<int>(building.Blocks[j].Kind);
+      Paste(field, b * 16, 480 - 16 * j, BuildingSheet,
+            TRect{building.Style * 16, kind * 16, building.Style * 16 + 16, kind * 16 + 16}, Key);
     }
   }
   return field;
@@ -238,15 +237,15 @@ inline City ShortRoundCity() {
   }
   return city;
 }
-inline void BeginShortRound(Game& g) {
-  g.StartRound(ShortRoundCity());
-  TPlane& plane = g.W().Plane;
+inline void BeginShortRound(Game& G) {
+  G.StartRound(ShortRoundCity());
+  TPlane& plane = G.W().Plane;
   plane.X = 0;
   plane.Y = 96;
   plane.Col = 2;
   plane.Row = 6;
   uint16_t space = kVkSpace;
-  g.F().FormKeyDown(space);
+  G.F().FormKeyDown(space);
 }
 // Frames of the short round from its start until a few frames after it is over.
 inline constexpr int kShortRoundFrames = 45;

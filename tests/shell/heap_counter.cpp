@@ -53,11 +53,11 @@ const char* carpex::alloc_test::CountingMethod() {
 // The C library's allocator under its internal names, so that the replacements
 // below can hand every request on.
 extern "C" {
-void* __libc_malloc(std::size_t size);
-void* __libc_calloc(std::size_t count, std::size_t size);
-void* __libc_realloc(void* p, std::size_t size);
-void* __libc_memalign(std::size_t alignment, std::size_t size);
-void __libc_free(void* p);
+void* __libc_malloc(std::size_t Size);
+void* __libc_calloc(std::size_t Count, std::size_t Size);
+void* __libc_realloc(void* P, std::size_t Size);
+void* __libc_memalign(std::size_t Alignment, std::size_t Size);
+void __libc_free(void* P);
 }
 
 const char* carpex::alloc_test::CountingMethod() {
@@ -66,132 +66,132 @@ const char* carpex::alloc_test::CountingMethod() {
 
 namespace {
 
-void* Allocate(std::size_t size) {
+void* Allocate(std::size_t Size) {
   ++gAllocations;
-  return __libc_malloc(size == 0 ? 1 : size);
+  return __libc_malloc(Size == 0 ? 1 : Size);
 }
 
-void* AllocateAligned(std::size_t size, std::align_val_t alignment) {
+void* AllocateAligned(std::size_t Size, std::align_val_t Alignment) {
   ++gAllocations;
-  return __libc_memalign(static_cast<std::size_t>(alignment), size == 0 ? 1 : size);
+  return __libc_memalign(static_cast<std::size_t>(Alignment), Size == 0 ? 1 : Size);
 }
 
-void Release(void* p) {
-  if (p == nullptr) return;
+void Release(void* P) {
+  if (P == nullptr) return;
   ++gReleases;
-  __libc_free(p);
+  __libc_free(P);
 }
 
-void* OrThrow(void* p) {
-  if (p == nullptr) throw std::bad_alloc();
-  return p;
+void* OrThrow(void* P) {
+  if (P == nullptr) throw std::bad_alloc();
+  return P;
 }
 
 }  // namespace
 
 extern "C" {
 
-void* malloc(std::size_t size) noexcept {
+void* malloc(std::size_t Size) noexcept {
   ++gAllocations;
-  return __libc_malloc(size);
+  return __libc_malloc(Size);
 }
 
-void* calloc(std::size_t count, std::size_t size) noexcept {
+void* calloc(std::size_t Count, std::size_t Size) noexcept {
   ++gAllocations;
-  return __libc_calloc(count, size);
+  return __libc_calloc(Count, Size);
 }
 
-void* realloc(void* p, std::size_t size) noexcept {
+void* realloc(void* P, std::size_t Size) noexcept {
   ++gAllocations;
-  if (p != nullptr) ++gReleases;
-  return __libc_realloc(p, size);
+  if (P != nullptr) ++gReleases;
+  return __libc_realloc(P, Size);
 }
 
-void free(void* p) noexcept {
-  Release(p);
+void free(void* P) noexcept {
+  Release(P);
 }
 
-void* memalign(std::size_t alignment, std::size_t size) noexcept {
+void* memalign(std::size_t Alignment, std::size_t Size) noexcept {
   ++gAllocations;
-  return __libc_memalign(alignment, size);
+  return __libc_memalign(Alignment, Size);
 }
 
-void* aligned_alloc(std::size_t alignment, std::size_t size) noexcept {
+void* aligned_alloc(std::size_t Alignment, std::size_t Size) noexcept {
   ++gAllocations;
-  return __libc_memalign(alignment, size);
+  return __libc_memalign(Alignment, Size);
 }
 
-int posix_memalign(void** out, std::size_t alignment, std::size_t size) noexcept {
-  if (alignment < sizeof(void*) || (alignment & (alignment - 1)) != 0) return EINVAL;
+int posix_memalign(void** Out, std::size_t Alignment, std::size_t Size) noexcept {
+  if (Alignment < sizeof(void*) || (Alignment & (Alignment - 1)) != 0) return EINVAL;
   ++gAllocations;
-  void* p = __libc_memalign(alignment, size);
+  void* p = __libc_memalign(Alignment, Size);
   if (p == nullptr) return ENOMEM;
-  *out = p;
+  *Out = p;
   return 0;
 }
 
 }  // extern "C"
 
-void* operator new(std::size_t size) {
-  return OrThrow(Allocate(size));
+void* operator new(std::size_t Size) {
+  return OrThrow(Allocate(Size));
 }
-void* operator new[](std::size_t size) {
-  return OrThrow(Allocate(size));
+void* operator new[](std::size_t Size) {
+  return OrThrow(Allocate(Size));
 }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return Allocate(size);
+void* operator new(std::size_t Size, const std::nothrow_t&) noexcept {
+  return Allocate(Size);
 }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return Allocate(size);
+void* operator new[](std::size_t Size, const std::nothrow_t&) noexcept {
+  return Allocate(Size);
 }
-void* operator new(std::size_t size, std::align_val_t alignment) {
-  return OrThrow(AllocateAligned(size, alignment));
+void* operator new(std::size_t Size, std::align_val_t Alignment) {
+  return OrThrow(AllocateAligned(Size, Alignment));
 }
-void* operator new[](std::size_t size, std::align_val_t alignment) {
-  return OrThrow(AllocateAligned(size, alignment));
+void* operator new[](std::size_t Size, std::align_val_t Alignment) {
+  return OrThrow(AllocateAligned(Size, Alignment));
 }
-void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
-  return AllocateAligned(size, alignment);
+void* operator new(std::size_t Size, std::align_val_t Alignment, const std::nothrow_t&) noexcept {
+  return AllocateAligned(Size, Alignment);
 }
-void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
-  return AllocateAligned(size, alignment);
+void* operator new[](std::size_t Size, std::align_val_t Alignment, const std::nothrow_t&) noexcept {
+  return AllocateAligned(Size, Alignment);
 }
 
-void operator delete(void* p) noexcept {
-  Release(p);
+void operator delete(void* P) noexcept {
+  Release(P);
 }
-void operator delete[](void* p) noexcept {
-  Release(p);
+void operator delete[](void* P) noexcept {
+  Release(P);
 }
-void operator delete(void* p, std::size_t) noexcept {
-  Release(p);
+void operator delete(void* P, std::size_t) noexcept {
+  Release(P);
 }
-void operator delete[](void* p, std::size_t) noexcept {
-  Release(p);
+void operator delete[](void* P, std::size_t) noexcept {
+  Release(P);
 }
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-  Release(p);
+void operator delete(void* P, const std::nothrow_t&) noexcept {
+  Release(P);
 }
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-  Release(p);
+void operator delete[](void* P, const std::nothrow_t&) noexcept {
+  Release(P);
 }
-void operator delete(void* p, std::align_val_t) noexcept {
-  Release(p);
+void operator delete(void* P, std::align_val_t) noexcept {
+  Release(P);
 }
-void operator delete[](void* p, std::align_val_t) noexcept {
-  Release(p);
+void operator delete[](void* P, std::align_val_t) noexcept {
+  Release(P);
 }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-  Release(p);
+void operator delete(void* P, std::size_t, std::align_val_t) noexcept {
+  Release(P);
 }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-  Release(p);
+void operator delete[](void* P, std::size_t, std::align_val_t) noexcept {
+  Release(P);
 }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
-  Release(p);
+void operator delete(void* P, std::align_val_t, const std::nothrow_t&) noexcept {
+  Release(P);
 }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
-  Release(p);
+void operator delete[](void* P, std::align_val_t, const std::nothrow_t&) noexcept {
+  Release(P);
 }
 
 #endif

@@ -16,30 +16,30 @@ class Loading : public GfxTest {
   IDirectDraw7* Device() { return game.Inside().DirectDrawDevice().Get(); }
 
   // A plain surface of the display, released by the test.
-  IDirectDrawSurface7* Plain(DWORD width, DWORD height) {
-    DDSURFACEDESC2 desc = ddutil::OffscreenDesc(width, height, DDSCAPS_OFFSCREENPLAIN);
+  IDirectDrawSurface7* Plain(DWORD Width, DWORD Height) {
+    DDSURFACEDESC2 desc = ddutil::OffscreenDesc(Width, Height, DDSCAPS_OFFSCREENPLAIN);
     IDirectDrawSurface7* surface = nullptr;
     EXPECT_EQ(DD_OK, Device()->CreateSurface(&desc, &surface, nullptr));
     return surface;
   }
 
-  static void Fill(IDirectDrawSurface7* surface, uint16_t value) {
+  static void Fill(IDirectDrawSurface7* Surface, uint16_t Value) {
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
-    ASSERT_EQ(DD_OK, surface->Lock(nullptr, &desc, 0, nullptr));
+    ASSERT_EQ(DD_OK, Surface->Lock(nullptr, &desc, 0, nullptr));
     for (DWORD y = 0; y < desc.dwHeight; ++y) {
       auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(desc.lpSurface) +
                                               static_cast<ptrdiff_t>(y) * desc.lPitch);
-      std::fill(row, row + desc.dwWidth, value);
+      std::fill(row, row + desc.dwWidth, Value);
     }
-    surface->Unlock(nullptr);
+    Surface->Unlock(nullptr);
   }
 
   // The decoded picture's top-left colour, as GDI reads it.
-  static COLORREF TopLeftColour(const char* name) {
+  static COLORREF TopLeftColour(const char* Name) {
     auto* bitmap = static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    EXPECT_NE(nullptr, bitmap) << name;
+        LoadImageA(GetModuleHandleA(nullptr), Name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    EXPECT_NE(nullptr, bitmap) << Name;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ previous = SelectObject(dc, bitmap);
     const COLORREF colour = GetPixel(dc, 0, 0);
@@ -94,16 +94,16 @@ TEST_F(Loading, TheBackgroundIsStretchedToWhatIsAskedOrKeepsItsOwnSize) {
 }
 
 TEST_F(Loading, SheetCountsAndColourKeys) {
-  TForm1& f = game.Create();
+  GameSession& f = game.Create();
   const TForm1Access in(f);
   EXPECT_EQ(11, in.LastFrameCount()) << "191 div 16 after the banner sheet";
   EXPECT_EQ(3, in.W().StyleCount);
 
   Ref<IDirectDrawSurface7> sheet;
-  f.LoadSprite("build", sheet);
+  in.LoadSprite("build", sheet);
   ASSERT_TRUE(sheet);
   EXPECT_EQ(3, in.LastFrameCount());
-  f.LoadSprite("blow", sheet);
+  in.LoadSprite("blow", sheet);
   EXPECT_EQ(54, in.LastFrameCount());
 
   // The level-choice sheet is keyed on RGB(1, 1, 1), the others on black.
@@ -121,12 +121,12 @@ TEST_F(Loading, SheetCountsAndColourKeys) {
 }
 
 TEST_F(Loading, ASheetWhoseKeyCannotBeSetIsKeptWithoutOneAndCountsNothing) {
-  TForm1& f = game.Create();
+  GameSession& f = game.Create();
   const TForm1Access in(f);
   // Switched away: the new surface is born lost, so its key cannot be set.
   soft::Deactivate();
   Ref<IDirectDrawSurface7> sheet;
-  f.LoadSprite("build", sheet);
+  in.LoadSprite("build", sheet);
   EXPECT_TRUE(sheet);
   EXPECT_EQ(11, in.LastFrameCount());
   ASSERT_EQ(1u, game.app.MessageBoxes.size());

@@ -9,20 +9,20 @@
 namespace carpex::gfxtest {
 namespace {
 
-bool RectIs(const TRect& r, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  return r.Left == left && r.Top == top && r.Right == right && r.Bottom == bottom;
+bool RectIs(const TRect& R, int32_t Left, int32_t Top, int32_t Right, int32_t Bottom) {
+  return R.Left == Left && R.Top == Top && R.Right == Right && R.Bottom == Bottom;
 }
 
-std::string Show(const TRect& r) {
-  return "(" + std::to_string(r.Left) + ", " + std::to_string(r.Top) + ", " +
-         std::to_string(r.Right) + ", " + std::to_string(r.Bottom) + ")";
+std::string Show(const TRect& R) {
+  return "(" + std::to_string(R.Left) + ", " + std::to_string(R.Top) + ", " +
+         std::to_string(R.Right) + ", " + std::to_string(R.Bottom) + ")";
 }
 
 class Pictures : public GfxTest {
  protected:
-  TForm1& F() { return game.F(); }
+  FormHandlers& F() { return game.F(); }
   TForm1Access Inside() { return game.Inside(); }
-  Image Sheet(const Ref<IDirectDrawSurface7>& sheet) { return Pixels(sheet.Get()); }
+  Image Sheet(const Ref<IDirectDrawSurface7>& Sheet) { return Pixels(Sheet.Get()); }
   Image Field() { return Pixels(Inside().PlayFieldBackground().Get()); }
   Image Back() { return Pixels(Inside().BackBuffer().Get()); }
 
@@ -38,19 +38,19 @@ class Pictures : public GfxTest {
   void StartQuietRound() {
     game.Create();
     game.StartRound(VariedCity());
-    ASSERT_EQ(2, Inside().W().GameState);
+    ASSERT_EQ(kPlaying, Inside().W().GameState);
   }
 
-  // BltFast calls of the log whose result was `code`.
-  static int BlitsAnswering(HRESULT code) {
+  // BltFast calls of the log whose result was `Code`.
+  static int BlitsAnswering(HRESULT Code) {
     int n = 0;
     for (const soft::CallRecord& c : soft::CallLog()) {
-      n += std::string(c.method) == "BltFast" && c.result == code;
+      n += std::string(c.method) == "BltFast" && c.result == Code;
     }
     return n;
   }
 
-  void PaintField(uint16_t value) {
+  void PaintField(uint16_t Value) {
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
     IDirectDrawSurface7* field = Inside().PlayFieldBackground().Get();
@@ -58,7 +58,7 @@ class Pictures : public GfxTest {
     for (int y = 0; y < 480; ++y) {
       auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(desc.lpSurface) +
                                               static_cast<ptrdiff_t>(y) * desc.lPitch);
-      for (int x = 0; x < 640; ++x) row[x] = value;
+      for (int x = 0; x < 640; ++x) row[x] = Value;
     }
     field->Unlock(nullptr);
   }
@@ -120,7 +120,7 @@ TEST_F(Pictures, AStrikeErasesExactlyItsBuildingsStripAndShowsTheRuinOnTop) {
   const int b = 5, h = city.Height(b), s = city.Style(b);
   ASSERT_GE(h, 3);
   StartStrike(Inside().W(), b, 30 - h);
-  ASSERT_FALSE(AdvanceStrikes(Inside().W(), F()));
+  ASSERT_FALSE(AdvanceStrikes(Inside().W(), Inside().AsPainter()));
 
   Image expected = Filled(640, 480, kMarker);
   Paste(expected, b * 16, 0, Filled(16, 480, 0), TRect{0, 0, 16, 480}, std::nullopt);
@@ -133,7 +133,7 @@ TEST_F(Pictures, AStrikeErasesExactlyItsBuildingsStripAndShowsTheRuinOnTop) {
 
   // Drawing alone never erases: the key lets whatever is there show through.
   PaintField(kMarker);
-  F().DrawBuilding(3);
+  Inside().DrawBuilding(3);
   expected = Filled(640, 480, kMarker);
   for (int j = 1; j <= city.Height(3); ++j) {
     const int kind = j == city.Height(3) ? 0 : 1;
@@ -163,10 +163,10 @@ TEST_F(Pictures, ClipToScreenAndClampPosition) {
       {{0, 0, 96, 60}, {-40, -22}, {40, 22, 96, 60}, {0, 0}},
   };
   for (const Case& c : cases) {
-    const TRect r = TForm1::ClipToScreen(c.src, c.at);
+    const TRect r = TForm1Access::ClipToScreen(c.src, c.at);
     EXPECT_TRUE(RectIs(r, c.clipped.Left, c.clipped.Top, c.clipped.Right, c.clipped.Bottom))
         << Show(c.src) << " at " << c.at.X << "," << c.at.Y << " gave " << Show(r);
-    const TPoint p = TForm1::ClampPosition(c.at);
+    const TPoint p = TForm1Access::ClampPosition(c.at);
     EXPECT_EQ(c.drawnAt.X, p.X);
     EXPECT_EQ(c.drawnAt.Y, p.Y);
   }
@@ -176,20 +176,20 @@ TEST_F(Pictures, ThePlaneIsClippedAtTheEdgesAndItsSecondCopyShowsTheRest) {
   StartQuietRound();
   const Image plane = Sheet(Inside().PlaneSheet());
   const uint16_t key = KeyOf(Inside().PlaneSheet().Get());
-  TPlane& P = Inside().W().Plane;
-  auto drawAt = [&](int32_t x, int32_t y) {
-    P.X = x;
-    P.Y = y;
-    P.Mode = 1;
-    P.Frame = 0;
+  TPlane& p = Inside().W().Plane;
+  auto drawAt = [&](int32_t X, int32_t Y) {
+    p.X = X;
+    p.Y = Y;
+    p.Mode = kPlaneFlying;
+    p.Frame = kPlaneCruising;
     UpdatePlaneCell(Inside().W());
     soft::ClearCallLog();
-    EXPECT_FALSE(F().DrawPlaying());
+    EXPECT_FALSE(Inside().DrawPlaying());
   };
 
   // Wholly off the left edge: an empty rectangle, nothing drawn, nothing retried.
   drawAt(-48, 0);
-  EXPECT_TRUE(RectIs(P.SrcRect, 48, 0, 48, 16)) << Show(P.SrcRect);
+  EXPECT_TRUE(RectIs(p.SrcRect, 48, 0, 48, 16)) << Show(p.SrcRect);
   EXPECT_TRUE(SamePicture(Field(), Back()));
   EXPECT_EQ(1, BlitsAnswering(DDERR_INVALIDRECT));
   EXPECT_EQ(0, soft::CallCount("Restore"));
@@ -206,7 +206,7 @@ TEST_F(Pictures, ThePlaneIsClippedAtTheEdgesAndItsSecondCopyShowsTheRest) {
   Paste(expected, 600, 32, plane, TRect{0, 0, 40, 16}, key);
   Paste(expected, 0, 48, plane, TRect{40, 0, 48, 16}, key);
   EXPECT_TRUE(SamePicture(expected, Back()));
-  EXPECT_TRUE(RectIs(P.SrcRect, 40, 0, 48, 16)) << Show(P.SrcRect);
+  EXPECT_TRUE(RectIs(p.SrcRect, 40, 0, 48, 16)) << Show(p.SrcRect);
   EXPECT_EQ(0, BlitsAnswering(DDERR_INVALIDRECT));
 
   // From the bottom row the second copy is at the top.
@@ -221,17 +221,17 @@ TEST_F(Pictures, ExplosionsAreClippedAtTheEdgesAndAReusedSlotDrawsNothingAtFirst
   StartQuietRound();
   const Image sheet = Sheet(Inside().ExplosionSheet());
   const uint16_t key = KeyOf(Inside().ExplosionSheet().Get());
-  Inside().W().Plane.Mode = 0;
+  Inside().W().Plane.Mode = kPlaneGone;
   TExplosion& left = Inside().W().Explosions[1];
   TExplosion& right = Inside().W().Explosions[2];
-  left.State = right.State = 2;
+  left.State = right.State = kExplosionRunning;
   left.X = -40, left.Y = 451, left.Frame = 3;
   right.X = 568, right.Y = 442, right.Frame = 8;
   // And one reaching above the top edge.
   TExplosion& top = Inside().W().Explosions[3];
-  top.State = 2;
+  top.State = kExplosionRunning;
   top.X = 20, top.Y = -22, top.Frame = 4;
-  ASSERT_FALSE(F().DrawPlaying());
+  ASSERT_FALSE(Inside().DrawPlaying());
   Image expected = Field();
   Paste(expected, 0, 451, sheet, TRect{3 * 96 + 40, 0, 3 * 96 + 96, 29}, key);
   Paste(expected, 568, 442, sheet, TRect{8 * 96, 0, 8 * 96 + 72, 38}, key);
@@ -242,12 +242,12 @@ TEST_F(Pictures, ExplosionsAreClippedAtTheEdgesAndAReusedSlotDrawsNothingAtFirst
 
   // A slot taken again right after its explosion finished still holds frame 9,
   // which lies past the sheet: nothing is drawn for it, and nothing retried.
-  right.State = top.State = 0;
-  left.State = 1;
+  right.State = top.State = kExplosionFree;
+  left.State = kExplosionStarted;
   left.Frame = 9;
   left.X = 300, left.Y = 200;
   soft::ClearCallLog();
-  ASSERT_FALSE(F().DrawPlaying());
+  ASSERT_FALSE(Inside().DrawPlaying());
   EXPECT_TRUE(SamePicture(Field(), Back()));
   EXPECT_EQ(1, BlitsAnswering(DDERR_INVALIDRECT));
   EXPECT_EQ(0, soft::CallCount("Restore"));
@@ -261,15 +261,15 @@ TEST_F(Pictures, TheRoundOverFrameShowsFieldPlaneAndBannerButNoExplosionOrBomb) 
     StartQuietRound();
     World& w = Inside().W();
     // A bomb and an explosion are under way when the round ends.
-    w.Explosions[1].State = 2;
+    w.Explosions[1].State = kExplosionRunning;
     w.Explosions[1].Frame = 2;
     w.Explosions[1].X = 300, w.Explosions[1].Y = 250;
-    w.Bomb.State = 2;
+    w.Bomb.State = kBombFalling;
     w.Bomb.X = 160, w.Bomb.Y = 120;
     w.Plane.X = 100, w.Plane.Y = 32;
-    w.GameState = 3;
-    w.Plane.Frame = won ? 1 : 0;
-    w.ResultBanner.Frame = won ? 1 : 0;
+    w.GameState = kRoundOver;
+    w.Plane.Frame = won ? kPlaneWheelsDown : kPlaneCruising;
+    w.ResultBanner.Frame = won ? kBannerWon : kBannerLost;
     ASSERT_TRUE(game.Frame());
 
     const int frame = won ? 1 : 0;

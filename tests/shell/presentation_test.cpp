@@ -80,7 +80,7 @@ TEST(PresentingSetUp, AFailingStepOfTheWindowedSetUpSaysSoInTheSameBox) {
     SCOPED_TRACE(c.text);
     soft::Reset();
     c.inject();
-    HeadlessApp app;
+    headless::HeadlessApp app;
     app.Shows = Presentation::Windowed;
     app.CanLeaveExclusive = true;
     app.MaxIdleCalls = 5;
@@ -99,7 +99,7 @@ TEST(PresentingSetUp, AFailingStepOfTheWindowedSetUpSaysSoInTheSameBox) {
 TEST(PresentingSetUp, ARefusedModeIsReportedAndTheGameGoesOnInAWindow) {
   soft::Reset();
   soft::FailSetDisplayMode(DDERR_INVALIDMODE);
-  HeadlessApp app;
+  headless::HeadlessApp app;
   app.CanLeaveExclusive = true;
   app.MaxIdleCalls = 5;
   EXPECT_EQ(0, Carpex(app));
@@ -122,7 +122,7 @@ TEST_F(Presenting, LeavingTheExclusiveDisplayInARoundGoesOnWhereItWas) {
   game.Frames(12);
   // The trace line says everything of the world and the frame counters.
   std::string before, after;
-  FormatTraceLine(game.F().View(), 0, &before);
+  FormatTraceLine(game.View(), 0, &before);
   const Image field = Pixels(game.Inside().PlayFieldBackground().Get());
   const IDirectDraw7* oldDevice = game.Inside().DirectDrawDevice().Get();
 
@@ -131,11 +131,11 @@ TEST_F(Presenting, LeavingTheExclusiveDisplayInARoundGoesOnWhereItWas) {
   EXPECT_NE(oldDevice, game.Inside().DirectDrawDevice().Get());
   EXPECT_TRUE(OwnBackBuffer(game.Inside().BackBuffer().Get()));
   EXPECT_TRUE(game.app.MessageBoxes.empty());
-  FormatTraceLine(game.F().View(), 0, &after);
+  FormatTraceLine(game.View(), 0, &after);
   EXPECT_EQ(before, after);
   EXPECT_TRUE(SamePicture(field, Pixels(game.Inside().PlayFieldBackground().Get())));
   for (int i = 12; i < kShortRoundFrames; ++i) ASSERT_TRUE(game.Frame()) << i;
-  EXPECT_EQ(3, game.W().GameState);
+  EXPECT_EQ(kRoundOver, game.W().GameState);
 
   // In a window there is nothing more to leave.
   const IDirectDraw7* device = game.Inside().DirectDrawDevice().Get();

@@ -15,14 +15,14 @@ enum class Loss { Lose, SwitchAway };
 
 class Recovery : public GfxTest {
  protected:
-  TForm1& F() { return game.F(); }
+  FormHandlers& F() { return game.F(); }
   TForm1Access Inside() { return game.Inside(); }
 
   // Every surface is taken away between two frames: by the display alone, or
   // by switching away from the game and back through its own handlers (the
   // frames in between do nothing).
-  void LoseBetweenFrames(Loss how) {
-    if (how == Loss::Lose) {
+  void LoseBetweenFrames(Loss How) {
+    if (How == Loss::Lose) {
       soft::LoseAllSurfaces();
       return;
     }
@@ -56,14 +56,14 @@ class Recovery : public GfxTest {
   }
 
   // The short round, with `before(i)` called ahead of its frame i (from 0).
-  void PlayShortRound(const std::function<void(int)>& before,
-                      const std::function<void(int)>& after) {
+  void PlayShortRound(const std::function<void(int)>& Before,
+                      const std::function<void(int)>& After) {
     game.Create();
     BeginShortRound(game);
     for (int i = 0; i < kShortRoundFrames; ++i) {
-      before(i);
+      Before(i);
       game.Frame();
-      after(i);
+      After(i);
     }
   }
 };
@@ -94,19 +94,62 @@ TEST_F(Recovery, OnTheLevelScreenEverySheetComesBackAndTheOldPlayFieldIsLeftAlon
   }
 }
 
+// The level choice and the banners in the language chosen: at set-up, when
+// the language changes between two frames, and when the pictures come back
+// after a loss, also one that happened before the change.
+TEST_F(Recovery, ThePicturesOfTheChosenLanguageAreShownAndComeBack) {
+  game.Create(Language::English);
+  ASSERT_TRUE(game.Frame());
+  const Image english = Front();
+  const std::vector<Image> englishSheets = SheetPictures();
+  game.Destroy();
+  soft::Reset();
+  game.Create();
+  ASSERT_TRUE(game.Frame());
+  const Image chinese = Front();
+  const std::vector<Image> chineseSheets = SheetPictures();
+  ASSERT_FALSE(SamePicture(chinese, english));
+  // Only the level choice and the banners differ.
+  for (size_t i = 0; i < chineseSheets.size(); ++i) {
+    EXPECT_EQ(chineseSheets[i] == englishSheets[i], i != 0 && i != 5) << "sheet " << i;
+  }
+
+  game.Session().UsePictures(Language::English);
+  ASSERT_TRUE(game.Frame());
+  EXPECT_TRUE(SamePicture(english, Front()));
+  for (Loss how : {Loss::Lose, Loss::SwitchAway}) {
+    LoseBetweenFrames(how);
+    ASSERT_TRUE(game.Frame());
+    EXPECT_TRUE(SamePicture(english, Front()));
+    EXPECT_EQ(englishSheets, SheetPictures());
+  }
+  game.Session().UsePictures(Language::Chinese);
+  ASSERT_TRUE(game.Frame());
+  EXPECT_TRUE(SamePicture(chinese, Front()));
+  // Changed while the display is away: the recovery brings the new pictures.
+  soft::Deactivate();
+  F().ApplicationEvents1Deactivate();
+  game.Session().UsePictures(Language::English);
+  soft::Activate();
+  F().ApplicationEvents1Restore();
+  ASSERT_TRUE(game.Frame());
+  EXPECT_TRUE(SamePicture(english, Front()));
+  EXPECT_EQ(englishSheets, SheetPictures());
+}
+
 TEST_F(Recovery, DuringARoundAndAfterItThePicturesComeBackAsIfNothingHadHappened) {
   // After the demolition, while the crash explosion runs, and with the banner up.
   const int kLossFrames[] = {12, 32, 42};
   std::vector<Image> fronts, fields;
   PlayShortRound([](int) {},
-                 [&](int i) {
+                 [&](int I) {
                    for (int f : kLossFrames) {
-                     if (f != i) continue;
+                     if (f != I) continue;
                      fronts.push_back(Front());
                      fields.push_back(Pixels(Inside().PlayFieldBackground().Get()));
                    }
                  });
-  ASSERT_EQ(3, Inside().W().GameState);
+  ASSERT_EQ(kRoundOver, Inside().W().GameState);
   const Image lastFront = Front();
 
   for (Loss how : {Loss::Lose, Loss::SwitchAway}) {
@@ -116,11 +159,11 @@ TEST_F(Recovery, DuringARoundAndAfterItThePicturesComeBackAsIfNothingHadHappened
       game.Destroy();
       soft::Reset();
       PlayShortRound(
-          [&](int i) {
-            if (i == kLossFrames[n]) LoseBetweenFrames(how);
+          [&](int I) {
+            if (I == kLossFrames[n]) LoseBetweenFrames(how);
           },
-          [&](int i) {
-            if (i != kLossFrames[n]) return;
+          [&](int I) {
+            if (I != kLossFrames[n]) return;
             EXPECT_TRUE(SamePicture(fronts[n], Front()));
             const Image field = Pixels(Inside().PlayFieldBackground().Get());
             // Rebuilt whole from the records, it equals the one kept up to date block by block.
@@ -152,6 +195,22 @@ TEST_F(Recovery, ALossWhileARoundStartsIsRepairedAtOnce) {
   EXPECT_TRUE(game.Frame());
 }
 
+TEST_F(Recovery, AFrameWhoseFlipMeetsALossThatCannotBeRepairedIsNotCounted) {
+  game.Create();
+  game.Key('f');
+  ASSERT_TRUE(game.Frame());
+  const uint16_t counted = Inside().FrameCount();
+  const uint64_t texts = game.app.TextCount;
+  // The level screen's two blits go through; the flip meets the loss.
+  soft::LoseBeforeCall(3);
+  soft::RefuseRestores(1);
+  soft::ClearCallLog();
+  EXPECT_FALSE(game.Frame());
+  EXPECT_EQ(2, soft::CallCount("BltFast"));
+  EXPECT_EQ(counted, Inside().FrameCount());
+  EXPECT_EQ(texts, game.app.TextCount) << "no frame rate written for it";
+}
+
 TEST_F(Recovery, ARefusedRestoreAbandonsFramesUntilOneSucceeds) {
   game.Create();
   ASSERT_TRUE(game.Frame());
@@ -181,7 +240,7 @@ TEST_F(Recovery, ARefusedRestoreAbandonsFramesUntilOneSucceeds) {
     }
     ASSERT_EQ(nullptr, CheckInvariants(Inside().W())) << "frame " << i;
   }
-  EXPECT_EQ(3, Inside().W().GameState);
+  EXPECT_EQ(kRoundOver, Inside().W().GameState);
   EXPECT_TRUE(
       SamePicture(FieldExpectedFromRecords(), Pixels(Inside().PlayFieldBackground().Get())));
 }

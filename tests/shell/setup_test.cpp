@@ -61,7 +61,7 @@ TEST(SetUp, EachOfTheFirstSixStepsStopsTheChainWithOneMessageAndTheProgramEnds) 
     SCOPED_TRACE(f.name);
     soft::Reset();
     f.inject();
-    HeadlessApp app;
+    headless::HeadlessApp app;
     app.MaxIdleCalls = 5;
     EXPECT_EQ(1, Carpex(app));
 
@@ -102,7 +102,7 @@ TEST(SetUp, AMissingLibraryOrEntryPointIsReportedAsTheDeviceCreationFailing) {
     } else {
       soft::MissEntryPoint("DirectDrawCreateEx");
     }
-    HeadlessApp app;
+    headless::HeadlessApp app;
     app.MaxIdleCalls = 5;
     EXPECT_EQ(1, Carpex(app));
     ASSERT_EQ(1u, app.MessageBoxes.size());
@@ -120,29 +120,29 @@ using SetUpTest = GfxTest;
 
 // A game that has lost something at set-up still plays: level screen, a round
 // that ends, a loss of every surface during it, and the way back.
-void PlayThroughEveryState(Game& g) {
-  g.Frames(2);
+void PlayThroughEveryState(Game& G) {
+  G.Frames(2);
   soft::LoseAllSurfaces();
-  g.Frames(2);
-  BeginShortRound(g);
+  G.Frames(2);
+  BeginShortRound(G);
   for (int i = 0; i < kShortRoundFrames; ++i) {
     if (i == 30) soft::LoseAllSurfaces();
-    g.Frame();
-    ASSERT_EQ(nullptr, CheckInvariants(g.W()));
+    G.Frame();
+    ASSERT_EQ(nullptr, CheckInvariants(G.W()));
   }
-  EXPECT_EQ(3, g.W().GameState);
+  EXPECT_EQ(kRoundOver, G.W().GameState);
   soft::LoseAllSurfaces();
-  g.Frames(2);
-  g.Key(27);
-  g.Frames(2);
-  EXPECT_EQ(1, g.W().GameState);
+  G.Frames(2);
+  G.Key(27);
+  G.Frames(2);
+  EXPECT_EQ(kLevelChoice, G.W().GameState);
 }
 
 TEST_F(SetUpTest, AMissingBackgroundPictureStillLoadsEverySheet) {
   // The loader falls back to a file of the same name; none may be in the way.
   ASSERT_FALSE(std::filesystem::exists("back1")) << "remove the file back1 from the test's folder";
   soft::MissResource("back1");
-  TForm1& f = game.Create();
+  GameSession& f = game.Create();
   const TForm1Access in(f);
   ASSERT_EQ(1u, game.app.MessageBoxes.size());
   EXPECT_EQ("ddloadbitmap: \rUnrecognized Error", game.app.MessageBoxes[0].Text);
@@ -184,7 +184,7 @@ TEST_F(SetUpTest, ASheetThatCannotBeMadeStaysEmptyAndTheGamePlaysOn) {
       } else {
         soft::FailCreateSurface(sheet.trialCreation, DDERR_OUTOFVIDEOMEMORY);
       }
-      TForm1& f = game.Create();
+      GameSession& f = game.Create();
       const TForm1Access in(f);
       ASSERT_EQ(1u, game.app.MessageBoxes.size());
       EXPECT_EQ(missing ? "ddloadbitmap: \rUnrecognized Error"
@@ -206,8 +206,8 @@ TEST_F(SetUpTest, ASheetThatCannotBeMadeStaysEmptyAndTheGamePlaysOn) {
 }
 
 // Which surface field a pointer is, for reading the release log.
-std::vector<std::pair<const void*, const char*>> SurfaceSet(TForm1& f) {
-  const TForm1Access in(f);
+std::vector<std::pair<const void*, const char*>> SurfaceSet(GameSession& F) {
+  const TForm1Access in(F);
   return {{in.BannerSheet().Get(), "BannerSheet"},
           {in.BombSheet().Get(), "BombSheet"},
           {in.ExplosionSheet().Get(), "ExplosionSheet"},
@@ -222,7 +222,7 @@ std::vector<std::pair<const void*, const char*>> SurfaceSet(TForm1& f) {
 }
 
 TEST_F(SetUpTest, FormDestroyReleasesEverySurfaceOnceInOrderAndTheDeviceLast) {
-  TForm1& f = game.Create();
+  GameSession& f = game.Create();
   const TForm1Access in(f);
   // A complete chain fills everything but the play field, says nothing, and
   // has given back all that GDI lent it while loading.
@@ -241,7 +241,7 @@ TEST_F(SetUpTest, FormDestroyReleasesEverySurfaceOnceInOrderAndTheDeviceLast) {
   game.Frames(2);
   const auto set = SurfaceSet(f);
   const size_t before = soft::ReleaseLog().size();
-  f.FormDestroy();
+  in.FormDestroy();
 
   std::vector<std::string> released;
   for (size_t i = before; i < soft::ReleaseLog().size(); ++i) {
@@ -260,12 +260,12 @@ TEST_F(SetUpTest, FormDestroyReleasesEverySurfaceOnceInOrderAndTheDeviceLast) {
   EXPECT_EQ(0, soft::LiveBitmaps());
   for (const auto& entry : SurfaceSet(f)) EXPECT_EQ(nullptr, entry.first) << entry.second;
   // Destroying again finds nothing left to release.
-  f.FormDestroy();
+  in.FormDestroy();
   EXPECT_EQ(before + expected.size(), soft::ReleaseLog().size());
 }
 
 TEST_F(SetUpTest, ANewRoundReleasesTheLastPlayFieldBeforeMakingItsOwn) {
-  TForm1& f = game.Create();
+  GameSession& f = game.Create();
   const TForm1Access in(f);
   BeginShortRound(game);
   game.Frames(3);

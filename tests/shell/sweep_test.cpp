@@ -38,13 +38,13 @@ struct Step {
 // demolition, explosions, a crash, the banner), Escape, the level screen again.
 std::vector<Step> Session() {
   std::vector<Step> steps;
-  auto frames = [&](int n) {
-    for (int i = 0; i < n; ++i) steps.push_back({true, nullptr});
+  auto frames = [&](int N) {
+    for (int i = 0; i < N; ++i) steps.push_back({true, nullptr});
   };
   frames(2);
-  steps.push_back({false, [](Game& g) { BeginShortRound(g); }});
+  steps.push_back({false, [](Game& G) { BeginShortRound(G); }});
   frames(kShortRoundFrames);
-  steps.push_back({false, [](Game& g) { g.Key(27); }});
+  steps.push_back({false, [](Game& G) { G.Key(27); }});
   frames(2);
   return steps;
 }
@@ -56,12 +56,12 @@ struct Outcome {
   std::vector<int> restores;  // Restore calls of each step
   int refused = 0;            // Restore calls that were refused
   std::string broken;         // the first invariant that failed, and where
-  int finalState = 0;
+  TGameState finalState{};
 };
 
-// Plays the session on a fresh display. `beforeStep` may inject faults. After
+// Plays the session on a fresh display. `BeforeStep` may inject faults. After
 // the session one more frame, outside the sweep, shows the last picture.
-Outcome Play(const std::function<void(size_t)>& beforeStep) {
+Outcome Play(const std::function<void(size_t)>& BeforeStep) {
   soft::Reset();
   Outcome run;
   Game game;
@@ -70,10 +70,10 @@ Outcome Play(const std::function<void(size_t)>& beforeStep) {
   const std::vector<Step> steps = Session();
   std::string line;
   for (size_t s = 0; s < steps.size(); ++s) {
-    beforeStep(s);
+    BeforeStep(s);
     if (steps[s].frame) {
       game.Frame();
-      FormatTraceLine(game.F().View(), run.trace.size() + 1, &line);
+      FormatTraceLine(game.View(), run.trace.size() + 1, &line);
       run.trace.push_back(line);
       const char* broken = CheckInvariants(game.W());
       if (broken != nullptr && run.broken.empty()) {
@@ -128,11 +128,11 @@ class Sweep : public ::testing::Test {
   }
 
   // The step in which the kth blit or flip of the session happens.
-  size_t StepOfCall(int k) const {
+  size_t StepOfCall(int K) const {
     int seen = 0;
     for (size_t s = 0; s < base.calls.size(); ++s) {
       seen += base.calls[s];
-      if (k <= seen) return s;
+      if (K <= seen) return s;
     }
     return base.calls.size();
   }
@@ -143,8 +143,8 @@ class Sweep : public ::testing::Test {
 
 TEST_F(Sweep, ALossBeforeAnyBlitOrFlipChangesNeitherTheTraceNorTheLastPicture) {
   for (int k : Sample()) {
-    const Outcome run = Play([&](size_t s) {
-      if (s == 0) soft::LoseBeforeCall(k);
+    const Outcome run = Play([&](size_t S) {
+      if (S == 0) soft::LoseBeforeCall(k);
     });
     ASSERT_EQ(base.trace, run.trace)
         << "loss before call " << k << " (step " << StepOfCall(k) << ")";
@@ -155,16 +155,16 @@ TEST_F(Sweep, ALossBeforeAnyBlitOrFlipChangesNeitherTheTraceNorTheLastPicture) {
 TEST_F(Sweep, ALossWhoseFirstRestoreIsRefusedStillLetsTheSessionRunToItsEnd) {
   for (int k : Sample()) {
     const size_t lossStep = StepOfCall(k);
-    const Outcome run = Play([&](size_t s) {
-      if (s == 0) soft::LoseBeforeCall(k);
+    const Outcome run = Play([&](size_t S) {
+      if (S == 0) soft::LoseBeforeCall(k);
       // The restores that loading makes in that step come before its first
       // blit, so the one refused is the first restore after the loss.
-      if (s == lossStep) soft::RefuseRestores(1 + base.restores[s]);
+      if (S == lossStep) soft::RefuseRestores(1 + base.restores[S]);
     });
     ASSERT_EQ(1 + base.restores[lossStep], run.refused) << "loss before call " << k;
     ASSERT_EQ(base.trace.size(), run.trace.size()) << "loss before call " << k;
     ASSERT_EQ("", run.broken) << "loss before call " << k;
-    ASSERT_EQ(1, run.finalState) << "loss before call " << k;
+    ASSERT_EQ(kLevelChoice, run.finalState) << "loss before call " << k;
     // Back on the level screen, nothing of the round is left to see.
     ASSERT_TRUE(SamePicture(base.last, run.last)) << "loss before call " << k;
   }

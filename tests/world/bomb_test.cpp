@@ -7,10 +7,10 @@ namespace {
 class BombTest : public ::testing::Test {
  protected:
   // The plane parked out of the way (gone), so that only the bomb steps act.
-  void ParkPlane(int32_t col, int32_t row) {
-    w->Plane.Mode = 0;
-    w->Plane.Col = col;
-    w->Plane.Row = row;
+  void ParkPlane(int32_t Col, int32_t Row) {
+    w->Plane.Mode = kPlaneGone;
+    w->Plane.Col = Col;
+    w->Plane.Row = Row;
   }
   // The bomb and strike steps of one frame, as the loop runs them.
   bool Step() {
@@ -25,40 +25,40 @@ class BombTest : public ::testing::Test {
 TEST_F(BombTest, HoldingTheKeyReleasesOneBombAndANewPressNeedsTheKeyUp) {
   StartTestRound(*w, {});
   FormKeyDown(*w, kVkSpace);
-  EXPECT_EQ(w->Bomb.State, 1);
+  EXPECT_EQ(w->Bomb.State, kBombReleased);
   EXPECT_EQ(w->Bomb.KeyHeld, 1);
   ASSERT_FALSE(AdvanceFrame(*w, painter));
-  EXPECT_EQ(w->Bomb.State, 2);
+  EXPECT_EQ(w->Bomb.State, kBombFalling);
   FormKeyDown(*w, kVkSpace);  // auto-repeat
   FormKeyUp(*w, kVkSpace);
   FormKeyDown(*w, kVkDown);  // a press while the bomb falls is used up
   EXPECT_EQ(w->Bomb.KeyHeld, 1);
-  while (w->Bomb.State != 0) ASSERT_FALSE(AdvanceFrame(*w, painter));
+  while (w->Bomb.State != kBombNone) ASSERT_FALSE(AdvanceFrame(*w, painter));
   FormKeyDown(*w, kVkDown);  // still held from before: nothing
-  EXPECT_EQ(w->Bomb.State, 0);
+  EXPECT_EQ(w->Bomb.State, kBombNone);
   FormKeyUp(*w, kVkSpace);  // either key clears the shared latch
   EXPECT_EQ(w->Bomb.KeyHeld, 0);
   FormKeyDown(*w, 65);  // not a release key
-  EXPECT_EQ(w->Bomb.State, 0);
+  EXPECT_EQ(w->Bomb.State, kBombNone);
   FormKeyDown(*w, kVkDown);
-  EXPECT_EQ(w->Bomb.State, 1);
+  EXPECT_EQ(w->Bomb.State, kBombReleased);
 }
 
 TEST_F(BombTest, NoReleaseOutsidePlayOrAfterTheCrashButKeyUpAlwaysClears) {
   StartTestRound(*w, {});
-  for (uint8_t state : {1, 3}) {
+  for (TGameState state : {kLevelChoice, kRoundOver}) {
     w->GameState = state;
     FormKeyDown(*w, kVkSpace);
-    EXPECT_EQ(w->Bomb.State, 0);
+    EXPECT_EQ(w->Bomb.State, kBombNone);
     EXPECT_EQ(w->Bomb.KeyHeld, 0);
     w->Bomb.KeyHeld = 1;
     FormKeyUp(*w, kVkDown);
     EXPECT_EQ(w->Bomb.KeyHeld, 0);
   }
-  w->GameState = 2;
+  w->GameState = kPlaying;
   w->Crashed = 1;
   FormKeyDown(*w, kVkSpace);
-  EXPECT_EQ(w->Bomb.State, 0);
+  EXPECT_EQ(w->Bomb.State, kBombNone);
   EXPECT_EQ(w->Bomb.KeyHeld, 0);
 }
 
@@ -71,18 +71,18 @@ TEST_F(BombTest, AtTheStartOfARoundTheBombIsClampedToColumnZeroAndExplodesAtTheB
   EXPECT_EQ(w->Bomb.Col, 0);
   EXPECT_EQ(w->Bomb.Row, 1);
   int32_t frames = 1;
-  while (w->Bomb.State == 2) {
+  while (w->Bomb.State == kBombFalling) {
     ASSERT_LE(w->Bomb.Y, 464);
     ASSERT_FALSE(AdvanceFrame(*w, painter));
     ++frames;
   }
   EXPECT_EQ(frames, (466 - 8) / 2);
   EXPECT_EQ(w->Bomb.Y, 466);
-  EXPECT_EQ(w->Bomb.State, 0);
+  EXPECT_EQ(w->Bomb.State, kBombNone);
   ASSERT_EQ(BusyExplosions(*w), 1);
   EXPECT_EQ(w->Explosions[1].X, -40);
   EXPECT_EQ(w->Explosions[1].Y, 451);
-  EXPECT_EQ(w->Explosions[1].State, 1);  // advanced from the next frame on
+  EXPECT_EQ(w->Explosions[1].State, kExplosionStarted);  // advanced from the next frame on
   EXPECT_TRUE(painter.calls.empty());
 }
 
@@ -93,13 +93,13 @@ TEST_F(BombTest, PlacementUsesThePlanesCellAndClampsAtTheRightEdge) {
   };
   for (const Case& c : {Case{10, 3, 144, 58}, Case{40, 0, 624, 10}, Case{42, 29, 624, 474}}) {
     ParkPlane(c.col, c.row);
-    w->Bomb.State = 1;
+    w->Bomb.State = kBombReleased;
     MoveBomb(*w);
     EXPECT_EQ(w->Bomb.X, c.x) << c.col;
     EXPECT_EQ(w->Bomb.Y, c.y) << c.col;
   }
   // A bomb released on the bottom row goes past the edge in its first frame.
-  EXPECT_EQ(w->Bomb.State, 0);
+  EXPECT_EQ(w->Bomb.State, kBombNone);
   EXPECT_EQ(BusyExplosions(*w), 1);
   EXPECT_EQ(w->Explosions[1].Y, 474 - 15);
 }
@@ -107,28 +107,28 @@ TEST_F(BombTest, PlacementUsesThePlanesCellAndClampsAtTheRightEdge) {
 TEST_F(BombTest, AHitOnHeightFiveRemovesThreeBlocksThreeFramesApart) {
   StartOneBuildingRound(*w, 12, 5);  // blocks in rows 25..29
   ParkPlane(13, 22);                 // bomb in column 12, first tested row 23
-  w->Bomb.State = 1;
-  int32_t hit_frame = -1;
-  std::vector<int32_t> removal_frames;
+  w->Bomb.State = kBombReleased;
+  int32_t hitFrame = -1;
+  std::vector<int32_t> removalFrames;
   for (int32_t f = 0; f < 40; ++f) {
     const int32_t before = w->Buildings[12].Height;
     ASSERT_FALSE(Step());
-    if (hit_frame < 0 && w->Strikes[1].State != 0) hit_frame = f;
-    if (w->Buildings[12].Height != before) removal_frames.push_back(f);
+    if (hitFrame < 0 && w->Strikes[1].State != kStrikeFree) hitFrame = f;
+    if (w->Buildings[12].Height != before) removalFrames.push_back(f);
     ASSERT_EQ(CheckInvariants(*w), nullptr);
   }
-  ASSERT_GE(hit_frame, 0);
+  ASSERT_GE(hitFrame, 0);
   // The bomb starts at y 360 and enters row 25 (y + 15 >= 400) at y 386.
-  EXPECT_EQ(hit_frame, (386 - 360) / 2 - 1);
-  EXPECT_EQ(removal_frames, (std::vector<int32_t>{hit_frame, hit_frame + 3, hit_frame + 6}));
-  const TBuilding& B = w->Buildings[12];
-  EXPECT_EQ(B.Height, 2);
-  EXPECT_EQ(B.Blocks[4].Kind, 2);
-  EXPECT_EQ(B.Blocks[3].Kind, 2);
-  EXPECT_EQ(B.Blocks[2].Kind, 2);  // the remaining top is shown ruined
-  EXPECT_EQ(B.Blocks[1].Kind, 1);
+  EXPECT_EQ(hitFrame, (386 - 360) / 2 - 1);
+  EXPECT_EQ(removalFrames, (std::vector<int32_t>{hitFrame, hitFrame + 3, hitFrame + 6}));
+  const TBuilding& b = w->Buildings[12];
+  EXPECT_EQ(b.Height, 2);
+  EXPECT_EQ(b.Blocks[4].Kind, kBlockRuined);
+  EXPECT_EQ(b.Blocks[3].Kind, kBlockRuined);
+  EXPECT_EQ(b.Blocks[2].Kind, kBlockRuined);  // the remaining top is shown ruined
+  EXPECT_EQ(b.Blocks[1].Kind, kBlockStorey);
   EXPECT_EQ(w->BlocksLeft, 2);
-  EXPECT_EQ(w->Strikes[1].State, 0);
+  EXPECT_EQ(w->Strikes[1].State, kStrikeFree);
   // One explosion per removal, each centred on the block position the strike reached.
   EXPECT_EQ(w->Explosions[1].Y, 400 - 22);
   EXPECT_EQ(w->Explosions[2].Y, 416 - 22);
@@ -150,17 +150,17 @@ TEST_F(BombTest, HeightsOneAndTwoEndTheStrikeWithTheBuildingEmpty) {
       ASSERT_FALSE(AdvanceStrikes(*w, painter));
       removals += before != w->BlocksLeft;
       if (f == 0) {
-        EXPECT_EQ(w->Strikes[1].State, height == 1 ? 0 : 2);
+        EXPECT_EQ(w->Strikes[1].State, height == 1 ? kStrikeFree : kStrikeWaiting);
       }
     }
     EXPECT_EQ(removals, height);
     EXPECT_EQ(w->Buildings[12].Height, 0);
-    EXPECT_EQ(w->Strikes[1].State, 0);
+    EXPECT_EQ(w->Strikes[1].State, kStrikeFree);
     EXPECT_EQ(w->BlocksLeft, 0);
     EXPECT_EQ(CountGridCells(*w), 0);
     if (height == 1) {
-      EXPECT_EQ(w->Buildings[12].Blocks[1].Kind, 0);  // nothing turned ruined
-      EXPECT_EQ(w->Buildings[12].Blocks[0].Kind, 0);
+      EXPECT_EQ(w->Buildings[12].Blocks[1].Kind, kBlockRoof);  // nothing turned ruined
+      EXPECT_EQ(w->Buildings[12].Blocks[0].Kind, kBlockRoof);
     }
   }
 }
@@ -176,8 +176,8 @@ TEST_F(BombTest, TwoStrikesOnOneBuildingShareItsBlocksAndTheLaterOneEndsEmptyHan
   }
   EXPECT_EQ(w->Buildings[7].Height, 0);
   EXPECT_EQ(w->BlocksLeft, 0);
-  EXPECT_EQ(w->Strikes[1].State, 0);
-  EXPECT_EQ(w->Strikes[2].State, 0);
+  EXPECT_EQ(w->Strikes[1].State, kStrikeFree);
+  EXPECT_EQ(w->Strikes[2].State, kStrikeFree);
   EXPECT_EQ(painter.erases, 4);
   EXPECT_EQ(BusyExplosions(*w), 4);
 }
@@ -185,14 +185,14 @@ TEST_F(BombTest, TwoStrikesOnOneBuildingShareItsBlocksAndTheLaterOneEndsEmptyHan
 TEST_F(BombTest, WithEveryStrikeSlotBusyAHitOnlySpendsTheBomb) {
   StartOneBuildingRound(*w, 12, 5);
   for (int32_t i = 1; i <= kStrikeSlots; ++i) {
-    w->Strikes[i].State = 2;
+    w->Strikes[i].State = kStrikeWaiting;
     w->Strikes[i].Timer = -1000;  // keep them waiting
     w->Strikes[i].Building = 12;
   }
   ParkPlane(13, 24);
-  w->Bomb.State = 1;
+  w->Bomb.State = kBombReleased;
   ASSERT_FALSE(Step());
-  EXPECT_EQ(w->Bomb.State, 0);
+  EXPECT_EQ(w->Bomb.State, kBombNone);
   EXPECT_EQ(w->Buildings[12].Height, 5);
   EXPECT_EQ(w->BlocksLeft, 5);
   EXPECT_TRUE(painter.calls.empty());
@@ -205,13 +205,13 @@ TEST_F(BombTest, AStrikeNeedsACellOfTheGridThatHoldsABlock) {
   StartStrike(*w, -1, 29);
   StartStrike(*w, 40, 29);
   StartStrike(*w, 12, 30);
-  for (int32_t i = 1; i <= kStrikeSlots; ++i) EXPECT_EQ(w->Strikes[i].State, 0);
+  for (int32_t i = 1; i <= kStrikeSlots; ++i) EXPECT_EQ(w->Strikes[i].State, kStrikeFree);
   StartStrike(*w, 12, 27);  // below the top: the top block goes, the explosion is at block 3
   EXPECT_EQ(w->Strikes[1].X, 192);
   EXPECT_EQ(w->Strikes[1].Y, 432);
   ASSERT_FALSE(AdvanceStrikes(*w, painter));
   EXPECT_EQ(w->Grid[12][25], 0);
-  EXPECT_EQ(w->Buildings[12].Blocks[2].Kind, 2);
+  EXPECT_EQ(w->Buildings[12].Blocks[2].Kind, kBlockRuined);
   EXPECT_EQ(w->Explosions[1].Y, 432 - 22);
   EXPECT_EQ(CheckInvariants(*w), nullptr);
 }
@@ -224,11 +224,11 @@ TEST_F(BombTest, AnAbandonedRepaintStopsThePassButKeepsTheRemoval) {
   EXPECT_TRUE(AdvanceStrikes(*w, painter));
   EXPECT_EQ(w->Buildings[4].Height, 3);
   EXPECT_EQ(w->Grid[4][26], 0);
-  EXPECT_EQ(w->Buildings[4].Blocks[3].Kind, 2);
+  EXPECT_EQ(w->Buildings[4].Blocks[3].Kind, kBlockRuined);
   EXPECT_EQ(w->BlocksLeft, 9);
-  EXPECT_EQ(w->Strikes[1].State, 2);
-  EXPECT_EQ(w->Strikes[1].Timer, 0);  // its wait was skipped
-  EXPECT_EQ(w->Strikes[2].State, 1);  // not reached
+  EXPECT_EQ(w->Strikes[1].State, kStrikeWaiting);
+  EXPECT_EQ(w->Strikes[1].Timer, 0);                   // its wait was skipped
+  EXPECT_EQ(w->Strikes[2].State, kStrikeRemoveBlock);  // not reached
   EXPECT_EQ(w->Buildings[6].Height, 6);
   EXPECT_EQ(BusyExplosions(*w), 0);
   EXPECT_EQ(painter.calls, (std::vector<FakePainter::Call>{{true, 4}}));

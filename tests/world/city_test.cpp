@@ -75,25 +75,25 @@ TEST(GenerateCity, BuildsTheBlocksGridAndSourceRectanglesOfEachBuilding) {
   }
   GenerateCity(*w, 0, rng);
 
-  const TBuilding& B = w->Buildings[5];
-  EXPECT_EQ(B.Style, 2);
-  EXPECT_EQ(B.Height, 3);
-  EXPECT_EQ(B.Width, 16);
-  EXPECT_EQ(B.X, 80);
+  const TBuilding& b = w->Buildings[5];
+  EXPECT_EQ(b.Style, 2);
+  EXPECT_EQ(b.Height, 3);
+  EXPECT_EQ(b.Width, 16);
+  EXPECT_EQ(b.X, 80);
   const std::array<int32_t, 4> rect12 = {32, 16, 48, 32};
   const std::array<int32_t, 4> rect3 = {32, 0, 48, 16};
   for (int32_t i = 1; i <= 3; ++i) {
-    const TBlock& K = B.Blocks[i];
-    EXPECT_EQ(K.Kind, i == 3 ? 0 : 1);
-    EXPECT_EQ(K.Size, 16);
-    EXPECT_EQ(K.X, 80);
-    EXPECT_EQ(K.Y, 480 - 16 * i);
+    const TBlock& k = b.Blocks[i];
+    EXPECT_EQ(k.Kind, i == 3 ? kBlockRoof : kBlockStorey);
+    EXPECT_EQ(k.Size, 16);
+    EXPECT_EQ(k.X, 80);
+    EXPECT_EQ(k.Y, 480 - 16 * i);
     const auto& r = i == 3 ? rect3 : rect12;
-    EXPECT_EQ(K.SrcRect.Left, r[0]);
-    EXPECT_EQ(K.SrcRect.Top, r[1]);
-    EXPECT_EQ(K.SrcRect.Right, r[2]);
-    EXPECT_EQ(K.SrcRect.Bottom, r[3]);
-    EXPECT_EQ(K.SrcRectPtr, &K.SrcRect);
+    EXPECT_EQ(k.SrcRect.Left, r[0]);
+    EXPECT_EQ(k.SrcRect.Top, r[1]);
+    EXPECT_EQ(k.SrcRect.Right, r[2]);
+    EXPECT_EQ(k.SrcRect.Bottom, r[3]);
+    EXPECT_EQ(k.SrcRectPtr, &k.SrcRect);
   }
   EXPECT_EQ(w->Grid[5][29], 1);
   EXPECT_EQ(w->Grid[5][28], 2);
@@ -104,13 +104,13 @@ TEST(GenerateCity, BuildsTheBlocksGridAndSourceRectanglesOfEachBuilding) {
   EXPECT_EQ(w->Buildings[38].Height, 24);
   EXPECT_EQ(w->Grid[38][6], 24);
   EXPECT_EQ(w->BlocksLeft, 37 * 24 + 3);
-  w->GameState = 2;
+  w->GameState = kPlaying;
   EXPECT_EQ(CheckInvariants(*w), nullptr);
 }
 
 TEST(GenerateCity, EveryLevelStaysWithinItsHeightsAndKeepsTheInvariants) {
   auto w = NewWorld();
-  w->GameState = 2;
+  w->GameState = kPlaying;
   GameRandom rng(2024);
   for (uint8_t level = 0; level < 10; ++level) {
     const int32_t min = MinHeightForLevel(level);
@@ -120,14 +120,14 @@ TEST(GenerateCity, EveryLevelStaysWithinItsHeightsAndKeepsTheInvariants) {
       ASSERT_EQ(CheckInvariants(*w), nullptr) << "level " << int{level};
       int32_t sum = 0;
       for (int32_t b = 1; b <= 38; ++b) {
-        const TBuilding& B = w->Buildings[b];
-        ASSERT_GE(B.Style, 0);
-        ASSERT_LT(B.Style, 3);
-        lowest = std::min<int32_t>(lowest, B.Height);
-        highest = std::max<int32_t>(highest, B.Height);
-        sum += B.Height;
-        for (int32_t i = 1; i <= B.Height; ++i) {
-          ASSERT_EQ(B.Blocks[i].Kind, i == B.Height ? 0 : 1);
+        const TBuilding& building = w->Buildings[b];
+        ASSERT_GE(building.Style, 0);
+        ASSERT_LT(building.Style, 3);
+        lowest = std::min<int32_t>(lowest, building.Height);
+        highest = std::max<int32_t>(highest, building.Height);
+        sum += building.Height;
+        for (int32_t i = 1; i <= building.Height; ++i) {
+          ASSERT_EQ(building.Blocks[i].Kind, i == building.Height ? kBlockRoof : kBlockStorey);
         }
       }
       ASSERT_EQ(w->BlocksLeft, sum);
@@ -142,7 +142,7 @@ TEST(GenerateCity, ANewRoundReplacesADemolishedCityWhole) {
   StartTestRound(*w, std::vector<int32_t>(38, 10));
   w->Grid[7][20] = 0;  // leftovers of a demolished round
   w->Buildings[7].Height = 9;
-  w->Buildings[7].Blocks[9].Kind = 2;
+  w->Buildings[7].Blocks[9].Kind = kBlockRuined;
   w->BlocksLeft = 5;
   QueueRandom rng;
   for (int32_t b = 1; b <= 38; ++b) {
@@ -151,7 +151,7 @@ TEST(GenerateCity, ANewRoundReplacesADemolishedCityWhole) {
   }
   GenerateCity(*w, 0, rng);
   EXPECT_EQ(w->Buildings[7].Height, 12);
-  EXPECT_EQ(w->Buildings[7].Blocks[9].Kind, 1);
+  EXPECT_EQ(w->Buildings[7].Blocks[9].Kind, kBlockStorey);
   EXPECT_EQ(w->Grid[7][20], 10);
   EXPECT_EQ(w->Grid[8][20], 0);  // the old, taller column is gone
   EXPECT_EQ(w->BlocksLeft, 37 * 2 + 12);
@@ -169,7 +169,7 @@ TEST(GenerateCity, WithoutStylesUsesTheFirstStyle) {
 
 TEST(GenerateCity, LevelsBeyondNineStillFitTheGrid) {
   auto w = NewWorld();
-  w->GameState = 2;
+  w->GameState = kPlaying;
   GameRandom rng(3);
   for (int32_t level : {10, 11, 100, 255}) {
     GenerateCity(*w, static_cast<uint8_t>(level), rng);
@@ -183,23 +183,23 @@ TEST(ResetMovers, StartsTheNextRoundFromAFinishedOne) {
   w->Plane = {};
   w->Crashed = 1;
   w->Explosions[4].Frame = 9;  // a finished explosion
-  w->Explosions[4].State = 2;
-  w->Bomb.State = 2;
+  w->Explosions[4].State = kExplosionRunning;
+  w->Bomb.State = kBombFalling;
   w->Bomb.KeyHeld = 1;
-  w->Strikes[10].State = 2;
-  w->ResultBanner.Frame = 1;
+  w->Strikes[10].State = kStrikeWaiting;
+  w->ResultBanner.Frame = kBannerWon;
   ResetMovers(*w);
-  w->GameState = 2;
+  w->GameState = kPlaying;
   EXPECT_EQ(CheckInvariants(*w), nullptr);
   EXPECT_EQ(w->Plane.X, -48);
   EXPECT_EQ(w->Plane.Col, 0);
-  EXPECT_EQ(w->Plane.Mode, 1);
+  EXPECT_EQ(w->Plane.Mode, kPlaneFlying);
   EXPECT_EQ(w->Crashed, 0);
   EXPECT_EQ(w->Explosions[4].Frame, 0);
-  EXPECT_EQ(w->Explosions[4].State, 0);
+  EXPECT_EQ(w->Explosions[4].State, kExplosionFree);
   EXPECT_EQ(w->Bomb.KeyHeld, 0);
-  EXPECT_EQ(w->Strikes[10].State, 0);
-  EXPECT_EQ(w->ResultBanner.Frame, 0);
+  EXPECT_EQ(w->Strikes[10].State, kStrikeFree);
+  EXPECT_EQ(w->ResultBanner.Frame, kBannerLost);
   // Each record hands the blit its own rectangle.
   EXPECT_EQ(w->Plane.SrcRectPtr, &w->Plane.SrcRect);
   EXPECT_EQ(w->Explosions[50].SrcRectPtr, &w->Explosions[50].SrcRect);
@@ -212,17 +212,17 @@ TEST(CheckInvariants, NamesEachKindOfBrokenState) {
   StartTestRound(*w, {4, 0, 7});
   ASSERT_EQ(CheckInvariants(*w), nullptr);
 
-  auto broken = [&](auto&& change) {
+  auto broken = [&](auto&& Change) {
     auto copy = NewWorld();
     StartTestRound(*copy, {4, 0, 7});
-    change(*copy);
+    Change(*copy);
     return CheckInvariants(*copy) != nullptr;
   };
-  EXPECT_TRUE(broken([](World& v) { v.GameState = 0; }));
-  EXPECT_TRUE(broken([](World& v) { v.Plane.Mode = 4; }));
-  EXPECT_TRUE(broken([](World& v) { v.Bomb.State = 3; }));
-  EXPECT_TRUE(broken([](World& v) { v.Explosions[50].State = 3; }));
-  EXPECT_TRUE(broken([](World& v) { v.Strikes[10].State = -1; }));
+  EXPECT_TRUE(broken([](World& v) { v.GameState = TGameState{0}; }));
+  EXPECT_TRUE(broken([](World& v) { v.Plane.Mode = TPlaneMode{4}; }));
+  EXPECT_TRUE(broken([](World& v) { v.Bomb.State = kBombAtBottom; }));
+  EXPECT_TRUE(broken([](World& v) { v.Explosions[50].State = TExplosionState{3}; }));
+  EXPECT_TRUE(broken([](World& v) { v.Strikes[10].State = TStrikeState{-1}; }));
   EXPECT_TRUE(broken([](World& v) { v.BlocksLeft -= 1; }));
   EXPECT_TRUE(broken([](World& v) { v.Grid[1][29] = 2; }));           // wrong number
   EXPECT_TRUE(broken([](World& v) { v.Grid[2][29] = 1; }));           // above Height

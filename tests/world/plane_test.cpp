@@ -21,12 +21,12 @@ TEST_F(PlaneTest, FliesEachRowThenDropsAndWrapsFromTheBottomToTheTop) {
     ASSERT_FALSE(AdvanceFrame(*w, painter));
     ASSERT_EQ(w->Plane.X, x);
     ASSERT_EQ(w->Plane.Y, 0);
-    ASSERT_EQ(w->Plane.Mode, 1);
+    ASSERT_EQ(w->Plane.Mode, kPlaneFlying);
   }
   ASSERT_FALSE(AdvanceFrame(*w, painter));  // 640 becomes 0 on the next row in the same frame
   EXPECT_EQ(w->Plane.X, 0);
   EXPECT_EQ(w->Plane.Y, 16);
-  EXPECT_EQ(w->Plane.Mode, 1);
+  EXPECT_EQ(w->Plane.Mode, kPlaneFlying);
   EXPECT_EQ(w->Plane.WrapX, 0);
   EXPECT_EQ(w->Plane.WrapY, 16);
 
@@ -69,34 +69,34 @@ TEST_F(PlaneTest, CrashesOneStepAfterItsCellEntersABlockAndTheRoundIsLost) {
   EXPECT_EQ(w->Crashed, 0);
   ASSERT_FALSE(AdvanceFrame(*w, painter));  // advances to 282, then crashes
   EXPECT_EQ(w->Plane.X, 282);
-  EXPECT_EQ(w->Plane.Mode, 0);
+  EXPECT_EQ(w->Plane.Mode, kPlaneGone);
   EXPECT_EQ(w->Crashed, 1);
-  EXPECT_EQ(w->Buildings[20].Blocks[24].Kind, 2);
-  EXPECT_EQ(w->Buildings[20].Blocks[23].Kind, 1);
+  EXPECT_EQ(w->Buildings[20].Blocks[24].Kind, kBlockRuined);
+  EXPECT_EQ(w->Buildings[20].Blocks[23].Kind, kBlockStorey);
   EXPECT_EQ(w->Grid[20][6], 24);
   EXPECT_EQ(w->Buildings[20].Height, 24);
   EXPECT_EQ(w->BlocksLeft, blocks);
   const std::vector<FakePainter::Call> repaint = {{true, 20}, {false, 20}};
   EXPECT_EQ(painter.calls, repaint);
   // Centred on the tested cell, not on the plane; already advanced once in this frame.
-  const TExplosion& E = w->Explosions[1];
-  EXPECT_EQ(E.X, 20 * 16 - 40);
-  EXPECT_EQ(E.Y, 6 * 16 - 22);
-  EXPECT_EQ(E.State, 2);
-  EXPECT_EQ(E.Frame, 1);
+  const TExplosion& e = w->Explosions[1];
+  EXPECT_EQ(e.X, 20 * 16 - 40);
+  EXPECT_EQ(e.Y, 6 * 16 - 22);
+  EXPECT_EQ(e.State, kExplosionRunning);
+  EXPECT_EQ(e.Frame, 1);
 
   for (int32_t f = 0; f < 7; ++f) {
     ASSERT_FALSE(AdvanceFrame(*w, painter));
-    ASSERT_EQ(w->GameState, 2);
+    ASSERT_EQ(w->GameState, kPlaying);
     ASSERT_EQ(w->Plane.X, 282);  // gone: never moved again
   }
   ASSERT_FALSE(AdvanceFrame(*w, painter));
-  EXPECT_EQ(w->GameState, 3);
-  EXPECT_EQ(w->ResultBanner.Frame, 0);
-  EXPECT_EQ(w->Plane.Frame, 0);
+  EXPECT_EQ(w->GameState, kRoundOver);
+  EXPECT_EQ(w->ResultBanner.Frame, kBannerLost);
+  EXPECT_EQ(w->Plane.Frame, kPlaneCruising);
   for (int32_t f = 0; f < 5; ++f) ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Plane.X, 282);
-  EXPECT_EQ(w->Plane.Mode, 0);
+  EXPECT_EQ(w->Plane.Mode, kPlaneGone);
   EXPECT_EQ(CheckInvariants(*w), nullptr);
 }
 
@@ -119,7 +119,7 @@ TEST_F(PlaneTest, CanCrashIntoTheNextRowBeforeJumpingThere) {
   ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Plane.X, 640);
   EXPECT_EQ(w->Plane.Y, 96);
-  EXPECT_EQ(w->Plane.Mode, 0);
+  EXPECT_EQ(w->Plane.Mode, kPlaneGone);
   EXPECT_EQ(w->Crashed, 1);
 }
 
@@ -128,15 +128,15 @@ TEST_F(PlaneTest, AnAbandonedRepaintLeavesTheCrashToTheNextFrame) {
   PlacePlane(*w, 280, 96);
   painter.abandon_erase_number = 1;
   EXPECT_TRUE(MovePlane(*w, painter));
-  EXPECT_EQ(w->Plane.Mode, 3);
+  EXPECT_EQ(w->Plane.Mode, kPlaneHitOrLanded);
   EXPECT_EQ(w->Crashed, 0);
   EXPECT_EQ(BusyExplosions(*w), 0);
-  EXPECT_EQ(w->Buildings[20].Blocks[24].Kind, 2);
+  EXPECT_EQ(w->Buildings[20].Blocks[24].Kind, kBlockRuined);
   EXPECT_EQ(CheckInvariants(*w), nullptr);
 
   // The loop skipped the rest of the frame; the next one redoes the crash whole.
   ASSERT_FALSE(AdvanceFrame(*w, painter));
-  EXPECT_EQ(w->Plane.Mode, 0);
+  EXPECT_EQ(w->Plane.Mode, kPlaneGone);
   EXPECT_EQ(w->Plane.X, 282);
   EXPECT_EQ(w->Crashed, 1);
   EXPECT_EQ(BusyExplosions(*w), 1);
@@ -147,21 +147,21 @@ TEST_F(PlaneTest, AnAbandonedRepaintLeavesTheCrashToTheNextFrame) {
 
 TEST_F(PlaneTest, ACrashWithEveryExplosionSlotBusyStillEndsTheFlight) {
   StartOneBuildingRound(*w, 20, 24);
-  for (int32_t i = 1; i <= kExplosionSlots; ++i) w->Explosions[i].State = 2;
+  for (int32_t i = 1; i <= kExplosionSlots; ++i) w->Explosions[i].State = kExplosionRunning;
   PlacePlane(*w, 280, 96);
   EXPECT_FALSE(MovePlane(*w, painter));
-  EXPECT_EQ(w->Plane.Mode, 0);
+  EXPECT_EQ(w->Plane.Mode, kPlaneGone);
   EXPECT_EQ(w->Crashed, 1);
   EXPECT_EQ(painter.calls.size(), 2u);
 }
 
 TEST_F(PlaneTest, AfterAWinItFliesThroughTheCityAndLandsAt586OnTheBottomRow) {
   StartTestRound(*w, std::vector<int32_t>(38, 24));
-  w->GameState = 3;
-  w->Plane.Frame = 1;
+  w->GameState = kRoundOver;
+  w->Plane.Frame = kPlaneWheelsDown;
   PlacePlane(*w, 602, 464);  // just past the landing cells: once more round the screen
   int32_t frames = 0;
-  while (w->Plane.Mode != 3 && frames < 20000) {
+  while (w->Plane.Mode != kPlaneHitOrLanded && frames < 20000) {
     ASSERT_FALSE(AdvanceFrame(*w, painter));
     ++frames;
   }
@@ -172,45 +172,45 @@ TEST_F(PlaneTest, AfterAWinItFliesThroughTheCityAndLandsAt586OnTheBottomRow) {
   EXPECT_GT(frames, 29 * 320);
   for (int32_t f = 0; f < 10; ++f) ASSERT_FALSE(AdvanceFrame(*w, painter));
   EXPECT_EQ(w->Plane.X, 586);
-  EXPECT_EQ(w->Plane.Mode, 3);
+  EXPECT_EQ(w->Plane.Mode, kPlaneHitOrLanded);
   EXPECT_EQ(w->Plane.Col, 39);
   EXPECT_EQ(w->Plane.Row, 29);
 }
 
 TEST_F(PlaneTest, APlaneAlreadyInTheLandingCellsStopsAtItsNextStep) {
   StartTestRound(*w, {});
-  w->GameState = 3;
+  w->GameState = kRoundOver;
   struct Case {
     int32_t from, rest, wrap_x, wrap_y;
   };
   for (const Case& c : {Case{584, 586, 586, 464}, Case{590, 592, 592, 464}, Case{596, 598, -42, 0},
                         Case{600, 602, -38, 0}}) {
-    w->Plane.Mode = 1;
+    w->Plane.Mode = kPlaneFlying;
     PlacePlane(*w, c.from, 464);
     for (int32_t f = 0; f < 5; ++f) ASSERT_FALSE(AdvanceFrame(*w, painter));
-    EXPECT_EQ(w->Plane.Mode, 3) << c.from;
+    EXPECT_EQ(w->Plane.Mode, kPlaneHitOrLanded) << c.from;
     EXPECT_EQ(w->Plane.X, c.rest) << c.from;
     EXPECT_EQ(w->Plane.Y, 464) << c.from;
     EXPECT_EQ(w->Plane.WrapX, c.wrap_x) << c.from;
     EXPECT_EQ(w->Plane.WrapY, c.wrap_y) << c.from;
   }
   // A landing cell on another row is not the bottom-right corner.
-  w->Plane.Mode = 1;
+  w->Plane.Mode = kPlaneFlying;
   PlacePlane(*w, 590, 448);
   ASSERT_FALSE(AdvanceFrame(*w, painter));
-  EXPECT_EQ(w->Plane.Mode, 1);
+  EXPECT_EQ(w->Plane.Mode, kPlaneFlying);
 }
 
 TEST_F(PlaneTest, AGonePlaneStaysWhereItWasInEveryState) {
   StartTestRound(*w, {});
   PlacePlane(*w, 100, 32);
-  w->Plane.Mode = 0;
-  for (uint8_t state : {2, 3}) {
+  w->Plane.Mode = kPlaneGone;
+  for (TGameState state : {kPlaying, kRoundOver}) {
     w->GameState = state;
     EXPECT_FALSE(MovePlane(*w, painter));
     UpdatePlaneCell(*w);
     EXPECT_EQ(w->Plane.X, 100);
-    EXPECT_EQ(w->Plane.Mode, 0);
+    EXPECT_EQ(w->Plane.Mode, kPlaneGone);
   }
 }
 

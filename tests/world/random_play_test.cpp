@@ -11,8 +11,8 @@ namespace {
 // Heights capped low in some rounds, so that the player can clear the city and win.
 class CappedRandom : public RandomSource {
  public:
-  explicit CappedRandom(GameRandom& inner) : inner_(inner) {}
-  int32_t Random(int32_t n) override { return inner_.Random(std::min(n, cap)); }
+  explicit CappedRandom(GameRandom& Inner) : inner_(Inner) {}
+  int32_t Random(int32_t N) override { return inner_.Random(std::min(N, cap)); }
   int32_t cap = 1000;
 
  private:
@@ -23,7 +23,7 @@ class CappedRandom : public RandomSource {
 // just before.
 class ChaosPainter : public Painter {
  public:
-  explicit ChaosPainter(const World& w) : w_(w), rng_(99) {}
+  explicit ChaosPainter(const World& W) : w_(W), rng_(99) {}
   bool EraseBuildingStrip(int32_t Index) override {
     EXPECT_GE(Index, 1);
     EXPECT_LE(Index, 38);
@@ -52,28 +52,28 @@ class ChaosPainter : public Painter {
 
 struct Frozen {
   std::array<uint8_t, kExplosionSlots + 1> explosion_frames;
-  std::array<int32_t, kStrikeSlots + 1> strike_states;
+  std::array<TStrikeState, kStrikeSlots + 1> strike_states;
   TBomb bomb;
 };
 
-Frozen Snapshot(const World& w) {
+Frozen Snapshot(const World& W) {
   Frozen f{};
-  for (int32_t i = 1; i <= kExplosionSlots; ++i) f.explosion_frames[i] = w.Explosions[i].Frame;
-  for (int32_t i = 1; i <= kStrikeSlots; ++i) f.strike_states[i] = w.Strikes[i].State;
-  f.bomb = w.Bomb;
+  for (int32_t i = 1; i <= kExplosionSlots; ++i) f.explosion_frames[i] = W.Explosions[i].Frame;
+  for (int32_t i = 1; i <= kStrikeSlots; ++i) f.strike_states[i] = W.Strikes[i].State;
+  f.bomb = W.Bomb;
   return f;
 }
 
-bool SameFrozen(const Frozen& a, const Frozen& b) {
-  return a.explosion_frames == b.explosion_frames && a.strike_states == b.strike_states &&
-         a.bomb.X == b.bomb.X && a.bomb.Y == b.bomb.Y && a.bomb.State == b.bomb.State;
+bool SameFrozen(const Frozen& A, const Frozen& B) {
+  return A.explosion_frames == B.explosion_frames && A.strike_states == B.strike_states &&
+         A.bomb.X == B.bomb.X && A.bomb.Y == B.bomb.Y && A.bomb.State == B.bomb.State;
 }
 
 TEST(RandomPlay, ManyRoundsKeepEveryInvariant) {
   auto w = NewWorld();
   GameRandom player(20240601);
   GameRandom city(7);
-  CappedRandom city_source(city);
+  CappedRandom citySource(city);
   ChaosPainter painter(*w);
   int32_t frames = 0, rounds = 0, won = 0, lost = 0, landed = 0, escaped = 0, abandoned = 0;
 
@@ -82,18 +82,18 @@ TEST(RandomPlay, ManyRoundsKeepEveryInvariant) {
     // A third of the rounds get a low level-0 city that random bombing can clear.
     const bool low = player.Random(3) == 0;
     const auto level = static_cast<uint8_t>(low ? 0 : player.Random(10));
-    city_source.cap = low ? 2 : 1000;
-    GenerateCity(*w, level, city_source);
+    citySource.cap = low ? 2 : 1000;
+    GenerateCity(*w, level, citySource);
     ResetMovers(*w);
-    w->GameState = 2;
+    w->GameState = kPlaying;
     ++rounds;
     ASSERT_EQ(CheckInvariants(*w), nullptr);
 
     int32_t blocks = w->BlocksLeft;
-    int32_t over_frames = 0;
+    int32_t overFrames = 0;
     Frozen frozen{};
     bool counted = false;
-    while (w->GameState != 1) {
+    while (w->GameState != kLevelChoice) {
       // Key events between two frames.
       const int32_t event = player.Random(100);
       const uint16_t key = player.Random(2) == 0 ? kVkSpace : kVkDown;
@@ -103,12 +103,12 @@ TEST(RandomPlay, ManyRoundsKeepEveryInvariant) {
       const bool aimed = !low || w->Grid[target][kGridRows - 1] != 0;
       if (w->Bomb.KeyHeld == 0 && event >= 80 && aimed) FormKeyDown(*w, key);
       if (player.Random(5000) == 0) {
-        w->GameState = 1;  // Escape in the middle of play
+        w->GameState = kLevelChoice;  // Escape in the middle of play
         ++escaped;
         break;
       }
 
-      const uint8_t state_before = w->GameState;
+      const TGameState stateBefore = w->GameState;
       abandoned += AdvanceFrame(*w, painter);
       ++frames;
       const char* broken = CheckInvariants(*w);
@@ -116,34 +116,34 @@ TEST(RandomPlay, ManyRoundsKeepEveryInvariant) {
       ASSERT_LE(w->BlocksLeft, blocks) << "the city grew";
       blocks = w->BlocksLeft;
 
-      if (state_before == 2 && w->GameState == 3) {
+      if (stateBefore == kPlaying && w->GameState == kRoundOver) {
         // The decision: a cleared city wins even after a crash; a crash alone loses.
-        if (w->ResultBanner.Frame == 1) {
+        if (w->ResultBanner.Frame == kBannerWon) {
           ASSERT_LE(w->BlocksLeft, 0);
-          ASSERT_EQ(w->Plane.Frame, 1);
+          ASSERT_EQ(w->Plane.Frame, kPlaneWheelsDown);
         } else {
           ASSERT_EQ(w->Crashed, 1);
         }
         frozen = Snapshot(*w);
       }
-      if (w->GameState == 3) {
+      if (w->GameState == kRoundOver) {
         ASSERT_TRUE(SameFrozen(frozen, Snapshot(*w))) << "something moved after the round";
         if (!counted) {
           counted = true;
-          (w->ResultBanner.Frame == 1 ? won : lost) += 1;
+          (w->ResultBanner.Frame == kBannerWon ? won : lost) += 1;
         }
-        ++over_frames;
-        if (w->Plane.Mode == 3) {
+        ++overFrames;
+        if (w->Plane.Mode == kPlaneHitOrLanded) {
           // Landed: in the corner cells of the bottom row, two pixels past the test.
           ASSERT_GE(w->Plane.X, 586);
           ASSERT_LE(w->Plane.X, 602);
           ASSERT_EQ(w->Plane.Y, 464);
           ++landed;
-          w->GameState = 1;
-        } else if (w->Plane.Mode == 0 && over_frames > 30) {
-          w->GameState = 1;
+          w->GameState = kLevelChoice;
+        } else if (w->Plane.Mode == kPlaneGone && overFrames > 30) {
+          w->GameState = kLevelChoice;
         }
-        ASSERT_LT(over_frames, 11000) << "the plane never landed";
+        ASSERT_LT(overFrames, 11000) << "the plane never landed";
       }
       ASSERT_LT(frames, 2000000);
     }

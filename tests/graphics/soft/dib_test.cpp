@@ -19,26 +19,26 @@ using soft_test::MakeDib;
 using soft_test::Poke32;
 
 // 5 x 3 pictures, so that every depth has row padding to skip.
-DibSpec Spec(std::uint16_t bits, bool topDown) {
+DibSpec Spec(std::uint16_t Bits, bool TopDown) {
   DibSpec spec;
   spec.width = 5;
   spec.height = 3;
-  spec.bits = bits;
-  spec.topDown = topDown;
-  const std::uint32_t colours = bits <= 8 ? (1u << bits) : 0;
+  spec.bits = Bits;
+  spec.topDown = TopDown;
+  const std::uint32_t colours = Bits <= 8 ? (1u << Bits) : 0;
   for (std::uint32_t i = 0; i < colours; ++i) {
     spec.palette.push_back(RGB(i * 7 % 256, 255 - i % 256, i * 13 % 256));
   }
   for (int i = 0; i < 15; ++i) {
-    spec.pixels.push_back(bits <= 8 ? static_cast<std::uint32_t>(i * 5 + 1) % colours
+    spec.pixels.push_back(Bits <= 8 ? static_cast<std::uint32_t>(i * 5 + 1) % colours
                                     : RGB(i * 17, 255 - i * 3, i));
   }
   return spec;
 }
 
-std::uint32_t Expected(const DibSpec& spec, int x, int y) {
-  const std::uint32_t v = spec.pixels[static_cast<std::size_t>(y) * spec.width + x];
-  return spec.bits <= 8 ? spec.palette[v] : v;
+std::uint32_t Expected(const DibSpec& Spec, int X, int Y) {
+  const std::uint32_t v = Spec.pixels[static_cast<std::size_t>(Y) * Spec.width + X];
+  return Spec.bits <= 8 ? Spec.palette[v] : v;
 }
 
 TEST(Dib, DecodesEveryDepthBothWaysUp) {

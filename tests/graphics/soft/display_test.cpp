@@ -35,49 +35,49 @@ class Display : public ::testing::Test {
     return desc;
   }
 
-  static HRESULT MakePrimary(IDirectDraw7* dd, IDirectDrawSurface7** primary) {
+  static HRESULT MakePrimary(IDirectDraw7* Dd, IDirectDrawSurface7** Primary) {
     DDSURFACEDESC2 desc = Desc();
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     desc.dwBackBufferCount = 1;
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    return dd->CreateSurface(&desc, primary, nullptr);
+    return Dd->CreateSurface(&desc, Primary, nullptr);
   }
 
-  static IDirectDrawSurface7* BackBufferOf(IDirectDrawSurface7* primary) {
+  static IDirectDrawSurface7* BackBufferOf(IDirectDrawSurface7* Primary) {
     DDSCAPS2 caps = {};
     caps.dwCaps = DDSCAPS_BACKBUFFER;
     IDirectDrawSurface7* back = nullptr;
-    EXPECT_EQ(DD_OK, primary->GetAttachedSurface(&caps, &back));
+    EXPECT_EQ(DD_OK, Primary->GetAttachedSurface(&caps, &back));
     return back;
   }
 
-  static IDirectDrawSurface7* Plain(IDirectDraw7* dd, DWORD w, DWORD h,
-                                    DWORD caps = DDSCAPS_OFFSCREENPLAIN) {
+  static IDirectDrawSurface7* Plain(IDirectDraw7* Dd, DWORD W, DWORD H,
+                                    DWORD Caps = DDSCAPS_OFFSCREENPLAIN) {
     DDSURFACEDESC2 desc = Desc();
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = w;
-    desc.dwHeight = h;
-    desc.ddsCaps.dwCaps = caps;
+    desc.dwWidth = W;
+    desc.dwHeight = H;
+    desc.ddsCaps.dwCaps = Caps;
     IDirectDrawSurface7* surface = nullptr;
-    EXPECT_EQ(DD_OK, dd->CreateSurface(&desc, &surface, nullptr));
+    EXPECT_EQ(DD_OK, Dd->CreateSurface(&desc, &surface, nullptr));
     return surface;
   }
 
   // Writes pixel values through Lock, as the game's own code would.
-  static void Paint(IDirectDrawSurface7* s, std::uint16_t (*value)(int x, int y)) {
+  static void Paint(IDirectDrawSurface7* S, std::uint16_t (*Value)(int X, int Y)) {
     DDSURFACEDESC2 desc = Desc();
-    ASSERT_EQ(DD_OK, s->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
+    ASSERT_EQ(DD_OK, S->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
     for (DWORD y = 0; y < desc.dwHeight; ++y) {
       auto* row = reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(desc.lpSurface) +
                                                    y * desc.lPitch);
       for (DWORD x = 0; x < desc.dwWidth; ++x)
-        row[x] = value(static_cast<int>(x), static_cast<int>(y));
+        row[x] = Value(static_cast<int>(x), static_cast<int>(y));
     }
-    ASSERT_EQ(DD_OK, s->Unlock(nullptr));
+    ASSERT_EQ(DD_OK, S->Unlock(nullptr));
   }
 
-  static std::vector<std::uint16_t> Snapshot(IDirectDrawSurface7* s) {
-    const soft::PixelView view = soft::SurfacePixels(s);
+  static std::vector<std::uint16_t> Snapshot(IDirectDrawSurface7* S) {
+    const soft::PixelView view = soft::SurfacePixels(S);
     std::vector<std::uint16_t> out;
     for (int y = 0; y < view.height; ++y) {
       for (int x = 0; x < view.width; ++x) out.push_back(view.At(x, y));
@@ -85,19 +85,19 @@ class Display : public ::testing::Test {
     return out;
   }
 
-  static std::uint16_t At(IDirectDrawSurface7* s, int x, int y) {
-    return soft::SurfacePixels(s).At(x, y);
+  static std::uint16_t At(IDirectDrawSurface7* S, int X, int Y) {
+    return soft::SurfacePixels(S).At(X, Y);
   }
 
-  static void SetKey(IDirectDrawSurface7* s, DWORD low, DWORD high) {
-    DDCOLORKEY key = {low, high};
-    ASSERT_EQ(DD_OK, s->SetColorKey(DDCKEY_SRCBLT, &key));
+  static void SetKey(IDirectDrawSurface7* S, DWORD Low, DWORD High) {
+    DDCOLORKEY key = {Low, High};
+    ASSERT_EQ(DD_OK, S->SetColorKey(DDCKEY_SRCBLT, &key));
   }
 };
 
 // Source pixels that encode their own position; 0x0000 is the usual key.
-std::uint16_t Numbered(int x, int y) {
-  return static_cast<std::uint16_t>(0x100 + y * 16 + x);
+std::uint16_t Numbered(int X, int Y) {
+  return static_cast<std::uint16_t>(0x100 + Y * 16 + X);
 }
 std::uint16_t Grey(int, int) {
   return 0x7BEF;
@@ -220,7 +220,7 @@ TEST_F(Display, ColourKeyedBltFastLeavesKeyRangeOut) {
   IDirectDrawSurface7* src = Plain(dd, 4, 1);
   IDirectDrawSurface7* dst = Plain(dd, 4, 1);
   Paint(src,
-        [](int x, int) -> std::uint16_t { return x == 0 ? 0 : static_cast<std::uint16_t>(x); });
+        [](int X, int) -> std::uint16_t { return X == 0 ? 0 : static_cast<std::uint16_t>(X); });
   Paint(dst, Grey);
 
   // Keyed copy without a key is refused and draws nothing.
@@ -300,12 +300,17 @@ TEST_F(Display, OverlappingCopyWithinOneSurface) {
   for (int y = 0; y < 6; ++y) {
     for (int x = 0; x < 6; ++x) EXPECT_EQ(Numbered(x, y), At(s, x + 2, y + 1));
   }
+  // Keyed, back up and to the left: the source pixels in the key's range are
+  // left out, and their places keep what they held.
   Paint(s, Numbered);
-  SetKey(s, 0, 0);
+  SetKey(s, Numbered(4, 4), Numbered(5, 4));
   RECT back = {2, 2, 8, 8};
   ASSERT_EQ(DD_OK, s->BltFast(0, 0, s, &back, DDBLTFAST_SRCCOLORKEY));
   for (int y = 0; y < 6; ++y) {
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(Numbered(x + 2, y + 2), At(s, x, y));
+    for (int x = 0; x < 6; ++x) {
+      const bool keyed = y == 2 && (x == 2 || x == 3);
+      EXPECT_EQ(keyed ? Numbered(x, y) : Numbered(x + 2, y + 2), At(s, x, y)) << x << "," << y;
+    }
   }
 }
 
@@ -382,13 +387,13 @@ TEST_F(Display, FlipSwapsFrontAndBackAndCallsTheHook) {
   ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
   IDirectDrawSurface7* back = BackBufferOf(primary);
   Paint(primary, [](int, int) -> std::uint16_t { return 0x1111; });
-  Paint(back, [](int x, int y) -> std::uint16_t { return static_cast<std::uint16_t>(x ^ y); });
+  Paint(back, [](int X, int Y) -> std::uint16_t { return static_cast<std::uint16_t>(X ^ Y); });
 
   int hookCalls = 0;
   std::uint16_t seen = 0;
-  soft::SetFlipHook([&](const soft::PixelView& view) {
+  soft::SetFlipHook([&](const soft::PixelView& View) {
     ++hookCalls;
-    seen = view.At(639, 3);
+    seen = View.At(639, 3);
   });
   ASSERT_EQ(DD_OK, primary->Flip(nullptr, DDFLIP_WAIT));
   EXPECT_EQ(1, hookCalls);

@@ -32,40 +32,40 @@ class Gdi : public ::testing::Test {
   }
   void TearDown() override { soft::Reset(); }
 
-  IDirectDrawSurface7* Plain(DWORD w, DWORD h) {
+  IDirectDrawSurface7* Plain(DWORD W, DWORD H) {
     DDSURFACEDESC2 desc;
     std::memset(&desc, 0, sizeof(desc));
     desc.dwSize = sizeof(desc);
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = w;
-    desc.dwHeight = h;
+    desc.dwWidth = W;
+    desc.dwHeight = H;
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
     IDirectDrawSurface7* surface = nullptr;
     EXPECT_EQ(DD_OK, dd_->CreateSurface(&desc, &surface, nullptr));
     return surface;
   }
 
-  static HBITMAP Load(const char* name, int cx = 0, int cy = 0) {
+  static HBITMAP Load(const char* Name, int Cx = 0, int Cy = 0) {
     return static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, cx, cy, LR_CREATEDIBSECTION));
+        LoadImageA(GetModuleHandleA(nullptr), Name, IMAGE_BITMAP, Cx, Cy, LR_CREATEDIBSECTION));
   }
 
   // The copy the game makes: the whole bitmap stretched over the whole surface.
-  static BOOL CopyInto(IDirectDrawSurface7* surface, HBITMAP bitmap, int w, int h) {
+  static BOOL CopyInto(IDirectDrawSurface7* Surface, HBITMAP Bitmap, int W, int H) {
     HDC image = CreateCompatibleDC(nullptr);
-    SelectObject(image, bitmap);
+    SelectObject(image, Bitmap);
     BITMAP bm;
-    GetObjectA(bitmap, sizeof(bm), &bm);
+    GetObjectA(Bitmap, sizeof(bm), &bm);
     HDC dc = nullptr;
-    EXPECT_EQ(DD_OK, surface->GetDC(&dc));
-    const BOOL ok = StretchBlt(dc, 0, 0, w, h, image, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-    EXPECT_EQ(DD_OK, surface->ReleaseDC(dc));
+    EXPECT_EQ(DD_OK, Surface->GetDC(&dc));
+    const BOOL ok = StretchBlt(dc, 0, 0, W, H, image, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    EXPECT_EQ(DD_OK, Surface->ReleaseDC(dc));
     EXPECT_TRUE(DeleteDC(image));
     return ok;
   }
 
-  static std::uint16_t At(IDirectDrawSurface7* s, int x, int y) {
-    return soft::SurfacePixels(s).At(x, y);
+  static std::uint16_t At(IDirectDrawSurface7* S, int X, int Y) {
+    return soft::SurfacePixels(S).At(X, Y);
   }
 
   IDirectDraw7* dd_ = nullptr;
@@ -248,6 +248,7 @@ TEST_F(Gdi, StretchBltClipsTheDestinationAndRefusesBadSources) {
   // Sources outside the bitmap, empty extents and other operations fail.
   EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 4, image, 1, 0, 2, 2, SRCCOPY));
   EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 4, image, -1, 0, 2, 2, SRCCOPY));
+  EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 4, image, 0, -1, 2, 2, SRCCOPY));
   EXPECT_FALSE(StretchBlt(dc, 0, 0, 0, 4, image, 0, 0, 2, 2, SRCCOPY));
   EXPECT_FALSE(StretchBlt(dc, 0, 0, 4, 4, image, 0, 0, 2, 2, 0x00EE0086 /* SRCPAINT */));
   EXPECT_EQ(0x0000, At(s, 0, 0));
@@ -317,6 +318,31 @@ TEST_F(Gdi, PixelsOnMemoryDCsFollowTheBitmap) {
   EXPECT_EQ(RGB(250, 0, 0), SetPixel(dc, 1, 0, RGB(200, 30, 20)));
   EXPECT_EQ(RGB(250, 0, 0), GetPixel(dc, 1, 0));
   DeleteDC(dc);
+}
+
+// Loads of one picture share nothing a change can reach: a pixel set in one
+// load is in neither another load nor a later one, and the changed load
+// reaches a surface changed.
+TEST_F(Gdi, EachLoadOfAPictureIsItsOwn) {
+  HBITMAP changed = Load("quad");
+  HBITMAP other = Load("quad");
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ stock = SelectObject(dc, changed);
+  SetPixel(dc, 0, 0, kWhite);
+  SelectObject(dc, other);
+  EXPECT_EQ(kRed, GetPixel(dc, 0, 0));
+  SelectObject(dc, stock);
+  DeleteDC(dc);
+  IDirectDrawSurface7* surface = Plain(2, 2);
+  ASSERT_TRUE(CopyInto(surface, changed, 2, 2));
+  EXPECT_EQ(0xFFFF, At(surface, 0, 0));
+  ASSERT_TRUE(CopyInto(surface, other, 2, 2));
+  EXPECT_EQ(0xF800, At(surface, 0, 0));
+  HBITMAP later = Load("quad");
+  ASSERT_TRUE(CopyInto(surface, later, 2, 2));
+  EXPECT_EQ(0xF800, At(surface, 0, 0));
+  for (HBITMAP b : {changed, other, later}) EXPECT_TRUE(DeleteObject(b));
+  surface->Release();
 }
 
 TEST_F(Gdi, MatchColourReadsTheConvertedPixel) {

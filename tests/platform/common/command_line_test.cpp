@@ -1,5 +1,7 @@
-// The Windows game's help is written for a message box and names only what
-// that game has; each game takes its own ways of being shown, one at a time.
+// The games' command lines: the Windows game's help is written for a message
+// box and names only what that game has; each game takes its own ways of being
+// shown, one at a time; the player's language as the locale's variables name
+// it, read as gettext reads them.
 #include "platform/common/command_line.h"
 
 #include <gtest/gtest.h>
@@ -38,9 +40,7 @@ TEST(GameCommandLineTest, EachGameTakesItsWaysOfShowingAndWindowsHelpFitsABox) {
     common::Show how;  // Unsaid: refused
   } cases[] = {
       {GamePlatform::Windows, {}, common::Show::Unsaid},
-      {GamePlatform::Windows,
-       {"--borderless", "--record", "/dev/null", "--overwrite"},
-       common::Show::Borderless},
+      {GamePlatform::Windows, {"--borderless", "--language", "en"}, common::Show::Borderless},
       {GamePlatform::Windows, {"--fullscreen"}, common::Show::FullScreen},
       {GamePlatform::Linux, {"--window"}, common::Show::Window},
       {GamePlatform::Linux, {"--borderless"}, common::Show::Unsaid},
@@ -56,6 +56,42 @@ TEST(GameCommandLineTest, EachGameTakesItsWaysOfShowingAndWindowsHelpFitsABox) {
     if (taken) {
       EXPECT_EQ(line.Presentation(), c.how);
     }
+  }
+}
+
+constexpr Language zh = Language::Chinese;
+constexpr Language en = Language::English;
+
+TEST(LocaleLanguage, FollowsTheLocaleAndLanguageListAsGettextDoes) {
+  struct Case {
+    const char* language;
+    const char* all;
+    const char* messages;
+    const char* lang;
+    Language expected;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, "zh_CN.UTF-8", zh},
+      {nullptr, nullptr, nullptr, "zh_TW.Big5", zh},
+      {nullptr, nullptr, nullptr, "en_US.UTF-8", en},
+      {nullptr, nullptr, nullptr, "fr_FR.UTF-8", en},
+      {nullptr, nullptr, nullptr, "zhx_XX", en},
+      {nullptr, nullptr, nullptr, nullptr, en},
+      // LC_ALL before LC_MESSAGES before LANG; an empty one does not count.
+      {nullptr, "en_GB.UTF-8", "zh_CN.UTF-8", "zh_CN.UTF-8", en},
+      {nullptr, "", "zh_CN.UTF-8", "en_US.UTF-8", zh},
+      {nullptr, nullptr, "", "zh_SG", zh},
+      // LANGUAGE's first Chinese or English entry, unless the locale is C.
+      {"fr:zh_CN:en", nullptr, nullptr, "en_US.UTF-8", zh},
+      {"en_GB:zh", nullptr, nullptr, "zh_CN.UTF-8", en},
+      {"de:fr", nullptr, nullptr, "zh_CN.UTF-8", en},
+      {"zh_CN", "C", nullptr, "zh_CN.UTF-8", en},
+      {"zh_CN", nullptr, nullptr, nullptr, en},
+      {"", nullptr, nullptr, "zh_CN.UTF-8", zh},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.language ? c.language : "-") + " " + (c.all ? c.all : "-") + " " +
+                 (c.messages ? c.messages : "-") + " " + (c.lang ? c.lang : "-"));
+    EXPECT_EQ(LocaleLanguage(c.language, c.all, c.messages, c.lang), c.expected);
   }
 }
 

@@ -14,11 +14,10 @@ constexpr GameView kRound{false, 0};
 
 // "down 32, char 48, up 40": the events in order.
 std::string Text(const Gamepads::Events& E) {
-  static const char* const kNames[] = {"char", "down", "up"};
   std::string out;
   for (int i = 0; i < E.Count; ++i) {
     if (!out.empty()) out += ", ";
-    out += std::string(kNames[E.List[i].kind]) + " " + std::to_string(E.List[i].key);
+    out += std::string(EventName(E.List[i].kind)) + " " + std::to_string(E.List[i].key);
   }
   return out;
 }
@@ -61,8 +60,8 @@ TEST(Gamepads, OnTheLevelScreenAStartsTheLastLevelPlayedOrTheOneChosen) {
   pads.Update(1, 0, kRound);
 
   // A round started from the keyboard at level 6: back on the level screen A starts 6.
-  EXPECT_TRUE(pads.Follow(GameView{false, 6}));
-  EXPECT_FALSE(pads.Follow(GameView{true, 6}));
+  EXPECT_TRUE(pads.ChooseLevelPlayed(GameView{false, 6}));
+  EXPECT_FALSE(pads.ChooseLevelPlayed(GameView{true, 6}));
   EXPECT_EQ(Text(pads.Update(1, kA, GameView{true, 6})), "char 54");
 }
 

@@ -6,13 +6,12 @@
 
 #include "platform/sdl/sdl_app.h"
 #include "shell/app.h"
-#include "shell/unit1.h"
 
 namespace carpex::sdl {
 
 class Driver : public FormHandlers {
  public:
-  Driver(TForm1& Form, SdlApp& App) : form_(Form), app_(App) {}
+  Driver(FormHandlers& Form, SdlApp& App) : form_(Form), app_(App) {}
   void Run(int Frames) {
     frames_ = Frames;
     calls_ = 0;
@@ -34,7 +33,7 @@ class Driver : public FormHandlers {
   }
 
  private:
-  TForm1& form_;
+  FormHandlers& form_;
   SdlApp& app_;
   int frames_ = 0;
   int calls_ = 0;

@@ -9,12 +9,12 @@
 namespace carpex::sdl {
 namespace {
 
-void Put16(std::vector<uint8_t>& b, uint16_t v) {
-  b.push_back(v & 0xFF);
-  b.push_back(v >> 8);
+void Put16(std::vector<uint8_t>& B, uint16_t V) {
+  B.push_back(V & 0xFF);
+  B.push_back(V >> 8);
 }
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
+void Put32(std::vector<uint8_t>& B, uint32_t V) {
+  for (int i = 0; i < 4; ++i) B.push_back((V >> (8 * i)) & 0xFF);
 }
 
 // One palette picture of an .ico: colour index and mask bit per pixel,
@@ -23,57 +23,57 @@ struct Picture {
   int size;
   int bits;
   std::vector<uint32_t> palette;  // 0x00RRGGBB
-  int (*index)(int x, int y);
-  bool (*clear)(int x, int y);
+  int (*index)(int X, int Y);
+  bool (*clear)(int X, int Y);
 };
 
-std::vector<uint8_t> Dib(const Picture& p) {
+std::vector<uint8_t> Dib(const Picture& P) {
   std::vector<uint8_t> b;
   Put32(b, 40);
-  Put32(b, p.size);
-  Put32(b, p.size * 2);
+  Put32(b, P.size);
+  Put32(b, P.size * 2);
   Put16(b, 1);
-  Put16(b, p.bits);
+  Put16(b, P.bits);
   for (int i = 0; i < 4; ++i) Put32(b, 0);  // BI_RGB, image size, resolution
   // Colours used: 0 means all that the depth can index.
-  Put32(b, p.palette.size() == (1u << p.bits) ? 0 : static_cast<uint32_t>(p.palette.size()));
+  Put32(b, P.palette.size() == (1u << P.bits) ? 0 : static_cast<uint32_t>(P.palette.size()));
   Put32(b, 0);
-  for (uint32_t c : p.palette) Put32(b, c);  // stored as blue, green, red, 0
-  const size_t stride = (p.size * p.bits + 31) / 32 * 4;
-  const size_t maskStride = (p.size + 31) / 32 * 4;
-  for (int y = p.size - 1; y >= 0; --y) {  // bottom-up
+  for (uint32_t c : P.palette) Put32(b, c);  // stored as blue, green, red, 0
+  const size_t stride = (P.size * P.bits + 31) / 32 * 4;
+  const size_t maskStride = (P.size + 31) / 32 * 4;
+  for (int y = P.size - 1; y >= 0; --y) {  // bottom-up
     std::vector<uint8_t> row(stride, 0);
-    for (int x = 0; x < p.size; ++x) {
-      const size_t bit = static_cast<size_t>(x) * p.bits;
-      row[bit / 8] |= static_cast<uint8_t>(p.index(x, y) << (8 - p.bits - bit % 8));
+    for (int x = 0; x < P.size; ++x) {
+      const size_t bit = static_cast<size_t>(x) * P.bits;
+      row[bit / 8] |= static_cast<uint8_t>(P.index(x, y) << (8 - P.bits - bit % 8));
     }
     b.insert(b.end(), row.begin(), row.end());
   }
-  for (int y = p.size - 1; y >= 0; --y) {
+  for (int y = P.size - 1; y >= 0; --y) {
     std::vector<uint8_t> row(maskStride, 0);
-    for (int x = 0; x < p.size; ++x) {
-      if (p.clear(x, y)) row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    for (int x = 0; x < P.size; ++x) {
+      if (P.clear(x, y)) row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
     }
     b.insert(b.end(), row.begin(), row.end());
   }
   return b;
 }
 
-std::vector<uint8_t> Ico(const std::vector<Picture>& pictures) {
+std::vector<uint8_t> Ico(const std::vector<Picture>& Pictures) {
   std::vector<uint8_t> b;
   Put16(b, 0);
   Put16(b, 1);
-  Put16(b, static_cast<uint16_t>(pictures.size()));
+  Put16(b, static_cast<uint16_t>(Pictures.size()));
   std::vector<std::vector<uint8_t>> dibs;
-  for (const Picture& p : pictures) dibs.push_back(Dib(p));
-  uint32_t offset = 6 + 16 * static_cast<uint32_t>(pictures.size());
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    b.push_back(static_cast<uint8_t>(pictures[i].size));
-    b.push_back(static_cast<uint8_t>(pictures[i].size));
-    b.push_back(static_cast<uint8_t>(pictures[i].palette.size() & 0xFF));
+  for (const Picture& p : Pictures) dibs.push_back(Dib(p));
+  uint32_t offset = 6 + 16 * static_cast<uint32_t>(Pictures.size());
+  for (size_t i = 0; i < Pictures.size(); ++i) {
+    b.push_back(static_cast<uint8_t>(Pictures[i].size));
+    b.push_back(static_cast<uint8_t>(Pictures[i].size));
+    b.push_back(static_cast<uint8_t>(Pictures[i].palette.size() & 0xFF));
     b.push_back(0);
     Put16(b, 1);
-    Put16(b, static_cast<uint16_t>(pictures[i].bits));
+    Put16(b, static_cast<uint16_t>(Pictures[i].bits));
     Put32(b, static_cast<uint32_t>(dibs[i].size()));
     Put32(b, offset);
     offset += static_cast<uint32_t>(dibs[i].size());
@@ -90,11 +90,11 @@ std::vector<uint32_t> Palette16() {
 
 // Index from the position so that rows and columns, and the order of the two
 // pixels in a byte, all show.
-int Pattern(int x, int y) {
-  return (x + 3 * y) % 16;
+int Pattern(int X, int Y) {
+  return (X + 3 * Y) % 16;
 }
-bool LeftColumnsClear(int x, int) {
-  return x < 3;
+bool LeftColumnsClear(int X, int) {
+  return X < 3;
 }
 
 TEST(DecodeIconTest, FourBitPictureWithItsMask) {
@@ -139,9 +139,9 @@ TEST(DecodeIconTest, RefusesMalformedAndTruncatedFiles) {
     std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(n));
     EXPECT_FALSE(DecodeIcon(cut.data(), cut.size(), 32, &image)) << n;
   }
-  auto changed = [&](size_t at, uint8_t value) {
+  auto changed = [&](size_t At, uint8_t Value) {
     std::vector<uint8_t> b = good;
-    b[at] = value;
+    b[At] = Value;
     return DecodeIcon(b.data(), b.size(), 32, &image);
   };
   EXPECT_FALSE(changed(2, 2));         // a cursor file, not an icon

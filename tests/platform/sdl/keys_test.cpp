@@ -5,8 +5,8 @@
 namespace carpex::sdl {
 namespace {
 
-uint16_t Vk(SDL_Keycode sym, SDL_Scancode scan = SDL_SCANCODE_UNKNOWN, uint16_t mods = 0) {
-  return VirtualKey(sym, scan, mods);
+uint16_t Vk(SDL_Keycode Sym, SDL_Scancode Scan = SDL_SCANCODE_UNKNOWN, uint16_t Mods = 0) {
+  return VirtualKey(Sym, Scan, Mods);
 }
 
 TEST(VirtualKeyTest, GameKeysHaveTheirWindowsCodes) {
@@ -61,8 +61,8 @@ TEST(VirtualKeyTest, UnknownSymbolsFallBackToTheKeysPlace) {
   EXPECT_EQ(Vk(SDLK_VOLUMEUP, SDL_SCANCODE_VOLUMEUP), 0);
 }
 
-std::optional<uint8_t> Char(uint16_t vk, uint16_t mods = 0) {
-  return TypedCharacter(vk, mods);
+std::optional<uint8_t> Char(uint16_t Vk, uint16_t Mods = 0) {
+  return TypedCharacter(Vk, Mods);
 }
 
 TEST(TypedCharacterTest, TheGamesCharacters) {

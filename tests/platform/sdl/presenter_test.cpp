@@ -29,38 +29,38 @@ Picture AllColours() {
 }
 
 using Surface = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
-Surface MakeSurface(int w, int h, uint32_t format) {
-  return Surface(SDL_CreateRGBSurfaceWithFormat(0, w, h, 0, format), SDL_FreeSurface);
+Surface MakeSurface(int W, int H, uint32_t Format) {
+  return Surface(SDL_CreateRGBSurfaceWithFormat(0, W, H, 0, Format), SDL_FreeSurface);
 }
 
 // The colour of a pixel as 0xRRGGBB.
-uint32_t ColourAt(const SDL_Surface* s, int x, int y);
+uint32_t ColourAt(const SDL_Surface* S, int X, int Y);
 
-uint32_t PixelAt(const SDL_Surface* s, int x, int y) {
-  const int bpp = s->format->BytesPerPixel;
-  const uint8_t* p = static_cast<const uint8_t*>(s->pixels) + y * s->pitch + x * bpp;
+uint32_t PixelAt(const SDL_Surface* S, int X, int Y) {
+  const int bpp = S->format->BytesPerPixel;
+  const uint8_t* p = static_cast<const uint8_t*>(S->pixels) + Y * S->pitch + X * bpp;
   uint32_t v = 0;
   for (int i = 0; i < bpp; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
   return v;
 }
 
-uint32_t ColourAt(const SDL_Surface* s, int x, int y) {
+uint32_t ColourAt(const SDL_Surface* S, int X, int Y) {
   uint8_t r = 0, g = 0, b = 0;
-  SDL_GetRGB(PixelAt(s, x, y), s->format, &r, &g, &b);
+  SDL_GetRGB(PixelAt(S, X, Y), S->format, &r, &g, &b);
   return static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | b;
 }
 
-int Compose(WindowPresenter& p, SDL_Surface* s, std::vector<SDL_Rect>* sent = nullptr) {
+int Compose(WindowPresenter& P, SDL_Surface* S, std::vector<SDL_Rect>* Sent = nullptr) {
   const SDL_Rect* rects = nullptr;
-  const int n = p.Compose(s, &rects);
-  if (sent != nullptr) sent->assign(rects, rects + n);
+  const int n = P.Compose(S, &rects);
+  if (Sent != nullptr) Sent->assign(rects, rects + n);
   return n;
 }
 
-bool Near(uint32_t a, uint32_t b, int tolerance) {
+bool Near(uint32_t A, uint32_t B, int Tolerance) {
   for (int shift = 0; shift <= 16; shift += 8) {
-    const int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-    if (d > tolerance || d < -tolerance) return false;
+    const int d = static_cast<int>((A >> shift) & 0xFF) - static_cast<int>((B >> shift) & 0xFF);
+    if (d > Tolerance || d < -Tolerance) return false;
   }
   return true;
 }
@@ -81,7 +81,7 @@ TEST(PresenterTest, EveryColourExactAndScaledByAWholeFactorCentredOnBlack) {
     std::vector<SDL_Rect> sent;
     ASSERT_EQ(Compose(presenter, window.get(), &sent), 1);
     EXPECT_TRUE(sent[0].w == 1400 && sent[0].h == 1000);
-    const common::Placement& p = presenter.Where();
+    const common::Placement& p = presenter.PicturePlacement();
     ASSERT_TRUE(p.Scale == 2 && p.X == 60 && p.Y == 20);
     int wrong = 0, border = 0;
     for (int y = 0; y < window->h; ++y) {
@@ -174,7 +174,7 @@ TEST(PresenterTest, ARoomWholeFactorsFitBadlyIsFilledSmoothly) {
     WindowPresenter presenter;
     presenter.Accept(picture.View());
     Compose(presenter, window.get());
-    const common::Placement& p = presenter.Where();
+    const common::Placement& p = presenter.PicturePlacement();
     ASSERT_TRUE(p.Smooth);
     EXPECT_TRUE(p.Width == size.x || p.Height == size.y);
     // Black beside it, or above it.

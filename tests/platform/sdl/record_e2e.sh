@@ -9,13 +9,16 @@
 #       --version and --help answered with status 0, and arguments the game
 #       cannot follow refused with a message and status 2, before any display
 #       is opened
-#   record_e2e.sh xgone CARPEX OUTDIR
+#   record_e2e.sh xgone CARPEX CARPEX_REPLAY OUTDIR
 #       the X server ends under the running game: its own one line, status 1;
-#       the game's recording is on disk while it runs (flushed every second)
+#       the game's recording is on disk while it runs (flushed every second),
+#       and ends with its "# final:" line, which its replay ends on
 #   record_e2e.sh signals CARPEX CARPEX_REPLAY OUTDIR
-#       SIGHUP (with standard output and error closed) and SIGQUIT end the
-#       recording game as SIGTERM does: status 0, the recording written to its
-#       "# final:" line, which its replay ends on
+#       SIGHUP (with standard output and error closed), SIGQUIT and a close
+#       from the window manager end the recording game as SIGTERM does: status
+#       0, the recording written to its "# final:" line, which its replay ends
+#       on; a recording whose folder is deleted while the game plays is said
+#       to be lost, with status 1
 #
 # Exit status 0 on success, 77 when a tool it needs is missing (skipped), 1 on failure.
 set -u
@@ -42,7 +45,9 @@ play() {
   ((status == 0)) || exit $status
 
   [[ -s $recording ]] || fail "nothing was recorded"
-  head -n 1 "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording does not start with seed"
+  # The pictures' language first (e2e.sh plays in a Chinese locale), then the seed.
+  [[ $(head -n 1 "$recording") == "language zh" ]] || fail "the recording does not start with its language"
+  sed -n 2p "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording's second line is not the seed"
   local what
   for what in 'char 57' 'down 32' 'up 32' 'char 102' 'tick' 'deactivate' 'restore' \
     'char 27'; do
@@ -98,6 +103,8 @@ cmdline() {
   [[ $err == *"give one way of showing the game"* ]] || fail "no clear message for two ways"
   refused --borderless  # the Windows game's
   [[ $err == *"unknown argument '--borderless'"* ]] || fail "--borderless is not refused"
+  refused --language fr
+  [[ $err == *"--language takes zh or en, not 'fr'"* ]] || fail "no clear message for another language"
   refused --record "$tmp/$(printf '\033[2J\033]0;PWNED\007')/x.replay"
   if LC_ALL=C grep -q $'[\001-\037]' <<<"$err"; then fail "control bytes in: $(cat -v <<<"$err")"; fi
   # A recording is never lost: not replaced unless asked, not emptied nor left
@@ -113,6 +120,24 @@ cmdline() {
   done
   [[ $(cat "$tmp/keep.replay") == "an earlier recording" ]] || fail "a failed start touched the recording"
   [[ ! -e $tmp/new.replay ]] || fail "a failed start left a new recording behind"
+  # Only a regular file takes a recording, refused at once (a pipe without a
+  # reader would hold the open): a pipe, a device, a folder.
+  mkfifo "$tmp/pipe"
+  for what in "$tmp/pipe" /dev/null "$tmp"; do
+    refused --record "$what" --overwrite
+    [[ $err == *"it is not a regular file"* || $err == *"Is a directory"* ]] ||
+      fail "no clear message for --record $what"
+  done
+  # One writer: a file another game records to is refused before a byte of it changes.
+  echo "another game's recording" >"$tmp/two.replay"
+  # The lock's holder is the sleep itself, which the kill below ends.
+  (exec 9>>"$tmp/two.replay" && flock 9 && exec sleep 60) >/dev/null 2>&1 &
+  local holder=$!
+  while flock -n "$tmp/two.replay" true; do sleep 0.05; done
+  refused --record "$tmp/two.replay" --overwrite
+  kill $holder
+  [[ $err == *"another game is recording to it"* ]] || fail "no clear message for a file in use"
+  [[ $(cat "$tmp/two.replay") == "another game's recording" ]] || fail "a refused game touched the file"
   rm -rf "$tmp"
   echo "PASS"
 }
@@ -137,11 +162,11 @@ start_xvfb() {
 }
 
 xgone() {
-  local carpex=$1 out=$2 xvfb game status number
+  local carpex=$1 replay=$2 out=$3 xvfb game status number
   start_xvfb "$out"
   DISPLAY=":$number" "$carpex" --record "$out/rec.replay" >/dev/null 2>"$out/game.err" &
   game=$!
-  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
     { kill $game $xvfb; fail "no window appeared"; }
   sleep 2.5
   grep -q '^frames ' "$out/rec.replay" || { kill $game $xvfb; fail "no frames on disk while running"; }
@@ -158,6 +183,13 @@ xgone() {
   ((status == 1)) || fail "status $status, expected 1"
   [[ $(cat "$out/game.err") == "carpex: the connection to the X server was lost" ]] ||
     fail "not the game's own one line: $(cat "$out/game.err")"
+  # The game was running when it noticed: its recording ends whole.
+  local final last
+  final=$(tail -n 1 "$out/rec.replay")
+  [[ $final == "# final: n="* ]] || fail "the recording ends with '$final'"
+  last=$("$replay" "$out/rec.replay" | tail -n 1)
+  [[ "# final: $last" == "$final" ]] || fail "the replay ends elsewhere"
+  echo "recorded to its final line (${last%% gs=*})"
   echo "PASS"
 }
 
@@ -175,7 +207,7 @@ signals() {
       DISPLAY=":$number" "$carpex" --record "$recording" >/dev/null 2>"$out/game.err" &
     fi
     game=$!
-    DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+    DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
       fail "no window appeared"
     if [[ $signal == HUP ]]; then
       # Neither the recording nor the X connection took the closed descriptors.
@@ -197,17 +229,59 @@ signals() {
     [[ "# final: $last" == "$final" ]] || fail "SIG$signal: the replay ends elsewhere"
     echo "SIG$signal: status 0, recorded to its final line (${last%% gs=*})"
   done
+  # A recording whose folder is deleted while the game plays is lost, and the
+  # game says so at the end.
+  mkdir -p "$out/gone"
+  DISPLAY=":$number" "$carpex" --record "$out/gone/rec.replay" >/dev/null 2>"$out/game.err" &
+  game=$!
+  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
+    fail "no window appeared"
+  sleep 1
+  rm -rf "$out/gone"
+  kill -TERM $game
+  wait $game
+  status=$?
+  game=""
+  ((status == 1)) || fail "a recording deleted while playing: status $status, expected 1"
+  [[ $(cat "$out/game.err") == *"is lost: its file was deleted or moved"* ]] ||
+    fail "a recording deleted while playing: '$(cat "$out/game.err")'"
+  echo "a recording deleted while playing: status 1, $(cat "$out/game.err")"
+  # Closed by the window manager (openbox's Alt+F4): the recording ends whole too.
+  need_tools openbox xprop
+  DISPLAY=":$number" openbox >/dev/null 2>&1 &
+  local wm=$!
+  for _ in $(seq 100); do
+    DISPLAY=":$number" xprop -root _NET_WORKAREA 2>/dev/null | grep -q = && break
+    sleep 0.1
+  done
+  DISPLAY=":$number" "$carpex" --record "$out/closed.replay" >/dev/null 2>"$out/game.err" &
+  game=$!
+  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
+    fail "no window appeared"
+  sleep 1.5
+  DISPLAY=":$number" xdotool key alt+F4
+  wait $game
+  status=$?
+  game=""
+  kill $wm
+  ((status == 0)) || fail "closed by the window manager: status $status, expected 0"
+  local final last
+  final=$(tail -n 1 "$out/closed.replay")
+  [[ $final == "# final: n="* ]] || fail "closed by the window manager: the recording ends with '$final'"
+  last=$("$replay" "$out/closed.replay" | tail -n 1)
+  [[ "# final: $last" == "$final" ]] || fail "closed by the window manager: the replay ends elsewhere"
+  echo "closed by the window manager: status 0, recorded to its final line (${last%% gs=*})"
   echo "PASS"
 }
 
 case ${1:-} in
   play) play "$2" "$3" "$4" "$5" ;;
   cmdline) cmdline "$2" "$3" ;;
-  xgone) xgone "$2" "$3" ;;
+  xgone) xgone "$2" "$3" "$4" ;;
   signals) signals "$2" "$3" "$4" ;;
   *)
     echo "usage: $0 play CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | cmdline CARPEX VERSION |" \
-      "xgone CARPEX OUTDIR | signals CARPEX CARPEX_REPLAY OUTDIR" >&2
+      "xgone CARPEX CARPEX_REPLAY OUTDIR | signals CARPEX CARPEX_REPLAY OUTDIR" >&2
     exit 2
     ;;
 esac

@@ -3,10 +3,9 @@
 // text and the present, through a round with a bomb and its explosions.
 #include <gtest/gtest.h>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "platform/sdl/sdl_app.h"
-#include "shell/unit1.h"
+#include "shell/session.h"
 #include "tests/platform/sdl/dummy_video.h"
 #include "tests/platform/sdl/game_driver.h"
 #include "tests/shell/heap_counter.h"
@@ -35,11 +34,8 @@ TEST(SdlFrameAllocations, NoTurnOfTheLoopAllocatesWhileARoundIsPlayed) {
   std::string error;
   std::unique_ptr<SdlApp> app = SdlApp::Create(&error);
   ASSERT_NE(app, nullptr) << error;
-  DirectDraw::Bind();
   {
-    TForm1 form(*app);
-    Form1 = &form;
-    form.FormCreate();
+    GameSession session(*app);
     // A round at the tallest level, the frame rate shown, a bomb on its way.
     Type('9', SDL_SCANCODE_9);
     Type('f', SDL_SCANCODE_F);
@@ -47,20 +43,17 @@ TEST(SdlFrameAllocations, NoTurnOfTheLoopAllocatesWhileARoundIsPlayed) {
     // From the second frame on everything has been seen once.
     uint64_t start = 0;
     uint64_t allocations = 0;
-    Driver driver(form, *app);
+    Driver driver(session.Handlers(), *app);
     driver.Between = [&](int Frame) {
       if (Frame == 2) start = alloc_test::HeapNow().Allocations;
       if (Frame == kFrames) allocations = alloc_test::HeapNow().Allocations - start;
     };
     driver.Run(kFrames);
     EXPECT_EQ(allocations, 0u);
-    EXPECT_GT(form.View().W.BlocksLeft, 0);
-    EXPECT_LT(form.View().W.BlocksLeft, 38 * 24) << "the bomb brought nothing down";
+    EXPECT_GT(session.View().W.BlocksLeft, 0);
+    EXPECT_LT(session.View().W.BlocksLeft, 38 * 24) << "the bomb brought nothing down";
     EXPECT_GE(app->Presents(), static_cast<uint64_t>(kFrames));
-    form.FormDestroy();
-    Form1 = nullptr;
   }
-  DirectDraw::Unbind();
   app.reset();
   soft::Reset();
 }

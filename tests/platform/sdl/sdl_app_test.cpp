@@ -59,29 +59,29 @@ class SdlAppTest : public ::testing::Test {
     soft::Reset();
   }
 
-  void Key(uint32_t type, SDL_Keycode sym, SDL_Scancode scan, uint16_t mod = 0,
-           uint8_t repeat = 0) {
+  void Key(uint32_t Type, SDL_Keycode Sym, SDL_Scancode Scan, uint16_t Mod = 0,
+           uint8_t Repeat = 0) {
     SDL_Event e{};
-    e.type = type;
+    e.type = Type;
     e.key.windowID = SDL_GetWindowID(app->Window());
-    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    e.key.repeat = repeat;
-    e.key.keysym.sym = sym;
-    e.key.keysym.scancode = scan;
-    e.key.keysym.mod = mod;
+    e.key.state = Type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.repeat = Repeat;
+    e.key.keysym.sym = Sym;
+    e.key.keysym.scancode = Scan;
+    e.key.keysym.mod = Mod;
     ASSERT_EQ(SDL_PushEvent(&e), 1);
   }
-  void WindowEvent(uint8_t what) {
+  void WindowEvent(uint8_t What) {
     SDL_Event e{};
     e.type = SDL_WINDOWEVENT;
     e.window.windowID = SDL_GetWindowID(app->Window());
-    e.window.event = what;
+    e.window.event = What;
     ASSERT_EQ(SDL_PushEvent(&e), 1);
   }
-  // Runs until the form has had `idle` idle calls.
-  void RunIdleCalls(int idle) {
-    form.onIdle = [this, idle](int n) {
-      if (n == idle) app->Terminate();
+  // Runs until the form has had `Idle` idle calls.
+  void RunIdleCalls(int Idle) {
+    form.onIdle = [this, Idle](int N) {
+      if (N == Idle) app->Terminate();
     };
     app->Run(form);
   }
@@ -121,9 +121,9 @@ TEST_F(SdlAppTest, FramesFollowEachOtherWhileDoneStaysFalse) {
 }
 
 TEST_F(SdlAppTest, EventsArrivingDuringAFrameAreHandledBeforeTheNext) {
-  form.onIdle = [this](int n) {
-    if (n == 1) Key(SDL_KEYDOWN, '3', SDL_SCANCODE_3);
-    if (n == 2) app->Terminate();
+  form.onIdle = [this](int N) {
+    if (N == 1) Key(SDL_KEYDOWN, '3', SDL_SCANCODE_3);
+    if (N == 2) app->Terminate();
   };
   app->Run(form);
   EXPECT_EQ(form.log, (Log{"idle", "down 51", "char 51", "idle"}));
@@ -132,8 +132,8 @@ TEST_F(SdlAppTest, EventsArrivingDuringAFrameAreHandledBeforeTheNext) {
 TEST_F(SdlAppTest, TerminateHandlesWhatIsQueuedThenEndsWithoutAnotherFrame) {
   // Escape ends the program from its key press; the key-up and the key after
   // it were queued already and are still handled.
-  form.onKeyPress = [this](uint8_t key) {
-    if (key == 27) app->Terminate();
+  form.onKeyPress = [this](uint8_t Key) {
+    if (Key == 27) app->Terminate();
   };
   Key(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
   Key(SDL_KEYUP, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
@@ -161,14 +161,14 @@ TEST_F(SdlAppTest, AltEnterSwitchesBetweenFullScreenAndAWindowAndIsNoKeyForTheFo
                 ? " full screen"
                 : "");
   };
-  form.onIdle = [&](int n) {
+  form.onIdle = [&](int N) {
     modes.push_back(mode());
-    if (n == 1 || n == 2) {
+    if (N == 1 || N == 2) {
       Key(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
       Key(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT, 1);  // held: no second switch
-      Key(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN, n == 1 ? KMOD_LALT : 0);
+      Key(SDL_KEYUP, SDLK_RETURN, SDL_SCANCODE_RETURN, N == 1 ? KMOD_LALT : 0);
     }
-    if (n == 3) {
+    if (N == 3) {
       Key(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN);  // Enter alone is a key for the form
       app->Terminate();
     }
@@ -190,9 +190,9 @@ TEST_F(SdlAppTest, ClosingTheWindowEndsTheProgram) {
 
 TEST_F(SdlAppTest, TheTimerTicksEverySecondBetweenFrames) {
   // Frames of about 50 ms for a little over two seconds.
-  form.onIdle = [this](int n) {
+  form.onIdle = [this](int N) {
     app->Sleep(50);
-    if (n == 45) app->Terminate();
+    if (N == 45) app->Terminate();
   };
   const uint64_t start = SDL_GetTicks64();
   app->Run(form);
@@ -209,8 +209,8 @@ TEST_F(SdlAppTest, TheTimerTicksEverySecondBetweenFrames) {
 
 TEST_F(SdlAppTest, WithDoneLeftTrueTheLoopWaitsForTheNextMessage) {
   form.done = true;
-  form.onIdle = [this](int n) {
-    if (n == 2) app->Terminate();
+  form.onIdle = [this](int N) {
+    if (N == 2) app->Terminate();
   };
   const uint64_t start = SDL_GetTicks64();
   app->Run(form);
@@ -246,22 +246,22 @@ TEST_F(SdlAppTest, FocusLossPausesWithoutMinimisingAndTheFocusBackResumes) {
   SdlApp::WindowState window = kShown;
   app->SetWindowStateSource([&] { return window; });
   std::vector<std::string> states;
-  game.onIdle = [&](int n) {
+  game.onIdle = [&](int N) {
     const bool minimised = (SDL_GetWindowFlags(app->Window()) & SDL_WINDOW_MINIMIZED) != 0;
     states.push_back(std::string(app->Away() ? "away" : "here") + (minimised ? " minimised" : "") +
                      (soft::IsActive() ? "" : " display lost"));
-    if (n == 1) {
+    if (N == 1) {
       window = kFocusElsewhere;
       WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     }
-    if (n == 2) WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);  // away already: nothing
-    if (n == 3) {
+    if (N == 2) WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);  // away already: nothing
+    if (N == 3) {
       window = kShown;
       WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
       WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);  // not a second restore
     }
-    if (n == 4) WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);  // was not away
-    if (n == 5) app->Terminate();
+    if (N == 4) WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);  // was not away
+    if (N == 5) app->Terminate();
   };
   app->Run(game);
   EXPECT_EQ(game.log, (Log{"idle", "deactivate", "idle", "idle", "restore", "idle", "idle"}));
@@ -270,10 +270,10 @@ TEST_F(SdlAppTest, FocusLossPausesWithoutMinimisingAndTheFocusBackResumes) {
 
 TEST_F(SdlAppTest, FocusGainedWhileAwayIsARestore) {
   app->SetWindowStateSource([] { return kShown; });
-  form.onIdle = [this](int n) {
-    if (n == 1) app->Minimize();
-    if (n == 2) WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-    if (n == 3) app->Terminate();
+  form.onIdle = [this](int N) {
+    if (N == 1) app->Minimize();
+    if (N == 2) WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    if (N == 3) app->Terminate();
   };
   app->Run(form);
   EXPECT_EQ(form.log, (Log{"idle", "idle", "restore", "idle"}));
@@ -294,12 +294,12 @@ TEST_F(SdlAppTest, AFocusStormEndsInTheStateTheWindowIsInWhenItIsHandled) {
     }
     window = After;
   };
-  game.onIdle = [&](int n) {
-    if (n == 1) storm(kShown);  // back before the next frame: no switch at all
-    if (n == 2) storm(kAway);   // left away: one deactivation
-    if (n == 3) storm(kAway);
-    if (n == 4) storm(kShown);  // back: one restore
-    if (n == 5) app->Terminate();
+  game.onIdle = [&](int N) {
+    if (N == 1) storm(kShown);  // back before the next frame: no switch at all
+    if (N == 2) storm(kAway);   // left away: one deactivation
+    if (N == 3) storm(kAway);
+    if (N == 4) storm(kShown);  // back: one restore
+    if (N == 5) app->Terminate();
   };
   app->Run(game);
   EXPECT_EQ(game.log, (Log{"idle", "idle", "deactivate", "idle", "idle", "restore", "idle"}));
@@ -320,7 +320,7 @@ TEST(MessageTextTest, CarriageReturnsBecomeLineBreaks) {
 
 TEST_F(SdlAppTest, AMessageBoxIsAlsoWrittenToStandardError) {
   testing::internal::CaptureStderr();
-  app->MessageBox("Setting the display mode\rThe mode is not supported.", "Form1", 0x10);
+  app->ShowMessageBox("Setting the display mode\rThe mode is not supported.", "Form1", 0x10);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Form1: Setting the display mode\nThe mode is not supported.\n");
 }

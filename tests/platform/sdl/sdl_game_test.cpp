@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "graphics/directdraw.h"
 #include "graphics/soft/control.h"
 #include "platform/common/layout.h"
 #include "platform/common/pixel_font.h"
 #include "platform/sdl/sdl_app.h"
-#include "shell/unit1.h"
+#include "shell/form_access.h"
+#include "shell/session.h"
 #include "tests/platform/sdl/dummy_video.h"
 #include "tests/platform/sdl/game_driver.h"
 
@@ -25,42 +25,36 @@ class SdlGameTest : public ::testing::Test {
     std::string error;
     app = MakeQuietApp(&error);
     ASSERT_NE(app, nullptr) << error;
-    DirectDraw::Bind();
-    form = std::make_unique<TForm1>(*app);
-    Form1 = form.get();
-    form->FormCreate();
-    ASSERT_NE(form->View().PrimarySurface, nullptr) << "the display was not set up";
-    driver = std::make_unique<Driver>(*form, *app);
+    session = std::make_unique<GameSession>(*app);
+    ASSERT_NE(session->View().PrimarySurface, nullptr) << "the display was not set up";
+    driver = std::make_unique<Driver>(session->Handlers(), *app);
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
   }
   void TearDown() override {
-    if (form) form->FormDestroy();
     driver.reset();
-    form.reset();
-    Form1 = nullptr;
-    DirectDraw::Unbind();
+    session.reset();
     app.reset();
     soft::Reset();
   }
 
-  void Push(uint32_t type, SDL_Keycode sym, SDL_Scancode scan) {
+  void Push(uint32_t Type, SDL_Keycode Sym, SDL_Scancode Scan) {
     SDL_Event e{};
-    e.type = type;
+    e.type = Type;
     e.key.windowID = SDL_GetWindowID(app->Window());
-    e.key.keysym.sym = sym;
-    e.key.keysym.scancode = scan;
+    e.key.keysym.sym = Sym;
+    e.key.keysym.scancode = Scan;
     SDL_PushEvent(&e);
   }
-  void Type(SDL_Keycode sym, SDL_Scancode scan) {
-    Push(SDL_KEYDOWN, sym, scan);
-    Push(SDL_KEYUP, sym, scan);
+  void Type(SDL_Keycode Sym, SDL_Scancode Scan) {
+    Push(SDL_KEYDOWN, Sym, Scan);
+    Push(SDL_KEYUP, Sym, Scan);
   }
-  void WindowEvent(uint8_t what) {
+  void WindowEvent(uint8_t What) {
     SDL_Event e{};
     e.type = SDL_WINDOWEVENT;
     e.window.windowID = SDL_GetWindowID(app->Window());
-    e.window.event = what;
+    e.window.event = What;
     SDL_PushEvent(&e);
   }
 
@@ -68,8 +62,8 @@ class SdlGameTest : public ::testing::Test {
   struct Screen {
     int Width = 0, Height = 0;
     std::vector<uint32_t> Pixels;
-    uint32_t At(int x, int y) const {
-      return Pixels[static_cast<size_t>(y) * Width + x] & 0xFFFFFF;
+    uint32_t At(int X, int Y) const {
+      return Pixels[static_cast<size_t>(Y) * Width + X] & 0xFFFFFF;
     }
   };
   Screen ReadScreen() {
@@ -97,10 +91,10 @@ class SdlGameTest : public ::testing::Test {
   // Game pixels on the window that differ from the software display's front
   // buffer (those of them that some window pixel shows whole), below the
   // window's row FromRow.
-  int PictureMismatches(const Screen& s, int FromRow = 0) {
+  int PictureMismatches(const Screen& S, int FromRow = 0) {
     const soft::PixelView front = soft::FrontBuffer();
     EXPECT_EQ(front.width, common::kPictureWidth);
-    const common::Placement p = common::PlacePicture(s.Width, s.Height);
+    const common::Placement p = common::PlacePicture(S.Width, S.Height);
     int wrong = 0;
     for (int y = 0; y < common::kPictureHeight; ++y) {
       const int wy = Inside(y, common::kPictureHeight, p.Height);
@@ -109,7 +103,7 @@ class SdlGameTest : public ::testing::Test {
         if (wx < 0 || wy < 0 || p.Y + wy < FromRow) continue;
         const COLORREF c = soft::FromRgb565(front.At(x, y));
         const uint32_t want = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
-        const uint32_t got = s.At(p.X + wx, p.Y + wy);
+        const uint32_t got = S.At(p.X + wx, p.Y + wy);
         for (int shift = 0; shift <= 16; shift += 8) {
           const int d =
               static_cast<int>((want >> shift) & 0xFF) - static_cast<int>((got >> shift) & 0xFF);
@@ -122,15 +116,15 @@ class SdlGameTest : public ::testing::Test {
     }
     return wrong;
   }
-  int NonBlack(const Screen& s, int x0, int y0, int w, int h) {
+  int NonBlack(const Screen& S, int X0, int Y0, int W, int H) {
     int n = 0;
-    for (int y = y0; y < y0 + h; ++y)
-      for (int x = x0; x < x0 + w; ++x) n += s.At(x, y) != 0;
+    for (int y = Y0; y < Y0 + H; ++y)
+      for (int x = X0; x < X0 + W; ++x) n += S.At(x, y) != 0;
     return n;
   }
 
   std::unique_ptr<SdlApp> app;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<GameSession> session;
   std::unique_ptr<Driver> driver;
 };
 
@@ -156,13 +150,13 @@ TEST_F(SdlGameTest, TheFrameRateIsWrittenAtTheWindowsTopLeftAfterTheFlip) {
   Type('f', SDL_SCANCODE_F);
   Screen shown, hidden;
   uint64_t presentsShown = 0;
-  driver->Between = [&](int n) {
-    if (n == 2) {
+  driver->Between = [&](int N) {
+    if (N == 2) {
       shown = ReadScreen();
       presentsShown = app->Presents();
       Type('f', SDL_SCANCODE_F);  // hides it again before frame 3
     }
-    if (n == 4) hidden = ReadScreen();
+    if (N == 4) hidden = ReadScreen();
   };
   driver->Run(4);
   EXPECT_EQ(presentsShown, 1u);  // the text goes with the frame's one picture
@@ -188,16 +182,16 @@ TEST_F(SdlGameTest, SwitchingAwayPausesTheGameWithItsPictureAndComingBackResumes
   // The dummy driver has no focus: the window's state is the test's.
   SdlApp::WindowState window{true, false};
   app->SetWindowStateSource([&] { return window; });
-  driver->Between = [&](int n) {
-    if (n == 2) {
+  driver->Between = [&](int N) {
+    if (N == 2) {
       before = ReadScreen();
       EXPECT_EQ(PictureMismatches(before), 0);
       presents = app->Presents();
       window = {false, false};
       WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     }
-    if (n == 6) {
-      EXPECT_EQ(form->View().Active, 0);
+    if (N == 6) {
+      EXPECT_EQ(session->View().Active, 0);
       EXPECT_TRUE(app->Away());
       EXPECT_TRUE(soft::IsActive()) << "nothing to give back: the display stays";
       EXPECT_EQ(app->Presents(), presents + 1);  // frame 2, then none while away
@@ -205,10 +199,10 @@ TEST_F(SdlGameTest, SwitchingAwayPausesTheGameWithItsPictureAndComingBackResumes
       window = {true, false};
       WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     }
-    if (n == 9) back = ReadScreen();
+    if (N == 9) back = ReadScreen();
   };
   driver->Run(9);
-  EXPECT_EQ(form->View().Active, 1);
+  EXPECT_EQ(session->View().Active, 1);
   EXPECT_FALSE(app->Away());
   // The picture stays while away, and the game goes on from it.
   EXPECT_TRUE(away.Pixels == before.Pixels);
@@ -223,13 +217,35 @@ TEST_F(SdlGameTest, EscapeOnTheLevelScreenHidesTheWindowAndEndsTheLoop) {
   EXPECT_EQ(app->Presents(), 0u);
 }
 
+// In a window, where the player sees it, the title says what the keys do now;
+// in full screen, the task bar and Alt+Tab show the game's name.
+TEST_F(SdlGameTest, InAWindowTheTitleSaysWhatTheKeysDoNow) {
+  app->SetGameView([this] { return common::GameViewOf(session->View().W); });
+  std::vector<std::string> titles;
+  const auto title = [&] { titles.push_back(SDL_GetWindowTitle(app->Window())); };
+  driver->Between = [&](int N) {
+    if (N > 1 && N % 2 == 1) title();
+    if (N == 1) app->SetWindowed(true);
+    if (N == 3) Type('9', SDL_SCANCODE_9);
+    // The round ends (as when the plane's explosion has finished).
+    if (N == 5) TForm1Access(*session).W().GameState = kRoundOver;
+    if (N == 7) Type(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+    if (N == 9) app->SetWindowed(false);
+  };
+  driver->Run(9);
+  title();
+  EXPECT_EQ(titles, (std::vector<std::string>{
+                        "Carpex: 0-9 choose a level, Escape quits",
+                        "Carpex: Space or Down drops the bomb, Escape leaves the round",
+                        "Carpex: Escape: back to the level choice",
+                        "Carpex: 0-9 choose a level, Escape quits", "Carpex"}));
+}
+
 // SDL's virtual joystick stands for a game controller plugged in while the
 // game runs: it starts the chosen level, drops a bomb, leaves the round, and
 // what it held is let go when it is pulled out.
 TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
-  app->SetGameView([this] {
-    return common::GameView{form->View().W.GameState == kLevelChoice, form->View().W.Level};
-  });
+  app->SetGameView([this] { return common::GameViewOf(session->View().W); });
   // The dummy driver's window never has the focus, without which SDL keeps the
   // controllers' events back.
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
@@ -240,14 +256,14 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
   desc.name = "virtual pad";
   int device = -1;
   SDL_Joystick* pad = nullptr;
-  auto press = [&](SDL_GameControllerButton b, bool down) {
-    ASSERT_EQ(SDL_JoystickSetVirtualButton(pad, b, down ? SDL_PRESSED : SDL_RELEASED), 0);
+  auto press = [&](SDL_GameControllerButton B, bool Down) {
+    ASSERT_EQ(SDL_JoystickSetVirtualButton(pad, B, Down ? SDL_PRESSED : SDL_RELEASED), 0);
   };
-  const std::string caption = SDL_GetWindowTitle(app->Window());
+  const std::string caption = "Carpex";
   std::vector<std::string> titles;
   uint8_t heldBeforeUnplug = 0;
-  driver->Between = [&](int n) {
-    switch (n) {
+  driver->Between = [&](int N) {
+    switch (N) {
       case 2:
         device = SDL_JoystickAttachVirtualEx(&desc);
         ASSERT_GE(device, 0) << SDL_GetError();
@@ -264,34 +280,35 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
         press(SDL_CONTROLLER_BUTTON_A, true);  // starts level 1
         break;
       case 8:
-        EXPECT_EQ(form->View().W.GameState, kPlaying);
-        EXPECT_EQ(form->View().W.Level, 1);
-        EXPECT_EQ(form->View().W.Bomb.State, 0) << "the press that started the round drops nothing";
+        EXPECT_EQ(session->View().W.GameState, kPlaying);
+        EXPECT_EQ(session->View().W.Level, 1);
+        EXPECT_EQ(session->View().W.Bomb.State, kBombNone)
+            << "the press that started the round drops nothing";
         press(SDL_CONTROLLER_BUTTON_A, false);
         break;
       case 10:
         press(SDL_CONTROLLER_BUTTON_A, true);
         break;
       case 12:
-        EXPECT_NE(form->View().W.Bomb.State, 0);
+        EXPECT_NE(session->View().W.Bomb.State, kBombNone);
         press(SDL_CONTROLLER_BUTTON_A, false);
         press(SDL_CONTROLLER_BUTTON_BACK, true);
         break;
       case 14:
-        EXPECT_EQ(form->View().W.GameState, kLevelChoice);
+        EXPECT_EQ(session->View().W.GameState, kLevelChoice);
         press(SDL_CONTROLLER_BUTTON_BACK, false);
         press(SDL_CONTROLLER_BUTTON_A, true);  // the level last played again
         break;
       case 16:
-        EXPECT_EQ(form->View().W.GameState, kPlaying);
-        EXPECT_EQ(form->View().W.Level, 1);
+        EXPECT_EQ(session->View().W.GameState, kPlaying);
+        EXPECT_EQ(session->View().W.Level, 1);
         press(SDL_CONTROLLER_BUTTON_A, false);
         break;
       case 18:
         press(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
         break;
       case 20:
-        heldBeforeUnplug = form->View().W.Bomb.KeyHeld;
+        heldBeforeUnplug = session->View().W.Bomb.KeyHeld;
         SDL_JoystickClose(pad);
         ASSERT_EQ(SDL_JoystickDetachVirtual(device), 0);
         break;
@@ -302,7 +319,7 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
   };
   driver->Run(22);
   EXPECT_EQ(heldBeforeUnplug, 1);
-  EXPECT_EQ(form->View().W.Bomb.KeyHeld, 0) << "pulled out with D-pad down held";
+  EXPECT_EQ(session->View().W.Bomb.KeyHeld, 0) << "pulled out with D-pad down held";
   ASSERT_EQ(titles.size(), 3u);
   EXPECT_EQ(titles[0], caption + " (gamepad: A starts level 0)");
   EXPECT_EQ(titles[1], caption + " (gamepad: A starts level 1)");

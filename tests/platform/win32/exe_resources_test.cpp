@@ -16,12 +16,12 @@
 
 namespace {
 
-uint32_t U32(const std::vector<uint8_t>& b, std::size_t at) {
-  return at + 4 > b.size() ? 0
-                           : b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
+uint32_t U32(const std::vector<uint8_t>& B, std::size_t At) {
+  return At + 4 > B.size() ? 0
+                           : B[At] | B[At + 1] << 8 | B[At + 2] << 16 | uint32_t{B[At + 3]} << 24;
 }
-uint16_t U16(const std::vector<uint8_t>& b, std::size_t at) {
-  return at + 2 > b.size() ? 0 : static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+uint16_t U16(const std::vector<uint8_t>& B, std::size_t At) {
+  return At + 2 > B.size() ? 0 : static_cast<uint16_t>(B[At] | B[At + 1] << 8);
 }
 
 struct Entry {
@@ -34,8 +34,8 @@ struct Entry {
 // Walks the three levels (type, name, language) of the resource directory.
 class PeResources {
  public:
-  explicit PeResources(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+  explicit PeResources(const std::string& Path) {
+    std::ifstream in(Path, std::ios::binary);
     file_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     const uint32_t pe = U32(file_, 0x3C);
     if (file_.size() < 0x40 || U32(file_, pe) != 0x4550) return;
@@ -50,20 +50,20 @@ class PeResources {
   const std::vector<Entry>& entries() const { return entries_; }
 
  private:
-  std::size_t Offset(uint32_t rva) const {
+  std::size_t Offset(uint32_t Rva) const {
     for (int i = 0; i < section_count_; ++i) {
       const std::size_t s = section_table_ + 40 * static_cast<std::size_t>(i);
       const uint32_t start = U32(file_, s + 12);
-      if (rva >= start && rva < start + U32(file_, s + 16))
-        return U32(file_, s + 20) + (rva - start);
+      if (Rva >= start && Rva < start + U32(file_, s + 16))
+        return U32(file_, s + 20) + (Rva - start);
     }
     return file_.size();
   }
 
-  void Walk(uint32_t directory, int level, Entry entry) {
-    const std::size_t at = Offset(rsrc_rva_) + directory;
+  void Walk(uint32_t Directory, int Level, Entry Entry) {
+    const std::size_t at = Offset(rsrc_rva_) + Directory;
     const int count = U16(file_, at + 12) + U16(file_, at + 14);
-    for (int i = 0; i < count && level < 3; ++i) {
+    for (int i = 0; i < count && Level < 3; ++i) {
       const uint32_t name = U32(file_, at + 16 + 8 * i);
       const uint32_t target = U32(file_, at + 16 + 8 * i + 4);
       std::string label;
@@ -74,20 +74,20 @@ class PeResources {
       } else {
         label = "#" + std::to_string(name);
       }
-      if (level == 0) entry.type = static_cast<int>(name);
-      if (level == 1) entry.name = label;
-      if (level == 2) entry.language = static_cast<int>(name);
+      if (Level == 0) Entry.type = static_cast<int>(name);
+      if (Level == 1) Entry.name = label;
+      if (Level == 2) Entry.language = static_cast<int>(name);
       if (target & 0x80000000u) {
-        Walk(target & 0x7FFFFFFF, level + 1, entry);
+        Walk(target & 0x7FFFFFFF, Level + 1, Entry);
       } else {
         const std::size_t leaf = Offset(rsrc_rva_) + target;
         const std::size_t data = Offset(U32(file_, leaf));
         const uint32_t size = U32(file_, leaf + 4);
         if (data + size <= file_.size()) {
-          entry.data.assign(file_.begin() + static_cast<long>(data),
+          Entry.data.assign(file_.begin() + static_cast<long>(data),
                             file_.begin() + static_cast<long>(data + size));
         }
-        entries_.push_back(entry);
+        entries_.push_back(Entry);
       }
     }
   }
@@ -124,14 +124,14 @@ const Picture kPictures[] = {
     {"BBYES", kNeutral, 36, 18, 4},     {"PREVIEWGLYPH", kNeutral, 16, 16, 4},
 };
 
-void CheckGame(const std::string& exe) {
-  const PeResources res(exe);
-  ASSERT_FALSE(res.entries().empty()) << "no resources in " << exe;
+void CheckGame(const std::string& Exe) {
+  const PeResources res(Exe);
+  ASSERT_FALSE(res.entries().empty()) << "no resources in " << Exe;
   std::set<std::tuple<int, std::string, int>> found;
   for (const Entry& e : res.entries()) found.insert({e.type, e.name, e.language});
-  const auto find = [&](int type, const std::string& name) -> const Entry* {
+  const auto find = [&](int Type, const std::string& Name) -> const Entry* {
     for (const Entry& e : res.entries()) {
-      if (e.type == type && e.name == name) return &e;
+      if (e.type == Type && e.name == Name) return &e;
     }
     return nullptr;
   };
@@ -190,28 +190,28 @@ void CheckGame(const std::string& exe) {
 
 // A string of the version resource's StringFileInfo: the UTF-16 key, padding
 // to a 32-bit boundary, the value. Only ASCII is expected here.
-std::string VersionString(const std::vector<uint8_t>& data, const std::string& key) {
+std::string VersionString(const std::vector<uint8_t>& Data, const std::string& Key) {
   std::string narrow;
-  for (std::size_t i = 0; i + 1 < data.size(); i += 2) narrow += static_cast<char>(U16(data, i));
-  std::size_t at = narrow.find(key + '\0');
+  for (std::size_t i = 0; i + 1 < Data.size(); i += 2) narrow += static_cast<char>(U16(Data, i));
+  std::size_t at = narrow.find(Key + '\0');
   if (at == std::string::npos) return "(none)";
-  at += key.size();
+  at += Key.size();
   while (at < narrow.size() && narrow[at] == '\0') ++at;
   return narrow.substr(at, narrow.find('\0', at) - at);
 }
 
 // The version resource: product, description and the project's version, in
 // the strings and in the fixed numbers (major.minor in the high word).
-void CheckVersion(const std::string& exe, const std::string& description) {
-  SCOPED_TRACE(exe);
-  const PeResources res(exe);
+void CheckVersion(const std::string& Exe, const std::string& Description) {
+  SCOPED_TRACE(Exe);
+  const PeResources res(Exe);
   const Entry* version = nullptr;
   for (const Entry& e : res.entries()) {
     if (e.type == kVersion) version = &e;
   }
   ASSERT_NE(version, nullptr) << "no version resource";
   EXPECT_EQ(VersionString(version->data, "ProductName"), "Carpex");
-  EXPECT_EQ(VersionString(version->data, "FileDescription"), description);
+  EXPECT_EQ(VersionString(version->data, "FileDescription"), Description);
   EXPECT_EQ(VersionString(version->data, "ProductVersion"), CARPEX_VERSION);
   EXPECT_EQ(VersionString(version->data, "FileVersion"), CARPEX_VERSION);
   unsigned major = 0, minor = 0, patch = 0;
@@ -224,9 +224,9 @@ void CheckVersion(const std::string& exe, const std::string& description) {
 
 // The build trees come from the cache (the test command sets them) or the
 // environment; without them the test skips.
-std::string Tree(const char* configured, const char* variable) {
-  const char* from_env = std::getenv(variable);
-  return from_env != nullptr && *from_env != '\0' ? from_env : configured;
+std::string Tree(const char* Configured, const char* Variable) {
+  const char* fromEnv = std::getenv(Variable);
+  return fromEnv != nullptr && *fromEnv != '\0' ? fromEnv : Configured;
 }
 
 TEST(WindowsExecutables, CarryEveryResourceInItsLanguageAndTheVersion) {

@@ -7,7 +7,7 @@
 
 #include "assets/form_description.h"
 
-namespace carpex {
+namespace carpex::win32 {
 namespace {
 
 TEST(FormColor, SystemColoursByNameAndByNumber) {
@@ -99,7 +99,7 @@ TEST(FormLook, WhatTheDescriptionLeavesOutKeepsTheDefault) {
   FormDescription form;
   ASSERT_TRUE(ParseFormDescription(text.data(), text.size(), &form, nullptr));
   const FormLook look = FormLookFrom(form);
-  const FormLook defaults;
+  const FormLook defaults = DesignedLook();
   EXPECT_EQ(look.Left, 5);
   EXPECT_EQ(look.ClientWidth, defaults.ClientWidth);
   EXPECT_EQ(look.Caption, defaults.Caption);
@@ -108,4 +108,4 @@ TEST(FormLook, WhatTheDescriptionLeavesOutKeepsTheDefault) {
 }
 
 }  // namespace
-}  // namespace carpex
+}  // namespace carpex::win32

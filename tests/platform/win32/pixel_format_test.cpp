@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace carpex {
+namespace carpex::win32 {
 namespace {
 
 TEST(ExpandChannel, EndsMapToEndsAndHighBitsRepeat) {
@@ -62,4 +62,4 @@ TEST(Rgb565Table, ShowsEveryColourAsTheSixteenBitDisplayDoes) {
 }
 
 }  // namespace
-}  // namespace carpex
+}  // namespace carpex::win32

@@ -264,10 +264,10 @@ std::string LoaderFor(unsigned Machine) {
   return Machine != 0x14C && OnPath("wine64") ? "wine64" : "";
 }
 
-std::string WineServer(const std::string& loader) {
-  const size_t slash = loader.rfind('/');
+std::string WineServer(const std::string& Loader) {
+  const size_t slash = Loader.rfind('/');
   if (slash != std::string::npos) {
-    const std::string server = loader.substr(0, slash + 1) + "wineserver";
+    const std::string server = Loader.substr(0, slash + 1) + "wineserver";
     if (access(server.c_str(), X_OK) == 0) return server;
   }
   return "wineserver";

@@ -438,13 +438,87 @@ TEST(WineGame, AnEarlierRecordingIsKeptAndTheBoxForALongNameFitsTheScreen) {
   EXPECT_EQ(status, 2);
 }
 
+// A recording takes any name the system allows, in a folder of any name, and
+// the replay tool reads it by that name; a second game asking for a file that
+// one records to is refused with its box and status 2, and the file is left
+// to the first.
+TEST(WineGame, ARecordingTakesAnyNameAndHasOneWriter) {
+  REQUIRE_DESKTOP();
+  const std::string folder =
+      Desktop->Folder() + "/win dir \u00dcn\u00efc\u00f8d\u00e9 \u6e38\u620f";
+  const std::string name = "\u0417\u0430\u043f\u0438\u0441\u044c \u5f55\u50cf \u00e9.replay";
+  fs::create_directories(folder);
+  // The names reach Wine as UTF-8.
+  std::map<std::string, std::string> env = Desktop->Env();
+  env["LC_ALL"] = "C.UTF-8";
+  Child first;
+  ASSERT_TRUE(first.Start({Desktop->Loader(), GameExe(), "--record", name}, folder, env, "", ""));
+  Picture screen;
+  ASSERT_TRUE(WaitForScreen(
+      60, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
+      << "no level choice";
+
+  Child second;
+  ASSERT_TRUE(second.Start({Desktop->Loader(), GameExe(), "--record", name, "--overwrite"}, folder,
+                           env, "", ""));
+  const std::string box = FindBox("Carpex");
+  EXPECT_FALSE(box.empty()) << "no box for the second game";
+  if (!box.empty()) DismissBox(box);
+  int status = -1;
+  ASSERT_TRUE(second.Wait(30, &status)) << "the second game did not end after its box";
+  EXPECT_EQ(status, 2);
+
+  const RunResult window = Desktop->XDoTool({"search", "--name", "^Form1$"});
+  Desktop->XDoTool({"windowactivate", window.Out.substr(0, window.Out.find('\n'))});
+  Desktop->XDoTool({"key", "Escape"});
+  ASSERT_TRUE(first.Wait(30, &status)) << "the game did not end after Escape";
+  EXPECT_EQ(status, 0);
+  // Whole, the first game's alone: it replays to its final line.
+  const std::string final = LastLine(ReadFile(folder + "/" + name));
+  ASSERT_EQ(final.rfind("# final: n=", 0), 0u) << "the recording ends with: " << final;
+  if (ReplayExe().empty()) return;
+  const RunResult replay = RunCommand({Desktop->Loader(), ReplayExe(), name}, folder, env, 300);
+  ASSERT_TRUE(replay.Finished);
+  EXPECT_EQ(replay.Status, 0) << replay.Err;
+  EXPECT_EQ("# final: " + LastLine(replay.Out), final);
+}
+
+// The system's session ending under a recording game (wineboot --end-session
+// sends what Windows sends at a log-off): the recording ends whole, and
+// replays to its final line.
+TEST(WineGame, ARecordingEndsWholeWhenTheSessionEnds) {
+  REQUIRE_DESKTOP();
+  Child game;
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--record", "ended.replay"},
+                         Desktop->Folder(), Desktop->Env(), "", ""));
+  Picture screen;
+  ASSERT_TRUE(WaitForScreen(
+      60, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
+      << "no level choice";
+  Desktop->XDoTool({"key", "9"});
+  SleepSeconds(1.5);
+  const RunResult ended = RunCommand({Desktop->Loader(), "wineboot", "--end-session"},
+                                     Desktop->Folder(), Desktop->Env(), 60);
+  EXPECT_TRUE(ended.Finished) << "wineboot --end-session did not finish";
+  int status = -1;
+  game.Wait(30, &status);
+  const std::string recorded = ReadFile(Desktop->Folder() + "/ended.replay");
+  const std::string final = LastLine(recorded);
+  ASSERT_EQ(final.rfind("# final: n=", 0), 0u) << "the recording ends with: " << final;
+  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/ended.replay"},
+                                      Desktop->Folder(), {}, 300);
+  ASSERT_TRUE(replay.Finished);
+  EXPECT_EQ(replay.Status, 0) << replay.Err;
+  EXPECT_EQ("# final: " + LastLine(replay.Out), final);
+}
+
 // Waits until the plane (in the rows above every building of level 9) is in
 // the middle of the screen, so that a bomb falls onto a building.
 bool WaitOverCity(Picture* Screen) {
   return WaitForScreen(
       20,
-      [](const Picture& p) {
-        const int x = LeftmostLit(p, 0, 48);
+      [](const Picture& P) {
+        const int x = LeftmostLit(P, 0, 48);
         return x > 160 && x < 400;
       },
       Screen);

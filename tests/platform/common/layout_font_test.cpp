@@ -6,18 +6,18 @@
 #include "platform/common/layout.h"
 #include "platform/common/pixel_font.h"
 
-namespace carpex::sdl {
+namespace carpex::common {
 namespace {
 
-void ExpectPlacement(int w, int h, int x, int y, int width, int height, int scale,
-                     bool smooth = false) {
-  const common::Placement p = common::PlacePicture(w, h);
-  EXPECT_EQ(p.X, x) << w << "x" << h;
-  EXPECT_EQ(p.Y, y) << w << "x" << h;
-  EXPECT_EQ(p.Width, width) << w << "x" << h;
-  EXPECT_EQ(p.Height, height) << w << "x" << h;
-  EXPECT_EQ(p.Scale, scale) << w << "x" << h;
-  EXPECT_EQ(p.Smooth, smooth) << w << "x" << h;
+void ExpectPlacement(int W, int H, int X, int Y, int Width, int Height, int Scale,
+                     bool Smooth = false) {
+  const Placement p = PlacePicture(W, H);
+  EXPECT_EQ(p.X, X) << W << "x" << H;
+  EXPECT_EQ(p.Y, Y) << W << "x" << H;
+  EXPECT_EQ(p.Width, Width) << W << "x" << H;
+  EXPECT_EQ(p.Height, Height) << W << "x" << H;
+  EXPECT_EQ(p.Scale, Scale) << W << "x" << H;
+  EXPECT_EQ(p.Smooth, Smooth) << W << "x" << H;
 }
 
 TEST(PlacePictureTest, LargestWholeFactorCentred) {
@@ -39,9 +39,9 @@ TEST(PlacePictureTest, RoomsThatWholeFactorsFitBadlyAreFilledSmoothly) {
   ExpectPlacement(1200, 1000, 0, 50, 1200, 900, 2, true);
   ExpectPlacement(800, 400, 133, 0, 533, 400, 1, true);
   ExpectPlacement(320, 600, 0, 180, 320, 240, 1, true);
-  EXPECT_EQ(common::PlacePicture(1200, 1000).TextScale, 1);
-  EXPECT_EQ(common::PlacePicture(1280, 1024).TextScale, 2);
-  const common::Placement tiny = common::PlacePicture(0, 0);
+  EXPECT_EQ(PlacePicture(1200, 1000).TextScale, 1);
+  EXPECT_EQ(PlacePicture(1280, 1024).TextScale, 2);
+  const Placement tiny = PlacePicture(0, 0);
   EXPECT_GE(tiny.Width, 1);
   EXPECT_GE(tiny.Height, 1);
 }
@@ -51,53 +51,52 @@ TEST(PixelFontTest, DigitsAreDistinctAndStayInTheirCell) {
   for (char c = '0'; c <= '9'; ++c) {
     std::vector<uint8_t> rows;
     int ink = 0;
-    for (int r = 0; r < common::kCellHeight; ++r) {
-      const uint8_t bits = common::GlyphRow(c, r);
+    for (int r = 0; r < kCellHeight; ++r) {
+      const uint8_t bits = GlyphRow(c, r);
       rows.push_back(bits);
       ink += __builtin_popcount(bits);
       // The cell's last column is the gap to the next character.
-      EXPECT_EQ(bits & (0xFF >> (common::kCellWidth - 1)), 0) << c << " row " << r;
+      EXPECT_EQ(bits & (0xFF >> (kCellWidth - 1)), 0) << c << " row " << r;
     }
     EXPECT_GT(ink, 8) << c;
     // Blank rows above and below, as in the form's font.
-    EXPECT_EQ(rows[0] | rows[1] | rows[common::kCellHeight - 1], 0) << c;
+    EXPECT_EQ(rows[0] | rows[1] | rows[kCellHeight - 1], 0) << c;
     EXPECT_TRUE(seen.insert(rows).second) << c << " looks like another digit";
   }
-  EXPECT_EQ(common::GlyphRow('7', -1), 0);
-  EXPECT_EQ(common::GlyphRow('7', common::kCellHeight), 0);
+  EXPECT_EQ(GlyphRow('7', -1), 0);
+  EXPECT_EQ(GlyphRow('7', kCellHeight), 0);
 }
 
 TEST(PixelFontTest, InkRunsCoverExactlyTheGlyphPixels) {
   const char* text = "60 x";
-  EXPECT_EQ(common::TextWidth(text), 4 * common::kCellWidth);
-  EXPECT_EQ(common::TextWidth(""), 0);
-  EXPECT_EQ(common::TextWidth(nullptr), 0);
-  common::InkRun runs[400];
-  const int n = common::TextInk(text, runs, 400);
-  std::vector<uint8_t> painted(static_cast<size_t>(common::TextWidth(text)) * common::kCellHeight,
-                               0);
+  EXPECT_EQ(TextWidth(text), 4 * kCellWidth);
+  EXPECT_EQ(TextWidth(""), 0);
+  EXPECT_EQ(TextWidth(nullptr), 0);
+  InkRun runs[400];
+  const int n = TextInk(text, runs, 400);
+  std::vector<uint8_t> painted(static_cast<size_t>(TextWidth(text)) * kCellHeight, 0);
   for (int i = 0; i < n; ++i) {
     ASSERT_GT(runs[i].Width, 0);
     for (int x = runs[i].X; x < runs[i].X + runs[i].Width; ++x) {
-      ASSERT_LT(x, common::TextWidth(text));
-      ASSERT_LT(runs[i].Y, common::kCellHeight);
-      EXPECT_EQ(painted[runs[i].Y * common::TextWidth(text) + x]++, 0) << "painted twice";
+      ASSERT_LT(x, TextWidth(text));
+      ASSERT_LT(runs[i].Y, kCellHeight);
+      EXPECT_EQ(painted[runs[i].Y * TextWidth(text) + x]++, 0) << "painted twice";
     }
   }
   for (int i = 0; text[i] != '\0'; ++i) {
-    for (int r = 0; r < common::kCellHeight; ++r) {
-      for (int x = 0; x < common::kCellWidth; ++x) {
-        const bool ink = (common::GlyphRow(text[i], r) >> (7 - x)) & 1;
-        EXPECT_EQ(painted[r * common::TextWidth(text) + i * common::kCellWidth + x] == 1, ink);
+    for (int r = 0; r < kCellHeight; ++r) {
+      for (int x = 0; x < kCellWidth; ++x) {
+        const bool ink = (GlyphRow(text[i], r) >> (7 - x)) & 1;
+        EXPECT_EQ(painted[r * TextWidth(text) + i * kCellWidth + x] == 1, ink);
       }
     }
   }
   // The space is blank; an unknown character shows a box.
-  for (int r = 0; r < common::kCellHeight; ++r) EXPECT_EQ(common::GlyphRow(' ', r), 0);
-  EXPECT_NE(common::GlyphRow('x', 5), 0);
+  for (int r = 0; r < kCellHeight; ++r) EXPECT_EQ(GlyphRow(' ', r), 0);
+  EXPECT_NE(GlyphRow('x', 5), 0);
   // A short run buffer stops without writing past its end.
-  EXPECT_EQ(common::TextInk("888", runs, 3), 3);
+  EXPECT_EQ(TextInk("888", runs, 3), 3);
 }
 
 }  // namespace
-}  // namespace carpex::sdl
+}  // namespace carpex::common
