@@ -73,6 +73,10 @@ bool ParseNumber(std::string_view Word, uint64_t Min, uint64_t Max, uint32_t* Ou
 
 }  // namespace
 
+const char* GameVersion() {
+  return CARPEX_VERSION;
+}
+
 long long TextSource::Read(uint64_t Offset, char* Buffer, size_t Size) {
   if (Offset >= text_.size()) return 0;
   const size_t n = text_.copy(Buffer, Size, static_cast<size_t>(Offset));

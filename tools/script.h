@@ -70,6 +70,9 @@ class CopyingSource final : public ScriptSource {
   enum class Fault : uint8_t { None, Read, Copy, TooLong } fault_ = Fault::None;
 };
 
+// The version of this game, which its recordings name ("# Carpex VERSION").
+const char* GameVersion();
+
 // An event for the form (named as EventName names it), or one of the replay's
 // own commands.
 enum class ScriptOp : uint8_t { Event, Random, Seed, Lose, Frames, Shot, Language };

@@ -31,7 +31,7 @@ fail() {
 }
 
 play() {
-  local carpex=$1 check=$2 replay=$3 out=$4
+  local carpex=$1 check=$2 replay=$3 out=$4 version
   rm -rf "$out"
   mkdir -p "$out"
   local recording=$out/session.replay
@@ -45,9 +45,12 @@ play() {
   ((status == 0)) || exit $status
 
   [[ -s $recording ]] || fail "nothing was recorded"
-  # The pictures' language first (e2e.sh plays in a Chinese locale), then the seed.
-  [[ $(head -n 1 "$recording") == "language zh" ]] || fail "the recording does not start with its language"
-  sed -n 2p "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording's second line is not the seed"
+  version=$("$carpex" --version) && version=${version#Carpex }
+  # The game's version first, the pictures' language (e2e.sh plays in a
+  # Chinese locale), then the seed.
+  [[ $(head -n 1 "$recording") == "# Carpex $version" ]] || fail "the recording does not name its version"
+  [[ $(sed -n 2p "$recording") == "language zh" ]] || fail "the recording's second line is not its language"
+  sed -n 3p "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording's third line is not the seed"
   local what
   for what in 'char 57' 'down 32' 'up 32' 'char 102' 'tick' 'deactivate' 'restore' \
     'char 27'; do
