@@ -74,7 +74,7 @@ class ReplayRun {
   uint64_t Frames() const { return calls_; }
   // The trace line of the last frame (without its line feed).
   const std::string& TraceLine();
-  const GameSession& Session() const { return session_; }
+  GameSession& Session() { return session_; }
 
  private:
   class QueuedRandom;

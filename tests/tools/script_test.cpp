@@ -128,7 +128,8 @@ TEST(ScriptReader, ARecordingsVersionAndFinalLineAreReadFromItsComments) {
   EXPECT_TRUE(reader.HasFinalLine());
   EXPECT_EQ(reader.FinalLine(), "n=2 gs=2");
 
-  TextSource hostile("# Carpex \x1b]0;x\x07\n# final: " + std::string(20000, 'x') + "\n");
+  const std::string text = "# Carpex \x1b]0;x\x07\n# final: " + std::string(20000, 'x') + "\n";
+  TextSource hostile(text);
   ScriptReader other(hostile, "s");
   while (other.Next(&c, &error)) {
   }
