@@ -253,13 +253,10 @@ std::string Watcher::Description() const {
     version = " (recorded by Carpex " + summary_.Version + ")";
   }
   const std::string name = "'" + ShownName(name_) + "'";
-  if (phase_ == Phase::Ended) {
-    if (outcome_.starts_with("stopped")) return "watching " + name + " " + outcome_ + version;
-    return name + " " + outcome_ + version;
-  }
+  if (phase_ == Phase::Ended) return name + " " + outcome_ + version;
   const std::string speed =
       speed_ >= 0 ? std::to_string(1 << speed_) + "x" : "1/" + std::to_string(1 << -speed_) + "x";
-  return "watching " + name + ", frame " + std::to_string(run_->Frames()) + " of " +
+  return name + ", frame " + std::to_string(run_->Frames()) + " of " +
          std::to_string(summary_.Frames) + ", " + speed +
          (phase_ == Phase::Paused ? ", paused" : "") + version;
 }
@@ -267,13 +264,13 @@ std::string Watcher::Description() const {
 std::string Watcher::Keys() const {
   switch (phase_) {
     case Phase::Playing:
-      return "Space pauses, Up and Down change the speed, Escape stops";
+      return "Space pauses";
     case Phase::Paused:
-      return "Right: one frame on, Space plays, Escape stops";
+      return "Right: next frame";
     case Phase::Ended:
       break;
   }
-  return "Home: watch it again, Escape quits";
+  return "Escape quits";
 }
 
 }  // namespace carpex

@@ -64,7 +64,8 @@ class Watcher final : public Application, private FormHandlers, private ReplayPl
   // What the watching shows now, in a few words: the recording, the frame,
   // the speed, paused, or how it ended.
   std::string Description() const;
-  // What the keys do now, for a window's title.
+  // The key that matters most now, for a window's title (the others are the
+  // help's).
   std::string Keys() const;
   // A message for the player when the watching ended on a refused recording.
   const std::string& Refusal() const { return refusal_; }

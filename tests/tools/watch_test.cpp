@@ -100,18 +100,18 @@ TEST(Watcher, PausesStepsChangesSpeedStartsAgainAndEndsOnTheFinalLine) {
   LoopApp app;
   const Watched watched = Watch(Recording(), app, [&](FormHandlers& Form, const Watcher& W) {
     Idle(Form, 5);
-    EXPECT_EQ(W.Description(), "watching 'rec.replay', frame 5 of 77, 1x");
+    EXPECT_EQ(W.Description(), "'rec.replay', frame 5 of 77, 1x");
     // The player's keys steer the watching: none reaches the game.
     Press(Form, kVkSpace);
     Deliver(Form, {FormEvent::Char, '7'});
     Idle(Form, 3);
-    EXPECT_EQ(W.Description(), "watching 'rec.replay', frame 5 of 77, 1x, paused");
+    EXPECT_EQ(W.Description(), "'rec.replay', frame 5 of 77, 1x, paused");
     Press(Form, kVkRight);
     Deliver(Form, {FormEvent::Char, '.'});
     Idle(Form, 3);
     Press(Form, kVkRight);
     Idle(Form);
-    EXPECT_EQ(W.Description(), "watching 'rec.replay', frame 8 of 77, 1x, paused");
+    EXPECT_EQ(W.Description(), "'rec.replay', frame 8 of 77, 1x, paused");
     // Four frames an idle call at 4x, the three unseen without their sleep;
     // one each second call at 1/2x, the other one sleeping.
     Press(Form, kVkUp);
@@ -120,13 +120,13 @@ TEST(Watcher, PausesStepsChangesSpeedStartsAgainAndEndsOnTheFinalLine) {
     app.Sleeps = 0;
     Idle(Form, 2);
     EXPECT_EQ(app.Sleeps, 2);
-    EXPECT_EQ(W.Description(), "watching 'rec.replay', frame 16 of 77, 4x");
+    EXPECT_EQ(W.Description(), "'rec.replay', frame 16 of 77, 4x");
     for (int i = 0; i < 3; ++i) Press(Form, kVkDown);
     Idle(Form, 4);
-    EXPECT_EQ(W.Description(), "watching 'rec.replay', frame 18 of 77, 1/2x");
+    EXPECT_EQ(W.Description(), "'rec.replay', frame 18 of 77, 1/2x");
     for (int i = 0; i < 5; ++i) Press(Form, kVkDown);
     Idle(Form, 8);
-    EXPECT_EQ(W.Description(), "watching 'rec.replay', frame 20 of 77, 1/4x");
+    EXPECT_EQ(W.Description(), "'rec.replay', frame 20 of 77, 1/4x");
     // Away, the watching waits; the window goes where the game's would.
     Deliver(Form, {FormEvent::Deactivate, 0});
     Idle(Form, 8);
@@ -136,7 +136,7 @@ TEST(Watcher, PausesStepsChangesSpeedStartsAgainAndEndsOnTheFinalLine) {
     Press(Form, kVkUp);
     Press(Form, kVkUp);
     Idle(Form, 3);
-    EXPECT_EQ(W.Description(), "watching 'rec.replay', frame 3 of 77, 1x");
+    EXPECT_EQ(W.Description(), "'rec.replay', frame 3 of 77, 1x");
     // To the end: the recorded game closes, and the window stays.
     Idle(Form, 100);
     EXPECT_EQ(W.Now(), Watcher::Phase::Ended);
@@ -161,11 +161,11 @@ TEST(Watcher, EscapeStopsAndTheNextEscapeQuits) {
     Deliver(Form, {FormEvent::KeyDown, kVkEscape});
     Deliver(Form, {FormEvent::Char, 27});
     EXPECT_FALSE(app.Terminated);
-    EXPECT_EQ(W.Keys(), "Home: watch it again, Escape quits");
+    EXPECT_EQ(W.Keys(), "Escape quits");
     Deliver(Form, {FormEvent::KeyUp, kVkEscape});
     Deliver(Form, {FormEvent::Char, 27});
   });
-  EXPECT_EQ(watched.Description, "watching 'rec.replay' stopped at frame 10 of 77");
+  EXPECT_EQ(watched.Description, "'rec.replay' stopped at frame 10 of 77");
   EXPECT_EQ(watched.Status, kWatchNotExact);
   EXPECT_TRUE(app.Terminated);
 }
