@@ -2,8 +2,7 @@
 
 namespace carpex {
 
-int Carpex(Application& App, const std::function<void(GameSession&)>& Started,
-           Language Pictures) {
+int Carpex(Application& App, const std::function<void(GameSession&)>& Started, Language Pictures) {
   GameSession session(App, Pictures);
   if (Started) Started(session);
   App.Run(session.Handlers());
