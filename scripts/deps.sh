@@ -6,7 +6,7 @@
 #   windows-64  the x86_64 Windows program: its cross compiler, Wine and wine64
 #   windows-32  the i686 Windows program: its cross compiler and Wine's 32-bit loader
 #   web         the page: Emscripten, and the browsers and Node.js that test it
-#   release     the downloads: the Debian package's tools and zip
+#   release     the downloads: the Debian package's tools, zip and brotli
 #
 # ensure_groups REQUIRED... [--optional GROUP...]: as root, installs what is
 # missing with apt-get; otherwise prints the install line of each group that
@@ -30,8 +30,9 @@ declare -A DEPS_GROUP=(
   # Emscripten builds the page; the browser tests run it in headless Chromium
   # and Firefox, driven from Node.js by puppeteer-core (installed by npm).
   [web]="emscripten chromium firefox-esr nodejs npm"
-  # The commit's time, the Debian package and its checks, the zips.
-  [release]="git dpkg-dev xz-utils lintian desktop-file-utils zip"
+  # The commit's time, the Debian package and its checks (appstream for its
+  # software-centre metadata), the zips and the web page's brotli copies.
+  [release]="git dpkg-dev xz-utils lintian desktop-file-utils appstream zip brotli"
 )
 
 # What this run and the scripts it starts have already tried and could not

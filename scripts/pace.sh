@@ -81,7 +81,7 @@ probe() {
   CARPEX_PACE_REPORT="$work/report" "$CARPEX" "${record[@]}" >/dev/null 2>"$work/game.err" &
   game=$!
   local wid
-  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || true
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' | head -n 1) || true
   [[ -n $wid ]] || { echo "pace: no game window on $screen" >&2; cat "$work/game.err" >&2; exit 1; }
   ((bare)) || timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null || true
   if ((windowed)); then

@@ -2,9 +2,10 @@
 # Builds the downloads of the checked-out commit into dist/:
 #   carpex-VERSION-windows-x86.zip, carpex-VERSION-windows-x64.zip
 #       carpex.exe (i686 or x86_64, stripped), README.txt, LICENSE.txt
-#   carpex_VERSION_ARCH.deb       the Linux game, checked with lintian
-#   carpex-VERSION-web.zip        the web page's own files, .js and .wasm also
-#                                 gzipped beside them
+#   carpex_VERSION_ARCH.deb       the Linux game with its AppStream metadata,
+#                                 checked with lintian and appstreamcli
+#   carpex-VERSION-web.zip        the web page's own files, each but the icons
+#                                 also brotli- and gzip-compressed beside it
 #   SHA256SUMS
 # The same commit gives the same bytes: every time stamp is the commit's
 # (SOURCE_DATE_EPOCH), entries are sorted, and no path of this machine is
@@ -77,7 +78,7 @@ for arch in i686 x86_64; do
   pack "$PWD/dist/carpex-$version-windows-$name.zip" "$stage/win-$arch"
 done
 
-if can_build "the Linux package" dpkg-dev xz-utils lintian desktop-file-utils; then
+if can_build "the Linux package" dpkg-dev xz-utils lintian desktop-file-utils appstream; then
 echo "== Linux package"
 # With Debian's hardening: fortified functions, stack protector, read-only
 # relocations bound at start.
@@ -93,9 +94,13 @@ package=platform/sdl/package
 arch=$(dpkg --print-architecture)
 fill() {
   sed -e "s|@VERSION@|$version|g" -e "s|@ARCH@|$arch|g" -e "s|@MAINTAINER@|$maintainer|g" \
-    -e "s|@DATE@|$(date -R --date="@$SOURCE_DATE_EPOCH")|g" "$@"
+    -e "s|@DATE@|$(date -R --date="@$SOURCE_DATE_EPOCH")|g" \
+    -e "s|@ISO_DATE@|$(date -u +%F --date="@$SOURCE_DATE_EPOCH")|g" "$@"
 }
 fill "$package/changelog.in" | gzip -9n >"$root/usr/share/doc/carpex/changelog.gz"
+# What software centres show of it, the release being this commit.
+mkdir -p "$root/usr/share/metainfo"
+fill "$package/carpex.metainfo.xml.in" >"$root/usr/share/metainfo/example.carpex.carpex.metainfo.xml"
 # dpkg-shlibdeps reads the package's name from a source tree's control file.
 mkdir -p "$stage/source/debian"
 printf 'Source: carpex\n\nPackage: carpex\nArchitecture: any\n' >"$stage/source/debian/control"
@@ -113,15 +118,25 @@ stamp "$root"
 deb=dist/carpex_${version}_$arch.deb
 dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null
 desktop-file-validate "$root/usr/share/applications/carpex.desktop"
+# Offline: the homepage and the screenshots are the project's site's.
+echo "appstreamcli validate-tree --pedantic $root:"
+appstreamcli validate-tree --pedantic --no-net "$root" ||
+  { echo "release.sh: the AppStream metadata is not valid" >&2; exit 1; }
 echo "lintian $deb:"
 lintian --fail-on error --info "$deb" || { echo "release.sh: lintian found errors" >&2; exit 1; }
 fi
 
-if can_build "the web download" emscripten; then
+if can_build "the web download" emscripten brotli; then
   echo "== Web page"
   scripts/web.sh --no-serve
   cmake --install build/web --prefix "$stage/web" >/dev/null
-  for file in "$stage"/web/*.js "$stage"/web/*.wasm; do gzip -9nk "$file"; done
+  # Compressed copies beside every file but the icons (PNG is compressed
+  # already), at each format's best, for a server that sends them as they are.
+  for file in "$stage"/web/*; do
+    [[ $file == *.png ]] && continue
+    gzip -9nk "$file"
+    brotli -Zk "$file"
+  done
   pack "$PWD/dist/carpex-$version-web.zip" "$stage/web"
 fi
 

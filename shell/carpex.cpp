@@ -2,8 +2,8 @@
 
 namespace carpex {
 
-int Carpex(Application& App, const std::function<void(const GameSession&)>& Started) {
-  GameSession session(App);
+int Carpex(Application& App, const std::function<void(GameSession&)>& Started, Language Pictures) {
+  GameSession session(App, Pictures);
   if (Started) Started(session);
   App.Run(session.Handlers());
   // The player has seen why in the message box; the status says it too.

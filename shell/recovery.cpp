@@ -34,10 +34,10 @@ HRESULT TForm1::RestoreAll() {
     r = PrimarySurface->Restore();
     if (FAILED(r)) return r;
   }
-  // The sheets, the last loaded first.
+  // The sheets, the last loaded first, in the language chosen.
   for (int i = kSpriteSheetCount - 1; i >= 0; --i) {
     const SpriteSheet& sheet = kSpriteSheets[i];
-    r = RestoreAndReload((this->*sheet.Field).Get(), sheet.Resource);
+    r = RestoreAndReload((this->*sheet.Field).Get(), PictureOf(sheet));
     if (FAILED(r)) return r;
   }
   // On the level screen the last round's background is not drawn; StartRound replaces it.

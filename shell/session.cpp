@@ -5,9 +5,10 @@
 
 namespace carpex {
 
-GameSession::GameSession(Application& App) {
+GameSession::GameSession(Application& App, Language Pictures) {
   DirectDraw::Bind();
   form_.reset(new TForm1(App));
+  form_->UsePictures(Pictures);
   // Set before FormCreate, so that the display's set-up can use the form's window.
   Form1 = form_.get();
   form_->FormCreate();
@@ -34,6 +35,10 @@ bool GameSession::DisplayFailed() const {
 
 void GameSession::SetRandomSource(RandomSource* Source) {
   form_->SetRandomSource(Source);
+}
+
+void GameSession::UsePictures(Language Chosen) {
+  form_->UsePictures(Chosen);
 }
 
 void GameSession::SeedOwnGenerator(uint32_t Seed) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "assets/sprite_sheets.h"
 #include "shell/app.h"
 #include "shell/form_view.h"
 #include "world/world.h"
@@ -18,7 +19,8 @@ class TForm1;
 
 class GameSession {
  public:
-  explicit GameSession(Application& App);
+  // The level choice and the banners in the language of Pictures.
+  explicit GameSession(Application& App, Language Pictures = Language::Chinese);
   ~GameSession();
   GameSession(const GameSession&) = delete;
   GameSession& operator=(const GameSession&) = delete;
@@ -35,6 +37,9 @@ class GameSession {
   void SetRandomSource(RandomSource* Source);
   // The game's own generator seeded with Seed instead of the clock.
   void SeedOwnGenerator(uint32_t Seed);
+  // The level choice and the banners from now on in Chosen's pictures (between
+  // two frames).
+  void UsePictures(Language Chosen);
 
  private:
   // The tests' and benchmarks' way in (shell/form_access.h).

@@ -1,6 +1,7 @@
 // The display device and the surface set: set-up, the play-field background of
 // each round, sprite-sheet loading, error reports and shutdown.
 #include <cstdio>
+#include <cstring>
 
 #include "graphics/ddutil.h"
 #include "graphics/directdraw.h"
@@ -26,7 +27,7 @@ void TForm1::ReportError(HRESULT Code, const char* Where) {
 }
 
 const TForm1::SpriteSheet TForm1::kSpriteSheets[kSpriteSheetCount] = {
-#define CARPEX_SHEET_ENTRY(Field, Resource) {&TForm1::Field, Resource},
+#define CARPEX_SHEET_ENTRY(Field, Resource, English) {&TForm1::Field, Resource, English},
     CARPEX_SPRITE_SHEETS(CARPEX_SHEET_ENTRY)
 #undef CARPEX_SHEET_ENTRY
 };
@@ -99,7 +100,7 @@ bool TForm1::SetUpDisplay() {
     // the sheet has not.
     const bool styles = &surface == &BuildingSheet;
     if (styles) LastFrameCount = 0;
-    LoadSprite(sheet.Resource, surface);
+    LoadSprite(PictureOf(sheet), surface);
     if (styles) W.StyleCount = static_cast<uint8_t>(LastFrameCount);
   }
   return true;
@@ -149,6 +150,20 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
     return;
   }
   LastFrameCount = width / kCell;
+}
+
+void TForm1::UsePictures(Language Chosen) {
+  if (Chosen == Pictures) return;
+  Pictures = Chosen;
+  // The twins have the sheet's size and key colour: the new picture goes into
+  // the surface there is. One that cannot take it now, lost with the display,
+  // gets it from RestoreAll.
+  for (const SpriteSheet& sheet : kSpriteSheets) {
+    IDirectDrawSurface7* surface = (this->*sheet.Field).Get();
+    if (surface != nullptr && std::strcmp(sheet.Resource, sheet.English) != 0) {
+      ddutil::ReloadBitmap(surface, PictureOf(sheet));
+    }
+  }
 }
 
 bool TForm1::RebuildPlayField() {

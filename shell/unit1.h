@@ -62,6 +62,10 @@ class TForm1 final : public Painter, public FormHandlers {
   bool RebuildPlayField();
   void LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet);
   void ReportError(HRESULT Code, const char* Where);
+  // The level choice and the banners in this language: chosen before
+  // FormCreate, or changed between two frames, when the sheets take the other
+  // pictures at once (or, lost with the display, when it comes back).
+  void UsePictures(Language Chosen);
 
   // --- Drawing --------------------------------------------------------------
   // Each returns true when the frame was abandoned.
@@ -101,7 +105,7 @@ class TForm1 final : public Painter, public FormHandlers {
   Ref<IDirectDrawSurface7> PlayFieldBackground;
   // LevelChoiceSheet, BuildingSheet, PlaneSheet, ExplosionSheet, BombSheet and
   // BannerSheet, from the table of the sprite sheets.
-#define CARPEX_SHEET_FIELD(Field, Resource) Ref<IDirectDrawSurface7> Field;
+#define CARPEX_SHEET_FIELD(Field, Resource, English) Ref<IDirectDrawSurface7> Field;
   CARPEX_SPRITE_SHEETS(CARPEX_SHEET_FIELD)
 #undef CARPEX_SHEET_FIELD
 
@@ -109,8 +113,14 @@ class TForm1 final : public Painter, public FormHandlers {
   struct SpriteSheet {
     Ref<IDirectDrawSurface7> TForm1::*Field;
     const char* Resource;
+    const char* English;
   };
   static const SpriteSheet kSpriteSheets[kSpriteSheetCount];
+  // The sheet's picture in the language chosen.
+  const char* PictureOf(const SpriteSheet& Sheet) const {
+    return Pictures == Language::English ? Sheet.English : Sheet.Resource;
+  }
+  Language Pictures = Language::Chinese;
 
   int32_t LevelChoiceX = 0;
   int32_t LevelChoiceY = 0;

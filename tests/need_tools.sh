@@ -4,7 +4,7 @@
 declare -A kToolPackage=(
   [Xvfb]=xvfb [openbox]=openbox [xdotool]=xdotool [xprop]=x11-utils [import]=imagemagick
   [compare]=imagemagick [debootstrap]=debootstrap [chroot]=coreutils [unshare]=util-linux
-  [setsid]=util-linux [unzip]=unzip [node]=nodejs
+  [setsid]=util-linux [unzip]=unzip [node]=nodejs [brotli]=brotli
 )
 need_tools() {
   local tool

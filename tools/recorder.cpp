@@ -15,11 +15,13 @@ constexpr auto kFlushInterval = std::chrono::seconds(1);
 
 }  // namespace
 
-Recorder::Recorder(Application& Platform, std::FILE* File, bool EmptyFirst)
+Recorder::Recorder(Application& Platform, std::FILE* File, bool EmptyFirst, Language Pictures)
     : platform_(Platform), file_(File), empty_first_(EmptyFirst) {
   std::setvbuf(file_, buffer_, _IOFBF, sizeof buffer_);
   final_.reserve(kTraceLineCapacity);
   last_flush_ = std::chrono::steady_clock::now();
+  // The replay draws the pictures the player saw.
+  held_ = std::string("language ") + LanguageCode(Pictures) + "\n";
 }
 
 Recorder::~Recorder() {

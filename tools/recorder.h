@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 
+#include "assets/sprite_sheets.h"
 #include "shell/app.h"
 #include "shell/form_event.h"
 
@@ -21,10 +22,12 @@ class GameSession;
 
 class Recorder final : public Application, private FormHandlers {
  public:
-  // Writes to File, which it closes in Finish. Nothing reaches File before
-  // the game's first frame (a game that cannot start leaves a file there as
-  // it was); then, when EmptyFirst, what File held is emptied first.
-  Recorder(Application& Platform, std::FILE* File, bool EmptyFirst = false);
+  // Writes to File, which it closes in Finish, first the language of the
+  // game's pictures. Nothing reaches File before the game's first frame (a
+  // game that cannot start leaves a file there as it was); then, when
+  // EmptyFirst, what File held is emptied first.
+  Recorder(Application& Platform, std::FILE* File, bool EmptyFirst = false,
+           Language Pictures = Language::Chinese);
   ~Recorder() override;
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;

@@ -131,6 +131,9 @@ class Replay {
       case ScriptOp::Seed:
         session_.SeedOwnGenerator(Command.Value);
         break;
+      case ScriptOp::Language:
+        session_.UsePictures(Command.Value == 1 ? Language::English : Language::Chinese);
+        break;
       case ScriptOp::Lose:
         // Said on stderr: a replay that expects lost surfaces and gets none is no test.
         if (!platform_.LoseSurfaces(Display())) {

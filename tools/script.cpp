@@ -6,6 +6,7 @@
 
 #include "assets/files.h"
 #include "assets/picture.h"
+#include "assets/sprite_sheets.h"
 
 namespace carpex {
 
@@ -37,8 +38,9 @@ constexpr OpSpec kOps[] = {
     {"lose", ScriptOp::Lose, {}, 0, 0, 0},
     {"frames", ScriptOp::Frames, {}, 1, 1, ScriptReader::kMaxFrames},
     {"shot", ScriptOp::Shot, {}, 1, 0, 0},
+    {"language", ScriptOp::Language, {}, 1, 0, 0},
 };
-static_assert(std::size(kOps) == 5 + kFormEventKinds, "every event is a command");
+static_assert(std::size(kOps) == 6 + kFormEventKinds, "every event is a command");
 
 constexpr size_t kQuotedBytes = 40;
 
@@ -296,6 +298,13 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
                         QuoteWord(argument_, argument_length_));
       }
       Command->File = argument_;
+    } else if (spec->op == ScriptOp::Language) {
+      Language pictures = Language::Chinese;
+      if (!ParseLanguageCode(argument_, &pictures)) {
+        return Fail(Error,
+                    "language takes zh or en, not " + QuoteWord(argument_, argument_length_));
+      }
+      Command->Value = pictures == Language::English ? 1 : 0;
     } else if (spec->args == 1 && !ParseNumber(argument_, spec->min, spec->max, &Command->Value)) {
       return Fail(Error, QuoteWord(argument_, argument_length_) + " is not a number from " +
                              std::to_string(spec->min) + " to " + std::to_string(spec->max));

@@ -72,13 +72,13 @@ class CopyingSource final : public ScriptSource {
 
 // An event for the form (named as EventName names it), or one of the replay's
 // own commands.
-enum class ScriptOp : uint8_t { Event, Random, Seed, Lose, Frames, Shot };
+enum class ScriptOp : uint8_t { Event, Random, Seed, Lose, Frames, Shot, Language };
 
 struct ScriptCommand {
   ScriptOp Op = ScriptOp::Event;
   uint64_t Line = 0;
   FormEvent Event{};   // event
-  uint32_t Value = 0;  // seed, frames; an event's key
+  uint32_t Value = 0;  // seed, frames; an event's key; language: 0 zh, 1 en
   std::string File;    // shot
 };
 

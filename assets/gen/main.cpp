@@ -126,10 +126,11 @@ Image DrawContactSheet(const Pictures& P) {
                       right + 2 * kMargin, row2, "mainicon  (x8)");
   sheet.Place(P.back1, kLevelChoiceKey, 16, right + 2 * kMargin, row2, "back1");
 
-  // What the program carries without using it.
+  // The English twins of the level choice and the banners.
   y = row2 + 12 + 32 * 8 + 2 * kMargin;
   right = sheet.Place(P.levelch, kLevelChoiceKey, 2, kMargin, y, "levelch  331 x 100  (x2)");
   sheet.Place(P.losewin, kBlack, 3, right + 3 * kMargin, y, "losewin  191 x 94  (x3)");
+  // What the Windows programs carry without using it.
   y += 12 + 282 + 2 * kMargin;
   int xButton = kMargin;
   for (const NamedGlyph& glyph : P.buttons) {

@@ -18,13 +18,13 @@ constexpr Rgb kLevelChoiceKey{1, 1, 1};
 
 Image DrawBackground();                       // back1: 1 x 1 black
 Image DrawLevelChoice(CjkFont& Font);         // levelch1: 331 x 100, Chinese
-Image DrawEnglishLevelChoice();               // levelch: the same in English, not used by the game
+Image DrawEnglishLevelChoice();               // levelch: the same in English
 Image DrawBuildingSheet();                    // build: 48 x 48, column = style, row = kind
 Image DrawPlaneSheet();                       // plane1: 96 x 16, flying and with wheels out
 Image DrawExplosionSheet();                   // blow: 864 x 60, nine frames side by side
 Image DrawBombSheet();                        // bomb: 16 x 16
 IndexedImage DrawBannerSheet(CjkFont& Font);  // losewin1: 191 x 94, lost above, won below
-Image DrawEnglishBannerSheet();               // losewin: the same in English, 24 bits, unused
+Image DrawEnglishBannerSheet();               // losewin: the same in English, 24 bits
 
 struct Icon {
   IndexedImage image;  // 32 x 32, 16 colours

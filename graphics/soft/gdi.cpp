@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -184,17 +184,21 @@ std::unique_ptr<Bitmap> Scaled(const DibImage& Image, int Width, int Height) {
   return bitmap;
 }
 
+// Through stdio rather than a stream: the streams would bring their locales
+// into every program, the page's among them.
 bool ReadFile(const char* Path, std::vector<std::uint8_t>* Bytes) {
-  std::ifstream in(Path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
+  std::FILE* in = std::fopen(Path, "rb");
+  if (in == nullptr) return false;
+  long size = -1;
+  if (std::fseek(in, 0, SEEK_END) == 0) size = std::ftell(in);
   // Far more than any picture the display accepts.
-  if (size <= 0 || size > (std::streamoff{1} << 28)) return false;
-  in.seekg(0, std::ios::beg);
-  Bytes->resize(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(Bytes->data()), size);
-  return static_cast<bool>(in);
+  bool read = size > 0 && size <= (long{1} << 28) && std::fseek(in, 0, SEEK_SET) == 0;
+  if (read) {
+    Bytes->resize(static_cast<std::size_t>(size));
+    read = std::fread(Bytes->data(), 1, Bytes->size(), in) == Bytes->size();
+  }
+  std::fclose(in);
+  return read;
 }
 
 }  // namespace

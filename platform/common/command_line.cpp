@@ -12,7 +12,7 @@ namespace carpex {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: carpex [--record FILE [--overwrite]]\n"
+    "Usage: carpex [--record FILE [--overwrite]] [--language zh|en]\n"
     "\n"
     "Keys:\n"
     "  0 to 9         choose a level on the level screen (higher: taller buildings)\n"
@@ -30,6 +30,10 @@ constexpr const char* kUsage =
     "  --record FILE  record the session into FILE for a bug report;\n"
     "                 carpex-replay FILE repeats it exactly\n"
     "  --overwrite    with --record: replace FILE if it exists\n"
+    "  --language zh|en\n"
+    "                 the level screen and the banners in Chinese or English\n"
+    "                 (on Linux the locale's language is the default, on\n"
+    "                 Windows Chinese)\n"
     "  --version      show the version\n"
     "  --help         show this help";
 }  // namespace
@@ -52,9 +56,23 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
     }
     if (arg == "--overwrite") {
       overwrite_ = true;
+    } else if (arg == "--language") {
+      if (language_given_) {
+        *Error = "--language given twice";
+        return false;
+      }
+      const std::string_view code = i + 1 < Argc ? Argv[i + 1] : "";
+      if (!ParseLanguageCode(code, &language_)) {
+        *Error = "--language takes zh or en" +
+                 (i + 1 < Argc ? ", not " + QuoteWord(code, code.size()) : std::string());
+        return false;
+      }
+      language_given_ = true;
+      ++i;
     } else if (arg != "--record") {
       *Error = "unknown argument " + QuoteWord(arg, arg.size()) +
-               " (the game takes --record FILE [--overwrite], --version or --help)";
+               " (the game takes --record FILE [--overwrite], --language zh|en, --version or "
+               "--help)";
       return false;
     } else if (recording) {
       *Error = "--record given twice (the game records to one FILE)";
@@ -80,15 +98,19 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
   return false;
 }
 
-int GameCommandLine::Play(Application& App, std::string* Error,
-                          const std::function<void(const GameSession&)>& Started) {
-  if (file_ == nullptr) return Carpex(App, Started);
-  Recorder recorder(App, file_, !created_);
+int GameCommandLine::Play(Application& App, Language Default, std::string* Error,
+                          const std::function<void(GameSession&)>& Started) {
+  const Language pictures = language_given_ ? language_ : Default;
+  if (file_ == nullptr) return Carpex(App, Started, pictures);
+  Recorder recorder(App, file_, !created_, pictures);
   file_ = nullptr;
-  const int status = Carpex(recorder, [&](const GameSession& Session) {
-    recorder.Record(Session);
-    if (Started) Started(Session);
-  });
+  const int status = Carpex(
+      recorder,
+      [&](GameSession& Session) {
+        recorder.Record(Session);
+        if (Started) Started(Session);
+      },
+      pictures);
   const bool written = recorder.Finish();
   if (!recorder.Started()) {
     if (created_) RemoveFile(path_);
@@ -104,6 +126,40 @@ int GameCommandLine::Play(Application& App, std::string* Error,
     return 1;
   }
   return status;
+}
+
+namespace {
+
+// A language named by a locale or an entry of LANGUAGE: "zh_CN.UTF-8",
+// "zh_TW", "zh", "en_GB@euro", ...
+bool Names(std::string_view Locale, std::string_view Code) {
+  return Locale.substr(0, Code.size()) == Code &&
+         (Locale.size() == Code.size() || Locale[Code.size()] == '_' ||
+          Locale[Code.size()] == '.' || Locale[Code.size()] == '@');
+}
+
+}  // namespace
+
+Language LocaleLanguage(const char* LanguageList, const char* All, const char* Messages,
+                        const char* Lang) {
+  auto set = [](const char* Value) { return Value != nullptr && Value[0] != '\0'; };
+  const std::string_view locale = set(All)        ? All
+                                  : set(Messages) ? Messages
+                                  : set(Lang)     ? Lang
+                                                  : "C";
+  if (locale == "C" || locale == "POSIX") return Language::English;
+  if (set(LanguageList)) {
+    std::string_view list = LanguageList;
+    while (!list.empty()) {
+      const size_t colon = list.find(':');
+      const std::string_view entry = list.substr(0, colon);
+      if (Names(entry, "zh")) return Language::Chinese;
+      if (Names(entry, "en")) return Language::English;
+      list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
+    }
+    return Language::English;
+  }
+  return Names(locale, "zh") ? Language::Chinese : Language::English;
 }
 
 }  // namespace carpex

@@ -7,17 +7,18 @@
 #include <string>
 
 #include "assets/files.h"
+#include "assets/sprite_sheets.h"
 #include "shell/app.h"
 #include "shell/session.h"
 
 namespace carpex {
 
 // The game's command line: nothing, --version, --help, or --record FILE with
-// --overwrite for a FILE that exists already. Parse checks it and opens the
-// recording's file, before any window opens, without emptying it; Play then
-// runs the game on the platform's application layer, recorded when asked. A
-// game that never starts (no display) leaves an existing FILE as it was and no
-// new one.
+// --overwrite for a FILE that exists already, and --language zh|en. Parse
+// checks it and opens the recording's file, before any window opens, without
+// emptying it; Play then runs the game on the platform's application layer,
+// recorded when asked. A game that never starts (no display) leaves an
+// existing FILE as it was and no new one.
 class GameCommandLine {
  public:
   GameCommandLine() = default;
@@ -30,20 +31,32 @@ class GameCommandLine {
   // False with a message for the player in *Error.
   bool Parse(int Argc, const char* const* Argv, std::string* Error);
   // The game's exit status; a recording that could not be written whole makes
-  // it 1, with the message in *Error. Started sees the game's session before
-  // its message loop runs.
-  int Play(Application& App, std::string* Error,
-           const std::function<void(const GameSession&)>& Started = nullptr);
+  // it 1, with the message in *Error. The pictures are in the language that
+  // --language names, else in the platform's Default. Started sees the game's
+  // session before its message loop runs.
+  int Play(Application& App, Language Default, std::string* Error,
+           const std::function<void(GameSession&)>& Started = nullptr);
   // After --version or --help: the text to show instead of playing, then exit 0.
   const std::string& Answer() const { return answer_; }
 
  private:
   std::string answer_;
   std::string path_;
+  bool language_given_ = false;
+  Language language_ = Language::Chinese;
   bool overwrite_ = false;
   bool created_ = false;  // FILE is new: removed again if the game never starts
   std::FILE* file_ = nullptr;
   FileIdentity identity_;
 };
+
+// The player's language as the locale names it, from the values of the
+// environment variables LANGUAGE, LC_ALL, LC_MESSAGES and LANG (null when not
+// set), read as gettext reads them: the locale is the first of LC_ALL,
+// LC_MESSAGES and LANG that is set; unless it is C or POSIX, LANGUAGE's list
+// of languages, when set, takes its place, and its first Chinese or English
+// entry counts. Chinese for Chinese, English for any other language.
+Language LocaleLanguage(const char* LanguageList, const char* All, const char* Messages,
+                        const char* Lang);
 
 }  // namespace carpex

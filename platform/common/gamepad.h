@@ -16,12 +16,13 @@ namespace carpex::common {
 // platform to the game tells it through this.
 struct GameView {
   bool LevelScreen = true;
-  uint8_t Level = 0;  // the level of the last round (0 before the first)
+  uint8_t Level = 0;       // the level of the last round (0 before the first)
+  bool RoundOver = false;  // the round has ended and its banner shows
 };
 
 // Where the game of the world W is.
 inline GameView GameViewOf(const World& W) {
-  return GameView{W.GameState == kLevelChoice, W.Level};
+  return GameView{W.GameState == kLevelChoice, W.Level, W.GameState == kRoundOver};
 }
 
 enum PadButton : uint8_t { kPadA, kPadBack, kPadDown, kPadLeft, kPadRight };

@@ -55,6 +55,10 @@ int main(int argc, char** argv) {
     const bool written = std::printf("%s\n", commandLine.Answer().c_str()) >= 0;
     return written && std::fflush(stdout) == 0 ? 0 : 1;
   }
+  // The window's class, which the desktop entry names (StartupWMClass) so that
+  // the task bar shows the game's icon; SDL reads it when its video starts.
+  SDL_setenv("SDL_VIDEO_X11_WMCLASS", "carpex", 0);
+  SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "carpex", 0);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "carpex: cannot open a display to play on: %s\n", SDL_GetError());
     return 1;
@@ -73,7 +77,11 @@ int main(int argc, char** argv) {
     if (app == nullptr) {
       std::fprintf(stderr, "carpex: %s\n", error.c_str());
     } else {
-      status = commandLine.Play(*app, &error, [&app](const carpex::GameSession& Session) {
+      // In the player's language unless told otherwise.
+      const carpex::Language language =
+          carpex::LocaleLanguage(SDL_getenv("LANGUAGE"), SDL_getenv("LC_ALL"),
+                                 SDL_getenv("LC_MESSAGES"), SDL_getenv("LANG"));
+      status = commandLine.Play(*app, language, &error, [&app](const carpex::GameSession& Session) {
         // A game controller's buttons mean one thing on the level screen and
         // another in a round.
         app->SetGameView([&Session] { return carpex::common::GameViewOf(Session.View().W); });

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "assets/form_description.h"
 #include "graphics/soft/control.h"
 #include "graphics/soft/resources.h"
 #include "platform/sdl/icon.h"
@@ -13,6 +12,9 @@
 namespace carpex::sdl {
 
 namespace {
+
+// What the window, the task bar and Alt+Tab call the game.
+constexpr char kGameName[] = "Carpex";
 
 constexpr uint32_t kMbIconMask = 0xF0;
 constexpr uint32_t kMbIconError = 0x10;
@@ -43,6 +45,28 @@ std::string UnixLineBreaks(const char* Text) {
     }
   }
   return out;
+}
+
+std::string WindowTitle(bool Windowed, const common::GameView& View, int Pads, uint8_t Choice) {
+  std::string title = kGameName;
+  const bool pad = Pads > 0;
+  const std::string level = std::to_string(Choice);
+  if (!Windowed) {
+    if (pad) title += " (gamepad: A starts level " + level + ")";
+    return title;
+  }
+  if (View.LevelScreen) {
+    title +=
+        pad ? ": 0-9 choose a level (gamepad: A starts level " + level + "), Escape or Back quits"
+            : ": 0-9 choose a level, Escape quits";
+  } else if (View.RoundOver) {
+    title +=
+        pad ? ": Escape or Back: back to the level choice" : ": Escape: back to the level choice";
+  } else {
+    title += pad ? ": Space, Down or A drops the bomb, Escape or Back leaves the round"
+                 : ": Space or Down drops the bomb, Escape leaves the round";
+  }
+  return title;
 }
 
 uint32_t MessageBoxKind(uint32_t Flags) {
@@ -79,10 +103,7 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   // manager makes it full screen.
   SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(0, &screen);
-  // Of the form's description only the caption counts: the window covers the screen.
-  const FormDescription form = CarriedForm();
-  app->caption_ = form.Caption;
-  app->window_ = SDL_CreateWindow(form.Caption.c_str(), screen.x, screen.y, screen.w, screen.h,
+  app->window_ = SDL_CreateWindow(kGameName, screen.x, screen.y, screen.w, screen.h,
                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   if (app->window_ == nullptr) return fail("cannot create the window");
   TolerateX11Errors();
@@ -173,6 +194,7 @@ void SdlApp::SetWindowed(bool Windowed) {
   }
   presenter_.Redraw();
   needs_present_ = true;
+  ShowTitle();
 }
 
 void SdlApp::Hide() {
@@ -227,7 +249,8 @@ bool SdlApp::HandleSystemEvent(bool Draining) {
 void SdlApp::AfterFrame() {
   // One picture per frame, with the text written after the flip.
   if (needs_present_) Present();
-  if (pads_.Count() > 0 && pads_.ChooseLevelPlayed(View())) ShowPadChoice();
+  if (pads_.Count() > 0) pads_.ChooseLevelPlayed(View());
+  ShowTitle();
 }
 
 void SdlApp::Wait(double Milliseconds) {
@@ -317,7 +340,7 @@ void SdlApp::HandleController(const SDL_Event& Event) {
     SDL_GameController* pad = SDL_GameControllerOpen(Event.cdevice.which);
     if (pad == nullptr) return;
     pads_.Update(SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)), 0, View());
-    ShowPadChoice();
+    ShowTitle();
     return;
   }
   if (Event.type == SDL_CONTROLLERDEVICEREMOVED) {
@@ -325,7 +348,7 @@ void SdlApp::HandleController(const SDL_Event& Event) {
     if (SDL_GameController* pad = SDL_GameControllerFromInstanceID(Event.cdevice.which)) {
       SDL_GameControllerClose(pad);
     }
-    ShowPadChoice();
+    ShowTitle();
     return;
   }
   constexpr struct {
@@ -338,20 +361,22 @@ void SdlApp::HandleController(const SDL_Event& Event) {
                   {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, common::kPadRight}};
   for (const auto& b : kButtons) {
     if (b.Sdl != Event.cbutton.button) continue;
-    const uint8_t choice = pads_.Choice();
     Post(pads_.Set(Event.cbutton.which, b.Pad, Event.type == SDL_CONTROLLERBUTTONDOWN, View()));
-    if (pads_.Choice() != choice) ShowPadChoice();
+    ShowTitle();
   }
 }
 
-void SdlApp::ShowPadChoice() {
-  if (pads_.Count() == 0) {
-    SDL_SetWindowTitle(window_, caption_.c_str());
-    return;
-  }
-  const std::string title =
-      caption_ + " (gamepad: A starts level " + std::to_string(pads_.Choice()) + ")";
-  SDL_SetWindowTitle(window_, title.c_str());
+void SdlApp::ShowTitle() {
+  const common::GameView view = View();
+  const int pads = pads_.Count();
+  // A new title only when it says something new: a frame makes none. In full
+  // screen the title says only the gamepad's level.
+  int key = windowed_ ? 1 : 0;
+  if (windowed_) key |= (view.LevelScreen ? 2 : 0) | (view.RoundOver ? 4 : 0);
+  if (pads > 0) key |= 8 | pads_.Choice() << 4;
+  if (key == title_key_) return;
+  title_key_ = key;
+  SDL_SetWindowTitle(window_, WindowTitle(windowed_, view, pads, pads_.Choice()).c_str());
 }
 
 void SdlApp::Focus(FormEvent::Kind, FormHandlers& Form) {

@@ -109,8 +109,8 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   void HandleController(const SDL_Event& Event);
   void Post(const common::Gamepads::Events& Events) { loop_.Post(Events.List, Events.Count); }
   common::GameView View() const { return view_ ? view_() : common::GameView{}; }
-  // The window's title names the level that A starts while a controller is in.
-  void ShowPadChoice();
+  // The window's title, when what it says has changed.
+  void ShowTitle();
 
   SDL_Window* window_ = nullptr;
   std::unique_ptr<X11Window> x11_;  // null: SDL's own calls
@@ -128,12 +128,16 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   uint32_t box_opened_ = 1;
   uint32_t box_closed_ = 0;
   PaceLog pace_;
-  std::string caption_;
+  // What the title says (ShowTitle's key): 0 is the game's name alone.
+  int title_key_ = 0;
   std::function<common::GameView()> view_;
   common::Gamepads pads_;
   bool controllers_ = false;
 };
 
+// The window's title: the game's name, and in a window, where the player sees
+// the title, what the keys do now; with gamepads, the level that A starts.
+std::string WindowTitle(bool Windowed, const common::GameView& View, int Pads, uint8_t Choice);
 // A message box text with its line breaks as SDL shows them: Windows' "\r\n"
 // and a lone "\r" both become "\n".
 std::string UnixLineBreaks(const char* Text);

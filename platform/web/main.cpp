@@ -19,6 +19,10 @@ const carpex::GameSession* g_session = nullptr;
 // the player asks for that.
 EM_ASYNC_JS(void, WaitForPlayAgain, (int Status), { await Module.gameEnded(Status); });
 
+// The language the page has chosen for the pictures (the player's switch, or
+// the browser's languages): 1 English, 0 Chinese.
+EM_JS(int, PageLanguage, (), { return Module.pictureLanguage() == "en" ? 1 : 0; });
+
 }  // namespace
 
 // The replay trace line of the game's last frame (empty before the game runs
@@ -39,12 +43,19 @@ int main() {
     {
       carpex::web::WebApp app;
       g_app = &app;
-      status = carpex::Carpex(app, [&app](const carpex::GameSession& Session) {
-        g_session = &Session;
-        // A gamepad's buttons and the page's controls mean one thing on the
-        // level screen and another in a round.
-        app.SetGameView([&Session] { return carpex::common::GameViewOf(Session.View().W); });
-      });
+      const carpex::Language pictures =
+          PageLanguage() == 1 ? carpex::Language::English : carpex::Language::Chinese;
+      status = carpex::Carpex(
+          app,
+          [&app](carpex::GameSession& Session) {
+            g_session = &Session;
+            // A gamepad's buttons and the page's controls mean one thing on the
+            // level screen and another in a round.
+            app.SetGameView([&Session] { return carpex::common::GameViewOf(Session.View().W); });
+            app.SetLanguageSwitch(
+                [&Session](carpex::Language Pictures) { Session.UsePictures(Pictures); });
+          },
+          pictures);
       g_session = nullptr;
       g_app = nullptr;
     }

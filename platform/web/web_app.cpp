@@ -48,9 +48,10 @@ EM_ASYNC_JS(void, ShowMessage, (const char* Caption, const char* Text), {
   await Module.showMessage(UTF8ToString(Caption), UTF8ToString(Text));
 });
 EM_JS(void, ShowGame, (bool Shown), { Module.showGame(Shown); });
-// Which of the page's controls show, and the level a gamepad's A starts.
-EM_JS(void, ShowControls, (bool LevelScreen, int Gamepads, int Choice), {
-  Module.showControls(LevelScreen, Gamepads, Choice);
+// What the legend and the controls say now (Screen: 0 the level screen, 1 a
+// round, 2 a round over), and the level a gamepad's A starts.
+EM_JS(void, ShowControls, (int Screen, int Gamepads, int Choice), {
+  Module.showControls(["level", "round", "over"][Screen], Gamepads, Choice);
 });
 
 // Resolves with the time stamp of the first animation frame at NotBefore or
@@ -129,6 +130,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void carpex_press(int Kind, int Key) {
     return;
   }
   g_page_app->Post({static_cast<FormEvent::Kind>(Kind), static_cast<uint16_t>(Key)});
+}
+
+// The page's language switch: 1 the English pictures, 0 the Chinese ones.
+extern "C" EMSCRIPTEN_KEEPALIVE void carpex_language(int English) {
+  if (g_page_app != nullptr) {
+    g_page_app->ChooseLanguage(English != 0 ? Language::English : Language::Chinese);
+  }
 }
 
 WebApp::WebApp()
@@ -214,6 +222,10 @@ void WebApp::Focus(FormEvent::Kind Kind, FormHandlers& Form) {
 }
 
 void WebApp::Sample() {
+  if (language_chosen_) {
+    language_chosen_ = false;
+    if (switch_) switch_(chosen_);
+  }
   const common::GameView view = View();
   auto post = [this](const common::Gamepads::Events& Events) {
     loop_.Post(Events.List, Events.Count);
@@ -248,10 +260,11 @@ void WebApp::Sample() {
     }
   }
   pads_.ChooseLevelPlayed(view);
-  const int state = (view.LevelScreen ? 1 : 0) | pads_.Count() << 1 | pads_.Choice() << 8;
+  const int screen = view.LevelScreen ? 0 : view.RoundOver ? 2 : 1;
+  const int state = screen | pads_.Count() << 2 | pads_.Choice() << 8;
   if (state != shown_state_) {
     shown_state_ = state;
-    ShowControls(view.LevelScreen, pads_.Count(), pads_.Choice());
+    ShowControls(screen, pads_.Count(), pads_.Choice());
   }
 }
 

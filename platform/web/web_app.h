@@ -22,6 +22,7 @@
 #include <functional>
 #include <vector>
 
+#include "assets/sprite_sheets.h"
 #include "platform/common/activation.h"
 #include "platform/common/gamepad.h"
 #include "platform/common/message_loop.h"
@@ -59,6 +60,13 @@ class WebApp final : public Application, private common::MessageLoop::Host {
   // Where the game is, for what the gamepads' buttons and the page's touch
   // controls mean there.
   void SetGameView(std::function<common::GameView()> View) { view_ = std::move(View); }
+  // What the page's language switch does, between two frames.
+  void SetLanguageSwitch(std::function<void(Language)> Switch) { switch_ = std::move(Switch); }
+  // The page's switch was turned: the pictures change before the next frame.
+  void ChooseLanguage(Language Pictures) {
+    chosen_ = Pictures;
+    language_chosen_ = true;
+  }
 
   // The page's event handlers leave every key and focus change for the loop,
   // which hands it to the form in a turn of its own.
@@ -90,6 +98,9 @@ class WebApp final : public Application, private common::MessageLoop::Host {
   // When the next frame of the 60 Hz schedule is due.
   double next_frame_ = 0;
   std::function<common::GameView()> view_;
+  std::function<void(Language)> switch_;
+  bool language_chosen_ = false;
+  Language chosen_ = Language::Chinese;
   common::Gamepads pads_;
   bool pad_seen_[kMaxGamepads] = {};
   // What the page was last told: -1 for nothing yet.

@@ -26,7 +26,8 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLi
     return 0;
   }
   carpex::win32::Win32App app(Instance, carpex::win32::LoadFormLook());
-  const int status = commandLine.Play(app, &error);
+  // The game's own Chinese pictures unless told otherwise.
+  const int status = commandLine.Play(app, carpex::Language::Chinese, &error);
   if (!error.empty()) MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
   return status;
 }

@@ -6,8 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -84,11 +82,13 @@ struct Sheet {
 const Sheet kSheets[] = {
     {"back1", 1, 1, 24, 0x000000, 1, 1, 1},
     {"levelch1", 331, 100, 24, 0x010101, 331, 100, 1},
+    {"levelch", 331, 100, 24, 0x010101, 331, 100, 1},
     {"build", 48, 48, 24, 0x000000, 16, 16, 9},
     {"plane1", 96, 16, 24, 0x000000, 48, 16, 2},
     {"blow", 864, 60, 24, 0x000000, 96, 60, 9},
     {"bomb", 16, 16, 24, 0x000000, 16, 16, 1},
     {"losewin1", 191, 94, 8, 0x000000, 191, 47, 2},
+    {"losewin", 191, 94, 24, 0x000000, 191, 47, 2},
 };
 
 TEST(Pictures, HaveTheirSizeDepthFramesAndKeyColour) {
@@ -110,8 +110,8 @@ TEST(Pictures, AreFoundByNameInAnyCase) {
   ASSERT_NE(upper, nullptr);
   EXPECT_EQ(soft::FindEmbedded("BITMAP", "levelch1"), upper);
   EXPECT_EQ(soft::FindEmbedded("BITMAP", "LevelCh1"), upper);
-  EXPECT_EQ(soft::FindEmbedded("BITMAP", "levelch"), nullptr);  // the Windows programs' only
-  EXPECT_EQ(soft::FindEmbedded("BITMAP", "losewin"), nullptr);
+  EXPECT_NE(soft::FindEmbedded("BITMAP", "levelch"), upper);
+  EXPECT_EQ(soft::FindEmbedded("BITMAP", "bbok"), nullptr);  // the Windows programs' only
   EXPECT_NE(soft::FindEmbedded("ICON", "mainicon"), nullptr);
   EXPECT_NE(soft::FindEmbedded("RCDATA", "tform1"), nullptr);
 }
@@ -327,60 +327,56 @@ TEST(Pictures, BombIsGrey) {
   EXPECT_LT(Count(bomb, 0, 15, 16, 16, opaque), Count(bomb, 0, 10, 16, 11, opaque));
 }
 
-TEST(Pictures, BannerIsMagentaWhenLostAndYellowWhenWon) {
-  const soft::DibImage banner = Load("losewin1");
-  ASSERT_EQ(banner.Height, 94);
-  EXPECT_GT(Count(banner, 0, 0, 191, 47, IsMagenta), 200);
-  EXPECT_EQ(Count(banner, 0, 0, 191, 47, IsYellow), 0);
-  EXPECT_GT(Count(banner, 0, 47, 191, 94, IsYellow), 200);
-  EXPECT_EQ(Count(banner, 0, 47, 191, 94, IsMagenta), 0);
-  EXPECT_GT(Count(banner, 0, 0, 191, 94, IsGrey), 100);  // the glow
-}
-
-// The English pictures, which only the Windows programs carry, from their files.
-soft::DibImage LoadFile(const std::string& Name) {
-  std::ifstream in(std::string(CARPEX_ASSETS_DIR) + "/bitmaps/" + Name, std::ios::binary);
-  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-  soft::DibImage image;
-  EXPECT_GT(file.size(), 14u) << Name;
-  if (file.size() > 14) {
-    EXPECT_TRUE(soft::DecodeDib(file.data() + 14, file.size() - 14, &image));
+TEST(Pictures, BannerIsMagentaWhenLostAndYellowWhenWonInBothLanguages) {
+  for (const char* name : {"losewin1", "losewin"}) {
+    SCOPED_TRACE(name);
+    const soft::DibImage banner = Load(name);
+    ASSERT_EQ(banner.Height, 94);
+    EXPECT_GT(Count(banner, 0, 0, 191, 47, IsMagenta), 200);
+    EXPECT_EQ(Count(banner, 0, 0, 191, 47, IsYellow), 0);
+    EXPECT_GT(Count(banner, 0, 47, 191, 94, IsYellow), 200);
+    EXPECT_EQ(Count(banner, 0, 47, 191, 94, IsMagenta), 0);
+    EXPECT_GT(Count(banner, 0, 0, 191, 94, IsGrey), 100);  // the glow
   }
-  return image;
 }
 
-TEST(Pictures, ChineseTextIsItsOwnAndCleanOnTheKey) {
+TEST(Pictures, TextPicturesDifferByLanguageOnlyAndAreCleanOnTheKey) {
   const std::array<std::array<const char*, 2>, 2> pairs = {
-      {{"levelch1", "levelch.bmp"}, {"losewin1", "losewin.bmp"}}};
-  for (const auto& [chinese, english] : pairs) {
-    SCOPED_TRACE(chinese);
-    const soft::DibImage shown = Load(chinese);
-    const soft::DibImage other = LoadFile(english);
-    ASSERT_EQ(shown.Width, other.Width);
-    ASSERT_EQ(shown.Height, other.Height);
-    EXPECT_NE(shown.Pixels, other.Pixels);
-    // Ink and glow are cut off sharply: nothing dim is left around them for
-    // the key to keep (and whatever would turn black on screen is the key,
-    // see WhatIsTransparentOnA16BitScreenIsExactlyTheKey).
-    const uint32_t key = shown.At(0, 0);
-    EXPECT_EQ(Count(shown, 0, 0, shown.Width, shown.Height,
-                    [&](Colour c) {
-                      return std::max({c.r, c.g, c.b}) < 40 &&
-                             (c.r | c.g << 8 | c.b << 16) != static_cast<int>(key);
-                    }),
-              0);
+      {{"levelch1", "levelch"}, {"losewin1", "losewin"}}};
+  for (const auto& pair : pairs) {
+    const soft::DibImage chinese = Load(pair[0]);
+    const soft::DibImage english = Load(pair[1]);
+    ASSERT_EQ(chinese.Width, english.Width);
+    ASSERT_EQ(chinese.Height, english.Height);
+    EXPECT_EQ(chinese.At(0, 0), english.At(0, 0));
+    EXPECT_NE(chinese.Pixels, english.Pixels);
+    for (const soft::DibImage* shown : {&chinese, &english}) {
+      SCOPED_TRACE(shown == &chinese ? pair[0] : pair[1]);
+      // Ink and glow are cut off sharply: nothing dim is left around them for
+      // the key to keep (and whatever would turn black on screen is the key,
+      // see WhatIsTransparentOnA16BitScreenIsExactlyTheKey).
+      const uint32_t key = shown->At(0, 0);
+      EXPECT_EQ(Count(*shown, 0, 0, shown->Width, shown->Height,
+                      [&](Colour c) {
+                        return std::max({c.r, c.g, c.b}) < 40 &&
+                               (c.r | c.g << 8 | c.b << 16) != static_cast<int>(key);
+                      }),
+                0);
+    }
   }
 }
 
-TEST(Pictures, LevelChoiceHasHeadingPromptAndCreditLines) {
-  const soft::DibImage level = Load("levelch1");
-  // The heading lies in the 36 rows by which the picture is placed.
-  EXPECT_GT(Count(level, 0, 0, 331, 36, IsYellow), 500);
-  EXPECT_EQ(Count(level, 0, 36, 331, 100, IsYellow), 0);
-  EXPECT_GT(Count(level, 0, 36, 331, 70, IsWhite), 300);
-  EXPECT_GT(Count(level, 0, 70, 331, 100, IsMagenta), 150);
-  EXPECT_EQ(Count(level, 0, 0, 331, 70, IsMagenta), 0);
+TEST(Pictures, LevelChoiceHasHeadingPromptAndCreditLinesInBothLanguages) {
+  for (const char* name : {"levelch1", "levelch"}) {
+    SCOPED_TRACE(name);
+    const soft::DibImage level = Load(name);
+    // The heading lies in the 36 rows by which the picture is placed.
+    EXPECT_GT(Count(level, 0, 0, 331, 36, IsYellow), 500);
+    EXPECT_EQ(Count(level, 0, 36, 331, 100, IsYellow), 0);
+    EXPECT_GT(Count(level, 0, 36, 331, 70, IsWhite), 300);
+    EXPECT_GT(Count(level, 0, 70, 331, 100, IsMagenta), 150);
+    EXPECT_EQ(Count(level, 0, 0, 331, 70, IsMagenta), 0);
+  }
 }
 
 }  // namespace

@@ -46,15 +46,17 @@ struct Picture {
 const Picture kPictures[] = {
     {"BACK1", "bitmaps/back1.bmp", 1, 1, 24, 0x000000},
     {"LEVELCH1", "bitmaps/levelch1.bmp", 331, 100, 24, 0x010101},
+    {"LEVELCH", "bitmaps/levelch.bmp", 331, 100, 24, 0x010101},
     {"BUILD", "bitmaps/build.bmp", 48, 48, 24, 0x000000},
     {"PLANE1", "bitmaps/plane1.bmp", 96, 16, 24, 0x000000},
     {"BLOW", "bitmaps/blow.bmp", 864, 60, 24, 0x000000},
     {"BOMB", "bitmaps/bomb.bmp", 16, 16, 24, 0x000000},
     {"LOSEWIN1", "bitmaps/losewin1.bmp", 191, 94, 8, 0x000000},
+    {"LOSEWIN", "bitmaps/losewin.bmp", 191, 94, 24, 0x000000},
 };
 
 TEST(EmbeddedResources, HoldExactlyTheGamesResources) {
-  ASSERT_EQ(soft::kResourceCount, 9u);
+  ASSERT_EQ(soft::kResourceCount, 11u);
   for (const Picture& p : kPictures) EXPECT_NE(Exact("BITMAP", p.name), nullptr) << p.name;
   EXPECT_NE(Exact("ICON", "MAINICON"), nullptr);
   EXPECT_NE(Exact("RCDATA", "TFORM1"), nullptr);
@@ -139,8 +141,8 @@ TEST(EmbeddedResources, IconIsOne32By32SixteenColourPictureWithItsMask) {
   }
 }
 
-// What only the Windows programs carry (framework.rc): the English pictures,
-// the 16-colour button and preview glyphs, and monochrome 32 x 32 cursors.
+// What only the Windows programs carry (framework.rc): the 16-colour button
+// and preview glyphs, and monochrome 32 x 32 cursors.
 TEST(UnusedResources, HaveTheirSizesDepthsAndColours) {
   struct Unused {
     std::string file;
@@ -148,9 +150,7 @@ TEST(UnusedResources, HaveTheirSizesDepthsAndColours) {
     int32_t height;
     uint16_t bits;
   };
-  std::vector<Unused> files = {{"bitmaps/levelch.bmp", 331, 100, 24},
-                               {"bitmaps/losewin.bmp", 191, 94, 24},
-                               {"bitmaps/previewglyph.bmp", 16, 16, 4}};
+  std::vector<Unused> files = {{"bitmaps/previewglyph.bmp", 16, 16, 4}};
   for (const char* name :
        {"abort", "all", "cancel", "close", "help", "ignore", "no", "ok", "retry", "yes"}) {
     files.push_back(

@@ -2,7 +2,7 @@
 # The Linux package as a player gets it: installed with apt into a clean
 # Debian 12 root (debootstrap, minbase), where /usr/games/carpex starts in a
 # virtual X server and shows the level screen, pixel for pixel as the replay
-# tool draws it.
+# tool draws it (in English: the root has no locale).
 #
 #   deb_play.sh DEB CARPEX_REPLAY OUT_DIR
 #
@@ -87,7 +87,7 @@ setsid unshare --net chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin /bin/sh -
   echo "game ended: status $?" >>/tmp/game.err' &
 session=$!
 
-printf 'seed 1\nframes 2\nshot level.ppm\n' | "$replay" --shots "$work" - >/dev/null
+printf 'language en\nseed 1\nframes 2\nshot level.ppm\n' | "$replay" --shots "$work" - >/dev/null
 differ=""
 for _ in $(seq 150); do
   if [[ -s $root/tmp/Xvfb_screen0 ]] && grep -q . "$root/tmp/display" 2>/dev/null; then

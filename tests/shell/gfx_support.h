@@ -126,14 +126,15 @@ class Game {
   Game& operator=(const Game&) = delete;
   ~Game() { Destroy(); }
 
-  // Starts the game's session; faults meant for set-up are injected before.
-  GameSession& Create() {
+  // Starts the game's session, with the pictures in the language given;
+  // faults meant for set-up are injected before.
+  GameSession& Create(Language Pictures = Language::Chinese) {
     // A game made again in the same test starts with a fresh application.
     app = headless::HeadlessApp();
     rng.values.clear();
     flips = 0;
     soft::SetFlipHook([this](const soft::PixelView&) { ++flips; });
-    session_ = std::make_unique<GameSession>(app);
+    session_ = std::make_unique<GameSession>(app, Pictures);
     session_->SetRandomSource(&rng);
     return *session_;
   }
@@ -144,6 +145,7 @@ class Game {
   }
 
   FormHandlers& F() { return session_->Handlers(); }
+  GameSession& Session() { return *session_; }
   TForm1Access Inside() { return TForm1Access(*session_); }
   World& W() { return Inside().W(); }
   FormView View() const { return session_->View(); }

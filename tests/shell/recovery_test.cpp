@@ -94,6 +94,49 @@ TEST_F(Recovery, OnTheLevelScreenEverySheetComesBackAndTheOldPlayFieldIsLeftAlon
   }
 }
 
+// The level choice and the banners in the language chosen: at set-up, when
+// the language changes between two frames, and when the pictures come back
+// after a loss, also one that happened before the change.
+TEST_F(Recovery, ThePicturesOfTheChosenLanguageAreShownAndComeBack) {
+  game.Create(Language::English);
+  ASSERT_TRUE(game.Frame());
+  const Image english = Front();
+  const std::vector<Image> englishSheets = SheetPictures();
+  game.Destroy();
+  soft::Reset();
+  game.Create();
+  ASSERT_TRUE(game.Frame());
+  const Image chinese = Front();
+  const std::vector<Image> chineseSheets = SheetPictures();
+  ASSERT_FALSE(SamePicture(chinese, english));
+  // Only the level choice and the banners differ.
+  for (size_t i = 0; i < chineseSheets.size(); ++i) {
+    EXPECT_EQ(chineseSheets[i] == englishSheets[i], i != 0 && i != 5) << "sheet " << i;
+  }
+
+  game.Session().UsePictures(Language::English);
+  ASSERT_TRUE(game.Frame());
+  EXPECT_TRUE(SamePicture(english, Front()));
+  for (Loss how : {Loss::Lose, Loss::SwitchAway}) {
+    LoseBetweenFrames(how);
+    ASSERT_TRUE(game.Frame());
+    EXPECT_TRUE(SamePicture(english, Front()));
+    EXPECT_EQ(englishSheets, SheetPictures());
+  }
+  game.Session().UsePictures(Language::Chinese);
+  ASSERT_TRUE(game.Frame());
+  EXPECT_TRUE(SamePicture(chinese, Front()));
+  // Changed while the display is away: the recovery brings the new pictures.
+  soft::Deactivate();
+  F().ApplicationEvents1Deactivate();
+  game.Session().UsePictures(Language::English);
+  soft::Activate();
+  F().ApplicationEvents1Restore();
+  ASSERT_TRUE(game.Frame());
+  EXPECT_TRUE(SamePicture(english, Front()));
+  EXPECT_EQ(englishSheets, SheetPictures());
+}
+
 TEST_F(Recovery, DuringARoundAndAfterItThePicturesComeBackAsIfNothingHadHappened) {
   // After the demolition, while the crash explosion runs, and with the banner up.
   const int kLossFrames[] = {12, 32, 42};

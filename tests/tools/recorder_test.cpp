@@ -100,9 +100,10 @@ TEST(Recorder, WritesTheSessionAsAScriptThatRepeatsItToItsFinalLine) {
   const std::string recording = Recording(app);
   const size_t final = recording.find("# final: ");
   ASSERT_NE(final, std::string::npos) << recording;
-  EXPECT_EQ(recording.substr(0, final),
-            "seed 20240607\nframes 2\nchar 51\nframes 30\ndown 32\nframes 1\nup 32\ntick\n"
-            "lose\nframes 40\ndeactivate\nframes 2\nrestore\nframes 1\n");
+  EXPECT_EQ(
+      recording.substr(0, final),
+      "language zh\nseed 20240607\nframes 2\nchar 51\nframes 30\ndown 32\nframes 1\nup 32\ntick\n"
+      "lose\nframes 40\ndeactivate\nframes 2\nrestore\nframes 1\n");
 
   const std::string last = ReplayedLastLine(recording);
   EXPECT_EQ("# final: " + last + "\n", recording.substr(final));
@@ -128,7 +129,7 @@ TEST(Recorder, AProgramEndingInTheMiddleOfAFrameEndsItWithTheLastWholeFrame) {
   const std::string recording = Recording(app);
   const size_t final = recording.find("# final: ");
   ASSERT_NE(final, std::string::npos) << recording;
-  EXPECT_EQ(recording.substr(0, final), "seed 20240607\nchar 51\nframes 30\n");
+  EXPECT_EQ(recording.substr(0, final), "language zh\nseed 20240607\nchar 51\nframes 30\n");
   const std::string last = ReplayedLastLine(recording);
   EXPECT_EQ("# final: " + last + "\n", recording.substr(final));
   EXPECT_EQ(last.rfind("n=30 gs=2 ", 0), 0u) << last;

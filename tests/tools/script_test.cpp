@@ -47,6 +47,9 @@ Reading ReadAll(std::string_view Text) {
       case ScriptOp::Shot:
         text += "shot " + c.File;
         break;
+      case ScriptOp::Language:
+        text += c.Value == 1 ? "language en" : "language zh";
+        break;
     }
     reading.Commands.push_back(text);
   }
@@ -56,12 +59,12 @@ Reading ReadAll(std::string_view Text) {
 TEST(ScriptReader, EveryCommandWithItsArgumentUpToTheTopOfItsRange) {
   const Reading r = ReadAll(
       "seed 4294967295\nchar 255\ndown 65535\nup 0\ntick\ndeactivate\nrestore\n"
-      "random 0 4294967295\nlose\nframes 1000000\nshot a-1_b.PNG\n");
+      "random 0 4294967295\nlose\nframes 1000000\nshot a-1_b.PNG\nlanguage en\n");
   EXPECT_EQ(r.Error, "");
   EXPECT_EQ(r.Commands,
             (std::vector<std::string>{"1 seed 4294967295", "2 char 255", "3 down 65535", "4 up 0",
                                       "5 tick", "6 deactivate", "7 restore", "8 random", "9 lose",
-                                      "10 frames 1000000", "11 shot a-1_b.PNG"}));
+                                      "10 frames 1000000", "11 shot a-1_b.PNG", "12 language en"}));
 }
 
 TEST(ScriptReader, AByteOrderMarkSpacingCommentsAndCarriageReturnsAreAccepted) {
@@ -88,6 +91,8 @@ TEST(ScriptReader, AMalformedLineIsNamedInOneLine) {
       {"shot docs/x.png\n", "'s':1: "},
       {"shot .x.png\n", "'s':1: "},
       {"frames 1000001\n", "'s':1: '1000001' is not a number from 1 to 1000000"},
+      {"language fr\n", "'s':1: "},
+      {"language en zh\n", "'s':1: "},
       // Lines that end in a carriage return alone, after a comment as well.
       {"seed 1\rframes 2\r", "'s':1: a carriage return without a line feed"},
       {"# saved on an old Mac\rframes 2\r", "'s':1: a carriage return without a line feed"},

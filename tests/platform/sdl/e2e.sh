@@ -5,7 +5,13 @@
 #
 #   e2e.sh play CARPEX SHOT_CHECK OUTDIR   the whole round trip (screenshots kept in OUTDIR)
 #   e2e.sh bare CARPEX SHOT_CHECK OUTDIR   an X server without a window manager
+#   e2e.sh languages CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR
+#                                          the level screen under an English and a
+#                                          Chinese locale, as the replay tool draws
+#                                          it in that language
 #   e2e.sh nodisplay CARPEX                no display at all: a clear error, no crash
+#
+# The game runs in a Chinese locale (its own pictures) unless said otherwise.
 #
 # Exit status 0 on success, 77 when a tool it needs is missing (skipped), 1 on failure.
 set -u
@@ -79,12 +85,13 @@ start_x() {
     fail "the window manager did not start"
 }
 
-# Starts the game and sets wid to its window.
+# Starts the game in the locale LANG (Chinese unless given) and sets wid to its window.
 start_game() {
-  "$carpex" >"$out/game.out" 2>"$out/game.err" &
+  env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG="${1:-zh_CN.UTF-8}" "$carpex" \
+    >"$out/game.out" 2>"$out/game.err" &
   game=$!
-  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1)
-  [[ -n $wid ]] || fail "no window named Form1 appeared"
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' | head -n 1)
+  [[ -n $wid ]] || fail "no window named Carpex appeared"
   echo "window $wid"
 }
 
@@ -114,6 +121,9 @@ switch_both_ways() {
   xdotool key alt+Return
   retry 20 eval '[[ $(geometry) == 640x480* ]]' || fail "Alt+Enter: no 640 x 480 window ($(geometry))"
   level_shown window_shot windowed
+  # In a window the title says what the keys do.
+  [[ $(xdotool getwindowname "$wid") == "Carpex: 0-9 choose a level, Escape quits" ]] ||
+    fail "the window's title: $(xdotool getwindowname "$wid")"
   if [[ $bare != bare ]]; then
     xdotool windowsize "$wid" 900 700
     retry 20 eval '[[ $(geometry) == 900x700* ]]' || fail "the window cannot be resized ($(geometry))"
@@ -149,8 +159,10 @@ play() {
   start_x 1280x1024x24
   start_game
 
-  # --- The window: title, icon, borderless over the whole screen.
-  [[ $(xdotool getwindowname "$wid") == Form1 ]] || fail "window title"
+  # --- The window: title and class (the desktop entry's), icon, borderless over the whole screen.
+  [[ $(xdotool getwindowname "$wid") == Carpex ]] || fail "window title"
+  [[ $(xprop -id "$wid" WM_CLASS) == 'WM_CLASS(STRING) = "carpex", "carpex"' ]] ||
+    fail "window class: $(xprop -id "$wid" WM_CLASS)"
   xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || fail "the window has no 32 x 32 icon"
   xdotool getwindowgeometry "$wid" | grep -q 'Geometry: 1280x1024' ||
     fail "the window does not cover the screen: $(xdotool getwindowgeometry "$wid")"
@@ -273,9 +285,32 @@ play() {
   echo "PASS"
 }
 
+# The level screen in the player's language, pixel for pixel as carpex-replay
+# draws it with that language: English for an English locale, the game's own
+# Chinese pictures for a Chinese one.
+languages() {
+  local carpex=$1 check=$2 replay=$3 lang code
+  out=$4
+  start_x 1280x1024x24 bare
+  for lang in en_US.UTF-8 zh_CN.UTF-8; do
+    code=${lang%%_*}
+    printf 'language %s\nseed 1\nframes 2\nshot level-%s.ppm\n' "$code" "$code" |
+      "$replay" --shots "$out" - >/dev/null || fail "carpex-replay could not draw the level screen"
+    start_game "$lang"
+    retry 30 eval 'shot "shown-$code" && check same "shown-$code" "$out/level-$code.ppm" >/dev/null' ||
+      fail "LANG=$lang: not the level screen in '$code': $(check same "shown-$code" "$out/level-$code.ppm")"
+    echo "LANG=$lang: $(check same "shown-$code" "$out/level-$code.ppm")"
+    xdotool key Escape
+    wait "$game"
+    game=""
+  done
+  echo "PASS"
+}
+
 case ${1:-} in
   nodisplay) nodisplay "$2" ;;
+  languages) languages "$2" "$3" "$4" "$5" ;;
   play) play "$2" "$3" "$4" ;;
   bare) bare "$2" "$3" "$4" ;;
-  *) echo "usage: $0 play|bare CARPEX SHOT_CHECK OUTDIR | nodisplay CARPEX" >&2; exit 2 ;;
+  *) echo "usage: $0 play|bare CARPEX SHOT_CHECK OUTDIR | languages CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | nodisplay CARPEX" >&2; exit 2 ;;
 esac

@@ -43,7 +43,9 @@ play() {
   ((status == 0)) || exit $status
 
   [[ -s $recording ]] || fail "nothing was recorded"
-  head -n 1 "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording does not start with seed"
+  # The pictures' language first (e2e.sh plays in a Chinese locale), then the seed.
+  [[ $(head -n 1 "$recording") == "language zh" ]] || fail "the recording does not start with its language"
+  sed -n 2p "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording's second line is not the seed"
   local what
   for what in 'char 57' 'down 32' 'up 32' 'char 102' 'tick' 'deactivate' 'restore' 'lose' \
     'char 27'; do
@@ -95,6 +97,8 @@ cmdline() {
   [[ $err == *"--record given twice"* ]] || fail "no clear message for --record twice"
   refused --overwrite
   [[ $err == *"--overwrite is for --record"* ]] || fail "no clear message for --overwrite alone"
+  refused --language fr
+  [[ $err == *"--language takes zh or en, not 'fr'"* ]] || fail "no clear message for another language"
   refused --record "$tmp/$(printf '\033[2J\033]0;PWNED\007')/x.replay"
   if LC_ALL=C grep -q $'[\001-\037]' <<<"$err"; then fail "control bytes in: $(cat -v <<<"$err")"; fi
   # A recording is never lost: not replaced unless asked, not emptied nor left
@@ -154,7 +158,7 @@ xgone() {
   start_xvfb "$out"
   DISPLAY=":$number" "$carpex" --record "$out/rec.replay" >/dev/null 2>"$out/game.err" &
   game=$!
-  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
     { kill $game $xvfb; fail "no window appeared"; }
   sleep 2.5
   grep -q '^frames ' "$out/rec.replay" || { kill $game $xvfb; fail "no frames on disk while running"; }
@@ -195,7 +199,7 @@ signals() {
       DISPLAY=":$number" "$carpex" --record "$recording" >/dev/null 2>"$out/game.err" &
     fi
     game=$!
-    DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+    DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
       fail "no window appeared"
     if [[ $signal == HUP ]]; then
       # Neither the recording nor the X connection took the closed descriptors.
@@ -222,7 +226,7 @@ signals() {
   mkdir -p "$out/gone"
   DISPLAY=":$number" "$carpex" --record "$out/gone/rec.replay" >/dev/null 2>"$out/game.err" &
   game=$!
-  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
     fail "no window appeared"
   sleep 1
   rm -rf "$out/gone"
@@ -244,7 +248,7 @@ signals() {
   done
   DISPLAY=":$number" "$carpex" --record "$out/closed.replay" >/dev/null 2>"$out/game.err" &
   game=$!
-  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Form1$' >/dev/null ||
+  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
     fail "no window appeared"
   sleep 1.5
   DISPLAY=":$number" xdotool key alt+F4

@@ -9,6 +9,7 @@
 #include "platform/common/layout.h"
 #include "platform/common/pixel_font.h"
 #include "platform/sdl/sdl_app.h"
+#include "shell/form_access.h"
 #include "shell/session.h"
 #include "tests/platform/sdl/dummy_video.h"
 #include "tests/platform/sdl/game_driver.h"
@@ -205,6 +206,30 @@ TEST_F(SdlGameTest, EscapeOnTheLevelScreenHidesTheWindowAndEndsTheLoop) {
   EXPECT_EQ(app->Presents(), 0u);
 }
 
+// In a window, where the player sees it, the title says what the keys do now;
+// in full screen, the task bar and Alt+Tab show the game's name.
+TEST_F(SdlGameTest, InAWindowTheTitleSaysWhatTheKeysDoNow) {
+  app->SetGameView([this] { return common::GameViewOf(session->View().W); });
+  std::vector<std::string> titles;
+  const auto title = [&] { titles.push_back(SDL_GetWindowTitle(app->Window())); };
+  driver->Between = [&](int n) {
+    if (n > 1 && n % 2 == 1) title();
+    if (n == 1) app->SetWindowed(true);
+    if (n == 3) Type('9', SDL_SCANCODE_9);
+    // The round ends (as when the plane's explosion has finished).
+    if (n == 5) TForm1Access(*session).W().GameState = kRoundOver;
+    if (n == 7) Type(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+    if (n == 9) app->SetWindowed(false);
+  };
+  driver->Run(9);
+  title();
+  EXPECT_EQ(titles, (std::vector<std::string>{
+                        "Carpex: 0-9 choose a level, Escape quits",
+                        "Carpex: Space or Down drops the bomb, Escape leaves the round",
+                        "Carpex: Escape: back to the level choice",
+                        "Carpex: 0-9 choose a level, Escape quits", "Carpex"}));
+}
+
 // SDL's virtual joystick stands for a game controller plugged in while the
 // game runs: it starts the chosen level, drops a bomb, leaves the round, and
 // what it held is let go when it is pulled out.
@@ -223,7 +248,7 @@ TEST_F(SdlGameTest, AGameControllerPluggedInWhileTheGameRunsPlaysIt) {
   auto press = [&](SDL_GameControllerButton B, bool Down) {
     ASSERT_EQ(SDL_JoystickSetVirtualButton(pad, B, Down ? SDL_PRESSED : SDL_RELEASED), 0);
   };
-  const std::string caption = SDL_GetWindowTitle(app->Window());
+  const std::string caption = "Carpex";
   std::vector<std::string> titles;
   uint8_t heldBeforeUnplug = 0;
   driver->Between = [&](int N) {

@@ -3,12 +3,13 @@
 // the picture sits on the screen where the window puts it.
 //
 //   shot_check levelchoice SHOT        the level-choice screen, pixel for pixel
+//   shot_check same SHOT PICTURE       the game's picture is PICTURE (640 x 480), pixel for pixel
 //   shot_check plane SHOT              the plane's extent in the rows above the city
 //   shot_check diff A B X Y W H        how many game pixels of the rectangle differ
 //   shot_check lost SHOT               how many game pixels show the lost pattern
 //   shot_check fps SHOT                the number written at the window's top-left
 //
-// Exit status 0 when the question could be answered (and for levelchoice: yes),
+// Exit status 0 when the question could be answered (and for levelchoice and same: yes),
 // 1 when not, 2 for a usage or file error.
 #include <algorithm>
 #include <cctype>
@@ -94,27 +95,15 @@ uint32_t GamePixel(const Shot& S, const Placement& P, int Gx, int Gy) {
   return S.At(x, y);
 }
 
-int LevelChoice(const Shot& S) {
-  const soft::Resource* res = soft::FindEmbedded("BITMAP", "LEVELCH1");
-  soft::DibImage sheet;
-  if (res == nullptr || !soft::DecodeDib(res->data, res->size, &sheet)) {
-    std::fprintf(stderr, "the level-choice bitmap is missing\n");
-    return 2;
-  }
+// Whether the shot shows the picture Want (0xRRGGBB, 640 x 480), every screen
+// pixel of each game pixel, on black around it.
+int ShowsPicture(const Shot& S, const std::vector<uint32_t>& Want) {
   const Placement p = carpex::common::PlacePicture(S.Width, S.Height);
-  const uint32_t key = sheet.At(0, 0);
-  constexpr int kLeft = 154, kTop = 111;
   int wrong = 0, inked = 0;
   for (int gy = 0; gy < carpex::common::kPictureHeight; ++gy) {
     for (int gx = 0; gx < carpex::common::kPictureWidth; ++gx) {
-      uint32_t want = 0;
-      const int sx = gx - kLeft, sy = gy - kTop;
-      if (sx >= 0 && sy >= 0 && sx < sheet.Width && sy < sheet.Height) {
-        const uint32_t c = sheet.At(sx, sy);
-        if (c != key) want = Displayed(c);
-      }
+      const uint32_t want = Want[static_cast<size_t>(gy) * carpex::common::kPictureWidth + gx];
       inked += want != 0;
-      // Every screen pixel of the game pixel, not only its centre.
       for (int y = p.Y + gy * p.Scale; y < p.Y + (gy + 1) * p.Scale; ++y) {
         for (int x = p.X + gx * p.Scale; x < p.X + (gx + 1) * p.Scale; ++x) {
           if (!Close(S.At(x, y), want, 4)) ++wrong;
@@ -135,6 +124,39 @@ int LevelChoice(const Shot& S) {
       "not black, %d inked game pixels expected\n",
       p.Width, p.Height, p.X, p.Y, p.Scale, wrong, border, inked);
   return wrong == 0 && border == 0 && inked > 0 ? 0 : 1;
+}
+
+int LevelChoice(const Shot& S) {
+  const soft::Resource* res = soft::FindEmbedded("BITMAP", "LEVELCH1");
+  soft::DibImage sheet;
+  if (res == nullptr || !soft::DecodeDib(res->data, res->size, &sheet)) {
+    std::fprintf(stderr, "the level-choice bitmap is missing\n");
+    return 2;
+  }
+  const uint32_t key = sheet.At(0, 0);
+  constexpr int kLeft = 154, kTop = 111;
+  std::vector<uint32_t> want(static_cast<size_t>(carpex::common::kPictureWidth) *
+                             carpex::common::kPictureHeight);
+  for (int sy = 0; sy < sheet.Height; ++sy) {
+    for (int sx = 0; sx < sheet.Width; ++sx) {
+      const uint32_t c = sheet.At(sx, sy);
+      if (c != key) want[(kTop + sy) * carpex::common::kPictureWidth + kLeft + sx] = Displayed(c);
+    }
+  }
+  return ShowsPicture(S, want);
+}
+
+int Same(const Shot& S, const Shot& Picture) {
+  if (Picture.Width != carpex::common::kPictureWidth ||
+      Picture.Height != carpex::common::kPictureHeight) {
+    std::fprintf(stderr, "the picture is not 640 x 480\n");
+    return 2;
+  }
+  std::vector<uint32_t> want(static_cast<size_t>(Picture.Width) * Picture.Height);
+  for (int y = 0; y < Picture.Height; ++y) {
+    for (int x = 0; x < Picture.Width; ++x) want[y * Picture.Width + x] = Picture.At(x, y);
+  }
+  return ShowsPicture(S, want);
 }
 
 int PlaneExtent(const Shot& S) {
@@ -228,7 +250,7 @@ int Fps(const Shot& S) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: shot_check levelchoice|plane|diff|lost|fps SHOT ...\n");
+    std::fprintf(stderr, "usage: shot_check levelchoice|same|plane|diff|lost|fps SHOT ...\n");
     return 2;
   }
   const std::string what = argv[1];
@@ -241,12 +263,13 @@ int main(int argc, char** argv) {
   if (what == "plane") return PlaneExtent(a);
   if (what == "lost") return Lost(a);
   if (what == "fps") return Fps(a);
-  if (what == "diff" && argc == 8) {
+  if ((what == "diff" && argc == 8) || (what == "same" && argc == 4)) {
     Shot b;
     if (!ReadPpm(argv[3], &b)) {
       std::fprintf(stderr, "cannot read %s\n", argv[3]);
       return 2;
     }
+    if (what == "same") return Same(a, b);
     return Diff(a, b, std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
                 std::atoi(argv[7]));
   }

@@ -14,7 +14,8 @@ const { pageDir, replayTool, outDir } = commandLine("firefox_test.mjs");
 const launch = { browser: "firefox", executablePath: process.env.FIREFOX || "/usr/bin/firefox-esr" };
 
 runBrowserTest("Firefox page test", pageDir, launch, async (browser, site, errors) => {
-  const reference = referenceLevelScreen(replayTool, outDir);
+  // The browser's language is English.
+  const reference = referenceLevelScreen(replayTool, outDir, "en");
   console.log("browser: " + (await browser.version()));
   const page = await browser.newPage();
   page.on("console", (m) => m.type() === "error" && errors.push(m.text()));

@@ -1,15 +1,20 @@
 // The game's web page in headless Chromium, as players meet it. On a desktop:
 // the page loads without a console error, shows the level screen exactly as
 // the software display draws it with an English key legend and the version
-// in a corner, plays a round with keys, comes back whole after losing the
-// focus, loses no focus change and no key-up when flooded with events, ends
-// on Escape, Escape and plays again. A gamepad plays a round; the pace holds on 60, 120 and
-// 144 Hz displays. The legend and the fullscreen button show at common desktop
-// sizes, with or without a gamepad, in a wide and a narrow font. A phone plays a round by touch in portrait and landscape;
+// in a corner, plays a round with keys and a click, comes back whole after
+// losing the focus, loses no focus change and no key-up when flooded with
+// events, ends on Escape, Escape and plays again. The pictures follow the
+// browser's languages, and the page's switch, which the browser keeps. The
+// legend says what applies on the level screen, in a round and after it. A
+// gamepad plays a round; the pace holds on 60, 120 and 144 Hz displays. The
+// legend and the buttons show at common desktop and laptop sizes, with or
+// without a gamepad, in a wide and a narrow font, and the picture fills the
+// room they leave. A phone plays a round by touch in portrait and landscape;
 // the picture fills phones and a 125 % desktop. Opened from a file the page
 // says what to do. Installed, it passes Chromium's check, plays offline and
 // takes the next version when one is deployed, but never one with a damaged
-// file; a first visit to damaged files says so in plain words.
+// file; a first visit to damaged files says so in plain words. A first visit
+// transfers no more than 120 kB with brotli and 150 kB with gzip.
 //
 //   node page_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR
 //
@@ -48,6 +53,11 @@ const levelScreen = (t) => t.gs === "1" && Number(t.n) >= 3;
 const shownText = (e) => (e.checkVisibility({ visibilityProperty: true }) ? e.innerText : "");
 const bombOf = (t) => t.bomb.split(",").map(Number);
 
+// Parts of the legend band that show, by id or by their first words. Runs in the page.
+const shownParts = () => [...document.querySelectorAll("#legend > li, #buttons > button")]
+  .filter((e) => e.checkVisibility({ visibilityProperty: true }))
+  .map((e) => e.id || e.innerText.replace(/\s+/g, " "));
+
 async function desktop(browser, site, reference) {
   const page = await open(browser, null, (p) => p.setViewport({ width: 1280, height: 1024 }));
   page.on("request", (r) => r.url().startsWith(site.url) || site.missed.push(r.url()));
@@ -66,14 +76,11 @@ async function desktop(browser, site, reference) {
   const p = await g.placed();
   const at = [p.left, p.top, p.width, p.height].join(" ");
   if (at !== "0 32 1280 960" || !p.sharp) fail("the canvas is placed at " + at);
-  // The legend says in English what the keys do; no touch control shows.
-  const legend = await page.$eval("#legend", shownText);
-  for (const words of ["choose a level", "Space or Down drops the bomb", "f shows the frame rate",
-                       "Escape leaves"]) {
-    if (!legend.replace(/\s+/g, " ").includes(words)) fail(`the legend lacks "${words}": ${legend}`);
+  // The legend says in English what the keys do here; no touch control shows.
+  const legend = (await page.evaluate(shownParts)).join(" | ");
+  if (legend !== "fullscreen | language | 0-9 choose a level | Escape quits") {
+    fail("the level screen's legend: " + legend);
   }
-  if (await page.$eval("#back", shownText)) fail("a touch control shows");
-  if (!(await page.$eval("#fullscreen", shownText))) fail("no fullscreen button");
   // F11 is the browser's own.
   await page.evaluate(() => window.addEventListener("keydown", (e) => {
     window.f11Kept = e.defaultPrevented;
@@ -86,6 +93,15 @@ async function desktop(browser, site, reference) {
   await g.waitFor("the frame-rate text", (t) => t.shown === "1");
   const dropped = await playRoundWithKeys(page, g);
   console.log("bomb released: " + dropped.bomb);
+  // A click on the picture holds the bomb key as well.
+  const p2 = await g.placed();
+  await g.waitFor("no bomb in the air", (t) => bombOf(t)[4] === 0, 30);
+  await page.mouse.move(p2.left + p2.width / 2, p2.top + p2.height / 2);
+  await page.mouse.down();
+  await g.waitFor("the bomb by a click", (t) => bombOf(t)[4] !== 0 && bombOf(t)[5] === 1);
+  await page.mouse.up();
+  await g.waitFor("the click let go", (t) => bombOf(t)[5] === 0);
+  console.log("a click on the picture dropped a bomb");
 
   // Away and back, by the window's focus and by another tab: the same round
   // goes on, every picture back on the canvas.
@@ -281,8 +297,8 @@ async function phone(browser, url) {
       if (!box || !(await shown(name))) fail(`no "${name}" button in ${orientation}`);
       if (box.width < 44 || box.height < 44) fail(`the "${name}" button is ${box.width} x ${box.height}`);
     }
-    const legend = await page.$eval("#legend", (e) => e.innerText);
-    if (!legend.includes("Touch the picture to drop the bomb")) fail("the legend names no touch control");
+    const legend = await page.$eval("#legend", shownText);
+    if (!legend.includes("The buttons 0-9 choose a level")) fail("the legend names no level buttons");
     const p = await g.placed();
     console.log(`Pixel 5 ${orientation} (${p.pageWidth} x ${p.pageHeight} CSS px at ${p.ratio}): ` +
                 `picture ${p.width.toFixed(1)} x ${p.height.toFixed(1)} CSS px, ` +
@@ -298,6 +314,10 @@ async function phone(browser, url) {
     await (await button(digit)).tap();
     await g.waitFor("the round by touch", (t) => t.gs === "2" && t.level === digit);
     if (await shown("5")) fail("the digits show during a round");
+    await g.frames(3);
+    if (!(await page.$eval("#legend", shownText)).includes("Touch the picture to drop the bomb")) {
+      fail("the legend names no touch control in a round");
+    }
     // Two bombs, each by a touch of the picture held for a while.
     const middle = { x: p.left + p.width / 2, y: p.top + p.height / 2 };
     for (let bomb = 1; bomb <= 2; ++bomb) {
@@ -342,13 +362,16 @@ async function zoomedDesktop(browser, url) {
   await page.close();
 }
 
-// The legend and the fullscreen button at common desktop sizes (inside the
-// browser's bars; the last is 1920 x 1080 at 125 %), with and without a
-// gamepad, under a wide and a narrow font: each shows whole, beside or under
-// the picture and clear of it, and the picture keeps the scale it would have
-// without them.
-async function legendAtDesktopSizes(browser, url) {
-  const sizes = [[1280, 1024, 1], [1366, 768, 1], [1280, 800, 1], [1536, 739, 1.25]];
+// The legend and the buttons at common desktop sizes (inside the browser's
+// bars; 1536 x 739 is 1920 x 1080 at 125 %) and laptop sizes (inside the bars,
+// then in full screen or installed), with and without a gamepad, under a wide
+// and a narrow font: on every screen of the game each part shows whole, beside
+// or under the picture and clear of it, and the picture is as large as it
+// would be without them (a whole factor within a tenth of filling the page,
+// else filling it).
+async function legendAtSizes(browser, url) {
+  const sizes = [[1280, 1024, 1], [1366, 768, 1], [1280, 800, 1], [1536, 739, 1.25],
+                 [1366, 657, 1], [1280, 680, 1], [1440, 900, 1]];
   const widths = [];
   for (const font of ["DejaVu Sans Mono", "Liberation Sans Narrow"]) {
     const page = await open(browser, null, (p) => p.evaluateOnNewDocument((font) => {
@@ -373,37 +396,50 @@ async function legendAtDesktopSizes(browser, url) {
         await g.waitFor("the level screen", levelScreen);
         await g.frames(3);
         const where = `${width} x ${height} at ${ratio * 100} %${pad ? " with a gamepad" : ""} in ${font}`;
-        const seen = await page.evaluate((kWidth, kHeight) => {
-          const inside = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth + 0.5 &&
-                                r.bottom <= innerHeight + 0.5;
-          const c = document.getElementById("canvas").getBoundingClientRect();
-          const clear = (r) => r.right <= c.left + 0.5 || r.left >= c.right - 0.5 ||
-                               r.bottom <= c.top + 0.5 || r.top >= c.bottom - 0.5;
-          const parts = [...document.querySelectorAll("#legend > li, #fullscreen")]
-            .filter((e) => e.checkVisibility());
-          const hidden = parts.filter((e) => !e.checkVisibility({ visibilityProperty: true }) ||
-                                             !inside(e.getBoundingClientRect()) ||
-                                             !clear(e.getBoundingClientRect()));
-          // The scale the whole-factor rule gives the page without a legend.
-          const fit = Math.min(innerWidth * devicePixelRatio / kWidth, innerHeight * devicePixelRatio / kHeight);
-          const whole = Math.floor(fit);
-          const bare = whole >= 1 && 3 * whole >= 2 * fit ? whole : fit;
-          return { parts: parts.map((e) => e.id || e.innerText.slice(0, 12)),
-                   hidden: hidden.map((e) => e.id || e.innerText.slice(0, 20)),
-                   scale: (c.width * devicePixelRatio) / kWidth, bare,
-                   sharp: document.getElementById("canvas").classList.contains("sharp"),
-                   legend: document.documentElement.dataset.legend };
-        }, 640, 480);
-        const name = `legend-${font.split(" ").pop().toLowerCase()}-${width}x${height}${pad ? "-pad" : ""}.png`;
-        await page.screenshot({ path: path.join(outDir, name) });
-        if (seen.hidden.length > 0) fail(`${where}: not shown whole and clear of the picture: ${seen.hidden}`);
-        if (!seen.parts.includes("fullscreen") || seen.parts.includes("pad-legend") !== pad) {
-          fail(`${where}: the legend shows ${seen.parts}`);
+        let scale = "";
+        // Each screen's legend, as the game would have the page show it.
+        for (const screen of ["round", "over", "level"]) {
+          const seen = await page.evaluate((screen, pads, kWidth, kHeight) => {
+            Module.showControls(screen, pads, 0);
+            const inside = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth + 0.5 &&
+                                  r.bottom <= innerHeight + 0.5;
+            const c = document.getElementById("canvas").getBoundingClientRect();
+            const clear = (r) => r.right <= c.left + 0.5 || r.left >= c.right - 0.5 ||
+                                 r.bottom <= c.top + 0.5 || r.top >= c.bottom - 0.5;
+            const parts = [...document.querySelectorAll("#legend > li, #buttons > button")]
+              .filter((e) => e.checkVisibility());
+            const hidden = parts.filter((e) => !e.checkVisibility({ visibilityProperty: true }) ||
+                                               !inside(e.getBoundingClientRect()) ||
+                                               !clear(e.getBoundingClientRect()));
+            // The picture's scale on the whole page: a whole factor within a
+            // tenth of filling it, else filling it.
+            const fit = Math.min(innerWidth * devicePixelRatio / kWidth, innerHeight * devicePixelRatio / kHeight);
+            const whole = Math.floor(fit);
+            const bare = whole >= 1 && 10 * whole >= 9 * fit ? whole : fit;
+            return { parts: parts.map((e) => (e.tagName === "BUTTON" ? e.id : e.className)),
+                     hidden: hidden.map((e) => e.id || e.innerText.slice(0, 20)),
+                     scale: (c.width * devicePixelRatio) / kWidth, bare,
+                     sharp: document.getElementById("canvas").classList.contains("sharp"),
+                     legend: document.documentElement.dataset.legend };
+          }, screen, pad ? 1 : 0, 640, 480);
+          if (screen === "level") {
+            const name = `legend-${font.split(" ").pop().toLowerCase()}-${width}x${height}${pad ? "-pad" : ""}.png`;
+            await page.screenshot({ path: path.join(outDir, name) });
+          }
+          const at = `${where} (${screen})`;
+          if (seen.hidden.length > 0) fail(`${at}: not shown whole and clear of the picture: ${seen.hidden}`);
+          const lines = seen.parts.filter((p) => p.startsWith(`on-${screen}`));
+          if (!seen.parts.includes("fullscreen") || !seen.parts.includes("language") ||
+              lines.length !== seen.parts.length - 2 || lines.length < (screen === "over" ? 1 : 2) ||
+              lines.some((p) => p.includes(" pad")) !== pad) {
+            fail(`${at}: the legend shows ${seen.parts}`);
+          }
+          if (Math.abs(seen.scale - seen.bare) > 0.01 || seen.sharp !== Number.isInteger(seen.bare)) {
+            fail(`${at}: the picture is enlarged ${seen.scale}, not ${seen.bare}`);
+          }
+          scale = `legend ${seen.legend}, picture x${seen.scale.toFixed(2)}${seen.sharp ? " (whole)" : ""}`;
         }
-        if (Math.abs(seen.scale - seen.bare) > 0.01 || seen.sharp !== Number.isInteger(seen.bare)) {
-          fail(`${where}: the picture is enlarged ${seen.scale}, not ${seen.bare}`);
-        }
-        console.log(`${where}: legend ${seen.legend}, picture x${seen.scale.toFixed(2)}${seen.sharp ? " (whole)" : ""}`);
+        console.log(`${where}: ${scale}, each screen's legend whole`);
       }
     }
     widths.push(await page.evaluate(() => {
@@ -419,6 +455,111 @@ async function legendAtDesktopSizes(browser, url) {
   // Both fonts took: the same words in each are of clearly different widths.
   if (widths[0] < 1.25 * widths[1]) fail(`the fonts did not apply: ${widths.join(" and ")} px`);
   console.log(`fonts: the same words ${Math.round(widths[0])} px wide and ${Math.round(widths[1])} px narrow`);
+}
+
+// The legend follows the game: the level screen's keys, a round's, and once
+// the round is over the way back.
+async function legendFollowsTheGame(browser, url) {
+  const page = await open(browser, null, (p) => p.setViewport({ width: 1280, height: 1024 }));
+  await page.goto(url, { waitUntil: "load" });
+  const g = game(page);
+  const legend = async (name, screen, want) => {
+    await g.frames(3);
+    const seen = (await page.evaluate(shownParts)).filter((p) => p !== "fullscreen" && p !== "language");
+    if (seen.join(" | ") !== want) fail(`the legend ${screen}: ${seen.join(" | ")}`);
+    await page.screenshot({ path: path.join(outDir, `legend-${name}.png`) });
+    console.log(`legend ${screen}: ${seen.join(" | ")}`);
+  };
+  await g.waitFor("the level screen", levelScreen);
+  await legend("level", "on the level screen", "0-9 choose a level | Escape quits");
+  await page.keyboard.press("Digit9");
+  await g.waitFor("the round", (t) => t.gs === "2");
+  await legend("round", "in a round", "Space, Down or a click on the picture drops the bomb | Escape leaves the round");
+  // Nothing dropped: the plane flies into a tower.
+  await g.waitFor("the crash", (t) => t.gs === "3", 90);
+  await legend("over", "after the round", "Escape: back to the level choice");
+  await page.keyboard.press("Escape");
+  await g.waitFor("the level screen again", (t) => t.gs === "1");
+  await legend("level-again", "on the level screen again", "0-9 choose a level | Escape quits");
+  await page.close();
+}
+
+// The pictures in the player's language: the first Chinese or English one of
+// the browser's languages; the switch shows the other pictures at once and
+// the browser keeps the choice for the next visit.
+async function languages(browser, url, replayTool) {
+  const reference = { en: referenceLevelScreen(replayTool, outDir, "en"),
+                      zh: referenceLevelScreen(replayTool, outDir, "zh") };
+  const shows = async (g, language, what) => {
+    await g.waitFor(`${what}: the level screen`, levelScreen);
+    for (let tries = 0; (await g.differingFrom(reference[language])) > 0; ++tries) {
+      if (tries === 100) fail(`${what}: the level screen is not the one in "${language}"`);
+      await g.frames(1);
+    }
+  };
+  for (const [preferred, language] of [[["zh-CN", "en"], "zh"], [["fr-FR", "zh-TW", "en"], "zh"],
+                                       [["de-DE", "fr"], "en"]]) {
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    await page.evaluateOnNewDocument((preferred) => {
+      Object.defineProperty(Navigator.prototype, "languages", { get: () => preferred, configurable: true });
+    }, preferred);
+    await page.setViewport({ width: 1280, height: 1024 });
+    await page.goto(url, { waitUntil: "load" });
+    const g = game(page);
+    const what = `navigator.languages ${preferred.join(", ")}`;
+    await shows(g, language, what);
+    await page.screenshot({ path: path.join(outDir, `language-${preferred[0]}.png`) });
+    console.log(`${what}: the level screen in "${language}", pixel for pixel`);
+    if (language === "zh" && preferred[0] === "zh-CN") {
+      const other = await page.$eval("#language", shownText);
+      if (other !== "English") fail("the switch offers " + other);
+      await page.click("#language");
+      await shows(g, "en", "after the switch");
+      await page.reload({ waitUntil: "load" });
+      await shows(g, "en", "the next visit");
+      if ((await page.$eval("#language", shownText)) !== "\u4e2d\u6587") fail("the switch does not offer Chinese");
+      console.log(`${what}: the switch showed the English pictures, and the next visit too`);
+    }
+    await context.close();
+  }
+}
+
+// A new player's first visit, in a fresh profile, from a server that sends
+// the .br copies (or only the .gz ones, like one without brotli): what the
+// browser receives for the page and for its service worker's copy of it, the
+// encoded bodies as Resource Timing gives them. A body that came from the
+// browser's cache (a copy that the server said was still the one) came over
+// no network: its transfer is no larger than its body.
+async function firstVisit(browser, dir) {
+  for (const [encodings, most] of [[["br", "gzip"], 120000], [["gzip"], 150000]]) {
+    const site = await serve(dir, 0, encodings);
+    const context = await browser.createBrowserContext();
+    try {
+      const page = await context.newPage();
+      await page.goto(site.url, { waitUntil: "load" });
+      await game(page).waitFor("the level screen", levelScreen);
+      await page.evaluate(() => navigator.serviceWorker.ready);
+      const worker = await (await context.waitForTarget((t) => t.type() === "service_worker")).worker();
+      const bodies = () => [...performance.getEntriesByType("navigation"),
+                            ...performance.getEntriesByType("resource")]
+        .map((e) => [new URL(e.name).pathname, e.transferSize > e.encodedBodySize ? e.encodedBodySize : 0]);
+      const seen = [...(await page.evaluate(bodies)), ...(await worker.evaluate(bodies))];
+      // The worker's own script is no resource of either: the server counts it.
+      const total = seen.reduce((sum, [, size]) => sum + size, 0) +
+                    site.sent.requests.filter((r) => r.startsWith("/sw.js "))
+                      .reduce((sum, r) => sum + Number(r.split(" ")[1]), 0);
+      console.log(`first visit (${encodings[0]}): ${total} bytes ` +
+                  `(${seen.filter(([, size]) => size > 0).map(([name, size]) => `${name} ${size}`).join(", ")}; ` +
+                  `the server sent ${site.sent.bytes})`);
+      if (total > most) fail(`a first visit (${encodings[0]}) transfers ${total} bytes, more than ${most}`);
+      if (site.sent.bytes !== total) fail(`the browser counted ${total} bytes, the server sent ${site.sent.bytes}`);
+      if (site.missed.length > 0) fail("requests the page should not make: " + site.missed.join(", "));
+    } finally {
+      await context.close();
+      await site.stop();
+    }
+  }
 }
 
 // Opened from a file, the page says how to serve it.
@@ -579,15 +720,19 @@ const launch = {
 
 runBrowserTest("web page test", pageDir, launch, async (browser, site, errors) => {
   consoleErrors = errors;
-  const reference = referenceLevelScreen(replayTool, outDir);
+  // The browser's language is English.
+  const reference = referenceLevelScreen(replayTool, outDir, "en");
+  await firstVisit(browser, pageDir);
   await desktop(browser, site, reference);
+  await languages(browser, site.url, replayTool);
+  await legendFollowsTheGame(browser, site.url);
   await simulatedDisplay(browser, site.url, "60 Hz with jitter", [15.86, 17.48, 16.4, 16.93]);
   await simulatedDisplay(browser, site.url, "120 Hz", [1000 / 120]);
   await simulatedDisplay(browser, site.url, "144 Hz", [1000 / 144]);
   await gamepad(browser, site.url);
   await phone(browser, site.url);
   await zoomedDesktop(browser, site.url);
-  await legendAtDesktopSizes(browser, site.url);
+  await legendAtSizes(browser, site.url);
   await fromFile(browser);
   await installedAndOffline(browser);
   await damagedFirstVisit(browser);

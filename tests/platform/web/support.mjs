@@ -2,6 +2,7 @@
 // the level screen as the software display draws it, the game's trace line,
 // and the frame rate the game counts.
 import { execFileSync } from "node:child_process";
+import crypto from "node:crypto";
 import fs from "node:fs";
 import http from "node:http";
 import os from "node:os";
@@ -58,11 +59,16 @@ export async function runBrowserTest(name, pageDir, launch, test) {
   }
 }
 
-// The page's own files only; any other request is a fault of the page and
-// is written down in `missed`. Port 0 takes a free one; stop() ends every
-// connection, as a server that has gone away.
-export async function serve(dir, port = 0) {
+// The page's own files only, as a static server gives them (nginx with
+// brotli_static and gzip_static): the .br or .gz copy beside a file when the
+// browser takes that encoding and `encodings` lists it, and an ETag that a
+// revalidation answers with 304. Any other request is a fault of the page and
+// is written down in `missed`; `sent` counts the body bytes given. Port 0
+// takes a free one; stop() ends every connection, as a server that has gone
+// away.
+export async function serve(dir, port = 0, encodings = ["br", "gzip"]) {
   const missed = [];
+  const sent = { bytes: 0, requests: [] };
   const server = http.createServer((req, res) => {
     const name = new URL(req.url, "http://localhost").pathname.replace(/^\/$/, "/index.html");
     const file = path.join(dir, path.basename(name));
@@ -72,7 +78,20 @@ export async function serve(dir, port = 0) {
       res.writeHead(404).end();
       return;
     }
-    res.writeHead(200, { "Content-Type": type }).end(fs.readFileSync(file));
+    const accepted = String(req.headers["accept-encoding"] || "").split(/\s*,\s*/).map((e) => e.split(";")[0]);
+    const coding = [["br", ".br"], ["gzip", ".gz"]].find(([e, suffix]) =>
+      encodings.includes(e) && accepted.includes(e) && fs.existsSync(file + suffix));
+    const body = fs.readFileSync(coding ? file + coding[1] : file);
+    const tag = `"${crypto.createHash("sha256").update(body).digest("hex").slice(0, 16)}"`;
+    const headers = { "Content-Type": type, "ETag": tag, "Vary": "Accept-Encoding" };
+    if (coding) headers["Content-Encoding"] = coding[0];
+    if (req.headers["if-none-match"] === tag) {
+      res.writeHead(304, headers).end();
+      return;
+    }
+    sent.bytes += body.length;
+    sent.requests.push(`${name} ${body.length}${coding ? " " + coding[0] : ""}`);
+    res.writeHead(200, headers).end(body);
   });
   await new Promise((resolve) => server.listen(port, "127.0.0.1", resolve));
   const url = `http://127.0.0.1:${server.address().port}/`;
@@ -80,14 +99,15 @@ export async function serve(dir, port = 0) {
     server.close(resolve);
     server.closeAllConnections();
   });
-  return { url, missed, stop, port: server.address().port };
+  return { url, missed, sent, stop, port: server.address().port };
 }
 
-// The level screen as carpex-replay draws it on the software display: RGB bytes.
-export function referenceLevelScreen(replayTool, outDir) {
-  const ppm = path.join(outDir, "level-reference.ppm");
+// The level screen as carpex-replay draws it on the software display, with the
+// pictures in the language given ("en" or "zh"): RGB bytes.
+export function referenceLevelScreen(replayTool, outDir, language) {
+  const ppm = path.join(outDir, `level-reference-${language}.ppm`);
   execFileSync(replayTool, ["--shots", outDir, "--overwrite", "-"], {
-    input: "seed 1\nframes 2\nshot " + path.basename(ppm) + "\n",
+    input: `language ${language}\nseed 1\nframes 2\nshot ${path.basename(ppm)}\n`,
   });
   const bytes = fs.readFileSync(ppm);
   const header = bytes.toString("latin1", 0, 20).match(/^P6\s+640\s+480\s+255\s/);
