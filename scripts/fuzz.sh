@@ -38,7 +38,7 @@ for target in bitmap game; do
   echo "== fuzzing $target for ${seconds}s"
   if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     "$build/tests/fuzz/carpex_fuzz_$target" "${options[@]}" -max_total_time="$seconds" \
-    -fork="$(nproc)" \
+    -fork="$(nproc)" -print_funcs=0 \
     -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$build/crashes/$target-" "$found" "tests/fuzz/corpus/$target"; then
     echo "fuzz target $target failed; the input is in $build/crashes/" >&2

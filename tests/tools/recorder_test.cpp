@@ -53,7 +53,10 @@ void Frames(FormHandlers& Form, int Count) {
 
 // The session recorded over App, as the file holds it.
 std::string Recording(ScriptedApp& App) {
-  const std::string path = ::testing::TempDir() + "recorder_test.replay";
+  // A file of each test's own: ctest runs them side by side.
+  const std::string path = ::testing::TempDir() +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                           ".replay";
   std::FILE* file = std::fopen(path.c_str(), "w+b");
   EXPECT_NE(file, nullptr) << path;
   if (file == nullptr) return "";
