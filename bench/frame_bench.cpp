@@ -1,5 +1,9 @@
 // What one frame of play costs on the software display, against SDL2's own
-// blitter doing the same work and against a plain memcpy of the screen.
+// blitter doing the same work and against a plain memcpy of the screen; and
+// what putting the picture on a screen of another size costs: enlarged by a
+// whole factor into 32-bit pixels (the Windows window's and borderless work on
+// the processor, before the copy to the screen), and filling a window that
+// whole factors fit badly (the Linux window, reduced smoothly).
 //
 // After the runs the ratios are printed; the exit status is 1 when one misses
 // its target (the worst-case frame no slower than SDL2's blitter in the
@@ -20,6 +24,8 @@
 #include "bench/scene.h"
 #include "bench/sdl_compose.h"
 #include "graphics/soft/control.h"
+#include "platform/common/enlarge.h"
+#include "platform/sdl/presenter.h"
 
 namespace carpex::bench {
 namespace {
@@ -94,6 +100,67 @@ void CopyBltFast(benchmark::State& State) {
         form.BackBuffer()->BltFast(0, 0, form.PlayFieldBackground().Get(), nullptr, DDBLTFAST_WAIT);
     benchmark::DoNotOptimize(r);
   }
+}
+
+// A whole frame of the busiest round enlarged Factor times into 32-bit pixels:
+// what a frame that changed everywhere costs the Windows presentation.
+void EnlargeWhole(benchmark::State& State, int Factor) {
+  WorstCaseScene scene;
+  const TForm1Access form = scene.Inside();
+  if (form.DrawPlaying() || form.FlipFrame()) {
+    State.SkipWithError("no frame");
+    return;
+  }
+  const soft::PixelView picture = soft::FrontBuffer();
+  std::vector<uint32_t> table(65536);
+  for (uint32_t p = 0; p < 65536; ++p) {
+    const common::Rgb c = common::FromRgb565(static_cast<uint16_t>(p));
+    table[p] = uint32_t{c.R} << 16 | uint32_t{c.G} << 8 | c.B;
+  }
+  const ptrdiff_t pitch = ptrdiff_t{kScreenWidth} * Factor * 4;
+  std::vector<uint8_t> screen(static_cast<size_t>(pitch) * kScreenHeight * Factor);
+  for (auto _ : State) {
+    for (int y = 0; y < kScreenHeight; ++y) {
+      const auto* row = reinterpret_cast<const uint16_t*>(
+          reinterpret_cast<const uint8_t*>(picture.pixels) + ptrdiff_t{y} * picture.pitch);
+      common::EnlargeRow(row, 0, kScreenWidth, table.data(), 4,
+                         screen.data() + ptrdiff_t{y} * Factor * pitch, Factor, pitch);
+    }
+    benchmark::ClobberMemory();
+  }
+}
+
+// The Linux window at 1200 x 1000 (the picture filling it, reduced smoothly):
+// a whole new drawing, or a frame of play (the plane and explosions move).
+void SmoothWindow(benchmark::State& State, bool Whole) {
+  WorstCaseScene scene;
+  const TForm1Access form = scene.Inside();
+  if (form.DrawPlaying() || form.FlipFrame()) {
+    State.SkipWithError("no frame");
+    return;
+  }
+  SDL_Surface* window = SDL_CreateRGBSurfaceWithFormat(0, 1200, 1000, 32, SDL_PIXELFORMAT_XRGB8888);
+  sdl::WindowPresenter presenter;
+  presenter.Accept(soft::FrontBuffer());
+  const SDL_Rect* rects = nullptr;
+  presenter.Compose(window, &rects);
+  int n = 0;
+  for (auto _ : State) {
+    if (Whole) {
+      presenter.Redraw();
+    } else {
+      State.PauseTiming();
+      // Another frame: the plane a little further, as in play.
+      TPlane& plane = scene.Inside().W().Plane;
+      plane.X = 100 + (n++ % 400);
+      form.DrawPlaying();
+      form.FlipFrame();
+      State.ResumeTiming();
+      presenter.Accept(soft::FrontBuffer());
+    }
+    benchmark::DoNotOptimize(presenter.Compose(window, &rects));
+  }
+  SDL_FreeSurface(window);
 }
 
 // Our frame and SDL2's must be the same picture, or the comparison means nothing.
@@ -194,6 +261,10 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("RestoreAll/in_round", RestoreAll)->Unit(us);
   benchmark::RegisterBenchmark("copy/memcpy", CopyMemcpy)->Unit(us);
   benchmark::RegisterBenchmark("copy/BltFast", CopyBltFast)->Unit(us);
+  benchmark::RegisterBenchmark("present/enlarged_2x_32bit_whole", EnlargeWhole, 2)->Unit(us);
+  benchmark::RegisterBenchmark("present/enlarged_3x_32bit_whole", EnlargeWhole, 3)->Unit(us);
+  benchmark::RegisterBenchmark("present/smooth_1200x1000_whole", SmoothWindow, true)->Unit(us);
+  benchmark::RegisterBenchmark("present/smooth_1200x1000_frame", SmoothWindow, false)->Unit(us);
 
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

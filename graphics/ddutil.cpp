@@ -22,18 +22,37 @@ HBITMAP LoadBitmapHandle(const char* Name, int32_t Width, int32_t Height) {
 
 }  // namespace
 
-DDSURFACEDESC2 OffscreenDesc(DWORD Width, DWORD Height, DWORD Caps) {
+const DDPIXELFORMAT& Rgb565() {
+  static const DDPIXELFORMAT format = [] {
+    DDPIXELFORMAT f{};
+    f.dwSize = sizeof f;
+    f.dwFlags = DDPF_RGB;
+    f.dwRGBBitCount = 16;
+    f.dwRBitMask = 0xF800;
+    f.dwGBitMask = 0x07E0;
+    f.dwBBitMask = 0x001F;
+    return f;
+  }();
+  return format;
+}
+
+DDSURFACEDESC2 OffscreenDesc(DWORD Width, DWORD Height, DWORD Caps, const DDPIXELFORMAT* Format) {
   DDSURFACEDESC2 desc{};
   desc.dwSize = sizeof desc;
   desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
   desc.dwWidth = Width;
   desc.dwHeight = Height;
   desc.ddsCaps.dwCaps = Caps;
+  if (Format != nullptr) {
+    desc.dwFlags |= DDSD_PIXELFORMAT;
+    desc.ddpfPixelFormat = *Format;
+    desc.ddsCaps.dwCaps = (Caps & ~DWORD{DDSCAPS_VIDEOMEMORY}) | DDSCAPS_SYSTEMMEMORY;
+  }
   return desc;
 }
 
 IDirectDrawSurface7* LoadBitmapSurface(IDirectDraw7* Device, const char* Name, int32_t Width,
-                                       int32_t Height) {
+                                       int32_t Height, const DDPIXELFORMAT* Format) {
   if (Device == nullptr) return nullptr;
   const OwnedBitmap bitmap(LoadBitmapHandle(Name, Width, Height));
   if (!bitmap) return nullptr;
@@ -41,8 +60,9 @@ IDirectDrawSurface7* LoadBitmapSurface(IDirectDraw7* Device, const char* Name, i
   BITMAP info{};
   GetObjectA(bitmap.Get(), sizeof info, &info);
 
-  DDSURFACEDESC2 desc = OffscreenDesc(static_cast<DWORD>(info.bmWidth),
-                                      static_cast<DWORD>(info.bmHeight), DDSCAPS_OFFSCREENPLAIN);
+  DDSURFACEDESC2 desc =
+      OffscreenDesc(static_cast<DWORD>(info.bmWidth), static_cast<DWORD>(info.bmHeight),
+                    DDSCAPS_OFFSCREENPLAIN, Format);
   IDirectDrawSurface7* surface = nullptr;
   if (Device->CreateSurface(&desc, &surface, nullptr) != DD_OK) return nullptr;
   CopyBitmapToSurface(surface, bitmap.Get(), 0, 0, 0, 0);

@@ -26,14 +26,22 @@ class OwnedBitmap {
   HBITMAP bitmap_;
 };
 
-// The description of a Width x Height surface with the given caps.
-DDSURFACEDESC2 OffscreenDesc(DWORD Width, DWORD Height, DWORD Caps);
+// 16 bits a pixel, 5 red, 6 green, 5 blue: the exclusive display's format, and
+// the game's surfaces' in a window whatever the desktop's.
+const DDPIXELFORMAT& Rgb565();
+
+// The description of a Width x Height surface with the given caps, in the
+// display's own format, or in Format (then in system memory, where a surface
+// may have a format other than the display's).
+DDSURFACEDESC2 OffscreenDesc(DWORD Width, DWORD Height, DWORD Caps,
+                             const DDPIXELFORMAT* Format = nullptr);
 
 // A new off-screen surface holding the bitmap Name (a resource of the program,
-// or else a file), scaled to Width x Height when both are non-zero. nullptr on
-// failure; the caller owns the one reference.
+// or else a file), scaled to Width x Height when both are non-zero, in the
+// display's format or in Format (as OffscreenDesc). nullptr on failure; the
+// caller owns the one reference.
 IDirectDrawSurface7* LoadBitmapSurface(IDirectDraw7* Device, const char* Name, int32_t Width,
-                                       int32_t Height);
+                                       int32_t Height, const DDPIXELFORMAT* Format = nullptr);
 // Loads Name again, at its own size, stretched over the whole surface.
 HRESULT ReloadBitmap(IDirectDrawSurface7* Surface, const char* Name);
 // Stretches the source area (X, Y, Width, Height; 0 = the bitmap's own size) over

@@ -7,12 +7,21 @@
 # the game could not be run.
 #
 #   scripts/pace.sh [--candidates | --switches] [SCREEN ...]
+#   scripts/pace.sh --windows
 #
 # With --candidates it also measures, on each screen, the ways of presenting
 # the picture side by side on the same frames (bench/present_bench.cpp).
 # With --switches it measures instead what Alt+Enter costs: the frames the
 # game ran (read from its recording) over 101 presses 42 ms apart, against
 # the same time with no press.
+#
+# With --windows it measures the x86_64 Windows game under wine64 instead, in
+# each of its presentations: the exclusive full screen (640x480x16), a window
+# and borderless (1280x1024x24 and 1920x1080x24, with openbox), each with
+# Wine's default renderer and, on the desktop, its GDI one. The game's own
+# probe (CARPEX_PACE_REPORT) times each frame's work without its 16 ms sleep
+# (the flip or the present included) and, on the desktop, the present alone.
+# CARPEX_EXE names the program instead of build/win-x86_64's.
 #
 # SCREEN is WIDTHxHEIGHTxDEPTH, optionally followed by "+bare" (no window
 # manager) or "+window" (played in a window after Alt+Enter); by default
@@ -24,15 +33,81 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-candidates=0 switches=0
+candidates=0 switches=0 windows=0
 if [[ ${1:-} == --candidates ]]; then
   candidates=1
   shift
 elif [[ ${1:-} == --switches ]]; then
   switches=1
   shift
+elif [[ ${1:-} == --windows ]]; then
+  windows=1
+  shift
 fi
 . scripts/deps.sh
+if ((windows)); then
+  ensure_packages xvfb xauth xdotool openbox x11-utils
+  exe=${CARPEX_EXE:-$PWD/build/win-x86_64/platform/win32/carpex.exe}
+  [[ -f $exe ]] || { echo "pace: $exe was not built (scripts/release.sh --partial builds it)" >&2; exit 1; }
+  wine=/usr/lib/wine/wine64
+  [[ -x $wine ]] || { echo "pace: wine64 is not installed (package wine64)" >&2; exit 1; }
+  work=$(mktemp -d)
+  xvfb="" wm="" game=""
+  stop() {
+    [[ -n ${WINEPREFIX:-} ]] && /usr/lib/wine/wineserver -k 2>/dev/null
+    for pid in $game $wm $xvfb; do
+      kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
+    game="" wm="" xvfb=""
+  }
+  trap 'stop; rm -rf "$work"' EXIT
+  export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  screen_on() {
+    exec 3>"$work/display"
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    exec 3>&-
+    for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+    export DISPLAY=":$(cat "$work/display")"
+    rm -f "$work/display"
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    for _ in $(seq 100); do xprop -root _NET_WORKAREA 2>/dev/null | grep -q "=" && break; sleep 0.1; done
+  }
+  # One presentation: ten seconds of a round, a bomb every second.
+  windows_probe() {
+    local screen=$1 how=$2 renderer=$3 wid
+    screen_on "$screen"
+    [[ -d $WINEPREFIX ]] || { "$wine" wineboot --init >/dev/null 2>&1; /usr/lib/wine/wineserver -w; }
+    "$wine" reg delete 'HKCU\Software\Carpex' /f >/dev/null 2>&1 || true
+    (cd "$work" && CARPEX_PACE_REPORT=report WINE_D3D_CONFIG=${renderer:+renderer=$renderer} \
+      "$wine" "$exe" "--$how" >/dev/null 2>"$work/game.err") &
+    game=$!
+    wid=$(timeout 60 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || true
+    [[ -n $wid ]] || { echo "pace: no game window ($how on $screen)" >&2; stop; return; }
+    sleep 2
+    timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null || true
+    xdotool key 9
+    for _ in $(seq 10); do sleep 1; xdotool key space; done
+    xdotool key Escape Escape
+    wait "$game" || true
+    game=""
+    stop
+    awk -v what="$how on $screen, renderer ${renderer:-default}" '{ f[$1] = $2 } END {
+      printf "%-44s %5.1f frames a second; a frame'"'"'s work: median %s ms, p99 %s ms", what,
+        f["frames_per_second"], f["frame_ms_median"], f["frame_ms_p99"]
+      if (f["presents"] > 0) printf "; the present: median %s ms, p99 %s ms", f["present_ms_median"], f["present_ms_p99"]
+      printf "\n" }' "$work/report"
+    rm -f "$work/report"
+  }
+  windows_probe 640x480x16 fullscreen ""
+  for screen in 1280x1024x24 1920x1080x24; do
+    for how in window borderless; do
+      for renderer in "" gdi; do windows_probe "$screen" "$how" "$renderer"; done
+    done
+  done
+  exit 0
+fi
 ensure_packages xvfb xauth xdotool imagemagick openbox x11-utils
 if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]] || { ((candidates)) && [[ -z ${PRESENT_BENCH:-} ]]; }; then
   ensure_groups build
@@ -67,6 +142,9 @@ probe() {
   for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
   export DISPLAY=":$(cat "$work/display")"
   unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+  # Each probe starts as a first run does, and remembers nothing for the player.
+  export XDG_CONFIG_HOME=$work/config
+  rm -rf "$work/config"
   if ((!bare)); then
     openbox >/dev/null 2>&1 &
     wm=$!

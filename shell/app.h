@@ -10,7 +10,19 @@
 
 #include <cstdint>
 
+struct IDirectDraw7;
+struct IDirectDrawSurface7;
+
 namespace carpex {
+
+// How the display shows the game's picture.
+enum class Presentation : uint8_t {
+  // The display taken whole at 640 x 480 x 16, each frame flipped.
+  Exclusive,
+  // The desktop left as it is: each frame is handed to the application, which
+  // shows it in the game's window (PresentFrame).
+  Windowed,
+};
 
 // The form's handlers as the application layer calls them, always between two
 // idle calls (never during one).
@@ -23,6 +35,10 @@ class FormHandlers {
   virtual void Timer1Timer() = 0;
   virtual void ApplicationEvents1Deactivate() = 0;
   virtual void ApplicationEvents1Restore() = 0;
+  // The player asked to leave the exclusive display for a window (Alt+Enter):
+  // the form lets its display go and sets it up again, windowed; a round goes
+  // on where it was.
+  virtual void LeaveExclusiveDisplay() {}
   // The idle handler: one call per turn of the message loop with no message waiting,
   // repeated for as long as it leaves Done at false.
   virtual void GameLoop(bool& Done) = 0;
@@ -63,6 +79,24 @@ class Application {
 
   // The low 32 bits of the high-resolution clock (or the tick count).
   virtual uint32_t ClockSeed() = 0;
+
+  // How the display is to be set up now.
+  virtual Presentation DisplayPresentation() { return Presentation::Exclusive; }
+  // The form has let the exclusive display go: Refused when the display could
+  // not be had, else because the player asked for a window. The application
+  // turns its window into one for the windowed presentation and answers true,
+  // or false when it has none.
+  virtual bool LeaveExclusive(bool /*Refused*/) { return false; }
+  // Windowed: shows Frame (the finished 640 x 480 frame) in the window, on the
+  // display's Primary surface. True when a surface of the display is lost: the
+  // form restores them and asks again, as it would after a failed flip.
+  virtual bool PresentFrame(IDirectDraw7* /*Device*/, IDirectDrawSurface7* /*Primary*/,
+                            IDirectDrawSurface7* /*Frame*/) {
+    return false;
+  }
+  // The form is about to release its display: whatever the application made
+  // on it for presenting goes first.
+  virtual void DisplayClosing() {}
 };
 
 }  // namespace carpex

@@ -128,7 +128,11 @@ bool TForm1::DrawRoundOver() {
 bool TForm1::FlipFrame() {
   if (!PrimarySurface) return false;
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    if (PrimarySurface->Flip(nullptr, DDFLIP_WAIT) != DDERR_SURFACELOST) return false;
+    // On the desktop the application shows the frame in the window instead.
+    const bool lost =
+        Windowed ? App.PresentFrame(DirectDrawDevice.Get(), PrimarySurface.Get(), BackBuffer.Get())
+                 : PrimarySurface->Flip(nullptr, DDFLIP_WAIT) == DDERR_SURFACELOST;
+    if (!lost) return false;
     if (FAILED(RestoreAll())) return true;
   }
   return true;

@@ -29,9 +29,14 @@ HRESULT TForm1::RestoreAll() {
   } guard{RestoreDepth};
 
   HRESULT r = DD_OK;
-  // The back buffer belongs to the primary's flipping chain and comes back with it.
+  // The back buffer belongs to the primary's flipping chain and comes back with
+  // it; on the desktop it is a surface of its own, drawn whole every frame.
   if (PrimarySurface) {
     r = PrimarySurface->Restore();
+    if (FAILED(r)) return r;
+  }
+  if (Windowed && BackBuffer) {
+    r = BackBuffer->Restore();
     if (FAILED(r)) return r;
   }
   // The sheets, the last loaded first, in the language chosen.

@@ -35,6 +35,7 @@ const TForm1::SpriteSheet TForm1::kSpriteSheets[kSpriteSheetCount] = {
 // The sheets first (the last loaded first), then the backgrounds and the
 // chain, the device last.
 void TForm1::EmptySurfaceSet() {
+  if (DirectDrawDevice) App.DisplayClosing();
   for (int i = kSpriteSheetCount - 1; i >= 0; --i) (this->*kSpriteSheets[i].Field).Reset();
   PlayFieldBackground.Reset();
   CleanBackground.Reset();
@@ -43,21 +44,65 @@ void TForm1::EmptySurfaceSet() {
   DirectDrawDevice.Reset();
 }
 
-bool TForm1::SetUpDisplay() {
+const DDPIXELFORMAT* TForm1::SurfaceFormat() const {
+  // On the desktop the surfaces keep the exclusive display's 16 bits, so that
+  // the picture is the same in every presentation; the application converts
+  // the finished frame to the desktop's format.
+  return Windowed ? &ddutil::Rgb565() : nullptr;
+}
+
+bool TForm1::OpenDisplay() {
+  bool refused = false;
+  if (SetUpDisplay(&refused)) return true;
+  // The player has seen why the display could not be had whole; where the
+  // application can show the game without a mode switch, it goes on so.
+  if (!refused) return false;
+  EmptySurfaceSet();
+  return App.LeaveExclusive(true) && SetUpDisplay(nullptr);
+}
+
+bool TForm1::SetUpDisplay(bool* Refused) {
+  Windowed = App.DisplayPresentation() == Presentation::Windowed;
   // A missing library or entry point fails like the creation it prevents.
   if (DirectDraw::DirectDrawCreateEx == nullptr) {
     ReportError(DDERR_NOTFOUND, "directdrawcreateex");
     return false;
   }
-  HRESULT r =
+  const HRESULT r =
       DirectDraw::DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(DirectDrawDevice.Out()),
                                      DirectDraw::IID_IDirectDraw7, nullptr);
   if (r != DD_OK || !DirectDrawDevice) {
     ReportError(r, "directdrawcreateex");
     return false;
   }
-  r = DirectDrawDevice->SetCooperativeLevel(static_cast<HWND>(App.WindowHandle()),
-                                            DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
+  if (!(Windowed ? ShareDesktop() : TakeDisplay())) {
+    if (Refused != nullptr) *Refused = !Windowed;
+    return false;
+  }
+  if (!MakeBackground(CleanBackground)) return false;
+
+  // From here on a failure is reported and the chain goes on.
+
+  LevelChoiceWidth = kLevelChoiceWidth;
+  LevelChoiceHeight = kLevelChoicePlacingHeight;
+  LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
+  LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
+  for (const SpriteSheet& sheet : kSpriteSheets) {
+    Ref<IDirectDrawSurface7>& surface = this->*sheet.Field;
+    // Only the building sheet's own width may give the styles: a sheet that
+    // failed would otherwise leave the level-choice picture's count, styles
+    // the sheet has not.
+    const bool styles = &surface == &BuildingSheet;
+    if (styles) LastFrameCount = 0;
+    LoadSprite(PictureOf(sheet), surface);
+    if (styles) W.StyleCount = static_cast<uint8_t>(LastFrameCount);
+  }
+  return true;
+}
+
+bool TForm1::TakeDisplay() {
+  HRESULT r = DirectDrawDevice->SetCooperativeLevel(static_cast<HWND>(App.WindowHandle()),
+                                                    DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
   if (r != DD_OK) {
     ReportError(r, "setcooperativelevel");
     return false;
@@ -85,23 +130,33 @@ bool TForm1::SetUpDisplay() {
     ReportError(r, "getattachedsurface");
     return false;
   }
-  if (!MakeBackground(CleanBackground)) return false;
+  return true;
+}
 
-  // From here on a failure is reported and the chain goes on.
-
-  LevelChoiceWidth = kLevelChoiceWidth;
-  LevelChoiceHeight = kLevelChoicePlacingHeight;
-  LevelChoiceX = (kScreenWidth - LevelChoiceWidth) / 2;
-  LevelChoiceY = (kScreenHeight - LevelChoiceHeight) / 4;
-  for (const SpriteSheet& sheet : kSpriteSheets) {
-    Ref<IDirectDrawSurface7>& surface = this->*sheet.Field;
-    // Only the building sheet's own width may give the styles: a sheet that
-    // failed would otherwise leave the level-choice picture's count, styles
-    // the sheet has not.
-    const bool styles = &surface == &BuildingSheet;
-    if (styles) LastFrameCount = 0;
-    LoadSprite(PictureOf(sheet), surface);
-    if (styles) W.StyleCount = static_cast<uint8_t>(LastFrameCount);
+bool TForm1::ShareDesktop() {
+  HRESULT r =
+      DirectDrawDevice->SetCooperativeLevel(static_cast<HWND>(App.WindowHandle()), DDSCL_NORMAL);
+  if (r != DD_OK) {
+    ReportError(r, "setcooperativelevel");
+    return false;
+  }
+  // The desktop's own primary surface, without a chain: the frames are
+  // composed in a back buffer of the game's own and handed to the application.
+  DDSURFACEDESC2 primary{};
+  primary.dwSize = sizeof primary;
+  primary.dwFlags = DDSD_CAPS;
+  primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  r = DirectDrawDevice->CreateSurface(&primary, PrimarySurface.Out(), nullptr);
+  if (r != DD_OK) {
+    ReportError(r, "create primary surface");
+    return false;
+  }
+  DDSURFACEDESC2 back =
+      ddutil::OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN, SurfaceFormat());
+  r = DirectDrawDevice->CreateSurface(&back, BackBuffer.Out(), nullptr);
+  if (r != DD_OK) {
+    ReportError(r, "create particle surface");
+    return false;
   }
   return true;
 }
@@ -128,17 +183,20 @@ void TForm1::LoadSprite(const char* Name, Ref<IDirectDrawSurface7>& Sheet) {
   const int32_t height = info.bmHeight;
 
   // The trial surface only decides whether the sheet fits in video memory; the
-  // loaded surface that replaces it asks for no particular memory.
+  // loaded surface that replaces it asks for no particular memory. On the
+  // desktop the sheets live in system memory, and the trial is made there:
+  // video memory would refuse them for no reason (some displays have none).
   DDSURFACEDESC2 trial =
       ddutil::OffscreenDesc(static_cast<DWORD>(width), static_cast<DWORD>(height),
-                            DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY);
+                            DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY, SurfaceFormat());
   HRESULT r = DirectDrawDevice ? DirectDrawDevice->CreateSurface(&trial, Sheet.Out(), nullptr)
                                : DDERR_INVALIDOBJECT;
   if (r != DD_OK) {
     ReportError(r, "create particle surface");
     return;
   }
-  Sheet.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), Name, width, height));
+  Sheet.Assign(
+      ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), Name, width, height, SurfaceFormat()));
   if (!Sheet) {
     ReportError(kPictureNotLoaded, "ddloadbitmap");
     return;
@@ -174,7 +232,8 @@ bool TForm1::RebuildPlayField() {
 }
 
 bool TForm1::MakeBackground(Ref<IDirectDrawSurface7>& Background) {
-  DDSURFACEDESC2 desc = ddutil::OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN);
+  DDSURFACEDESC2 desc =
+      ddutil::OffscreenDesc(kScreenWidth, kScreenHeight, DDSCAPS_OFFSCREENPLAIN, SurfaceFormat());
   const HRESULT r = DirectDrawDevice->CreateSurface(&desc, Background.Out(), nullptr);
   if (r != DD_OK) {
     ReportError(r, "create particle surface");
@@ -183,7 +242,7 @@ bool TForm1::MakeBackground(Ref<IDirectDrawSurface7>& Background) {
   // The picture replaces the surface just made; a picture that cannot be loaded
   // is reported and leaves the field empty.
   Background.Assign(ddutil::LoadBitmapSurface(DirectDrawDevice.Get(), kBackgroundPicture,
-                                              kScreenWidth, kScreenHeight));
+                                              kScreenWidth, kScreenHeight, SurfaceFormat()));
   if (!Background) ReportError(kPictureNotLoaded, "ddloadbitmap");
   return true;
 }

@@ -38,7 +38,7 @@ void TForm1::FormCreate() {
   FpsShown = -1;
   // Without a display there is nothing to play: the player has seen the message,
   // and the program ends instead of running on with empty surfaces.
-  DisplayFailed = !SetUpDisplay();
+  DisplayFailed = !OpenDisplay();
   if (DisplayFailed) App.Terminate();
 }
 
@@ -94,6 +94,19 @@ void TForm1::ApplicationEvents1Deactivate() {
 void TForm1::ApplicationEvents1Restore() {
   App.Maximize();
   Active = 1;
+}
+
+void TForm1::LeaveExclusiveDisplay() {
+  if (Windowed || !DirectDrawDevice || DisplayFailed) return;
+  EmptySurfaceSet();
+  App.LeaveExclusive(false);
+  if (!SetUpDisplay(nullptr)) {
+    DisplayFailed = true;
+    App.Terminate();
+    return;
+  }
+  // The round goes on: its background comes back with the city as it stands.
+  if ((W.GameState == kPlaying || W.GameState == kRoundOver) && RebuildPlayField()) DrawCity();
 }
 
 void TForm1::GameLoop(bool& Done) {

@@ -29,6 +29,7 @@ class TForm1 final : public Painter, public FormHandlers {
   void Timer1Timer() override;
   void ApplicationEvents1Deactivate() override;
   void ApplicationEvents1Restore() override;
+  void LeaveExclusiveDisplay() override;
   void GameLoop(bool& Done) override;
 
  private:
@@ -52,8 +53,20 @@ class TForm1 final : public Painter, public FormHandlers {
   FormView View() const;
 
   // --- The surface set and the pictures -------------------------------------
-  // The set-up chain; false when one of its first six steps failed.
-  bool SetUpDisplay();
+  // The set-up chain for the application's presentation; false when one of
+  // its first six steps failed, with *Refused set when the failed step was one
+  // that takes the display exclusively.
+  bool SetUpDisplay(bool* Refused);
+  // Steps 2 to 5: the display taken whole with its flipping chain, or the
+  // desktop shared with a back buffer of the game's own.
+  bool TakeDisplay();
+  bool ShareDesktop();
+  // FormCreate's set-up: the exclusive display refused, the game goes on in a
+  // window where the application has one.
+  bool OpenDisplay();
+  // The format of the off-screen surfaces: the display's own (nullptr), or
+  // the game's own in a window.
+  const DDPIXELFORMAT* SurfaceFormat() const;
   void EmptySurfaceSet();
   // A screen-sized surface holding the background picture; false when the
   // surface could not be made.
@@ -96,6 +109,9 @@ class TForm1 final : public Painter, public FormHandlers {
   int8_t FpsShown = 0;
   std::string Caption;         // from the form description, as the window's
   bool DisplayFailed = false;  // FormCreate could not set up the display
+  // The display shares the desktop: the frame is handed to the application
+  // instead of flipped, and the surfaces have a format of their own.
+  bool Windowed = false;
 
   // --- The surface set, in declaration order --------------------------------
   Ref<IDirectDraw7> DirectDrawDevice;

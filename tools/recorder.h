@@ -49,6 +49,15 @@ class Recorder final : public Application, private FormHandlers {
   void Run(FormHandlers& Form) override;
   // The clock seed the game is given, written first.
   uint32_t ClockSeed() override;
+  // How the game is shown is the platform's and is not recorded: the game
+  // runs the same in every presentation.
+  Presentation DisplayPresentation() override { return platform_.DisplayPresentation(); }
+  bool LeaveExclusive(bool Refused) override { return platform_.LeaveExclusive(Refused); }
+  bool PresentFrame(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
+                    IDirectDrawSurface7* Frame) override {
+    return platform_.PresentFrame(Device, Primary, Frame);
+  }
+  void DisplayClosing() override { platform_.DisplayClosing(); }
 
   // The session being recorded: its frames are traced for the recording's
   // last line, and its display is watched for lost surfaces.
@@ -71,6 +80,7 @@ class Recorder final : public Application, private FormHandlers {
   void Timer1Timer() override;
   void ApplicationEvents1Deactivate() override;
   void ApplicationEvents1Restore() override;
+  void LeaveExclusiveDisplay() override { form_->LeaveExclusiveDisplay(); }
   void GameLoop(bool& Done) override;
   void ProgramEnding() override { WriteEnd(); }
 

@@ -185,8 +185,12 @@ HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 Desc, LPDIRECTDRAWSURFACE7* Out
     } else if (caps & DDSCAPS_COMPLEX) {
       return DDERR_INVALIDCAPS;
     }
-    // Only 640 x 480 x 16 can be shown; the desktop's own mode is not one.
-    if (s.modeOwner == nullptr) return DDERR_UNSUPPORTEDMODE;
+    // Only 640 x 480 x 16 can be flipped; the desktop's own mode is not one.
+    // A program that shares the desktop gets its primary surface, which on
+    // this display has the game's own size and format.
+    if (s.modeOwner == nullptr && (chain || s.exclusiveOwner == this)) {
+      return DDERR_UNSUPPORTEDMODE;
+    }
 
     const int pitch = PitchFor(kScreenWidth);
     auto front = AllocatePixels(pitch, kScreenHeight);

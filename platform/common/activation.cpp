@@ -7,7 +7,7 @@ namespace carpex::common {
 bool Activation::Minimize() {
   if (minimized_) return false;
   minimized_ = true;
-  soft::Deactivate();
+  if (loses_surfaces_) soft::Deactivate();
   return true;
 }
 
@@ -16,7 +16,7 @@ void Activation::HandleFocus(bool Active, FormHandlers& Form) {
     if (!minimized_) Form.ApplicationEvents1Deactivate();
   } else if (minimized_) {
     minimized_ = false;
-    soft::Activate();
+    if (loses_surfaces_) soft::Activate();
     Form.ApplicationEvents1Restore();
   }
 }

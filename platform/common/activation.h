@@ -1,8 +1,9 @@
 // What the SDL game and the page share about being switched away from. The
-// game's deactivation minimises the application, and with that every surface
-// of the display is lost, as exclusive full-screen DirectDraw takes them from
-// a program switched away from; only a return from the minimised state is a
-// restore for the game.
+// game's deactivation "minimises" the application; only the return after that
+// is a restore for the game. The page takes the display's surfaces away
+// meanwhile, as exclusive full-screen DirectDraw takes them from a program
+// switched away from; the SDL game, whose display was never switched, only
+// pauses and leaves its window where it is.
 #pragma once
 
 #include "shell/app.h"
@@ -11,17 +12,21 @@ namespace carpex::common {
 
 class Activation {
  public:
-  // The application minimises itself: false when it is minimised already;
-  // otherwise the display's surfaces are lost from now on, and the front end
-  // sends its window to the task bar.
+  // LosesSurfaces: whether a switch away takes the display's surfaces.
+  explicit Activation(bool LosesSurfaces = true) : loses_surfaces_(LosesSurfaces) {}
+  // The application is switched away from: false when it is away already;
+  // otherwise, when it loses its surfaces, they are lost from now on, and the
+  // front end sends its window to the task bar.
   bool Minimize();
+  // Switched away from, and not back yet: the game is paused.
   bool Minimized() const { return minimized_; }
   // A focus message's turn, with whether the application is active now (it has
   // the focus and is not minimised): the form is deactivated when it has just
-  // been switched away from, and restored when it is back from the task bar.
+  // been switched away from, and restored when it is back.
   void HandleFocus(bool Active, FormHandlers& Form);
 
  private:
+  bool loses_surfaces_;
   bool minimized_ = false;
 };
 

@@ -11,22 +11,26 @@ namespace carpex {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: carpex [--record FILE [--overwrite]] [--language zh|en]\n"
+// For a terminal: columns of spaces.
+constexpr const char* kLinuxUsage =
+    "Usage: carpex [--window | --fullscreen] [--record FILE [--overwrite]] [--language zh|en]\n"
     "\n"
     "Keys:\n"
     "  0 to 9         choose a level on the level screen (higher: taller buildings)\n"
     "  Space, Down    drop the bomb (release the key between bombs)\n"
     "  f              show or hide the frame rate\n"
     "  Escape         leave a round; on the level screen, quit\n"
-    "  Alt+Enter      full screen or a window (Linux)\n"
+    "  Alt+Enter      full screen or a window\n"
     "\n"
-    "Gamepad (Linux):\n"
+    "Gamepad:\n"
     "  A, D-pad down  drop the bomb; on the level screen, A starts the level the\n"
     "                 window's title names (D-pad left and right change it)\n"
     "  Back           as Escape\n"
     "\n"
     "Options:\n"
+    "  --window       play in a window\n"
+    "  --fullscreen   play in full screen\n"
+    "                 (without either, the game starts as it was last played)\n"
     "  --record FILE  record the session into FILE for a bug report;\n"
     "                 carpex-replay FILE repeats it exactly\n"
     "  --overwrite    with --record: replace FILE if it exists\n"
@@ -36,6 +40,35 @@ constexpr const char* kUsage =
     "                 Windows Chinese)\n"
     "  --version      show the version\n"
     "  --help         show this help";
+
+// For a message box, whose font is not of fixed width: no columns. Only what
+// the Windows program has (no gamepad, no replay tool).
+constexpr const char* kWindowsUsage =
+    "Usage: carpex.exe [--window | --borderless | --fullscreen] [--record FILE [--overwrite]] "
+    "[--language zh|en]\n"
+    "\n"
+    "How the game is shown (without an option, as it was last played; the first "
+    "time in full screen):\n"
+    "--window: in a window, enlarged as far as the screen allows\n"
+    "--borderless: over the whole screen, which keeps its resolution\n"
+    "--fullscreen: full screen, the screen switched to 640 x 480\n"
+    "\n"
+    "Keys:\n"
+    "0 to 9: choose a level on the level screen (higher: taller buildings)\n"
+    "Space or Down: drop the bomb (release the key between bombs)\n"
+    "f: show or hide the frame rate\n"
+    "Escape: leave a round; on the level screen, quit\n"
+    "Alt+Enter: from full screen to a window, and between a window and borderless\n"
+    "\n"
+    "--language zh|en: the level screen and the banners in Chinese (without it) or English\n"
+    "\n"
+    "Recording a game for a bug report:\n"
+    "--record FILE: record the game into FILE\n"
+    "--overwrite: with --record, replace FILE if it exists\n"
+    "\n"
+    "--version: show the version\n"
+    "--help: show this help";
+
 }  // namespace
 
 GameCommandLine::~GameCommandLine() {
@@ -46,15 +79,29 @@ GameCommandLine::~GameCommandLine() {
 }
 
 bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Error) {
+  const bool windows = platform_ == GamePlatform::Windows;
+  const char* kPresentations =
+      windows ? "--window, --borderless or --fullscreen" : "--window or --fullscreen";
   bool recording = false;
   for (int i = 1; i < Argc; ++i) {
     const std::string_view arg = Argv[i];
     // Answered before anything else is looked at or created.
     if (arg == "--version" || arg == "--help") {
-      answer_ = arg == "--version" ? "Carpex " CARPEX_VERSION : kUsage;
+      answer_ = arg == "--version" ? "Carpex " CARPEX_VERSION
+                : windows          ? kWindowsUsage
+                                   : kLinuxUsage;
       return true;
     }
-    if (arg == "--overwrite") {
+    common::Show how = common::Show::Unsaid;
+    const bool presentation = arg.starts_with("--") && common::ParseShow(arg.substr(2), &how) &&
+                              (how != common::Show::Borderless || windows);
+    if (presentation) {
+      if (show_ != common::Show::Unsaid) {
+        *Error = std::string("give one way of showing the game: ") + kPresentations;
+        return false;
+      }
+      show_ = how;
+    } else if (arg == "--overwrite") {
       overwrite_ = true;
     } else if (arg == "--language") {
       if (language_given_) {
@@ -70,9 +117,9 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
       language_given_ = true;
       ++i;
     } else if (arg != "--record") {
-      *Error = "unknown argument " + QuoteWord(arg, arg.size()) +
-               " (the game takes --record FILE [--overwrite], --language zh|en, --version or "
-               "--help)";
+      *Error = "unknown argument " + QuoteWord(arg, arg.size()) + " (the game takes " +
+               kPresentations +
+               ", --record FILE [--overwrite], --language zh|en, --version or --help)";
       return false;
     } else if (recording) {
       *Error = "--record given twice (the game records to one FILE)";

@@ -8,12 +8,17 @@
 
 #include "assets/files.h"
 #include "assets/sprite_sheets.h"
+#include "platform/common/settings.h"
 #include "shell/app.h"
 #include "shell/session.h"
 
 namespace carpex {
 
-// The game's command line: nothing, --version, --help, or --record FILE with
+// The game whose command line it is: the ways of showing it and the help differ.
+enum class GamePlatform : uint8_t { Linux, Windows };
+
+// The game's command line: nothing, --version, --help, how to show the game
+// (--window or --fullscreen, on Windows also --borderless), --record FILE with
 // --overwrite for a FILE that exists already, and --language zh|en. Parse
 // checks it and opens the recording's file, before any window opens, without
 // emptying it; Play then runs the game on the platform's application layer,
@@ -21,7 +26,7 @@ namespace carpex {
 // existing FILE as it was and no new one.
 class GameCommandLine {
  public:
-  GameCommandLine() = default;
+  explicit GameCommandLine(GamePlatform For) : platform_(For) {}
   ~GameCommandLine();
   GameCommandLine(const GameCommandLine&) = delete;
   GameCommandLine& operator=(const GameCommandLine&) = delete;
@@ -38,8 +43,12 @@ class GameCommandLine {
            const std::function<void(GameSession&)>& Started = nullptr);
   // After --version or --help: the text to show instead of playing, then exit 0.
   const std::string& Answer() const { return answer_; }
+  // How the player asked the game to be shown; Unsaid: as it was last played.
+  common::Show Presentation() const { return show_; }
 
  private:
+  GamePlatform platform_;
+  common::Show show_ = common::Show::Unsaid;
   std::string answer_;
   std::string path_;
   bool language_given_ = false;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "graphics/ddraw_api.h"
+
 namespace carpex::headless {
 
 void HeadlessApp::WriteText(int32_t X, int32_t Y, const char* Text) {
@@ -30,6 +32,22 @@ void HeadlessApp::Run(FormHandlers& Form) {
     bool done = true;
     Form.GameLoop(done);
   }
+}
+
+bool HeadlessApp::LeaveExclusive(bool Refused) {
+  LeftExclusive.push_back(Refused);
+  if (!CanLeaveExclusive) return false;
+  Shows = Presentation::Windowed;
+  return true;
+}
+
+bool HeadlessApp::PresentFrame(IDirectDraw7* /*Device*/, IDirectDrawSurface7* Primary,
+                               IDirectDrawSurface7* Frame) {
+  if (Primary == nullptr || Frame == nullptr) return false;
+  const HRESULT r = Primary->BltFast(0, 0, Frame, nullptr, DDBLTFAST_WAIT);
+  if (r == DDERR_SURFACELOST) return true;
+  if (r == DD_OK) ++Presented;
+  return false;
 }
 
 uint32_t HeadlessApp::ClockSeed() {

@@ -42,7 +42,19 @@ class HeadlessApp final : public Application {
   // Idle calls until the application terminates or MaxIdleCalls have run.
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;
+  Presentation DisplayPresentation() override { return Shows; }
+  bool LeaveExclusive(bool Refused) override;
+  // Windowed: the frame copied onto the primary surface, which on the software
+  // display has the frame's size.
+  bool PresentFrame(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
+                    IDirectDrawSurface7* Frame) override;
 
+  // The presentation asked for; with CanLeaveExclusive the application goes
+  // windowed when the form lets the exclusive display go.
+  Presentation Shows = Presentation::Exclusive;
+  bool CanLeaveExclusive = false;
+  std::vector<bool> LeftExclusive;  // each LeaveExclusive's Refused
+  uint64_t Presented = 0;           // frames shown by PresentFrame
   bool Minimized = false;
   bool Maximized = false;
   bool Visible = true;

@@ -10,6 +10,7 @@
 #include "platform/common/command_line.h"
 #include "platform/common/gamepad.h"
 #include "platform/sdl/sdl_app.h"
+#include "platform/sdl/settings_file.h"
 #include "shell/session.h"
 
 namespace {
@@ -45,7 +46,7 @@ bool ShowsNothing(const char* Driver) {
 
 int main(int argc, char** argv) {
   carpex::SafeStandardDescriptors();
-  carpex::GameCommandLine commandLine;
+  carpex::GameCommandLine commandLine(carpex::GamePlatform::Linux);
   std::string error;
   if (!commandLine.Parse(argc, argv, &error)) {
     std::fprintf(stderr, "carpex: %s\n", error.c_str());
@@ -73,7 +74,13 @@ int main(int argc, char** argv) {
   EndOnHangUpAndQuit();
   int status = 1;
   {
-    std::unique_ptr<carpex::sdl::SdlApp> app = carpex::sdl::SdlApp::Create(&error);
+    // Shown as it was last played, unless the command line says otherwise.
+    const std::string settingsPath = carpex::sdl::SettingsPath();
+    carpex::common::Settings start = carpex::sdl::LoadSettings(settingsPath);
+    if (commandLine.Presentation() != carpex::common::Show::Unsaid) {
+      start.Presentation = commandLine.Presentation();
+    }
+    std::unique_ptr<carpex::sdl::SdlApp> app = carpex::sdl::SdlApp::Create(&error, start);
     if (app == nullptr) {
       std::fprintf(stderr, "carpex: %s\n", error.c_str());
     } else {
@@ -87,6 +94,8 @@ int main(int argc, char** argv) {
         app->SetGameView([&Session] { return carpex::common::GameViewOf(Session.View().W); });
       });
       if (!error.empty()) std::fprintf(stderr, "carpex: %s\n", error.c_str());
+      // Not being able to remember is no reason to bother the player.
+      carpex::sdl::SaveSettings(settingsPath, app->Remembered());
     }
   }
   SDL_Quit();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "graphics/soft/control.h"
+#include "platform/common/enlarge.h"
 #include "platform/common/pixel_font.h"
 
 namespace carpex::sdl {
@@ -18,86 +19,6 @@ constexpr SDL_Color kTextBackground = Opaque(common::kTextFace);
 constexpr SDL_Color kTextColour = Opaque(common::kTextInk);
 
 constexpr int kColours = 1 << 16;
-
-template <int Bpp>
-inline void Store(uint8_t* To, uint32_t Value) {
-  if constexpr (Bpp == 4) {
-    std::memcpy(To, &Value, 4);
-  } else if constexpr (Bpp == 2) {
-    const uint16_t v = static_cast<uint16_t>(Value);
-    std::memcpy(To, &v, 2);
-  } else if constexpr (Bpp == 1) {
-    *To = static_cast<uint8_t>(Value);
-  } else {
-    // SDL keeps 3-byte pixels in the machine's byte order.
-#if SDL_BYTEORDER == SDL_LIL_ENDIAN
-    To[0] = static_cast<uint8_t>(Value);
-    To[1] = static_cast<uint8_t>(Value >> 8);
-    To[2] = static_cast<uint8_t>(Value >> 16);
-#else
-    To[0] = static_cast<uint8_t>(Value >> 16);
-    To[1] = static_cast<uint8_t>(Value >> 8);
-    To[2] = static_cast<uint8_t>(Value);
-#endif
-  }
-}
-
-// Picture columns [Left, Right) of one row, each pixel Scale times across and
-// the result Scale times down. Line points at the surface row where the
-// picture row's first pixel goes.
-template <int Bpp>
-void ScaleRow(const uint16_t* From, int Left, int Right, const uint32_t* Table, uint8_t* Line,
-              int Scale, int Pitch) {
-  uint8_t* start = Line + static_cast<ptrdiff_t>(Left) * Scale * Bpp;
-  uint8_t* to = start;
-  if (Scale == 1) {
-    for (int x = Left; x < Right; ++x, to += Bpp) Store<Bpp>(to, Table[From[x]]);
-  } else if (Scale == 2) {
-    for (int x = Left; x < Right; ++x, to += 2 * Bpp) {
-      const uint32_t v = Table[From[x]];
-      Store<Bpp>(to, v);
-      Store<Bpp>(to + Bpp, v);
-    }
-  } else {
-    for (int x = Left; x < Right; ++x) {
-      const uint32_t v = Table[From[x]];
-      for (int k = 0; k < Scale; ++k, to += Bpp) Store<Bpp>(to, v);
-    }
-  }
-  const size_t bytes = static_cast<size_t>(to - start);
-  for (int k = 1; k < Scale; ++k)
-    std::memcpy(start + static_cast<ptrdiff_t>(k) * Pitch, start, bytes);
-}
-
-using RowScaler = void (*)(const uint16_t*, int, int, const uint32_t*, uint8_t*, int, int);
-
-RowScaler ScalerFor(int BytesPerPixel) {
-  switch (BytesPerPixel) {
-    case 1:
-      return ScaleRow<1>;
-    case 2:
-      return ScaleRow<2>;
-    case 3:
-      return ScaleRow<3>;
-    default:
-      return ScaleRow<4>;
-  }
-}
-
-using PixelStore = void (*)(uint8_t*, uint32_t);
-
-PixelStore StoreFor(int BytesPerPixel) {
-  switch (BytesPerPixel) {
-    case 1:
-      return Store<1>;
-    case 2:
-      return Store<2>;
-    case 3:
-      return Store<3>;
-    default:
-      return Store<4>;
-  }
-}
 
 uint32_t Map(const SDL_Surface* Target, SDL_Color C) {
   return SDL_MapRGB(Target->format, C.r, C.g, C.b);
@@ -154,12 +75,41 @@ void WindowPresenter::MarkDirty(int Y, int Left, int Right) {
 
 // The picture pixels under a box of window pixels.
 void WindowPresenter::MarkBoxDirty(const SDL_Rect& Box) {
-  const int s = where_.Scale;
-  const int left = std::max(0, (Box.x - where_.X) / s);
-  const int right = std::min(common::kPictureWidth, (Box.x + Box.w - where_.X + s - 1) / s);
-  const int top = std::max(0, (Box.y - where_.Y) / s);
-  const int bottom = std::min(common::kPictureHeight, (Box.y + Box.h - where_.Y + s - 1) / s);
+  const int w = std::max(where_.Width, 1);
+  const int h = std::max(where_.Height, 1);
+  const int left = std::max(0, (Box.x - where_.X) * common::kPictureWidth / w);
+  const int right = std::min(common::kPictureWidth,
+                             ((Box.x + Box.w - where_.X) * common::kPictureWidth + w - 1) / w);
+  const int top = std::max(0, (Box.y - where_.Y) * common::kPictureHeight / h);
+  const int bottom = std::min(common::kPictureHeight,
+                              ((Box.y + Box.h - where_.Y) * common::kPictureHeight + h - 1) / h);
   for (int y = top; y < bottom && left < right; ++y) MarkDirty(y, left, right);
+}
+
+// Window pixel o of Output covers picture pixels [o * Picture / Output,
+// (o + 1) * Picture / Output): the shares of each, of 256, by how much of it
+// the window pixel covers.
+void WindowPresenter::Taps::Build(int Picture, int Output) {
+  Begin.assign(static_cast<size_t>(Output) + 1, 0);
+  Index.clear();
+  Weight.clear();
+  for (int o = 0; o < Output; ++o) {
+    // In units of 1 / Output of a picture pixel.
+    const long long from = static_cast<long long>(o) * Picture;
+    const long long to = from + Picture;
+    long long given = 0;
+    for (long long p = from / Output; p * Output < to; ++p) {
+      const long long covered = std::min(to, (p + 1) * Output) - std::max(from, p * Output);
+      const long long upTo = std::min(to, (p + 1) * Output) - from;
+      // Rounded as running totals, so that the shares add up to 256 exactly.
+      const long long share = (upTo * 256 + Picture / 2) / Picture - given;
+      given += share;
+      if (covered <= 0 || share == 0) continue;
+      Index.push_back(static_cast<int16_t>(p));
+      Weight.push_back(static_cast<uint16_t>(share));
+    }
+    Begin[static_cast<size_t>(o) + 1] = static_cast<int32_t>(Index.size());
+  }
 }
 
 bool WindowPresenter::Fresh(const SDL_Surface* Target) const {
@@ -185,7 +135,13 @@ void WindowPresenter::Adopt(SDL_Surface* Target) {
   surface_ = Target;
   surface_w_ = Target->w;
   surface_h_ = Target->h;
+  const common::Placement before = where_;
   where_ = common::PlacePicture(Target->w, Target->h);
+  if (where_.Smooth && (!before.Smooth || before.Width != where_.Width ||
+                        before.Height != where_.Height || columns_.Begin.empty())) {
+    columns_.Build(common::kPictureWidth, where_.Width);
+    rows_.Build(common::kPictureHeight, where_.Height);
+  }
   redraw_ = false;
   drawn_count_ = 0;
   SDL_FillRect(Target, nullptr, Map(Target, SDL_Color{0, 0, 0, 255}));
@@ -210,8 +166,7 @@ int WindowPresenter::Compose(SDL_Surface* Target, const SDL_Rect** Rects) {
       AddRect(Target, drawn_boxes_[i]);
     }
   }
-  const bool shrunk = where_.Width != common::kPictureWidth * where_.Scale;
-  const bool whole = fresh || shrunk || updates_ == Updates::Whole;
+  const bool whole = fresh || updates_ == Updates::Whole;
   if (whole) {
     for (int y = 0; y < common::kPictureHeight; ++y) MarkDirty(y, 0, common::kPictureWidth);
   }
@@ -219,8 +174,8 @@ int WindowPresenter::Compose(SDL_Surface* Target, const SDL_Rect** Rects) {
 
   const bool locked = SDL_MUSTLOCK(Target);
   if (locked && SDL_LockSurface(Target) != 0) return 0;
-  if (shrunk) {
-    DrawShrunk(Target);
+  if (where_.Smooth) {
+    DrawSmooth(Target);
   } else {
     DrawPicture(Target);
   }
@@ -233,7 +188,7 @@ int WindowPresenter::Compose(SDL_Surface* Target, const SDL_Rect** Rects) {
   if (whole) {
     rect_count_ = 0;
     AddRect(Target, SDL_Rect{0, 0, Target->w, Target->h});
-  } else {
+  } else if (!where_.Smooth) {
     CollectRows(Target);
   }
   for (int y = 0; y < common::kPictureHeight; ++y) dirty_left_[y] = dirty_right_[y] = 0;
@@ -241,41 +196,104 @@ int WindowPresenter::Compose(SDL_Surface* Target, const SDL_Rect** Rects) {
 }
 
 void WindowPresenter::DrawPicture(SDL_Surface* Target) {
-  const RowScaler scale = ScalerFor(Target->format->BytesPerPixel);
+  const int bpp = Target->format->BytesPerPixel;
   const int s = where_.Scale;
   uint8_t* origin = static_cast<uint8_t*>(Target->pixels) +
                     static_cast<ptrdiff_t>(where_.Y) * Target->pitch +
-                    static_cast<ptrdiff_t>(where_.X) * Target->format->BytesPerPixel;
+                    static_cast<ptrdiff_t>(where_.X) * bpp;
   for (int y = 0; y < common::kPictureHeight; ++y) {
     if (dirty_left_[y] >= dirty_right_[y]) continue;
-    scale(&picture_[static_cast<size_t>(y) * common::kPictureWidth], dirty_left_[y],
-          dirty_right_[y], table_.get(), origin + static_cast<ptrdiff_t>(y) * s * Target->pitch, s,
-          Target->pitch);
+    common::EnlargeRow(&picture_[static_cast<size_t>(y) * common::kPictureWidth], dirty_left_[y],
+                       dirty_right_[y], table_.get(), bpp,
+                       origin + static_cast<ptrdiff_t>(y) * s * Target->pitch, s, Target->pitch);
   }
 }
 
-// A window smaller than the picture: every window pixel from its nearest
-// picture pixel, all of it each time (no player keeps such a window for long).
-void WindowPresenter::DrawShrunk(SDL_Surface* Target) {
-  const int bpp = Target->format->BytesPerPixel;
-  const PixelStore store = StoreFor(bpp);
-  for (int y = 0; y < where_.Height; ++y) {
-    const uint16_t* from =
-        &picture_[static_cast<size_t>(y * common::kPictureHeight / where_.Height) *
-                  common::kPictureWidth];
+// The picture filling the room: each window pixel the average of the picture
+// pixels it covers, weighed by how much of each it covers (what enlarging by
+// a whole factor and reducing smoothly gives). Only the window pixels over
+// changed picture pixels are drawn, and sent in runs of rows.
+void WindowPresenter::DrawSmooth(SDL_Surface* Target) {
+  const SDL_PixelFormat* f = Target->format;
+  const int bpp = f->BytesPerPixel;
+  const int w = where_.Width;
+  int runTop = -1, runLeft = 0, runRight = 0, oy = 0;
+  auto endRun = [&] {
+    if (runTop >= 0) {
+      AddRect(Target,
+              SDL_Rect{where_.X + runLeft, where_.Y + runTop, runRight - runLeft, oy - runTop});
+    }
+    runTop = -1;
+  };
+  for (; oy < where_.Height; ++oy) {
+    const int rowsFrom = rows_.Begin[oy];
+    const int rowsTo = rows_.Begin[oy + 1];
+    int left = common::kPictureWidth, right = 0;
+    for (int t = rowsFrom; t < rowsTo; ++t) {
+      const int py = rows_.Index[t];
+      if (dirty_left_[py] >= dirty_right_[py]) continue;
+      left = std::min<int>(left, dirty_left_[py]);
+      right = std::max<int>(right, dirty_right_[py]);
+    }
+    if (left >= right) {
+      endRun();
+      continue;
+    }
+    const int ox0 = left * w / common::kPictureWidth;
+    const int ox1 = std::min(w, (right * w + common::kPictureWidth - 1) / common::kPictureWidth);
+    // The picture rows under this window row blended first, for the picture
+    // columns under these window columns; then each window pixel from them.
+    const int px0 = columns_.Index[columns_.Begin[ox0]];
+    const int px1 = columns_.Index[columns_.Begin[ox1] - 1] + 1;
+    for (int px = px0; px < px1; ++px) blended_[px][0] = blended_[px][1] = blended_[px][2] = 0;
+    for (int ty = rowsFrom; ty < rowsTo; ++ty) {
+      const uint16_t* row = &picture_[static_cast<size_t>(rows_.Index[ty]) * common::kPictureWidth];
+      const uint32_t wy = rows_.Weight[ty];
+      for (int px = px0; px < px1; ++px) {
+        const common::Rgb c = common::FromRgb565(row[px]);
+        blended_[px][0] += wy * c.R;
+        blended_[px][1] += wy * c.G;
+        blended_[px][2] += wy * c.B;
+      }
+    }
     uint8_t* to = static_cast<uint8_t*>(Target->pixels) +
-                  static_cast<ptrdiff_t>(where_.Y + y) * Target->pitch +
-                  static_cast<ptrdiff_t>(where_.X) * bpp;
-    for (int x = 0; x < where_.Width; ++x, to += bpp) {
-      store(to, table_[from[x * common::kPictureWidth / where_.Width]]);
+                  static_cast<ptrdiff_t>(where_.Y + oy) * Target->pitch +
+                  static_cast<ptrdiff_t>(where_.X + ox0) * bpp;
+    for (int ox = ox0; ox < ox1; ++ox, to += bpp) {
+      uint32_t r = 0, g = 0, b = 0;
+      for (int tx = columns_.Begin[ox]; tx < columns_.Begin[ox + 1]; ++tx) {
+        const uint32_t share = columns_.Weight[tx];
+        const uint32_t* c = blended_[columns_.Index[tx]];
+        r += share * c[0];
+        g += share * c[1];
+        b += share * c[2];
+      }
+      r = (r + 32768) >> 16;
+      g = (g + 32768) >> 16;
+      b = (b + 32768) >> 16;
+      const uint32_t value = f->palette != nullptr
+                                 ? SDL_MapRGB(f, static_cast<uint8_t>(r), static_cast<uint8_t>(g),
+                                              static_cast<uint8_t>(b))
+                                 : ((r >> f->Rloss) << f->Rshift) | ((g >> f->Gloss) << f->Gshift) |
+                                       ((b >> f->Bloss) << f->Bshift) | f->Amask;
+      common::StorePixel(to, value, bpp);
+    }
+    if (runTop < 0) {
+      runTop = oy;
+      runLeft = ox0;
+      runRight = ox1;
+    } else {
+      runLeft = std::min(runLeft, ox0);
+      runRight = std::max(runRight, ox1);
     }
   }
+  endRun();
 }
 
 void WindowPresenter::DrawText(SDL_Surface* Target, const Text& T, SDL_Rect* Box) const {
   // At the picture's scale, so the text keeps its size on the picture as on
   // the 640 x 480 screen it was made for.
-  const int s = where_.Scale;
+  const int s = where_.TextScale;
   *Box = SDL_Rect{T.X * s, T.Y * s, common::TextWidth(T.Chars) * s, common::kCellHeight * s};
   SDL_FillRect(Target, Box, Map(Target, kTextBackground));
   constexpr int kMaxRuns = 32 * common::kCellHeight * 3;

@@ -1,17 +1,20 @@
 // The picture on the window's own surface: the 640 x 480 RGB565 picture
-// scaled by a whole factor, centred on black, converted to the surface's
-// pixel format through a table, and the window's text drawn over it. Only
-// what changed since the last present is drawn and sent to the screen, so a
-// frame of play costs a few small rectangles instead of the whole screen.
+// scaled by a whole factor (or filling the room, reduced smoothly; see
+// PlacePicture), centred on black, converted to the surface's pixel format
+// through a table, and the window's text drawn over it. Only what changed
+// since the last present is drawn and sent to the screen, so a frame of play
+// costs a few small rectangles instead of the whole screen.
 //
 // Nothing is allocated after construction except when the surface's format
-// changes (the conversion table is rebuilt then).
+// changes (the conversion table is rebuilt then) or the window's size does
+// (the smooth reduction's shares).
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/common/layout.h"
 
@@ -64,7 +67,7 @@ class WindowPresenter {
   void MarkDirty(int Y, int Left, int Right);
   void MarkBoxDirty(const SDL_Rect& Box);
   void DrawPicture(SDL_Surface* Target);
-  void DrawShrunk(SDL_Surface* Target);
+  void DrawSmooth(SDL_Surface* Target);
   void DrawText(SDL_Surface* Target, const Text& T, SDL_Rect* Box) const;
   void AddRect(const SDL_Surface* Target, SDL_Rect R);
   void CollectRows(const SDL_Surface* Target);
@@ -84,6 +87,18 @@ class WindowPresenter {
   int surface_w_ = 0;
   int surface_h_ = 0;
   common::Placement where_;
+  // For the smooth placement: the picture pixels under each window column and
+  // row, with their shares of 256.
+  struct Taps {
+    std::vector<int32_t> Begin;  // per window pixel, where its taps start; one more at the end
+    std::vector<int16_t> Index;
+    std::vector<uint16_t> Weight;
+    void Build(int Picture, int Output);
+  };
+  Taps columns_;
+  Taps rows_;
+  // One window row's picture rows blended, per picture column: red, green, blue.
+  uint32_t blended_[common::kPictureWidth][3] = {};
   bool redraw_ = true;
   Updates updates_ = Updates::Rects;
 

@@ -81,13 +81,13 @@ uint32_t MessageBoxKind(uint32_t Flags) {
   }
 }
 
-std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
+std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error, const common::Settings& Start) {
   std::unique_ptr<SdlApp> app(new SdlApp());
   auto fail = [&](const char* What) {
     if (Error != nullptr) *Error = std::string(What) + ": " + SDL_GetError();
     return nullptr;
   };
-  // The game minimises itself when it loses the focus; SDL must not as well.
+  // The game pauses when it loses the focus; SDL must not minimise it.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   // The picture goes straight into the window's own memory (shared with the X
   // server): a renderer on a software GL would clear and draw the whole screen
@@ -99,6 +99,11 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   }
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
 
+  if (common::UsableWindowSize(Start.WindowWidth, Start.WindowHeight)) {
+    app->window_w_ = Start.WindowWidth;
+    app->window_h_ = Start.WindowHeight;
+  }
+  app->windowed_ = Start.Presentation == common::Show::Window;
   // Placed and sized as the screen, so that it covers it also where no window
   // manager makes it full screen.
   SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
@@ -110,7 +115,9 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error) {
   // On X11 the game asks the window manager for full screen itself, and SDL
   // never learns of it: SDL would wait for the manager on every restore.
   app->x11_ = X11Window::For(app->window_);
-  if (app->x11_ != nullptr) {
+  if (app->windowed_) {
+    app->FrameWindow(false);
+  } else if (app->x11_ != nullptr) {
     app->x11_->SetFullScreen(true, false);
   } else {
     SDL_SetWindowFullscreen(app->window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
@@ -141,7 +148,10 @@ SdlApp::~SdlApp() {
 }
 
 void SdlApp::Minimize() {
-  if (activation_.Minimize()) SDL_MinimizeWindow(window_);
+  // The display was never switched, so there is nothing to give back: the
+  // game pauses (the form stops its frames) and the window stays where it is,
+  // so that a click on another monitor does not hide the game.
+  activation_.Minimize();
 }
 
 void SdlApp::Maximize() {
@@ -160,41 +170,64 @@ void SdlApp::Maximize() {
   if (x11_ != nullptr) x11_->Flush();
 }
 
-void SdlApp::SetWindowed(bool Windowed) {
-  windowed_ = Windowed;
+// A framed window of the remembered size, centred on the screen it is on.
+void SdlApp::FrameWindow(bool Shown) {
   SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
   SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &screen);
+  const int w = std::min(window_w_, std::max(screen.w, common::kPictureWidth));
+  const int h = std::min(window_h_, std::max(screen.h, common::kPictureHeight));
+  const SDL_Rect place{screen.x + (screen.w - w) / 2, screen.y + (screen.h - h) / 2, w, h};
   if (x11_ != nullptr) {
     // All asked at once, none waited for: the switch costs no frame.
-    if (Windowed) {
-      x11_->SetFullScreen(false, true);
-      x11_->SetFramed(true, common::kPictureWidth, common::kPictureHeight);
-      x11_->Place(SDL_Rect{screen.x + (screen.w - common::kPictureWidth) / 2,
-                           screen.y + (screen.h - common::kPictureHeight) / 2,
-                           common::kPictureWidth, common::kPictureHeight});
-    } else {
-      x11_->SetFramed(false, 0, 0);
-      x11_->Place(screen);
-      x11_->SetFullScreen(true, true);
-    }
+    x11_->SetFullScreen(false, Shown);
+    x11_->SetFramed(true, common::kPictureWidth, common::kPictureHeight);
+    x11_->Place(place);
     x11_->Flush();
-  } else if (Windowed) {
+  } else {
     SDL_SetWindowFullscreen(window_, 0);
     SDL_SetWindowBordered(window_, SDL_TRUE);
     SDL_SetWindowResizable(window_, SDL_TRUE);
     SDL_SetWindowMinimumSize(window_, common::kPictureWidth, common::kPictureHeight);
-    SDL_SetWindowSize(window_, common::kPictureWidth, common::kPictureHeight);
-    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    SDL_SetWindowSize(window_, w, h);
+    SDL_SetWindowPosition(window_, place.x, place.y);
+  }
+}
+
+void SdlApp::SetWindowed(bool Windowed) {
+  if (windowed_ && !Windowed) SDL_GetWindowSize(window_, &window_w_, &window_h_);
+  windowed_ = Windowed;
+  if (Windowed) {
+    FrameWindow(true);
   } else {
-    SDL_SetWindowResizable(window_, SDL_FALSE);
-    SDL_SetWindowBordered(window_, SDL_FALSE);
-    SDL_SetWindowPosition(window_, screen.x, screen.y);
-    SDL_SetWindowSize(window_, screen.w, screen.h);
-    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
+    SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &screen);
+    if (x11_ != nullptr) {
+      x11_->SetFramed(false, 0, 0);
+      x11_->Place(screen);
+      x11_->SetFullScreen(true, true);
+      x11_->Flush();
+    } else {
+      SDL_SetWindowResizable(window_, SDL_FALSE);
+      SDL_SetWindowBordered(window_, SDL_FALSE);
+      SDL_SetWindowPosition(window_, screen.x, screen.y);
+      SDL_SetWindowSize(window_, screen.w, screen.h);
+      SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
   }
   presenter_.Redraw();
   needs_present_ = true;
   ShowTitle();
+}
+
+common::Settings SdlApp::Remembered() {
+  if (windowed_) SDL_GetWindowSize(window_, &window_w_, &window_h_);
+  common::Settings values;
+  values.Presentation = windowed_ ? common::Show::Window : common::Show::FullScreen;
+  if (common::UsableWindowSize(window_w_, window_h_)) {
+    values.WindowWidth = window_w_;
+    values.WindowHeight = window_h_;
+  }
+  return values;
 }
 
 void SdlApp::Hide() {

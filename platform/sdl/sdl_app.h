@@ -1,19 +1,23 @@
-// The application layer on SDL2: one borderless full-screen window showing the
-// software display's picture, keyboard, game controller and activation events
-// turned into the form's handlers, a 1000 ms timer, and the idle-time loop.
-// Alt+Enter switches between full screen and a resizable window.
+// The application layer on SDL2: one window showing the software display's
+// picture, full screen or framed and resizable (Alt+Enter switches), keyboard,
+// game controller and activation events turned into the form's handlers, a
+// 1000 ms timer, and the idle-time loop. Switching to another window pauses
+// the game and leaves its window where it is: the display was never switched,
+// so there is nothing to give back.
 //
 // The application contract (shell/app.h), implemented whole:
 //  [x] WindowHandle: the SDL window (the software display needs no more).
-//  [x] Minimize: the window to the task bar, and the display's surfaces lost.
+//  [x] Minimize: the game paused; the window stays, and no surface is lost.
 //  [x] Maximize: back from the task bar, full screen (or the window, after Alt+Enter).
 //  [x] Hide, Terminate: the window hidden; the loop ends after what is queued.
 //  [x] Sleep: SDL_Delay.
 //  [x] WriteText: the small pixel font over the picture, until the next flip.
 //  [x] ShowMessageBox: SDL's message box, and the text on standard error.
 //  [x] Run: the common message loop: keys, game controllers, the timer,
-//      focus and minimising.
+//      focus and switching away.
 //  [x] ClockSeed: SDL's performance counter.
+//  [ ] The windowed display (DisplayPresentation and the rest): the software
+//      display's picture is shown in the window whatever its presentation.
 #pragma once
 
 #include <SDL.h>
@@ -27,6 +31,7 @@
 #include "platform/common/gamepad.h"
 #include "platform/common/layout.h"
 #include "platform/common/message_loop.h"
+#include "platform/common/settings.h"
 #include "platform/sdl/pace_log.h"
 #include "platform/sdl/presenter.h"
 #include "platform/sdl/x11_window.h"
@@ -40,10 +45,12 @@ namespace carpex::sdl {
 
 class SdlApp final : public Application, private common::MessageLoop::Host {
  public:
-  // Opens the (hidden) window over the whole screen and its surface, and hooks
-  // the software display's flips. SDL's video must be initialised.
-  // nullptr, with the reason in *Error, when any of it fails.
-  static std::unique_ptr<SdlApp> Create(std::string* Error);
+  // Opens the (hidden) window and its surface, over the whole screen or, when
+  // Start says Window, framed at the size it remembers (the picture's if
+  // none), and hooks the software display's flips. SDL's video must be
+  // initialised. nullptr, with the reason in *Error, when any of it fails.
+  static std::unique_ptr<SdlApp> Create(std::string* Error,
+                                        const common::Settings& Start = common::Settings{});
   ~SdlApp() override;
   SdlApp(const SdlApp&) = delete;
   SdlApp& operator=(const SdlApp&) = delete;
@@ -62,10 +69,13 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   SDL_Window* Window() const { return window_; }
   // Where the picture sits in the window.
   const common::Placement& PicturePlacement() const { return presenter_.PicturePlacement(); }
-  bool Minimized() const { return activation_.Minimized(); }
+  // Switched away from: the game is paused.
+  bool Away() const { return activation_.Minimized(); }
   // Full screen, or a window with a frame that the player can resize.
   void SetWindowed(bool Windowed);
   bool Windowed() const { return windowed_; }
+  // What to remember of this run: full screen or a window, and the window's size.
+  common::Settings Remembered();
   // How many pictures have gone to the screen.
   uint64_t Presents() const { return presents_; }
   // Message boxes are written to standard error only (for tests).
@@ -100,6 +110,9 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   // then more changes may have come, and the state they left is what counts.
   void PostFocus(FormEvent::Kind Kind) { loop_.Post({Kind, 0}); }
   void CloseWindow();
+  // The windowed presentation's frame, size and place (Shown: the window is
+  // on the screen already, else it is what the manager finds when it maps it).
+  void FrameWindow(bool Shown);
   void OnFlip(const soft::PixelView& Front);
   void Present();
   // Alt+Enter: true when the key event was the switch (or its release).
@@ -117,9 +130,13 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   std::function<WindowState()> state_;
   WindowPresenter presenter_;
   common::MessageLoop loop_;
-  common::Activation activation_;
+  // Switched away from or back: no surface is lost, the display was never switched.
+  common::Activation activation_{false};
   bool hidden_ = true;
   bool windowed_ = false;
+  // The window's size in the windowed presentation, as last seen there.
+  int window_w_ = common::kPictureWidth;
+  int window_h_ = common::kPictureHeight;
   bool enter_held_for_switch_ = false;
   bool needs_present_ = false;
   bool quiet_boxes_ = false;

@@ -5,12 +5,13 @@
 
 #include "assets/files.h"
 #include "platform/common/command_line.h"
+#include "platform/win32/registry_settings.h"
 #include "platform/win32/win32_app.h"
 
 int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLine*/,
                    int /*Show*/) {
   carpex::SafeStandardDescriptors();
-  carpex::GameCommandLine commandLine;
+  carpex::GameCommandLine commandLine(carpex::GamePlatform::Windows);
   std::string error;
   // Any name the system allows: the arguments in UTF-8, from the wide command line.
   const std::vector<std::string> arguments = carpex::ProgramArguments(__argc, __argv);
@@ -25,9 +26,16 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLi
     MessageBoxA(nullptr, commandLine.Answer().c_str(), "Carpex", MB_OK | MB_ICONINFORMATION);
     return 0;
   }
-  carpex::win32::Win32App app(Instance, carpex::win32::LoadFormLook());
+  // Shown as it was last played, unless the command line says otherwise.
+  carpex::common::Settings start = carpex::win32::LoadRegistrySettings();
+  if (commandLine.Presentation() != carpex::common::Show::Unsaid) {
+    start.Presentation = commandLine.Presentation();
+  }
+  carpex::win32::Win32App app(Instance, carpex::win32::LoadFormLook(), start);
   // The game's own Chinese pictures unless told otherwise.
   const int status = commandLine.Play(app, carpex::Language::Chinese, &error);
   if (!error.empty()) MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);
+  // Not being able to remember is no reason to bother the player.
+  carpex::win32::SaveRegistrySettings(app.Remembered());
   return status;
 }

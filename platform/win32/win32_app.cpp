@@ -1,5 +1,6 @@
 #include "platform/win32/win32_app.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -10,14 +11,33 @@ namespace carpex::win32 {
 namespace {
 
 constexpr char kWindowClass[] = "TForm1";
+constexpr DWORD kPopupStyle = WS_POPUP;
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+constexpr int kPictureWidth = common::kPictureWidth;
+constexpr int kPictureHeight = common::kPictureHeight;
 
 COLORREF Resolve(const FormColor& Color) {
   return Color.SystemIndex >= 0 ? GetSysColor(Color.SystemIndex) : static_cast<COLORREF>(Color.Rgb);
 }
 
+// The size of a window whose inside is Client, with Style's frame.
+SIZE Framed(SIZE Client, DWORD Style) {
+  RECT r{0, 0, Client.cx, Client.cy};
+  AdjustWindowRectEx(&r, Style, FALSE, 0);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
 }  // namespace
 
-Win32App::Win32App(HINSTANCE Instance, const FormLook& Look) : instance_(Instance), look_(Look) {
+Win32App::Win32App(HINSTANCE Instance, const FormLook& Look, const common::Settings& Start)
+    : instance_(Instance), look_(Look) {
+  if (Start.Presentation == common::Show::Window ||
+      Start.Presentation == common::Show::Borderless) {
+    show_ = Start.Presentation;
+  }
+  if (common::UsableWindowSize(Start.WindowWidth, Start.WindowHeight)) {
+    window_client_ = SIZE{Start.WindowWidth, Start.WindowHeight};
+  }
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_DBLCLKS;
@@ -36,22 +56,22 @@ Win32App::Win32App(HINSTANCE Instance, const FormLook& Look) : instance_(Instanc
   windowClass.lpszClassName = kWindowClass;
   RegisterClassExA(&windowClass);
 
-  // No border: the window rectangle is the client rectangle.
+  // At the form's designed place and size, without a border; a windowed
+  // presentation then reshapes it on the monitor it is on.
   RECT bounds{look_.Left, look_.Top, look_.Left + look_.ClientWidth,
               look_.Top + look_.ClientHeight};
-  AdjustWindowRectEx(&bounds, WS_POPUP, FALSE, 0);
-  CreateWindowExA(0, kWindowClass, look_.Caption.c_str(), WS_POPUP, bounds.left, bounds.top,
+  AdjustWindowRectEx(&bounds, kPopupStyle, FALSE, 0);
+  CreateWindowExA(0, kWindowClass, look_.Caption.c_str(), kPopupStyle, bounds.left, bounds.top,
                   bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr,
                   Instance, this);
+  if (window_ != nullptr && Windowed()) ShapeWindow();
 
-  font_ = CreateFontA(look_.FontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, look_.FontCharset,
-                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                      DEFAULT_PITCH | FF_DONTCARE, look_.FontName.c_str());
   // The timer runs from the start, as the form's timer component is enabled.
   if (window_ != nullptr) SetTimer(window_, kTimerId, kTimerIntervalMs, nullptr);
 }
 
 Win32App::~Win32App() {
+  presenter_.Release();
   if (window_ != nullptr) {
     KillTimer(window_, kTimerId);
     DestroyWindow(window_);
@@ -61,7 +81,113 @@ Win32App::~Win32App() {
   if (own_brush_ != nullptr) DeleteObject(own_brush_);
 }
 
+void Win32App::MonitorRects(RECT* Monitor, RECT* WorkArea) const {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  HMONITOR monitor = MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY);
+  if (monitor != nullptr && GetMonitorInfoA(monitor, &info)) {
+    *Monitor = info.rcMonitor;
+    *WorkArea = info.rcWork;
+    return;
+  }
+  *Monitor = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  *WorkArea = *Monitor;
+}
+
+SIZE Win32App::WindowClientSize(const RECT& WorkArea, DWORD Style) const {
+  const SIZE frame = Framed(SIZE{0, 0}, Style);
+  const LONG roomW = WorkArea.right - WorkArea.left - frame.cx;
+  const LONG roomH = WorkArea.bottom - WorkArea.top - frame.cy;
+  if (window_client_.cx > 0 && window_client_.cx <= roomW && window_client_.cy <= roomH) {
+    return window_client_;
+  }
+  // The largest whole factor whose window fits the work area, 1 at least.
+  const LONG scale = std::max(1L, std::min(roomW / kPictureWidth, roomH / kPictureHeight));
+  return SIZE{kPictureWidth * scale, kPictureHeight * scale};
+}
+
+void Win32App::ShapeWindow() {
+  RECT monitor, work;
+  MonitorRects(&monitor, &work);
+  const bool shown = IsWindowVisible(window_) != FALSE;
+  // A maximised window keeps that state through a change of style; the
+  // exclusive display's restore maximises the form.
+  if (shown && (IsZoomed(window_) || IsIconic(window_))) ShowWindow(window_, SW_SHOWNORMAL);
+  const DWORD style = show_ == common::Show::Window ? kWindowStyle : kPopupStyle;
+  SetWindowLongPtrA(window_, GWL_STYLE, static_cast<LONG_PTR>(style | (shown ? WS_VISIBLE : 0)));
+  RECT place = monitor;
+  if (show_ == common::Show::Window) {
+    const SIZE size = Framed(WindowClientSize(work, style), style);
+    place.left = work.left + std::max(0L, (work.right - work.left - size.cx) / 2);
+    place.top = work.top + std::max(0L, (work.bottom - work.top - size.cy) / 2);
+    place.right = place.left + size.cx;
+    place.bottom = place.top + size.cy;
+  }
+  SetWindowPos(window_, HWND_NOTOPMOST, place.left, place.top, place.right - place.left,
+               place.bottom - place.top, SWP_FRAMECHANGED | SWP_NOACTIVATE);
+  RECT client{};
+  GetClientRect(window_, &client);
+  presenter_.Place(client.right, client.bottom);
+  InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Win32App::SwitchPresentation() {
+  if (show_ == common::Show::FullScreen) {
+    // The form lets its exclusive display go and asks for the window
+    // (LeaveExclusive), then sets its display up again.
+    if (form_ != nullptr) form_->LeaveExclusiveDisplay();
+    return;
+  }
+  show_ = show_ == common::Show::Window ? common::Show::Borderless : common::Show::Window;
+  // No DirectDraw call: the clipper follows the window.
+  ShapeWindow();
+}
+
+Presentation Win32App::DisplayPresentation() {
+  return Windowed() ? Presentation::Windowed : Presentation::Exclusive;
+}
+
+bool Win32App::LeaveExclusive(bool Refused) {
+  // A display that refuses the mode gets the next best full screen; the
+  // player who asked for a window gets one.
+  show_ = Refused ? common::Show::Borderless : common::Show::Window;
+  ShapeWindow();
+  if (IsWindowVisible(window_)) SetForegroundWindow(window_);
+  return true;
+}
+
+bool Win32App::PresentFrame(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
+                            IDirectDrawSurface7* Frame) {
+  // The text of the last frame goes with it: black where it stood outside the
+  // picture, the picture over it inside.
+  if (text_box_.right > text_box_.left) {
+    if (HDC dc = GetDC(window_)) {
+      FillRect(dc, &text_box_, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      ReleaseDC(window_, dc);
+    }
+    presenter_.Cover(text_box_);
+    text_box_ = RECT{0, 0, 0, 0};
+  }
+  pace_.PresentBegin();
+  const bool lost = presenter_.Present(Device, Primary, Frame, window_);
+  pace_.PresentEnd();
+  return lost;
+}
+
+common::Settings Win32App::Remembered() const {
+  common::Settings values;
+  values.Presentation = show_;
+  if (window_client_.cx > 0) {
+    values.WindowWidth = window_client_.cx;
+    values.WindowHeight = window_client_.cy;
+  }
+  return values;
+}
+
 void Win32App::Minimize() {
+  // On the desktop there is no display to give back: the game only pauses,
+  // and the window stays where it is.
+  if (Windowed()) return;
   // A hidden form stays hidden: minimising must not show it again.
   if (window_ == nullptr || IsIconic(window_) || !IsWindowVisible(window_)) return;
   ShowWindow(window_, SW_MINIMIZE);
@@ -70,6 +196,11 @@ void Win32App::Minimize() {
 void Win32App::Maximize() {
   // A window not shown yet stays hidden: it is shown once, by Run.
   if (window_ == nullptr || !IsWindowVisible(window_)) return;
+  if (Windowed()) {
+    // Back as it was left; only a window the player minimised is restored.
+    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+    return;
+  }
   ShowWindow(window_, SW_SHOWMAXIMIZED);
 }
 
@@ -85,19 +216,44 @@ void Win32App::Terminate() {
 }
 
 void Win32App::Sleep(uint32_t Milliseconds) {
-  if (!scripted_) ::Sleep(Milliseconds);
+  if (scripted_) return;
+  pace_.SleepBegin();
+  ::Sleep(Milliseconds);
+  pace_.SleepEnd();
+}
+
+HFONT Win32App::FontFor(int Scale) {
+  if (font_ != nullptr && font_scale_ == Scale) return font_;
+  if (font_ != nullptr) DeleteObject(font_);
+  // A height in pixels (negative: of the characters), so that the text keeps
+  // its size on the picture whatever the system's DPI setting.
+  font_ = CreateFontA(look_.FontHeight * Scale, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                      look_.FontCharset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                      DEFAULT_PITCH | FF_DONTCARE, look_.FontName.c_str());
+  font_scale_ = Scale;
+  return font_;
 }
 
 void Win32App::WriteText(int32_t X, int32_t Y, const char* Text) {
   if (window_ == nullptr || Text == nullptr) return;
   HDC dc = GetDC(window_);
   if (dc == nullptr) return;
-  HGDIOBJ previous = font_ != nullptr ? SelectObject(dc, font_) : nullptr;
+  // In a window at the picture's scale, from the window's top-left corner.
+  const int scale = Windowed() ? presenter_.Where().TextScale : 1;
+  HFONT font = FontFor(scale);
+  HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
   // The form's canvas: its font colour on a solid brush of the form's colour.
   SetTextColor(dc, Resolve(look_.FontColor));
   SetBkColor(dc, Resolve(look_.Color));
   SetBkMode(dc, OPAQUE);
-  ::TextOutA(dc, X, Y, Text, static_cast<int>(std::strlen(Text)));
+  const int length = static_cast<int>(std::strlen(Text));
+  ::TextOutA(dc, X * scale, Y * scale, Text, length);
+  if (Windowed()) {
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, Text, length, &extent);
+    const RECT box{X * scale, Y * scale, X * scale + extent.cx, Y * scale + extent.cy};
+    UnionRect(&text_box_, &text_box_, &box);
+  }
   if (previous != nullptr) SelectObject(dc, previous);
   ReleaseDC(window_, dc);
 }
@@ -130,7 +286,9 @@ void Win32App::Run(FormHandlers& Form) {
   while (!quit_seen_) {
     if (HandleOneMessage()) continue;
     bool done = true;
+    pace_.FrameBegin();
     Form.GameLoop(done);
+    pace_.FrameEnd();
     if (done) WaitMessage();
   }
   form_ = nullptr;
@@ -173,6 +331,9 @@ LRESULT CALLBACK Win32App::WindowProc(HWND Window, UINT Message, WPARAM WParam, 
 }
 
 LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
+  // Alt+Enter: Enter with Alt held (bit 29), not a repeat of a held key (bit 30).
+  const bool altEnter =
+      Message == WM_SYSKEYDOWN && WParam == VK_RETURN && (LParam & (1L << 29)) != 0;
   switch (Message) {
     case WM_CHAR:
       if (form_ != nullptr) {
@@ -180,8 +341,17 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
         form_->FormKeyPress(key);
       }
       return 0;
+    case WM_SYSCHAR:
+      // The Enter of Alt+Enter is no menu key: no beep.
+      if (WParam == '\r') return 0;
+      break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+      if (altEnter) {
+        enter_held_for_switch_ = true;
+        if ((LParam & (1L << 30)) == 0) SwitchPresentation();
+        return 0;
+      }
       if (form_ != nullptr) {
         auto key = static_cast<uint16_t>(WParam);
         form_->FormKeyDown(key);
@@ -192,6 +362,11 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
       return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
+      // The Enter that switched is no key for the form, up as down.
+      if (WParam == VK_RETURN && enter_held_for_switch_) {
+        enter_held_for_switch_ = false;
+        return 0;
+      }
       if (form_ != nullptr) {
         auto key = static_cast<uint16_t>(WParam);
         form_->FormKeyUp(key);
@@ -207,26 +382,83 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
     case WM_ACTIVATEAPP:
       // DirectDraw may send this from inside one of its calls, in the middle of
       // a frame; the handler runs from the queue instead.
-      if (WParam == FALSE) PostMessageA(window_, kDeactivateMessage, 0, 0);
+      if (WParam == FALSE) {
+        PostMessageA(window_, kDeactivateMessage, 0, 0);
+      } else if (paused_ && Windowed()) {
+        // On the desktop the game resumes as soon as it is the active program
+        // again; the exclusive display waits for its restore from the task bar.
+        PostMessageA(window_, kRestoreMessage, 0, 0);
+      }
       break;
     case WM_SIZE:
       if (WParam == SIZE_MINIMIZED) {
         iconic_ = true;
-      } else if (iconic_) {
-        iconic_ = false;
-        PostMessageA(window_, kRestoreMessage, 0, 0);
+        break;
+      }
+      if (iconic_ && !Windowed()) PostMessageA(window_, kRestoreMessage, 0, 0);
+      iconic_ = false;
+      if (Windowed()) {
+        presenter_.Place(LOWORD(LParam), HIWORD(LParam));
+        // The size the window presentation comes back to: not a maximised
+        // one, nor the form's own before the window is given its frame.
+        const SIZE client{LOWORD(LParam), HIWORD(LParam)};
+        const bool framed = (GetWindowLongPtrA(window_, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+        if (show_ == common::Show::Window && WParam == SIZE_RESTORED && framed &&
+            common::UsableWindowSize(client.cx, client.cy)) {
+          window_client_ = client;
+        }
+        InvalidateRect(window_, nullptr, FALSE);
+      }
+      break;
+    case WM_MOVE:
+      presenter_.Redraw();
+      break;
+    case WM_GETMINMAXINFO:
+      if (show_ == common::Show::Window) {
+        // The picture at its own size at least.
+        const SIZE least = Framed(SIZE{kPictureWidth, kPictureHeight}, kWindowStyle);
+        auto* limits = reinterpret_cast<MINMAXINFO*>(LParam);
+        limits->ptMinTrackSize = POINT{least.cx, least.cy};
+        return 0;
+      }
+      break;
+    case WM_ERASEBKGND:
+      // On the desktop WM_PAINT covers everything, black around the picture.
+      if (Windowed()) return 1;
+      break;
+    case WM_PAINT:
+      if (Windowed()) {
+        PAINTSTRUCT paint;
+        if (HDC dc = BeginPaint(window_, &paint)) {
+          presenter_.Paint(dc, paint.rcPaint);
+          EndPaint(window_, &paint);
+        }
+        return 0;
       }
       break;
     case kDeactivateMessage:
       // Every deactivation reaches the form, even when the application is
       // active again by the time the message is handled.
-      if (form_ != nullptr) form_->ApplicationEvents1Deactivate();
+      if (form_ == nullptr) return 0;
+      paused_ = true;
+      form_->ApplicationEvents1Deactivate();
+      // On the desktop, a program that is active again by now has come back
+      // already (its activation may even have come before this deactivation
+      // was handed on, or while the display was still exclusive).
+      if (Windowed() && GetForegroundWindow() == window_) {
+        PostMessageA(window_, kRestoreMessage, 0, 0);
+      }
       return 0;
     case kRestoreMessage:
-      if (form_ != nullptr) form_->ApplicationEvents1Restore();
+      // One restore for each deactivation.
+      if (form_ == nullptr || (Windowed() && !paused_)) return 0;
+      paused_ = false;
+      form_->ApplicationEvents1Restore();
       return 0;
     case WM_SETCURSOR:
-      // No pointer over the game, and no default handling that would set one.
+      // No pointer over the game, and no default handling that would set one;
+      // a window's frame keeps its pointers for moving and resizing.
+      if (Windowed() && LOWORD(LParam) != HTCLIENT) break;
       SetCursor(nullptr);
       return TRUE;
     case WM_CLOSE:

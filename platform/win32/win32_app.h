@@ -1,17 +1,25 @@
-// The application layer on Windows: the borderless main window, its message
-// loop with the idle hook, the timer, activation changes and the canvas text.
+// The application layer on Windows: the main window, its message loop with
+// the idle hook, the timer, activation changes and the canvas text. The game
+// is shown in one of three ways: the exclusive full screen with its mode
+// switch (the window covers the screen, DirectDraw flips), a captioned window,
+// or a borderless window over the whole monitor (both on the desktop as it
+// is, each frame enlarged into the window by FramePresenter). Alt+Enter goes
+// from the full screen to the window, and between the window and borderless.
 //
 // The application contract (shell/app.h), implemented whole:
 //  [x] WindowHandle: the main window's HWND, DirectDraw's cooperative window.
-//  [x] Minimize, Maximize, Hide: the main window shown as asked.
+//  [x] Minimize, Maximize, Hide: the main window shown as asked; on the
+//      desktop a switch away only pauses the game.
 //  [x] Terminate: the loop ends once the messages already queued are handled.
 //  [x] Sleep: Windows' own (skipped for the replay tool).
 //  [x] WriteText: TextOutA on the window, in the form's font and colours.
 //  [x] ShowMessageBox: MessageBoxA (one line on standard error for the replay tool).
 //  [x] Run: the message loop and its idle calls; typed characters, key-downs
-//      and key-ups, the 1000 ms timer, deactivation, and restore from the
-//      minimised state, each in a turn of its own.
+//      and key-ups, the 1000 ms timer, deactivation, and restore, each in a
+//      turn of its own.
 //  [x] ClockSeed: the performance counter, else the tick count.
+//  [x] DisplayPresentation, LeaveExclusive, PresentFrame, DisplayClosing: the
+//      window and borderless presentations.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +29,10 @@
 #endif
 #include <windows.h>
 
+#include "platform/common/settings.h"
 #include "platform/win32/form_look.h"
+#include "platform/win32/frame_presenter.h"
+#include "platform/win32/pace_probe.h"
 #include "shell/app.h"
 
 namespace carpex::win32 {
@@ -39,8 +50,11 @@ class Win32App final : public Application {
   static constexpr UINT_PTR kTimerId = 1;
   static constexpr UINT kTimerIntervalMs = 1000;
 
-  // Creates the main window, hidden, and starts the timer.
-  Win32App(HINSTANCE Instance, const FormLook& Look);
+  // Creates the main window, hidden, for the way Start asks the game to be
+  // shown (the exclusive full screen when it says nothing) and at the window
+  // size it remembers, and starts the timer.
+  Win32App(HINSTANCE Instance, const FormLook& Look,
+           const common::Settings& Start = common::Settings{});
   ~Win32App() override;
   Win32App(const Win32App&) = delete;
   Win32App& operator=(const Win32App&) = delete;
@@ -55,10 +69,19 @@ class Win32App final : public Application {
   void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override;
   void Run(FormHandlers& Form) override;
   uint32_t ClockSeed() override;
+  Presentation DisplayPresentation() override;
+  bool LeaveExclusive(bool Refused) override;
+  bool PresentFrame(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
+                    IDirectDrawSurface7* Frame) override;
+  void DisplayClosing() override { presenter_.Release(); }
 
   HWND Window() const { return window_; }
   // Terminate has been asked for (the loop ends once the queue is handled).
   bool TerminateRequested() const { return terminate_requested_; }
+  // How the game is shown now: FullScreen (exclusive), Window or Borderless.
+  common::Show Shown() const { return show_; }
+  // What to remember of this run: how the game was shown, the window's size.
+  common::Settings Remembered() const;
 
   // For the replay tool, which supplies the game's events itself: sleeps are
   // skipped and message boxes go to standard error instead of waiting for a click.
@@ -75,17 +98,36 @@ class Win32App final : public Application {
   // Takes one waiting message and dispatches it, or notes WM_QUIT; false when
   // the queue was empty.
   bool HandleOneMessage();
+  bool Windowed() const { return show_ != common::Show::FullScreen; }
+  // Alt+Enter: the next way of showing the game.
+  void SwitchPresentation();
+  // Gives the window the style, place and size of the way it shows the game now.
+  void ShapeWindow();
+  // The monitor the window is on: all of it and its work area.
+  void MonitorRects(RECT* Monitor, RECT* WorkArea) const;
+  // The window's inside in the window presentation: the size remembered, or
+  // the largest whole factor of the picture that fits the work area.
+  SIZE WindowClientSize(const RECT& WorkArea, DWORD Style) const;
+  HFONT FontFor(int Scale);
 
   HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
-  HFONT font_ = nullptr;
+  HFONT font_ = nullptr;  // the form's font, at font_scale_ times its height
+  int font_scale_ = 0;
   HBRUSH own_brush_ = nullptr;  // the class brush when the colour is no system colour
   FormLook look_;
   FormHandlers* form_ = nullptr;
+  common::Show show_ = common::Show::FullScreen;
+  SIZE window_client_{0, 0};  // the window presentation's inside, as last seen (0: none yet)
+  FramePresenter presenter_;
+  RECT text_box_{0, 0, 0, 0};  // where the last text went, gone with the next frame
   bool iconic_ = false;
+  bool paused_ = false;  // the form has been deactivated and not restored since
+  bool enter_held_for_switch_ = false;
   bool terminate_requested_ = false;
   bool quit_seen_ = false;
   bool scripted_ = false;
+  PaceProbe pace_;
 };
 
 }  // namespace carpex::win32

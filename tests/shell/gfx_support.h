@@ -127,10 +127,15 @@ class Game {
   ~Game() { Destroy(); }
 
   // Starts the game's session, with the pictures in the language given;
-  // faults meant for set-up are injected before.
+  // faults meant for set-up are injected before. The application shows the
+  // game as Shows says.
   GameSession& Create(Language Pictures = Language::Chinese) {
+    return Create(Presentation::Exclusive, Pictures);
+  }
+  GameSession& Create(Presentation Shows, Language Pictures = Language::Chinese) {
     // A game made again in the same test starts with a fresh application.
     app = headless::HeadlessApp();
+    app.Shows = Shows;
     rng.values.clear();
     flips = 0;
     soft::SetFlipHook([this](const soft::PixelView&) { ++flips; });
@@ -158,13 +163,13 @@ class Game {
     City.Queue(rng);
     Key(Digit);
   }
-  // One GameLoop call; true when it flipped.
+  // One GameLoop call; true when it flipped (or presented the frame in a window).
   bool Frame() {
-    const int before = flips;
+    const uint64_t before = flips + app.Presented;
     bool done = true;
     F().GameLoop(done);
     EXPECT_FALSE(done);
-    return flips > before;
+    return flips + app.Presented > before;
   }
   void Frames(int N) {
     for (int i = 0; i < N; ++i) Frame();

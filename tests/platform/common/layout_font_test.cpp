@@ -9,13 +9,15 @@
 namespace carpex::common {
 namespace {
 
-void ExpectPlacement(int W, int H, int X, int Y, int Width, int Height, int Scale) {
+void ExpectPlacement(int W, int H, int X, int Y, int Width, int Height, int Scale,
+                     bool Smooth = false) {
   const Placement p = PlacePicture(W, H);
   EXPECT_EQ(p.X, X) << W << "x" << H;
   EXPECT_EQ(p.Y, Y) << W << "x" << H;
   EXPECT_EQ(p.Width, Width) << W << "x" << H;
   EXPECT_EQ(p.Height, Height) << W << "x" << H;
   EXPECT_EQ(p.Scale, Scale) << W << "x" << H;
+  EXPECT_EQ(p.Smooth, Smooth) << W << "x" << H;
 }
 
 TEST(PlacePictureTest, LargestWholeFactorCentred) {
@@ -25,12 +27,20 @@ TEST(PlacePictureTest, LargestWholeFactorCentred) {
   ExpectPlacement(1919, 1439, 319, 239, 1280, 960, 2);  // 3 does not quite fit
   ExpectPlacement(2560, 1440, 320, 0, 1920, 1440, 3);
   ExpectPlacement(3840, 2160, 640, 120, 2560, 1920, 4);
-  ExpectPlacement(1024, 768, 192, 144, 640, 480, 1);
+  ExpectPlacement(960, 720, 160, 120, 640, 480, 1);  // 1x still fills two thirds
+  ExpectPlacement(900, 700, 130, 110, 640, 480, 1);
 }
 
-TEST(PlacePictureTest, SmallWindowsShrinkThePictureKeepingItsShape) {
-  ExpectPlacement(800, 400, 133, 0, 533, 400, 1);
-  ExpectPlacement(320, 600, 0, 180, 320, 240, 1);
+// Where the best whole factor leaves more than a third of the room unused, or
+// none fits, the picture fills the room with its shape kept, enlarged by the
+// next whole factor and reduced smoothly.
+TEST(PlacePictureTest, RoomsThatWholeFactorsFitBadlyAreFilledSmoothly) {
+  ExpectPlacement(1024, 768, 0, 0, 1024, 768, 2, true);
+  ExpectPlacement(1200, 1000, 0, 50, 1200, 900, 2, true);
+  ExpectPlacement(800, 400, 133, 0, 533, 400, 1, true);
+  ExpectPlacement(320, 600, 0, 180, 320, 240, 1, true);
+  EXPECT_EQ(PlacePicture(1200, 1000).TextScale, 1);
+  EXPECT_EQ(PlacePicture(1280, 1024).TextScale, 2);
   const Placement tiny = PlacePicture(0, 0);
   EXPECT_GE(tiny.Width, 1);
   EXPECT_GE(tiny.Height, 1);

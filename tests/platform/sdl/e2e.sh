@@ -73,6 +73,8 @@ start_x() {
   retry 20 test -s "$out/display" || fail "no virtual X server could be started"
   export DISPLAY=":$(cat "$out/display")"
   unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+  # What the game remembers of this run stays in the test's folder.
+  export XDG_CONFIG_HOME=$out/config
   echo "X server on $DISPLAY ($screen${bare:+, no window manager})"
 
   [[ $bare == bare ]] && return
@@ -85,12 +87,14 @@ start_x() {
     fail "the window manager did not start"
 }
 
-# Starts the game in the locale LANG (Chinese unless given) and sets wid to its window.
+# Starts the game (with the arguments in carpex_args) in the locale LANG
+# (Chinese unless given) and sets wid to its window.
+carpex_args=()
 start_game() {
-  env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG="${1:-zh_CN.UTF-8}" "$carpex" \
+  env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG="${1:-zh_CN.UTF-8}" "$carpex" "${carpex_args[@]}" \
     >"$out/game.out" 2>"$out/game.err" &
   game=$!
-  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' | head -n 1)
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Carpex' | head -n 1)
   [[ -n $wid ]] || fail "no window named Carpex appeared"
   echo "window $wid"
 }
@@ -282,6 +286,20 @@ play() {
     echo "game's standard error:"
     cat "$out/game.err"
   fi
+
+  # --- Remembered: full screen, and the window's last size, which a start in
+  # a window takes again.
+  grep -qx "presentation fullscreen" "$out/config/carpex/settings" &&
+    grep -qx "window 900x700" "$out/config/carpex/settings" ||
+    fail "not remembered: $(cat "$out/config/carpex/settings")"
+  carpex_args=(--window)
+  start_game
+  retry 20 eval '[[ $(geometry) == 900x700* ]]' || fail "the window's size was not taken again ($(geometry))"
+  xdotool key Escape
+  wait "$game" || fail "exit status $? after a start in a window"
+  game=""
+  grep -qx "presentation window" "$out/config/carpex/settings" || fail "the window was not remembered"
+  echo "remembered: a start in a window takes the size it was left at"
   echo "PASS"
 }
 

@@ -106,67 +106,98 @@ TEST(PresenterTest, EveryColourExactAndScaledByAWholeFactorCentredOnBlack) {
   }
 }
 
+// At a whole factor and filling a room smoothly alike.
 TEST(PresenterTest, UpdatesSendEveryChangedPixelAndLittleElse) {
-  Picture picture = AllColours();
-  const Surface window = MakeSurface(1280, 1024, SDL_PIXELFORMAT_XRGB8888);
-  WindowPresenter presenter;
-  presenter.Accept(picture.View());
-  presenter.AddText(0, 0, "60");
-  Compose(presenter, window.get());
-
-  // Frame after frame: a sprite moves, the text goes and comes back.
-  for (int frame = 0; frame < 4; ++frame) {
-    SCOPED_TRACE(frame);
-    const Surface before = MakeSurface(1280, 1024, SDL_PIXELFORMAT_XRGB8888);
-    SDL_BlitSurface(window.get(), nullptr, before.get(), nullptr);
-    for (int y = 100 + frame; y < 116 + frame; ++y) {
-      for (int x = 300 + 2 * frame; x < 348 + 2 * frame; ++x) {
-        picture.Pixels[y * common::kPictureWidth + x] ^= 0x1234;
-      }
-    }
+  for (const SDL_Point size : {SDL_Point{1280, 1024}, SDL_Point{1200, 1000}}) {
+    SCOPED_TRACE(size.x);
+    Picture picture = AllColours();
+    const Surface window = MakeSurface(size.x, size.y, SDL_PIXELFORMAT_XRGB8888);
+    WindowPresenter presenter;
     presenter.Accept(picture.View());
-    if (frame % 2 == 1) presenter.AddText(0, 0, "59");
-    std::vector<SDL_Rect> sent;
-    Compose(presenter, window.get(), &sent);
+    presenter.AddText(0, 0, "60");
+    Compose(presenter, window.get());
 
-    // The same as a whole new drawing of this picture and text.
-    const Surface whole = MakeSurface(1280, 1024, SDL_PIXELFORMAT_XRGB8888);
-    WindowPresenter fresh;
-    fresh.Accept(picture.View());
-    if (frame % 2 == 1) fresh.AddText(0, 0, "59");
-    Compose(fresh, whole.get());
-    int wrong = 0, unsent = 0;
-    long area = 0;
-    for (const SDL_Rect& r : sent) area += static_cast<long>(r.w) * r.h;
-    for (int y = 0; y < 1024; ++y) {
-      for (int x = 0; x < 1280; ++x) {
-        const uint32_t now = PixelAt(window.get(), x, y);
-        wrong += now != PixelAt(whole.get(), x, y);
-        if (now == PixelAt(before.get(), x, y)) continue;
-        const SDL_Point at{x, y};
-        bool in = false;
-        for (const SDL_Rect& r : sent) in = in || SDL_PointInRect(&at, &r);
-        unsent += !in;
+    // Frame after frame: a sprite moves, the text goes and comes back.
+    for (int frame = 0; frame < 4; ++frame) {
+      SCOPED_TRACE(frame);
+      const Surface before = MakeSurface(size.x, size.y, SDL_PIXELFORMAT_XRGB8888);
+      SDL_BlitSurface(window.get(), nullptr, before.get(), nullptr);
+      for (int y = 100 + frame; y < 116 + frame; ++y) {
+        for (int x = 300 + 2 * frame; x < 348 + 2 * frame; ++x) {
+          picture.Pixels[y * common::kPictureWidth + x] ^= 0x1234;
+        }
       }
+      presenter.Accept(picture.View());
+      if (frame % 2 == 1) presenter.AddText(0, 0, "59");
+      std::vector<SDL_Rect> sent;
+      Compose(presenter, window.get(), &sent);
+
+      // The same as a whole new drawing of this picture and text.
+      const Surface whole = MakeSurface(size.x, size.y, SDL_PIXELFORMAT_XRGB8888);
+      WindowPresenter fresh;
+      fresh.Accept(picture.View());
+      if (frame % 2 == 1) fresh.AddText(0, 0, "59");
+      Compose(fresh, whole.get());
+      int wrong = 0, unsent = 0;
+      long area = 0;
+      for (const SDL_Rect& r : sent) area += static_cast<long>(r.w) * r.h;
+      for (int y = 0; y < size.y; ++y) {
+        for (int x = 0; x < size.x; ++x) {
+          const uint32_t now = PixelAt(window.get(), x, y);
+          wrong += now != PixelAt(whole.get(), x, y);
+          if (now == PixelAt(before.get(), x, y)) continue;
+          const SDL_Point at{x, y};
+          bool in = false;
+          for (const SDL_Rect& r : sent) in = in || SDL_PointInRect(&at, &r);
+          unsent += !in;
+        }
+      }
+      EXPECT_EQ(wrong, 0);
+      EXPECT_EQ(unsent, 0);
+      EXPECT_LT(area, 20000);  // the sprite's two places and the text box, at scale 2
     }
-    EXPECT_EQ(wrong, 0);
-    EXPECT_EQ(unsent, 0);
-    EXPECT_LT(area, 20000);  // the sprite's two places and the text box, at scale 2
   }
 }
 
-TEST(PresenterTest, AWindowSmallerThanThePictureGetsItShrunk) {
-  Picture picture = AllColours();
-  const Surface window = MakeSurface(320, 200, SDL_PIXELFORMAT_XRGB8888);
-  WindowPresenter presenter;
-  presenter.Accept(picture.View());
-  Compose(presenter, window.get());
-  const common::Placement& p = presenter.PicturePlacement();
-  EXPECT_TRUE(p.Width == 266 && p.Height == 200 && p.X == 27);
-  const COLORREF c = soft::FromRgb565(picture.Pixels[0]);
-  EXPECT_EQ(PixelAt(window.get(), p.X, 0),
-            SDL_MapRGB(window->format, c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
-  EXPECT_EQ(PixelAt(window.get(), p.X - 1, 100), 0u);
+// A room that no whole factor fits well: filled, each window pixel inside one
+// picture pixel has its colour exactly, and one across two lies between them.
+TEST(PresenterTest, ARoomWholeFactorsFitBadlyIsFilledSmoothly) {
+  Picture picture;
+  for (int y = 0; y < common::kPictureHeight; ++y) {
+    for (int x = 0; x < common::kPictureWidth; ++x) {
+      picture.Pixels[y * common::kPictureWidth + x] = x % 2 == 0 ? 0xF800 : 0x001F;  // red, blue
+    }
+  }
+  for (const SDL_Point size : {SDL_Point{1200, 1000}, SDL_Point{320, 200}}) {
+    SCOPED_TRACE(size.x);
+    const Surface window = MakeSurface(size.x, size.y, SDL_PIXELFORMAT_XRGB8888);
+    WindowPresenter presenter;
+    presenter.Accept(picture.View());
+    Compose(presenter, window.get());
+    const common::Placement& p = presenter.PicturePlacement();
+    ASSERT_TRUE(p.Smooth);
+    EXPECT_TRUE(p.Width == size.x || p.Height == size.y);
+    // Black beside it, or above it.
+    EXPECT_EQ(p.X > 0 ? ColourAt(window.get(), p.X - 1, p.Y) : ColourAt(window.get(), 0, p.Y - 1),
+              0u);
+    int exact = 0, between = 0, wrong = 0;
+    for (int x = p.X; x < p.X + p.Width; ++x) {
+      // The picture columns under window column x, in 1 / Width of a picture pixel.
+      const long from = static_cast<long>(x - p.X) * common::kPictureWidth;
+      const long to = from + common::kPictureWidth;
+      const uint32_t c = ColourAt(window.get(), x, p.Y + p.Height / 2);
+      const uint32_t red = c >> 16, blue = c & 0xFF;
+      if (from / p.Width == (to - 1) / p.Width) {
+        exact += c == ((from / p.Width) % 2 == 0 ? 0xFF0000u : 0x0000FFu);
+        wrong += c != ((from / p.Width) % 2 == 0 ? 0xFF0000u : 0x0000FFu);
+      } else {
+        between += red + blue >= 250 && red + blue <= 260 && (c & 0xFF00) == 0;
+        wrong += !(red + blue >= 250 && red + blue <= 260 && (c & 0xFF00) == 0);
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(exact + between, 0);
+  }
 }
 
 }  // namespace

@@ -35,8 +35,10 @@ play() {
   rm -rf "$out"
   mkdir -p "$out"
   local recording=$out/session.replay
-  # e2e.sh starts the game it is given: this one records.
-  printf '#!/bin/sh\nexec "%s" --record "%s" "$@"\n' "$carpex" "$recording" >"$out/carpex"
+  # e2e.sh starts the game it is given: this one records (a later start into
+  # a file of its own).
+  printf '#!/bin/sh\nr="%s"\n[ -e "$r" ] && r="${r%%.replay}-again.replay"\nexec "%s" --record "$r" "$@"\n' \
+    "$recording" "$carpex" >"$out/carpex"
   chmod +x "$out/carpex"
   bash "$here/e2e.sh" play "$out/carpex" "$check" "$out/play"
   local status=$?
@@ -47,7 +49,7 @@ play() {
   [[ $(head -n 1 "$recording") == "language zh" ]] || fail "the recording does not start with its language"
   sed -n 2p "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording's second line is not the seed"
   local what
-  for what in 'char 57' 'down 32' 'up 32' 'char 102' 'tick' 'deactivate' 'restore' 'lose' \
+  for what in 'char 57' 'down 32' 'up 32' 'char 102' 'tick' 'deactivate' 'restore' \
     'char 27'; do
     grep -qx "$what" "$recording" || fail "no '$what' in the recording"
   done
@@ -77,7 +79,7 @@ cmdline() {
   echo "--version: $out"
   out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 30 "$carpex" --record "$tmp/r" --help 2>&1)
   status=$?
-  [[ $status == 0 && $out == "Usage: carpex [--record FILE [--overwrite]]"*"--record FILE"* ]] ||
+  [[ $status == 0 && $out == "Usage: carpex [--window | --fullscreen] [--record FILE [--overwrite]]"*"--record FILE"* ]] ||
     fail "--help: status $status, '$out'"
   [[ ! -e $tmp/r ]] || fail "--help created the recording"
   refused() {
@@ -97,6 +99,10 @@ cmdline() {
   [[ $err == *"--record given twice"* ]] || fail "no clear message for --record twice"
   refused --overwrite
   [[ $err == *"--overwrite is for --record"* ]] || fail "no clear message for --overwrite alone"
+  refused --window --fullscreen
+  [[ $err == *"give one way of showing the game"* ]] || fail "no clear message for two ways"
+  refused --borderless  # the Windows game's
+  [[ $err == *"unknown argument '--borderless'"* ]] || fail "--borderless is not refused"
   refused --language fr
   [[ $err == *"--language takes zh or en, not 'fr'"* ]] || fail "no clear message for another language"
   refused --record "$tmp/$(printf '\033[2J\033]0;PWNED\007')/x.replay"
@@ -143,6 +149,8 @@ start_xvfb() {
   need_tools Xvfb xdotool
   rm -rf "$out"
   mkdir -p "$out"
+  # What the game remembers of these runs stays in the test's folder.
+  export XDG_CONFIG_HOME=$out/config
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$out/xvfb.log" 2>&1 3>"$out/display" &
   xvfb=$!
   for _ in $(seq 100); do

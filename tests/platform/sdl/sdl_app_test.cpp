@@ -219,7 +219,7 @@ TEST_F(SdlAppTest, WithDoneLeftTrueTheLoopWaitsForTheNextMessage) {
   EXPECT_GE(SDL_GetTicks64() - start, 900u);
 }
 
-// The form does what the game does: minimise on deactivation, maximise on restore.
+// The form does what the game does: Minimize on deactivation, Maximize on restore.
 class MinimisingForm : public RecordingForm {
  public:
   SdlApp* app = nullptr;
@@ -235,37 +235,40 @@ class MinimisingForm : public RecordingForm {
 
 // The dummy driver has no focus: the window's state is the test's.
 constexpr SdlApp::WindowState kShown{true, false};
-constexpr SdlApp::WindowState kAway{false, true};
+constexpr SdlApp::WindowState kAway{false, true};  // minimised by the player
+constexpr SdlApp::WindowState kFocusElsewhere{false, false};
 
-TEST_F(SdlAppTest, FocusLossDeactivatesAndARestoreFromMinimisedReactivates) {
+// Switching to another window pauses the game and leaves its window and its
+// display as they are; coming back resumes it.
+TEST_F(SdlAppTest, FocusLossPausesWithoutMinimisingAndTheFocusBackResumes) {
   MinimisingForm game;
   game.app = app.get();
   SdlApp::WindowState window = kShown;
   app->SetWindowStateSource([&] { return window; });
   std::vector<std::string> states;
   game.onIdle = [&](int N) {
-    states.push_back(std::string(soft::IsActive() ? "active" : "inactive") +
-                     (app->Minimized() ? " minimised" : ""));
+    const bool minimised = (SDL_GetWindowFlags(app->Window()) & SDL_WINDOW_MINIMIZED) != 0;
+    states.push_back(std::string(app->Away() ? "away" : "here") + (minimised ? " minimised" : "") +
+                     (soft::IsActive() ? "" : " display lost"));
     if (N == 1) {
-      window = kAway;
+      window = kFocusElsewhere;
       WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     }
     if (N == 2) WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);  // away already: nothing
     if (N == 3) {
       window = kShown;
-      WindowEvent(SDL_WINDOWEVENT_RESTORED);
+      WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
       WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);  // not a second restore
     }
-    if (N == 4) WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);  // was not minimised
+    if (N == 4) WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);  // was not away
     if (N == 5) app->Terminate();
   };
   app->Run(game);
   EXPECT_EQ(game.log, (Log{"idle", "deactivate", "idle", "idle", "restore", "idle", "idle"}));
-  EXPECT_EQ(states, (std::vector<std::string>{"active", "inactive minimised", "inactive minimised",
-                                              "active", "active"}));
+  EXPECT_EQ(states, (std::vector<std::string>{"here", "away", "away", "here", "here"}));
 }
 
-TEST_F(SdlAppTest, FocusGainedWhileMinimisedIsARestore) {
+TEST_F(SdlAppTest, FocusGainedWhileAwayIsARestore) {
   app->SetWindowStateSource([] { return kShown; });
   form.onIdle = [this](int N) {
     if (N == 1) app->Minimize();
@@ -300,7 +303,7 @@ TEST_F(SdlAppTest, AFocusStormEndsInTheStateTheWindowIsInWhenItIsHandled) {
   };
   app->Run(game);
   EXPECT_EQ(game.log, (Log{"idle", "idle", "deactivate", "idle", "idle", "restore", "idle"}));
-  EXPECT_FALSE(app->Minimized());
+  EXPECT_FALSE(app->Away());
   EXPECT_TRUE(soft::IsActive());
 }
 

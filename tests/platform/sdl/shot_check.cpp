@@ -104,8 +104,13 @@ int ShowsPicture(const Shot& S, const std::vector<uint32_t>& Want) {
     for (int gx = 0; gx < carpex::common::kPictureWidth; ++gx) {
       const uint32_t want = Want[static_cast<size_t>(gy) * carpex::common::kPictureWidth + gx];
       inked += want != 0;
-      for (int y = p.Y + gy * p.Scale; y < p.Y + (gy + 1) * p.Scale; ++y) {
-        for (int x = p.X + gx * p.Scale; x < p.X + (gx + 1) * p.Scale; ++x) {
+      // Every screen pixel wholly inside the game pixel, not only its centre
+      // (all of its square at a whole factor; reduced smoothly, those whose
+      // colour is not mixed with a neighbour's).
+      const int w = p.Width, h = p.Height, pw = carpex::common::kPictureWidth,
+                ph = carpex::common::kPictureHeight;
+      for (int y = p.Y + (gy * h + ph - 1) / ph; y < p.Y + (gy + 1) * h / ph; ++y) {
+        for (int x = p.X + (gx * w + pw - 1) / pw; x < p.X + (gx + 1) * w / pw; ++x) {
           if (!Close(S.At(x, y), want, 4)) ++wrong;
         }
       }
@@ -211,7 +216,7 @@ int Lost(const Shot& S) {
 // Reads the text box at the window's top-left with the window's own font.
 int Fps(const Shot& S) {
   const Placement p = carpex::common::PlacePicture(S.Width, S.Height);
-  const int k = p.Scale;
+  const int k = p.TextScale;
   const uint32_t face = S.At(0, 0);
   if (face == 0 || face == 0xFFFFFF) {
     std::printf("no text box\n");

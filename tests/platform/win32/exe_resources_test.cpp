@@ -100,7 +100,7 @@ class PeResources {
 };
 
 constexpr int kCursor = 1, kBitmap = 2, kIcon = 3, kDialog = 5, kString = 6, kRcData = 10,
-              kGroupCursor = 12, kGroupIcon = 14, kVersion = 16;
+              kGroupCursor = 12, kGroupIcon = 14, kVersion = 16, kManifest = 24;
 constexpr int kChinese = 2052, kNeutral = 0;
 
 struct Picture {
@@ -177,7 +177,14 @@ void CheckGame(const std::string& Exe) {
   }
   EXPECT_EQ(cursors, 7);
   EXPECT_EQ(icons, 1);
-  expected += 7 + 16 + 7 + 1 + 1;  // and the version
+  // The manifest declares the game aware of each monitor's DPI, so that its
+  // window is not stretched blurry.
+  const Entry* manifest = find(kManifest, "#1");
+  ASSERT_NE(manifest, nullptr) << "no manifest";
+  const std::string text(manifest->data.begin(), manifest->data.end());
+  EXPECT_NE(text.find(">PerMonitorV2"), std::string::npos) << text;
+  EXPECT_NE(text.find(">true/pm<"), std::string::npos) << text;
+  expected += 7 + 16 + 7 + 1 + 1 + 1;  // and the version and the manifest
   EXPECT_EQ(res.entries().size(), expected) << "resources nobody listed";
 }
 

@@ -41,5 +41,25 @@ TEST(PixelToRgb, Rgb565AndX8R8G8B8) {
   EXPECT_EQ(out[0] | out[1] | out[2], 0);
 }
 
+// The table that shows the 16-bit picture on a desktop of another format
+// gives back, read as the screen is read, the colour the 16-bit display shows.
+TEST(Rgb565Table, ShowsEveryColourAsTheSixteenBitDisplayDoes) {
+  static uint32_t table[65536];
+  const uint32_t formats[][3] = {
+      {0xFF0000, 0x00FF00, 0x0000FF}, {0x0000FF, 0x00FF00, 0xFF0000}, {0xF800, 0x07E0, 0x001F}};
+  const uint32_t rgb565[3] = {0xF800, 0x07E0, 0x001F};
+  for (const auto& masks : formats) {
+    Rgb565Table(masks, table);
+    int wrong = 0;
+    for (uint32_t p = 0; p < 65536; ++p) {
+      uint8_t want[3], got[3];
+      PixelToRgb(p, rgb565, want);
+      PixelToRgb(table[p], masks, got);
+      wrong += want[0] != got[0] || want[1] != got[1] || want[2] != got[2];
+    }
+    EXPECT_EQ(wrong, 0) << std::hex << masks[0];
+  }
+}
+
 }  // namespace
 }  // namespace carpex::win32

@@ -157,6 +157,34 @@ bool ReadPpm(const std::string& Path, Picture* Out) {
   return true;
 }
 
+Picture Crop(const Picture& From, int X, int Y, int Width, int Height) {
+  Picture out;
+  out.Width = Width;
+  out.Height = Height;
+  out.Rgb.assign(static_cast<size_t>(Width) * static_cast<size_t>(Height) * 3, 0);
+  for (int y = 0; y < Height; ++y) {
+    for (int x = 0; x < Width; ++x) {
+      if (X + x < 0 || Y + y < 0 || X + x >= From.Width || Y + y >= From.Height) continue;
+      std::copy_n(From.At(X + x, Y + y), 3, &out.Rgb[(static_cast<size_t>(y) * Width + x) * 3]);
+    }
+  }
+  return out;
+}
+
+Picture Enlarge(const Picture& From, int Factor) {
+  Picture out;
+  out.Width = From.Width * Factor;
+  out.Height = From.Height * Factor;
+  out.Rgb.resize(static_cast<size_t>(out.Width) * static_cast<size_t>(out.Height) * 3);
+  for (int y = 0; y < out.Height; ++y) {
+    for (int x = 0; x < out.Width; ++x) {
+      std::copy_n(From.At(x / Factor, y / Factor), 3,
+                  &out.Rgb[(static_cast<size_t>(y) * out.Width + x) * 3]);
+    }
+  }
+  return out;
+}
+
 PictureDiff Compare(const Picture& A, const Picture& B, const char* NameA, const char* NameB) {
   PictureDiff diff;
   std::ostringstream report;
@@ -257,18 +285,17 @@ std::string WhyWineCannotRun(const std::string& Exe) {
                ? "the 32-bit Wine loader /usr/lib/wine/wine is not installed (package wine32:i386)"
                : "wine64 is not installed (package wine64)";
   }
-  const std::pair<const char*, const char*> tools[] = {{"Xvfb", "xvfb"},
-                                                       {"openbox", "openbox"},
-                                                       {"xdotool", "xdotool"},
-                                                       {"xprop", "x11-utils"},
-                                                       {"import", "imagemagick"}};
+  const std::pair<const char*, const char*> tools[] = {
+      {"Xvfb", "xvfb"},         {"openbox", "openbox"},    {"xdotool", "xdotool"},
+      {"xprop", "x11-utils"},   {"xwininfo", "x11-utils"}, {"xmessage", "x11-utils"},
+      {"import", "imagemagick"}};
   for (const auto& [tool, package] : tools) {
     if (!OnPath(tool)) return std::string(tool) + " is not installed (package " + package + ")";
   }
   return "";
 }
 
-bool WineDesktop::Start(const std::string& Exe, std::string* Error) {
+bool WineDesktop::Start(const std::string& Exe, std::string* Error, const std::string& Screen) {
   const unsigned machine = PeMachine(Exe);
   if (machine != 0x14C && machine != 0x8664) {
     *Error = Exe + " is no i386 or x86-64 Windows program";
@@ -287,7 +314,22 @@ bool WineDesktop::Start(const std::string& Exe, std::string* Error) {
     return false;
   }
   folder_ = folder;
+  if (!StartScreen(Screen, Error)) return false;
 
+  const RunResult boot = RunCommand({loader_, "wineboot", "--init"}, folder_, Env(), 240);
+  if (!boot.Finished || boot.Status != 0) {
+    *Error = "wineboot did not finish: " + boot.Err;
+    return false;
+  }
+  // The prefix is ready only once its server has finished the first boot.
+  RunCommand({WineServer(loader_), "-w"}, folder_, Env(), 120);
+  std::printf("Wine desktop on %s (%s): %s, %s prefix, for %s\n", Display().c_str(), Screen.c_str(),
+              loader_.c_str(), win32_ ? "32-bit" : "64-bit", Exe.c_str());
+  return true;
+}
+
+bool WineDesktop::StartScreen(const std::string& Screen, std::string* Error) {
+  screen_ = Screen;
   // Xvfb picks a free display itself and tells its number on descriptor 3.
   int fds[2];
   if (pipe(fds) != 0) {
@@ -295,8 +337,8 @@ bool WineDesktop::Start(const std::string& Exe, std::string* Error) {
     return false;
   }
   const bool started =
-      xvfb_.Start({"Xvfb", "-displayfd", "3", "-screen", "0", "640x480x16", "-nolisten", "tcp"},
-                  folder_, {}, "", folder_ + "/xvfb.log", fds[1]);
+      xvfb_.Start({"Xvfb", "-displayfd", "3", "-screen", "0", Screen, "-nolisten", "tcp"}, folder_,
+                  {}, "", folder_ + "/xvfb.log", fds[1]);
   close(fds[1]);
   std::string number;
   if (started) {
@@ -331,15 +373,22 @@ bool WineDesktop::Start(const std::string& Exe, std::string* Error) {
     *Error = "openbox did not take the screen: " + ReadFile(folder_ + "/openbox.log");
     return false;
   }
-
-  const RunResult boot = RunCommand({loader_, "wineboot", "--init"}, folder_, Env(), 240);
-  if (!boot.Finished || boot.Status != 0) {
-    *Error = "wineboot did not finish: " + boot.Err;
-    return false;
-  }
-  std::printf("Wine desktop on %s: %s, %s prefix, for %s\n", Display().c_str(), loader_.c_str(),
-              win32_ ? "32-bit" : "64-bit", Exe.c_str());
   return true;
+}
+
+bool WineDesktop::ChangeScreen(const std::string& Screen, std::string* Error) {
+  RunCommand({WineServer(loader_), "-k"}, folder_, Env(), 20);
+  windowManager_.Kill();
+  xvfb_.Kill();
+  return StartScreen(Screen, Error);
+}
+
+void WineDesktop::ForgetSettings() const {
+  RunCommand({loader_, "reg", "delete", "HKCU\\Software\\Carpex", "/f"}, folder_, Env(), 60);
+}
+
+std::string WineDesktop::Settings() const {
+  return RunCommand({loader_, "reg", "query", "HKCU\\Software\\Carpex"}, folder_, Env(), 60).Out;
 }
 
 void WineDesktop::Stop() {

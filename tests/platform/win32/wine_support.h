@@ -1,6 +1,6 @@
 // What the Wine tests need around the programs they check: child processes
-// with a time limit, a virtual X server at 640 x 480 x 16 with a window
-// manager, a Wine prefix of their own, and pictures of the screen.
+// with a time limit, a virtual X server (640 x 480 x 16, or another size) with
+// a window manager, a Wine prefix of their own, and pictures of the screen.
 #pragma once
 
 #include <sys/types.h>
@@ -66,6 +66,11 @@ struct Picture {
 // Binary PPM (P6, 8 bits a channel).
 bool ReadPpm(const std::string& Path, Picture* Out);
 
+// The part of a picture at (X, Y) of Width x Height (black outside it), and a
+// picture enlarged by a whole factor, each pixel a square.
+Picture Crop(const Picture& From, int X, int Y, int Width, int Height);
+Picture Enlarge(const Picture& From, int Factor);
+
 // Where two pictures of the same size differ: the count, the bounding box and
 // the first few pixels with both values, as text for a failure message.
 struct PictureDiff {
@@ -79,7 +84,8 @@ PictureDiff Compare(const Picture& A, const Picture& B, const char* NameA, const
 // it can.
 std::string WhyWineCannotRun(const std::string& Exe);
 
-// Xvfb at 640 x 480 x 16 with openbox, and a Wine prefix, in a temporary folder.
+// Xvfb with openbox (at 640 x 480 x 16 unless told otherwise), and a Wine
+// prefix, in a temporary folder.
 class WineDesktop {
  public:
   WineDesktop() = default;
@@ -91,14 +97,24 @@ class WineDesktop {
   // and a 32-bit prefix for an i386 program, wine64 for an x86-64 one
   // (CARPEX_WINE names another loader). False with *Error set when something
   // could not be started.
-  bool Start(const std::string& Exe, std::string* Error);
+  bool Start(const std::string& Exe, std::string* Error, const std::string& Screen = "640x480x16");
+  // The same prefix on a new virtual screen (WIDTHxHEIGHTxDEPTH); every
+  // program on the old one is ended.
+  bool ChangeScreen(const std::string& Screen, std::string* Error);
   void Stop();
+
+  // Forgets what the game remembers between runs, so that it starts as the
+  // first time.
+  void ForgetSettings() const;
+  // What the game remembers, as `reg query` lists it.
+  std::string Settings() const;
 
   const std::string& Folder() const { return folder_; }
   const std::string& Loader() const { return loader_; }
   // DISPLAY, WINEPREFIX and WINEDEBUG for a program on this desktop.
   std::map<std::string, std::string> Env(const std::string& WineDebug = "-all") const;
   std::string Display() const { return ":" + std::to_string(display_); }
+  const std::string& Screen() const { return screen_; }
 
   // A picture of the whole screen.
   bool Screenshot(Picture* Out, const std::string& Name = "screen.ppm") const;
@@ -109,7 +125,11 @@ class WineDesktop {
   std::string folder_;
   std::string loader_;
   bool win32_ = false;
+  // Xvfb and openbox on Screen.
+  bool StartScreen(const std::string& Screen, std::string* Error);
+
   int display_ = -1;
+  std::string screen_;
   Child xvfb_;
   Child windowManager_;
 };

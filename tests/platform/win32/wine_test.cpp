@@ -229,6 +229,7 @@ void DismissBox(const std::string& Box) {
 // the software display, which must end on the recording's final trace line.
 TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   REQUIRE_DESKTOP();
+  Desktop->ForgetSettings();  // as a new player's first start
   LevelChoiceExpectation level;
   ASSERT_TRUE(level.Load()) << "cannot read " << CARPEX_LEVEL_CHOICE_BMP;
 
@@ -337,7 +338,7 @@ TEST(WineGame, CommandLineIsAnsweredInAMessageBox) {
     int Status;
   } cases[] = {{"--fly", "unknown argument '--fly'", 2},
                {"--version", "Carpex " CARPEX_VERSION, 0},
-               {"--help", "Usage: carpex [--record FILE [--overwrite]]", 0}};
+               {"--help", "Usage: carpex.exe [--window | --borderless | --fullscreen]", 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Argument);
     const std::string trace = Desktop->Folder() + "/box.log";
@@ -581,6 +582,338 @@ TEST(WineGame, BombKeyLetGoWhileAltIsHeldIsLetGoAndAltF4Closes) {
   int status = -1;
   ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Alt+F4";
   EXPECT_EQ(status, 0);
+}
+
+// ---- On the desktop as it is: a window, borderless, and Alt+Enter ------------
+
+// The inside of a window on the screen, as the X server has it.
+Geometry ClientArea(const std::string& Window) {
+  const RunResult r = RunCommand({"xwininfo", "-id", Window}, Desktop->Folder(),
+                                 {{"DISPLAY", Desktop->Display()}}, 30);
+  Geometry g;
+  auto number = [&](const char* Label, int* Value) {
+    const size_t at = r.Out.find(Label);
+    if (at != std::string::npos) *Value = std::atoi(r.Out.c_str() + at + std::strlen(Label));
+  };
+  number("Absolute upper-left X:", &g.X);
+  number("Absolute upper-left Y:", &g.Y);
+  number("Width:", &g.Width);
+  number("Height:", &g.Height);
+  return g;
+}
+
+std::string WaitForWindow() {
+  std::string window;
+  for (int i = 0; i < 150 && window.empty(); ++i) {
+    const RunResult found = Desktop->XDoTool({"search", "--onlyvisible", "--name", "^Form1$"});
+    window = found.Out.substr(0, found.Out.find('\n'));
+    if (window.empty()) SleepSeconds(0.2);
+  }
+  return window;
+}
+
+// What the native replay tool shows after Script (a shot is added at its end).
+Picture NativeShot(const std::string& Script, const std::string& Name) {
+  const std::string dir = Desktop->Folder() + "/native-" + Name;
+  fs::create_directories(dir);
+  {
+    std::FILE* f = std::fopen((dir + "/script.replay").c_str(), "wb");
+    std::fputs((Script + "shot " + Name + ".ppm\n").c_str(), f);
+    std::fclose(f);
+  }
+  RunCommand({CARPEX_NATIVE_REPLAY, "--shots", ".", "--overwrite", "script.replay"}, dir, {}, 300);
+  Picture shot;
+  EXPECT_TRUE(ReadPpm(dir + "/" + Name + ".ppm", &shot)) << "no native shot " << Name;
+  return shot;
+}
+
+// The screen with the 640 x 480 picture at Where enlarged Factor times, and
+// black everywhere else.
+Picture Expected(const Picture& Shot, int Width, int Height, int X, int Y, int Factor) {
+  Picture screen;
+  screen.Width = Width;
+  screen.Height = Height;
+  screen.Rgb.assign(static_cast<size_t>(Width) * Height * 3, 0);
+  const Picture big = Enlarge(Shot, Factor);
+  for (int y = 0; y < big.Height; ++y) {
+    std::copy_n(big.At(0, y), big.Width * 3,
+                &screen.Rgb[(static_cast<size_t>(Y + y) * Width + X) * 3]);
+  }
+  return screen;
+}
+
+// The virtual screen changed for a test, and the first one back after it.
+struct ScreenOfItsOwn {
+  explicit ScreenOfItsOwn(const std::string& Screen) { Change(Screen); }
+  ~ScreenOfItsOwn() {
+    Desktop->ForgetSettings();
+    Change("640x480x16");
+  }
+  void Change(const std::string& Screen) {
+    std::string error;
+    EXPECT_TRUE(Desktop->ChangeScreen(Screen, &error)) << error;
+  }
+};
+
+// Another program, which takes the keyboard's focus from the game.
+struct OtherProgram {
+  Child program;
+  OtherProgram() {
+    program.Start({"xmessage", "-name", "other", "another program"}, Desktop->Folder(),
+                  {{"DISPLAY", Desktop->Display()}}, "", "");
+    std::string window;
+    for (int i = 0; i < 100 && window.empty(); ++i) {
+      window = Desktop->XDoTool({"search", "--name", "^other$"}).Out;
+      window = window.substr(0, window.find('\n'));
+      if (window.empty()) SleepSeconds(0.1);
+    }
+    Desktop->XDoTool({"windowactivate", "--sync", window});
+  }
+};
+
+// The script of a recording up to its first line What, and What itself.
+std::string RecordingUpTo(const std::string& Recording, const std::string& What) {
+  const size_t at = Recording.find("\n" + What + "\n");
+  return at == std::string::npos ? "" : Recording.substr(0, at + What.size() + 2);
+}
+
+// In a window, with the exact GDI renderer and with Wine's default one: the
+// window's inside is the largest whole factor of the picture that fits, and
+// shows the replay tool's level screen enlarged, pixel for pixel. During a
+// round, switching to another program leaves the window as it is and pauses
+// the game, whose picture then is the replay's at that switch; coming back
+// resumes it, and the recording replays to its final line.
+TEST(WineDesktopWays, AWindowShowsTheReplaysPictureEnlargedAndSwitchingAwayPausesIt) {
+  REQUIRE_DESKTOP();
+  ScreenOfItsOwn screen("1280x1024x24");
+  const Picture level = NativeShot("seed 1\nframes 3\n", "level");
+  for (const bool gdi : {true, false}) {
+    SCOPED_TRACE(gdi ? "renderer gdi" : "default renderer");
+    std::map<std::string, std::string> env = Desktop->Env();
+    if (gdi) env["WINE_D3D_CONFIG"] = "renderer=gdi";
+    Child game;
+    const std::string recording = "window.replay";
+    ASSERT_TRUE(
+        game.Start({Desktop->Loader(), GameExe(), "--window", "--record", recording, "--overwrite"},
+                   Desktop->Folder(), env, "", Desktop->Folder() + "/window.err"));
+    const std::string window = WaitForWindow();
+    ASSERT_FALSE(window.empty()) << "no window";
+    const Geometry inside = ClientArea(window);
+    const int k = inside.Width / 640;
+    EXPECT_TRUE(k >= 1 && inside.Width == 640 * k && inside.Height == 480 * k)
+        << inside.Width << "x" << inside.Height;
+    // One more factor and the window with its frame would not fit the screen.
+    EXPECT_TRUE(640 * (k + 1) + 2 > 1280 || 480 * (k + 1) + 20 > 1024) << k;
+    const Picture want = Enlarge(level, k);
+    Picture shown;
+    EXPECT_TRUE(WaitForScreen(
+        30,
+        [&](const Picture& p) {
+          shown = Crop(p, inside.X, inside.Y, inside.Width, inside.Height);
+          return Compare(want, shown, "replay", "window").Count == 0;
+        },
+        &shown))
+        << Compare(want, shown, "replay", "window").Report;
+    if (!gdi) {
+      Desktop->XDoTool({"key", "Escape"});
+      int status = -1;
+      ASSERT_TRUE(game.Wait(30, &status));
+      EXPECT_EQ(status, 0);
+      continue;
+    }
+
+    Desktop->XDoTool({"windowactivate", "--sync", window});
+    Desktop->XDoTool({"key", "9"});
+    SleepSeconds(2);
+    Desktop->XDoTool({"key", "space"});
+    SleepSeconds(1.5);
+    Picture away, later;
+    {
+      OtherProgram other;
+      SleepSeconds(1);
+      ASSERT_TRUE(Desktop->Screenshot(&away));
+      SleepSeconds(1);
+      ASSERT_TRUE(Desktop->Screenshot(&later));
+      const RunResult state = RunCommand({"xprop", "-id", window, "WM_STATE"}, Desktop->Folder(),
+                                         {{"DISPLAY", Desktop->Display()}}, 30);
+      EXPECT_NE(state.Out.find("Normal"), std::string::npos) << "not left as it was: " << state.Out;
+    }
+    const Picture paused = Crop(away, inside.X, inside.Y, inside.Width, inside.Height);
+    EXPECT_EQ(Compare(paused, Crop(later, inside.X, inside.Y, inside.Width, inside.Height), "away",
+                      "a second later")
+                  .Report,
+              "")
+        << "the game did not pause";
+    Desktop->XDoTool({"windowactivate", "--sync", window});
+    EXPECT_TRUE(WaitForScreen(
+        10,
+        [&](const Picture& p) {
+          return Compare(paused, Crop(p, inside.X, inside.Y, inside.Width, inside.Height), "a", "b")
+                     .Count > 0;
+        },
+        &later))
+        << "the game did not resume";
+    Desktop->XDoTool({"key", "Escape", "Escape"});
+    int status = -1;
+    ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
+    EXPECT_EQ(status, 0);
+
+    // The recording: a switch away and back, nothing lost; what the window
+    // showed while away is the replay's picture at the switch.
+    const std::string recorded = ReadFile(Desktop->Folder() + "/" + recording);
+    EXPECT_EQ(recorded.find("\nlose\n"), std::string::npos);
+    const std::string upToSwitch = RecordingUpTo(recorded, "deactivate");
+    ASSERT_FALSE(upToSwitch.empty()) << "no deactivate in the recording";
+    EXPECT_NE(recorded.find("\nrestore\n"), std::string::npos);
+    const Picture atSwitch = Enlarge(NativeShot(upToSwitch, "paused"), k);
+    EXPECT_EQ(Compare(atSwitch, paused, "replay", "window").Report, "");
+    const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/" + recording},
+                                        Desktop->Folder(), {}, 300);
+    EXPECT_EQ("# final: " + LastLine(replay.Out), LastLine(recorded));
+  }
+}
+
+// A display that refuses 640 x 480 x 16 (Wine cannot switch this screen's
+// mode): the box says so, and the game goes on borderless, the picture at 2x
+// centred on black; Alt+Enter back and forth in a round keeps it going (its
+// recording replays to its final line). Remembered, the next start is
+// borderless at once, here on a 1920 x 1080 screen.
+TEST(WineDesktopWays, ARefusedModeGoesOnBorderlessAndAltEnterKeepsTheRoundGoing) {
+  REQUIRE_DESKTOP();
+  ScreenOfItsOwn screen("1280x1024x24");
+  const Picture level = NativeShot("seed 1\nframes 3\n", "level");
+  Desktop->ForgetSettings();
+  Child game;
+  const std::string recording = "borderless.replay";
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--record", recording, "--overwrite"},
+                         Desktop->Folder(), Desktop->Env("-all,trace+msgbox"), "",
+                         Desktop->Folder() + "/refused.log"));
+  const std::string box = FindBox("Form1");
+  ASSERT_FALSE(box.empty()) << "no message box";
+  EXPECT_NE(ReadFile(Desktop->Folder() + "/refused.log").find("setdisplaymode: "),
+            std::string::npos);
+  DismissBox(box);
+  const Picture want = Expected(level, 1280, 1024, 0, 32, 2);
+  Picture shown;
+  EXPECT_TRUE(WaitForScreen(
+      30, [&](const Picture& p) { return Compare(want, p, "replay", "screen").Count == 0; },
+      &shown))
+      << Compare(want, shown, "replay", "screen").Report;
+
+  const std::string window = WaitForWindow();
+  Desktop->XDoTool({"windowactivate", "--sync", window});
+  Desktop->XDoTool({"key", "9"});
+  SleepSeconds(1);
+  for (int i = 0; i < 4; ++i) {
+    Desktop->XDoTool({"key", "alt+Return"});
+    SleepSeconds(0.7);
+    const Geometry inside = ClientArea(window);
+    EXPECT_EQ(inside.Y == 0, i % 2 == 1) << "Alt+Enter " << i + 1 << ": at " << inside.Y;
+    Desktop->XDoTool({"key", "space"});
+    SleepSeconds(0.7);
+  }
+  Desktop->XDoTool({"key", "Escape", "Escape"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
+  EXPECT_EQ(status, 0);
+  const std::string recorded = ReadFile(Desktop->Folder() + "/" + recording);
+  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/" + recording},
+                                      Desktop->Folder(), {}, 300);
+  EXPECT_EQ(replay.Status, 0) << replay.Err;
+  EXPECT_EQ("# final: " + LastLine(replay.Out), LastLine(recorded));
+  EXPECT_NE(Desktop->Settings().find("borderless"), std::string::npos) << Desktop->Settings();
+
+  screen.Change("1920x1080x24");
+  Child again;
+  ASSERT_TRUE(
+      again.Start({Desktop->Loader(), GameExe()}, Desktop->Folder(), Desktop->Env(), "", ""));
+  const Picture wide = Expected(level, 1920, 1080, 320, 60, 2);
+  EXPECT_TRUE(WaitForScreen(
+      30, [&](const Picture& p) { return Compare(wide, p, "replay", "screen").Count == 0; },
+      &shown))
+      << Compare(wide, shown, "replay", "screen").Report;
+  Desktop->XDoTool({"key", "Escape"});
+  ASSERT_TRUE(again.Wait(30, &status));
+  EXPECT_EQ(status, 0);
+}
+
+// Alt+Enter in a round on the exclusive full screen: a window, with the round
+// going on where it was; the recording replays to its final line.
+TEST(WineGame, AltEnterLeavesTheFullScreenForAWindowAndTheRoundGoesOn) {
+  REQUIRE_DESKTOP();
+  Desktop->ForgetSettings();
+  Child game;
+  const std::string recording = "alt-enter.replay";
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--record", recording, "--overwrite"},
+                         Desktop->Folder(), Desktop->Env(), "", ""));
+  Picture screen;
+  ASSERT_TRUE(WaitForScreen(
+      60, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
+      << "no level choice";
+  const std::string window = WaitForWindow();
+  EXPECT_EQ(ClientArea(window).Y, 0);
+  Desktop->XDoTool({"key", "9"});
+  ASSERT_TRUE(WaitOverCity(&screen)) << "the plane does not fly over the city";
+  Desktop->XDoTool({"key", "alt+Return"});
+  // A window with its frame: its inside below the title bar, the plane flying on.
+  Picture before;
+  EXPECT_TRUE(WaitForScreen(
+      20,
+      [&](const Picture& p) {
+        before = p;
+        return ClientArea(window).Y > 0;
+      },
+      &screen))
+      << "no window after Alt+Enter";
+  const Geometry inside = ClientArea(window);
+  EXPECT_EQ(inside.Width, 640);
+  EXPECT_TRUE(WaitForScreen(
+      10,
+      [&](const Picture& p) {
+        return LeftmostLit(Crop(p, inside.X, inside.Y, 640, 48), 0, 48) !=
+               LeftmostLit(Crop(before, inside.X, inside.Y, 640, 48), 0, 48);
+      },
+      &screen))
+      << "the round does not go on";
+  Desktop->XDoTool({"key", "space"});
+  SleepSeconds(1);
+  Desktop->XDoTool({"key", "Escape", "Escape"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
+  EXPECT_EQ(status, 0);
+  const std::string recorded = ReadFile(Desktop->Folder() + "/" + recording);
+  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/" + recording},
+                                      Desktop->Folder(), {}, 300);
+  EXPECT_EQ("# final: " + LastLine(replay.Out), LastLine(recorded));
+  Desktop->ForgetSettings();
+}
+
+// For players who never open a command prompt: the command beside the game
+// starts it in a window.
+TEST(WineGame, TheWindowCommandBesideTheGameStartsItInAWindow) {
+  REQUIRE_DESKTOP();
+  const fs::path folder = fs::path(GameExe()).parent_path();
+  ASSERT_TRUE(fs::exists(folder / "carpex (window).cmd")) << "no command beside " << GameExe();
+  Desktop->ForgetSettings();
+  // Opened as a double click opens it (the shell's way, not a command prompt's).
+  Child command;
+  ASSERT_TRUE(command.Start(
+      {Desktop->Loader(), "start", "/unix", fs::absolute(folder / "carpex (window).cmd").string()},
+      folder.string(), Desktop->Env(), "", ""));
+  const std::string window = WaitForWindow();
+  ASSERT_FALSE(window.empty()) << "no game window";
+  // Its inside below a title bar: a window, not the full screen.
+  EXPECT_GT(ClientArea(window).Y, 0);
+  Desktop->XDoTool({"windowactivate", "--sync", window});
+  Desktop->XDoTool({"key", "Escape"});
+  bool gone = false;
+  for (int i = 0; i < 100 && !gone; ++i) {
+    SleepSeconds(0.2);
+    gone = Desktop->XDoTool({"search", "--onlyvisible", "--name", "^Form1$"}).Out.empty();
+  }
+  EXPECT_TRUE(gone) << "the game did not end after Escape";
+  command.Wait(30, nullptr);
+  Desktop->ForgetSettings();
 }
 
 // ---- The replay tool on Wine's DirectDraw against the software display -------

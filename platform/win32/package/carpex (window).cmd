@@ -1,0 +1,2 @@
+@rem Carpex in a window: Alt+Enter switches to borderless and back.
+@start "" "%~dp0carpex.exe" --window %*
