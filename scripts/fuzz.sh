@@ -36,11 +36,16 @@ for target in bitmap game; do
     game) options=(-max_len=1024 -dict=tests/fuzz/game.dict) ;;
   esac
   echo "== fuzzing $target for ${seconds}s"
-  if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  # The workers' whole output goes to a log; the run shows its last progress
+  # line, or all of it when the target failed.
+  log=$build/$target.log
+  if ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     "$build/tests/fuzz/carpex_fuzz_$target" "${options[@]}" -max_total_time="$seconds" \
-    -fork="$(nproc)" -print_funcs=0 \
-    -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$build/crashes/$target-" "$found" "tests/fuzz/corpus/$target"; then
+    -fork="$(nproc)" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$build/crashes/$target-" "$found" "tests/fuzz/corpus/$target" >"$log" 2>&1; then
+    grep -E '^#[0-9]+: cov:' "$log" | tail -n 1
+  else
+    cat "$log"
     echo "fuzz target $target failed; the input is in $build/crashes/" >&2
     status=1
   fi
