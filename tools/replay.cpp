@@ -1,7 +1,5 @@
 #include "tools/replay.h"
 
-#include "assets/files.h"
-#include "assets/picture.h"
 #include "shell/form_event.h"
 #include "tools/trace.h"
 
@@ -58,31 +56,9 @@ bool CheckScript(ScriptSource& Source, const std::string& Name, ScriptSummary* S
   return Error->empty();
 }
 
-namespace {
-
-// Writes the picture now on the screen as the shot's file; false with the
-// reason in *Error.
-bool WriteShot(ReplayPlatform& Platform, const ReplayDisplay& Display, const std::string& File,
-               const ReplayOptions& Options, std::vector<uint8_t>* Picture,
-               std::vector<uint8_t>* Bytes, std::string* Error) {
-  if (!Platform.ReadPicture(Display, Picture)) {
-    *Error = "the screen could not be read";
-    return false;
-  }
-  if (!EncodePicture(File, ReplayPlatform::kPictureWidth, ReplayPlatform::kPictureHeight,
-                     Picture->data(), Bytes)) {
-    *Error = "the picture could not be encoded";
-    return false;
-  }
-  return WriteWholeFile(Options.ShotFolder, File, *Bytes, Options.OverwriteShots, Error);
-}
-
-}  // namespace
-
 ReplayRun::ReplayRun(ScriptSource& Source, const std::string& Name, ReplayPlatform& Platform,
                      const ReplayOptions& Options)
-    : source_(Source),
-      name_(Name),
+    : name_(Name),
       quoted_name_(QuoteWord(Name, Name.size())),
       platform_(Platform),
       options_(Options),
@@ -166,11 +142,9 @@ void ReplayRun::RunFrame() {
 }
 
 void ReplayRun::Shoot(const ScriptCommand& Command) {
-  if (options_.ShotFolder.empty()) return;
+  if (!options_.Shoot) return;
   std::string error;
-  if (WriteShot(platform_, Display(), Command.File, options_, &picture_, &picture_file_, &error)) {
-    return;
-  }
+  if (options_.Shoot(Display(), Command.File, &error)) return;
   Stop(kReplayFailed, quoted_name_ + ":" + std::to_string(Command.Line) + ": cannot write " +
                           QuoteWord(Command.File, Command.File.size()) + ": " + error);
 }

@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "shell/form_view.h"
 #include "shell/session.h"
@@ -31,6 +30,12 @@ struct ReplayOptions {
   // What the run has to say that does not stop it (a `lose` that could not be
   // brought about); nobody hears it when empty.
   std::function<void(const std::string&)> Note;
+  // Writes the picture now on Display as the shot File, false with the
+  // reason in *Error; RunReplay makes it of ShotFolder. Without it the
+  // runner's shots are checked but nothing is written (the games' watching
+  // neither writes files nor carries a picture encoder).
+  std::function<bool(const ReplayDisplay& Display, const std::string& File, std::string* Error)>
+      Shoot;
 };
 
 // Exit statuses of the replay tool.
@@ -85,7 +90,6 @@ class ReplayRun {
   bool RandomFailed(uint64_t Line);
   void Stop(int Status, std::string Message);
 
-  ScriptSource& source_;
   const std::string name_;
   const std::string quoted_name_;
   ReplayPlatform& platform_;
@@ -99,7 +103,6 @@ class ReplayRun {
   ScriptCommand command_;
   uint32_t frames_left_ = 0;  // of the `frames` line being run
   std::string line_;
-  std::vector<uint8_t> picture_, picture_file_;
   uint64_t calls_ = 0;
 };
 

@@ -4,8 +4,10 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "assets/files.h"
+#include "assets/picture.h"
 #include "tools/replay.h"
 #include "tools/replay_platform.h"
 
@@ -23,6 +25,21 @@ int RunReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, 
   std::unique_ptr<ReplayPlatform> platform = MakePlatform();
   ReplayOptions options = Options;
   if (!options.Note) options.Note = [&Err](const std::string& Note) { Err << Note << '\n'; };
+  std::vector<uint8_t> picture, bytes;
+  if (!Options.ShotFolder.empty()) {
+    options.Shoot = [&](const ReplayDisplay& Display, const std::string& File, std::string* Error) {
+      if (!platform->ReadPicture(Display, &picture)) {
+        *Error = "the screen could not be read";
+        return false;
+      }
+      if (!EncodePicture(File, ReplayPlatform::kPictureWidth, ReplayPlatform::kPictureHeight,
+                         picture.data(), &bytes)) {
+        *Error = "the picture could not be encoded";
+        return false;
+      }
+      return WriteWholeFile(Options.ShotFolder, File, bytes, Options.OverwriteShots, Error);
+    };
+  }
   ReplayRun run(Source.Reread(), Name, *platform, options);
   while (run.Step()) {
     Out << run.TraceLine() << '\n';
