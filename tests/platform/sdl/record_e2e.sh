@@ -266,10 +266,20 @@ signals() {
   done
   DISPLAY=":$number" "$carpex" --record "$out/closed.replay" >/dev/null 2>"$out/game.err" &
   game=$!
-  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
-    fail "no window appeared"
+  local window
+  window=$(DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' | head -n 1)
+  [[ -n $window ]] || fail "no window appeared"
   sleep 1.5
-  DISPLAY=":$number" xdotool key alt+F4
+  # On a loaded machine the window manager may take the window, and the
+  # focus, later than that: Alt+F4 again until the game has gone.
+  for _ in $(seq 20); do
+    DISPLAY=":$number" xdotool windowactivate --sync "$window" key alt+F4 2>/dev/null
+    for _ in $(seq 10); do
+      kill -0 "$game" 2>/dev/null || break 2
+      sleep 0.1
+    done
+  done
+  kill -0 "$game" 2>/dev/null && fail "Alt+F4 did not close the game"
   wait $game
   status=$?
   game=""
