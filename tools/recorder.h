@@ -4,17 +4,23 @@
 // is made on the recorder, and then given to it (Record) for its trace:
 //
 //   Recorder recorder(platform, file);
-//   Carpex(recorder, [&](const GameSession& Session) { recorder.Record(Session); });
+//   Carpex(recorder, [&](GameSession& Session) { recorder.Record(Session); });
+//
+// A recording goes into a file, or (the page's) stays in memory, where the
+// last round can also be had as a script of its own.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "assets/sprite_sheets.h"
 #include "shell/app.h"
 #include "shell/form_event.h"
+#include "shell/form_view.h"
 
 namespace carpex {
 
@@ -28,6 +34,11 @@ class Recorder final : public Application, private FormHandlers {
   // EmptyFirst, what File held is emptied first.
   Recorder(Application& Platform, std::FILE* File, bool EmptyFirst = false,
            Language Pictures = Language::Chinese);
+  // Keeps the recording in memory, at most Limit bytes of it: once the next
+  // line would pass the limit (less room for the final line), the recording
+  // ends there with the final line of its last whole frame, and the game goes
+  // on unrecorded. Its rounds are kept, for LastRound.
+  Recorder(Application& Platform, size_t Limit, Language Pictures);
   ~Recorder() override;
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
@@ -61,7 +72,9 @@ class Recorder final : public Application, private FormHandlers {
 
   // The session being recorded: its frames are traced for the recording's
   // last line, and its display is watched for lost surfaces.
-  void Record(const GameSession& Session) { session_ = &Session; }
+  void Record(GameSession& Session);
+  // The player chose the pictures of another language (between two frames).
+  void UsePictures(Language Chosen);
   // The recording's end, written now and flushed: the frames not yet written
   // and the final line, the trace line of the last whole frame. For a game
   // that ends otherwise than by its loop returning (its X server gone, the
@@ -72,6 +85,18 @@ class Recorder final : public Application, private FormHandlers {
   bool Finish();
   // The game ran a frame: the file holds the recording.
   bool Started() const { return started_; }
+  // The recording has its end (the game ended, or one kept in memory reached
+  // its limit).
+  bool Ended() const { return ended_; }
+
+  // Kept in memory: the recording so far, as a whole script that replays to
+  // its final line (the last frame's), ready to be saved.
+  std::string Recording() const;
+  // Kept in memory: the last round the recording holds, from the digit that
+  // started it to its last frame (the round going on, or the last one played),
+  // as a script of its own that replays to its own final line; empty when no
+  // round has run a frame yet.
+  std::string LastRound() const;
 
  private:
   void FormKeyPress(uint8_t& Key) override;
@@ -92,16 +117,51 @@ class Recorder final : public Application, private FormHandlers {
   void WriteLine(const char* Name, int64_t Value = -1);
   void WriteFrames();
   void Write(const char* Text, size_t Size);
+  void WriteLanguage(Language Pictures);
   // The display has lost its surfaces.
   bool Lost() const;
+  // What a round needs to be replayed alone: the game as it stood at its
+  // start, its city's random values, where it is in the recording and what
+  // of the world it set itself.
+  struct Round {
+    size_t Begin = 0;  // the offset of its digit's line
+    size_t End = 0;    // the offset after its last frame; 0 while it goes on
+    uint64_t FirstCall = 0;
+    uint64_t Calls = 0;  // its frames
+    Language Pictures = Language::Chinese;
+    uint8_t Active = 1;
+    uint16_t FrameCount = 0;
+    uint16_t FramesPerSecond = 0;
+    int8_t FpsShown = -1;
+    std::vector<uint32_t> Values;
+    bool BombMoved = false;     // a released bomb fell in it
+    bool BannerPlaced = false;  // it ended with a banner
+    std::string FinalLine;      // of its last frame
+  };
+  void BeginRound(size_t At, const FormView& Before);
+  void EndRound();
+
+  // The game's generator, seeded as the form's own would be, its values noted
+  // while a round is being set up.
+  class NotedRandom;
 
   Application& platform_;
   std::FILE* file_;
   bool empty_first_;
   bool started_ = false;
   std::string held_;  // written before the first frame
+  bool in_memory_ = false;
+  size_t limit_ = 0;
+  std::string text_;  // the recording kept in memory
+  Language pictures_;
   FormHandlers* form_ = nullptr;
-  const GameSession* session_ = nullptr;
+  GameSession* session_ = nullptr;
+  std::unique_ptr<NotedRandom> random_;
+  Round round_;  // the round going on
+  bool in_round_ = false;
+  Round last_round_;  // the last one that ran a frame and ended
+  bool has_last_round_ = false;
+  uint32_t seed_ = 0;
   bool write_failed_ = false;
   uint64_t calls_ = 0;
   uint32_t pending_frames_ = 0;

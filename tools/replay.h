@@ -1,7 +1,10 @@
-// The replay runner: the real game driven by a script of events, one trace
-// line after every call of the frame loop.
+// The replay runner: the real game driven by a script of events, one frame at
+// a time. The replay tool runs a script through it to its end with a trace
+// line after every frame; the games' watching (tools/watch.h) steps it from
+// their own frame loops.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -9,6 +12,7 @@
 #include <string_view>
 
 #include "shell/form_view.h"
+#include "shell/session.h"
 #include "tools/replay_platform.h"
 #include "tools/script.h"
 
@@ -23,12 +27,84 @@ struct ReplayOptions {
   std::string ShotFolder;
   // A shot may replace a file of the same name in ShotFolder.
   bool OverwriteShots = false;
+  // What the run has to say that does not stop it (a `lose` that could not be
+  // brought about); nobody hears it when empty.
+  std::function<void(const std::string&)> Note;
+  // Writes the picture now on Display as the shot File, false with the
+  // reason in *Error; RunReplay makes it of ShotFolder. Without it the
+  // runner's shots are checked but nothing is written (the games' watching
+  // neither writes files nor carries a picture encoder).
+  std::function<bool(const ReplayDisplay& Display, const std::string& File, std::string* Error)>
+      Shoot;
 };
 
 // Exit statuses of the replay tool.
 constexpr int kReplayRan = 0;
 constexpr int kReplayFailed = 1;   // display, picture or trace output
 constexpr int kReplayRefused = 2;  // script unreadable or malformed, Random unserved
+
+// What a whole reading of a script found.
+struct ScriptSummary {
+  uint64_t Frames = 0;  // all its `frames` lines together
+  bool HasFinalLine = false;
+  std::string FinalLine;  // a recording's last frame's trace line
+  std::string Version;    // the version of the game that recorded it; empty: unnamed
+};
+
+// Reads the whole script: false with the first error's one-line message in
+// *Error, the replay tool's.
+bool CheckScript(ScriptSource& Source, const std::string& Name, ScriptSummary* Summary,
+                 std::string* Error);
+
+// One run of a checked script: the game's session on the platform, the
+// script's commands carried out in order, one frame at a time.
+class ReplayRun {
+ public:
+  ReplayRun(ScriptSource& Source, const std::string& Name, ReplayPlatform& Platform,
+            const ReplayOptions& Options = {});
+  ~ReplayRun();
+  ReplayRun(const ReplayRun&) = delete;
+  ReplayRun& operator=(const ReplayRun&) = delete;
+
+  // Carries out the commands up to and including the next frame: true when a
+  // frame ran; false once the script has ended, the game has closed, or the
+  // run has failed (Status says which, Message why).
+  bool Step();
+  // kReplayRan while the run goes on or when it ran to its end, else the
+  // replay tool's status for why it stopped.
+  int Status() const { return status_; }
+  // The one-line message for a Status other than kReplayRan.
+  const std::string& Message() const { return message_; }
+  // How many frames have run.
+  uint64_t Frames() const { return calls_; }
+  // The trace line of the last frame (without its line feed).
+  const std::string& TraceLine();
+  GameSession& Session() { return session_; }
+
+ private:
+  class QueuedRandom;
+  void CarryOut(const ScriptCommand& Command);
+  void RunFrame();
+  void Shoot(const ScriptCommand& Command);
+  ReplayDisplay Display() const;
+  bool RandomFailed(uint64_t Line);
+  void Stop(int Status, std::string Message);
+
+  const std::string name_;
+  const std::string quoted_name_;
+  ReplayPlatform& platform_;
+  const ReplayOptions options_;
+  int status_ = kReplayRan;
+  std::string message_;
+  bool ended_ = false;
+  GameSession session_;
+  std::unique_ptr<QueuedRandom> queue_;
+  std::unique_ptr<ScriptReader> reader_;
+  ScriptCommand command_;
+  uint32_t frames_left_ = 0;  // of the `frames` line being run
+  std::string line_;
+  uint64_t calls_ = 0;
+};
 
 // Checks the whole script, then makes the platform and runs the script (read
 // again from Source.Reread()):

@@ -4,17 +4,83 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "assets/files.h"
+#include "assets/picture.h"
 #include "tools/replay.h"
 #include "tools/replay_platform.h"
 
 namespace carpex {
 
+int RunReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::ostream& Err,
+              const std::function<std::unique_ptr<ReplayPlatform>()>& MakePlatform,
+              const ReplayOptions& Options) {
+  std::string error;
+  ScriptSummary summary;
+  if (!CheckScript(Source, Name, &summary, &error)) {
+    Err << error << '\n';
+    return kReplayRefused;
+  }
+  std::unique_ptr<ReplayPlatform> platform = MakePlatform();
+  ReplayOptions options = Options;
+  if (!options.Note) options.Note = [&Err](const std::string& Note) { Err << Note << '\n'; };
+  std::vector<uint8_t> picture, bytes;
+  if (!Options.ShotFolder.empty()) {
+    options.Shoot = [&](const ReplayDisplay& Display, const std::string& File, std::string* Error) {
+      if (!platform->ReadPicture(Display, &picture)) {
+        *Error = "the screen could not be read";
+        return false;
+      }
+      if (!EncodePicture(File, ReplayPlatform::kPictureWidth, ReplayPlatform::kPictureHeight,
+                         picture.data(), &bytes)) {
+        *Error = "the picture could not be encoded";
+        return false;
+      }
+      return WriteWholeFile(Options.ShotFolder, File, bytes, Options.OverwriteShots, Error);
+    };
+  }
+  ReplayRun run(Source.Reread(), Name, *platform, options);
+  while (run.Step()) {
+    Out << run.TraceLine() << '\n';
+    if (!Out) break;
+  }
+  if (run.Status() != kReplayRan) {
+    Err << run.Message() << '\n';
+    return run.Status();
+  }
+  if (Out) Out.flush();
+  if (!Out) {
+    Err << QuoteWord(Name, Name.size()) << ": cannot write the trace\n";
+    return kReplayFailed;
+  }
+  return kReplayRan;
+}
+
+int RunReplay(std::string_view Text, const std::string& Name, std::ostream& Out, std::ostream& Err,
+              const std::function<std::unique_ptr<ReplayPlatform>()>& MakePlatform,
+              const ReplayOptions& Options) {
+  TextSource source(Text);
+  return RunReplay(source, Name, Out, Err, MakePlatform, Options);
+}
+
 namespace {
 
 constexpr char kUsage[] =
     "usage: carpex-replay [--shots FOLDER [--overwrite]] SCRIPT (or - for standard input)";
+
+// For --help: what the tool does, beside its usage line.
+constexpr char kHelp[] =
+    "\n"
+    "Runs the game headless from SCRIPT, a replay script or a recording made with\n"
+    "carpex --record, and prints one trace line per frame.\n"
+    "\n"
+    "  --shots FOLDER  write the pictures of the script's shot lines into FOLDER\n"
+    "  --overwrite     with --shots: replace pictures that exist already\n"
+    "  --help          show this help\n"
+    "\n"
+    "Exit status: 0 the script ran to its end, 1 the display, a picture or the\n"
+    "trace could not be written, 2 the script or the command line was refused.";
 
 int Refuse(const std::string& Message) {
   std::cerr << "carpex-replay: " << Message << '\n';
@@ -31,6 +97,10 @@ int ReplayTool(int Argc, char** Argv, std::unique_ptr<ReplayPlatform> (*MakePlat
   const std::vector<std::string> args = ProgramArguments(Argc, Argv);
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
+    if (arg == "--help") {
+      std::cout << kUsage << kHelp << '\n' << std::flush;
+      return std::cout ? kReplayRan : kReplayFailed;
+    }
     if (arg == "--shots") {
       if (shots) return Refuse("--shots given twice");
       if (i + 1 >= args.size() || args[i + 1].empty()) return Refuse("--shots needs a FOLDER");

@@ -73,6 +73,10 @@ bool ParseNumber(std::string_view Word, uint64_t Min, uint64_t Max, uint32_t* Ou
 
 }  // namespace
 
+const char* GameVersion() {
+  return CARPEX_VERSION;
+}
+
 long long TextSource::Read(uint64_t Offset, char* Buffer, size_t Size) {
   if (Offset >= text_.size()) return 0;
   const size_t n = text_.copy(Buffer, Size, static_cast<size_t>(Offset));
@@ -202,6 +206,33 @@ void ScriptReader::SkipRestOfLine() {
   SkipLineEnd();
 }
 
+void ScriptReader::ReadComment() {
+  comment_.clear();
+  while (!AtLineEnd()) {
+    if (Peek() == '\r') bare_cr_ = true;
+    // One byte more than is kept: a line cut short is no trace line.
+    if (comment_.size() <= kMaxComment) comment_.push_back(static_cast<char>(Peek()));
+    Skip();
+  }
+  SkipLineEnd();
+  const std::string_view text = comment_;
+  constexpr std::string_view kFinal = " final: ";
+  constexpr std::string_view kMadeBy = " Carpex ";
+  if (text.starts_with(kFinal)) {
+    has_final_ = true;
+    final_ = text.substr(kFinal.size());
+  } else if (version_.empty() && text.starts_with(kMadeBy)) {
+    const std::string_view version = text.substr(kMadeBy.size());
+    // Shown to the player as it is: only what a version number is made of.
+    bool plain = !version.empty() && version.size() <= 32;
+    for (char c : version) {
+      plain = plain && ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
+                        (c >= 'A' && c <= 'Z') || c == '.' || c == '-' || c == '+' || c == '~');
+    }
+    version_ = plain ? std::string(version) : "?";
+  }
+}
+
 bool ScriptReader::ReadWord(size_t Limit) {
   int c = Peek();
   while (c == ' ' || c == '\t' || (c == '\r' && !AtLineEnd())) {
@@ -246,7 +277,11 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
     ++line_;
     if (!ReadWord(LongestCommand())) continue;
     if (word_[0] == '#') {
-      SkipRestOfLine();
+      if (word_ == "#") {
+        ReadComment();
+      } else {
+        SkipRestOfLine();
+      }
       if (bare_cr_) return Fail(Error, kBareCarriageReturn);
       continue;
     }

@@ -70,6 +70,9 @@ class CopyingSource final : public ScriptSource {
   enum class Fault : uint8_t { None, Read, Copy, TooLong } fault_ = Fault::None;
 };
 
+// The version of this game, which its recordings name ("# Carpex VERSION").
+const char* GameVersion();
+
 // An event for the form (named as EventName names it), or one of the replay's
 // own commands.
 enum class ScriptOp : uint8_t { Event, Random, Seed, Lose, Frames, Shot, Language };
@@ -102,6 +105,15 @@ class ScriptReader {
   // whole without an error.
   bool NextQueued(uint64_t Before, uint32_t* Value);
 
+  // What the comments read so far say about the recording: its final line
+  // (the text after "# final: " on the last such line; a recording ends with
+  // the trace line of its last frame so), and the version of the game that
+  // made it (the word after "# Carpex " on the first such line; "?" when it
+  // is no version number).
+  bool HasFinalLine() const { return has_final_; }
+  const std::string& FinalLine() const { return final_; }
+  const std::string& Version() const { return version_; }
+
   // No argument is longer than this; a longer one is refused as soon as it is
   // met, without reading on (a script may be an endless stream).
   static constexpr size_t kMaxWord = 4096;
@@ -109,6 +121,8 @@ class ScriptReader {
   // than a recording writes between two timer ticks, and a bound on what a
   // line can ask of the tool.
   static constexpr uint32_t kMaxFrames = 1000000;
+  // The most of a comment that is kept: more than any trace line.
+  static constexpr size_t kMaxComment = 8192;
 
  private:
   int Peek(size_t Ahead = 0);
@@ -116,6 +130,8 @@ class ScriptReader {
   bool AtLineEnd();
   void SkipLineEnd();
   void SkipRestOfLine();
+  // The rest of a comment line, read for what it says about the recording.
+  void ReadComment();
   // The next word of the line into word_; false at the end of the line, which
   // it then passes. Words are parted by spaces and tabs. A word longer than Limit is read no
   // further: word_cut_ says so, and word_length_ is then Limit + 1.
@@ -139,6 +155,10 @@ class ScriptReader {
   std::string argument_;
   uint64_t argument_length_ = 0;
   bool in_random_line_ = false;  // NextQueued: inside a `random` line
+  std::string comment_;
+  bool has_final_ = false;
+  std::string final_;
+  std::string version_;
 };
 
 }  // namespace carpex

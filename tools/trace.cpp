@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <type_traits>
 
+#include "tools/script.h"
+
 namespace carpex {
 
 namespace {
@@ -75,6 +77,68 @@ void FormatTraceLine(const FormView& Form, uint64_t Call, std::string* Out) {
       Out->push_back(static_cast<char>('0' + Number(building.Blocks[j].Kind) % 10));
     }
   }
+}
+
+namespace {
+
+// The fields of a trace line in order, each "key=value".
+std::string_view NextField(std::string_view* Line) {
+  const size_t end = Line->find(' ');
+  const std::string_view field = Line->substr(0, end);
+  *Line = end == std::string_view::npos ? std::string_view() : Line->substr(end + 1);
+  return field;
+}
+
+}  // namespace
+
+std::string TraceDifference(std::string_view Watched, std::string_view Recorded) {
+  if (Watched == Recorded) return "";
+  while (!Watched.empty() || !Recorded.empty()) {
+    const std::string_view here = NextField(&Watched);
+    const std::string_view there = NextField(&Recorded);
+    if (here == there) continue;
+    const size_t equals = here.find('=');
+    const std::string_view key = here.substr(0, equals == std::string_view::npos ? 0 : equals);
+    if (!key.empty() && there.starts_with(std::string(key) + "=")) {
+      const std::string_view a = here.substr(key.size() + 1), b = there.substr(key.size() + 1);
+      return std::string(key) + ": " + QuoteWord(a, a.size()) + " here, " + QuoteWord(b, b.size()) +
+             " in the recording";
+    }
+    return QuoteWord(here, here.size()) + " here, " + QuoteWord(there, there.size()) +
+           " in the recording";
+  }
+  return "";
+}
+
+namespace {
+
+// Where the value of field Key begins in Line, and its length; npos when none.
+size_t FieldAt(std::string_view Line, std::string_view Key, size_t* Length) {
+  const std::string tag = std::string(Key) + "=";
+  size_t at = 0;
+  if (!Line.starts_with(tag)) {
+    at = Line.find(" " + tag);
+    if (at == std::string_view::npos) return at;
+    ++at;
+  }
+  at += tag.size();
+  const size_t end = Line.find(' ', at);
+  *Length = (end == std::string_view::npos ? Line.size() : end) - at;
+  return at;
+}
+
+}  // namespace
+
+std::string_view TraceField(std::string_view Line, std::string_view Key) {
+  size_t length = 0;
+  const size_t at = FieldAt(Line, Key, &length);
+  return at == std::string_view::npos ? std::string_view() : Line.substr(at, length);
+}
+
+void SetTraceField(std::string* Line, std::string_view Key, std::string_view Value) {
+  size_t length = 0;
+  const size_t at = FieldAt(*Line, Key, &length);
+  if (at != std::string_view::npos) Line->replace(at, length, Value);
 }
 
 }  // namespace carpex

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "shell/form_view.h"
 
@@ -15,5 +16,17 @@ void FormatTraceLine(const FormView& Form, uint64_t Call, std::string* Out);
 
 // More than the longest trace line.
 constexpr size_t kTraceLineCapacity = 8192;
+
+// Where the trace line Watched first parts from Recorded, for the player:
+// empty when they are the same, else the first field that differs with both
+// values, each quoted as a script's words are (a recorded line is a
+// stranger's text): "plane: '586,464' here, '588,464' in the recording".
+std::string TraceDifference(std::string_view Watched, std::string_view Recorded);
+
+// The value of field Key ("n", "bomb", ...) of a trace line; empty when none.
+std::string_view TraceField(std::string_view Line, std::string_view Key);
+// Sets the value of field Key ("n", "bomb", ...) of a trace line; nothing when
+// the line has no such field.
+void SetTraceField(std::string* Line, std::string_view Key, std::string_view Value);
 
 }  // namespace carpex

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "assets/files.h"
@@ -11,6 +12,8 @@
 #include "platform/common/settings.h"
 #include "shell/app.h"
 #include "shell/session.h"
+#include "tools/replay.h"
+#include "tools/watch.h"
 
 namespace carpex {
 
@@ -19,11 +22,13 @@ enum class GamePlatform : uint8_t { Linux, Windows };
 
 // The game's command line: nothing, --version, --help, how to show the game
 // (--window or --fullscreen, on Windows also --borderless), --record FILE with
-// --overwrite for a FILE that exists already, and --language zh|en. Parse
-// checks it and opens the recording's file, before any window opens, without
-// emptying it; Play then runs the game on the platform's application layer,
-// recorded when asked. A game that never starts (no display) leaves an
-// existing FILE as it was and no new one.
+// --overwrite for a FILE that exists already, --language zh|en, or --watch
+// FILE. Parse checks it and opens the recording's file, before any window
+// opens, without emptying it; Play then runs the game on the platform's
+// application layer, recorded when asked. A game that never starts (no
+// display) leaves an existing FILE as it was and no new one. A recording to
+// watch is read whole by Parse, into a private copy, and checked as the
+// replay tool checks it; Watch then shows it.
 class GameCommandLine {
  public:
   explicit GameCommandLine(GamePlatform For) : platform_(For) {}
@@ -45,6 +50,13 @@ class GameCommandLine {
   const std::string& Answer() const { return answer_; }
   // How the player asked the game to be shown; Unsaid: as it was last played.
   common::Show Presentation() const { return show_; }
+  // --watch FILE: a recording to watch instead of playing.
+  bool Watching() const { return source_ != nullptr; }
+  // Watches the recording on the platform's application layer (its `lose`
+  // lines brought about by Lose) and returns the exit status (tools/watch.h).
+  // Show hears of every change of what the watching shows.
+  int Watch(Application& App, const std::function<void(const Watcher&)>& Show,
+            const std::function<bool()>& Lose = nullptr);
 
  private:
   GamePlatform platform_;
@@ -57,6 +69,13 @@ class GameCommandLine {
   bool created_ = false;  // FILE is new: removed again if the game never starts
   std::FILE* file_ = nullptr;
   FileIdentity identity_;
+  // The recording to watch, read from its private copy.
+  std::string watched_;
+  std::FILE* watched_file_ = nullptr;
+  std::FILE* watched_copy_ = nullptr;
+  std::unique_ptr<CopyingSource> source_;
+  ScriptSummary summary_;
+  bool OpenWatched(std::string* Error);
 };
 
 // The player's language as the locale names it, from the values of the

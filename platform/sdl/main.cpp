@@ -7,6 +7,7 @@
 #include <string>
 
 #include "assets/files.h"
+#include "graphics/soft/control.h"
 #include "platform/common/command_line.h"
 #include "platform/common/gamepad.h"
 #include "platform/sdl/sdl_app.h"
@@ -74,15 +75,30 @@ int main(int argc, char** argv) {
   EndOnHangUpAndQuit();
   int status = 1;
   {
-    // Shown as it was last played, unless the command line says otherwise.
+    // Shown as it was last played, unless the command line says otherwise; a
+    // recording is watched in a window, where the title tells how it goes.
     const std::string settingsPath = carpex::sdl::SettingsPath();
     carpex::common::Settings start = carpex::sdl::LoadSettings(settingsPath);
+    if (commandLine.Watching()) start.Presentation = carpex::common::Show::Window;
     if (commandLine.Presentation() != carpex::common::Show::Unsaid) {
       start.Presentation = commandLine.Presentation();
     }
     std::unique_ptr<carpex::sdl::SdlApp> app = carpex::sdl::SdlApp::Create(&error, start);
     if (app == nullptr) {
       std::fprintf(stderr, "carpex: %s\n", error.c_str());
+    } else if (commandLine.Watching()) {
+      // A gamepad steers the watching as in a round: A is Space, Back Escape.
+      app->SetGameView([] { return carpex::common::GameView{false, 0, false}; });
+      status = commandLine.Watch(
+          *app,
+          [&app](const carpex::Watcher& Watching) {
+            app->SetTitle("Carpex: " + Watching.Description() + " - " + Watching.Keys());
+          },
+          [] {
+            soft::LoseAllSurfaces();
+            return true;
+          });
+      // Watching is not playing: how the game was last played is kept as it was.
     } else {
       // In the player's language unless told otherwise.
       const carpex::Language language =

@@ -399,7 +399,14 @@ void SdlApp::HandleController(const SDL_Event& Event) {
   }
 }
 
+void SdlApp::SetTitle(std::string Title) {
+  if (Title == title_) return;
+  title_ = std::move(Title);
+  SDL_SetWindowTitle(window_, title_.c_str());
+}
+
 void SdlApp::ShowTitle() {
+  if (!title_.empty()) return;
   const common::GameView view = View();
   const int pads = pads_.Count();
   // A new title only when it says something new: a frame makes none. In full

@@ -82,6 +82,9 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   void SetQuietMessageBoxes(bool Quiet) { quiet_boxes_ = Quiet; }
   // Where the game is, for what the game controllers' buttons mean there.
   void SetGameView(std::function<common::GameView()> View) { view_ = std::move(View); }
+  // The window's title says Title from now on, whatever the game is doing
+  // (what a recording being watched shows).
+  void SetTitle(std::string Title);
 
   // The window as the window system has it at this moment: the game is
   // active while the window has the keyboard focus and is not minimised.
@@ -147,6 +150,7 @@ class SdlApp final : public Application, private common::MessageLoop::Host {
   PaceLog pace_;
   // What the title says (ShowTitle's key): 0 is the game's name alone.
   int title_key_ = 0;
+  std::string title_;  // SetTitle's, when given
   std::function<common::GameView()> view_;
   common::Gamepads pads_;
   bool controllers_ = false;

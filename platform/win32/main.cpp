@@ -26,12 +26,20 @@ int WINAPI WinMain(HINSTANCE Instance, HINSTANCE /*Previous*/, LPSTR /*CommandLi
     MessageBoxA(nullptr, commandLine.Answer().c_str(), "Carpex", MB_OK | MB_ICONINFORMATION);
     return 0;
   }
-  // Shown as it was last played, unless the command line says otherwise.
+  // Shown as it was last played, unless the command line says otherwise; a
+  // recording is watched in a window, where the title tells how it goes.
   carpex::common::Settings start = carpex::win32::LoadRegistrySettings();
+  if (commandLine.Watching()) start.Presentation = carpex::common::Show::Window;
   if (commandLine.Presentation() != carpex::common::Show::Unsaid) {
     start.Presentation = commandLine.Presentation();
   }
   carpex::win32::Win32App app(Instance, carpex::win32::LoadFormLook(), start);
+  if (commandLine.Watching()) {
+    // Watching is not playing: how the game was last played is kept as it was.
+    return commandLine.Watch(app, [&app](const carpex::Watcher& Watching) {
+      app.SetTitle("Carpex: " + Watching.Description() + " - " + Watching.Keys());
+    });
+  }
   // The game's own Chinese pictures unless told otherwise.
   const int status = commandLine.Play(app, carpex::Language::Chinese, &error);
   if (!error.empty()) MessageBoxA(nullptr, error.c_str(), "Carpex", MB_OK | MB_ICONERROR);

@@ -271,6 +271,17 @@ void Win32App::ShowMessageBox(const char* Text, const char* Caption, uint32_t Fl
   ::MessageBoxA(nullptr, Text, Caption, Flags);
 }
 
+void Win32App::SetTitle(const std::string& Utf8) {
+  if (window_ == nullptr) return;
+  const int length = MultiByteToWideChar(CP_UTF8, 0, Utf8.c_str(), -1, nullptr, 0);
+  if (length <= 0) return;
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, Utf8.c_str(), -1, wide.data(), length);
+  // Straight to the default handling of the wide message: the window is an
+  // ANSI one, and SetWindowTextW would pass the text through the code page.
+  DefWindowProcW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
 void Win32App::Show() {
   // Once told to terminate (a failed set-up) the program ends without showing the form.
   if (window_ == nullptr || terminate_requested_ || IsWindowVisible(window_)) return;

@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -82,6 +83,10 @@ class Win32App final : public Application {
   common::Show Shown() const { return show_; }
   // What to remember of this run: how the game was shown, the window's size.
   common::Settings Remembered() const;
+
+  // The window's caption says Utf8 from now on (what a recording being
+  // watched shows), in any script the system has.
+  void SetTitle(const std::string& Utf8);
 
   // For the replay tool, which supplies the game's events itself: sleeps are
   // skipped and message boxes go to standard error instead of waiting for a click.

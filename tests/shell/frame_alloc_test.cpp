@@ -422,7 +422,7 @@ TEST(FrameAllocations, RecordingAFrameAllocatesNothing) {
     }
   };
   soft::Reset();
-  EXPECT_EQ(Carpex(recorder, [&](const GameSession& Session) { recorder.Record(Session); }), 0);
+  EXPECT_EQ(Carpex(recorder, [&](GameSession& Session) { recorder.Record(Session); }), 0);
   soft::Reset();
   EXPECT_TRUE(recorder.Finish());
   EXPECT_EQ(frames, 3000u);

@@ -26,6 +26,10 @@ rc=$?
 grep -q "^'$tmp/bad.replay':3: " "$tmp/err" || fail "message does not name line 3: $(cat "$tmp/err")"
 [ "$(wc -l <"$tmp/err")" -eq 1 ] || fail "message is not one line"
 
+"$replay" --help >"$tmp/out" 2>"$tmp/err" || fail "--help: exit $?"
+head -n 1 "$tmp/out" | grep -q '^usage: carpex-replay ' || fail "--help: $(cat "$tmp/out")"
+[ ! -s "$tmp/err" ] || fail "--help wrote to standard error"
+
 "$replay" "$tmp/missing.replay" >/dev/null 2>&1
 [ $? -eq 2 ] || fail "missing script file should exit 2"
 

@@ -15,6 +15,7 @@
 #include "shell/carpex.h"
 #include "shell/form_event.h"
 #include "tools/replay.h"
+#include "tools/script.h"
 
 namespace carpex {
 namespace {
@@ -61,7 +62,7 @@ std::string Recording(ScriptedApp& App) {
   EXPECT_NE(file, nullptr) << path;
   if (file == nullptr) return "";
   Recorder recorder(App, file);
-  EXPECT_EQ(Carpex(recorder, [&](const GameSession& Session) { recorder.Record(Session); }), 0);
+  EXPECT_EQ(Carpex(recorder, [&](GameSession& Session) { recorder.Record(Session); }), 0);
   EXPECT_TRUE(recorder.Finish());
   std::stringstream text;
   text << std::ifstream(path).rdbuf();
@@ -100,10 +101,11 @@ TEST(Recorder, WritesTheSessionAsAScriptThatRepeatsItToItsFinalLine) {
   const std::string recording = Recording(app);
   const size_t final = recording.find("# final: ");
   ASSERT_NE(final, std::string::npos) << recording;
-  EXPECT_EQ(
-      recording.substr(0, final),
-      "language zh\nseed 20240607\nframes 2\nchar 51\nframes 30\ndown 32\nframes 1\nup 32\ntick\n"
-      "lose\nframes 40\ndeactivate\nframes 2\nrestore\nframes 1\n");
+  EXPECT_EQ(recording.substr(0, final),
+            std::string("# Carpex ") + GameVersion() +
+                "\nlanguage zh\nseed 20240607\nframes 2\nchar 51\nframes 30\ndown 32\nframes 1\nup "
+                "32\ntick\n"
+                "lose\nframes 40\ndeactivate\nframes 2\nrestore\nframes 1\n");
 
   const std::string last = ReplayedLastLine(recording);
   EXPECT_EQ("# final: " + last + "\n", recording.substr(final));
@@ -129,10 +131,95 @@ TEST(Recorder, AProgramEndingInTheMiddleOfAFrameEndsItWithTheLastWholeFrame) {
   const std::string recording = Recording(app);
   const size_t final = recording.find("# final: ");
   ASSERT_NE(final, std::string::npos) << recording;
-  EXPECT_EQ(recording.substr(0, final), "language zh\nseed 20240607\nchar 51\nframes 30\n");
+  EXPECT_EQ(recording.substr(0, final), std::string("# Carpex ") + GameVersion() +
+                                            "\nlanguage zh\nseed 20240607\nchar 51\nframes 30\n");
   const std::string last = ReplayedLastLine(recording);
   EXPECT_EQ("# final: " + last + "\n", recording.substr(final));
   EXPECT_EQ(last.rfind("n=30 gs=2 ", 0), 0u) << last;
+  soft::Reset();
+}
+
+// The page's recording, in memory: the whole of it and its last round alone
+// each replay to their own final lines, whatever the rounds before left
+// behind (a bomb's place, a banner, the frame rate shown); a round that has
+// not run a frame leaves the last one as it was. Past its limit the
+// recording ends with the last whole frame.
+TEST(Recorder, KeptInMemoryTheRecordingAndItsLastRoundEachReplayToTheirFinalLine) {
+  soft::Reset();
+  ScriptedApp app;
+  Recorder recorder(app, 1 << 20, Language::English);
+  GameSession* session = nullptr;
+  std::string round, roundAfterEscape, roundOfNoFrames, whole;
+  const auto playUntil = [&](FormHandlers& Form, TGameState State) {
+    for (int i = 0; i < 20000 && session->View().W.GameState != State; ++i) {
+      if (i % 60 == 59) Deliver(Form, {FormEvent::Tick, 0});
+      Frames(Form, 1);
+    }
+  };
+  app.Loop = [&](FormHandlers& Form) {
+    Deliver(Form, {FormEvent::Char, 'f'});
+    Frames(Form, 70);
+    Deliver(Form, {FormEvent::Tick, 0});
+    Deliver(Form, {FormEvent::Char, '9'});
+    Frames(Form, 200);
+    Deliver(Form, {FormEvent::KeyDown, 32});
+    Frames(Form, 3);
+    Deliver(Form, {FormEvent::KeyUp, 32});
+    playUntil(Form, kRoundOver);
+    Frames(Form, 20);
+    Deliver(Form, {FormEvent::Char, 27});
+    recorder.UsePictures(Language::Chinese);
+    Frames(Form, 5);
+    Deliver(Form, {FormEvent::Char, '0'});
+    Frames(Form, 90);
+    Deliver(Form, {FormEvent::Tick, 0});
+    Frames(Form, 7);
+    round = recorder.LastRound();
+    Deliver(Form, {FormEvent::Char, 27});
+    roundAfterEscape = recorder.LastRound();
+    Deliver(Form, {FormEvent::Char, '4'});
+    roundOfNoFrames = recorder.LastRound();
+    Frames(Form, 3);
+    whole = recorder.Recording();
+  };
+  EXPECT_EQ(Carpex(
+                recorder,
+                [&](GameSession& Session) {
+                  session = &Session;
+                  recorder.Record(Session);
+                },
+                Language::English),
+            0);
+  EXPECT_EQ(round, roundAfterEscape);
+  EXPECT_EQ(round, roundOfNoFrames);
+  EXPECT_EQ(round.rfind(std::string("# Carpex ") + GameVersion() + "\nlanguage zh\nrandom ", 0), 0u)
+      << round;
+  for (const std::string& script : {round, whole}) {
+    const size_t final = script.find("# final: ");
+    ASSERT_NE(final, std::string::npos) << script;
+    EXPECT_EQ("# final: " + ReplayedLastLine(script) + "\n", script.substr(final));
+  }
+  // The round began with the frame rate shown, and left the first round's bomb behind.
+  EXPECT_NE(round.find("\nchar 102\n"), std::string::npos) << round;
+  EXPECT_NE(round.find(" bomb=0,0,0,0,0,0 banner=0,0,0 "), std::string::npos) << round;
+  EXPECT_EQ(whole.find(" bomb=0,0,0,0,"), std::string::npos) << whole;
+
+  soft::Reset();
+  ScriptedApp small;
+  Recorder bounded(small, 12000, Language::English);
+  small.Loop = [](FormHandlers& Form) {
+    for (int i = 0; i < 2000; ++i) {
+      Deliver(Form, {FormEvent::Tick, 0});
+      Frames(Form, 2);
+    }
+  };
+  Carpex(bounded, [&](GameSession& Session) { bounded.Record(Session); });
+  const std::string kept = bounded.Recording();
+  EXPECT_TRUE(bounded.Ended());
+  EXPECT_LE(kept.size(), 12000u);
+  const size_t final = kept.find("# final: ");
+  ASSERT_NE(final, std::string::npos);
+  EXPECT_EQ("# final: " + ReplayedLastLine(kept) + "\n", kept.substr(final));
   soft::Reset();
 }
 

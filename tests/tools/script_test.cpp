@@ -112,5 +112,30 @@ TEST(ScriptReader, AMessageQuotesAShortPieceOfTheWordWithControlsEscaped) {
   EXPECT_EQ(ReadAll(word).Error, "'s':1: unknown command '\\x1b[2J\\x00\\x07\\\\xxx'...");
 }
 
+// A recording's comments name the game that made it and end it with its last
+// frame's trace line; only those two are read, each only in its own form.
+TEST(ScriptReader, ARecordingsVersionAndFinalLineAreReadFromItsComments) {
+  TextSource source(
+      "# Carpex 0.9.1\n# Carpex 1.0.0\n#final: n=1\n# final: n=1 gs=1\r\nframes 1\n"
+      "# final: n=2 gs=2\n");
+  ScriptReader reader(source, "s");
+  ScriptCommand c;
+  std::string error;
+  while (reader.Next(&c, &error)) {
+  }
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(reader.Version(), "0.9.1");
+  EXPECT_TRUE(reader.HasFinalLine());
+  EXPECT_EQ(reader.FinalLine(), "n=2 gs=2");
+
+  const std::string text = "# Carpex \x1b]0;x\x07\n# final: " + std::string(20000, 'x') + "\n";
+  TextSource hostile(text);
+  ScriptReader other(hostile, "s");
+  while (other.Next(&c, &error)) {
+  }
+  EXPECT_EQ(other.Version(), "?");
+  EXPECT_EQ(other.FinalLine().size(), ScriptReader::kMaxComment + 1 - 8);
+}
+
 }  // namespace
 }  // namespace carpex

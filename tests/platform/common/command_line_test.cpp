@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,7 @@ TEST(GameCommandLineTest, EachGameTakesItsWaysOfShowingAndWindowsHelpFitsABox) {
     ASSERT_TRUE(Parse({"--help"}, &line, &error));
     const std::string help = line.Answer();
     for (const char* named : {"--window", "--borderless", "--fullscreen", "Alt+Enter",
-                              "--record FILE", "--overwrite", "--version"}) {
+                              "--record FILE", "--overwrite", "--watch FILE", "--version"}) {
       EXPECT_NE(help.find(named), std::string::npos) << named;
     }
     // Not in the Windows program or its download.
@@ -57,6 +58,41 @@ TEST(GameCommandLineTest, EachGameTakesItsWaysOfShowingAndWindowsHelpFitsABox) {
       EXPECT_EQ(line.Presentation(), c.how);
     }
   }
+}
+
+// --watch takes one recording, read and checked whole before any window, and
+// goes with nothing that would write or change what is watched.
+TEST(GameCommandLineTest, WatchTakesOneRecordingCheckedWholeAndNothingThatWrites) {
+  const std::string path = ::testing::TempDir() + "watched.replay";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs("seed 1\nframes 2\nfly\n", file);
+  std::fclose(file);
+  const struct {
+    std::vector<const char*> args;
+    const char* error;
+  } cases[] = {
+      {{"--watch"}, "--watch needs the FILE"},
+      {{"--watch", path.c_str(), "--watch", path.c_str()}, "--watch given twice"},
+      {{"--watch", path.c_str(), "--record", "x"}, "--watch and --record cannot go together"},
+      {{"--language", "en", "--watch", path.c_str()}, "--watch takes no --language"},
+      {{"--watch", path.c_str()}, ":3: unknown command 'fly'"},
+  };
+  for (const auto& c : cases) {
+    GameCommandLine line(GamePlatform::Linux);
+    std::string error;
+    EXPECT_FALSE(Parse(c.args, &line, &error)) << c.error;
+    EXPECT_NE(error.find(c.error), std::string::npos) << error;
+  }
+  file = std::fopen(path.c_str(), "wb");
+  std::fputs("seed 1\nframes 2\n", file);
+  std::fclose(file);
+  GameCommandLine line(GamePlatform::Windows);
+  std::string error;
+  EXPECT_TRUE(Parse({"--borderless", "--watch", path.c_str()}, &line, &error)) << error;
+  EXPECT_TRUE(line.Watching());
+  EXPECT_EQ(line.Presentation(), common::Show::Borderless);
+  std::remove(path.c_str());
 }
 
 constexpr Language zh = Language::Chinese;

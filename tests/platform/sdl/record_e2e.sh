@@ -13,6 +13,13 @@
 #       the X server ends under the running game: its own one line, status 1;
 #       the game's recording is on disk while it runs (flushed every second),
 #       and ends with its "# final:" line, which its replay ends on
+#   record_e2e.sh watch CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR
+#       carpex --watch in a window: paused, its picture is carpex-replay's shot
+#       of the same frame; Right runs one frame, at 4x the frames go by four
+#       at a time; at the end it says it replays exactly and exits 0 on
+#       Escape, or says where it differs and exits 3; a malformed, a
+#       truncated and an oversized recording get the replay tool's own
+#       message and status, and nothing is written
 #   record_e2e.sh signals CARPEX CARPEX_REPLAY OUTDIR
 #       SIGHUP (with standard output and error closed), SIGQUIT and a close
 #       from the window manager end the recording game as SIGTERM does: status
@@ -31,7 +38,7 @@ fail() {
 }
 
 play() {
-  local carpex=$1 check=$2 replay=$3 out=$4
+  local carpex=$1 check=$2 replay=$3 out=$4 version
   rm -rf "$out"
   mkdir -p "$out"
   local recording=$out/session.replay
@@ -45,9 +52,12 @@ play() {
   ((status == 0)) || exit $status
 
   [[ -s $recording ]] || fail "nothing was recorded"
-  # The pictures' language first (e2e.sh plays in a Chinese locale), then the seed.
-  [[ $(head -n 1 "$recording") == "language zh" ]] || fail "the recording does not start with its language"
-  sed -n 2p "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording's second line is not the seed"
+  version=$("$carpex" --version) && version=${version#Carpex }
+  # The game's version first, the pictures' language (e2e.sh plays in a
+  # Chinese locale), then the seed.
+  [[ $(head -n 1 "$recording") == "# Carpex $version" ]] || fail "the recording does not name its version"
+  [[ $(sed -n 2p "$recording") == "language zh" ]] || fail "the recording's second line is not its language"
+  sed -n 3p "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording's third line is not the seed"
   local what
   for what in 'char 57' 'down 32' 'up 32' 'char 102' 'tick' 'deactivate' 'restore' \
     'char 27'; do
@@ -256,10 +266,20 @@ signals() {
   done
   DISPLAY=":$number" "$carpex" --record "$out/closed.replay" >/dev/null 2>"$out/game.err" &
   game=$!
-  DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
-    fail "no window appeared"
+  local window
+  window=$(DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' | head -n 1)
+  [[ -n $window ]] || fail "no window appeared"
   sleep 1.5
-  DISPLAY=":$number" xdotool key alt+F4
+  # On a loaded machine the window manager may take the window, and the
+  # focus, later than that: Alt+F4 again until the game has gone.
+  for _ in $(seq 20); do
+    DISPLAY=":$number" xdotool windowactivate --sync "$window" key alt+F4 2>/dev/null
+    for _ in $(seq 10); do
+      kill -0 "$game" 2>/dev/null || break 2
+      sleep 0.1
+    done
+  done
+  kill -0 "$game" 2>/dev/null && fail "Alt+F4 did not close the game"
   wait $game
   status=$?
   game=""
@@ -274,13 +294,168 @@ signals() {
   echo "PASS"
 }
 
+# The recording cut after its first N frames, and a shot of the picture then.
+cut_after() {
+  awk -v n="$1" '
+    $1 == "frames" { if (done + $2 >= n) { print "frames " (n - done); exit } done += $2 }
+    { print }' "$2"
+  echo "shot $3"
+}
+
+# The frame the window's title names ("... frame N of ...").
+title_frame() { xdotool getwindowname "$wid" | sed -n 's/.*, frame \([0-9]*\) of .*/\1/p'; }
+
+watch() {
+  local carpex=$1 check=$2 replay=$3 out=$4 status number wid frame next
+  game="" xvfb="" wm=""
+  trap 'kill $game $wm $xvfb 2>/dev/null' EXIT
+  start_xvfb "$out"
+  need_tools openbox xprop import
+  export DISPLAY=":$number"
+  openbox >/dev/null 2>&1 &
+  wm=$!
+  for _ in $(seq 100); do
+    xprop -root _NET_WORKAREA 2>/dev/null | grep -q = && break
+    sleep 0.1
+  done
+  # A recording as the game writes one: a round of level 5 with bombs, a
+  # switch away and back, a display lost, and the close.
+  {
+    printf '# Carpex %s\nlanguage en\nseed 5\nframes 30\ntick\nchar 53\n' "$(${carpex} --version | cut -d' ' -f2)"
+    for i in $(seq 12); do printf 'frames 20\ndown 32\nframes 3\nup 32\nframes 37\ntick\n'; done
+    printf 'deactivate\nframes 5\nrestore\nlose\nframes 200\nchar 27\nframes 10\nchar 27\n'
+  } >"$out/rec.replay"
+  "$replay" "$out/rec.replay" | tail -n 1 | sed 's/^/# final: /' >>"$out/rec.replay"
+  local total
+  total=$("$replay" "$out/rec.replay" | wc -l)
+  same_as_replay() {
+    local at=$1 name=$2
+    cut_after "$at" "$out/rec.replay" "ref-$name.ppm" | "$replay" --shots "$out" --overwrite - >/dev/null ||
+      fail "no reference picture of frame $at"
+    import -window "$wid" -depth 8 "ppm:$out/$name.ppm"
+    "$check" same "$out/$name.ppm" "$out/ref-$name.ppm" >/dev/null ||
+      fail "frame $at: $("$check" same "$out/$name.ppm" "$out/ref-$name.ppm")"
+    echo "frame $at: the window shows carpex-replay's shot of it, pixel for pixel"
+  }
+
+  "$carpex" --watch "$out/rec.replay" >"$out/game.out" 2>"$out/game.err" &
+  game=$!
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^Carpex: 'rec.replay'" | head -n 1)
+  [[ -n $wid ]] || fail "no window watching the recording appeared"
+  timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null
+  sleep 1
+  xdotool key space
+  sleep 0.5
+  frame=$(title_frame)
+  [[ $(xdotool getwindowname "$wid") == *", paused - "* && -n $frame ]] ||
+    fail "Space did not pause: $(xdotool getwindowname "$wid")"
+  echo "paused: $(xdotool getwindowname "$wid")"
+  import -window root "$out/watching-paused.png"
+  same_as_replay "$frame" paused
+  xdotool key Right Right period
+  sleep 0.5
+  next=$(title_frame)
+  ((next == frame + 3)) || fail "three steps went from frame $frame to $next"
+  same_as_replay "$next" stepped
+  xdotool key Up Up
+  sleep 0.3
+  [[ $(xdotool getwindowname "$wid") == *", 4x, paused"* ]] || fail "Up, Up: $(xdotool getwindowname "$wid")"
+  xdotool key space
+  sleep 1
+  xdotool key space
+  sleep 0.5
+  frame=$(title_frame)
+  ((frame > next && (frame - next) % 4 == 0)) || fail "at 4x from frame $next to $frame"
+  echo "at 4x: from frame $next to $frame, four frames a step"
+  same_as_replay "$frame" fast
+  # Again from the start, as fast as it goes, to the end: the last picture
+  # stays, and the title says the game reached the final line.
+  xdotool key Home Up Up
+  sleep 0.3
+  [[ $(xdotool getwindowname "$wid") == *", 16x"* ]] || fail "Home, Up, Up: $(xdotool getwindowname "$wid")"
+  for _ in $(seq 100); do
+    [[ $(xdotool getwindowname "$wid") == *"replays exactly"* ]] && break
+    sleep 0.1
+  done
+  [[ $(xdotool getwindowname "$wid") == "Carpex: 'rec.replay' replays exactly ($total frames) - Escape quits" ]] ||
+    fail "at the end: $(xdotool getwindowname "$wid")"
+  echo "at the end: $(xdotool getwindowname "$wid")"
+  same_as_replay "$total" end
+  xdotool key Escape
+  wait $game
+  status=$?
+  game=""
+  ((status == 0)) || fail "exit status $status after replaying exactly"
+  [[ ! -s $out/game.err ]] || fail "standard error: $(cat "$out/game.err")"
+  echo "Escape: exit status 0"
+
+  # A final line the game does not reach: where it differs, and status 3.
+  sed '$ s/ fc=\([0-9]*\)/ fc=9\1/' "$out/rec.replay" >"$out/other.replay"
+  "$carpex" --watch "$out/other.replay" >/dev/null 2>&1 &
+  game=$!
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^Carpex: 'other.replay'" | head -n 1)
+  timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null
+  xdotool key Up Up Up Up
+  for _ in $(seq 100); do
+    [[ $(xdotool getwindowname "$wid") == *"differs"* ]] && break
+    sleep 0.1
+  done
+  [[ $(xdotool getwindowname "$wid") == "Carpex: 'other.replay' differs from its final line after $total frames: fc: "*" in the recording - Escape quits" ]] ||
+    fail "a final line not reached: $(xdotool getwindowname "$wid")"
+  echo "$(xdotool getwindowname "$wid")"
+  xdotool key Escape
+  wait $game
+  status=$?
+  game=""
+  ((status == 3)) || fail "exit status $status for a recording that differs, expected 3"
+
+  # Refused before any window, as the replay tool refuses it, and nothing is
+  # written: a malformed line, a recording cut in the middle of a line, one
+  # longer than 64 MiB.
+  printf 'seed 1\nframes 2\nfly 3\n' >"$out/bad.replay"
+  head -c $(($(grep -b -m 1 '^down 32' "$out/rec.replay" | cut -d: -f1) + 3)) "$out/rec.replay" >"$out/cut.replay"
+  { cat "$out/rec.replay"; yes '# padding' | head -c 70000000; } >"$out/long.replay"
+  mkdir -p "$out/tmp"
+  local bad expected
+  for bad in bad cut long; do
+    expected=$("$replay" "$out/$bad.replay" 2>&1 >/dev/null)
+    err=$(env -u DISPLAY XDG_CONFIG_HOME="$out/nothing" TMPDIR="$out/tmp" "$carpex" --watch "$out/$bad.replay" 2>&1)
+    status=$?
+    ((status == 2)) || fail "$bad.replay: status $status, expected 2 ($err)"
+    [[ $err == "carpex: $expected" ]] || fail "$bad.replay: '$err', the replay tool says '$expected'"
+    echo "$bad.replay: status 2, $err"
+  done
+  [[ ! -e $out/nothing && -z $(ls -A "$out/tmp") ]] || fail "a refused recording left something behind"
+  # Cut at the end of a line, it is watched to where it ends, with nothing to compare.
+  head -n 20 "$out/rec.replay" >"$out/short.replay"
+  "$carpex" --watch "$out/short.replay" >/dev/null 2>&1 &
+  game=$!
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^Carpex: 'short.replay'" | head -n 1)
+  timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null
+  for _ in $(seq 100); do
+    [[ $(xdotool getwindowname "$wid") == *"without a final line"* ]] && break
+    sleep 0.1
+  done
+  echo "$(xdotool getwindowname "$wid")"
+  [[ $(xdotool getwindowname "$wid") == *"without a final line to compare with - Escape quits" ]] ||
+    fail "a recording without its end: $(xdotool getwindowname "$wid")"
+  xdotool key Escape
+  wait $game
+  status=$?
+  game=""
+  ((status == 3)) || fail "exit status $status for a recording without its end, expected 3"
+  [[ ! -e $out/config ]] || fail "watching remembered how the game was shown"
+  echo "PASS"
+}
+
 case ${1:-} in
   play) play "$2" "$3" "$4" "$5" ;;
+  watch) watch "$2" "$3" "$4" "$5" ;;
   cmdline) cmdline "$2" "$3" ;;
   xgone) xgone "$2" "$3" "$4" ;;
   signals) signals "$2" "$3" "$4" ;;
   *)
-    echo "usage: $0 play CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | cmdline CARPEX VERSION |" \
+    echo "usage: $0 play|watch CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | cmdline CARPEX VERSION |" \
       "xgone CARPEX CARPEX_REPLAY OUTDIR | signals CARPEX CARPEX_REPLAY OUTDIR" >&2
     exit 2
     ;;

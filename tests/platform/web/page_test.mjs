@@ -14,15 +14,18 @@
 // says what to do. Installed, it passes Chromium's check, plays offline and
 // takes the next version when one is deployed, but never one with a damaged
 // file; a first visit to damaged files says so in plain words. A first visit
-// transfers no more than 120 kB with brotli and 150 kB with gzip.
+// transfers no more than 130 kB with brotli and 150 kB with gzip (the
+// recorder and the replay runner, for saving and watching, weigh 11 kB).
 //
 //   node page_test.mjs PAGE_DIR CARPEX_REPLAY OUT_DIR
 //
 // Prints the figures it measures. Exit status 0 on success, 1 on failure.
+import { execFileSync } from "node:child_process";
 import crypto from "node:crypto";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
+import zlib from "node:zlib";
 
 import { KnownDevices } from "puppeteer-core";
 
@@ -72,13 +75,14 @@ async function desktop(browser, site, reference) {
   const version = await page.$eval("#version", (e) => e.checkVisibility() && e.textContent);
   if (!/^Carpex \d+\.\d+\.\d+$/.test(version)) fail("no version shown on the page: " + version);
   console.log("version shown: " + version);
-  // Twice the size in a 1280 x 1024 window, centred, without smoothing.
+  // Twice the size in a 1280 x 1024 window, whole in it above the legend's
+  // band (as tall as its tallest screen needs), without smoothing.
   const p = await g.placed();
   const at = [p.left, p.top, p.width, p.height].join(" ");
-  if (at !== "0 32 1280 960" || !p.sharp) fail("the canvas is placed at " + at);
+  if (!/^0 ([0-9]|[1-5][0-9]|6[0-4]) 1280 960$/.test(at) || !p.sharp) fail("the canvas is placed at " + at);
   // The legend says in English what the keys do here; no touch control shows.
   const legend = (await page.evaluate(shownParts)).join(" | ");
-  if (legend !== "fullscreen | language | 0-9 choose a level | Escape quits") {
+  if (legend !== "fullscreen | language | recording | 0-9 choose a level | Escape quits") {
     fail("the level screen's legend: " + legend);
   }
   // F11 is the browser's own.
@@ -398,9 +402,15 @@ async function legendAtSizes(browser, url) {
         const where = `${width} x ${height} at ${ratio * 100} %${pad ? " with a gamepad" : ""} in ${font}`;
         let scale = "";
         // Each screen's legend, as the game would have the page show it.
-        for (const screen of ["round", "over", "level"]) {
+        for (const screen of ["round", "over", "level", "watch"]) {
           const seen = await page.evaluate((screen, pads, kWidth, kHeight) => {
-            Module.showControls(screen, pads, 0);
+            // A watching's state as long as one gets, but for a long file name.
+            if (screen === "watch") {
+              Module.showWatching(1, "'carpex-20250101-120000.replay', frame 216000 of 216000, 1/4x, paused " +
+                                     "(recorded by Carpex 1.10.10)");
+            } else {
+              Module.showControls(screen, pads, 0);
+            }
             const inside = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth + 0.5 &&
                                   r.bottom <= innerHeight + 0.5;
             const c = document.getElementById("canvas").getBoundingClientRect();
@@ -429,11 +439,14 @@ async function legendAtSizes(browser, url) {
           const at = `${where} (${screen})`;
           if (seen.hidden.length > 0) fail(`${at}: not shown whole and clear of the picture: ${seen.hidden}`);
           const lines = seen.parts.filter((p) => p.startsWith(`on-${screen}`));
-          if (!seen.parts.includes("fullscreen") || !seen.parts.includes("language") ||
-              lines.length !== seen.parts.length - 2 || lines.length < (screen === "over" ? 1 : 2) ||
-              lines.some((p) => p.includes(" pad")) !== pad) {
+          // The pictures are the recording's while it is watched: no language switch.
+          const buttons = screen === "watch" ? ["fullscreen", "recording"] : ["fullscreen", "language", "recording"];
+          if (buttons.some((b) => !seen.parts.includes(b)) || lines.length !== seen.parts.length - buttons.length ||
+              lines.length < (screen === "over" ? 1 : 2) ||
+              (screen !== "watch" && lines.some((p) => p.includes(" pad")) !== pad)) {
             fail(`${at}: the legend shows ${seen.parts}`);
           }
+          if (screen === "watch") await page.evaluate(() => Module.showWatching(3, ""));
           if (Math.abs(seen.scale - seen.bare) > 0.01 || seen.sharp !== Number.isInteger(seen.bare)) {
             fail(`${at}: the picture is enlarged ${seen.scale}, not ${seen.bare}`);
           }
@@ -465,7 +478,8 @@ async function legendFollowsTheGame(browser, url) {
   const g = game(page);
   const legend = async (name, screen, want) => {
     await g.frames(3);
-    const seen = (await page.evaluate(shownParts)).filter((p) => p !== "fullscreen" && p !== "language");
+    const seen = (await page.evaluate(shownParts))
+      .filter((p) => p !== "fullscreen" && p !== "language" && p !== "recording");
     if (seen.join(" | ") !== want) fail(`the legend ${screen}: ${seen.join(" | ")}`);
     await page.screenshot({ path: path.join(outDir, `legend-${name}.png`) });
     console.log(`legend ${screen}: ${seen.join(" | ")}`);
@@ -532,7 +546,7 @@ async function languages(browser, url, replayTool) {
 // browser's cache (a copy that the server said was still the one) came over
 // no network: its transfer is no larger than its body.
 async function firstVisit(browser, dir) {
-  for (const [encodings, most] of [[["br", "gzip"], 120000], [["gzip"], 150000]]) {
+  for (const [encodings, most] of [[["br", "gzip"], 130000], [["gzip"], 150000]]) {
     const site = await serve(dir, 0, encodings);
     const context = await browser.createBrowserContext();
     try {
@@ -705,6 +719,219 @@ async function damagedFirstVisit(browser) {
   }
 }
 
+// ---- Recording, watching, sharing ---------------------------------------------
+
+const kLinuxRound = path.join(path.dirname(new URL(import.meta.url).pathname), "linux-round.replay");
+const watchStatus = (page) => page.$eval("#watch-status", shownText);
+const finalLine = (text) => text.split("\n").filter((l) => l.startsWith("# final: ")).pop();
+// The last trace line the replay tool prints for a recording.
+function replayedLast(file) {
+  const trace = execFileSync(replayTool, [file]).toString().trimEnd().split("\n");
+  return trace[trace.length - 1];
+}
+// Downloads of the page land in a folder of the test's; the next one's path.
+async function downloadsInto(browser, folder) {
+  fs.mkdirSync(folder, { recursive: true });
+  const cdp = await browser.target().createCDPSession();
+  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: folder });
+  return async (what) => {
+    const before = new Set(fs.readdirSync(folder));
+    await what();
+    for (let tries = 0; tries < 100; ++tries) {
+      const got = fs.readdirSync(folder).filter((f) => !before.has(f) && !f.endsWith(".crdownload"));
+      if (got.length > 0) return path.join(folder, got[0]);
+      await sleep(100);
+    }
+    fail("nothing was downloaded");
+  };
+}
+// A link to the page watching Bytes, as "Copy link" makes one.
+const linkTo = (url, bytes) => url + "#watch=" + zlib.deflateRawSync(bytes).toString("base64url");
+
+// Watches until the page says how it ended; the state then.
+async function watchedToItsEnd(page) {
+  await page.waitForFunction(() => document.documentElement.dataset.screen === "watch", { timeout: 20000 });
+  for (let i = 0; i < 4; ++i) await page.keyboard.press("ArrowUp");
+  await page.waitForFunction(() => /replays exactly|differs|without a final/.test(
+    document.getElementById("watch-status").textContent), { timeout: 60000 });
+  return watchStatus(page);
+}
+
+// A round played by keys in the page, saved with "Save recording": the file
+// replays on the replay tool to its final line. The last round as a link: it
+// opens a page that watches it to the end, where the page says it replays
+// exactly; past the link's limit the page offers the round as a file, which
+// replays to its final line too.
+async function recordedSavedAndShared(browser, site) {
+  const page = await open(browser, null, (p) => p.setViewport({ width: 1280, height: 1024 }));
+  const context = browser.defaultBrowserContext();
+  await context.overridePermissions(new URL(site.url).origin, ["clipboard-read", "clipboard-write", "clipboard-sanitized-write"]);
+  const download = await downloadsInto(browser, path.join(outDir, "downloads"));
+  await page.goto(site.url, { waitUntil: "load" });
+  const g = game(page);
+  await g.waitFor("the level screen", levelScreen);
+  await playRoundWithKeys(page, g);
+  await page.keyboard.press("KeyF");
+  await g.frames(90);
+  await page.keyboard.down("ArrowDown");
+  await g.waitFor("a second bomb", (t) => bombOf(t)[5] === 1);
+  await page.keyboard.up("ArrowDown");
+  await g.frames(60);
+  await page.keyboard.press("Escape");
+  await g.waitFor("the level screen after the round", (t) => t.gs === "1");
+  await page.click("#recording");
+  const saved = await download(() => page.click("#save-recording"));
+  if (!/^carpex-\d{8}-\d{6}\.replay$/.test(path.basename(saved))) fail("saved as " + path.basename(saved));
+  const recorded = fs.readFileSync(saved, "utf8");
+  if (finalLine(recorded) !== "# final: " + replayedLast(saved)) {
+    fail(`${path.basename(saved)} does not replay to its final line`);
+  }
+  console.log(`"Save recording": ${path.basename(saved)}, ${recorded.split("\n").length - 1} lines, ` +
+              `replayed by carpex-replay to its final line`);
+
+  await page.click("#copy-link");
+  await page.waitForSelector("#link-note:not([hidden])");
+  const note = await page.$eval("#link-note", shownText);
+  const link = await page.$eval("#link-text", (e) => e.value);
+  if (!note.startsWith("The link to the last round is copied") || !link.startsWith(site.url + "#watch=")) {
+    fail("Copy link: " + note);
+  }
+  if ((await page.evaluate(() => navigator.clipboard.readText())) !== link) fail("the link is not on the clipboard");
+  console.log(`"Copy link": ${link.length} characters for a round of level 0 with two bombs`);
+  const friend = await open(browser, link);
+  const said = await watchedToItsEnd(friend);
+  if (!said.includes("replays exactly")) fail("the link's round: " + said);
+  console.log("the link watched: " + said);
+  await friend.close();
+  await page.close();
+
+  // A limit below the round's link: the round is offered as a file.
+  const small = await open(browser, null, (p) => p.evaluateOnNewDocument(() => { window.carpexLinkLimit = 200; }));
+  await small.goto(site.url, { waitUntil: "load" });
+  const h = game(small);
+  await h.waitFor("the level screen", levelScreen);
+  await playRoundWithKeys(small, h);
+  await small.click("#recording");
+  await small.click("#copy-link");
+  await small.waitForSelector("#save-round:not([hidden])");
+  const tooLong = await small.$eval("#link-note", shownText);
+  if (!tooLong.startsWith("This round is too long for a link")) fail("past the limit: " + tooLong);
+  const round = await download(() => small.click("#save-round"));
+  if (finalLine(fs.readFileSync(round, "utf8")) !== "# final: " + replayedLast(round)) {
+    fail("the round saved instead of a link does not replay to its final line");
+  }
+  console.log(`past the limit: "${tooLong}"; the round saved as a file replays to its final line`);
+  await small.close();
+}
+
+// A recording made by the Linux game, watched on the page from a file and
+// from a link: the page says it replays exactly. The controls: paused by
+// Space, a frame on by Right, and on a touch screen by its buttons.
+async function linuxRecordingWatched(browser, site) {
+  const page = await open(browser, null, (p) => p.setViewport({ width: 1280, height: 1024 }));
+  await page.goto(site.url, { waitUntil: "load" });
+  await game(page).waitFor("the level screen", levelScreen);
+  await page.click("#recording");
+  const [chooser] = await Promise.all([page.waitForFileChooser(), page.click("#watch-recording")]);
+  await chooser.accept([kLinuxRound]);
+  await page.waitForFunction(() => /frame [3-9]\d\d /.test(document.getElementById("watch-status").textContent),
+                            { timeout: 20000 });
+  await page.keyboard.press("Space");
+  await page.waitForFunction(() => /paused/.test(document.getElementById("watch-status").textContent));
+  const paused = await watchStatus(page);
+  await page.keyboard.press("ArrowRight");
+  await page.keyboard.press("Period");
+  const frame = (text) => Number(/frame (\d+)/.exec(text)[1]);
+  await page.waitForFunction((n) => new RegExp(`frame ${n} `).test(
+    document.getElementById("watch-status").textContent), {}, frame(paused) + 2);
+  await page.screenshot({ path: path.join(outDir, "watching-paused.png") });
+  console.log(`paused: "${paused}", two frames on by Right and "."`);
+  const legend = (await page.evaluate(shownParts)).filter((p) => p !== "fullscreen" && p !== "recording");
+  if (!legend.some((p) => p.startsWith("Space pauses and plays"))) fail("the legend while watching: " + legend);
+  // On a touch screen the buttons steer it.
+  await page.evaluate(() => document.documentElement.classList.add("touch"));
+  await page.click("::-p-aria([name='Pause'][role='button'])");
+  await page.waitForFunction(() => !/paused/.test(document.getElementById("watch-status").textContent));
+  await page.click("::-p-aria([name='Pause'][role='button'])");
+  await page.waitForFunction(() => /paused/.test(document.getElementById("watch-status").textContent));
+  await page.evaluate(() => document.documentElement.classList.remove("touch"));
+  await page.keyboard.press("Space");
+  const said = await watchedToItsEnd(page);
+  if (!said.includes("'linux-round.replay' replays exactly")) fail("the Linux recording from a file: " + said);
+  console.log("from a file: " + said);
+  await page.screenshot({ path: path.join(outDir, "watching-end.png") });
+  // Escape stops, Escape then goes back to the game.
+  await page.keyboard.press("Escape");
+  await game(page).waitFor("the game again", levelScreen, 20);
+  await page.goto(linkTo(site.url, fs.readFileSync(kLinuxRound)), { waitUntil: "load" });
+  const byLink = await watchedToItsEnd(page);
+  if (!byLink.includes("'shared round' replays exactly")) fail("the Linux recording by a link: " + byLink);
+  console.log("by a link: " + byLink);
+  await page.close();
+}
+
+// Recordings and links that are malformed, cut short, too large or hostile:
+// the replay tool's message, as text; the round being played goes on, and the
+// page stays usable.
+async function refusedRecordingsAndLinks(browser, site) {
+  const page = await open(browser, null, (p) => p.setViewport({ width: 1280, height: 1024 }));
+  await page.goto(site.url, { waitUntil: "load" });
+  const g = game(page);
+  await g.waitFor("the level screen", levelScreen);
+  await playRoundWithKeys(page, g);
+  const good = fs.readFileSync(kLinuxRound, "utf8");
+  const bad = path.join(outDir, "bad");
+  fs.mkdirSync(bad, { recursive: true });
+  const files = {
+    "malformed.replay": "seed 1\nframes 2\nfly 3\n",
+    "truncated.replay": good.slice(0, good.indexOf("\ndown 32\n") + 4),
+    "<img src=x onerror=window.pwned=1>.replay": "frames 1\n<script>window.pwned=1</script>\n",
+  };
+  for (const [name, text] of Object.entries(files)) fs.writeFileSync(path.join(bad, name), text);
+  const oversized = path.join(bad, "oversized.replay");
+  fs.writeFileSync(oversized, Buffer.alloc(17 << 20, 0x23));
+  const refused = async (what, offer, expected) => {
+    const before = await g.trace();
+    await offer();
+    await page.waitForSelector("#message:not([hidden])", { timeout: 10000 });
+    const said = await page.$eval("#message p", (e) => e.textContent);
+    if (!said.startsWith("This recording cannot be watched: ") || !said.includes(expected)) {
+      fail(`${what}: "${said}"`);
+    }
+    await page.click("#message button");
+    const after = await g.waitFor(`${what}: the round going on`, (t) => Number(t.n) > Number(before.n) + 3);
+    if (after.gs !== "2" || after.heights !== before.heights) fail(`${what}: the round was lost`);
+    console.log(`${what}: "${said}"`);
+  };
+  const choose = (file) => async () => {
+    if (await page.$eval("#recording-box", (e) => e.hidden)) await page.click("#recording");
+    const [chooser] = await Promise.all([page.waitForFileChooser(), page.click("#watch-recording")]);
+    await chooser.accept([file]);
+  };
+  await refused("a malformed file", choose(path.join(bad, "malformed.replay")), "'malformed.replay':3: unknown command 'fly'");
+  await refused("a truncated file", choose(path.join(bad, "truncated.replay")), "unknown command 'dow'");
+  await refused("a hostile file", choose(path.join(bad, "<img src=x onerror=window.pwned=1>.replay")),
+                "'<img src=x onerror=window.pwned=1>.repla'...:2: unknown command '<script>wi'...");
+  await refused("an oversized file", choose(oversized), "the file is larger than 16 MB");
+  if (await page.$eval("#recording-box", (e) => !e.hidden)) await page.click("#close-recording");
+  const link = (bytes) => async () => page.evaluate((url) => { location.href = url; }, linkTo(site.url, bytes));
+  await refused("a malformed link", link(Buffer.from("seed 1\nframes 2\nfly 3\n")), "'shared round':3: unknown command 'fly'");
+  const whole = linkTo(site.url, Buffer.from(good));
+  await refused("a truncated link", async () => page.evaluate((url) => { location.href = url; }, whole.slice(0, -40)),
+                "the link is damaged");
+  await refused("an oversized link", link(Buffer.alloc(2 << 20, 0x23)), "the link is damaged");
+  await refused("a link of no base64", async () => page.evaluate((url) => { location.href = url; }, site.url + "#watch=<b>x</b>"),
+                "the link is damaged");
+  if (await page.evaluate(() => window.pwned === 1 || document.querySelector("#message img") !== null)) {
+    fail("a hostile name or text was taken for markup");
+  }
+  // The keys still reach the game: the round is left, and a new one played.
+  await page.keyboard.press("Escape");
+  await g.waitFor("the level screen after the refusals", (t) => t.gs === "1");
+  await playRoundWithKeys(page, g);
+  await page.close();
+}
+
 const launch = {
   executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
   args: [
@@ -723,6 +950,9 @@ runBrowserTest("web page test", pageDir, launch, async (browser, site, errors) =
   // The browser's language is English.
   const reference = referenceLevelScreen(replayTool, outDir, "en");
   await firstVisit(browser, pageDir);
+  await recordedSavedAndShared(browser, site);
+  await linuxRecordingWatched(browser, site);
+  await refusedRecordingsAndLinks(browser, site);
   await desktop(browser, site, reference);
   await languages(browser, site.url, replayTool);
   await legendFollowsTheGame(browser, site.url);

@@ -888,6 +888,147 @@ TEST(WineGame, AltEnterLeavesTheFullScreenForAWindowAndTheRoundGoesOn) {
   Desktop->ForgetSettings();
 }
 
+// ---- Watching a recording -------------------------------------------------
+
+// A recording as the game writes one, made by the native replay tool: a
+// round of level 5 with bombs, a switch away and back, and the close; and
+// how many frames it runs.
+std::string WatchedRecording(int* Frames) {
+  std::string script = std::string("# Carpex ") + CARPEX_VERSION +
+                       "\nlanguage en\nseed 5\nframes 30\ntick\nchar 53\n";
+  for (int i = 0; i < 12; ++i) script += "frames 20\ndown 32\nframes 3\nup 32\nframes 37\ntick\n";
+  script += "deactivate\nframes 5\nrestore\nframes 200\nchar 27\nframes 10\nchar 27\n";
+  const std::string path = Desktop->Folder() + "/to-watch.replay";
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  std::fputs(script.c_str(), f);
+  std::fclose(f);
+  const RunResult trace = RunCommand({CARPEX_NATIVE_REPLAY, path}, Desktop->Folder(), {}, 300);
+  *Frames = static_cast<int>(CountOf(trace.Out, "\n"));
+  return script + "# final: " + LastLine(trace.Out) + "\n";
+}
+
+// The recording up to and including its frame Frame.
+std::string UpToFrame(const std::string& Recording, int Frame) {
+  std::istringstream lines(Recording);
+  std::string out;
+  int done = 0;
+  for (std::string line; std::getline(lines, line) && done < Frame;) {
+    int n = 0;
+    if (std::sscanf(line.c_str(), "frames %d", &n) == 1 && done + n >= Frame) {
+      line = "frames " + std::to_string(Frame - done);
+      n = Frame - done;
+    }
+    done += n;
+    out += line + "\n";
+  }
+  return out;
+}
+
+// The frame a watching window's title names ("..., frame N of ...").
+int TitleFrame(const std::string& Title) {
+  int frame = -1;
+  const size_t at = Title.find(", frame ");
+  if (at != std::string::npos) std::sscanf(Title.c_str() + at, ", frame %d", &frame);
+  return frame;
+}
+
+// carpex.exe --watch in a window, on the exact GDI renderer: paused, its
+// picture is the native replay tool's shot of the frame its title names;
+// Right runs one frame, at 4x the frames go by four at a time; at the end it
+// says it replays exactly and exits 0 on Escape. A malformed recording gets
+// the replay tool's message in a box and status 2.
+TEST(WineDesktopWays, WatchingARecordingShowsTheReplaysFramesAndItsVerdict) {
+  REQUIRE_DESKTOP();
+  ScreenOfItsOwn screen("1280x1024x24");
+  int frames = 0;
+  const std::string recording = WatchedRecording(&frames);
+  {
+    std::FILE* f = std::fopen((Desktop->Folder() + "/watched.replay").c_str(), "wb");
+    std::fputs(recording.c_str(), f);
+    std::fclose(f);
+  }
+  std::map<std::string, std::string> env = Desktop->Env();
+  env["WINE_D3D_CONFIG"] = "renderer=gdi";
+  Child game;
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--watch", "watched.replay"},
+                         Desktop->Folder(), env, "", Desktop->Folder() + "/watch.err"));
+  std::string window;
+  for (int i = 0; i < 150 && window.empty(); ++i) {
+    const RunResult found =
+        Desktop->XDoTool({"search", "--onlyvisible", "--name", "^Carpex: 'watched.replay'"});
+    window = found.Out.substr(0, found.Out.find('\n'));
+    if (window.empty()) SleepSeconds(0.2);
+  }
+  ASSERT_FALSE(window.empty()) << "no window watching the recording";
+  const auto title = [&] {
+    const std::string name = Desktop->XDoTool({"getwindowname", window}).Out;
+    return name.substr(0, name.find('\n'));
+  };
+  const Geometry inside = ClientArea(window);
+  const int k = inside.Width / 640;
+  const auto showsFrame = [&](int Frame, const std::string& Name) {
+    const Picture want = Enlarge(NativeShot(UpToFrame(recording, Frame), Name), k);
+    Picture shown;
+    ASSERT_TRUE(Desktop->Screenshot(&shown));
+    EXPECT_EQ(Compare(want, Crop(shown, inside.X, inside.Y, inside.Width, inside.Height), "replay",
+                      "watching")
+                  .Report,
+              "")
+        << "frame " << Frame;
+  };
+  Desktop->XDoTool({"windowactivate", "--sync", window});
+  SleepSeconds(1);
+  Desktop->XDoTool({"key", "space"});
+  SleepSeconds(0.5);
+  const int paused = TitleFrame(title());
+  ASSERT_GT(paused, 0) << title();
+  EXPECT_NE(title().find(", 1x, paused - "), std::string::npos) << title();
+  Picture screenshot;
+  Desktop->Screenshot(&screenshot, "watching-paused.ppm");
+  showsFrame(paused, "paused");
+  Desktop->XDoTool({"key", "Right", "Right", "period"});
+  SleepSeconds(0.5);
+  EXPECT_EQ(TitleFrame(title()), paused + 3) << title();
+  showsFrame(paused + 3, "stepped");
+  Desktop->XDoTool({"key", "Up", "Up", "space"});
+  SleepSeconds(1);
+  Desktop->XDoTool({"key", "space"});
+  SleepSeconds(0.5);
+  const int fast = TitleFrame(title());
+  EXPECT_TRUE(fast > paused + 3 && (fast - paused - 3) % 4 == 0) << paused + 3 << " to " << fast;
+  EXPECT_NE(title().find(", 4x, paused"), std::string::npos) << title();
+  showsFrame(fast, "fast");
+  Desktop->XDoTool({"key", "Up", "Up", "space"});
+  for (int i = 0; i < 150 && title().find("replays exactly") == std::string::npos; ++i) {
+    SleepSeconds(0.1);
+  }
+  EXPECT_EQ(title(), "Carpex: 'watched.replay' replays exactly (" + std::to_string(frames) +
+                         " frames) - Escape quits");
+  showsFrame(frames, "end");
+  Desktop->XDoTool({"key", "Escape"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape";
+  EXPECT_EQ(status, 0);
+
+  // Refused as the replay tool refuses it, in a box, before any window.
+  {
+    std::FILE* f = std::fopen((Desktop->Folder() + "/bad.replay").c_str(), "wb");
+    std::fputs("seed 1\nframes 2\nfly 3\n", f);
+    std::fclose(f);
+  }
+  const std::string trace = Desktop->Folder() + "/bad-box.log";
+  Child refused;
+  ASSERT_TRUE(refused.Start({Desktop->Loader(), GameExe(), "--watch", "bad.replay"},
+                            Desktop->Folder(), Desktop->Env("-all,trace+msgbox"), "", trace));
+  const std::string box = FindBox("Carpex");
+  ASSERT_FALSE(box.empty()) << "no message box";
+  DismissBox(box);
+  ASSERT_TRUE(refused.Wait(30, &status));
+  EXPECT_EQ(status, 2);
+  EXPECT_NE(ReadFile(trace).find("'bad.replay':3: unknown command 'fly'"), std::string::npos)
+      << ReadFile(trace);
+}
+
 // For players who never open a command prompt: the command beside the game
 // starts it in a window.
 TEST(WineGame, TheWindowCommandBesideTheGameStartsItInAWindow) {
