@@ -55,7 +55,7 @@ class Recorder::NotedRandom final : public RandomSource {
 };
 
 Recorder::Recorder(Application& Platform, std::FILE* File, bool EmptyFirst, Language Pictures)
-    : platform_(Platform), file_(File), empty_first_(EmptyFirst), pictures_(Pictures) {
+    : ApplicationLayer(Platform), file_(File), empty_first_(EmptyFirst), pictures_(Pictures) {
   std::setvbuf(file_, buffer_, _IOFBF, sizeof buffer_);
   final_.reserve(kTraceLineCapacity);
   last_flush_ = std::chrono::steady_clock::now();
@@ -63,7 +63,7 @@ Recorder::Recorder(Application& Platform, std::FILE* File, bool EmptyFirst, Lang
 }
 
 Recorder::Recorder(Application& Platform, size_t Limit, Language Pictures)
-    : platform_(Platform),
+    : ApplicationLayer(Platform),
       file_(nullptr),
       empty_first_(false),
       // Nothing on a disk to leave alone: written from the start.

@@ -18,15 +18,15 @@
 #include <vector>
 
 #include "assets/sprite_sheets.h"
-#include "shell/app.h"
 #include "shell/form_event.h"
 #include "shell/form_view.h"
+#include "tools/app_layer.h"
 
 namespace carpex {
 
 class GameSession;
 
-class Recorder final : public Application, private FormHandlers {
+class Recorder final : public ApplicationLayer, private FormHandlers {
  public:
   // Writes to File, which it closes in Finish, first the language of the
   // game's pictures. Nothing reaches File before the game's first frame (a
@@ -43,32 +43,13 @@ class Recorder final : public Application, private FormHandlers {
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
 
-  void* WindowHandle() override { return platform_.WindowHandle(); }
-  void Minimize() override { platform_.Minimize(); }
-  void Maximize() override { platform_.Maximize(); }
-  void Hide() override { platform_.Hide(); }
-  void Terminate() override { platform_.Terminate(); }
-  void Sleep(uint32_t Milliseconds) override { platform_.Sleep(Milliseconds); }
-  void WriteText(int32_t X, int32_t Y, const char* Text) override {
-    platform_.WriteText(X, Y, Text);
-  }
-  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override {
-    platform_.ShowMessageBox(Text, Caption, Flags);
-  }
   // The platform's loop, handing the events to the form through the recorder;
   // then the recording's end is written.
   void Run(FormHandlers& Form) override;
   // The clock seed the game is given, written first.
   uint32_t ClockSeed() override;
-  // How the game is shown is the platform's and is not recorded: the game
-  // runs the same in every presentation.
-  Presentation DisplayPresentation() override { return platform_.DisplayPresentation(); }
-  bool LeaveExclusive(bool Refused) override { return platform_.LeaveExclusive(Refused); }
-  bool PresentFrame(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
-                    IDirectDrawSurface7* Frame) override {
-    return platform_.PresentFrame(Device, Primary, Frame);
-  }
-  void DisplayClosing() override { platform_.DisplayClosing(); }
+  // The rest is the platform's, passed on. How the game is shown is not
+  // recorded: the game runs the same in every presentation.
 
   // The session being recorded: its frames are traced for the recording's
   // last line, and its display is watched for lost surfaces.
@@ -145,7 +126,6 @@ class Recorder final : public Application, private FormHandlers {
   // while a round is being set up.
   class NotedRandom;
 
-  Application& platform_;
   std::FILE* file_;
   bool empty_first_;
   bool started_ = false;

@@ -62,7 +62,7 @@ std::string ShownName(std::string_view Path) {
 Watcher::Watcher(Application& Platform, ScriptSource& Source, std::string Name,
                  const ScriptSummary& Summary, std::function<void(const Watcher&)> Show,
                  std::function<bool()> LoseSurfaces)
-    : platform_(Platform),
+    : ApplicationLayer(Platform),
       source_(Source),
       name_(std::move(Name)),
       summary_(Summary),

@@ -23,7 +23,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/app.h"
+#include "tools/app_layer.h"
 #include "tools/replay.h"
 #include "tools/replay_platform.h"
 #include "tools/script.h"
@@ -42,7 +42,7 @@ constexpr int kWatchNotExact = 3;
 // folder, nothing but printable characters, at most 60 bytes.
 std::string ShownName(std::string_view Path);
 
-class Watcher final : public Application, private FormHandlers, private ReplayPlatform {
+class Watcher final : public ApplicationLayer, private FormHandlers, private ReplayPlatform {
  public:
   enum class Phase : uint8_t { Playing, Paused, Ended };
 
@@ -72,31 +72,15 @@ class Watcher final : public Application, private FormHandlers, private ReplayPl
   // How fast it runs: 2 to the power of Speed, -2 (1/4x) to 4 (16x).
   int Speed() const { return speed_; }
 
-  // The application layer the recorded game runs on.
-  void* WindowHandle() override { return platform_.WindowHandle(); }
-  // The recorded game's own switches away, and its close: the window stays,
-  // and the last picture with it.
+  // The application layer the recorded game runs on is the platform's, but
+  // that the game's own switches away and its close leave the window where it
+  // is, and the last picture with it.
   void Minimize() override {}
   void Maximize() override {}
   void Hide() override {}
   void Terminate() override { closed_ = true; }
   // Skipped for the frames run unseen above 1x.
   void Sleep(uint32_t Milliseconds) override;
-  void WriteText(int32_t X, int32_t Y, const char* Text) override {
-    platform_.WriteText(X, Y, Text);
-  }
-  void ShowMessageBox(const char* Text, const char* Caption, uint32_t Flags) override {
-    platform_.ShowMessageBox(Text, Caption, Flags);
-  }
-  void Run(FormHandlers& Form) override { platform_.Run(Form); }
-  uint32_t ClockSeed() override { return platform_.ClockSeed(); }
-  Presentation DisplayPresentation() override { return platform_.DisplayPresentation(); }
-  bool LeaveExclusive(bool Refused) override { return platform_.LeaveExclusive(Refused); }
-  bool PresentFrame(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
-                    IDirectDrawSurface7* Frame) override {
-    return platform_.PresentFrame(Device, Primary, Frame);
-  }
-  void DisplayClosing() override { platform_.DisplayClosing(); }
 
  private:
   // The player's events, from the platform's loop.
@@ -125,7 +109,6 @@ class Watcher final : public Application, private FormHandlers, private ReplayPl
   void Step();
   void Tell(bool Now = true);
 
-  Application& platform_;
   ScriptSource& source_;
   const std::string name_;
   const ScriptSummary summary_;
