@@ -189,6 +189,18 @@ std::string LastLine(const std::string& Text) {
                      end - (start == std::string::npos ? 0 : start + 1));
 }
 
+// The recording in the desktop's folder ends on its final line, and the native
+// replay tool runs it to that line.
+void ExpectReplaysToItsFinalLine(const std::string& Recording) {
+  const std::string path = Desktop->Folder() + "/" + Recording;
+  const std::string final = LastLine(ReadFile(path));
+  ASSERT_EQ(final.rfind("# final: n=", 0), 0u) << "the recording ends with: " << final;
+  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, path}, Desktop->Folder(), {}, 300);
+  ASSERT_TRUE(replay.Finished);
+  EXPECT_EQ(replay.Status, 0) << replay.Err;
+  EXPECT_EQ("# final: " + LastLine(replay.Out), final);
+}
+
 // Waits for the message box captioned Caption to show; its window, or "" when none came.
 std::string FindBox(const std::string& Caption) {
   std::string box;
@@ -318,13 +330,7 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
                             "\nlose\n", "\nrestore\n", "\nchar 27\n"}) {
     EXPECT_NE(recorded.find(event), std::string::npos) << "no" << event << "in the recording";
   }
-  const std::string final = LastLine(recorded);
-  ASSERT_EQ(final.rfind("# final: n=", 0), 0u) << "the recording ends with: " << final;
-  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/" + recording},
-                                      Desktop->Folder(), {}, 300);
-  ASSERT_TRUE(replay.Finished);
-  EXPECT_EQ(replay.Status, 0) << replay.Err;
-  EXPECT_EQ("# final: " + LastLine(replay.Out), final);
+  ExpectReplaysToItsFinalLine(recording);
 }
 
 // The command line is answered in a message box and never with the game's
@@ -510,14 +516,7 @@ TEST(WineGame, ARecordingEndsWholeWhenTheSessionEnds) {
   EXPECT_TRUE(ended.Finished) << "wineboot --end-session did not finish";
   int status = -1;
   game.Wait(30, &status);
-  const std::string recorded = ReadFile(Desktop->Folder() + "/ended.replay");
-  const std::string final = LastLine(recorded);
-  ASSERT_EQ(final.rfind("# final: n=", 0), 0u) << "the recording ends with: " << final;
-  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/ended.replay"},
-                                      Desktop->Folder(), {}, 300);
-  ASSERT_TRUE(replay.Finished);
-  EXPECT_EQ(replay.Status, 0) << replay.Err;
-  EXPECT_EQ("# final: " + LastLine(replay.Out), final);
+  ExpectReplaysToItsFinalLine("ended.replay");
 }
 
 // Waits until the plane (in the rows above every building of level 9) is in
@@ -767,9 +766,7 @@ TEST(WineDesktopWays, AWindowShowsTheReplaysPictureEnlargedAndSwitchingAwayPause
     EXPECT_NE(recorded.find("\nrestore\n"), std::string::npos);
     const Picture atSwitch = Enlarge(NativeShot(upToSwitch, "paused"), k);
     EXPECT_EQ(Compare(atSwitch, paused, "replay", "window").Report, "");
-    const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/" + recording},
-                                        Desktop->Folder(), {}, 300);
-    EXPECT_EQ("# final: " + LastLine(replay.Out), LastLine(recorded));
+    ExpectReplaysToItsFinalLine(recording);
   }
 }
 
@@ -816,11 +813,7 @@ TEST(WineDesktopWays, ARefusedModeGoesOnBorderlessAndAltEnterKeepsTheRoundGoing)
   int status = -1;
   ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
   EXPECT_EQ(status, 0);
-  const std::string recorded = ReadFile(Desktop->Folder() + "/" + recording);
-  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/" + recording},
-                                      Desktop->Folder(), {}, 300);
-  EXPECT_EQ(replay.Status, 0) << replay.Err;
-  EXPECT_EQ("# final: " + LastLine(replay.Out), LastLine(recorded));
+  ExpectReplaysToItsFinalLine(recording);
   EXPECT_NE(Desktop->Settings().find("borderless"), std::string::npos) << Desktop->Settings();
 
   screen.Change("1920x1080x24");
@@ -881,10 +874,7 @@ TEST(WineGame, AltEnterLeavesTheFullScreenForAWindowAndTheRoundGoesOn) {
   int status = -1;
   ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
   EXPECT_EQ(status, 0);
-  const std::string recorded = ReadFile(Desktop->Folder() + "/" + recording);
-  const RunResult replay = RunCommand({CARPEX_NATIVE_REPLAY, Desktop->Folder() + "/" + recording},
-                                      Desktop->Folder(), {}, 300);
-  EXPECT_EQ("# final: " + LastLine(replay.Out), LastLine(recorded));
+  ExpectReplaysToItsFinalLine(recording);
   Desktop->ForgetSettings();
 }
 
