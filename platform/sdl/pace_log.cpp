@@ -2,10 +2,10 @@
 
 #include <SDL.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <vector>
+
+#include "platform/common/pace_figures.h"
 
 namespace carpex::sdl {
 
@@ -17,16 +17,6 @@ uint64_t CpuNanoseconds() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<uint64_t>(t.tv_sec) * 1000000000u + static_cast<uint64_t>(t.tv_nsec);
-}
-
-void WriteFigures(std::FILE* Out, const char* Name, const float* Ms, int Count) {
-  std::vector<float> sorted(Ms, Ms + Count);
-  std::sort(sorted.begin(), sorted.end());
-  auto at = [&](double Q) {
-    return sorted.empty() ? 0.0 : sorted[static_cast<size_t>(Q * (sorted.size() - 1) + 0.5)];
-  };
-  std::fprintf(Out, "%s_median %.3f\n%s_p99 %.3f\n%s_max %.3f\n", Name, at(0.5), Name, at(0.99),
-               Name, at(1.0));
 }
 
 }  // namespace
@@ -48,8 +38,8 @@ PaceLog::~PaceLog() {
       static_cast<double>(last_ - first_) / static_cast<double>(SDL_GetPerformanceFrequency());
   std::fprintf(out, "presents %d\npresents_per_second %.1f\n", count_,
                seconds > 0 ? (count_ - 1) / seconds : 0.0);
-  WriteFigures(out, "present_ms", wall_ms_.get(), count_);
-  WriteFigures(out, "present_cpu_ms", cpu_ms_.get(), count_);
+  WritePaceFigures(out, "present_ms", wall_ms_.get(), count_);
+  WritePaceFigures(out, "present_cpu_ms", cpu_ms_.get(), count_);
   std::fclose(out);
 }
 

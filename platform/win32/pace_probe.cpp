@@ -5,10 +5,10 @@
 #endif
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
+
+#include "platform/common/pace_figures.h"
 
 namespace carpex::win32 {
 
@@ -18,16 +18,6 @@ int64_t Now() {
   LARGE_INTEGER t{};
   QueryPerformanceCounter(&t);
   return t.QuadPart;
-}
-
-void WriteFigures(std::FILE* Out, const char* Name, const float* Ms, int Count) {
-  std::vector<float> sorted(Ms, Ms + Count);
-  std::sort(sorted.begin(), sorted.end());
-  auto at = [&](double q) {
-    return sorted.empty() ? 0.0 : sorted[static_cast<size_t>(q * (sorted.size() - 1) + 0.5)];
-  };
-  std::fprintf(Out, "%s_median %.3f\n%s_p99 %.3f\n%s_max %.3f\n", Name, at(0.5), Name, at(0.99),
-               Name, at(1.0));
 }
 
 }  // namespace
@@ -51,8 +41,8 @@ PaceProbe::~PaceProbe() {
   const double seconds = static_cast<double>(last_ - first_) / static_cast<double>(frequency_);
   std::fprintf(out, "frames %d\nframes_per_second %.1f\npresents %d\n", frames_.Count,
                seconds > 0 ? (frames_.Count - 1) / seconds : 0.0, presents_.Count);
-  WriteFigures(out, "frame_ms", frames_.Ms.get(), frames_.Count);
-  WriteFigures(out, "present_ms", presents_.Ms.get(), presents_.Count);
+  WritePaceFigures(out, "frame_ms", frames_.Ms.get(), frames_.Count);
+  WritePaceFigures(out, "present_ms", presents_.Ms.get(), presents_.Count);
   std::fclose(out);
 }
 
