@@ -45,31 +45,37 @@ elif [[ ${1:-} == --windows ]]; then
   shift
 fi
 . scripts/deps.sh
+# What a probe started, stopped at its end and when the script ends.
+work=$(mktemp -d)
+xvfb="" wm="" game=""
+stop() {
+  if ((windows)); then /usr/lib/wine/wineserver -k 2>/dev/null || true; fi
+  for pid in $game $wm $xvfb; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  game="" wm="" xvfb=""
+}
+trap 'stop; rm -rf "$work"' EXIT
+# A virtual X server of the screen $1 (WIDTHxHEIGHTxDEPTH), DISPLAY naming it.
+xvfb_on() {
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb=$!
+  exec 3>&-
+  for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$work/display")"
+  rm -f "$work/display"
+}
+
 if ((windows)); then
   ensure_packages xvfb xauth xdotool openbox x11-utils
   exe=${CARPEX_EXE:-$PWD/build/win-x86_64/platform/win32/carpex.exe}
   [[ -f $exe ]] || { echo "pace: $exe was not built (scripts/release.sh --partial builds it)" >&2; exit 1; }
   wine=/usr/lib/wine/wine64
   [[ -x $wine ]] || { echo "pace: wine64 is not installed (package wine64)" >&2; exit 1; }
-  work=$(mktemp -d)
-  xvfb="" wm="" game=""
-  stop() {
-    [[ -n ${WINEPREFIX:-} ]] && /usr/lib/wine/wineserver -k 2>/dev/null
-    for pid in $game $wm $xvfb; do
-      kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    done
-    game="" wm="" xvfb=""
-  }
-  trap 'stop; rm -rf "$work"' EXIT
   export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   screen_on() {
-    exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb=$!
-    exec 3>&-
-    for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-    export DISPLAY=":$(cat "$work/display")"
-    rm -f "$work/display"
+    xvfb_on "$1"
     openbox >/dev/null 2>&1 &
     wm=$!
     for _ in $(seq 100); do xprop -root _NET_WORKAREA 2>/dev/null | grep -q "=" && break; sleep 0.1; done
@@ -119,28 +125,13 @@ if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]] || { ((candidates)) && [[ -z ${PRE
   PRESENT_BENCH=build/pace/bench/carpex_present_bench
 fi
 
-work=$(mktemp -d)
-xvfb="" wm="" game=""
-stop() {
-  for pid in $game $wm $xvfb; do
-    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  done
-  game="" wm="" xvfb=""
-}
-trap 'stop; rm -rf "$work"' EXIT
-
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print "-" }'; }
 
 probe() {
   local screen=${1%%+*} bare=0 windowed=0
   [[ $1 == *+bare ]] && bare=1
   [[ $1 == *+window ]] && windowed=1
-  exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb=$!
-  exec 3>&-
-  for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$work/display")"
+  xvfb_on "$screen"
   unset WAYLAND_DISPLAY SDL_VIDEODRIVER
   # Each probe starts as a first run does, and remembers nothing for the player.
   export XDG_CONFIG_HOME=$work/config
