@@ -95,6 +95,7 @@ bool AdvanceStrikes(World& W, Painter& Picture) {
       // The block under the struck one, normally the new top, is shown ruined.
       if (s.Block - 1 >= 1 && s.Block - 1 <= kBlocksPerBuilding)
         building.Blocks[s.Block - 1].Kind = kBlockRuined;
+      CityChanged(W);
       // What was changed above stays changed; the next successful restore redraws the city.
       if (Picture.EraseBuildingStrip(b)) return true;
       Picture.DrawBuilding(static_cast<uint16_t>(b));

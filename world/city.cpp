@@ -1,5 +1,8 @@
 // The city of one round, the reset of everything that moves, and the checks of
 // what must hold between two frames.
+#include <atomic>
+#include <cstddef>
+
 #include "world/world.h"
 
 namespace carpex {
@@ -61,6 +64,12 @@ void GenerateCity(World& W, uint8_t Level, RandomSource& Rng) {
     }
     x += building.Width;
   }
+  CityChanged(W);
+}
+
+void CityChanged(World& W) {
+  static std::atomic<uint64_t> last{0};
+  W.CityVersion = ++last;
 }
 
 void ResetMovers(World& W) {
@@ -107,10 +116,10 @@ void ResetMovers(World& W) {
 }
 
 int32_t CountGridCells(const World& W) {
+  // As one run of cells, which the compiler counts many at a time.
+  const uint8_t* cells = &W.Grid[0][0];
   int32_t count = 0;
-  for (const auto& column : W.Grid) {
-    for (uint8_t cell : column) count += cell != 0;
-  }
+  for (size_t i = 0; i < sizeof W.Grid; ++i) count += cells[i] != 0;
   return count;
 }
 

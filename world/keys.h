@@ -1,13 +1,19 @@
-// Windows virtual-key codes beyond letters and digits (which are their
-// upper-case characters): the ones the game listens to (Space and Down drop
-// the bomb, Escape leaves), and what the platforms without Windows translate
-// their keys to. Named apart from windows.h's VK_ macros, which the Windows
-// build sees beside them.
+// The typed characters the game listens to, and Windows virtual-key codes
+// beyond letters and digits (which are their upper-case characters): the ones
+// the game listens to (Space and Down drop the bomb, Escape leaves), and what
+// the platforms without Windows translate their keys to. Named apart from windows.h's VK_ macros,
+// which the Windows build sees beside them.
 #pragma once
 
 #include <cstdint>
 
 namespace carpex {
+
+// The characters the game listens to, as typed.
+inline constexpr uint8_t kCharEscape = 27;
+inline constexpr uint8_t kCharZero = '0';
+inline constexpr uint8_t kCharNine = '9';
+inline constexpr uint8_t kCharLowerF = 'f';
 
 inline constexpr uint16_t kVkBack = 8;
 inline constexpr uint16_t kVkTab = 9;

@@ -57,7 +57,10 @@ bool CrashPlane(World& W, Painter& Picture) {
   // any other call from reaching outside Grid or Blocks.
   if (InGrid(c, r)) {
     const int32_t k = W.Grid[c][r];
-    if (k >= 1 && k <= kBlocksPerBuilding) W.Buildings[c].Blocks[k].Kind = kBlockRuined;
+    if (k >= 1 && k <= kBlocksPerBuilding) {
+      W.Buildings[c].Blocks[k].Kind = kBlockRuined;
+      CityChanged(W);
+    }
     // An abandoned frame leaves Mode at 3, so the next frame runs the crash again.
     if (Picture.EraseBuildingStrip(c)) return true;
     Picture.DrawBuilding(static_cast<uint16_t>(c));

@@ -9,6 +9,15 @@ constexpr uint64_t kMultiplier = 6364136223846793005ULL;
 constexpr uint64_t kIncrement = 1442695040888963407ULL;
 }  // namespace
 
+uint32_t DailySeed(int Year, int Month, int Day) {
+  if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1) return 0;
+  constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0;
+  if (Day > kDays[Month - 1] || (Month == 2 && Day == 29 && !leap)) return 0;
+  return static_cast<uint32_t>(Year) * 10000u + static_cast<uint32_t>(Month) * 100u +
+         static_cast<uint32_t>(Day);
+}
+
 void GameRandom::Seed(uint32_t Value) {
   state_ = 0;
   Next();

@@ -180,6 +180,11 @@ struct World {
   TStrike Strikes[kStrikeSlots + 1] = {};
   TExplosion Explosions[kExplosionSlots + 1] = {};
   TResultBanner ResultBanner = {};
+
+  // A number no other city has had, new whenever a building's height or a
+  // block's kind changes (CityChanged): what was made of the city, such as a
+  // trace's text of it, holds while the number stays. 0: no city yet.
+  uint64_t CityVersion = 0;
 };
 
 // Random(n): a uniform integer 0..n-1.
@@ -188,6 +193,12 @@ class RandomSource {
   virtual ~RandomSource() = default;
   virtual int32_t Random(int32_t N) = 0;
 };
+
+// Today's city: every round of a day is set up from the game's own generator
+// seeded afresh with the day's number, YYYYMMDD (20261209), so that a level's
+// city is the same for every player on every platform that day. 0 for a day
+// that is none (13 months, 31 February, before year 1).
+uint32_t DailySeed(int Year, int Month, int Day);
 
 // The game's own generator: PCG32, so that a seed gives the same city everywhere.
 class GameRandom final : public RandomSource {
@@ -240,6 +251,8 @@ uint8_t MinHeightForLevel(uint8_t Level);
 
 // Round set-up, the parts that need no display: the city, Grid and BlocksLeft.
 void GenerateCity(World& W, uint8_t Level, RandomSource& Rng);
+// A building's height or a block's kind changed: a new CityVersion.
+void CityChanged(World& W);
 // Round set-up: the plane, explosions, bomb, strikes and banner back to their start.
 void ResetMovers(World& W);
 
