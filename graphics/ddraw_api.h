@@ -4,9 +4,6 @@
 #pragma once
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 // ddraw.h needs the Windows types first.
 #include <ddraw.h>

@@ -12,10 +12,20 @@
 namespace soft {
 namespace detail {
 
-State& GetState() {
+namespace {
+
+// The display in use: the first one, or one in its place while it is set aside.
+State*& InUse() {
   // Static storage: the call log array costs nothing until it is written.
-  static State state;
-  return state;
+  static State first;
+  static State* inUse = &first;
+  return inUse;
+}
+
+}  // namespace
+
+State& GetState() {
+  return *InUse();
 }
 
 void LogCall(const char* Method, const void* Object, HRESULT Result) {
@@ -62,12 +72,23 @@ void Reset() {
   s.failGetDCCode = DD_OK;
   s.failCreateCompatibleDC = false;
   s.loseBeforeCall = 0;
+  s.skipPixels = false;
   s.callCount = 0;
   s.callsDropped = 0;
   s.releases.clear();
   s.debugOutput.clear();
   s.addedResources.clear();
   s.flipHook = nullptr;
+}
+
+DisplaySetAside::DisplaySetAside() : aside_(detail::InUse()) {
+  detail::InUse() = new detail::State();
+}
+
+DisplaySetAside::~DisplaySetAside() {
+  Reset();
+  delete detail::InUse();
+  detail::InUse() = aside_;
 }
 
 void LoseAllSurfaces() {
@@ -85,6 +106,15 @@ void Activate() {
 
 bool IsActive() {
   return GetState().active;
+}
+
+void SkipPixels(bool On) {
+  detail::State& s = GetState();
+  // What the rows hold now is nobody's copy.
+  if (s.skipPixels && !On) {
+    for (detail::Surface* surface : s.surfaces) surface->ForgetCopies(0, surface->height);
+  }
+  s.skipPixels = On;
 }
 
 void RefuseRestores(int Count, HRESULT Code) {
@@ -189,9 +219,10 @@ int LiveBitmaps() {
 
 namespace {
 
-PixelView ViewOf(const detail::Surface* Surface) {
+PixelView ViewOf(detail::Surface* Surface) {
   PixelView view;
   if (Surface == nullptr) return view;
+  Surface->Settle();
   view.pixels = Surface->pixels.get();
   view.width = Surface->width;
   view.height = Surface->height;

@@ -12,9 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "graphics/soft/pixels.h"
 #include "graphics/soft/soft_api.h"
 
 namespace soft {
+
+namespace detail {
+struct State;
+}
 
 // ---------------------------------------------------------------------------
 // State
@@ -24,6 +29,24 @@ namespace soft {
 // display is active again, faults, logs, added resources and the flip hook
 // are cleared. Tests call it before each case.
 void Reset();
+
+// While one lives, the display in use is a fresh one, as Reset leaves it, and
+// the one that was in use waits untouched: its devices, surfaces, DCs,
+// bitmaps, activity, faults, logs and flip hook. When it goes, what the fresh
+// display still holds is freed (its pointers and handles are dead) and the one
+// set aside is in use again, as it was. The page watches a recording on a
+// display of its own so, while the player's game waits. Ones that nest end in
+// the reverse order.
+class DisplaySetAside {
+ public:
+  DisplaySetAside();
+  ~DisplaySetAside();
+  DisplaySetAside(const DisplaySetAside&) = delete;
+  DisplaySetAside& operator=(const DisplaySetAside&) = delete;
+
+ private:
+  detail::State* aside_;
+};
 
 // ---------------------------------------------------------------------------
 // Loss and activation
@@ -74,6 +97,15 @@ void FailCreateCompatibleDC(bool On);
 // Every surface is lost right before the kth BltFast or Flip call (counted
 // together, on any surface); once. 0 cancels. For sweeps over every blit.
 void LoseBeforeCall(int K);
+
+// ---------------------------------------------------------------------------
+// Pixels nobody looks at
+
+// On: every call checks, answers and logs as ever, but the surfaces' pixels
+// are left as they are (what they show is then undefined). For runs whose
+// pictures are never read, such as the replay tool's without shots: the
+// drawing is most of a frame's cost. Reset turns drawing back on.
+void SkipPixels(bool On);
 
 // ---------------------------------------------------------------------------
 // Logs
@@ -144,19 +176,16 @@ void SetFlipHook(std::function<void(const PixelView&)> Hook);
 // else), without a Lock and without a log entry. Valid like FrontBuffer.
 PixelView SurfacePixels(const IDirectDrawSurface7* Surface);
 
-// The colour conversions GDI applies on 16-bit surfaces. To RGB565 each
-// channel is truncated to its top bits; back to COLORREF the top bits are
-// repeated into the low ones, so that 0xFFFF reads as white (0xFFFFFF) and a
-// colour read back converts to the same pixel again.
+// The colour conversions GDI applies on 16-bit surfaces: the game's pixels
+// (graphics/soft/pixels.h) as COLORREFs.
 constexpr std::uint16_t ToRgb565(COLORREF C) {
-  return static_cast<std::uint16_t>(((C & 0xF8u) << 8) | ((C & 0xFC00u) >> 5) |
-                                    ((C & 0xF80000u) >> 19));
+  return carpex::ToRgb565({static_cast<std::uint8_t>(C & 0xFF),
+                           static_cast<std::uint8_t>((C >> 8) & 0xFF),
+                           static_cast<std::uint8_t>((C >> 16) & 0xFF)});
 }
 constexpr COLORREF FromRgb565(std::uint16_t P) {
-  const std::uint32_t r = (P >> 11) & 0x1Fu;
-  const std::uint32_t g = (P >> 5) & 0x3Fu;
-  const std::uint32_t b = P & 0x1Fu;
-  return ((r << 3) | (r >> 2)) | (((g << 2) | (g >> 4)) << 8) | (((b << 3) | (b >> 2)) << 16);
+  const carpex::Rgb c = carpex::FromRgb565(P);
+  return COLORREF{c.R} | COLORREF{c.G} << 8 | COLORREF{c.B} << 16;
 }
 
 // A window handle for the platforms that have no Win32 window: exclusive mode

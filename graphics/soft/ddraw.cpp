@@ -37,16 +37,63 @@ constexpr DWORD kPrimaryCapsAllowed = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DD
 // The largest side this display makes; real drivers have limits of this order.
 constexpr DWORD kMaxSurfaceSide = 16384;
 
+// Copies N pixels. The runs of a keyed blit are mostly a cell's row or a
+// little less: copied as two fixed-size pieces that may overlap, without a call.
+inline void CopyRun(std::uint16_t* To, const std::uint16_t* From, std::size_t N) {
+  const auto two = [&](auto Piece) {
+    constexpr std::size_t kPixels = sizeof Piece / 2;
+    std::memcpy(&Piece, From, sizeof Piece);
+    decltype(Piece) last;
+    std::memcpy(&last, From + N - kPixels, sizeof last);
+    std::memcpy(To, &Piece, sizeof Piece);
+    std::memcpy(To + N - kPixels, &last, sizeof last);
+  };
+  struct Pixels8 {
+    std::uint64_t Half[2];
+  };
+  if (N > 16) {
+    std::memcpy(To, From, N * 2);
+  } else if (N >= 8) {
+    two(Pixels8{});
+  } else if (N >= 4) {
+    two(std::uint64_t{});
+  } else if (N >= 2) {
+    two(std::uint32_t{});
+  } else if (N == 1) {
+    *To = *From;
+  }
+}
+
 // Rows start on 8-byte boundaries, as display drivers align them; callers
 // must use lPitch, and a 32-bit read of the first pixel stays inside.
 int PitchFor(int Width) {
   return (Width + 3) & ~3;
 }
 
+std::size_t PixelCount(int PitchPixels, int Height) {
+  return static_cast<std::size_t>(PitchPixels) * static_cast<std::size_t>(Height);
+}
+
+// New pixels, all 0 (unless no pixel is drawn): a spare of their size when
+// there is one.
 std::unique_ptr<std::uint16_t[]> AllocatePixels(int PitchPixels, int Height) {
-  const std::size_t count =
-      static_cast<std::size_t>(PitchPixels) * static_cast<std::size_t>(Height);
+  const std::size_t count = PixelCount(PitchPixels, Height);
+  for (State::SparePixels& spare : GetState().spares) {
+    if (spare.pixels == nullptr || spare.count != count) continue;
+    if (!GetState().skipPixels) std::fill_n(spare.pixels.get(), count, std::uint16_t{0});
+    spare.count = 0;
+    return std::move(spare.pixels);
+  }
   return std::unique_ptr<std::uint16_t[]>(new (std::nothrow) std::uint16_t[count]());
+}
+
+// Keeps the pixels of a surface being freed in place of the oldest spare.
+void KeepSpare(std::unique_ptr<std::uint16_t[]> Pixels, std::size_t Count) {
+  if (Pixels == nullptr) return;
+  auto& spares = GetState().spares;
+  std::rotate(spares.begin(), spares.begin() + 1, spares.end());
+  spares.back().pixels = std::move(Pixels);
+  spares.back().count = Count;
 }
 
 void FillPixelFormat(DDPIXELFORMAT* Pf) {
@@ -80,8 +127,15 @@ void Unregister(std::vector<T*>& List, T* Item) {
 
 void LoseEverySurface() {
   for (Surface* surface : GetState().surfaces) {
+    // One lost already shows the pattern: nothing can draw into it until it
+    // is restored, but through a DC or a lock taken before.
+    if (surface->lost && !surface->Busy()) continue;
     surface->lost = true;
-    surface->FillLostPattern();
+    if (surface->Busy()) {
+      surface->FillLostPattern();
+    } else {
+      surface->OweLostPattern();
+    }
   }
 }
 
@@ -147,9 +201,7 @@ Device::~Device() {
 }
 
 HRESULT Device::CreateSurface(LPDDSURFACEDESC2 Desc, LPDIRECTDRAWSURFACE7* Out, IUnknown* Outer) {
-  const HRESULT hr = DoCreateSurface(Desc, Out, Outer);
-  LogCall("CreateSurface", this, hr);
-  return hr;
+  return Logged("CreateSurface", this, DoCreateSurface(Desc, Out, Outer));
 }
 
 HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 Desc, LPDIRECTDRAWSURFACE7* Out, IUnknown* Outer) {
@@ -248,9 +300,7 @@ HRESULT Device::DoCreateSurface(LPDDSURFACEDESC2 Desc, LPDIRECTDRAWSURFACE7* Out
 }
 
 HRESULT Device::SetCooperativeLevel(HWND Window, DWORD Flags) {
-  const HRESULT hr = DoSetCooperativeLevel(Window, Flags);
-  LogCall("SetCooperativeLevel", this, hr);
-  return hr;
+  return Logged("SetCooperativeLevel", this, DoSetCooperativeLevel(Window, Flags));
 }
 
 HRESULT Device::DoSetCooperativeLevel(HWND Window, DWORD Flags) {
@@ -278,9 +328,7 @@ HRESULT Device::DoSetCooperativeLevel(HWND Window, DWORD Flags) {
 }
 
 HRESULT Device::SetDisplayMode(DWORD Width, DWORD Height, DWORD Bpp, DWORD Refresh, DWORD Flags) {
-  const HRESULT hr = DoSetDisplayMode(Width, Height, Bpp, Refresh, Flags);
-  LogCall("SetDisplayMode", this, hr);
-  return hr;
+  return Logged("SetDisplayMode", this, DoSetDisplayMode(Width, Height, Bpp, Refresh, Flags));
 }
 
 HRESULT Device::DoSetDisplayMode(DWORD Width, DWORD Height, DWORD Bpp, DWORD Refresh, DWORD Flags) {
@@ -307,7 +355,8 @@ Surface::Surface(Device* Owner, Role SurfaceRole, int W, int H, DWORD SurfaceCap
       height(H),
       pitchPixels(Pitch),
       caps(SurfaceCaps),
-      pixels(std::move(Memory)) {
+      pixels(std::move(Memory)),
+      rowCopies(new RowCopy[static_cast<std::size_t>(H > 0 ? H : 0)]) {
   if (device != nullptr) ++device->refs;
   GetState().surfaces.push_back(this);
 }
@@ -325,6 +374,7 @@ Surface::~Surface() {
     if (role == Role::Primary) other->DestroyIfUnused();
   }
   if (device != nullptr && --device->refs == 0) delete device;
+  KeepSpare(std::move(pixels), PixelCount(pitchPixels, height));
 }
 
 void Surface::DestroyIfUnused() {
@@ -332,8 +382,9 @@ void Surface::DestroyIfUnused() {
 }
 
 void Surface::FillLostPattern() {
+  patternOwed = false;
   ForgetKeyRuns();
-  if (height <= 0) return;
+  if (height <= 0 || GetState().skipPixels) return;
   // Two rows make the pattern, one for each band of eight; the rest are copies.
   const auto bytes = static_cast<std::size_t>(pitchPixels) * sizeof(std::uint16_t);
   for (int y = 0; y < height && y < 16; y += 8) {
@@ -349,9 +400,7 @@ void Surface::FillLostPattern() {
 
 HRESULT Surface::BltFast(DWORD X, DWORD Y, LPDIRECTDRAWSURFACE7 Src, LPRECT SrcRect, DWORD Flags) {
   CountBlitOrFlip();
-  const HRESULT hr = DoBltFast(X, Y, Src, SrcRect, Flags);
-  LogCall("BltFast", this, hr);
-  return hr;
+  return Logged("BltFast", this, DoBltFast(X, Y, Src, SrcRect, Flags));
 }
 
 HRESULT Surface::DoBltFast(DWORD X, DWORD Y, LPDIRECTDRAWSURFACE7 SrcIface, LPRECT SrcRect,
@@ -389,14 +438,39 @@ HRESULT Surface::DoBltFast(DWORD X, DWORD Y, LPDIRECTDRAWSURFACE7 SrcIface, LPRE
 
   const int dx = static_cast<int>(X);
   const int dy = static_cast<int>(Y);
-  ForgetKeyRuns();
+  src->Settle();
+  if (!keyed && dx == 0 && dy == 0 && w == width && h == height) {
+    DrawnOverWhole();
+  } else {
+    Settle();
+  }
+  Changed();
+  // No row is known to be a copy while pixels are skipped (SkipPixels forgets
+  // them all when drawing resumes).
+  if (GetState().skipPixels) return DD_OK;
+  if (src != this && !keyed && w == width && r.left == 0) {
+    // Whole rows: each copied where it does not hold that row of these pixels.
+    for (int i = 0; i < h; ++i) {
+      RowCopy& copy = rowCopies[dy + i];
+      if (copy.Version != src->version || copy.Row != r.top + i) {
+        std::memcpy(Row(dy + i), src->Row(r.top + i), static_cast<std::size_t>(w) * 2);
+        copy = RowCopy{src->version, r.top + i};
+      } else if (copy.DrawnFirst != copy.DrawnLast) {
+        std::memcpy(Row(dy + i) + copy.DrawnFirst, src->Row(r.top + i) + copy.DrawnFirst,
+                    static_cast<std::size_t>(copy.DrawnLast - copy.DrawnFirst) * 2);
+        copy.DrawnFirst = copy.DrawnLast = 0;
+      }
+    }
+    return DD_OK;
+  }
+  if (src == this) {
+    ForgetCopies(dy, h);
+  } else {
+    DrewOn(dy, h, dx, dx + w);
+  }
   if (src != this) {
     if (keyed) {
       KeyedCopy(*src, r, dx, dy);
-    } else if (w == width && w == pitchPixels && w == src->pitchPixels) {
-      // Whole rows of both surfaces follow each other without padding: one copy.
-      std::memcpy(Row(dy), src->Row(r.top),
-                  static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 2);
     } else {
       for (int i = 0; i < h; ++i) {
         std::memcpy(Row(dy + i) + dx, src->Row(r.top + i) + r.left,
@@ -444,6 +518,7 @@ void Surface::ReserveKeyRuns() {
     keyRunStart.reset();
     keyRuns.reset();
   }
+  rectRuns.reset(new (std::nothrow) RectRun[kKeyedRects * kRunsPerRect]);
   keyRunsValid = false;
 }
 
@@ -469,26 +544,71 @@ bool Surface::UpdateKeyRuns() {
   }
   keyRunStart[height] = n;
   keyRunsValid = true;
+  keyedRectCount = 0;
   return true;
+}
+
+const Surface::KeyedRect* Surface::RunsOf(const RECT& R) {
+  const std::size_t kept = std::min(keyedRectCount, keyedRects.size());
+  for (std::size_t i = 0; i < kept; ++i) {
+    const KeyedRect& k = keyedRects[i];
+    if (k.Rect.left == R.left && k.Rect.top == R.top && k.Rect.right == R.right &&
+        k.Rect.bottom == R.bottom) {
+      return k.Count == kTooManyRuns ? nullptr : &k;
+    }
+  }
+  if (!rectRuns) return nullptr;
+  KeyedRect& made = keyedRects[keyedRectCount++ % keyedRects.size()];
+  made = {R, static_cast<std::uint32_t>(&made - keyedRects.data()) * kRunsPerRect, 0};
+  const auto left = static_cast<std::uint16_t>(R.left);
+  const auto right = static_cast<std::uint16_t>(R.right);
+  for (LONG y = R.top; y < R.bottom; ++y) {
+    const std::uint16_t* run = &keyRuns[2 * static_cast<std::size_t>(keyRunStart[y])];
+    const std::uint16_t* end = &keyRuns[2 * static_cast<std::size_t>(keyRunStart[y + 1])];
+    for (; run != end && run[0] < right; run += 2) {
+      const std::uint16_t a = run[0] > left ? run[0] : left;
+      const std::uint16_t b = run[1] < right ? run[1] : right;
+      if (a >= b) continue;
+      if (made.Count == kRunsPerRect) {
+        made.Count = kTooManyRuns;
+        return nullptr;
+      }
+      rectRuns[made.First + made.Count++] = {static_cast<std::uint16_t>(y - R.top),
+                                             static_cast<std::uint16_t>(a - left),
+                                             static_cast<std::uint16_t>(b - left)};
+    }
+  }
+  return &made;
 }
 
 // Source and destination are different surfaces; the rectangles are checked.
 void Surface::KeyedCopy(Surface& From, const RECT& R, int Dx, int Dy) {
   const int h = R.bottom - R.top;
   if (From.UpdateKeyRuns()) {
+    if (const KeyedRect* k = From.RunsOf(R)) {
+      const std::uint16_t* in = From.Row(R.top) + R.left;
+      std::uint16_t* out = Row(Dy) + Dx;
+      const RectRun* run = &From.rectRuns[k->First];
+      for (const RectRun* end = run + k->Count; run != end; ++run) {
+        CopyRun(out + run->Row * pitchPixels + run->First,
+                in + run->Row * From.pitchPixels + run->First,
+                static_cast<std::size_t>(run->Last - run->First));
+      }
+      return;
+    }
     const auto left = static_cast<std::uint16_t>(R.left);
     const auto right = static_cast<std::uint16_t>(R.right);
-    for (int i = 0; i < h; ++i) {
-      const int sy = R.top + i;
-      const std::uint16_t* in = From.Row(sy);
-      std::uint16_t* out = Row(Dy + i) + Dx;
-      const std::uint16_t* run = &From.keyRuns[2 * static_cast<std::size_t>(From.keyRunStart[sy])];
-      const std::uint16_t* end =
-          &From.keyRuns[2 * static_cast<std::size_t>(From.keyRunStart[sy + 1])];
+    const std::uint16_t* in = From.Row(R.top);
+    std::uint16_t* out = Row(Dy) + Dx;
+    const std::uint32_t* starts = &From.keyRunStart[static_cast<std::size_t>(R.top)];
+    const std::uint16_t* runs = From.keyRuns.get();
+    for (int i = 0; i < h; ++i, in += From.pitchPixels, out += pitchPixels) {
+      const std::uint16_t* run = runs + 2 * static_cast<std::size_t>(starts[i]);
+      const std::uint16_t* end = runs + 2 * static_cast<std::size_t>(starts[i + 1]);
       for (; run != end && run[0] < right; run += 2) {
         const std::uint16_t a = run[0] > left ? run[0] : left;
         const std::uint16_t b = run[1] < right ? run[1] : right;
-        if (a < b) std::memcpy(out + (a - left), in + a, static_cast<std::size_t>(b - a) * 2);
+        if (a < b) CopyRun(out + (a - left), in + a, static_cast<std::size_t>(b - a));
       }
     }
     return;
@@ -527,15 +647,15 @@ HRESULT Surface::DoFlip(LPDIRECTDRAWSURFACE7 Target, DWORD /*flags*/) {
   if (lost || partner->lost) return DDERR_SURFACELOST;
   if (Busy() || partner->Busy()) return DDERR_SURFACEBUSY;
   pixels.swap(partner->pixels);
-  ForgetKeyRuns();
-  partner->ForgetKeyRuns();
+  rowCopies.swap(partner->rowCopies);
+  std::swap(patternOwed, partner->patternOwed);
+  Changed();
+  partner->Changed();
   return DD_OK;
 }
 
 HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 Wanted, LPDIRECTDRAWSURFACE7* Out) {
-  const HRESULT hr = DoGetAttachedSurface(Wanted, Out);
-  LogCall("GetAttachedSurface", this, hr);
-  return hr;
+  return Logged("GetAttachedSurface", this, DoGetAttachedSurface(Wanted, Out));
 }
 
 HRESULT Surface::DoGetAttachedSurface(LPDDSCAPS2 Wanted, LPDIRECTDRAWSURFACE7* Out) {
@@ -566,9 +686,7 @@ HRESULT Surface::GetColorKey(DWORD Flags, LPDDCOLORKEY Out) {
 }
 
 HRESULT Surface::GetDC(HDC* Out) {
-  const HRESULT hr = DoGetDC(Out);
-  LogCall("GetDC", this, hr);
-  return hr;
+  return Logged("GetDC", this, DoGetDC(Out));
 }
 
 HRESULT Surface::DoGetDC(HDC* Out) {
@@ -645,9 +763,7 @@ HRESULT Surface::IsLost() {
 }
 
 HRESULT Surface::Lock(LPRECT Rect, LPDDSURFACEDESC2 Desc, DWORD Flags, HANDLE Event) {
-  const HRESULT hr = DoLock(Rect, Desc, Flags, Event);
-  LogCall("Lock", this, hr);
-  return hr;
+  return Logged("Lock", this, DoLock(Rect, Desc, Flags, Event));
 }
 
 HRESULT Surface::DoLock(LPRECT Rect, LPDDSURFACEDESC2 Desc, DWORD /*flags*/, HANDLE /*event*/) {
@@ -668,6 +784,7 @@ HRESULT Surface::DoLock(LPRECT Rect, LPDDSURFACEDESC2 Desc, DWORD /*flags*/, HAN
       return DDERR_INVALIDPARAMS;
     }
   }
+  Settle();
   DescribeSurface(*this, Desc);
   Desc->dwFlags |= DDSD_LPSURFACE;
   Desc->lpSurface = Row(r.top) + r.left;
@@ -689,9 +806,7 @@ HRESULT Surface::Unlock(LPRECT /*rect*/) {
 }
 
 HRESULT Surface::Restore() {
-  const HRESULT hr = DoRestore();
-  LogCall("Restore", this, hr);
-  return hr;
+  return Logged("Restore", this, DoRestore());
 }
 
 HRESULT Surface::DoRestore() {
@@ -710,9 +825,7 @@ HRESULT Surface::DoRestore() {
 }
 
 HRESULT Surface::SetColorKey(DWORD Flags, LPDDCOLORKEY NewKey) {
-  const HRESULT hr = DoSetColorKey(Flags, NewKey);
-  LogCall("SetColorKey", this, hr);
-  return hr;
+  return Logged("SetColorKey", this, DoSetColorKey(Flags, NewKey));
 }
 
 HRESULT Surface::DoSetColorKey(DWORD Flags, LPDDCOLORKEY NewKey) {
@@ -750,6 +863,7 @@ void ResetDisplay() {
   s.primary = nullptr;
   s.exclusiveOwner = nullptr;
   s.modeOwner = nullptr;
+  s.spares = {};
 }
 
 }  // namespace soft::detail

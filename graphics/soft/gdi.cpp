@@ -57,14 +57,24 @@ struct GdiObject {
   std::unique_ptr<Bitmap> bitmap;
 };
 
+}  // namespace
+
+// The display's DCs and bitmaps, by handle.
 struct Gdi {
   std::unordered_map<std::uintptr_t, GdiObject> objects;
   std::uintptr_t next = 0x10000;
 };
 
+void GdiDeleter::operator()(Gdi* Objects) const {
+  delete Objects;
+}
+
+namespace {
+
 Gdi& G() {
-  static Gdi gdi;
-  return gdi;
+  State& s = GetState();
+  if (s.gdi == nullptr) s.gdi.reset(new Gdi());
+  return *s.gdi;
 }
 
 // The 1 x 1 black monochrome bitmap that a new memory DC holds.
@@ -119,7 +129,10 @@ struct Canvas {
   bool Inside(int X, int Y) const { return X >= 0 && Y >= 0 && X < Width() && Y < Height(); }
 
   COLORREF Read(int X, int Y) const {
-    if (surface != nullptr) return FromRgb565(surface->Row(Y)[X]);
+    if (surface != nullptr) {
+      surface->Settle();
+      return FromRgb565(surface->Row(Y)[X]);
+    }
     if (bitmap != nullptr) return bitmap->Pixels()[static_cast<std::size_t>(Y) * bitmap->width + X];
     return 0;
   }
@@ -129,8 +142,9 @@ struct Canvas {
   COLORREF Write(int X, int Y, COLORREF C) {
     C &= 0x00FFFFFF;
     if (surface != nullptr) {
+      surface->Settle();
       const std::uint16_t pixel = ToRgb565(C);
-      surface->Row(Y)[X] = pixel;
+      if (!GetState().skipPixels) surface->Row(Y)[X] = pixel;
       return FromRgb565(pixel);
     }
     if (bitmap->bits <= 8 && !bitmap->palette.empty()) C = NearestInPalette(bitmap->palette, C);
@@ -390,6 +404,15 @@ BOOL WINAPI StretchBlt(HDC DestDc, int XDest, int YDest, int WDest, int HDest, H
   const std::int64_t left = std::max<std::int64_t>(XDest, 0);
   const std::int64_t right = std::min<std::int64_t>(std::int64_t{XDest} + WDest, dst.Width());
   if (left >= right || top >= bottom) return TRUE;
+  if (src.surface != nullptr) src.surface->Settle();
+  if (dst.surface != nullptr) {
+    if (left == 0 && top == 0 && right == dst.Width() && bottom == dst.Height()) {
+      dst.surface->DrawnOverWhole();
+    } else {
+      dst.surface->Settle();
+    }
+    if (soft::detail::GetState().skipPixels) return TRUE;
+  }
   // A picture of the program's onto a surface at its own size, in the
   // display's format already: row by row.
   if (src.bitmap != nullptr && dst.surface != nullptr && WDest == WSrc && HDest == HSrc &&

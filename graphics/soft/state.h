@@ -16,6 +16,11 @@ namespace soft::detail {
 
 class Device;
 class Surface;
+// The GDI part's objects (DCs and bitmaps), kept by gdi.cpp.
+struct Gdi;
+struct GdiDeleter {
+  void operator()(Gdi* Objects) const;
+};
 
 // Held by pointer so that the Resource handed out stays valid while more are
 // added.
@@ -34,6 +39,14 @@ struct State {
   const Device* modeOwner = nullptr;       // switched the screen to 640 x 480 x 16
   Surface* primary = nullptr;
   bool active = true;
+  // The memory of the last surfaces freed, for the next ones of their size:
+  // each round replaces the 640 x 480 play-field background, and fresh pages
+  // for it would cost more than the whole round start.
+  struct SparePixels {
+    std::size_t count = 0;
+    std::unique_ptr<std::uint16_t[]> pixels;
+  };
+  std::array<SparePixels, 2> spares;
 
   // DDraw.dll as a loaded module: LoadLibraryA count.
   int ddrawLoads = 0;
@@ -55,6 +68,7 @@ struct State {
   HRESULT failGetDCCode = DD_OK;
   bool failCreateCompatibleDC = false;
   int loseBeforeCall = 0;
+  bool skipPixels = false;
 
   // Logs. The call log is a fixed array so that logging never allocates.
   std::array<CallRecord, kCallLogCapacity> calls;
@@ -65,11 +79,18 @@ struct State {
 
   std::vector<std::unique_ptr<AddedResource>> addedResources;
   std::function<void(const PixelView&)> flipHook;
+
+  std::unique_ptr<Gdi, GdiDeleter> gdi;  // made when first asked for
 };
 
 State& GetState();
 
 void LogCall(const char* Method, const void* Object, HRESULT Result);
+// The call's result, logged on its way back.
+inline HRESULT Logged(const char* Method, const void* Object, HRESULT Result) {
+  LogCall(Method, Object, Result);
+  return Result;
+}
 bool EqualsIgnoreCase(const char* A, const char* B);
 
 // Each part frees what it owns (called by Reset).

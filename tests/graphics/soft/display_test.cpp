@@ -3,40 +3,36 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "graphics/soft/control.h"
 #include "graphics/soft/soft_api.h"
+#include "tests/graphics/soft/surfaces.h"
 
 namespace {
+
+using soft_test::NewDevice;
+using soft_test::OpenDevice;
+using soft_test::Plain;
+using soft_test::SurfaceDesc;
+using soft_test::TakeScreen;
+
+// Source pixels that encode their own position; 0x0000 is the usual key.
+std::uint16_t Numbered(int X, int Y) {
+  return static_cast<std::uint16_t>(0x100 + Y * 16 + X);
+}
+std::uint16_t Grey(int, int) {
+  return 0x7BEF;
+}
 
 class Display : public ::testing::Test {
  protected:
   void SetUp() override { soft::Reset(); }
   void TearDown() override { soft::Reset(); }
 
-  // A device in exclusive 640 x 480 x 16 mode, as the game's set-up makes it.
-  IDirectDraw7* OpenDevice() {
-    IDirectDraw7* dd = nullptr;
-    EXPECT_EQ(DD_OK, DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&dd), IID_IDirectDraw7,
-                                        nullptr));
-    EXPECT_EQ(DD_OK, dd->SetCooperativeLevel(soft::FakeWindowHandle(),
-                                             DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
-    EXPECT_EQ(DD_OK, dd->SetDisplayMode(640, 480, 16, 0, 0));
-    return dd;
-  }
-
-  static DDSURFACEDESC2 Desc() {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof(desc));
-    desc.dwSize = sizeof(desc);
-    return desc;
-  }
-
   static HRESULT MakePrimary(IDirectDraw7* Dd, IDirectDrawSurface7** Primary) {
-    DDSURFACEDESC2 desc = Desc();
+    DDSURFACEDESC2 desc = SurfaceDesc();
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     desc.dwBackBufferCount = 1;
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
@@ -51,21 +47,23 @@ class Display : public ::testing::Test {
     return back;
   }
 
-  static IDirectDrawSurface7* Plain(IDirectDraw7* Dd, DWORD W, DWORD H,
-                                    DWORD Caps = DDSCAPS_OFFSCREENPLAIN) {
-    DDSURFACEDESC2 desc = Desc();
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = W;
-    desc.dwHeight = H;
-    desc.ddsCaps.dwCaps = Caps;
-    IDirectDrawSurface7* surface = nullptr;
-    EXPECT_EQ(DD_OK, Dd->CreateSurface(&desc, &surface, nullptr));
-    return surface;
+  // The game's flipping chain on a device of its own: the primary surface and
+  // the back buffer attached to it (nullptr where it could not be made).
+  struct Chain {
+    IDirectDraw7* dd;
+    IDirectDrawSurface7* primary;
+    IDirectDrawSurface7* back;
+  };
+  static Chain OpenChain() {
+    Chain chain{OpenDevice(), nullptr, nullptr};
+    EXPECT_EQ(DD_OK, MakePrimary(chain.dd, &chain.primary));
+    if (chain.primary != nullptr) chain.back = BackBufferOf(chain.primary);
+    return chain;
   }
 
   // Writes pixel values through Lock, as the game's own code would.
   static void Paint(IDirectDrawSurface7* S, std::uint16_t (*Value)(int X, int Y)) {
-    DDSURFACEDESC2 desc = Desc();
+    DDSURFACEDESC2 desc = SurfaceDesc();
     ASSERT_EQ(DD_OK, S->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
     for (DWORD y = 0; y < desc.dwHeight; ++y) {
       auto* row = reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(desc.lpSurface) +
@@ -74,6 +72,20 @@ class Display : public ::testing::Test {
         row[x] = Value(static_cast<int>(x), static_cast<int>(y));
     }
     ASSERT_EQ(DD_OK, S->Unlock(nullptr));
+  }
+
+  // An 8 x 6 source of Numbered pixels and a 10 x 10 Grey destination on a
+  // device of their own, for the copies between them.
+  struct SourceAndDestination {
+    IDirectDrawSurface7* src;
+    IDirectDrawSurface7* dst;
+  };
+  static SourceAndDestination NumberedAndGrey() {
+    IDirectDraw7* dd = OpenDevice();
+    const SourceAndDestination surfaces{Plain(dd, 8, 6), Plain(dd, 10, 10)};
+    Paint(surfaces.src, Numbered);
+    Paint(surfaces.dst, Grey);
+    return surfaces;
   }
 
   static std::vector<std::uint16_t> Snapshot(IDirectDrawSurface7* S) {
@@ -95,23 +107,12 @@ class Display : public ::testing::Test {
   }
 };
 
-// Source pixels that encode their own position; 0x0000 is the usual key.
-std::uint16_t Numbered(int X, int Y) {
-  return static_cast<std::uint16_t>(0x100 + Y * 16 + X);
-}
-std::uint16_t Grey(int, int) {
-  return 0x7BEF;
-}
-
 TEST_F(Display, SetUpChainDescribesRgb565Surfaces) {
-  IDirectDraw7* dd = OpenDevice();
-  IDirectDrawSurface7* primary = nullptr;
-  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
-  IDirectDrawSurface7* back = BackBufferOf(primary);
+  auto [dd, primary, back] = OpenChain();
   ASSERT_NE(nullptr, back);
 
   for (IDirectDrawSurface7* s : {primary, back}) {
-    DDSURFACEDESC2 desc = Desc();
+    DDSURFACEDESC2 desc = SurfaceDesc();
     ASSERT_EQ(DD_OK, s->GetSurfaceDesc(&desc));
     EXPECT_EQ(640u, desc.dwWidth);
     EXPECT_EQ(480u, desc.dwHeight);
@@ -122,13 +123,13 @@ TEST_F(Display, SetUpChainDescribesRgb565Surfaces) {
     EXPECT_EQ(0x001Fu, desc.ddpfPixelFormat.dwBBitMask);
     EXPECT_TRUE(desc.ddpfPixelFormat.dwFlags & DDPF_RGB);
   }
-  DDSURFACEDESC2 desc = Desc();
+  DDSURFACEDESC2 desc = SurfaceDesc();
   back->GetSurfaceDesc(&desc);
   EXPECT_TRUE(desc.ddsCaps.dwCaps & DDSCAPS_BACKBUFFER);
 
   // The small sheets get a pitch of their own: callers must use lPitch.
   IDirectDrawSurface7* sheet = Plain(dd, 331, 100, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY);
-  desc = Desc();
+  desc = SurfaceDesc();
   sheet->GetSurfaceDesc(&desc);
   EXPECT_EQ(331u, desc.dwWidth);
   EXPECT_EQ(100u, desc.dwHeight);
@@ -152,8 +153,7 @@ TEST_F(Display, PrimaryNeedsExclusiveModeAndTheGameMode) {
   EXPECT_EQ(DDERR_INVALIDPARAMS,
             dd->SetCooperativeLevel(soft::FakeWindowHandle(), DDSCL_EXCLUSIVE));
 
-  ASSERT_EQ(DD_OK,
-            dd->SetCooperativeLevel(soft::FakeWindowHandle(), DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
+  ASSERT_EQ(DD_OK, TakeScreen(dd));
   EXPECT_EQ(DDERR_UNSUPPORTEDMODE, MakePrimary(dd, &primary));
   EXPECT_EQ(DDERR_INVALIDMODE, dd->SetDisplayMode(800, 600, 16, 0, 0));
   EXPECT_EQ(DDERR_INVALIDMODE, dd->SetDisplayMode(640, 480, 32, 0, 0));
@@ -163,18 +163,15 @@ TEST_F(Display, PrimaryNeedsExclusiveModeAndTheGameMode) {
   EXPECT_EQ(DDERR_PRIMARYSURFACEALREADYEXISTS, MakePrimary(dd, &second));
 
   // Only one device owns the screen.
-  IDirectDraw7* other = nullptr;
-  ASSERT_EQ(DD_OK, DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&other), IID_IDirectDraw7,
-                                      nullptr));
-  EXPECT_EQ(
-      DDERR_EXCLUSIVEMODEALREADYSET,
-      other->SetCooperativeLevel(soft::FakeWindowHandle(), DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
+  IDirectDraw7* other = NewDevice();
+  ASSERT_NE(nullptr, other);
+  EXPECT_EQ(DDERR_EXCLUSIVEMODEALREADYSET, TakeScreen(other));
 }
 
 TEST_F(Display, CreateSurfaceRefusesBadDescriptions) {
   IDirectDraw7* dd = OpenDevice();
   IDirectDrawSurface7* s = nullptr;
-  DDSURFACEDESC2 desc = Desc();
+  DDSURFACEDESC2 desc = SurfaceDesc();
   desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
   desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
   desc.dwWidth = 0;
@@ -194,11 +191,7 @@ TEST_F(Display, CreateSurfaceRefusesBadDescriptions) {
 }
 
 TEST_F(Display, OpaqueBltFastCopiesTheRectangleOnly) {
-  IDirectDraw7* dd = OpenDevice();
-  IDirectDrawSurface7* src = Plain(dd, 8, 6);
-  IDirectDrawSurface7* dst = Plain(dd, 10, 10);
-  Paint(src, Numbered);
-  Paint(dst, Grey);
+  auto [src, dst] = NumberedAndGrey();
 
   RECT r = {1, 2, 4, 5};  // 3 x 3
   ASSERT_EQ(DD_OK, dst->BltFast(6, 7, src, &r, DDBLTFAST_WAIT));
@@ -213,6 +206,52 @@ TEST_F(Display, OpaqueBltFastCopiesTheRectangleOnly) {
   EXPECT_EQ(Numbered(0, 0), At(dst, 2, 4));
   EXPECT_EQ(Numbered(7, 5), At(dst, 9, 9));
   EXPECT_EQ(0x7BEF, At(dst, 1, 4));
+}
+
+// A background copied over the whole frame again and again: rows that still
+// hold it are not copied again, and every way of drawing on a row (a keyed
+// blit, a part of a row, Lock, a flip, a change of the background itself)
+// makes the next copy put the background back exactly.
+TEST_F(Display, WholeRowCopiesAreRepeatedWhereAnythingDrewOnThem) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* sprite = Plain(dd, 4, 4);
+  IDirectDrawSurface7* primary = nullptr;
+  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
+  IDirectDrawSurface7* frame = BackBufferOf(primary);
+  IDirectDrawSurface7* background = Plain(dd, 640, 480);
+  Paint(background, Numbered);
+  Paint(sprite, Grey);
+  const auto copy = [&] {
+    ASSERT_EQ(DD_OK, frame->BltFast(0, 0, background, nullptr, DDBLTFAST_WAIT));
+    EXPECT_EQ(Snapshot(frame), Snapshot(background));
+  };
+  copy();
+  copy();
+  ASSERT_EQ(DD_OK, frame->BltFast(100, 200, sprite, nullptr, DDBLTFAST_WAIT));
+  copy();
+  SetKey(sprite, 0, 0);
+  ASSERT_EQ(DD_OK, frame->BltFast(3, 5, sprite, nullptr, DDBLTFAST_SRCCOLORKEY));
+  copy();
+  // Two places on the same rows, far apart.
+  ASSERT_EQ(DD_OK, frame->BltFast(300, 6, sprite, nullptr, DDBLTFAST_SRCCOLORKEY));
+  ASSERT_EQ(DD_OK, frame->BltFast(10, 4, sprite, nullptr, DDBLTFAST_WAIT));
+  copy();
+  Paint(frame, Grey);
+  copy();
+  ASSERT_EQ(DD_OK, primary->Flip(nullptr, DDFLIP_WAIT));
+  copy();
+  ASSERT_EQ(DD_OK, background->BltFast(0, 7, sprite, nullptr, DDBLTFAST_WAIT));
+  copy();
+}
+
+// A new surface starts black, also when it takes the memory of one just freed.
+TEST_F(Display, ANewSurfaceStartsBlackInTheMemoryOfOneFreed) {
+  IDirectDraw7* dd = OpenDevice();
+  IDirectDrawSurface7* old = Plain(dd, 640, 480);
+  Paint(old, Grey);
+  old->Release();
+  IDirectDrawSurface7* made = Plain(dd, 640, 480);
+  EXPECT_EQ(Snapshot(made), std::vector<std::uint16_t>(640 * 480, 0));
 }
 
 TEST_F(Display, ColourKeyedBltFastLeavesKeyRangeOut) {
@@ -240,6 +279,11 @@ TEST_F(Display, ColourKeyedBltFastLeavesKeyRangeOut) {
   ASSERT_EQ(DD_OK, dst->BltFast(0, 0, src, nullptr, DDBLTFAST_WAIT));
   EXPECT_EQ((std::vector<std::uint16_t>{0, 1, 2, 3}), Snapshot(dst));
 
+  // A source drawn anew is copied as it is now.
+  Paint(src, [](int X, int) -> std::uint16_t { return static_cast<std::uint16_t>(X + 4); });
+  ASSERT_EQ(DD_OK, dst->BltFast(0, 0, src, nullptr, DDBLTFAST_SRCCOLORKEY));
+  EXPECT_EQ((std::vector<std::uint16_t>{4, 5, 6, 7}), Snapshot(dst));
+
   DDCOLORKEY key = {};
   ASSERT_EQ(DD_OK, src->GetColorKey(DDCKEY_SRCBLT, &key));
   EXPECT_EQ(1u, key.dwColorSpaceLowValue);
@@ -249,11 +293,7 @@ TEST_F(Display, ColourKeyedBltFastLeavesKeyRangeOut) {
 }
 
 TEST_F(Display, BadRectanglesAreRefusedWithoutTouchingAPixel) {
-  IDirectDraw7* dd = OpenDevice();
-  IDirectDrawSurface7* src = Plain(dd, 8, 6);
-  IDirectDrawSurface7* dst = Plain(dd, 10, 10);
-  Paint(src, Numbered);
-  Paint(dst, Grey);
+  auto [src, dst] = NumberedAndGrey();
   SetKey(src, 0, 0);
   const std::vector<std::uint16_t> before = Snapshot(dst);
   const std::vector<std::uint16_t> sourceBefore = Snapshot(src);
@@ -315,10 +355,8 @@ TEST_F(Display, OverlappingCopyWithinOneSurface) {
 }
 
 TEST_F(Display, LostSurfacesRefuseEveryDrawingCallUntilRestored) {
-  IDirectDraw7* dd = OpenDevice();
-  IDirectDrawSurface7* primary = nullptr;
-  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
-  IDirectDrawSurface7* back = BackBufferOf(primary);
+  auto [dd, primary, back] = OpenChain();
+  ASSERT_NE(nullptr, back);
   IDirectDrawSurface7* sheet = Plain(dd, 16, 16);
   SetKey(sheet, 0, 0);
 
@@ -326,7 +364,7 @@ TEST_F(Display, LostSurfacesRefuseEveryDrawingCallUntilRestored) {
   EXPECT_EQ(soft::kLostPatternA, At(sheet, 0, 0));
   EXPECT_EQ(soft::kLostPatternB, At(sheet, 8, 0));
 
-  DDSURFACEDESC2 desc = Desc();
+  DDSURFACEDESC2 desc = SurfaceDesc();
   HDC dc = nullptr;
   DDCOLORKEY key = {0, 0};
   DDSCAPS2 caps = {};
@@ -353,6 +391,12 @@ TEST_F(Display, LostSurfacesRefuseEveryDrawingCallUntilRestored) {
   EXPECT_EQ(DD_OK, back->IsLost());
   EXPECT_EQ(DD_OK, back->BltFast(0, 0, sheet, nullptr, DDBLTFAST_SRCCOLORKEY));
   EXPECT_EQ(DD_OK, primary->Flip(nullptr, DDFLIP_WAIT));
+  // Drawn on in part, a restored surface shows the pattern around the drawing.
+  IDirectDrawSurface7* grey = Plain(dd, 8, 8);
+  Paint(grey, Grey);
+  ASSERT_EQ(DD_OK, back->BltFast(16, 0, grey, nullptr, DDBLTFAST_WAIT));
+  EXPECT_EQ(0x7BEF, At(back, 16, 0));
+  EXPECT_EQ(soft::kLostPatternA, At(back, 632, 472));
   // Restoring brings memory back, not the picture, and keeps the colour key.
   EXPECT_EQ(soft::kLostPatternA, At(sheet, 0, 0));
   ASSERT_EQ(DD_OK, sheet->GetColorKey(DDCKEY_SRCBLT, &key));
@@ -382,10 +426,8 @@ TEST_F(Display, RestoreAnswersWrongModeWhileDeactivated) {
 }
 
 TEST_F(Display, FlipSwapsFrontAndBackAndCallsTheHook) {
-  IDirectDraw7* dd = OpenDevice();
-  IDirectDrawSurface7* primary = nullptr;
-  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
-  IDirectDrawSurface7* back = BackBufferOf(primary);
+  auto [dd, primary, back] = OpenChain();
+  ASSERT_NE(nullptr, back);
   Paint(primary, [](int, int) -> std::uint16_t { return 0x1111; });
   Paint(back, [](int X, int Y) -> std::uint16_t { return static_cast<std::uint16_t>(X ^ Y); });
 
@@ -418,10 +460,8 @@ TEST_F(Display, FlipSwapsFrontAndBackAndCallsTheHook) {
 TEST_F(Display, ChainSurvivesEveryReleaseOrder) {
   for (bool primaryFirst : {true, false}) {
     soft::Reset();
-    IDirectDraw7* dd = OpenDevice();
-    IDirectDrawSurface7* primary = nullptr;
-    ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
-    IDirectDrawSurface7* back = BackBufferOf(primary);
+    auto [dd, primary, back] = OpenChain();
+    ASSERT_NE(nullptr, back);
     EXPECT_EQ(3, soft::LiveDirectDrawObjects());
     if (primaryFirst) {
       EXPECT_EQ(0u, primary->Release());
@@ -474,7 +514,7 @@ TEST_F(Display, ReferenceCountsAndTheReleaseLog) {
 TEST_F(Display, LockExposesMemoryPitchAndFormat) {
   IDirectDraw7* dd = OpenDevice();
   IDirectDrawSurface7* s = Plain(dd, 5, 3);
-  DDSURFACEDESC2 desc = Desc();
+  DDSURFACEDESC2 desc = SurfaceDesc();
   RECT r = {1, 1, 3, 3};
   ASSERT_EQ(DD_OK, s->Lock(&r, &desc, DDLOCK_WAIT, nullptr));
   EXPECT_NE(nullptr, desc.lpSurface);
@@ -484,7 +524,7 @@ TEST_F(Display, LockExposesMemoryPitchAndFormat) {
       0x1234;  // pixel (1, 2)
 
   // While locked, the surface is busy for everything else.
-  DDSURFACEDESC2 again = Desc();
+  DDSURFACEDESC2 again = SurfaceDesc();
   HDC dc = nullptr;
   IDirectDrawSurface7* other = Plain(dd, 5, 3);
   EXPECT_EQ(DDERR_SURFACEBUSY, s->Lock(nullptr, &again, 0, nullptr));
@@ -503,7 +543,7 @@ TEST_F(Display, LockExposesMemoryPitchAndFormat) {
 
   // A 1 x 1 surface still has a whole 32-bit word at its start.
   IDirectDrawSurface7* tiny = Plain(dd, 1, 1);
-  desc = Desc();
+  desc = SurfaceDesc();
   ASSERT_EQ(DD_OK, tiny->Lock(nullptr, &desc, 0, nullptr));
   EXPECT_GE(desc.lPitch, 4);
   EXPECT_EQ(0u, *static_cast<std::uint32_t*>(desc.lpSurface) & 0xFFFFu);
@@ -521,11 +561,9 @@ TEST_F(Display, InjectedSetUpFaults) {
             DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&dd), IID_IDirectDraw7, nullptr));
 
   soft::FailSetCooperativeLevel(DDERR_HWNDALREADYSET);
-  EXPECT_EQ(DDERR_HWNDALREADYSET,
-            dd->SetCooperativeLevel(soft::FakeWindowHandle(), DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
+  EXPECT_EQ(DDERR_HWNDALREADYSET, TakeScreen(dd));
   soft::FailSetCooperativeLevel(DD_OK);
-  ASSERT_EQ(DD_OK,
-            dd->SetCooperativeLevel(soft::FakeWindowHandle(), DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
+  ASSERT_EQ(DD_OK, TakeScreen(dd));
   soft::FailSetDisplayMode(DDERR_UNSUPPORTEDMODE);
   EXPECT_EQ(DDERR_UNSUPPORTEDMODE, dd->SetDisplayMode(640, 480, 16, 0, 0));
   soft::FailSetDisplayMode(DD_OK);
@@ -533,7 +571,7 @@ TEST_F(Display, InjectedSetUpFaults) {
 
   soft::FailCreateSurface(2, DDERR_OUTOFVIDEOMEMORY);
   IDirectDrawSurface7* first = Plain(dd, 4, 4);
-  DDSURFACEDESC2 desc = Desc();
+  DDSURFACEDESC2 desc = SurfaceDesc();
   desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
   desc.dwWidth = desc.dwHeight = 4;
   desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY;
@@ -554,7 +592,7 @@ TEST_F(Display, InjectedDrawingFaults) {
   EXPECT_EQ(DDERR_GENERIC, s->Restore());
   EXPECT_EQ(DD_OK, s->Restore());
 
-  DDSURFACEDESC2 desc = Desc();
+  DDSURFACEDESC2 desc = SurfaceDesc();
   soft::LockStillDrawingTimes(2);
   EXPECT_EQ(DDERR_WASSTILLDRAWING, s->Lock(nullptr, &desc, 0, nullptr));
   EXPECT_EQ(DDERR_WASSTILLDRAWING, s->Lock(nullptr, &desc, 0, nullptr));
@@ -587,10 +625,8 @@ TEST_F(Display, InjectedDrawingFaults) {
 }
 
 TEST_F(Display, CallLogNamesMethodsInOrder) {
-  IDirectDraw7* dd = OpenDevice();
-  IDirectDrawSurface7* primary = nullptr;
-  ASSERT_EQ(DD_OK, MakePrimary(dd, &primary));
-  IDirectDrawSurface7* back = BackBufferOf(primary);
+  auto [dd, primary, back] = OpenChain();
+  ASSERT_NE(nullptr, back);
   back->BltFast(0, 0, primary, nullptr, DDBLTFAST_WAIT);
   primary->Flip(nullptr, DDFLIP_WAIT);
   back->Release();
@@ -607,6 +643,49 @@ TEST_F(Display, CallLogNamesMethodsInOrder) {
   for (std::size_t i = 0; i < soft::kCallLogCapacity + 10; ++i) primary->IsLost();
   EXPECT_EQ(soft::kCallLogCapacity, soft::CallLog().size());
   EXPECT_EQ(10u, soft::CallLogDropped());
+}
+
+// A display set aside (the page's, while it watches a recording) waits
+// untouched while a fresh one is used and left in any state, and comes back
+// as it was: its surfaces and their pixels, its DC, its exclusive owner, its
+// faults, its log and its flip hook.
+TEST_F(Display, ASetAsideDisplayWaitsUntouchedAndComesBackAsItWas) {
+  auto [dd, primary, back] = OpenChain();
+  ASSERT_NE(nullptr, back);
+  Paint(back, Numbered);
+  HDC dc = CreateCompatibleDC(nullptr);
+  int hookCalls = 0;
+  soft::SetFlipHook([&](const soft::PixelView&) { ++hookCalls; });
+  soft::FailSetDisplayMode(DDERR_GENERIC);
+  const std::vector<std::uint16_t> kept = Snapshot(back);
+  const std::size_t logged = soft::CallLog().size();
+  {
+    soft::DisplaySetAside aside;
+    EXPECT_EQ(0, soft::LiveSurfaces());
+    EXPECT_EQ(0, soft::LiveDCs());
+    EXPECT_TRUE(soft::CallLog().empty());
+    // The fresh display's own device takes the screen, flips, is switched
+    // away from and is left so.
+    IDirectDraw7* other = OpenDevice();
+    IDirectDrawSurface7* its = nullptr;
+    ASSERT_EQ(DD_OK, MakePrimary(other, &its));
+    EXPECT_EQ(DD_OK, its->Flip(nullptr, DDFLIP_WAIT));
+    CreateCompatibleDC(nullptr);
+    soft::Deactivate();
+    EXPECT_EQ(0, hookCalls);
+  }
+  EXPECT_EQ(2, soft::LiveSurfaces());
+  EXPECT_EQ(1, soft::LiveDCs());
+  EXPECT_TRUE(soft::IsActive());
+  EXPECT_EQ(logged, soft::CallLog().size());
+  EXPECT_EQ(kept, Snapshot(back));
+  EXPECT_EQ(DD_OK, primary->Flip(nullptr, DDFLIP_WAIT));
+  EXPECT_EQ(1, hookCalls);
+  EXPECT_EQ(DDERR_GENERIC, dd->SetDisplayMode(640, 480, 16, 0, 0));
+  IDirectDraw7* third = NewDevice();
+  ASSERT_NE(nullptr, third);
+  EXPECT_EQ(DDERR_EXCLUSIVEMODEALREADYSET, TakeScreen(third));
+  EXPECT_TRUE(DeleteDC(dc));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "graphics/soft/resources.h"
 #include "graphics/soft/soft_api.h"
 #include "tests/graphics/soft/dib_builder.h"
+#include "tests/graphics/soft/surfaces.h"
 
 namespace {
 
@@ -24,26 +24,12 @@ class Gdi : public ::testing::Test {
  protected:
   void SetUp() override {
     soft::Reset();
-    ASSERT_EQ(DD_OK, DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&dd_), IID_IDirectDraw7,
-                                        nullptr));
-    ASSERT_EQ(DD_OK, dd_->SetCooperativeLevel(soft::FakeWindowHandle(),
-                                              DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE));
-    ASSERT_EQ(DD_OK, dd_->SetDisplayMode(640, 480, 16, 0, 0));
+    dd_ = soft_test::OpenDevice();
+    ASSERT_FALSE(HasFailure()) << "no device in exclusive 640 x 480 x 16 mode";
   }
   void TearDown() override { soft::Reset(); }
 
-  IDirectDrawSurface7* Plain(DWORD W, DWORD H) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof(desc));
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = W;
-    desc.dwHeight = H;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    IDirectDrawSurface7* surface = nullptr;
-    EXPECT_EQ(DD_OK, dd_->CreateSurface(&desc, &surface, nullptr));
-    return surface;
-  }
+  IDirectDrawSurface7* Plain(DWORD W, DWORD H) { return soft_test::Plain(dd_, W, H); }
 
   static HBITMAP Load(const char* Name, int Cx = 0, int Cy = 0) {
     return static_cast<HBITMAP>(
@@ -62,6 +48,21 @@ class Gdi : public ::testing::Test {
     EXPECT_EQ(DD_OK, Surface->ReleaseDC(dc));
     EXPECT_TRUE(DeleteDC(image));
     return ok;
+  }
+
+  // Every pixel of the bitmap, top row first, as a DC it is selected into
+  // reads them.
+  static std::vector<COLORREF> Colours(HBITMAP Bitmap) {
+    BITMAP bm = {};
+    EXPECT_EQ(static_cast<int>(sizeof(bm)), GetObjectA(Bitmap, sizeof(bm), &bm));
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, Bitmap);
+    std::vector<COLORREF> colours;
+    for (int y = 0; y < bm.bmHeight; ++y) {
+      for (int x = 0; x < bm.bmWidth; ++x) colours.push_back(GetPixel(dc, x, y));
+    }
+    DeleteDC(dc);
+    return colours;
   }
 
   static std::uint16_t At(IDirectDrawSurface7* S, int X, int Y) {
@@ -138,11 +139,7 @@ TEST_F(Gdi, LoadsBitmapFiles) {
   HBITMAP bitmap = static_cast<HBITMAP>(
       LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
   ASSERT_NE(nullptr, bitmap);
-  HDC dc = CreateCompatibleDC(nullptr);
-  SelectObject(dc, bitmap);
-  EXPECT_EQ(kBlue, GetPixel(dc, 2, 0));
-  EXPECT_EQ(RGB(1, 2, 3), GetPixel(dc, 2, 1));
-  DeleteDC(dc);
+  EXPECT_EQ(spec.pixels, Colours(bitmap));
   DeleteObject(bitmap);
   std::remove(path.c_str());
 
@@ -163,19 +160,13 @@ TEST_F(Gdi, ScalesWhileLoading) {
   GetObjectA(quad, sizeof(bm), &bm);
   EXPECT_EQ(4, bm.bmWidth);
   EXPECT_EQ(2, bm.bmHeight);
-  HDC dc = CreateCompatibleDC(nullptr);
-  SelectObject(dc, quad);
-  EXPECT_EQ(kRed, GetPixel(dc, 1, 0));
-  EXPECT_EQ(kGreen, GetPixel(dc, 2, 0));
-  EXPECT_EQ(kWhite, GetPixel(dc, 3, 1));
-  DeleteDC(dc);
+  EXPECT_EQ((std::vector<COLORREF>{kRed, kRed, kGreen, kGreen, kBlue, kBlue, kWhite, kWhite}),
+            Colours(quad));
 }
 
 TEST_F(Gdi, StretchesOnePixelOverTheWholeScreen) {
   IDirectDrawSurface7* background = Plain(640, 480);
-  DDSURFACEDESC2 desc;
-  std::memset(&desc, 0, sizeof(desc));
-  desc.dwSize = sizeof(desc);
+  DDSURFACEDESC2 desc = soft_test::SurfaceDesc();
   ASSERT_EQ(DD_OK, background->Lock(nullptr, &desc, 0, nullptr));
   for (int y = 0; y < 480; ++y) {
     auto* row = reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(desc.lpSurface) +
@@ -354,9 +345,7 @@ TEST_F(Gdi, MatchColourReadsTheConvertedPixel) {
     ASSERT_EQ(DD_OK, tiny->GetDC(&dc));
     SetPixel(dc, 0, 0, c);
     tiny->ReleaseDC(dc);
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof(desc));
-    desc.dwSize = sizeof(desc);
+    DDSURFACEDESC2 desc = soft_test::SurfaceDesc();
     ASSERT_EQ(DD_OK, tiny->Lock(nullptr, &desc, 0, nullptr));
     DWORD v = *static_cast<DWORD*>(desc.lpSurface);
     v &= (1u << desc.ddpfPixelFormat.dwRGBBitCount) - 1;
