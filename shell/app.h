@@ -10,10 +10,23 @@
 
 #include <cstdint>
 
+#include "shell/form_event.h"
+
 struct IDirectDraw7;
 struct IDirectDrawSurface7;
 
 namespace carpex {
+
+// The pace of the game: each frame begins with a sleep of this long, and the
+// timer ticks this often.
+inline constexpr uint32_t kFrameSleepMs = 16;
+inline constexpr uint32_t kTimerIntervalMs = 1000;
+
+// The message box's flags (MessageBoxA's) that the application layer tells apart.
+inline constexpr uint32_t kMbIconMask = 0xF0;
+inline constexpr uint32_t kMbIconError = 0x10;
+inline constexpr uint32_t kMbIconQuestion = 0x20;
+inline constexpr uint32_t kMbIconWarning = 0x30;
 
 // How the display shows the game's picture.
 enum class Presentation : uint8_t {
@@ -24,21 +37,13 @@ enum class Presentation : uint8_t {
   Windowed,
 };
 
-// The form's handlers as the application layer calls them, always between two
-// idle calls (never during one).
+// The form as the application layer drives it, always between two idle calls
+// (never during one): every event of every kind through Handle, and the idle
+// calls through GameLoop.
 class FormHandlers {
  public:
   virtual ~FormHandlers() = default;
-  virtual void FormKeyPress(uint8_t& Key) = 0;
-  virtual void FormKeyDown(uint16_t& Key) = 0;
-  virtual void FormKeyUp(uint16_t& Key) = 0;
-  virtual void Timer1Timer() = 0;
-  virtual void ApplicationEvents1Deactivate() = 0;
-  virtual void ApplicationEvents1Restore() = 0;
-  // The player asked to leave the exclusive display for a window (Alt+Enter):
-  // the form lets its display go and sets it up again, windowed; a round goes
-  // on where it was.
-  virtual void LeaveExclusiveDisplay() {}
+  virtual void Handle(const FormEvent& Event) = 0;
   // The idle handler: one call per turn of the message loop with no message waiting,
   // repeated for as long as it leaves Done at false.
   virtual void GameLoop(bool& Done) = 0;
@@ -79,6 +84,12 @@ class Application {
 
   // The low 32 bits of the high-resolution clock (or the tick count).
   virtual uint32_t ClockSeed() = 0;
+
+  // The time between frames from now on, at Percent of the game's speed (one
+  // of kSpeeds): the game's own at 100, 100 / Percent times as long below it.
+  // The frames themselves stay what they are. Nothing for a layer that sets
+  // no pace (the replay tool's).
+  virtual void SetSpeed(uint16_t /*Percent*/) {}
 
   // How the display is to be set up now.
   virtual Presentation DisplayPresentation() { return Presentation::Exclusive; }

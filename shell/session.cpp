@@ -9,14 +9,11 @@ GameSession::GameSession(Application& App, Language Pictures) {
   DirectDraw::Bind();
   form_.reset(new TForm1(App));
   form_->UsePictures(Pictures);
-  // Set before FormCreate, so that the display's set-up can use the form's window.
-  Form1 = form_.get();
   form_->FormCreate();
 }
 
 GameSession::~GameSession() {
   form_->FormDestroy();
-  Form1 = nullptr;
   form_.reset();
   DirectDraw::Unbind();
 }
@@ -37,8 +34,28 @@ void GameSession::SetRandomSource(RandomSource* Source) {
   form_->SetRandomSource(Source);
 }
 
-void GameSession::UsePictures(Language Chosen) {
-  form_->UsePictures(Chosen);
+void GameSession::AddRoundListener(RoundListener* Listener) {
+  form_->AddRoundListener(Listener);
+}
+
+void GameSession::RemoveRoundListener(RoundListener* Listener) {
+  form_->RemoveRoundListener(Listener);
+}
+
+CarriedState GameSession::Carried() const {
+  return form_->Carried();
+}
+
+void GameSession::Carry(const CarriedState& State) {
+  form_->Carry(State);
+}
+
+void GameSession::UseDailyCity(uint32_t Day) {
+  form_->DailySeed = Day;
+}
+
+uint32_t GameSession::DailyCity() const {
+  return form_->DailySeed;
 }
 
 void GameSession::SeedOwnGenerator(uint32_t Seed) {

@@ -1,6 +1,6 @@
 // One game session on an application layer: the form's whole life, written
-// once. Making a session binds DirectDraw, creates the form (Form1) and runs
-// FormCreate; ending it runs FormDestroy, clears Form1 and unbinds DirectDraw.
+// once. Making a session binds DirectDraw, creates the form and runs
+// FormCreate; ending it runs FormDestroy and unbinds DirectDraw.
 // In between it hands out the form's handlers, for the application layer's
 // message loop or a replay's script, and the view that tools read.
 #pragma once
@@ -11,6 +11,7 @@
 #include "assets/sprite_sheets.h"
 #include "shell/app.h"
 #include "shell/form_view.h"
+#include "shell/rounds.h"
 #include "world/world.h"
 
 namespace carpex {
@@ -37,9 +38,18 @@ class GameSession {
   void SetRandomSource(RandomSource* Source);
   // The game's own generator seeded with Seed instead of the clock.
   void SeedOwnGenerator(uint32_t Seed);
-  // The level choice and the banners from now on in Chosen's pictures (between
-  // two frames).
-  void UsePictures(Language Chosen);
+  // Every round from now on on today's city, the day's DailySeed (0: the
+  // generator the game had).
+  void UseDailyCity(uint32_t Day);
+  uint32_t DailyCity() const;
+  // Listener hears of every round from now on (a few at most); until removed
+  // or the session ends.
+  void AddRoundListener(RoundListener* Listener);
+  void RemoveRoundListener(RoundListener* Listener);
+  // What a round started now would find of the game before it; and the game
+  // set so, between two frames (a round replayed alone).
+  CarriedState Carried() const;
+  void Carry(const CarriedState& State);
 
  private:
   // The tests' and benchmarks' way in (shell/form_access.h).

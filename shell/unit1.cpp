@@ -6,26 +6,56 @@
 
 namespace carpex {
 
-TForm1* Form1 = nullptr;
-
-namespace {
-constexpr uint8_t kCharEscape = 27;
-constexpr uint8_t kCharZero = 48;
-constexpr uint8_t kCharNine = 57;
-constexpr uint8_t kCharLowerF = 102;
-constexpr uint32_t kFrameSleepMs = 16;
-}  // namespace
-
 TForm1::TForm1(Application& App) : Caption(CarriedForm().Caption), App(App) {}
+
+void TForm1::Handle(const FormEvent& Event) {
+  uint8_t character = static_cast<uint8_t>(Event.key);
+  uint16_t key = Event.key;
+  switch (Event.kind) {
+    case FormEvent::Char:
+      FormKeyPress(character);
+      break;
+    case FormEvent::KeyDown:
+      FormKeyDown(key);
+      break;
+    case FormEvent::KeyUp:
+      FormKeyUp(key);
+      break;
+    case FormEvent::Tick:
+      Timer1Timer();
+      break;
+    case FormEvent::Deactivate:
+      ApplicationEvents1Deactivate();
+      break;
+    case FormEvent::Restore:
+      ApplicationEvents1Restore();
+      break;
+    case FormEvent::Language:
+      UsePictures(Event.key == 1 ? Language::English : Language::Chinese);
+      break;
+    case FormEvent::Pause:
+      PauseRound();
+      break;
+    case FormEvent::Speed:
+      ChangeSpeed(Event.key);
+      break;
+    case FormEvent::LeaveExclusive:
+      LeaveExclusiveDisplay();
+      break;
+  }
+}
 
 FormView TForm1::View() const {
   return {W,
           Active,
+          Paused,
+          Pictures,
           FrameCount,
           FramesPerSecond,
           FpsShown,
           DirectDrawDevice.Get(),
-          PrimarySurface.Get()};
+          PrimarySurface.Get(),
+          Speed};
 }
 
 void TForm1::FormCreate() {
@@ -42,6 +72,76 @@ void TForm1::FormCreate() {
   if (DisplayFailed) App.Terminate();
 }
 
+int32_t TForm1::NotingRandom::Random(int32_t N) {
+  const int32_t value = Source->Random(N);
+  if (Into != nullptr && Into->ValueCount < kCityValues) {
+    Into->Values[Into->ValueCount++] = static_cast<uint32_t>(value);
+  }
+  return value;
+}
+
+void TForm1::AddRoundListener(RoundListener* Listener) {
+  for (RoundListener*& slot : RoundListeners) {
+    if (slot == nullptr || slot == Listener) {
+      slot = Listener;
+      return;
+    }
+  }
+}
+
+void TForm1::RemoveRoundListener(RoundListener* Listener) {
+  for (RoundListener*& slot : RoundListeners) {
+    if (slot == Listener) slot = nullptr;
+  }
+}
+
+CarriedState TForm1::Carried() const {
+  CarriedState state;
+  state.Active = Active;
+  state.FrameCount = FrameCount;
+  state.FramesPerSecond = FramesPerSecond;
+  state.FpsShown = FpsShown;
+  state.BombX = W.Bomb.X;
+  state.BombY = W.Bomb.Y;
+  state.BombCol = W.Bomb.Col;
+  state.BombRow = W.Bomb.Row;
+  state.BannerX = W.ResultBanner.X;
+  state.BannerY = W.ResultBanner.Y;
+  for (int32_t i = 1; i <= kStrikeSlots; ++i) state.StrikeTimers[i - 1] = W.Strikes[i].Timer;
+  return state;
+}
+
+void TForm1::Carry(const CarriedState& State) {
+  Active = State.Active != 0 ? 1 : 0;
+  // A game found inactive was switched away from: a restore brings it back.
+  Away = Active == 0;
+  FrameCount = State.FrameCount;
+  FramesPerSecond = State.FramesPerSecond;
+  FpsShown = State.FpsShown >= 1 ? 1 : -1;
+  W.Bomb.X = State.BombX;
+  W.Bomb.Y = State.BombY;
+  W.Bomb.Col = State.BombCol;
+  W.Bomb.Row = State.BombRow;
+  W.ResultBanner.X = State.BannerX;
+  W.ResultBanner.Y = State.BannerY;
+  for (int32_t i = 1; i <= kStrikeSlots; ++i) W.Strikes[i].Timer = State.StrikeTimers[i - 1];
+}
+
+void TForm1::TellRoundEnded(RoundOutcome Outcome) {
+  RoundDecided = true;
+  RoundSoFar.Outcome = Outcome;
+  for (RoundListener* listener : RoundListeners) {
+    if (listener != nullptr) listener->RoundEnded(RoundSoFar);
+  }
+}
+
+void TForm1::TellRoundClosed() {
+  InRound = false;
+  for (RoundListener* listener : RoundListeners) {
+    if (listener != nullptr) listener->RoundClosed();
+  }
+}
+
 void TForm1::FormClose() {
   App.Hide();
 }
@@ -52,7 +152,15 @@ void TForm1::Close() {
 }
 
 void TForm1::StartRound(uint8_t Level) {
-  GenerateCity(W, Level, *Rng);
+  Noting.Source = Rng;
+  if (DailySeed != 0) {
+    Daily.Seed(DailySeed);
+    Noting.Source = &Daily;
+  }
+  Noting.Into = &Starting;
+  Starting.ValueCount = 0;
+  GenerateCity(W, Level, Noting);
+  Noting.Into = nullptr;
   if (!RebuildPlayField()) return;
   DrawCity();
   ResetMovers(W);
@@ -63,18 +171,42 @@ void TForm1::FormKeyPress(uint8_t& Key) {
     if (Key == kCharEscape) {
       Close();
     } else if (Key >= kCharZero && Key <= kCharNine) {
+      Starting.Carried = Carried();
       W.Level = static_cast<uint8_t>(Key - kCharZero);
       StartRound(W.Level);
       W.GameState = kPlaying;
+      Starting.Level = W.Level;
+      Starting.Pictures = Pictures;
+      Starting.Daily = DailySeed;
+      Starting.Speed = Speed;
+      InRound = true;
+      RoundDecided = false;
+      RoundSoFar = RoundEnd{};
+      for (RoundListener* listener : RoundListeners) {
+        if (listener != nullptr) listener->RoundStarted(Starting);
+      }
     }
   } else if (W.GameState == kPlaying || W.GameState == kRoundOver) {
-    if (Key == kCharEscape) W.GameState = kLevelChoice;
+    if (Key == kCharEscape) {
+      if (!RoundDecided) TellRoundEnded(RoundOutcome::Left);
+      TellRoundClosed();
+      W.GameState = kLevelChoice;
+      // A paused round left: the level screen is not paused.
+      if (Paused) {
+        Paused = false;
+        Active = Away ? 0 : 1;
+      }
+    }
   }
   if (Key == kCharLowerF) FpsShown = static_cast<int8_t>(-FpsShown);
 }
 
 void TForm1::FormKeyDown(uint16_t& Key) {
+  // No bomb is released in a paused round; its key going up is still seen.
+  if (Paused) return;
+  const bool held = W.Bomb.State == kBombReleased;
   carpex::FormKeyDown(W, Key);
+  if (!held && W.Bomb.State == kBombReleased) ++RoundSoFar.Bombs;
 }
 
 void TForm1::FormKeyUp(uint16_t& Key) {
@@ -88,12 +220,27 @@ void TForm1::Timer1Timer() {
 
 void TForm1::ApplicationEvents1Deactivate() {
   App.Minimize();
+  Away = true;
   Active = 0;
 }
 
 void TForm1::ApplicationEvents1Restore() {
   App.Maximize();
-  Active = 1;
+  Away = false;
+  // A round the player paused stays paused when the game comes back.
+  Active = Paused ? 0 : 1;
+}
+
+void TForm1::PauseRound() {
+  if (W.GameState != kPlaying && W.GameState != kRoundOver) return;
+  Paused = !Paused;
+  Active = Away || Paused ? 0 : 1;
+}
+
+void TForm1::ChangeSpeed(uint16_t Percent) {
+  if (!IsSpeed(Percent)) return;
+  Speed = Percent;
+  App.SetSpeed(Speed);
 }
 
 void TForm1::LeaveExclusiveDisplay() {
@@ -116,8 +263,16 @@ void TForm1::GameLoop(bool& Done) {
 
   if (W.GameState == kLevelChoice) {
     if (DrawLevelChoice()) return;
-  } else if (AdvanceFrame(W, *this)) {
-    return;
+  } else {
+    const bool playing = W.GameState == kPlaying;
+    const bool abandoned = AdvanceFrame(W, *this);
+    if (playing && InRound && !RoundDecided) {
+      ++RoundSoFar.Frames;
+      if (W.GameState == kRoundOver) {
+        TellRoundEnded(W.ResultBanner.Frame == kBannerWon ? RoundOutcome::Won : RoundOutcome::Lost);
+      }
+    }
+    if (abandoned) return;
   }
 
   if (FlipFrame()) return;

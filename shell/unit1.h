@@ -12,6 +12,7 @@
 #include "graphics/ddraw_api.h"
 #include "shell/app.h"
 #include "shell/form_view.h"
+#include "shell/rounds.h"
 #include "world/world.h"
 
 namespace carpex {
@@ -22,14 +23,9 @@ class TForm1 final : public Painter, public FormHandlers {
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
-  // --- Handlers (called by the application layer between two frames) -------
-  void FormKeyPress(uint8_t& Key) override;
-  void FormKeyDown(uint16_t& Key) override;
-  void FormKeyUp(uint16_t& Key) override;
-  void Timer1Timer() override;
-  void ApplicationEvents1Deactivate() override;
-  void ApplicationEvents1Restore() override;
-  void LeaveExclusiveDisplay() override;
+  // --- The application layer's calls, between two frames --------------------
+  // Each event goes to the handler the form description names for it.
+  void Handle(const FormEvent& Event) override;
   void GameLoop(bool& Done) override;
 
  private:
@@ -42,11 +38,36 @@ class TForm1 final : public Painter, public FormHandlers {
   // Ends the application when the display cannot be set up (DisplayFailed).
   void FormCreate();
   void FormDestroy();
+  // --- Handlers -------------------------------------------------------------
+  void FormKeyPress(uint8_t& Key);
+  void FormKeyDown(uint16_t& Key);
+  void FormKeyUp(uint16_t& Key);
+  void Timer1Timer();
+  void ApplicationEvents1Deactivate();
+  void ApplicationEvents1Restore();
+  // The player pauses a round (or goes on with it): the frames stop as when
+  // the application is switched away from, but nothing is minimised.
+  void PauseRound();
+  // The player's speed: the frames further apart, the steps the same.
+  void ChangeSpeed(uint16_t Percent);
+  void LeaveExclusiveDisplay();
   void FormClose();
   // The form's Close: asks FormClose, then ends the application (main form).
   void Close();
 
   void StartRound(uint8_t Level);
+
+  // --- Rounds, as the game tells them ---------------------------------------
+  static constexpr int kMaxRoundListeners = 4;
+  void AddRoundListener(RoundListener* Listener);
+  void RemoveRoundListener(RoundListener* Listener);
+  // What a round finds of the game before it (and sets it so, for a round
+  // replayed alone).
+  CarriedState Carried() const;
+  void Carry(const CarriedState& State);
+  // The frame that has just run decided the round; Escape left or closed it.
+  void TellRoundEnded(RoundOutcome Outcome);
+  void TellRoundClosed();
   // Replaces the random source (tests and the replay tool queue values).
   void SetRandomSource(RandomSource* Source) { Rng = Source != nullptr ? Source : &OwnRandom; }
   // What the tools read: the trace line, the recorder, the replay's display.
@@ -104,6 +125,11 @@ class TForm1 final : public Painter, public FormHandlers {
   // --- Game variables -------------------------------------------------------
   World W;
   uint8_t Active = 0;
+  // Why the frames stop: the application switched away from (and not
+  // restored yet), the round paused by the player. Active is 0 while either is.
+  bool Away = false;
+  bool Paused = false;
+  uint16_t Speed = 100;
   uint16_t FrameCount = 0;
   uint16_t FramesPerSecond = 0;
   int8_t FpsShown = 0;
@@ -146,14 +172,28 @@ class TForm1 final : public Painter, public FormHandlers {
   Application& App;
   GameRandom OwnRandom;
   RandomSource* Rng = &OwnRandom;
+  // Today's city: each round drawn from a generator seeded afresh with the day (0: none).
+  uint32_t DailySeed = 0;
+  GameRandom Daily;
+  // The round set-up's random values go through Noting, which notes them for
+  // the round's start.
+  class NotingRandom final : public RandomSource {
+   public:
+    int32_t Random(int32_t N) override;
+    RandomSource* Source = nullptr;
+    RoundStart* Into = nullptr;
+  };
+  NotingRandom Noting;
+  RoundStart Starting;
+  RoundListener* RoundListeners[kMaxRoundListeners] = {};
+  bool InRound = false;       // from a digit to the Escape that goes back
+  bool RoundDecided = false;  // won or lost
+  RoundEnd RoundSoFar;
   int RestoreDepth = 0;
   // DrawCity calls in progress (nested through RestoreAll). While a round starts the
   // new play-field background is in use although GameState is still 1, so a loss
   // then must bring it back too, or every block still to draw would meet it lost.
   int CityDrawingDepth = 0;
 };
-
-// The one form, while it exists (null before and after).
-extern TForm1* Form1;
 
 }  // namespace carpex

@@ -26,6 +26,7 @@
 #include "shell/carpex.h"
 #include "shell/session.h"
 #include "tests/shell/heap_counter.h"
+#include "tests/support/scripted_app.h"
 #include "tools/recorder.h"
 
 namespace carpex::alloc_test {
@@ -123,13 +124,8 @@ class PlayRandom final : public RandomSource {
 // The application layer of the headless platform, reduced to what a frame
 // uses, and able to allocate inside a frame on purpose (to show that the watch
 // sees it).
-class PlayApp final : public Application {
+class PlayApp final : public testsupport::ScriptedApp {
  public:
-  void* WindowHandle() override { return &token_; }
-  void Minimize() override {}
-  void Maximize() override {}
-  void Hide() override {}
-  void Terminate() override { terminated = true; }
   void Sleep(uint32_t) override {
     if (allocateWhileSleeping) Escape(std::make_unique<int>(1).get());
   }
@@ -138,22 +134,11 @@ class PlayApp final : public Application {
     ++textCount;
   }
   void ShowMessageBox(const char*, const char*, uint32_t) override { ++messageBoxes; }
-  // The message loop, when a test gives one.
-  void Run(FormHandlers& Form) override {
-    if (loop) loop(Form);
-  }
-  uint32_t ClockSeed() override { return 1; }
 
-  std::function<void(FormHandlers&)> loop;
-
-  bool terminated = false;
   bool allocateWhileSleeping = false;
   char lastText[16] = {};
   uint64_t textCount = 0;
   int messageBoxes = 0;
-
- private:
-  int token_ = 0;
 };
 
 // The game on the software display, played by a simple player, with the heap
@@ -177,7 +162,7 @@ class BusyPlay {
   void Char(uint8_t C) {
     const TGameState state = W().GameState;
     const HeapCount before = HeapNow();
-    Form().FormKeyPress(C);
+    Form().Handle({FormEvent::Char, C});
     if (state == kLevelChoice && C >= '0' && C <= '9') {
       startRoundAllocations += HeapNow().Allocations - before.Allocations;
       ++rounds;
@@ -202,12 +187,12 @@ class BusyPlay {
   // Switched away and back, with a few idle frames between.
   void SwitchAwayAndBack() {
     soft::Deactivate();
-    Form().ApplicationEvents1Deactivate();
+    Form().Handle({FormEvent::Deactivate, 0});
     lossPending_ = true;
     ++losses;
     for (int i = 0; i < 5; ++i) Frame();
     soft::Activate();
-    Form().ApplicationEvents1Restore();
+    Form().Handle({FormEvent::Restore, 0});
   }
 
   // One GameLoop call, and the timer every 60 frames as a 60-Hz display would tick it.
@@ -250,7 +235,7 @@ class BusyPlay {
       blocksDemolished += lastBlocks_ - w.BlocksLeft;
     lastBlocks_ = w.BlocksLeft;
     lastState_ = w.GameState;
-    if (frames % 60 == 0) Form().Timer1Timer();
+    if (frames % 60 == 0) Form().Handle({FormEvent::Tick, 0});
   }
 
   // Frames with a player at the keys until `Finished` holds or `Limit` frames
@@ -269,14 +254,14 @@ class BusyPlay {
     const World& w = W();
     uint16_t space = kVkSpace;
     if (w.Bomb.KeyHeld != 0) {
-      Form().FormKeyUp(space);
+      Form().Handle({FormEvent::KeyUp, space});
       return;
     }
     if (w.GameState != kPlaying || w.Crashed != 0 || w.Bomb.State != kBombNone) return;
     // The bomb leaves one column left of the plane's cell after the next move.
     const int32_t col = (w.Plane.X + w.Plane.Step + 40) / 16 - 1;
     if (Aim && (col < 1 || col > 38 || w.Buildings[col].Height <= 0)) return;
-    Form().FormKeyDown(space);
+    Form().Handle({FormEvent::KeyDown, space});
     if (w.Bomb.State == kBombReleased) ++bombs;
   }
 
@@ -406,14 +391,14 @@ TEST(FrameAllocations, RecordingAFrameAllocatesNothing) {
   uint64_t frames = 0;
   uint64_t allocations = 0;
   // A round with bombs and timer ticks, every event and frame written down.
-  app.loop = [&](FormHandlers& Form) {
+  app.Loop = [&](FormHandlers& Form) {
     uint8_t digit = '0';
-    Form.FormKeyPress(digit);
+    Form.Handle({FormEvent::Char, digit});
     for (int i = 0; i < 3000; ++i) {
       uint16_t space = kVkSpace;
-      if (i % 8 == 0) Form.FormKeyDown(space);
-      if (i % 8 == 1) Form.FormKeyUp(space);
-      if (i % 60 == 0) Form.Timer1Timer();
+      if (i % 8 == 0) Form.Handle({FormEvent::KeyDown, space});
+      if (i % 8 == 1) Form.Handle({FormEvent::KeyUp, space});
+      if (i % 60 == 0) Form.Handle({FormEvent::Tick, 0});
       const HeapCount before = HeapNow();
       bool done = true;
       Form.GameLoop(done);

@@ -155,9 +155,10 @@ class Game {
   World& W() { return Inside().W(); }
   FormView View() const { return session_->View(); }
 
-  void Key(uint8_t C) { F().FormKeyPress(C); }
-  void Down(uint16_t K) { F().FormKeyDown(K); }
-  void Up(uint16_t K) { F().FormKeyUp(K); }
+  void Key(uint8_t C) { F().Handle({FormEvent::Char, C}); }
+  void Down(uint16_t K) { F().Handle({FormEvent::KeyDown, K}); }
+  void Up(uint16_t K) { F().Handle({FormEvent::KeyUp, K}); }
+  void Handle(const FormEvent& Event) { F().Handle(Event); }
   // A digit on the level screen with the city queued first.
   void StartRound(const City& City, uint8_t Digit = '0') {
     City.Queue(rng);
@@ -245,7 +246,7 @@ inline void BeginShortRound(Game& G) {
   plane.Col = 2;
   plane.Row = 6;
   uint16_t space = kVkSpace;
-  G.F().FormKeyDown(space);
+  G.F().Handle({FormEvent::KeyDown, space});
 }
 // Frames of the short round from its start until a few frames after it is over.
 inline constexpr int kShortRoundFrames = 45;

@@ -126,7 +126,7 @@ TEST_F(Presenting, LeavingTheExclusiveDisplayInARoundGoesOnWhereItWas) {
   const Image field = Pixels(game.Inside().PlayFieldBackground().Get());
   const IDirectDraw7* oldDevice = game.Inside().DirectDrawDevice().Get();
 
-  game.F().LeaveExclusiveDisplay();
+  game.F().Handle({FormEvent::LeaveExclusive, 0});
   EXPECT_EQ(game.app.LeftExclusive, std::vector<bool>{false});
   EXPECT_NE(oldDevice, game.Inside().DirectDrawDevice().Get());
   EXPECT_TRUE(OwnBackBuffer(game.Inside().BackBuffer().Get()));
@@ -139,7 +139,7 @@ TEST_F(Presenting, LeavingTheExclusiveDisplayInARoundGoesOnWhereItWas) {
 
   // In a window there is nothing more to leave.
   const IDirectDraw7* device = game.Inside().DirectDrawDevice().Get();
-  game.F().LeaveExclusiveDisplay();
+  game.F().Handle({FormEvent::LeaveExclusive, 0});
   EXPECT_EQ(device, game.Inside().DirectDrawDevice().Get());
   EXPECT_EQ(game.app.LeftExclusive.size(), 1u);
 }

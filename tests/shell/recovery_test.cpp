@@ -27,7 +27,7 @@ class Recovery : public GfxTest {
       return;
     }
     soft::Deactivate();
-    F().ApplicationEvents1Deactivate();
+    F().Handle({FormEvent::Deactivate, 0});
     EXPECT_TRUE(game.app.Minimized);
     const uint16_t frames = Inside().FrameCount();
     const int32_t planeX = Inside().W().Plane.X;
@@ -35,7 +35,7 @@ class Recovery : public GfxTest {
     EXPECT_EQ(frames, Inside().FrameCount());
     EXPECT_EQ(planeX, Inside().W().Plane.X) << "nothing moves while the game is switched away";
     soft::Activate();
-    F().ApplicationEvents1Restore();
+    F().Handle({FormEvent::Restore, 0});
     EXPECT_TRUE(game.app.Maximized);
   }
 
@@ -114,7 +114,7 @@ TEST_F(Recovery, ThePicturesOfTheChosenLanguageAreShownAndComeBack) {
     EXPECT_EQ(chineseSheets[i] == englishSheets[i], i != 0 && i != 5) << "sheet " << i;
   }
 
-  game.Session().UsePictures(Language::English);
+  game.F().Handle({FormEvent::Language, 1});
   ASSERT_TRUE(game.Frame());
   EXPECT_TRUE(SamePicture(english, Front()));
   for (Loss how : {Loss::Lose, Loss::SwitchAway}) {
@@ -123,15 +123,15 @@ TEST_F(Recovery, ThePicturesOfTheChosenLanguageAreShownAndComeBack) {
     EXPECT_TRUE(SamePicture(english, Front()));
     EXPECT_EQ(englishSheets, SheetPictures());
   }
-  game.Session().UsePictures(Language::Chinese);
+  game.F().Handle({FormEvent::Language, 0});
   ASSERT_TRUE(game.Frame());
   EXPECT_TRUE(SamePicture(chinese, Front()));
   // Changed while the display is away: the recovery brings the new pictures.
   soft::Deactivate();
-  F().ApplicationEvents1Deactivate();
-  game.Session().UsePictures(Language::English);
+  F().Handle({FormEvent::Deactivate, 0});
+  game.F().Handle({FormEvent::Language, 1});
   soft::Activate();
-  F().ApplicationEvents1Restore();
+  F().Handle({FormEvent::Restore, 0});
   ASSERT_TRUE(game.Frame());
   EXPECT_TRUE(SamePicture(english, Front()));
   EXPECT_EQ(englishSheets, SheetPictures());
@@ -271,10 +271,10 @@ TEST_F(Recovery, RestoringWhileTheDisplayIsStillAwayAbandonsTheFrameAndTriesAgai
   BeginShortRound(game);
   game.Frames(5);
   soft::Deactivate();
-  F().ApplicationEvents1Deactivate();
+  F().Handle({FormEvent::Deactivate, 0});
   game.Frames(2);
   // The game is told it is back before the display lets it restore anything.
-  F().ApplicationEvents1Restore();
+  F().Handle({FormEvent::Restore, 0});
   const uint16_t counted = Inside().FrameCount();
   EXPECT_FALSE(game.Frame());
   EXPECT_FALSE(game.Frame());
