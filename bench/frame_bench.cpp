@@ -102,19 +102,23 @@ void CopyBltFast(benchmark::State& State) {
   }
 }
 
+// Draws and flips the busiest frame once, so that the front buffer holds it;
+// false, with the benchmark skipped, when it could not.
+bool FrameShown(const TForm1Access& Form, benchmark::State& State) {
+  if (!Form.DrawPlaying() && !Form.FlipFrame()) return true;
+  State.SkipWithError("no frame");
+  return false;
+}
+
 // A whole frame of the busiest round enlarged Factor times into 32-bit pixels:
 // what a frame that changed everywhere costs the Windows presentation.
 void EnlargeWhole(benchmark::State& State, int Factor) {
   WorstCaseScene scene;
-  const TForm1Access form = scene.Inside();
-  if (form.DrawPlaying() || form.FlipFrame()) {
-    State.SkipWithError("no frame");
-    return;
-  }
+  if (!FrameShown(scene.Inside(), State)) return;
   const soft::PixelView picture = soft::FrontBuffer();
   std::vector<uint32_t> table(65536);
   for (uint32_t p = 0; p < 65536; ++p) {
-    const common::Rgb c = common::FromRgb565(static_cast<uint16_t>(p));
+    const Rgb c = FromRgb565(static_cast<uint16_t>(p));
     table[p] = uint32_t{c.R} << 16 | uint32_t{c.G} << 8 | c.B;
   }
   const ptrdiff_t pitch = ptrdiff_t{kScreenWidth} * Factor * 4;
@@ -135,10 +139,7 @@ void EnlargeWhole(benchmark::State& State, int Factor) {
 void SmoothWindow(benchmark::State& State, bool Whole) {
   WorstCaseScene scene;
   const TForm1Access form = scene.Inside();
-  if (form.DrawPlaying() || form.FlipFrame()) {
-    State.SkipWithError("no frame");
-    return;
-  }
+  if (!FrameShown(form, State)) return;
   SDL_Surface* window = SDL_CreateRGBSurfaceWithFormat(0, 1200, 1000, 32, SDL_PIXELFORMAT_XRGB8888);
   sdl::WindowPresenter presenter;
   presenter.Accept(soft::FrontBuffer());

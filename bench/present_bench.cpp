@@ -103,7 +103,7 @@ class Round {
     session_ = std::make_unique<GameSession>(app_);
     session_->SetRandomSource(&random_);
     uint8_t five = '5';
-    session_->Handlers().FormKeyPress(five);
+    session_->Handlers().Handle({FormEvent::Char, five});
   }
   ~Round() {
     session_.reset();
@@ -112,8 +112,8 @@ class Round {
   void Frame(int N) {
     FormHandlers& form = session_->Handlers();
     uint16_t space = kSpace;
-    if (N % 60 == 0) form.FormKeyDown(space);
-    if (N % 60 == 1) form.FormKeyUp(space);
+    if (N % 60 == 0) form.Handle({FormEvent::KeyDown, space});
+    if (N % 60 == 1) form.Handle({FormEvent::KeyUp, space});
     bool done = false;
     form.GameLoop(done);
   }

@@ -23,7 +23,7 @@ WorstCaseScene::WorstCaseScene() {
   Require(!app_.Terminated && app_.MessageBoxes.empty(), "the display could not be set up");
   session_->SetRandomSource(&city_);
   uint8_t nine = '9';
-  Form().FormKeyPress(nine);
+  Form().Handle({FormEvent::Char, nine});
   const TForm1Access in(*session_);
   World& w = in.W();
   Require(w.GameState == kPlaying && w.BlocksLeft == 38 * 24, "the city is not full");

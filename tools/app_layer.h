@@ -26,6 +26,7 @@ class ApplicationLayer : public Application {
   }
   void Run(FormHandlers& Form) override { platform_.Run(Form); }
   uint32_t ClockSeed() override { return platform_.ClockSeed(); }
+  void SetSpeed(uint16_t Percent) override { platform_.SetSpeed(Percent); }
   Presentation DisplayPresentation() override { return platform_.DisplayPresentation(); }
   bool LeaveExclusive(bool Refused) override { return platform_.LeaveExclusive(Refused); }
   bool PresentFrame(IDirectDraw7* Device, IDirectDrawSurface7* Primary,

@@ -1,8 +1,12 @@
 #include "tools/recorder.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 
 #include "assets/files.h"
+#include "graphics/ddraw_api.h"
 #include "shell/session.h"
 #include "tools/script.h"
 #include "tools/trace.h"
@@ -17,46 +21,45 @@ constexpr auto kFlushInterval = std::chrono::seconds(1);
 // and the final line.
 constexpr size_t kEndRoom = kTraceLineCapacity + 64;
 
-// The first lines of every recording: the game that made it, and the
-// language of the pictures the player saw, which the replay draws too.
-std::string Heading(Language Pictures) {
-  return std::string("# Carpex ") + GameVersion() + "\nlanguage " + LanguageCode(Pictures) + "\n";
+// The frames of a recording's whole lines.
+uint64_t FramesIn(std::string_view Lines) {
+  uint64_t frames = 0;
+  constexpr std::string_view kFrames = "frames ";
+  for (size_t at = 0; at < Lines.size();) {
+    const size_t end = Lines.find('\n', at);
+    if (end == std::string_view::npos) break;
+    const std::string_view line = Lines.substr(at, end - at);
+    if (line.starts_with(kFrames)) {
+      uint64_t n = 0;
+      for (const char c : line.substr(kFrames.size())) n = n * 10 + static_cast<uint64_t>(c - '0');
+      frames += n;
+    }
+    at = end + 1;
+  }
+  return frames;
 }
 
-// A trace field's comma-separated numbers with the first Count of them 0.
-std::string Zeroed(std::string_view Value, int Count) {
-  std::string zeroed;
-  size_t at = 0;
-  for (int i = 0; i < Count && at != std::string_view::npos; ++i) {
-    zeroed += i > 0 ? ",0" : "0";
-    at = Value.find(',', at);
-    if (at != std::string_view::npos) ++at;
-  }
-  if (at != std::string_view::npos) zeroed += "," + std::string(Value.substr(at));
-  return zeroed;
+// A speed's comment line, which a replay passes over and a watching goes by.
+std::string SpeedLine(uint16_t Percent) {
+  return "# speed " + std::to_string(Percent);
+}
+
+// The first lines of every recording: the game that made it, the speed it
+// was played at when that is said from the start (a round's), and the
+// language of the pictures the player saw, which the replay draws too.
+std::string Heading(Language Pictures, uint16_t Speed = 0) {
+  return std::string("# Carpex ") + GameVersion() + "\n" +
+         (Speed != 0 ? SpeedLine(Speed) + "\n" : std::string()) +
+         EventLine(
+             {FormEvent::Language, Pictures == Language::English ? uint16_t{1} : uint16_t{0}}) +
+         "\n";
 }
 
 }  // namespace
 
-class Recorder::NotedRandom final : public RandomSource {
- public:
-  explicit NotedRandom(uint32_t Seed) { own_.Seed(Seed); }
-  int32_t Random(int32_t N) override {
-    const int32_t value = own_.Random(N);
-    if (noted_ != nullptr) noted_->push_back(static_cast<uint32_t>(value));
-    return value;
-  }
-  // The values drawn from now on go to Noted; nullptr: nowhere.
-  void NoteInto(std::vector<uint32_t>* Noted) { noted_ = Noted; }
-
- private:
-  GameRandom own_;
-  std::vector<uint32_t>* noted_ = nullptr;
-};
-
 Recorder::Recorder(Application& Platform, std::FILE* File, bool EmptyFirst, Language Pictures)
-    : ApplicationLayer(Platform), file_(File), empty_first_(EmptyFirst), pictures_(Pictures) {
-  std::setvbuf(file_, buffer_, _IOFBF, sizeof buffer_);
+    : ApplicationLayer(Platform), file_(File), empty_first_(EmptyFirst) {
+  std::setvbuf(file_, nullptr, _IONBF, 0);
   final_.reserve(kTraceLineCapacity);
   last_flush_ = std::chrono::steady_clock::now();
   held_ = Heading(Pictures);
@@ -69,11 +72,15 @@ Recorder::Recorder(Application& Platform, size_t Limit, Language Pictures)
       // Nothing on a disk to leave alone: written from the start.
       started_(true),
       in_memory_(true),
-      limit_(Limit),
-      pictures_(Pictures) {
+      limit_(Limit) {
   final_.reserve(kTraceLineCapacity);
   last_flush_ = std::chrono::steady_clock::now();
   text_ = Heading(Pictures);
+}
+
+Recorder::Recorder(Application& Platform, RoundsOnly, size_t Limit, Language Pictures)
+    : Recorder(Platform, Limit, Pictures) {
+  rounds_only_ = true;
 }
 
 Recorder::~Recorder() {
@@ -82,18 +89,22 @@ Recorder::~Recorder() {
 
 void Recorder::Record(GameSession& Session) {
   session_ = &Session;
-  // A round is replayed alone from its city's values: the game draws from
-  // a generator here that notes them, the same as its own would be.
-  if (in_memory_) {
-    random_ = std::make_unique<NotedRandom>(seed_);
-    Session.SetRandomSource(random_.get());
+  // A game that starts slower says so before anything is played.
+  if (Session.View().Speed != 100) {
+    speed_ = Session.View().Speed;
+    WriteLine(SpeedLine(speed_));
   }
+  // Today's city is the day's: the replay draws it again from the day.
+  NoteDaily();
+  // A round is kept to be replayed alone: the game tells where rounds begin
+  // and end, and from what they start.
+  if (in_memory_) Session.AddRoundListener(this);
 }
 
 uint32_t Recorder::ClockSeed() {
-  seed_ = platform_.ClockSeed();
-  WriteLine("seed", seed_);
-  return seed_;
+  const uint32_t seed = platform_.ClockSeed();
+  WriteLine("seed " + std::to_string(seed));
+  return seed;
 }
 
 void Recorder::Run(FormHandlers& Form) {
@@ -106,7 +117,7 @@ void Recorder::Run(FormHandlers& Form) {
 void Recorder::WriteEnd() {
   if (ended_ || (file_ == nullptr && !in_memory_)) return;
   WriteFrames();
-  if (in_round_) EndRound();
+  if (in_round_) EndRound(text_.size());
   // Without a frame there is no last trace line to end with.
   if (calls_ > 0) {
     Write("# final: ", 9);
@@ -114,12 +125,15 @@ void Recorder::WriteEnd() {
     Write("\n", 1);
   }
   ended_ = true;
-  if (file_ != nullptr && std::fflush(file_) != 0) write_failed_ = true;
+  if (file_ != nullptr) WriteLines();
 }
 
 bool Recorder::Finish() {
   if (file_ == nullptr) return !write_failed_;
-  if (std::fclose(file_) != 0) write_failed_ = true;
+  if (std::fclose(file_) != 0 && !write_failed_) {
+    write_failed_ = true;
+    write_error_ = errno;
+  }
   file_ = nullptr;
   return !write_failed_;
 }
@@ -130,9 +144,39 @@ void Recorder::Write(const char* Text, size_t Size) {
     text_.append(Text, Size);
   } else if (!started_) {
     held_.append(Text, Size);
-  } else if (std::fwrite(Text, 1, Size, file_) != Size) {
-    write_failed_ = true;
+  } else if (!write_failed_) {
+    // Room is made by writing the lines before; no line is as long as the buffer.
+    if (buffered_ + Size > sizeof buffer_) WriteLines();
+    if (write_failed_ || buffered_ + Size > sizeof buffer_) return;
+    std::memcpy(buffer_ + buffered_, Text, Size);
+    buffered_ += Size;
   }
+}
+
+void Recorder::WriteLines() {
+  const std::string_view buffered(buffer_, buffered_);
+  const size_t lines = buffered.rfind('\n') + 1;  // 0 when there is no whole line
+  if (write_failed_ || lines == 0) return;
+  const size_t done = WriteToFile(file_, buffer_, lines);
+  if (done < lines) {
+    write_error_ = errno;
+    // What reached the file up to its last line feed is kept.
+    const size_t whole = buffered.substr(0, done).rfind('\n') + 1;
+    frames_kept_ += FramesIn(buffered.substr(0, whole));
+    written_ += whole;
+    CutFile(file_, written_);
+    Failed();
+    return;
+  }
+  frames_kept_ += FramesIn(buffered.substr(0, lines));
+  written_ += lines;
+  std::memmove(buffer_, buffer_ + lines, buffered_ - lines);
+  buffered_ -= lines;
+}
+
+void Recorder::Failed() {
+  write_failed_ = true;
+  buffered_ = 0;
 }
 
 void Recorder::WriteFrames() {
@@ -143,25 +187,16 @@ void Recorder::WriteFrames() {
   pending_frames_ = 0;
 }
 
-void Recorder::WriteLine(const char* Name, int64_t Value) {
+void Recorder::WriteLine(const std::string& Text) {
   // A recording in memory that has no room for one more line ends here.
-  if (in_memory_ && !ended_ && text_.size() + kEndRoom > limit_) WriteEnd();
+  if (in_memory_ && !ended_ && text_.size() + kEndRoom > limit_) {
+    WriteEnd();
+    full_ = true;
+  }
   WriteFrames();
-  char line[32];
-  const int n = Value < 0 ? std::snprintf(line, sizeof line, "%s\n", Name)
-                          : std::snprintf(line, sizeof line, "%s %lld\n", Name,
-                                          static_cast<long long>(Value));
-  Write(line, static_cast<size_t>(n));
-}
-
-void Recorder::WriteLanguage(Language Pictures) {
-  WriteLine(Pictures == Language::English ? "language en" : "language zh");
-}
-
-void Recorder::UsePictures(Language Chosen) {
-  WriteLanguage(Chosen);
-  pictures_ = Chosen;
-  if (session_ != nullptr) session_->UsePictures(Chosen);
+  event_at_ = text_.size();
+  Write(Text.data(), Text.size());
+  Write("\n", 1);
 }
 
 bool Recorder::Lost() const {
@@ -169,75 +204,56 @@ bool Recorder::Lost() const {
   return primary != nullptr && primary->IsLost() == DDERR_SURFACELOST;
 }
 
-void Recorder::Pass(const FormEvent& Event) {
-  // A round begins and ends with a typed character: a digit on the level
-  // screen, Escape from a round.
-  const bool rounds = in_memory_ && session_ != nullptr && !ended_ && Event.kind == FormEvent::Char;
-  if (!rounds) {
-    WriteLine(EventName(Event.kind), MaxKey(Event.kind) > 0 ? Event.key : -1);
-    Deliver(*form_, Event);
-    return;
-  }
-  const FormView before = session_->View();
-  const TGameState was = before.W.GameState;
-  if (in_round_ && was != kLevelChoice && Event.key == 27) EndRound();
-  WriteFrames();
-  const size_t at = text_.size();
-  WriteLine(EventName(Event.kind), Event.key);
-  std::vector<uint32_t> values;
-  if (was == kLevelChoice && random_ != nullptr) random_->NoteInto(&values);
-  Deliver(*form_, Event);
-  if (random_ != nullptr) random_->NoteInto(nullptr);
-  if (was == kLevelChoice && session_->View().W.GameState == kPlaying && !ended_) {
-    BeginRound(at, before);
-    round_.Values = std::move(values);
-  }
+void Recorder::NoteDaily() {
+  // A day cannot be taken back in a script: the page never does.
+  if (session_ == nullptr || session_->DailyCity() == daily_ || session_->DailyCity() == 0) return;
+  daily_ = session_->DailyCity();
+  WriteLine("daily " + std::to_string(daily_));
 }
 
-void Recorder::BeginRound(size_t At, const FormView& Before) {
-  if (in_round_) EndRound();
+void Recorder::Handle(const FormEvent& Event) {
+  NoteDaily();
+  if (EventName(Event.kind) != nullptr) {
+    WriteLine(EventLine(Event));
+  } else if (Event.kind == FormEvent::Speed && IsSpeed(Event.key) && Event.key != speed_) {
+    // Where the player changes it: what follows was played at this pace.
+    speed_ = Event.key;
+    WriteLine(SpeedLine(speed_));
+  }
+  form_->Handle(Event);
+}
+
+void Recorder::RoundStarted(const RoundStart& Start) {
+  if (ended_) return;
+  if (in_round_) EndRound(event_at_);
   round_ = Round{};
-  round_.Begin = At;
-  round_.FirstCall = calls_;
-  round_.Pictures = pictures_;
-  round_.Active = Before.Active;
-  round_.FrameCount = Before.FrameCount;
-  round_.FramesPerSecond = Before.FramesPerSecond;
-  round_.FpsShown = Before.FpsShown;
+  round_.Begin = event_at_;
+  round_.Start = Start;
   in_round_ = true;
+  if (rounds_only_) {
+    // Only the last round and this one are ever asked for.
+    const size_t cut = has_last_round_ ? last_round_.Begin : round_.Begin;
+    text_.erase(0, cut);
+    round_.Begin -= cut;
+    event_at_ -= cut;
+    if (has_last_round_) {
+      last_round_.Begin -= cut;
+      last_round_.End -= cut;
+    }
+  }
 }
 
-void Recorder::EndRound() {
+void Recorder::RoundClosed() {
+  // Its end is where the line of the event that closed it begins.
+  if (in_round_) EndRound(event_at_);
+}
+
+void Recorder::EndRound(size_t At) {
   in_round_ = false;
   if (round_.Calls == 0) return;
-  WriteFrames();
-  round_.End = text_.size();
+  round_.End = At;
   last_round_ = std::move(round_);
   has_last_round_ = true;
-}
-
-void Recorder::FormKeyPress(uint8_t& Key) {
-  Pass({FormEvent::Char, Key});
-}
-
-void Recorder::FormKeyDown(uint16_t& Key) {
-  Pass({FormEvent::KeyDown, Key});
-}
-
-void Recorder::FormKeyUp(uint16_t& Key) {
-  Pass({FormEvent::KeyUp, Key});
-}
-
-void Recorder::Timer1Timer() {
-  Pass({FormEvent::Tick, 0});
-}
-
-void Recorder::ApplicationEvents1Deactivate() {
-  Pass({FormEvent::Deactivate, 0});
-}
-
-void Recorder::ApplicationEvents1Restore() {
-  Pass({FormEvent::Restore, 0});
 }
 
 void Recorder::GameLoop(bool& Done) {
@@ -248,10 +264,14 @@ void Recorder::GameLoop(bool& Done) {
   if (!started_) {
     // The display is set up and the game runs: what the file held may go.
     started_ = true;
-    if (empty_first_ && !EmptyFile(file_)) write_failed_ = true;
+    if (empty_first_ && !EmptyFile(file_)) {
+      write_error_ = errno;
+      Failed();
+    }
     Write(held_.data(), held_.size());
     held_.clear();
   }
+  NoteDaily();
   // A loss is written once, before the first frame that meets it; it lasts
   // until a frame ends with the surfaces back.
   if (!lose_written_ && Lost()) {
@@ -259,7 +279,6 @@ void Recorder::GameLoop(bool& Done) {
     Write("lose\n", 5);
     lose_written_ = true;
   }
-  const bool released = in_round_ && session_->View().W.Bomb.State == kBombReleased;
   form_->GameLoop(Done);
   if (!Lost()) lose_written_ = false;
   ++calls_;
@@ -267,12 +286,7 @@ void Recorder::GameLoop(bool& Done) {
   // Kept at once: the game may end before the next frame, or in the middle of it.
   if (session_ != nullptr) FormatTraceLine(session_->View(), calls_, &final_);
   if (in_round_) {
-    const FormView view = session_->View();
     ++round_.Calls;
-    // Only MoveBomb takes a bomb from released, and it sets where it is.
-    if (released && view.W.Bomb.State != kBombReleased) round_.BombMoved = true;
-    // A frame of the round's end places its banner.
-    if (view.Active != 0 && view.W.GameState == kRoundOver) round_.BannerPlaced = true;
     round_.FinalLine = final_;
   }
   const auto now = std::chrono::steady_clock::now();
@@ -280,7 +294,7 @@ void Recorder::GameLoop(bool& Done) {
   // tick, within a second.
   if (file_ != nullptr && now - last_flush_ >= kFlushInterval) {
     last_flush_ = now;
-    if (std::fflush(file_) != 0) write_failed_ = true;
+    WriteLines();
   }
 }
 
@@ -292,33 +306,30 @@ std::string Recorder::Recording() const {
   return text;
 }
 
-std::string Recorder::LastRound() const {
+std::string Recorder::LastRound(uint16_t* Speed) const {
   const bool going = in_round_ && round_.Calls > 0;
   if (!going && !has_last_round_) return "";
   const Round& round = going ? round_ : last_round_;
-  std::string text = Heading(round.Pictures);
-  if (!round.Values.empty()) {
+  if (Speed != nullptr) *Speed = round.Start.Speed;
+  // The game as the round found it, set at once, then the round's own events.
+  std::string text = Heading(round.Start.Pictures, round.Start.Speed);
+  if (round.Start.Daily != 0) {
+    // Today's city: the day names it, and the replay draws it again.
+    text += "daily " + std::to_string(round.Start.Daily) + "\n";
+  } else if (round.Start.ValueCount > 0) {
     text += "random";
-    for (uint32_t value : round.Values) text += " " + std::to_string(value);
+    for (int i = 0; i < round.Start.ValueCount; ++i) {
+      text += " " + std::to_string(round.Start.Values[i]);
+    }
     text += "\n";
   }
-  // The game as it stood when the round began: the frame rate shown or not,
-  // the last second's frames and those since.
-  if (round.FpsShown >= 1) text += "char 102\n";
-  if (round.FramesPerSecond > 0) text += "frames " + std::to_string(round.FramesPerSecond) + "\n";
-  text += "tick\n";
-  if (round.FrameCount > 0) text += "frames " + std::to_string(round.FrameCount) + "\n";
-  const uint64_t prelude = uint64_t{round.FramesPerSecond} + round.FrameCount;
-  if (round.Active == 0) text += "deactivate\n";
+  text += StateLine(round.Start.Carried) + "\n";
   const size_t end = going ? text_.size() : round.End;
   text.append(text_, round.Begin, end - round.Begin);
   if (going && pending_frames_ > 0) text += "frames " + std::to_string(pending_frames_) + "\n";
-  // Its last frame as the round alone ends on: counted from the script's
-  // start, and what the round did not set itself as a fresh game has it.
+  // Its last frame, counted from the round's own start.
   std::string final = round.FinalLine;
-  SetTraceField(&final, "n", std::to_string(prelude + round.Calls));
-  if (!round.BombMoved) SetTraceField(&final, "bomb", Zeroed(TraceField(final, "bomb"), 4));
-  if (!round.BannerPlaced) SetTraceField(&final, "banner", Zeroed(TraceField(final, "banner"), 2));
+  SetTraceField(&final, "n", std::to_string(round.Calls));
   return text + "# final: " + final + "\n";
 }
 

@@ -1,6 +1,5 @@
 #include "tools/replay.h"
 
-#include "shell/form_event.h"
 #include "tools/trace.h"
 
 namespace carpex {
@@ -50,9 +49,18 @@ bool CheckScript(ScriptSource& Source, const std::string& Name, ScriptSummary* S
   while (reader->Next(&command, Error)) {
     if (command.Op == ScriptOp::Frames) Summary->Frames += command.Value;
   }
+  const uint64_t bytes = reader->BytesRead();
+  const uint64_t most = ScriptReader::kMaxFrames + ScriptReader::kFramesPerByte * bytes;
+  if (Error->empty() && Summary->Frames > most) {
+    *Error = QuoteWord(Name, Name.size()) + ": " + std::to_string(Summary->Frames) +
+             " frames, more than a script of " + std::to_string(bytes) + " bytes runs (" +
+             std::to_string(most) + ": " + std::to_string(ScriptReader::kMaxFrames) + " and " +
+             std::to_string(ScriptReader::kFramesPerByte) + " a byte)";
+  }
   Summary->HasFinalLine = reader->HasFinalLine();
   Summary->FinalLine = reader->FinalLine();
   Summary->Version = reader->Version();
+  Summary->Cut = reader->Cut();
   return Error->empty();
 }
 
@@ -66,18 +74,24 @@ ReplayRun::ReplayRun(ScriptSource& Source, const std::string& Name, ReplayPlatfo
       queue_(std::make_unique<QueuedRandom>(Source, Name)),
       reader_(std::make_unique<ScriptReader>(Source, Name)) {
   line_.reserve(kTraceLineCapacity);
+  if (options_.Rounds != nullptr) session_.AddRoundListener(options_.Rounds);
   if (platform_.Terminated())
     Stop(kReplayFailed, quoted_name_ + ": the display could not be set up");
 }
 
 ReplayRun::~ReplayRun() = default;
 
-bool ReplayRun::Step() {
+bool ReplayRun::Step(uint64_t Commands) {
+  busy_ = false;
   while (status_ == kReplayRan && !ended_) {
     if (frames_left_ > 0) {
       --frames_left_;
       RunFrame();
       return status_ == kReplayRan;
+    }
+    if (Commands-- == 0) {
+      busy_ = true;
+      return false;
     }
     std::string error;
     if (platform_.Terminated() || !reader_->Next(&command_, &error)) {
@@ -86,6 +100,9 @@ bool ReplayRun::Step() {
       break;
     }
     queue_->before = command_.Line;
+    // What follows the last frame may change what it left (two Escapes in one
+    // turn close the game after leaving a round): its line is taken first.
+    if (!line_taken_) TraceLine();
     platform_.Pump(Display());
     CarryOut(command_);
     if (status_ == kReplayRan) RandomFailed(command_.Line);
@@ -94,7 +111,8 @@ bool ReplayRun::Step() {
 }
 
 const std::string& ReplayRun::TraceLine() {
-  FormatTraceLine(session_.View(), calls_, &line_);
+  if (!line_taken_) FormatTraceLine(session_.View(), calls_, &line_);
+  line_taken_ = true;
   return line_;
 }
 
@@ -106,16 +124,22 @@ void ReplayRun::Stop(int Status, std::string Message) {
 void ReplayRun::CarryOut(const ScriptCommand& Command) {
   switch (Command.Op) {
     case ScriptOp::Event:
-      Deliver(session_.Handlers(), Command.Event);
+      session_.Handlers().Handle(Command.Event);
       break;
     case ScriptOp::Random:
       session_.SetRandomSource(queue_.get());
       break;
+    case ScriptOp::State:
+      session_.Carry(Command.Carried);
+      break;
+    case ScriptOp::Daily:
+      session_.UseDailyCity(Command.Value);
+      break;
+    case ScriptOp::Speed:
+      speed_ = Command.Value;
+      break;
     case ScriptOp::Seed:
       session_.SeedOwnGenerator(Command.Value);
-      break;
-    case ScriptOp::Language:
-      session_.UsePictures(Command.Value == 1 ? Language::English : Language::Chinese);
       break;
     case ScriptOp::Lose:
       // Said: a replay that expects lost surfaces and gets none is no test.
@@ -137,6 +161,7 @@ void ReplayRun::RunFrame() {
   platform_.Pump(Display());
   session_.Handlers().GameLoop(done);
   ++calls_;
+  line_taken_ = false;
   if (RandomFailed(command_.Line)) return;
   if (options_.AfterFrame) options_.AfterFrame(session_.View());
 }

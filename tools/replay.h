@@ -36,6 +36,8 @@ struct ReplayOptions {
   // neither writes files nor carries a picture encoder).
   std::function<bool(const ReplayDisplay& Display, const std::string& File, std::string* Error)>
       Shoot;
+  // Hears of the rounds the game plays (nobody when null).
+  RoundListener* Rounds = nullptr;
 };
 
 // Exit statuses of the replay tool.
@@ -49,6 +51,7 @@ struct ScriptSummary {
   bool HasFinalLine = false;
   std::string FinalLine;  // a recording's last frame's trace line
   std::string Version;    // the version of the game that recorded it; empty: unnamed
+  std::string Cut;        // the reader's message for a last line cut short; empty: none
 };
 
 // Reads the whole script: false with the first error's one-line message in
@@ -68,8 +71,12 @@ class ReplayRun {
 
   // Carries out the commands up to and including the next frame: true when a
   // frame ran; false once the script has ended, the game has closed, or the
-  // run has failed (Status says which, Message why).
-  bool Step();
+  // run has failed (Status says which, Message why). At most Commands are
+  // carried out: once that many have been short of a frame it returns false
+  // too, with Busy() true, and the next Step goes on from there.
+  bool Step(uint64_t Commands = UINT64_MAX);
+  // The last Step stopped after its Commands, short of the next frame.
+  bool Busy() const { return busy_; }
   // kReplayRan while the run goes on or when it ran to its end, else the
   // replay tool's status for why it stopped.
   int Status() const { return status_; }
@@ -77,9 +84,12 @@ class ReplayRun {
   const std::string& Message() const { return message_; }
   // How many frames have run.
   uint64_t Frames() const { return calls_; }
-  // The trace line of the last frame (without its line feed).
+  // The trace line of the last frame (without its line feed), as the frame
+  // left the game: the commands after it change nothing of it.
   const std::string& TraceLine();
   GameSession& Session() { return session_; }
+  // The speed the recording was played at, as far as it has run (per cent).
+  uint32_t Speed() const { return speed_; }
 
  private:
   class QueuedRandom;
@@ -97,13 +107,16 @@ class ReplayRun {
   int status_ = kReplayRan;
   std::string message_;
   bool ended_ = false;
+  bool busy_ = false;
   GameSession session_;
   std::unique_ptr<QueuedRandom> queue_;
   std::unique_ptr<ScriptReader> reader_;
   ScriptCommand command_;
   uint32_t frames_left_ = 0;  // of the `frames` line being run
   std::string line_;
+  bool line_taken_ = false;  // line_ is the last frame's
   uint64_t calls_ = 0;
+  uint32_t speed_ = 100;
 };
 
 // Checks the whole script, then makes the platform and runs the script (read
@@ -121,6 +134,13 @@ int RunReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, 
 int RunReplay(std::string_view Text, const std::string& Name, std::ostream& Out, std::ostream& Err,
               const std::function<std::unique_ptr<ReplayPlatform>()>& MakePlatform,
               const ReplayOptions& Options = {});
+
+// What carpex-replay --check says of a recording's last round: how it ended,
+// its frames, bombs, level, speed and day, and whether the recording replays
+// to its final line (Out); kReplayRan for a win that does, kWatchNotExact
+// (3) for anything else, and the replay tool's other statuses as ever.
+int CheckReplay(ScriptSource& Source, const std::string& Name, std::ostream& Out, std::ostream& Err,
+                const std::function<std::unique_ptr<ReplayPlatform>()>& MakePlatform);
 
 // carpex-replay [--shots FOLDER [--overwrite]] SCRIPT (or - for standard
 // input): runs the game from a script of events on the platform MakePlatform

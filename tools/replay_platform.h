@@ -37,6 +37,9 @@ class ReplayPlatform {
   // The last flipped frame, kPictureWidth x kPictureHeight pixels of 8-bit
   // red, green and blue, top row first. False when it cannot be read.
   virtual bool ReadPicture(const ReplayDisplay& Display, std::vector<uint8_t>* Rgb) = 0;
+  // No picture of this run will be read: a platform that draws in software
+  // may leave its pixels alone from now on (drawing is most of a frame's cost).
+  virtual void SkipDrawing() {}
   // Called before every command and every frame (a windowed platform handles
   // its own messages here; the script supplies the game's events).
   virtual void Pump(const ReplayDisplay& Display) { (void)Display; }

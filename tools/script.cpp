@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 
 #include "assets/files.h"
 #include "assets/picture.h"
@@ -11,6 +12,75 @@
 namespace carpex {
 
 namespace {
+
+// Values, in order, into the fields of the carried state named.
+template <auto... Fields>
+void Store(const int64_t* Values, CarriedState* Carried) {
+  int i = 0;
+  ((Carried->*Fields =
+        static_cast<std::remove_reference_t<decltype(Carried->*Fields)>>(Values[i++])),
+   ...);
+}
+
+void StoreStrikeTimers(const int64_t* Values, CarriedState* Carried) {
+  for (int i = 0; i < kStrikeSlots; ++i) Carried->StrikeTimers[i] = static_cast<int32_t>(Values[i]);
+}
+
+// The words of a `state` line, in order, each NAME=VALUE with as many
+// comma-separated whole numbers as Count, each from Min to Max, and where
+// they go.
+struct StateWord {
+  const char* Name;
+  int Count;
+  int64_t Min;
+  int64_t Max;
+  void (*Set)(const int64_t* Values, CarriedState* Carried);
+};
+constexpr int64_t kInt32Min = -2147483647 - 1;
+constexpr int64_t kInt32Max = 2147483647;
+constexpr StateWord kStateWordSpecs[] = {
+    {"active", 1, 0, 1, Store<&CarriedState::Active>},
+    {"fc", 1, 0, 65535, Store<&CarriedState::FrameCount>},
+    {"fps", 1, 0, 65535, Store<&CarriedState::FramesPerSecond>},
+    {"shown", 1, -1, 1, Store<&CarriedState::FpsShown>},
+    {"bomb", 4, kInt32Min, kInt32Max,
+     Store<&CarriedState::BombX, &CarriedState::BombY, &CarriedState::BombCol,
+           &CarriedState::BombRow>},
+    {"banner", 2, kInt32Min, kInt32Max, Store<&CarriedState::BannerX, &CarriedState::BannerY>},
+    {"timers", kStrikeSlots, kInt32Min, kInt32Max, StoreStrikeTimers},
+};
+constexpr int kStateWords = static_cast<int>(std::size(kStateWordSpecs));
+
+// The values of word Index of a `state` line into Carried; false when the
+// word is not that word with its values in range.
+bool ParseStateWord(int Index, std::string_view Word, CarriedState* Carried) {
+  const StateWord& spec = kStateWordSpecs[Index];
+  const std::string_view name = spec.Name;
+  if (!Word.starts_with(name) || Word.size() <= name.size() || Word[name.size()] != '=') {
+    return false;
+  }
+  std::string_view rest = Word.substr(name.size() + 1);
+  int64_t values[kStrikeSlots] = {};
+  for (int i = 0; i < spec.Count; ++i) {
+    const size_t comma = rest.find(',');
+    std::string_view number = rest.substr(0, comma);
+    if ((comma == std::string_view::npos) != (i == spec.Count - 1)) return false;
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    const bool negative = !number.empty() && number[0] == '-';
+    if (negative) number.remove_prefix(1);
+    if (number.empty() || number.size() > 10) return false;
+    int64_t value = 0;
+    for (char c : number) {
+      if (c < '0' || c > '9') return false;
+      value = value * 10 + (c - '0');
+    }
+    if (negative) value = -value;
+    if (value < spec.Min || value > spec.Max || (name == "shown" && value == 0)) return false;
+    values[i] = value;
+  }
+  spec.Set(values, Carried);
+  return true;
+}
 
 struct OpSpec {
   const char* name;
@@ -35,12 +105,17 @@ constexpr OpSpec kOps[] = {
     EventOp(FormEvent::Tick),
     EventOp(FormEvent::Deactivate),
     EventOp(FormEvent::Restore),
+    EventOp(FormEvent::Language),
+    EventOp(FormEvent::Pause),
     {"lose", ScriptOp::Lose, {}, 0, 0, 0},
     {"frames", ScriptOp::Frames, {}, 1, 1, ScriptReader::kMaxFrames},
     {"shot", ScriptOp::Shot, {}, 1, 0, 0},
-    {"language", ScriptOp::Language, {}, 1, 0, 0},
+    {"daily", ScriptOp::Daily, {}, 1, 10101, 99991231},
+    {"state", ScriptOp::State, {}, kStateWords, 0, 0},
 };
-static_assert(std::size(kOps) == 6 + kFormEventKinds, "every event is a command");
+// Every event but the two no script holds as one (the speed, a comment's,
+// and leaving the exclusive display).
+static_assert(std::size(kOps) == 7 + kFormEventKinds - 2, "every scripted event is a command");
 
 constexpr size_t kQuotedBytes = 40;
 
@@ -72,6 +147,31 @@ bool ParseNumber(std::string_view Word, uint64_t Min, uint64_t Max, uint32_t* Ou
 }
 
 }  // namespace
+
+std::string StateLine(const CarriedState& Carried) {
+  std::string line =
+      "state active=" + std::to_string(Carried.Active) +
+      " fc=" + std::to_string(Carried.FrameCount) +
+      " fps=" + std::to_string(Carried.FramesPerSecond) +
+      " shown=" + std::to_string(Carried.FpsShown) + " bomb=" + std::to_string(Carried.BombX) +
+      "," + std::to_string(Carried.BombY) + "," + std::to_string(Carried.BombCol) + "," +
+      std::to_string(Carried.BombRow) + " banner=" + std::to_string(Carried.BannerX) + "," +
+      std::to_string(Carried.BannerY) + " timers=";
+  for (int i = 0; i < kStrikeSlots; ++i) {
+    line += (i > 0 ? "," : "") + std::to_string(Carried.StrikeTimers[i]);
+  }
+  return line;
+}
+
+std::string EventLine(const FormEvent& Event) {
+  std::string line = EventName(Event.kind) != nullptr ? EventName(Event.kind) : "";
+  if (Event.kind == FormEvent::Language) {
+    line += Event.key == 1 ? " en" : " zh";
+  } else if (MaxKey(Event.kind) > 0) {
+    line += " " + std::to_string(Event.key);
+  }
+  return line;
+}
 
 const char* GameVersion() {
   return CARPEX_VERSION;
@@ -115,12 +215,16 @@ long long CopyingSource::Read(uint64_t Offset, char* Buffer, size_t Size) {
   return static_cast<long long>(n);
 }
 
+std::string ScriptTooLong() {
+  return "the script is longer than " + std::to_string(kMaxScriptBytes >> 20) + " MiB";
+}
+
 std::string CopyingSource::Failure(int Error) const {
   switch (fault_) {
     case Fault::Copy:
       return std::string("cannot make a temporary copy of the script: ") + std::strerror(Error);
     case Fault::TooLong:
-      return "the script is longer than " + std::to_string(kMaxBytes >> 20) + " MiB";
+      return ScriptTooLong();
     default:
       return ScriptSource::Failure(Error);
   }
@@ -195,7 +299,9 @@ bool ScriptReader::AtLineEnd() {
 
 void ScriptReader::SkipLineEnd() {
   if (Peek() == '\r') Skip();
-  if (Peek() == '\n') Skip();
+  line_over_ = true;
+  line_fed_ = Peek() == '\n';
+  if (line_fed_) Skip();
 }
 
 void ScriptReader::SkipRestOfLine() {
@@ -206,7 +312,7 @@ void ScriptReader::SkipRestOfLine() {
   SkipLineEnd();
 }
 
-void ScriptReader::ReadComment() {
+bool ScriptReader::ReadComment(ScriptCommand* Command) {
   comment_.clear();
   while (!AtLineEnd()) {
     if (Peek() == '\r') bare_cr_ = true;
@@ -218,6 +324,16 @@ void ScriptReader::ReadComment() {
   const std::string_view text = comment_;
   constexpr std::string_view kFinal = " final: ";
   constexpr std::string_view kMadeBy = " Carpex ";
+  constexpr std::string_view kSpeed = " speed ";
+  uint32_t speed = 0;
+  if (text.starts_with(kSpeed) && ParseNumber(text.substr(kSpeed.size()), 1, 100, &speed) &&
+      IsSpeed(speed)) {
+    // A speed that is none of the game's is a comment like any other.
+    Command->Op = ScriptOp::Speed;
+    Command->Line = line_;
+    Command->Value = speed;
+    return true;
+  }
   if (text.starts_with(kFinal)) {
     has_final_ = true;
     final_ = text.substr(kFinal.size());
@@ -231,6 +347,7 @@ void ScriptReader::ReadComment() {
     }
     version_ = plain ? std::string(version) : "?";
   }
+  return false;
 }
 
 bool ScriptReader::ReadWord(size_t Limit) {
@@ -261,28 +378,49 @@ bool ScriptReader::ReadWord(size_t Limit) {
   return true;
 }
 
-bool ScriptReader::Fail(std::string* Error, const std::string& What) const {
-  *Error = QuoteWord(name_, name_.size()) + ":" + std::to_string(line_) + ": " + What;
+bool ScriptReader::Fail(std::string* Error, const std::string& What) {
+  const std::string at = QuoteWord(name_, name_.size()) + ":" + std::to_string(line_) + ": ";
+  if (CutShort()) {
+    cut_ = at +
+           "the last line is cut short (no line feed, and no command): the script ends "
+           "before it";
+    return false;
+  }
+  *Error = at + What;
+  return false;
+}
+
+bool ScriptReader::CutShort() {
+  // Lines that end in a carriage return alone are no recording's.
+  if (bare_cr_ || read_error_ != 0) return false;
+  if (line_over_) return !line_fed_ && Peek() == -1;
+  // Looked at no further than a word may be long: a script may be an endless stream.
+  for (size_t ahead = 0; ahead <= kMaxWord; ++ahead) {
+    const int c = Peek(ahead);
+    if (c == '\n' || (c == '\r' && Peek(ahead + 1) != '\n' && Peek(ahead + 1) != -1)) {
+      return false;
+    }
+    if (c == -1) return read_error_ == 0;
+  }
   return false;
 }
 
 bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
   Error->clear();
   for (;;) {
+    if (!cut_.empty()) return false;
     if (Peek() == -1) {
       if (read_error_ == 0) return false;
       *Error = QuoteWord(name_, name_.size()) + ": " + source_.Failure(read_error_);
       return false;
     }
     ++line_;
+    line_over_ = false;
     if (!ReadWord(LongestCommand())) continue;
     if (word_[0] == '#') {
-      if (word_ == "#") {
-        ReadComment();
-      } else {
-        SkipRestOfLine();
-      }
+      const bool command = word_ == "#" ? ReadComment(Command) : (SkipRestOfLine(), false);
       if (bare_cr_) return Fail(Error, kBareCarriageReturn);
+      if (command) return true;
       continue;
     }
     const OpSpec* spec = nullptr;
@@ -303,7 +441,15 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
       if (word_cut_ && (spec->args == 0 || (spec->args == 1 && given > 1))) {
         return Fail(Error, QuoteWord(word_, word_length_) + " is too long for an argument");
       }
-      if (spec->op == ScriptOp::Random) {
+      if (spec->op == ScriptOp::State) {
+        if (given > static_cast<uint64_t>(kStateWords)) continue;  // counted below
+        if (word_cut_ || !ParseStateWord(static_cast<int>(given - 1), word_, &Command->Carried)) {
+          return Fail(Error, QuoteWord(word_, word_length_) + " is not " +
+                                 kStateWordSpecs[given - 1].Name + "=" +
+                                 (kStateWordSpecs[given - 1].Count > 1 ? "numbers" : "a number") +
+                                 " in range");
+        }
+      } else if (spec->op == ScriptOp::Random) {
         uint32_t value = 0;
         if (!ParseNumber(word_, spec->min, spec->max, &value)) {
           return Fail(Error, QuoteWord(word_, word_length_) + " is not a number from 0 to " +
@@ -333,16 +479,25 @@ bool ScriptReader::Next(ScriptCommand* Command, std::string* Error) {
                         QuoteWord(argument_, argument_length_));
       }
       Command->File = argument_;
-    } else if (spec->op == ScriptOp::Language) {
+    } else if (spec->op == ScriptOp::Event && spec->event == FormEvent::Language) {
       Language pictures = Language::Chinese;
       if (!ParseLanguageCode(argument_, &pictures)) {
         return Fail(Error,
                     "language takes zh or en, not " + QuoteWord(argument_, argument_length_));
       }
       Command->Value = pictures == Language::English ? 1 : 0;
+    } else if (spec->op == ScriptOp::State) {
+      // Read word by word above.
     } else if (spec->args == 1 && !ParseNumber(argument_, spec->min, spec->max, &Command->Value)) {
       return Fail(Error, QuoteWord(argument_, argument_length_) + " is not a number from " +
                              std::to_string(spec->min) + " to " + std::to_string(spec->max));
+    }
+    if (spec->op == ScriptOp::Daily &&
+        DailySeed(static_cast<int>(Command->Value / 10000),
+                  static_cast<int>(Command->Value / 100 % 100),
+                  static_cast<int>(Command->Value % 100)) != Command->Value) {
+      return Fail(Error,
+                  "daily takes a day as YYYYMMDD, not " + QuoteWord(argument_, argument_length_));
     }
     if (spec->op == ScriptOp::Event) {
       Command->Event =

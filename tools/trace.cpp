@@ -1,6 +1,9 @@
 #include "tools/trace.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <string_view>
 #include <type_traits>
 
 #include "tools/script.h"
@@ -15,68 +18,133 @@ constexpr auto Number(Code Value) {
   return static_cast<std::underlying_type_t<Code>>(Value);
 }
 
+// The line is written into a buffer of its greatest length and handed over
+// whole: it is made for every frame, and appending piece by piece to the
+// string was most of a replay's cost. A piece that would not fit is left out.
+class LineWriter {
+ public:
+  // A number in decimal, as printf's %d and %u write it.
+  template <class Integer>
+  requires std::is_integral_v<Integer>
+  void Put(Integer Value) {
+    const auto made = std::to_chars(at_, end_, Value);
+    if (made.ec == std::errc()) at_ = made.ptr;
+  }
+  void Put(std::string_view Text) {
+    if (Text.size() > static_cast<size_t>(end_ - at_)) return;
+    std::memcpy(at_, Text.data(), Text.size());
+    at_ += Text.size();
+  }
+  void Put(char C) {
+    if (at_ != end_) *at_++ = C;
+  }
+  // The next N characters of the line, to be written by the caller; nullptr
+  // when they would not fit.
+  char* Room(size_t N) {
+    if (N > static_cast<size_t>(end_ - at_)) return nullptr;
+    char* room = at_;
+    at_ += N;
+    return room;
+  }
+  template <class... Parts>
+  void Append(const Parts&... Values) {
+    (Put(Values), ...);
+  }
+  std::string_view Text() const { return {line_, static_cast<size_t>(at_ - line_)}; }
+  void CopyTo(std::string* Out) const { Out->assign(line_, static_cast<size_t>(at_ - line_)); }
+
+ private:
+  char line_[kTraceLineCapacity];
+  char* at_ = line_;
+  char* const end_ = line_ + sizeof line_;
+};
+
+// The heights and kinds of the city's buildings.
+void WriteCity(const World& W, LineWriter* Line) {
+  Line->Put(" heights=");
+  for (int32_t i = 1; i <= kCityBuildings; ++i) {
+    if (i > 1) Line->Put(',');
+    Line->Put(W.Buildings[i].Height);
+  }
+  Line->Put(" kinds=");
+  for (int32_t i = 1; i <= kCityBuildings; ++i) {
+    if (i > 1) Line->Put(',');
+    const TBuilding& building = W.Buildings[i];
+    // The height read once: a store into the line could be the building's
+    // height, and the loop would read it again for every block.
+    const int32_t height = std::clamp<int32_t>(building.Height, 0, kBlocksPerBuilding);
+    char* kinds = Line->Room(static_cast<size_t>(height));
+    if (kinds == nullptr) continue;
+    for (int32_t j = 1; j <= height; ++j) {
+      kinds[j - 1] = static_cast<char>('0' + Number(building.Blocks[j].Kind) % 10);
+    }
+  }
+}
+
+// The text WriteCity made of the city of one version, in storage of its own
+// (a frame's line allocates nothing).
+struct LastCity {
+  uint64_t version = 0;
+  size_t size = 0;
+  char text[kTraceLineCapacity];
+  void Keep(uint64_t Version, std::string_view Text) {
+    version = Version;
+    size = std::min(Text.size(), sizeof text);
+    std::memcpy(text, Text.data(), size);
+  }
+  std::string_view Text() const { return {text, size}; }
+};
+
 }  // namespace
 
 void FormatTraceLine(const FormView& Form, uint64_t Call, std::string* Out) {
   const World& w = Form.W;
-  char buf[256];
-  Out->clear();
-  std::snprintf(buf, sizeof buf,
-                "n=%llu gs=%u level=%u active=%u fc=%u fps=%u shown=%d left=%d cells=%d "
-                "crashed=%u",
-                static_cast<unsigned long long>(Call), Number(w.GameState), w.Level, Form.Active,
-                Form.FrameCount, Form.FramesPerSecond, Form.FpsShown, w.BlocksLeft,
-                CountGridCells(w), w.Crashed);
-  Out->append(buf);
+  LineWriter line;
+  line.Append("n=", Call, " gs=", Number(w.GameState), " level=", w.Level, " active=", Form.Active,
+              " fc=", Form.FrameCount, " fps=", Form.FramesPerSecond, " shown=", Form.FpsShown,
+              " left=", w.BlocksLeft, " cells=", CountGridCells(w), " crashed=", w.Crashed);
   const TPlane& p = w.Plane;
-  std::snprintf(buf, sizeof buf, " plane=%d,%d,%d,%d,%d,%d,%u,%u", p.X, p.Y, p.WrapX, p.WrapY,
-                p.Col, p.Row, Number(p.Mode), Number(p.Frame));
-  Out->append(buf);
+  line.Append(" plane=", p.X, ',', p.Y, ',', p.WrapX, ',', p.WrapY, ',', p.Col, ',', p.Row, ',',
+              Number(p.Mode), ',', Number(p.Frame));
   const TBomb& b = w.Bomb;
-  std::snprintf(buf, sizeof buf, " bomb=%d,%d,%d,%d,%u,%u", b.X, b.Y, b.Col, b.Row, Number(b.State),
-                b.KeyHeld);
-  Out->append(buf);
-  std::snprintf(buf, sizeof buf, " banner=%d,%d,%u", w.ResultBanner.X, w.ResultBanner.Y,
-                Number(w.ResultBanner.Frame));
-  Out->append(buf);
+  line.Append(" bomb=", b.X, ',', b.Y, ',', b.Col, ',', b.Row, ',', Number(b.State), ',',
+              b.KeyHeld);
+  line.Append(" banner=", w.ResultBanner.X, ',', w.ResultBanner.Y, ',',
+              Number(w.ResultBanner.Frame));
 
-  Out->append(" strikes=");
+  line.Put(" strikes=");
   bool any = false;
   for (int32_t i = 1; i <= kStrikeSlots; ++i) {
     const TStrike& s = w.Strikes[i];
     if (s.State == kStrikeFree) continue;
-    std::snprintf(buf, sizeof buf, "%s%d:%d:%d:%d:%d:%d:%d:%d", any ? ";" : "", i, Number(s.State),
-                  s.Removed, s.Timer, s.X, s.Y, s.Building, s.Block);
-    Out->append(buf);
+    if (any) line.Put(';');
+    line.Append(i, ':', Number(s.State), ':', s.Removed, ':', s.Timer, ':', s.X, ':', s.Y, ':',
+                s.Building, ':', s.Block);
     any = true;
   }
-  if (!any) Out->append("-");
+  if (!any) line.Put('-');
 
-  Out->append(" expl=");
+  line.Put(" expl=");
   any = false;
   for (int32_t i = 1; i <= kExplosionSlots; ++i) {
     const TExplosion& e = w.Explosions[i];
     if (e.State == kExplosionFree) continue;
-    std::snprintf(buf, sizeof buf, "%s%d:%u:%u:%d:%d", any ? ";" : "", i, Number(e.State), e.Frame,
-                  e.X, e.Y);
-    Out->append(buf);
+    if (any) line.Put(';');
+    line.Append(i, ':', Number(e.State), ':', e.Frame, ':', e.X, ':', e.Y);
     any = true;
   }
-  if (!any) Out->append("-");
+  if (!any) line.Put('-');
 
-  Out->append(" heights=");
-  for (int32_t i = 1; i <= kCityBuildings; ++i) {
-    std::snprintf(buf, sizeof buf, "%s%d", i > 1 ? "," : "", w.Buildings[i].Height);
-    Out->append(buf);
+  // The city's text is made again only when the city has changed: most frames
+  // change nothing of it, and reading all its blocks was most of a line's cost.
+  thread_local LastCity city;
+  if (city.version != w.CityVersion || w.CityVersion == 0) {
+    LineWriter text;
+    WriteCity(w, &text);
+    city.Keep(w.CityVersion, text.Text());
   }
-  Out->append(" kinds=");
-  for (int32_t i = 1; i <= kCityBuildings; ++i) {
-    if (i > 1) Out->push_back(',');
-    const TBuilding& building = w.Buildings[i];
-    for (int32_t j = 1; j <= building.Height && j <= kBlocksPerBuilding; ++j) {
-      Out->push_back(static_cast<char>('0' + Number(building.Blocks[j].Kind) % 10));
-    }
-  }
+  line.Put(city.Text());
+  line.CopyTo(Out);
 }
 
 namespace {

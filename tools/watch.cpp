@@ -11,16 +11,16 @@ namespace {
 
 constexpr int kSlowest = -2;
 constexpr int kFastest = 4;
-// An idle call without a frame (below 1x) takes a frame's time.
-constexpr uint32_t kFrameMs = 16;
 // While it plays, what the watching shows is told at most this often: a
 // window's title is no place for sixty changes a second.
 constexpr auto kTellEvery = std::chrono::milliseconds(200);
 constexpr int kMostSteps = 60;
-constexpr uint8_t kCharEscape = 27;
+// An idle call carries out the commands before a frame in slices of this
+// many, until this much time has gone: the loop hears the player in between.
+constexpr uint64_t kCommandsInASlice = 64;
+constexpr auto kLongestCall = std::chrono::milliseconds(10);
 constexpr uint8_t kCharPeriod = '.';
 constexpr size_t kShownBytes = 60;
-constexpr uint32_t kMbIconError = 0x10;
 
 // The length of the UTF-8 character at the start of Text, 0 when it is none.
 size_t CharacterLength(std::string_view Text) {
@@ -60,12 +60,15 @@ std::string ShownName(std::string_view Path) {
 }
 
 Watcher::Watcher(Application& Platform, ScriptSource& Source, std::string Name,
-                 const ScriptSummary& Summary, std::function<void(const Watcher&)> Show,
-                 std::function<bool()> LoseSurfaces)
+                 const ScriptSummary& Summary, Language In,
+                 std::function<void(const Watcher&)> Show, std::function<bool()> LoseSurfaces,
+                 RoundListener* Rounds)
     : ApplicationLayer(Platform),
       source_(Source),
       name_(std::move(Name)),
       summary_(Summary),
+      in_(In),
+      rounds_(Rounds),
       show_(std::move(Show)),
       lose_(std::move(LoseSurfaces)) {
   Begin();
@@ -86,7 +89,9 @@ void Watcher::Begin() {
   // The last run's game goes first: there is one form at a time.
   run_.reset();
   closed_ = false;
-  run_ = std::make_unique<ReplayRun>(source_, name_, static_cast<ReplayPlatform&>(*this));
+  ReplayOptions options;
+  options.Rounds = rounds_;
+  run_ = std::make_unique<ReplayRun>(source_, name_, static_cast<ReplayPlatform&>(*this), options);
   phase_ = run_->Status() == kReplayRan ? Phase::Playing : Phase::Ended;
   waited_ = 0;
   steps_ = 0;
@@ -94,22 +99,33 @@ void Watcher::Begin() {
 }
 
 void Watcher::Sleep(uint32_t Milliseconds) {
+  // At the pace the frame was played at: the recording's speed comes before
+  // its frames.
+  if (run_->Speed() != paced_) {
+    paced_ = static_cast<uint16_t>(run_->Speed());
+    platform_.SetSpeed(paced_);
+  }
   if (!unseen_) platform_.Sleep(Milliseconds);
 }
 
-bool Watcher::RunFrames(int Count) {
+int Watcher::RunFrames(int Count) {
+  const auto until = std::chrono::steady_clock::now() + kLongestCall;
   for (int i = 0; i < Count; ++i) {
     unseen_ = i > 0;
-    const bool ran = run_->Step();
+    bool ran = run_->Step(kCommandsInASlice);
+    while (!ran && run_->Busy() && std::chrono::steady_clock::now() < until) {
+      ran = run_->Step(kCommandsInASlice);
+    }
     unseen_ = false;
-    if (!ran) return false;
+    if (!ran) return run_->Busy() ? i : -1;
   }
-  return true;
+  return Count;
 }
 
 void Watcher::End() {
   phase_ = Phase::Ended;
-  const std::string frames = std::to_string(run_->Frames()) + " frames";
+  const std::string name = ShownName(name_);
+  const std::string frames = std::to_string(run_->Frames());
   if (run_->Status() != kReplayRan) {
     status_ = run_->Status();
     refusal_ = run_->Message();
@@ -120,19 +136,21 @@ void Watcher::End() {
   }
   if (!summary_.HasFinalLine) {
     status_ = kWatchNotExact;
-    outcome_ = "ended after " + frames + ", without a final line to compare with";
+    outcome_ =
+        Say(summary_.Cut.empty() ? Text::WatchNoFinal : Text::WatchNoFinalCut, in_, {name, frames});
     return;
   }
   const std::string difference = TraceDifference(run_->TraceLine(), summary_.FinalLine);
   status_ = difference.empty() ? kReplayRan : kWatchNotExact;
-  outcome_ = difference.empty() ? "replays exactly (" + frames + ")"
-                                : "differs from its final line after " + frames + ": " + difference;
+  outcome_ = difference.empty() ? Say(Text::WatchExact, in_, {name, frames})
+                                : Say(Text::WatchDiffers, in_, {name, frames, difference});
 }
 
 void Watcher::Stop() {
   phase_ = Phase::Ended;
-  outcome_ = "stopped at frame " + std::to_string(run_->Frames()) + " of " +
-             std::to_string(summary_.Frames);
+  outcome_ =
+      Say(Text::WatchStopped, in_,
+          {ShownName(name_), std::to_string(run_->Frames()), std::to_string(summary_.Frames)});
 }
 
 void Watcher::GameLoop(bool& Done) {
@@ -151,19 +169,53 @@ void Watcher::GameLoop(bool& Done) {
   int count = 1;
   if (phase_ == Phase::Playing && speed_ < 0) {
     if (++waited_ < (1 << -speed_)) {
-      platform_.Sleep(kFrameMs);
+      // An idle call without a frame (below 1x) takes a frame's time.
+      platform_.Sleep(kFrameSleepMs);
       return;
     }
     waited_ = 0;
   } else if (phase_ == Phase::Playing) {
     count = 1 << speed_;
   }
-  if (phase_ == Phase::Paused) --steps_;
-  if (!RunFrames(count)) End();
+  const int ran = RunFrames(count);
+  if (ran < 0) {
+    End();
+  } else if (phase_ == Phase::Paused && ran > 0) {
+    --steps_;
+  }
   Tell(phase_ != Phase::Playing);
 }
 
-void Watcher::FormKeyDown(uint16_t& Key) {
+void Watcher::Handle(const FormEvent& Event) {
+  switch (Event.kind) {
+    case FormEvent::Char:
+      Typed(static_cast<uint8_t>(Event.key));
+      break;
+    case FormEvent::KeyDown:
+      KeyDown(Event.key);
+      break;
+    case FormEvent::KeyUp:
+      KeyUp(Event.key);
+      break;
+    case FormEvent::Deactivate:
+      // Away, the watching waits, and the window goes where the game's would.
+      away_ = true;
+      platform_.Minimize();
+      break;
+    case FormEvent::Restore:
+      away_ = false;
+      platform_.Maximize();
+      break;
+    case FormEvent::LeaveExclusive:
+      run_->Session().Handlers().Handle(Event);
+      break;
+    default:
+      // The recording has its own pictures, pauses and timer.
+      break;
+  }
+}
+
+void Watcher::KeyDown(uint16_t Key) {
   switch (Key) {
     case kVkEscape:
       // Escape is acted on as the character it types (a gamepad's Back types
@@ -202,11 +254,11 @@ void Watcher::Step() {
   if (phase_ == Phase::Paused && steps_ < kMostSteps) ++steps_;
 }
 
-void Watcher::FormKeyUp(uint16_t& Key) {
+void Watcher::KeyUp(uint16_t Key) {
   if (Key == kVkEscape) escape_held_ = escape_repeated_ = false;
 }
 
-void Watcher::FormKeyPress(uint8_t& Key) {
+void Watcher::Typed(uint8_t Key) {
   if (Key == kCharPeriod) {
     Step();
   } else if (Key == kCharEscape && !escape_repeated_) {
@@ -222,21 +274,6 @@ void Watcher::FormKeyPress(uint8_t& Key) {
   Tell();
 }
 
-void Watcher::ApplicationEvents1Deactivate() {
-  // Away, the watching waits, and the window goes where the game's would.
-  away_ = true;
-  platform_.Minimize();
-}
-
-void Watcher::ApplicationEvents1Restore() {
-  away_ = false;
-  platform_.Maximize();
-}
-
-void Watcher::LeaveExclusiveDisplay() {
-  run_->Session().Handlers().LeaveExclusiveDisplay();
-}
-
 void Watcher::Tell(bool Now) {
   const auto now = std::chrono::steady_clock::now();
   if (!Now && now - told_ < kTellEvery) return;
@@ -248,29 +285,32 @@ std::string Watcher::Description() const {
   if (!refusal_.empty() && phase_ == Phase::Ended) return refusal_;
   std::string version;
   if (summary_.Version.empty() || summary_.Version == "?") {
-    version = " (recorded by an unknown version)";
+    version = Say(Text::WatchUnknownVersion, in_);
   } else if (summary_.Version != GameVersion()) {
-    version = " (recorded by Carpex " + summary_.Version + ")";
+    version = Say(Text::WatchOtherVersion, in_, {summary_.Version});
   }
-  const std::string name = "'" + ShownName(name_) + "'";
-  if (phase_ == Phase::Ended) return name + " " + outcome_ + version;
-  const std::string speed =
+  if (phase_ == Phase::Ended) return outcome_ + version;
+  std::string speed =
       speed_ >= 0 ? std::to_string(1 << speed_) + "x" : "1/" + std::to_string(1 << -speed_) + "x";
-  return name + ", frame " + std::to_string(run_->Frames()) + " of " +
-         std::to_string(summary_.Frames) + ", " + speed +
-         (phase_ == Phase::Paused ? ", paused" : "") + version;
+  if (run_->Speed() != 100) {
+    speed = Say(Text::WatchPlayedAt, in_, {speed, std::to_string(run_->Speed())});
+  }
+  return Say(phase_ == Phase::Paused ? Text::WatchPaused : Text::WatchPlaying, in_,
+             {ShownName(name_), std::to_string(run_->Frames()), std::to_string(summary_.Frames),
+              speed}) +
+         version;
 }
 
 std::string Watcher::Keys() const {
   switch (phase_) {
     case Phase::Playing:
-      return "Space pauses";
+      return Say(Text::WatchKeyPause, in_);
     case Phase::Paused:
-      return "Right: next frame";
+      return Say(Text::WatchKeyStep, in_);
     case Phase::Ended:
       break;
   }
-  return "Escape quits";
+  return Say(Text::WatchKeyQuit, in_);
 }
 
 }  // namespace carpex

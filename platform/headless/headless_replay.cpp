@@ -19,6 +19,7 @@ class HeadlessReplay final : public ReplayPlatform {
   }
   Application& App() override { return app_; }
   bool Terminated() override { return app_.Terminated; }
+  void SkipDrawing() override { soft::SkipPixels(true); }
   bool LoseSurfaces(const ReplayDisplay&) override {
     soft::LoseAllSurfaces();
     return true;

@@ -8,7 +8,9 @@
 //
 //   0x0A  A + 1 frames                  0x1A  (A + 1) * 16 frames
 //   0x2A  the digit A mod 10 typed      0x3A  typed: Escape (A < 4), 'f' (A < 8),
-//                                             'F' (A = 8), else the character B
+//                                             'F' (A = 8); the pause (A = 9), the
+//                                             language (A = 10) or the speed
+//                                             (A = 11) of B; else the character B
 //   0x4A  key down, 0x5A key up: Space (A even) or Down (A odd); A >= 8: key B
 //   0x6A  timer tick                    0x9A  every surface lost
 //   0x7A  deactivation, 0x8A restore: of the form and the display (A < 8), of
@@ -30,6 +32,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <ostream>
 #include <streambuf>
@@ -203,7 +206,7 @@ class Program {
     return nullptr;
   }
 
-  void Send(FormEvent::Kind Kind, uint16_t Key = 0) { Deliver(form_, FormEvent{Kind, Key}); }
+  void Send(FormEvent::Kind Kind, uint16_t Key = 0) { form_.Handle(FormEvent{Kind, Key}); }
   void Char(uint8_t C) { Send(FormEvent::Char, C); }
   void Down(uint16_t K) { Send(FormEvent::KeyDown, K); }
   void Up(uint16_t K) { Send(FormEvent::KeyUp, K); }
@@ -219,7 +222,15 @@ class Program {
         Char(static_cast<uint8_t>('0' + a % 10));
         return nullptr;
       case 0x3:
-        Char(a < 4 ? 27 : a < 8 ? 'f' : a == 8 ? 'F' : Next());
+        if (a == 9) {
+          Send(FormEvent::Pause);
+        } else if (a == 10) {
+          Send(FormEvent::Language, Next() % 2);
+        } else if (a == 11) {
+          Send(FormEvent::Speed, kSpeeds[Next() % std::size(kSpeeds)]);
+        } else {
+          Char(a < 4 ? 27 : a < 8 ? 'f' : a == 8 ? 'F' : Next());
+        }
         return nullptr;
       case 0x4:
         Down(a >= 8 ? Next() : BombKey(a));

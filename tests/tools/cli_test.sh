@@ -26,6 +26,14 @@ rc=$?
 grep -q "^'$tmp/bad.replay':3: " "$tmp/err" || fail "message does not name line 3: $(cat "$tmp/err")"
 [ "$(wc -l <"$tmp/err")" -eq 1 ] || fail "message is not one line"
 
+# A recording cut short in the middle of its last line (a full disk, a crash)
+# replays to the line before it, and says so.
+printf 'seed 1\nchar 48\nframes 3\nup 32\nf' >"$tmp/cut.replay"
+"$replay" "$tmp/cut.replay" >"$tmp/out" 2>"$tmp/err" || fail "a cut recording: exit $?: $(cat "$tmp/err")"
+[ "$(wc -l <"$tmp/out")" -eq 3 ] || fail "a cut recording: $(wc -l <"$tmp/out") trace lines, expected 3"
+[ "$(cat "$tmp/err")" == "'$tmp/cut.replay':5: the last line is cut short (no line feed, and no command): the script ends before it" ] ||
+  fail "a cut recording: $(cat "$tmp/err")"
+
 "$replay" --help >"$tmp/out" 2>"$tmp/err" || fail "--help: exit $?"
 head -n 1 "$tmp/out" | grep -q '^usage: carpex-replay ' || fail "--help: $(cat "$tmp/out")"
 [ ! -s "$tmp/err" ] || fail "--help wrote to standard error"

@@ -4,7 +4,10 @@
 #include "tools/recorder.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -14,35 +17,17 @@
 #include "graphics/soft/control.h"
 #include "shell/carpex.h"
 #include "shell/form_event.h"
+#include "tests/support/scripted_app.h"
 #include "tools/replay.h"
 #include "tools/script.h"
 
 namespace carpex {
 namespace {
 
-// The platform under the recorder: a window that does nothing, a fixed clock
-// seed, and a message loop that is the test's list of steps.
-class ScriptedApp final : public Application {
+// The platform under the recorder, with the clock seed recordings begin with.
+class ScriptedApp final : public testsupport::ScriptedApp {
  public:
-  void* WindowHandle() override { return &token_; }
-  void Minimize() override {}
-  void Maximize() override {}
-  void Hide() override {}
-  void Terminate() override {}
-  void Sleep(uint32_t) override {
-    if (OnSleep) OnSleep();
-  }
-  void WriteText(int32_t, int32_t, const char*) override {}
-  void ShowMessageBox(const char*, const char*, uint32_t) override {}
-  void Run(FormHandlers& Form) override { Loop(Form); }
-  uint32_t ClockSeed() override { return 20240607; }
-
-  std::function<void(FormHandlers&)> Loop;
-  // The frame's sleep at its start: inside the frame.
-  std::function<void()> OnSleep;
-
- private:
-  int token_ = 0;
+  ScriptedApp() : testsupport::ScriptedApp(20240607) {}
 };
 
 void Frames(FormHandlers& Form, int Count) {
@@ -80,22 +65,32 @@ std::string ReplayedLastLine(const std::string& Recording) {
   return last;
 }
 
+// The recording ends with a final line, and that is the last line its replay
+// writes.
+::testing::AssertionResult EndsWithItsReplayedFinalLine(const std::string& Recording) {
+  const size_t final = Recording.find("# final: ");
+  if (final == std::string::npos) return ::testing::AssertionFailure() << "no final line";
+  const std::string expected = "# final: " + ReplayedLastLine(Recording) + "\n";
+  if (Recording.substr(final) == expected) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << Recording.substr(final) << "instead of " << expected;
+}
+
 TEST(Recorder, WritesTheSessionAsAScriptThatRepeatsItToItsFinalLine) {
   soft::Reset();
   ScriptedApp app;
   app.Loop = [](FormHandlers& Form) {
     Frames(Form, 2);
-    Deliver(Form, {FormEvent::Char, '3'});
+    Form.Handle({FormEvent::Char, '3'});
     Frames(Form, 30);
-    Deliver(Form, {FormEvent::KeyDown, 32});
+    Form.Handle({FormEvent::KeyDown, 32});
     Frames(Form, 1);
-    Deliver(Form, {FormEvent::KeyUp, 32});
-    Deliver(Form, {FormEvent::Tick, 0});
+    Form.Handle({FormEvent::KeyUp, 32});
+    Form.Handle({FormEvent::Tick, 0});
     soft::LoseAllSurfaces();
     Frames(Form, 40);
-    Deliver(Form, {FormEvent::Deactivate, 0});
+    Form.Handle({FormEvent::Deactivate, 0});
     Frames(Form, 2);
-    Deliver(Form, {FormEvent::Restore, 0});
+    Form.Handle({FormEvent::Restore, 0});
     Frames(Form, 1);
   };
   const std::string recording = Recording(app);
@@ -120,12 +115,12 @@ TEST(Recorder, AProgramEndingInTheMiddleOfAFrameEndsItWithTheLastWholeFrame) {
   soft::Reset();
   ScriptedApp app;
   app.Loop = [&](FormHandlers& Form) {
-    Deliver(Form, {FormEvent::Char, '3'});
+    Form.Handle({FormEvent::Char, '3'});
     Frames(Form, 30);
     app.OnSleep = [&] { Form.ProgramEnding(); };
     Frames(Form, 1);
     app.OnSleep = nullptr;
-    Deliver(Form, {FormEvent::Char, 27});
+    Form.Handle({FormEvent::Char, 27});
     Frames(Form, 5);
   };
   const std::string recording = Recording(app);
@@ -136,6 +131,65 @@ TEST(Recorder, AProgramEndingInTheMiddleOfAFrameEndsItWithTheLastWholeFrame) {
   const std::string last = ReplayedLastLine(recording);
   EXPECT_EQ("# final: " + last + "\n", recording.substr(final));
   EXPECT_EQ(last.rfind("n=30 gs=2 ", 0), 0u) << last;
+  soft::Reset();
+}
+
+// A disk that fills while the game records (here the file size limit, as a
+// full disk would): the file keeps the whole lines written before, which
+// replay to the last frame they hold, and the recorder says how many.
+TEST(Recorder, AFullDiskLeavesWholeLinesThatReplayToTheirLastFrame) {
+  soft::Reset();
+  ScriptedApp app;
+  app.Loop = [](FormHandlers& Form) {
+    Form.Handle({FormEvent::Char, '3'});
+    for (int second = 0; second < 100; ++second) {
+      Frames(Form, 20);
+      Form.Handle({FormEvent::KeyDown, 32});
+      Frames(Form, 3);
+      Form.Handle({FormEvent::KeyUp, 32});
+      Frames(Form, 37);
+      Form.Handle({FormEvent::Tick, 0});
+    }
+  };
+  const std::string path = ::testing::TempDir() + "full-disk.replay";
+  std::FILE* file = std::fopen(path.c_str(), "w+b");
+  ASSERT_NE(file, nullptr);
+  constexpr rlim_t kRoom = 3000;
+  rlimit before{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+  rlimit full = before;
+  full.rlim_cur = kRoom;
+  const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+  uint64_t kept = 0;
+  int why = 0;
+  bool written = true;
+  {
+    Recorder recorder(app, file);
+    Carpex(recorder, [&](GameSession& Session) { recorder.Record(Session); });
+    written = recorder.Finish();
+    kept = recorder.FramesKept();
+    why = recorder.WriteError();
+  }
+  setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, ignored);
+  std::stringstream text;
+  text << std::ifstream(path).rdbuf();
+  std::remove(path.c_str());
+  const std::string recording = text.str();
+
+  EXPECT_FALSE(written);
+  EXPECT_EQ(why, EFBIG);
+  EXPECT_GT(recording.size(), kRoom - 100);
+  ASSERT_LE(recording.size(), kRoom);
+  EXPECT_EQ(recording.back(), '\n');
+  EXPECT_GT(kept, 0u);
+  TextSource source(recording);
+  ScriptSummary summary;
+  std::string error;
+  EXPECT_TRUE(CheckScript(source, "rec", &summary, &error)) << error;
+  EXPECT_EQ(summary.Cut, "");
+  EXPECT_EQ(summary.Frames, kept);
   soft::Reset();
 }
 
@@ -152,32 +206,34 @@ TEST(Recorder, KeptInMemoryTheRecordingAndItsLastRoundEachReplayToTheirFinalLine
   std::string round, roundAfterEscape, roundOfNoFrames, whole;
   const auto playUntil = [&](FormHandlers& Form, TGameState State) {
     for (int i = 0; i < 20000 && session->View().W.GameState != State; ++i) {
-      if (i % 60 == 59) Deliver(Form, {FormEvent::Tick, 0});
+      if (i % 60 == 59) Form.Handle({FormEvent::Tick, 0});
       Frames(Form, 1);
     }
   };
   app.Loop = [&](FormHandlers& Form) {
-    Deliver(Form, {FormEvent::Char, 'f'});
+    Form.Handle({FormEvent::Char, 'f'});
     Frames(Form, 70);
-    Deliver(Form, {FormEvent::Tick, 0});
-    Deliver(Form, {FormEvent::Char, '9'});
+    Form.Handle({FormEvent::Tick, 0});
+    Form.Handle({FormEvent::Char, '9'});
     Frames(Form, 200);
-    Deliver(Form, {FormEvent::KeyDown, 32});
+    Form.Handle({FormEvent::KeyDown, 32});
     Frames(Form, 3);
-    Deliver(Form, {FormEvent::KeyUp, 32});
+    Form.Handle({FormEvent::KeyUp, 32});
     playUntil(Form, kRoundOver);
     Frames(Form, 20);
-    Deliver(Form, {FormEvent::Char, 27});
-    recorder.UsePictures(Language::Chinese);
+    Form.Handle({FormEvent::Char, 27});
+    Form.Handle({FormEvent::Language, 0});
+    Form.Handle({FormEvent::Speed, 50});
+    Form.Handle({FormEvent::Speed, 50});
     Frames(Form, 5);
-    Deliver(Form, {FormEvent::Char, '0'});
+    Form.Handle({FormEvent::Char, '0'});
     Frames(Form, 90);
-    Deliver(Form, {FormEvent::Tick, 0});
+    Form.Handle({FormEvent::Tick, 0});
     Frames(Form, 7);
     round = recorder.LastRound();
-    Deliver(Form, {FormEvent::Char, 27});
+    Form.Handle({FormEvent::Char, 27});
     roundAfterEscape = recorder.LastRound();
-    Deliver(Form, {FormEvent::Char, '4'});
+    Form.Handle({FormEvent::Char, '4'});
     roundOfNoFrames = recorder.LastRound();
     Frames(Form, 3);
     whole = recorder.Recording();
@@ -190,18 +246,26 @@ TEST(Recorder, KeptInMemoryTheRecordingAndItsLastRoundEachReplayToTheirFinalLine
                 },
                 Language::English),
             0);
+  EXPECT_FALSE(recorder.Full());
   EXPECT_EQ(round, roundAfterEscape);
   EXPECT_EQ(round, roundOfNoFrames);
-  EXPECT_EQ(round.rfind(std::string("# Carpex ") + GameVersion() + "\nlanguage zh\nrandom ", 0), 0u)
+  // Each says the speed it was played at: the round from its start, the
+  // recording where the player changed it.
+  EXPECT_EQ(round.rfind(
+                std::string("# Carpex ") + GameVersion() + "\n# speed 50\nlanguage zh\nrandom ", 0),
+            0u)
       << round;
+  EXPECT_NE(whole.find("\nlanguage zh\n# speed 50\nframes 5\n"), std::string::npos) << whole;
   for (const std::string& script : {round, whole}) {
-    const size_t final = script.find("# final: ");
-    ASSERT_NE(final, std::string::npos) << script;
-    EXPECT_EQ("# final: " + ReplayedLastLine(script) + "\n", script.substr(final));
+    EXPECT_TRUE(EndsWithItsReplayedFinalLine(script)) << script;
   }
-  // The round began with the frame rate shown, and left the first round's bomb behind.
-  EXPECT_NE(round.find("\nchar 102\n"), std::string::npos) << round;
-  EXPECT_NE(round.find(" bomb=0,0,0,0,0,0 banner=0,0,0 "), std::string::npos) << round;
+  // The round began with the frame rate shown and the first round's bomb and
+  // banner where they were: it says so before its digit.
+  const size_t state = round.find("\nstate active=1 ");
+  ASSERT_NE(state, std::string::npos) << round;
+  const std::string carried = round.substr(state, round.find('\n', state + 1) - state);
+  EXPECT_NE(carried.find(" shown=1 bomb="), std::string::npos) << carried;
+  EXPECT_EQ(carried.find(" bomb=0,0,0,0 banner=0,0 "), std::string::npos) << carried;
   EXPECT_EQ(whole.find(" bomb=0,0,0,0,"), std::string::npos) << whole;
 
   soft::Reset();
@@ -209,17 +273,76 @@ TEST(Recorder, KeptInMemoryTheRecordingAndItsLastRoundEachReplayToTheirFinalLine
   Recorder bounded(small, 12000, Language::English);
   small.Loop = [](FormHandlers& Form) {
     for (int i = 0; i < 2000; ++i) {
-      Deliver(Form, {FormEvent::Tick, 0});
+      Form.Handle({FormEvent::Tick, 0});
       Frames(Form, 2);
     }
   };
   Carpex(bounded, [&](GameSession& Session) { bounded.Record(Session); });
   const std::string kept = bounded.Recording();
-  EXPECT_TRUE(bounded.Ended());
+  EXPECT_TRUE(bounded.Full());
   EXPECT_LE(kept.size(), 12000u);
-  const size_t final = kept.find("# final: ");
-  ASSERT_NE(final, std::string::npos);
-  EXPECT_EQ("# final: " + ReplayedLastLine(kept) + "\n", kept.substr(final));
+  EXPECT_TRUE(EndsWithItsReplayedFinalLine(kept)) << kept;
+  soft::Reset();
+}
+
+}  // namespace
+}  // namespace carpex
+
+namespace carpex {
+namespace {
+
+// Kept for its rounds alone, a recording of a long game holds a round's
+// worth, and its last round still replays to its own final line.
+TEST(Recorder, KeptForItsRoundsAloneItHoldsARoundsWorth) {
+  soft::Reset();
+  ScriptedApp app;
+  Recorder recorder(app, Recorder::RoundsOnly{}, 1 << 20, Language::English);
+  size_t most = 0;
+  app.Loop = [&](FormHandlers& Form) {
+    for (int round = 0; round < 40; ++round) {
+      Form.Handle({FormEvent::Char, static_cast<uint16_t>('0' + round % 10)});
+      for (int i = 0; i < 120; ++i) {
+        if (i % 60 == 59) Form.Handle({FormEvent::Tick, 0});
+        Frames(Form, 1);
+      }
+      Form.Handle({FormEvent::Char, 27});
+      most = std::max(most, recorder.Recording().size());
+    }
+  };
+  Carpex(recorder, [&](GameSession& Session) { recorder.Record(Session); });
+  EXPECT_LT(most, 2000u) << "the rounds before the last were kept";
+  const std::string round = recorder.LastRound();
+  EXPECT_TRUE(EndsWithItsReplayedFinalLine(round)) << round;
+  soft::Reset();
+}
+
+}  // namespace
+}  // namespace carpex
+
+namespace carpex {
+namespace {
+
+// Today's city taken up in the middle of a game (the page's button) is in the
+// recording before the round that first draws it, which replays exactly.
+TEST(Recorder, TodaysCityTakenUpBetweenFramesIsWrittenWhereItWasTaken) {
+  soft::Reset();
+  ScriptedApp app;
+  Recorder recorder(app, 1 << 20, Language::English);
+  GameSession* session = nullptr;
+  std::string whole;
+  app.Loop = [&](FormHandlers& Form) {
+    Frames(Form, 5);
+    session->UseDailyCity(20261210);
+    Form.Handle({FormEvent::Char, '3'});
+    Frames(Form, 100);
+    whole = recorder.Recording();
+  };
+  Carpex(recorder, [&](GameSession& Session) {
+    session = &Session;
+    recorder.Record(Session);
+  });
+  EXPECT_NE(whole.find("\nframes 5\ndaily 20261210\nchar 51\n"), std::string::npos) << whole;
+  EXPECT_TRUE(EndsWithItsReplayedFinalLine(whole)) << whole;
   soft::Reset();
 }
 

@@ -53,8 +53,8 @@ void Idle(FormHandlers& Form, int Count = 1) {
 }
 
 void Press(FormHandlers& Form, uint16_t Key) {
-  Deliver(Form, {FormEvent::KeyDown, Key});
-  Deliver(Form, {FormEvent::KeyUp, Key});
+  Form.Handle({FormEvent::KeyDown, Key});
+  Form.Handle({FormEvent::KeyUp, Key});
 }
 
 // A round of level 3 with a bomb, recorded as the game writes it, ending with
@@ -78,7 +78,8 @@ struct Watched {
 
 // Watches Text, the loop's steps given the watcher and what it shows.
 Watched Watch(const std::string& Text, LoopApp& App,
-              const std::function<void(FormHandlers&, const Watcher&)>& Steps) {
+              const std::function<void(FormHandlers&, const Watcher&)>& Steps,
+              Language In = Language::English) {
   soft::Reset();
   TextSource source(Text);
   ScriptSummary summary;
@@ -87,7 +88,7 @@ Watched Watch(const std::string& Text, LoopApp& App,
   std::string shown;
   int status = 0;
   {
-    Watcher watcher(App, source, "/home/player/rec.replay", summary,
+    Watcher watcher(App, source, "/home/player/rec.replay", summary, In,
                     [&](const Watcher& W) { shown = W.Description(); });
     App.Loop = [&](FormHandlers& Form) { Steps(Form, watcher); };
     status = watcher.Watch();
@@ -103,11 +104,11 @@ TEST(Watcher, PausesStepsChangesSpeedStartsAgainAndEndsOnTheFinalLine) {
     EXPECT_EQ(W.Description(), "'rec.replay', frame 5 of 77, 1x");
     // The player's keys steer the watching: none reaches the game.
     Press(Form, kVkSpace);
-    Deliver(Form, {FormEvent::Char, '7'});
+    Form.Handle({FormEvent::Char, '7'});
     Idle(Form, 3);
     EXPECT_EQ(W.Description(), "'rec.replay', frame 5 of 77, 1x, paused");
     Press(Form, kVkRight);
-    Deliver(Form, {FormEvent::Char, '.'});
+    Form.Handle({FormEvent::Char, '.'});
     Idle(Form, 3);
     Press(Form, kVkRight);
     Idle(Form);
@@ -128,10 +129,10 @@ TEST(Watcher, PausesStepsChangesSpeedStartsAgainAndEndsOnTheFinalLine) {
     Idle(Form, 8);
     EXPECT_EQ(W.Description(), "'rec.replay', frame 20 of 77, 1/4x");
     // Away, the watching waits; the window goes where the game's would.
-    Deliver(Form, {FormEvent::Deactivate, 0});
+    Form.Handle({FormEvent::Deactivate, 0});
     Idle(Form, 8);
     EXPECT_EQ(app.Minimized, 1);
-    Deliver(Form, {FormEvent::Restore, 0});
+    Form.Handle({FormEvent::Restore, 0});
     Press(Form, kVkHome);
     Press(Form, kVkUp);
     Press(Form, kVkUp);
@@ -142,8 +143,8 @@ TEST(Watcher, PausesStepsChangesSpeedStartsAgainAndEndsOnTheFinalLine) {
     EXPECT_EQ(W.Now(), Watcher::Phase::Ended);
     EXPECT_FALSE(app.Hidden);
     EXPECT_FALSE(app.Terminated);
-    Deliver(Form, {FormEvent::KeyDown, kVkEscape});
-    Deliver(Form, {FormEvent::Char, 27});
+    Form.Handle({FormEvent::KeyDown, kVkEscape});
+    Form.Handle({FormEvent::Char, 27});
   });
   EXPECT_EQ(watched.Description, "'rec.replay' replays exactly (77 frames)");
   EXPECT_EQ(watched.Status, kReplayRan);
@@ -156,18 +157,33 @@ TEST(Watcher, EscapeStopsAndTheNextEscapeQuits) {
   LoopApp app;
   const Watched watched = Watch(Recording(), app, [&](FormHandlers& Form, const Watcher& W) {
     Idle(Form, 10);
-    Deliver(Form, {FormEvent::KeyDown, kVkEscape});
-    Deliver(Form, {FormEvent::Char, 27});
-    Deliver(Form, {FormEvent::KeyDown, kVkEscape});
-    Deliver(Form, {FormEvent::Char, 27});
+    Form.Handle({FormEvent::KeyDown, kVkEscape});
+    Form.Handle({FormEvent::Char, 27});
+    Form.Handle({FormEvent::KeyDown, kVkEscape});
+    Form.Handle({FormEvent::Char, 27});
     EXPECT_FALSE(app.Terminated);
     EXPECT_EQ(W.Keys(), "Escape quits");
-    Deliver(Form, {FormEvent::KeyUp, kVkEscape});
-    Deliver(Form, {FormEvent::Char, 27});
+    Form.Handle({FormEvent::KeyUp, kVkEscape});
+    Form.Handle({FormEvent::Char, 27});
   });
   EXPECT_EQ(watched.Description, "'rec.replay' stopped at frame 10 of 77");
   EXPECT_EQ(watched.Status, kWatchNotExact);
   EXPECT_TRUE(app.Terminated);
+}
+
+// Thousands of rounds started and left between two frames, more than a game
+// ever hands its form: an idle call does a slice of them and no frame, and
+// Escape is heard before the rest.
+TEST(Watcher, WorkBetweenTwoFramesIsSlicedAcrossIdleCalls) {
+  std::string recording = "# Carpex " + std::string(GameVersion()) + "\nseed 1\n";
+  for (int i = 0; i < 5000; ++i) recording += "char 57\nchar 27\n";
+  recording += "frames 1\n";
+  LoopApp app;
+  const Watched watched = Watch(recording, app, [](FormHandlers& Form, const Watcher&) {
+    Idle(Form);
+    Form.Handle({FormEvent::Char, 27});
+  });
+  EXPECT_EQ(watched.Description, "'rec.replay' stopped at frame 0 of 1");
 }
 
 // Where the game parts from the recording's final line, from another
@@ -180,7 +196,7 @@ TEST(Watcher, ADifferenceAnotherVersionAndARefusalAreSaid) {
   LoopApp app;
   Watched watched = Watch(recording, app, [](FormHandlers& Form, const Watcher&) {
     Idle(Form, 100);
-    Deliver(Form, {FormEvent::Char, 27});
+    Form.Handle({FormEvent::Char, 27});
   });
   EXPECT_EQ(watched.Status, kWatchNotExact);
   EXPECT_EQ(watched.Description.rfind(
@@ -195,12 +211,30 @@ TEST(Watcher, ADifferenceAnotherVersionAndARefusalAreSaid) {
   watched =
       Watch("random 1\nchar 48\nframes 2\n", refusing, [](FormHandlers& Form, const Watcher&) {
         Idle(Form, 3);
-        Deliver(Form, {FormEvent::Char, 27});
+        Form.Handle({FormEvent::Char, 27});
       });
   EXPECT_EQ(watched.Status, kReplayRefused);
   EXPECT_EQ(watched.Description,
             "'/home/player/rec.replay':2: Random(24) asked for a value but the queue is empty");
   EXPECT_EQ(refusing.Boxes, watched.Description);
+}
+
+// What the watching says is in the player's language, the title too.
+TEST(Watcher, SaysItInThePlayersLanguage) {
+  LoopApp app;
+  const Watched watched = Watch(
+      Recording("0.9.0"), app,
+      [](FormHandlers& Form, const Watcher& W) {
+        Idle(Form, 5);
+        EXPECT_EQ(W.Description(), "“rec.replay”，第 5 帧，共 77 帧，1x（由 Carpex 0.9.0 录制）");
+        EXPECT_EQ(W.Keys(), "空格暂停");
+        Form.Handle({FormEvent::Char, 27});
+        EXPECT_EQ(W.Title(),
+                  "Carpex：“rec.replay”停在第 5 帧，共 77 帧（由 Carpex 0.9.0 录制） - Esc 退出");
+        Form.Handle({FormEvent::Char, 27});
+      },
+      Language::Chinese);
+  EXPECT_EQ(watched.Status, kWatchNotExact);
 }
 
 TEST(Watcher, ANameIsShownWithoutItsFolderAndWithoutControlCharacters) {
