@@ -10,9 +10,6 @@
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <shellapi.h>
@@ -25,9 +22,11 @@ namespace carpex {
 
 namespace {
 
-constexpr char kExists[] = "it exists already (--overwrite replaces it)";
-constexpr char kNotAFile[] = "it is not a regular file";
-constexpr char kTaken[] = "another game is recording to it";
+constexpr const char* kExists = kFileExists;
+constexpr const char* kNotAFile = kFileNotAFile;
+constexpr const char* kTaken = kFileTaken;
+constexpr const char* kLinkToNothing = kFileLinkToNothing;
+constexpr const char* kLinkIntoNothing = kFileLinkIntoNothing;
 
 enum class FileOutcome : uint8_t { Done, Exists, Failed };
 
@@ -143,6 +142,26 @@ int WhatIsAt(const std::string& Path) {
 #endif
 }
 
+#ifndef _WIN32
+// The folder a path names a file in.
+std::string FolderOf(const std::string& Path) {
+  const size_t slash = Path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : Path.substr(0, slash);
+}
+
+// Where the symbolic link Path leads, into *Target; false when Path is no link.
+bool LinkTarget(const std::string& Path, std::string* Target) {
+  struct stat info {};
+  if (lstat(Path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return false;
+  std::string to(4096, '\0');
+  const ssize_t n = readlink(Path.c_str(), to.data(), to.size());
+  if (n <= 0 || static_cast<size_t>(n) >= to.size()) return false;
+  to.resize(static_cast<size_t>(n));
+  *Target = to[0] == '/' ? to : FolderOf(Path) + "/" + to;
+  return true;
+}
+#endif
+
 // Puts the finished temporary file in its place; errno set when it could not.
 FileOutcome Commit(const std::string& Temporary, const std::string& Path, bool Overwrite) {
 #ifdef _WIN32
@@ -256,8 +275,9 @@ bool WriteWholeFile(const std::string& Folder, const std::string& Name,
   return false;
 }
 
-bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bool* Created,
+bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, std::string* Created,
                     std::string* Error) {
+  Created->clear();
   // What is there already must be a file: a folder cannot take a recording,
   // a pipe would hand it to whoever reads it (and make the open wait), and a
   // device is nobody's recording.
@@ -275,9 +295,10 @@ bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bo
                        FILE_ATTRIBUTE_NORMAL, nullptr);
   };
   HANDLE handle = create(CREATE_NEW);
-  *Created = handle != INVALID_HANDLE_VALUE;
-  DWORD code = *Created ? ERROR_SUCCESS : GetLastError();
-  if (!*Created && (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) && Existing) {
+  const bool made = handle != INVALID_HANDLE_VALUE;
+  if (made) *Created = Path;
+  DWORD code = made ? ERROR_SUCCESS : GetLastError();
+  if (!made && (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) && Existing) {
     handle = create(OPEN_EXISTING);
     code = handle != INVALID_HANDLE_VALUE ? ERROR_SUCCESS : GetLastError();
   }
@@ -296,15 +317,28 @@ bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bo
   if (fd < 0) {
     *Error = std::strerror(errno);
     CloseHandle(handle);
-    if (*Created) DeleteFileW(wide.c_str());
+    if (made) DeleteFileW(wide.c_str());
     return false;
   }
   *File = _fdopen(fd, "wb");
 #else
+  // A link to a file that does not exist: the recording is made where it
+  // leads, when asked to replace what is there (as the shell's > would).
+  std::string path = Path;
+  if (there == 0 && LinkTarget(Path, &path)) {
+    if (WhatIsAt(FolderOf(path)) != 2) {
+      *Error = kLinkIntoNothing;
+      return false;
+    }
+    if (!Existing) {
+      *Error = kLinkToNothing;
+      return false;
+    }
+  }
   // Never waits: a pipe without a reader would hold the open.
   constexpr int kWrite = O_WRONLY | O_CLOEXEC | O_NONBLOCK;
-  int fd = there == 0 ? open(Path.c_str(), kWrite | O_CREAT | O_EXCL, kNewFileMode) : -1;
-  *Created = fd >= 0;
+  int fd = there == 0 ? open(path.c_str(), kWrite | O_CREAT | O_EXCL, kNewFileMode) : -1;
+  if (fd >= 0) *Created = path;
   if (fd < 0 && (there == 1 || errno == EEXIST)) {
     if (!Existing) {
       *Error = kExists;
@@ -336,7 +370,8 @@ bool OpenForWriting(const std::string& Path, bool Existing, std::FILE** File, bo
   if (*File == nullptr) {
     *Error = std::strerror(errno);
     CloseFile(fd);
-    if (*Created) RemoveFile(Path);
+    if (!Created->empty()) RemoveFile(*Created);
+    Created->clear();
     return false;
   }
   return true;
@@ -351,6 +386,81 @@ std::FILE* OpenForReading(const std::string& Path) {
   return _wfopen(Wide(Path).c_str(), L"rb");
 #else
   return std::fopen(Path.c_str(), "rb");
+#endif
+}
+
+bool ReadWholeFile(const std::string& Path, size_t Limit, std::string* Text, std::string* Error) {
+  Text->clear();
+  char chunk[64 * 1024];
+#ifdef _WIN32
+  const std::wstring wide = Wide(Path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    *Error = std::strerror(EISDIR);
+    return false;
+  }
+  // Shared every way: a game may be recording to it.
+  const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *Error = std::strerror(ErrnoOf(GetLastError()));
+    return false;
+  }
+  bool read = GetFileType(handle) == FILE_TYPE_DISK;
+  if (!read) *Error = kNotAFile;
+  while (read && Text->size() <= Limit) {
+    DWORD n = 0;
+    if (!ReadFile(handle, chunk, sizeof chunk, &n, nullptr)) {
+      *Error = std::strerror(ErrnoOf(GetLastError()));
+      read = false;
+    } else if (n == 0) {
+      break;
+    } else {
+      Text->append(chunk, n);
+    }
+  }
+  CloseHandle(handle);
+#else
+  // Never waits: a pipe without a writer would hold the open.
+  const int fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    *Error = std::strerror(errno);
+    return false;
+  }
+  struct stat info {};
+  bool read = fstat(fd, &info) == 0;
+  if (!read) {
+    *Error = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    *Error = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : kNotAFile;
+    read = false;
+  }
+  while (read && Text->size() <= Limit) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *Error = std::strerror(errno);
+      read = false;
+    } else if (n == 0) {
+      break;
+    } else {
+      Text->append(chunk, static_cast<size_t>(n));
+    }
+  }
+  close(fd);
+#endif
+  if (!read) Text->clear();
+  if (Text->size() > Limit + 1) Text->resize(Limit + 1);
+  return read;
+}
+
+bool MakeFolder(const std::string& Path) {
+#ifdef _WIN32
+  return CreateDirectoryW(Wide(Path).c_str(), nullptr) != 0 ||
+         GetLastError() == ERROR_ALREADY_EXISTS;
+#else
+  return mkdir(Path.c_str(), 0755) == 0 || errno == EEXIST;
 #endif
 }
 
@@ -389,20 +499,45 @@ bool StillNamed(const std::string& Path, const FileIdentity& Identity) {
 }
 
 bool EmptyFile(std::FILE* File) {
+  return CutFile(File, 0);
+}
+
+bool CutFile(std::FILE* File, uint64_t Size) {
   if (std::fflush(File) != 0) return false;
 #ifdef _WIN32
   const int fd = _fileno(File);
   struct _stat64 info {};
   if (_fstat64(fd, &info) != 0) return false;
   if ((info.st_mode & _S_IFMT) != _S_IFREG) return true;
-  return _chsize_s(fd, 0) == 0 && _lseeki64(fd, 0, SEEK_SET) == 0;
+  const auto at = static_cast<long long>(Size);
+  return _chsize_s(fd, at) == 0 && _lseeki64(fd, at, SEEK_SET) == at;
 #else
   const int fd = fileno(File);
   struct stat info {};
   if (fstat(fd, &info) != 0) return false;
   if (!S_ISREG(info.st_mode)) return true;
-  return ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0;
+  const auto at = static_cast<off_t>(Size);
+  return ftruncate(fd, at) == 0 && lseek(fd, at, SEEK_SET) == at;
 #endif
+}
+
+size_t WriteToFile(std::FILE* File, const char* Data, size_t Size) {
+#ifdef _WIN32
+  const int fd = _fileno(File);
+#else
+  const int fd = fileno(File);
+#endif
+  size_t done = 0;
+  while (done < Size) {
+    const int n = WriteSome(fd, reinterpret_cast<const uint8_t*>(Data) + done, Size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return done;
 }
 
 std::FILE* OpenPrivateTemporaryFile(std::string* Error) {

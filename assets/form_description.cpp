@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <optional>
+#include <variant>
 
 namespace carpex {
 
@@ -185,47 +186,35 @@ class LineReader {
   std::string error_;
 };
 
-// The properties of the form that it understands, and their kinds.
-enum class FormField {
-  kLeft,
-  kTop,
-  kClientWidth,
-  kClientHeight,
-  kBorderStyle,
-  kCaption,
-  kColor,
-  kFontCharset,
-  kFontColor,
-  kFontHeight,
-  kFontName,
-  kFontStyle,
-  kOldCreateOrder,
-  kPixelsPerInch,
-  kTextHeight,
-};
+// The properties of the form that it understands: each with its kind and the
+// field it sets.
+using FormMember =
+    std::variant<int32_t FormDescription::*, std::string FormDescription::*,
+                 std::vector<std::string> FormDescription::*, bool FormDescription::*>;
 
 struct FieldInfo {
   const char* name;
-  FormField field;
   Value::Kind kind;
+  FormMember member;
+  bool colour = false;  // a colour may also be written as a number
 };
 
 constexpr FieldInfo kFormFields[] = {
-    {"Left", FormField::kLeft, Value::Kind::kInteger},
-    {"Top", FormField::kTop, Value::Kind::kInteger},
-    {"ClientWidth", FormField::kClientWidth, Value::Kind::kInteger},
-    {"ClientHeight", FormField::kClientHeight, Value::Kind::kInteger},
-    {"BorderStyle", FormField::kBorderStyle, Value::Kind::kIdentifier},
-    {"Caption", FormField::kCaption, Value::Kind::kString},
-    {"Color", FormField::kColor, Value::Kind::kIdentifier},
-    {"Font.Charset", FormField::kFontCharset, Value::Kind::kIdentifier},
-    {"Font.Color", FormField::kFontColor, Value::Kind::kIdentifier},
-    {"Font.Height", FormField::kFontHeight, Value::Kind::kInteger},
-    {"Font.Name", FormField::kFontName, Value::Kind::kString},
-    {"Font.Style", FormField::kFontStyle, Value::Kind::kSet},
-    {"OldCreateOrder", FormField::kOldCreateOrder, Value::Kind::kIdentifier},
-    {"PixelsPerInch", FormField::kPixelsPerInch, Value::Kind::kInteger},
-    {"TextHeight", FormField::kTextHeight, Value::Kind::kInteger},
+    {"Left", Value::Kind::kInteger, &FormDescription::Left},
+    {"Top", Value::Kind::kInteger, &FormDescription::Top},
+    {"ClientWidth", Value::Kind::kInteger, &FormDescription::ClientWidth},
+    {"ClientHeight", Value::Kind::kInteger, &FormDescription::ClientHeight},
+    {"BorderStyle", Value::Kind::kIdentifier, &FormDescription::BorderStyle},
+    {"Caption", Value::Kind::kString, &FormDescription::Caption},
+    {"Color", Value::Kind::kIdentifier, &FormDescription::Color, true},
+    {"Font.Charset", Value::Kind::kIdentifier, &FormDescription::FontCharset},
+    {"Font.Color", Value::Kind::kIdentifier, &FormDescription::FontColor, true},
+    {"Font.Height", Value::Kind::kInteger, &FormDescription::FontHeight},
+    {"Font.Name", Value::Kind::kString, &FormDescription::FontName},
+    {"Font.Style", Value::Kind::kSet, &FormDescription::FontStyle},
+    {"OldCreateOrder", Value::Kind::kIdentifier, &FormDescription::OldCreateOrder},
+    {"PixelsPerInch", Value::Kind::kInteger, &FormDescription::PixelsPerInch},
+    {"TextHeight", Value::Kind::kInteger, &FormDescription::TextHeight},
 };
 
 bool IsEventName(const std::string& Name) {
@@ -344,65 +333,33 @@ class Parser {
       if (SameText(f.name, Name)) info = &f;
     }
     if (info == nullptr) return Error(Line, "unknown property '" + Name + "' of the form");
-    // Colours may also be written as numbers.
-    const bool colour = info->field == FormField::kColor || info->field == FormField::kFontColor;
-    if (Value.kind != info->kind && !(colour && Value.kind == Value::Kind::kInteger)) {
+    if (Value.kind != info->kind && !(info->colour && Value.kind == Value::Kind::kInteger)) {
       return Error(Line, "'" + Name + "' needs " + KindName(info->kind));
     }
-    const std::string text =
-        Value.kind == Value::Kind::kInteger ? std::to_string(Value.integer) : Value.text;
-    switch (info->field) {
-      case FormField::kLeft:
-        form_.Left = Value.integer;
-        break;
-      case FormField::kTop:
-        form_.Top = Value.integer;
-        break;
-      case FormField::kClientWidth:
-        form_.ClientWidth = Value.integer;
-        break;
-      case FormField::kClientHeight:
-        form_.ClientHeight = Value.integer;
-        break;
-      case FormField::kBorderStyle:
-        form_.BorderStyle = text;
-        break;
-      case FormField::kCaption:
-        form_.Caption = text;
-        break;
-      case FormField::kColor:
-        form_.Color = text;
-        break;
-      case FormField::kFontCharset:
-        form_.FontCharset = text;
-        break;
-      case FormField::kFontColor:
-        form_.FontColor = text;
-        break;
-      case FormField::kFontHeight:
-        form_.FontHeight = Value.integer;
-        break;
-      case FormField::kFontName:
-        form_.FontName = text;
-        break;
-      case FormField::kFontStyle:
-        form_.FontStyle = Value.items;
-        break;
-      case FormField::kOldCreateOrder:
-        if (SameText(text, "True")) {
-          form_.OldCreateOrder = true;
-        } else if (SameText(text, "False")) {
-          form_.OldCreateOrder = false;
-        } else {
-          return Error(Line, "'" + Name + "' needs True or False");
-        }
-        break;
-      case FormField::kPixelsPerInch:
-        form_.PixelsPerInch = Value.integer;
-        break;
-      case FormField::kTextHeight:
-        form_.TextHeight = Value.integer;
-        break;
+    return std::visit([&](auto Member) { return Set(Line, Name, Value, form_.*Member); },
+                      info->member);
+  }
+
+  // A value of the kind its property takes, into the property's field.
+  bool Set(int, const std::string&, const Value& Value, int32_t& Field) {
+    Field = Value.integer;
+    return true;
+  }
+  bool Set(int, const std::string&, const Value& Value, std::string& Field) {
+    Field = Value.kind == Value::Kind::kInteger ? std::to_string(Value.integer) : Value.text;
+    return true;
+  }
+  bool Set(int, const std::string&, const Value& Value, std::vector<std::string>& Field) {
+    Field = Value.items;
+    return true;
+  }
+  bool Set(int Line, const std::string& Name, const Value& Value, bool& Field) {
+    if (SameText(Value.text, "True")) {
+      Field = true;
+    } else if (SameText(Value.text, "False")) {
+      Field = false;
+    } else {
+      return Error(Line, "'" + Name + "' needs True or False");
     }
     return true;
   }

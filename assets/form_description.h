@@ -67,6 +67,10 @@ struct FormDescription {
 bool ParseFormDescription(const char* Text, std::size_t Size, FormDescription* Out,
                           std::string* Error);
 
+// The bytes of the program's own RCDATA resource Name (the executable's on
+// Windows, the embedded copy elsewhere); false when there is none.
+bool FindProgramData(const char* Name, const uint8_t** Data, std::size_t* Size);
+
 // The description the program carries (resource TFORM1); false when it is
 // missing or cannot be read.
 bool LoadFormDescription(FormDescription* Out);

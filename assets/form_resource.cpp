@@ -6,9 +6,6 @@
 #include "assets/form_description.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 #else
 #include "graphics/soft/resources.h"
@@ -16,23 +13,34 @@
 
 namespace carpex {
 
-bool LoadFormDescription(FormDescription* Out) {
+bool FindProgramData(const char* Name, const uint8_t** Data, std::size_t* Size) {
 #ifdef _WIN32
   HMODULE module = GetModuleHandleA(nullptr);
-  HRSRC found = FindResourceA(module, "TFORM1", MAKEINTRESOURCEA(10));  // RT_RCDATA
+  HRSRC found = FindResourceA(module, Name, MAKEINTRESOURCEA(10));  // RT_RCDATA
   HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
-  const void* text = loaded != nullptr ? LockResource(loaded) : nullptr;
-  return text != nullptr && ParseFormDescription(static_cast<const char*>(text),
-                                                 SizeofResource(module, found), Out, nullptr);
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return false;
+  *Data = static_cast<const uint8_t*>(bytes);
+  *Size = SizeofResource(module, found);
+  return true;
 #else
   for (std::size_t i = 0; i < soft::kResourceCount; ++i) {
     const soft::Resource& r = soft::kResources[i];
-    if (std::strcmp(r.type, "RCDATA") == 0 && std::strcmp(r.name, "TFORM1") == 0) {
-      return ParseFormDescription(reinterpret_cast<const char*>(r.data), r.size, Out, nullptr);
+    if (std::strcmp(r.type, "RCDATA") == 0 && std::strcmp(r.name, Name) == 0) {
+      *Data = r.data;
+      *Size = r.size;
+      return true;
     }
   }
   return false;
 #endif
+}
+
+bool LoadFormDescription(FormDescription* Out) {
+  const uint8_t* text = nullptr;
+  std::size_t size = 0;
+  return FindProgramData("TFORM1", &text, &size) &&
+         ParseFormDescription(reinterpret_cast<const char*>(text), size, Out, nullptr);
 }
 
 FormDescription DesignedForm() {

@@ -8,7 +8,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
+
+#include "assets/language.h"
 
 // X(surface field, bitmap resource, the same in English). The twins of a
 // sheet have the same size, frames and key colour: only their text differs.
@@ -27,19 +28,5 @@ inline constexpr char kBackgroundPicture[] = "back1";
 #define CARPEX_COUNT_SHEET(Field, Resource, English) +1
 inline constexpr int kSpriteSheetCount = 0 CARPEX_SPRITE_SHEETS(CARPEX_COUNT_SHEET);
 #undef CARPEX_COUNT_SHEET
-
-// The language of the pictures that hold text (the level choice and the
-// banners): Chinese, the game's own, or English.
-enum class Language : uint8_t { Chinese, English };
-
-// As the command line, a recording and the page name them: "zh" and "en".
-constexpr const char* LanguageCode(Language Pictures) {
-  return Pictures == Language::English ? "en" : "zh";
-}
-constexpr bool ParseLanguageCode(std::string_view Code, Language* Pictures) {
-  if (Code != "zh" && Code != "en") return false;
-  *Pictures = Code == "en" ? Language::English : Language::Chinese;
-  return true;
-}
 
 }  // namespace carpex

@@ -8,8 +8,6 @@
 
 namespace carpex::assetgen {
 
-namespace {
-
 std::vector<char32_t> DecodeUtf8(const std::string& Text) {
   std::vector<char32_t> out;
   for (std::size_t i = 0; i < Text.size();) {
@@ -26,6 +24,8 @@ std::vector<char32_t> DecodeUtf8(const std::string& Text) {
   }
   return out;
 }
+
+namespace {
 
 FT_Face Face(void* Face) {
   return static_cast<FT_Face>(Face);
@@ -94,6 +94,16 @@ void CjkFont::Draw(Mask& Ink, int X, int Top, const std::string& Text, int Pixel
     }
     pen += advance;
   }
+}
+
+int CjkFont::Ascender(int PixelSize) {
+  Render(U'0', PixelSize);
+  return static_cast<int>((Face(face_)->size->metrics.ascender + 32) >> 6);
+}
+
+int CjkFont::LineHeight(int PixelSize) {
+  Render(U'0', PixelSize);
+  return static_cast<int>((Face(face_)->size->metrics.height + 32) >> 6);
 }
 
 void CjkFont::DrawCentred(Mask& Ink, int Top, const std::string& Text, int PixelSize) {

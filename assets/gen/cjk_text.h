@@ -5,10 +5,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "assets/gen/image.h"
 
 namespace carpex::assetgen {
+
+// The characters of a UTF-8 text; throws for one cut short.
+std::vector<char32_t> DecodeUtf8(const std::string& Text);
 
 class CjkFont {
  public:
@@ -25,6 +29,9 @@ class CjkFont {
   void Draw(Mask& Ink, int X, int Top, const std::string& Text, int PixelSize);
   // Centred in the mask's width.
   void DrawCentred(Mask& Ink, int Top, const std::string& Text, int PixelSize);
+  // From the em box's top to the baseline, and from one line to the next.
+  int Ascender(int PixelSize);
+  int LineHeight(int PixelSize);
 
  private:
   // Loads and renders one character; returns its advance in 26.6 units.

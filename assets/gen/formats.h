@@ -9,6 +9,32 @@
 
 namespace carpex::assetgen {
 
+// The standard 16 colours of the 4-bit pictures (the button glyphs, the
+// icon), named by their places in kVgaPalette.
+enum VgaColour : uint8_t {
+  kVgaBlack,
+  kVgaMaroon,
+  kVgaGreen,
+  kVgaOlive,
+  kVgaNavy,
+  kVgaPurple,
+  kVgaTeal,
+  kVgaSilver,
+  kVgaGrey,
+  kVgaRed,
+  kVgaLime,
+  kVgaYellow,
+  kVgaBlue,
+  kVgaFuchsia,
+  kVgaCyan,
+  kVgaWhite,
+};
+inline const std::vector<Rgb> kVgaPalette = {
+    {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128}, {128, 0, 128},
+    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0}, {255, 255, 0},
+    {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
+};
+
 // A picture of colour-table indices, top row first.
 struct IndexedImage {
   int width = 0;

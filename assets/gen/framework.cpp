@@ -8,26 +8,6 @@ namespace carpex::assetgen {
 
 namespace {
 
-// The standard 16 colours, as the button glyphs use them.
-const std::vector<Rgb> kSixteenColours = {
-    {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128}, {128, 0, 128},
-    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0}, {255, 255, 0},
-    {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
-};
-enum : uint8_t {
-  kMaroon = 1,
-  kGreen = 2,
-  kOlive = 3,
-  kNavy = 4,
-  kTeal = 6,
-  kGrey = 8,
-  kRed = 9,
-  kLime = 10,
-  kYellow = 11,
-  kCyan = 14,
-  kWhite = 15,
-};
-
 // A set of pixels, each tested at its centre: crisp edges for 16 colours and
 // for black and white.
 using Shape = std::function<bool(double X, double Y)>;
@@ -86,8 +66,8 @@ IndexedImage ButtonGlyph(int Height, const std::vector<Layer>& Layers) {
   IndexedImage glyph;
   glyph.width = 2 * kCell;
   glyph.height = Height;
-  glyph.palette = kSixteenColours;
-  glyph.indices.assign(static_cast<std::size_t>(glyph.width) * Height, kOlive);
+  glyph.palette = kVgaPalette;
+  glyph.indices.assign(static_cast<std::size_t>(glyph.width) * Height, kVgaOlive);
   const auto any = [&](int X, int Y) {
     for (const Layer& layer : Layers) {
       if (Covers(layer.shape, X, Y)) return true;
@@ -102,9 +82,9 @@ IndexedImage ButtonGlyph(int Height, const std::vector<Layer>& Layers) {
       }
       uint8_t& greyed = glyph.indices[static_cast<std::size_t>(y) * glyph.width + kCell + x];
       if (any(x, y)) {
-        greyed = kGrey;
+        greyed = kVgaGrey;
       } else if (any(x - 1, y - 1)) {
-        greyed = kWhite;
+        greyed = kVgaWhite;
       }
     }
   }
@@ -192,24 +172,25 @@ std::vector<NamedGlyph> DrawButtonGlyphs() {
     return Line(4, 4, 14, 14, 1.5)(X, Y) || Line(14, 4, 4, 14, 1.5)(X, Y);
   };
   return {
-      {"BBABORT", ButtonGlyph(18, {{Ring(9, 9, 0, 7.5), kRed}, {Box(5, 8, 8, 2), kWhite}})},
-      {"BBALL",
-       ButtonGlyph(19, {{Moved(Tick(0, 0), -1, -2), kGreen}, {Moved(Tick(0, 0), 2, 3), kGreen}})},
-      {"BBCANCEL", ButtonGlyph(18, {{cross, kRed}})},
-      {"BBCLOSE", ButtonGlyph(18, {{Box(5, 2, 9, 15), kNavy},
-                                   {Box(6, 3, 7, 13), kTeal},
-                                   {Box(11, 9, 1, 2), kYellow}})},
-      {"BBHELP", ButtonGlyph(18, {{Ring(9, 6.5, 2.2, 4.4, 180, 90), kNavy},
-                                  {Line(9, 10.5, 9, 12, 1.1), kNavy},
-                                  {Box(8, 14, 2, 2), kNavy}})},
-      {"BBIGNORE", ButtonGlyph(18, {{Box(6, 3, 2, 12), kMaroon},
-                                    {Line(2, 9, 12, 9, 1.1), kTeal},
-                                    {Polygon({{11, 5}, {16, 9}, {11, 13}}), kTeal}})},
-      {"BBNO", ButtonGlyph(18, {{Ring(9, 9, 5, 7.2), kRed}, {Line(5, 13, 13, 5, 1.2), kRed}})},
-      {"BBOK", ButtonGlyph(18, {{Tick(0, 0), kGreen}})},
-      {"BBRETRY", ButtonGlyph(18, {{Ring(9, 9.5, 4, 6.2, 300, 200), kGreen},
-                                   {Polygon({{9, 1}, {15, 4.5}, {9, 8}}), kGreen}})},
-      {"BBYES", ButtonGlyph(18, {{Tick(0, 0), kLime}})},
+      {"BBABORT", ButtonGlyph(18, {{Ring(9, 9, 0, 7.5), kVgaRed}, {Box(5, 8, 8, 2), kVgaWhite}})},
+      {"BBALL", ButtonGlyph(19, {{Moved(Tick(0, 0), -1, -2), kVgaGreen},
+                                 {Moved(Tick(0, 0), 2, 3), kVgaGreen}})},
+      {"BBCANCEL", ButtonGlyph(18, {{cross, kVgaRed}})},
+      {"BBCLOSE", ButtonGlyph(18, {{Box(5, 2, 9, 15), kVgaNavy},
+                                   {Box(6, 3, 7, 13), kVgaTeal},
+                                   {Box(11, 9, 1, 2), kVgaYellow}})},
+      {"BBHELP", ButtonGlyph(18, {{Ring(9, 6.5, 2.2, 4.4, 180, 90), kVgaNavy},
+                                  {Line(9, 10.5, 9, 12, 1.1), kVgaNavy},
+                                  {Box(8, 14, 2, 2), kVgaNavy}})},
+      {"BBIGNORE", ButtonGlyph(18, {{Box(6, 3, 2, 12), kVgaMaroon},
+                                    {Line(2, 9, 12, 9, 1.1), kVgaTeal},
+                                    {Polygon({{11, 5}, {16, 9}, {11, 13}}), kVgaTeal}})},
+      {"BBNO",
+       ButtonGlyph(18, {{Ring(9, 9, 5, 7.2), kVgaRed}, {Line(5, 13, 13, 5, 1.2), kVgaRed}})},
+      {"BBOK", ButtonGlyph(18, {{Tick(0, 0), kVgaGreen}})},
+      {"BBRETRY", ButtonGlyph(18, {{Ring(9, 9.5, 4, 6.2, 300, 200), kVgaGreen},
+                                   {Polygon({{9, 1}, {15, 4.5}, {9, 8}}), kVgaGreen}})},
+      {"BBYES", ButtonGlyph(18, {{Tick(0, 0), kVgaLime}})},
   };
 }
 
@@ -217,12 +198,12 @@ IndexedImage DrawPreviewGlyph() {
   IndexedImage glyph;
   glyph.width = 16;
   glyph.height = 16;
-  glyph.palette = kSixteenColours;
-  glyph.indices.assign(16 * 16, kOlive);
+  glyph.palette = kVgaPalette;
+  glyph.indices.assign(16 * 16, kVgaOlive);
   // A magnifying glass.
-  const std::array<Layer, 3> layers = {{{Line(9.5, 9.5, 14, 14, 1.4), kMaroon},
-                                        {Ring(6.5, 6.5, 0, 4), kCyan},
-                                        {Ring(6.5, 6.5, 4, 5.5), kNavy}}};
+  const std::array<Layer, 3> layers = {{{Line(9.5, 9.5, 14, 14, 1.4), kVgaMaroon},
+                                        {Ring(6.5, 6.5, 0, 4), kVgaCyan},
+                                        {Ring(6.5, 6.5, 4, 5.5), kVgaNavy}}};
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) {
       for (const Layer& layer : layers) {

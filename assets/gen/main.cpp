@@ -1,10 +1,9 @@
 // carpex-assetgen OUTPUT_DIR
 //
 // Draws every picture of the game and writes them into OUTPUT_DIR:
-// bitmaps/*.bmp, mainicon.ico, the web page's icons icon-192.png and
-// icon-512.png, and contact-sheet.png (all pictures enlarged on a checkered
-// ground, for looking at them). The same program always writes the
-// same bytes.
+// bitmaps/*.bmp, mainicon.ico, the legend's font legend_font.bin, the web page's icons icon-192.png
+// and icon-512.png, and contact-sheet.png (all pictures enlarged on a checkered ground, for looking
+// at them). The same program always writes the same bytes.
 #include <cctype>
 #include <cstdio>
 #include <exception>
@@ -18,6 +17,7 @@
 #include "assets/gen/font.h"
 #include "assets/gen/formats.h"
 #include "assets/gen/framework.h"
+#include "assets/gen/legend_font.h"
 #include "assets/gen/pictures.h"
 #include "assets/png.h"
 
@@ -84,20 +84,24 @@ class ContactSheet {
   Image image_;
 };
 
+// Every picture the generator makes, each drawn as it is made.
 struct Pictures {
-  Image back1;
+  explicit Pictures(CjkFont& Chinese)
+      : levelch1(DrawLevelChoice(Chinese)), losewin1(DrawBannerSheet(Chinese)) {}
+
+  Image back1 = DrawBackground();
   Image levelch1;
-  Image build;
-  Image plane1;
-  Image blow;
-  Image bomb;
+  Image build = DrawBuildingSheet();
+  Image plane1 = DrawPlaneSheet();
+  Image blow = DrawExplosionSheet();
+  Image bomb = DrawBombSheet();
   IndexedImage losewin1;
-  Image levelch;
-  Image losewin;
-  std::vector<NamedGlyph> buttons;
-  IndexedImage preview;
-  std::vector<MonoCursor> cursors;
-  Icon icon;
+  Image levelch = DrawEnglishLevelChoice();
+  Image losewin = DrawEnglishBannerSheet();
+  std::vector<NamedGlyph> buttons = DrawButtonGlyphs();
+  IndexedImage preview = DrawPreviewGlyph();
+  std::vector<MonoCursor> cursors = DrawCursors();
+  Icon icon = DrawIcon();
 };
 
 Image DrawContactSheet(const Pictures& P) {
@@ -153,20 +157,7 @@ Image DrawContactSheet(const Pictures& P) {
 int Run(const std::filesystem::path& OutDir) {
   // The face of the font that carries bitmap strikes for the small sizes.
   CjkFont chinese(CARPEX_CJK_FONT, 2);
-  Pictures p;
-  p.back1 = DrawBackground();
-  p.levelch1 = DrawLevelChoice(chinese);
-  p.levelch = DrawEnglishLevelChoice();
-  p.losewin = DrawEnglishBannerSheet();
-  p.build = DrawBuildingSheet();
-  p.plane1 = DrawPlaneSheet();
-  p.blow = DrawExplosionSheet();
-  p.bomb = DrawBombSheet();
-  p.losewin1 = DrawBannerSheet(chinese);
-  p.icon = DrawIcon();
-  p.buttons = DrawButtonGlyphs();
-  p.preview = DrawPreviewGlyph();
-  p.cursors = DrawCursors();
+  const Pictures p(chinese);
 
   const std::filesystem::path bitmaps = OutDir / "bitmaps";
   std::filesystem::create_directories(bitmaps);
@@ -188,6 +179,7 @@ int Run(const std::filesystem::path& OutDir) {
     WriteFile(cursors / (std::to_string(cursor.id) + ".cur"), EncodeCur(cursor));
   }
   WriteFile(OutDir / "mainicon.ico", EncodeIco4(p.icon.image, p.icon.transparent));
+  WriteFile(OutDir / "legend_font.bin", DrawLegendFont(chinese));
   // The icon on the page's black, enlarged by whole factors to the sizes an
   // installed web page asks for.
   const Image icon = IconPreview(p.icon.image, p.icon.transparent, kBlack);

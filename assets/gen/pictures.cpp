@@ -426,21 +426,6 @@ IndexedImage ComposeBanners(const std::array<Mask, 2>& Inks) {
 
 // ---------------------------------------------------------------- icon
 
-// The standard 16-colour palette.
-const std::vector<Rgb> kVgaPalette = {
-    {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128}, {128, 0, 128},
-    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0}, {255, 255, 0},
-    {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
-};
-enum VgaColour : uint8_t {
-  kVgaBlack = 0,
-  kVgaNavy = 4,
-  kVgaSilver = 7,
-  kVgaRed = 9,
-  kVgaYellow = 11,
-  kVgaWhite = 15,
-};
-
 // The jet in its own frame: u runs from tail to nose, v across, both in units
 // of 1/sqrt(2) pixel so that turning it by 45 degrees needs no rounding. It is
 // symmetric, so each part is given for v >= 0 only.

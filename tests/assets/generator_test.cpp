@@ -61,7 +61,7 @@ TEST(AssetGenerator, WritesTheSameBytesEveryTimeAndTheCommittedOnes) {
     EXPECT_TRUE(a == Read(fs::path(CARPEX_ASSETS_DIR) / name))
         << "the committed file is not what the generator draws: build assets-regenerate";
   }
-  EXPECT_EQ(files, 31);
+  EXPECT_EQ(files, 32);
 }
 
 TEST(AssetGenerator, FailsWithoutAnOutputDirectory) {

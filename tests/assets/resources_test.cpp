@@ -56,10 +56,11 @@ const Picture kPictures[] = {
 };
 
 TEST(EmbeddedResources, HoldExactlyTheGamesResources) {
-  ASSERT_EQ(soft::kResourceCount, 11u);
+  ASSERT_EQ(soft::kResourceCount, 12u);
   for (const Picture& p : kPictures) EXPECT_NE(Exact("BITMAP", p.name), nullptr) << p.name;
   EXPECT_NE(Exact("ICON", "MAINICON"), nullptr);
   EXPECT_NE(Exact("RCDATA", "TFORM1"), nullptr);
+  EXPECT_NE(Exact("RCDATA", "LEGENDFONT"), nullptr);
 }
 
 TEST(EmbeddedResources, BitmapsArePackedDibsOfTheCommittedFiles) {
