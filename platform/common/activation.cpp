@@ -4,6 +4,11 @@
 
 namespace carpex::common {
 
+bool LoseDisplaySurfaces() {
+  soft::LoseAllSurfaces();
+  return true;
+}
+
 bool Activation::Minimize() {
   if (minimized_) return false;
   minimized_ = true;
@@ -13,11 +18,11 @@ bool Activation::Minimize() {
 
 void Activation::HandleFocus(bool Active, FormHandlers& Form) {
   if (!Active) {
-    if (!minimized_) Form.ApplicationEvents1Deactivate();
+    if (!minimized_) Form.Handle({FormEvent::Deactivate, 0});
   } else if (minimized_) {
     minimized_ = false;
     if (loses_surfaces_) soft::Activate();
-    Form.ApplicationEvents1Restore();
+    Form.Handle({FormEvent::Restore, 0});
   }
 }
 

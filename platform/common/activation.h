@@ -10,6 +10,10 @@
 
 namespace carpex::common {
 
+// Every surface of the software display lost, as a recording's `lose` asks
+// (true: it could be brought about).
+bool LoseDisplaySurfaces();
+
 class Activation {
  public:
   // LosesSurfaces: whether a switch away takes the display's surfaces.

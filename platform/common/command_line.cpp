@@ -1,10 +1,16 @@
 #include "platform/common/command_line.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string_view>
+#include <tuple>
 
 #include "assets/files.h"
+#include "assets/texts.h"
+#include "platform/common/language.h"
+#include "platform/common/record_folder.h"
 #include "shell/carpex.h"
 #include "tools/recorder.h"
 #include "tools/script.h"
@@ -13,149 +19,118 @@ namespace carpex {
 
 namespace {
 
-// For a terminal: columns of spaces.
-constexpr const char* kLinuxUsage =
-    "Usage: carpex [--window | --fullscreen] [--record FILE [--overwrite]] [--language zh|en]\n"
-    "       carpex [--window | --fullscreen] --watch FILE\n"
-    "\n"
-    "Keys:\n"
-    "  0 to 9         choose a level on the level screen (higher: taller buildings)\n"
-    "  Space, Down    drop the bomb (release the key between bombs)\n"
-    "  f              show or hide the frame rate\n"
-    "  Escape         leave a round; on the level screen, quit\n"
-    "  Alt+Enter      full screen or a window\n"
-    "\n"
-    "Gamepad:\n"
-    "  A, D-pad down  drop the bomb; on the level screen, A starts the level the\n"
-    "                 window's title names (D-pad left and right change it)\n"
-    "  Back           as Escape\n"
-    "\n"
-    "Options:\n"
-    "  --window       play in a window\n"
-    "  --fullscreen   play in full screen\n"
-    "                 (without either, the game starts as it was last played)\n"
-    "  --record FILE  record the session into FILE for a bug report;\n"
-    "                 carpex-replay FILE repeats it exactly\n"
-    "  --overwrite    with --record: replace FILE if it exists\n"
-    "  --watch FILE   watch the recording FILE (in a window unless told\n"
-    "                 --fullscreen), as carpex-replay FILE runs it\n"
-    "  --language zh|en\n"
-    "                 the level screen and the banners in Chinese or English\n"
-    "                 (on Linux the locale's language is the default, on\n"
-    "                 Windows Chinese)\n"
-    "  --version      show the version\n"
-    "  --help         show this help\n"
-    "\n"
-    "Watching (the window's title tells the frame, the speed and at the end\n"
-    "whether the game reached the recording's final line):\n"
-    "  Space          pause or play\n"
-    "  Right, .       while paused, the next frame\n"
-    "  Up, Down       faster, slower (1/4x to 16x)\n"
-    "  Home           from the start again\n"
-    "  Escape         stop; once stopped or at the end, quit\n"
-    "  A, Back        (gamepad) as Space and as Escape\n"
-    "  The exit status is 0 when it replays exactly, 3 when it differs from its\n"
-    "  final line, has none, or was stopped before its end, and 2 for a\n"
-    "  recording carpex-replay refuses.";
+// The rounds' recorder keeps a round's worth, and a round is a few minutes
+// at most: far below this.
+constexpr size_t kRoundBytes = 16 << 20;
 
-// For a message box, whose font is not of fixed width: no columns. Only what
-// the Windows program has (no gamepad, no replay tool).
-constexpr const char* kWindowsUsage =
-    "Usage: carpex.exe [--window | --borderless | --fullscreen] [--record FILE [--overwrite]] "
-    "[--language zh|en]\n"
-    "or: carpex.exe [--window | --borderless | --fullscreen] --watch FILE\n"
-    "\n"
-    "--window: in a window, enlarged as far as the screen allows\n"
-    "--borderless: over the whole screen, which keeps its resolution\n"
-    "--fullscreen: full screen, the screen switched to 640 x 480\n"
-    "Without one, as it was last played (the first time in full screen).\n"
-    "\n"
-    "Keys: 0 to 9 choose a level (higher: taller buildings). Space or Down drops the bomb "
-    "(release it between bombs). f shows the frame rate. Escape leaves a round, and on the "
-    "level screen quits. Alt+Enter: from full screen to a window, and between a window and "
-    "borderless.\n"
-    "\n"
-    "--language zh|en: the pictures in Chinese (without it) or English\n"
-    "--record FILE: record the game into FILE for a bug report\n"
-    "--overwrite: with --record, replace FILE if it exists\n"
-    "--watch FILE: watch a recording, in a window unless told otherwise. Space pauses, Right "
-    "or period goes a frame on, Up and Down change the speed, Home starts again, Escape "
-    "stops and then quits. The title says how it goes.\n"
-    "--version, --help: the version, this help";
+// A reason of the files' (assets/files.h) in the player's language; a
+// reason of the system's as the system gives it.
+std::string Reason(const std::string& Why, Language In) {
+  const struct {
+    const char* Said;
+    Message Says;
+  } kReasons[] = {{kFileExists, Message::FileExists},
+                  {kFileNotAFile, Message::FileNotAFile},
+                  {kFileTaken, Message::FileTaken},
+                  {kFileLinkToNothing, Message::FileLinkToNothing},
+                  {kFileLinkIntoNothing, Message::FileLinkIntoNothing}};
+  for (const auto& reason : kReasons) {
+    if (Why == reason.Said) return Say(reason.Says, In);
+  }
+  return Why;
+}
 
 }  // namespace
 
 GameCommandLine::~GameCommandLine() {
-  source_.reset();
-  if (watched_copy_ != nullptr) std::fclose(watched_copy_);
-  if (watched_file_ != nullptr) std::fclose(watched_file_);
   if (file_ == nullptr) return;
   // The game never started.
   std::fclose(file_);
-  if (created_) RemoveFile(path_);
+  if (!created_.empty()) RemoveFile(created_);
 }
 
 bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Error) {
   const bool windows = platform_ == GamePlatform::Windows;
-  const char* kPresentations =
-      windows ? "--window, --borderless or --fullscreen" : "--window or --fullscreen";
+  // Said in the language asked for, when it is one.
+  for (int i = 1; i + 1 < Argc; ++i) {
+    if (std::string_view(Argv[i]) == "--language") ParseLanguageCode(Argv[i + 1], &messages_);
+  }
+  const Language in = messages_;
+  const std::string presentations =
+      Say(windows ? Message::CmdWaysWindows : Message::CmdWaysLinux, in);
   bool recording = false;
   bool watching = false;
+  bool daily = false;
   for (int i = 1; i < Argc; ++i) {
     const std::string_view arg = Argv[i];
     // Answered before anything else is looked at or created.
     if (arg == "--version" || arg == "--help") {
       answer_ = arg == "--version" ? "Carpex " CARPEX_VERSION
-                : windows          ? kWindowsUsage
-                                   : kLinuxUsage;
+                                   : Say(windows ? Message::HelpWindows : Message::HelpLinux, in);
       return true;
     }
+    bool player = false;
+    if (!ParsePlayer(Argc, Argv, &i, &player, Error)) return false;
+    if (player) continue;
     common::Show how = common::Show::Unsaid;
     const bool presentation = arg.starts_with("--") && common::ParseShow(arg.substr(2), &how) &&
                               (how != common::Show::Borderless || windows);
     if (presentation) {
       if (show_ != common::Show::Unsaid) {
-        *Error = std::string("give one way of showing the game: ") + kPresentations;
+        *Error = Say(Message::CmdOneWay, in, {presentations});
         return false;
       }
       show_ = how;
     } else if (arg == "--overwrite") {
       overwrite_ = true;
+    } else if (arg == "--daily") {
+      if (daily) {
+        *Error = Say(Message::CmdTwice, in, {arg});
+        return false;
+      }
+      daily = true;
     } else if (arg == "--language") {
       if (language_given_) {
-        *Error = "--language given twice";
+        *Error = Say(Message::CmdLanguageTwice, in);
         return false;
       }
       const std::string_view code = i + 1 < Argc ? Argv[i + 1] : "";
       if (!ParseLanguageCode(code, &language_)) {
-        *Error = "--language takes zh or en" +
-                 (i + 1 < Argc ? ", not " + QuoteWord(code, code.size()) : std::string());
+        *Error = i + 1 < Argc ? Say(Message::CmdLanguageNot, in, {QuoteWord(code, code.size())})
+                              : Say(Message::CmdLanguageTakes, in);
         return false;
       }
       language_given_ = true;
       ++i;
     } else if (arg == "--watch") {
       if (watching) {
-        *Error = "--watch given twice (the game shows one recording)";
+        *Error = Say(Message::CmdWatchTwice, in);
         return false;
       }
       if (i + 1 >= Argc || Argv[i + 1][0] == '\0') {
-        *Error = "--watch needs the FILE of the recording to watch";
+        *Error = Say(Message::CmdWatchNeeds, in);
         return false;
       }
       watching = true;
       watched_ = Argv[++i];
+    } else if (!arg.empty() && !arg.starts_with("-")) {
+      // A recording given alone (opened from the desktop, dropped on the
+      // program) is watched.
+      if (watching) {
+        *Error = Say(Message::CmdTwoFiles, in,
+                     {QuoteWord(watched_, watched_.size()), QuoteWord(arg, arg.size())});
+        return false;
+      }
+      watching = true;
+      watched_ = arg;
     } else if (arg != "--record") {
-      *Error = "unknown argument " + QuoteWord(arg, arg.size()) + " (the game takes " +
-               kPresentations +
-               ", --record FILE [--overwrite], --watch FILE, --language zh|en, --version or "
-               "--help)";
+      *Error = Say(Message::CmdUnknown, in, {QuoteWord(arg, arg.size()), presentations});
       return false;
     } else if (recording) {
-      *Error = "--record given twice (the game records to one FILE)";
+      *Error = Say(Message::CmdRecordTwice, in);
       return false;
     } else if (i + 1 >= Argc || Argv[i + 1][0] == '\0') {
-      *Error = "--record needs the FILE to write the recording to";
+      *Error = Say(Message::CmdRecordNeeds, in);
       return false;
     } else {
       recording = true;
@@ -165,16 +140,37 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
   if (watching) {
     // What is watched is what was recorded: the recording's own pictures, and
     // nothing is written.
-    if (recording || language_given_) {
-      *Error = recording ? "--watch and --record cannot go together: watching records nothing"
-                         : "--watch takes no --language: a recording names its own";
+    if (recording || language_given_ || daily) {
+      *Error = Say(recording ? Message::CmdWatchRecord
+                   : daily   ? Message::CmdWatchDaily
+                             : Message::CmdWatchLanguage,
+                   in);
       return false;
     }
-    if (overwrite_) *Error = "--overwrite is for --record FILE";
+    const char* played = speed_ != 0        ? "--speed"
+                         : bomb_given_      ? "--bomb-key"
+                         : leave_given_     ? "--leave-key"
+                         : one_switch_ >= 0 ? "--one-switch"
+                         : click_ >= 0      ? "--click"
+                                            : nullptr;
+    if (played != nullptr) {
+      *Error = Say(Message::CmdWatchPlays, in, {played});
+      return false;
+    }
+    if (overwrite_) *Error = Say(Message::CmdOverwriteAlone, in);
     return !overwrite_ && OpenWatched(Error);
   }
+  if (daily) {
+    const char* given = std::getenv("CARPEX_TODAY");
+    day_ = TodayOf(given, std::time(nullptr));
+    if (day_ == 0) {
+      const std::string_view value = given;
+      *Error = Say(Message::CmdTodayNot, in, {QuoteWord(value, value.size())});
+      return false;
+    }
+  }
   if (!recording) {
-    if (overwrite_) *Error = "--overwrite is for --record FILE";
+    if (overwrite_) *Error = Say(Message::CmdOverwriteAlone, in);
     return !overwrite_;
   }
   std::string reason;
@@ -182,56 +178,235 @@ bool GameCommandLine::Parse(int Argc, const char* const* Argv, std::string* Erro
     identity_ = IdentityOf(file_);
     return true;
   }
-  *Error = "cannot create the recording " + QuoteWord(path_, path_.size()) + ": " + reason;
+  *Error = Say(Message::CmdCannotCreate, in, {QuoteWord(path_, path_.size()), Reason(reason, in)});
   return false;
 }
 
+bool GameCommandLine::ParsePlayer(int Argc, const char* const* Argv, int* I, bool* Taken,
+                                  std::string* Error) {
+  const std::string_view arg = Argv[*I];
+  const std::string_view value = *I + 1 < Argc ? Argv[*I + 1] : "";
+  const Language in = messages_;
+  *Taken = true;
+  // A switch and its opposite: given once, either way.
+  for (auto [on, off, given] : {std::tuple{"--one-switch", "--no-one-switch", &one_switch_},
+                                std::tuple{"--click", "--no-click", &click_}}) {
+    if (arg != on && arg != off) continue;
+    if (*given >= 0) {
+      *Error = Say(Message::CmdOneOf, in, {on, off});
+      return false;
+    }
+    *given = arg == on ? 1 : 0;
+    return true;
+  }
+  if (arg == "--speed") {
+    // Digits only, and few: anything else is no speed.
+    uint32_t percent = 0;
+    for (const char c : value) {
+      percent = c >= '0' && c <= '9' && percent < 1000 ? percent * 10 + (c - '0') : 1000;
+    }
+    if (speed_ != 0) {
+      *Error = Say(Message::CmdTwice, in, {arg});
+    } else if (value.empty()) {
+      *Error = Say(Message::CmdSpeedTakes, in);
+    } else if (!IsSpeed(percent)) {
+      *Error = Say(Message::CmdSpeedNot, in, {QuoteWord(value, value.size())});
+    } else {
+      speed_ = static_cast<uint16_t>(percent);
+      ++*I;
+      return true;
+    }
+    return false;
+  }
+  if (arg != "--bomb-key" && arg != "--leave-key") {
+    *Taken = false;
+    return true;
+  }
+  const bool bomb = arg == "--bomb-key";
+  bool& given = bomb ? bomb_given_ : leave_given_;
+  const uint16_t vk = common::KeyNamed(value);
+  if (given) {
+    *Error = Say(Message::CmdTwice, in, {arg});
+    return false;
+  }
+  if (value.empty()) {
+    *Error = Say(Message::CmdKeyTakes, in, {arg});
+    return false;
+  }
+  given = true;
+  ++*I;
+  if (value == "default") {
+    (bomb ? keys_.Bomb : keys_.Leave) = 0;
+    return true;
+  }
+  switch (common::Choose(bomb ? common::KeyFor::Bomb : common::KeyFor::Leave, vk, &keys_)) {
+    case common::Refusal::None:
+      return true;
+    case common::Refusal::Unnamed:
+      *Error = Say(Message::CmdKeyNot, in, {arg, QuoteWord(value, value.size())});
+      return false;
+    case common::Refusal::InUse:
+      *Error = Say(Message::CmdKeyInUse, in, {arg, QuoteWord(value, value.size())});
+      return false;
+  }
+  return false;
+}
+
+common::Settings GameCommandLine::StartSettings(common::Settings Remembered) const {
+  if (Watching()) Remembered.Presentation = common::Show::Window;
+  if (show_ != common::Show::Unsaid) Remembered.Presentation = show_;
+  if (speed_ != 0) Remembered.Speed = speed_;
+  // A key given replaces the one remembered; the other stays, unless the two
+  // would be one key.
+  if (bomb_given_ || leave_given_) {
+    common::PlayerKeys keys = Remembered.Keys;
+    if (bomb_given_) keys.Bomb = keys_.Bomb;
+    if (leave_given_) keys.Leave = keys_.Leave;
+    if (keys.Bomb != 0 && keys.Bomb == keys.Leave) (bomb_given_ ? keys.Leave : keys.Bomb) = 0;
+    Remembered.Keys = keys;
+  }
+  if (one_switch_ >= 0) Remembered.OneSwitch = one_switch_ == 1;
+  if (click_ >= 0) Remembered.Click = click_ == 1;
+  return Remembered;
+}
+
+Language GameCommandLine::StartLanguage(const common::Settings& Remembered,
+                                        Language Default) const {
+  if (language_given_) return language_;
+  return Remembered.LanguageChosen ? Remembered.Chosen : Default;
+}
+
+void GameCommandLine::RememberLanguage(const common::Settings& Before, Language Start,
+                                       Language Last, common::Settings* Values) const {
+  Values->LanguageChosen = Before.LanguageChosen;
+  Values->Chosen = Before.Chosen;
+  if (language_given_ || Last != Start) {
+    Values->LanguageChosen = true;
+    Values->Chosen = Last;
+  }
+}
+
 int GameCommandLine::Play(Application& App, Language Default, std::string* Error,
-                          const std::function<void(GameSession&)>& Started) {
-  const Language pictures = language_given_ ? language_ : Default;
-  if (file_ == nullptr) return Carpex(App, Started, pictures);
-  Recorder recorder(App, file_, !created_, pictures);
+                          const std::function<void(GameSession&)>& Started, uint16_t Speed) {
+  // Played again after a best round watched: in the language it was left in.
+  const Language pictures = language_given_ && !played_ ? language_ : Default;
+  played_ = true;
+  // The records take the rounds' scripts from a recorder of the rounds
+  // alone, over the platform or over the recording to a file.
+  std::optional<Recorder> recorder;
+  if (file_ != nullptr) recorder.emplace(App, file_, created_.empty(), pictures);
   file_ = nullptr;
+  Recorder rounds(recorder ? static_cast<Application&>(*recorder) : App, Recorder::RoundsOnly{},
+                  kRoundBytes, pictures);
+  common::RecordFolder folder(records_folder_);
+  common::RecordKeeper keeper(folder, [&rounds] { return rounds.LastRound(); });
+  keeper_ = &keeper;
+  playing_ = &App;
+  no_best_ = watching_best_ = false;
   const int status = Carpex(
-      recorder,
+      rounds,
       [&](GameSession& Session) {
-        recorder.Record(Session);
+        // Today's city before anything is recorded, so that the recordings
+        // name its day.
+        if (day_ != 0) Session.UseDailyCity(day_);
+        // The game's pace from the start, before a recording names it.
+        if (Speed != 100) Session.Handlers().Handle({FormEvent::Speed, Speed});
+        if (recorder) recorder->Record(Session);
+        // Heard before the rounds' recorder: a round closed is still its last.
+        Session.AddRoundListener(&keeper);
+        rounds.Record(Session);
         if (Started) Started(Session);
       },
       pictures);
-  const bool written = recorder.Finish();
-  if (!recorder.Started()) {
-    if (created_) RemoveFile(path_);
+  keeper.Finish();
+  keeper_ = nullptr;
+  playing_ = nullptr;
+  if (!recorder) return status;
+  const bool written = recorder->Finish();
+  if (!recorder->Started()) {
+    if (!created_.empty()) RemoveFile(created_);
     return status;
   }
   if (!written) {
-    *Error = "the recording " + QuoteWord(path_, path_.size()) + " could not be written whole";
+    // Whole lines only: what it keeps replays, to its last frame.
+    const int why = recorder->WriteError();
+    *Error = Say(Message::CmdNotWhole, messages_,
+                 {QuoteWord(path_, path_.size()),
+                  why != 0 ? std::string(" (") + std::strerror(why) + ")" : std::string(),
+                  std::to_string(recorder->FramesKept())});
     return 1;
   }
   if (!StillNamed(path_, identity_)) {
-    *Error = "the recording " + QuoteWord(path_, path_.size()) +
-             " is lost: its file was deleted or moved while the game was recording";
+    *Error = Say(Message::CmdLost, messages_, {QuoteWord(path_, path_.size())});
     return 1;
   }
   return status;
 }
 
+common::RecordsShown GameCommandLine::Records(uint8_t Level, uint16_t Speed) const {
+  common::RecordsShown shown;
+  if (keeper_ == nullptr) return shown;
+  const common::Records& kept = keeper_->Kept();
+  shown.Kept = true;
+  shown.Level = Level;
+  shown.Record = kept.At(Level, Speed);
+  shown.News = keeper_->News();
+  shown.Played = kept.At(keeper_->Level(), keeper_->Speed());
+  shown.Daily = day_;
+  if (const common::DayResult* result = day_ != 0 ? kept.ResultOf(day_) : nullptr) {
+    shown.Day = *result;
+  }
+  // Until the level, the speed or its record changes.
+  shown.NoBest = no_best_ && no_best_level_ == Level && no_best_speed_ == Speed &&
+                 shown.Record == no_best_record_;
+  return shown;
+}
+
+void GameCommandLine::RecordsKey(common::Controls::Result::RecordsAct Act, uint8_t Level,
+                                 uint16_t Speed) {
+  using RecordsAct = common::Controls::Result::RecordsAct;
+  if (keeper_ == nullptr) return;
+  no_best_ = false;
+  if (Act == RecordsAct::Clear) {
+    keeper_->Clear();
+  } else if (Act == RecordsAct::WatchBest) {
+    // Checked as any recording watched is; one that is not there (or will
+    // not replay) is no best round.
+    std::string why;
+    watched_ = records_folder_ + "/" + common::BestRoundName(Level, Speed);
+    if (!records_folder_.empty() && OpenWatched(&why)) {
+      watching_best_ = true;
+      playing_->Terminate();
+    } else {
+      no_best_ = true;
+      no_best_level_ = Level;
+      no_best_speed_ = Speed;
+      no_best_record_ = keeper_->Kept().At(Level, Speed);
+    }
+  }
+}
+
+bool GameCommandLine::BackToPlay() {
+  if (!watching_best_) return false;
+  watching_best_ = false;
+  source_.reset();
+  return true;
+}
+
 bool GameCommandLine::OpenWatched(std::string* Error) {
-  // As the replay tool reads a script: whole, into a private copy, from which
-  // it is read again each time it is watched from its start.
+  // Held in memory, whole, and read there again each time it is watched from
+  // its start: watching writes nothing, not even a copy.
   const std::string quoted = QuoteWord(watched_, watched_.size());
-  watched_file_ = OpenForReading(watched_);
-  if (watched_file_ == nullptr) {
-    *Error = quoted + ": cannot read the script: " + std::strerror(errno);
-    return false;
-  }
   std::string why;
-  watched_copy_ = OpenPrivateTemporaryFile(&why);
-  if (watched_copy_ == nullptr) {
-    *Error = quoted + ": cannot make a temporary copy of the script: " + why;
+  if (!ReadWholeFile(watched_, kMaxScriptBytes, &watched_text_, &why)) {
+    *Error = Say(Message::CmdCannotRead, messages_, {quoted, Reason(why, messages_)});
     return false;
   }
-  source_ = std::make_unique<CopyingSource>(watched_file_, watched_copy_);
+  if (watched_text_.size() > kMaxScriptBytes) {
+    *Error = quoted + ": " + ScriptTooLong();
+    return false;
+  }
+  source_ = std::make_unique<TextSource>(watched_text_);
   if (!CheckScript(*source_, watched_, &summary_, Error)) {
     source_.reset();
     return false;
@@ -239,23 +414,12 @@ bool GameCommandLine::OpenWatched(std::string* Error) {
   return true;
 }
 
-int GameCommandLine::Watch(Application& App, const std::function<void(const Watcher&)>& Show,
+int GameCommandLine::Watch(Application& App, Language In,
+                           const std::function<void(const Watcher&)>& Show,
                            const std::function<bool()>& Lose) {
-  Watcher watcher(App, source_->Reread(), watched_, summary_, Show, Lose);
+  Watcher watcher(App, *source_, watched_, summary_, In, Show, Lose);
   return watcher.Watch();
 }
-
-namespace {
-
-// A language named by a locale or an entry of LANGUAGE: "zh_CN.UTF-8",
-// "zh_TW", "zh", "en_GB@euro", ...
-bool Names(std::string_view Locale, std::string_view Code) {
-  return Locale.substr(0, Code.size()) == Code &&
-         (Locale.size() == Code.size() || Locale[Code.size()] == '_' ||
-          Locale[Code.size()] == '.' || Locale[Code.size()] == '@');
-}
-
-}  // namespace
 
 Language LocaleLanguage(const char* LanguageList, const char* All, const char* Messages,
                         const char* Lang) {
@@ -265,18 +429,39 @@ Language LocaleLanguage(const char* LanguageList, const char* All, const char* M
                                   : set(Lang)     ? Lang
                                                   : "C";
   if (locale == "C" || locale == "POSIX") return Language::English;
-  if (set(LanguageList)) {
-    std::string_view list = LanguageList;
-    while (!list.empty()) {
-      const size_t colon = list.find(':');
-      const std::string_view entry = list.substr(0, colon);
-      if (Names(entry, "zh")) return Language::Chinese;
-      if (Names(entry, "en")) return Language::English;
-      list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
-    }
-    return Language::English;
+  return ListedLanguage(set(LanguageList) ? LanguageList : locale);
+}
+
+uint32_t TodayOf(const char* Given, std::time_t Now) {
+  if (Given != nullptr) {
+    // Exactly YYYY-MM-DD.
+    const std::string_view text = Given;
+    auto digits = [&](size_t At, size_t Count) {
+      int value = 0;
+      for (size_t i = At; i < At + Count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        value = value * 10 + (text[i] - '0');
+      }
+      return value;
+    };
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return 0;
+    const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
+    if (year < 0 || month < 0 || day < 0) return 0;
+    return DailySeed(year, month, day);
   }
-  return Names(locale, "zh") ? Language::Chinese : Language::English;
+  // The civil date of the days since 1970-01-01 (Howard Hinnant's rule), the
+  // same on every system whatever its time zone.
+  const int64_t days = static_cast<int64_t>(Now) / 86400 - (Now < 0 && Now % 86400 != 0 ? 1 : 0);
+  const int64_t z = days + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const int year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+  return DailySeed(year, month, day);
 }
 
 }  // namespace carpex

@@ -81,4 +81,18 @@ void StorePixel(uint8_t* To, uint32_t Value, int BytesPerPixel) {
   }
 }
 
+bool CopyChangedSpan(const uint16_t* Row, uint16_t* Kept, int Width, bool Whole, int* Left,
+                     int* Right) {
+  int left = 0, right = Width;
+  if (!Whole) {
+    while (left < Width && Row[left] == Kept[left]) ++left;
+    if (left == Width) return false;
+    while (Row[right - 1] == Kept[right - 1]) --right;
+  }
+  std::memcpy(Kept + left, Row + left, static_cast<size_t>(right - left) * sizeof *Row);
+  *Left = left;
+  *Right = right;
+  return true;
+}
+
 }  // namespace carpex::common

@@ -4,14 +4,16 @@
 
 namespace carpex::common {
 
-Placement PlacePicture(int OutputWidth, int OutputHeight) {
+Placement PlacePicture(int OutputWidth, int OutputHeight, Share Least) {
   Placement p;
   const long long w = std::max(OutputWidth, 1);
   const long long h = std::max(OutputHeight, 1);
   const int whole = static_cast<int>(std::min(w / kPictureWidth, h / kPictureHeight));
-  // The whole factor fills at least two thirds of the largest that would fit.
+  // The whole factor is at least Least of the largest factor that would fit.
+  const long long n = Least.Numerator;
+  const long long d = Least.Denominator;
   const bool sharp =
-      whole >= 1 && (2 * w <= 3LL * whole * kPictureWidth || 2 * h <= 3LL * whole * kPictureHeight);
+      whole >= 1 && (n * w <= d * whole * kPictureWidth || n * h <= d * whole * kPictureHeight);
   if (sharp) {
     p.Scale = whole;
     p.Width = kPictureWidth * whole;

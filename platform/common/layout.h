@@ -22,10 +22,23 @@ struct Placement {
   int TextScale = 1;
 };
 
-// The largest whole factor that fits, centred. Where it would leave more than
-// a third of the room unused (or no whole factor fits), the picture fills the
-// room instead, keeping its shape: enlarged by the next whole factor, then
-// reduced smoothly, so that its pixels stay sharp and even.
-Placement PlacePicture(int OutputWidth, int OutputHeight);
+// How much of the room a whole factor must fill, at least, for the picture to
+// take it. The rule differs on purpose between the two: a window is the size
+// its player made it, and a whole factor that leaves up to a third of it black
+// is what they chose; a page has the room a laptop's or a phone's browser and
+// the legend leave, which the picture fills unless a whole factor comes within
+// a tenth of it.
+struct Share {
+  int Numerator;
+  int Denominator;
+};
+inline constexpr Share kWindowShare{2, 3};
+inline constexpr Share kPageShare{9, 10};
+
+// The largest whole factor that fits, centred. Where it fills less than Least
+// of the room (or no whole factor fits), the picture fills the room instead,
+// keeping its shape: enlarged by the next whole factor, then reduced smoothly,
+// so that its pixels stay sharp and even.
+Placement PlacePicture(int OutputWidth, int OutputHeight, Share Least = kWindowShare);
 
 }  // namespace carpex::common

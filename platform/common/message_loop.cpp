@@ -1,12 +1,8 @@
 #include "platform/common/message_loop.h"
 
+#include <algorithm>
+
 namespace carpex::common {
-
-namespace {
-
-constexpr double kTimerIntervalMs = 1000;
-
-}  // namespace
 
 void MessageLoop::Post(const FormEvent& Event) {
   const bool focus = IsFocus(Event.kind);
@@ -41,7 +37,7 @@ void MessageLoop::Deliver(const FormEvent& Event) {
   if (IsFocus(Event.kind)) {
     host_->Focus(Event.kind, *form_);
   } else {
-    carpex::Deliver(*form_, Event);
+    form_->Handle(Event);
   }
 }
 
@@ -51,6 +47,11 @@ void MessageLoop::Run(FormHandlers& Form, Host& With) {
   next_tick_ = With.Now() + kTimerIntervalMs;
   while (!terminated_) {
     if (HandleOne(false)) continue;
+    if (const double wait = With.UntilFrame(); wait > 0) {
+      const double now = With.Now();
+      With.Wait(std::min(wait, next_tick_ > now ? next_tick_ - now : 0));
+      continue;
+    }
     if (!sampled_) {
       sampled_ = true;
       const int queued = queue_count_;

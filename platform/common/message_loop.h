@@ -2,6 +2,8 @@
 // posts to itself, each handed to the form in a turn of its own, the window
 // system's events, a 1000 ms timer, the form's idle calls and the wait while
 // there is nothing to do. What differs between the front ends is the Host's.
+// The wait before each frame's step is made here, with the messages handled
+// as they come, so that a key pressed meanwhile is in that frame's picture.
 #pragma once
 
 #include <bitset>
@@ -34,6 +36,9 @@ class MessageLoop {
     virtual void Focus(FormEvent::Kind Kind, FormHandlers& Form) = 0;
     // After each frame: the picture goes to the screen.
     virtual void AfterFrame() = 0;
+    // How long, in milliseconds, until the next frame's step is due; 0 when
+    // it may begin now (the frame's own sleep waits out what is left).
+    virtual double UntilFrame() { return 0; }
     // Nothing waits: returns when something may have come, at the latest once
     // the timer is due in Milliseconds.
     virtual void Wait(double Milliseconds) = 0;

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "platform/common/layout.h"
+#include "shell/form_event.h"
 
 namespace carpex::common {
 
@@ -62,6 +63,25 @@ Settings ParseSettings(std::string_view Text) {
     if (key == "presentation") {
       Show how = Show::Unsaid;
       if (ParseShow(value, &how)) values.Presentation = how;
+    } else if (key == "language") {
+      values.LanguageChosen = ParseLanguageCode(value, &values.Chosen);
+    } else if (key == "legend") {
+      values.LegendHidden = value == "hidden";
+    } else if (key == "speed") {
+      int64_t speed = 0;
+      if (ParseNumber(value, &speed) && IsSpeed(static_cast<uint32_t>(speed))) {
+        values.Speed = static_cast<uint16_t>(speed);
+      }
+    } else if (key == "bomb-key" || key == "leave-key") {
+      // Checked as a choice in the game would be, against the other key.
+      Choose(key == "bomb-key" ? KeyFor::Bomb : KeyFor::Leave, KeyNamed(value), &values.Keys);
+    } else if (key == "pad-bomb") {
+      PadButton button = kPadA;
+      if (PadButtonNamed(value, &button) && ChoosablePadBomb(button)) values.Keys.PadBomb = button;
+    } else if (key == "one-switch") {
+      values.OneSwitch = value == "on";
+    } else if (key == "click") {
+      values.Click = value == "on";
     } else if (key == "window") {
       const size_t x = value.find('x');
       int64_t w = 0, h = 0;
@@ -82,6 +102,19 @@ std::string FormatSettings(const Settings& Values) {
     text += ShowName(Values.Presentation);
     text += '\n';
   }
+  if (Values.LanguageChosen) text += std::string("language ") + LanguageCode(Values.Chosen) + "\n";
+  if (Values.LegendHidden) text += "legend hidden\n";
+  if (Values.Speed != 100 && IsSpeed(Values.Speed)) {
+    text += "speed " + std::to_string(Values.Speed) + "\n";
+  }
+  if (const char* name = KeyName(Values.Keys.Bomb)) text += std::string("bomb-key ") + name + "\n";
+  if (const char* name = KeyName(Values.Keys.Leave))
+    text += std::string("leave-key ") + name + "\n";
+  if (Values.Keys.PadBomb != kPadA) {
+    text += std::string("pad-bomb ") + PadButtonName(Values.Keys.PadBomb) + "\n";
+  }
+  if (Values.OneSwitch) text += "one-switch on\n";
+  if (Values.Click) text += "click on\n";
   if (UsableWindowSize(Values.WindowWidth, Values.WindowHeight)) {
     text += "window " + std::to_string(Values.WindowWidth) + "x" +
             std::to_string(Values.WindowHeight) + "\n";

@@ -10,8 +10,8 @@ namespace carpex::common {
 namespace {
 
 void ExpectPlacement(int W, int H, int X, int Y, int Width, int Height, int Scale,
-                     bool Smooth = false) {
-  const Placement p = PlacePicture(W, H);
+                     bool Smooth = false, Share Least = kWindowShare) {
+  const Placement p = PlacePicture(W, H, Least);
   EXPECT_EQ(p.X, X) << W << "x" << H;
   EXPECT_EQ(p.Y, Y) << W << "x" << H;
   EXPECT_EQ(p.Width, Width) << W << "x" << H;
@@ -44,6 +44,14 @@ TEST(PlacePictureTest, RoomsThatWholeFactorsFitBadlyAreFilledSmoothly) {
   const Placement tiny = PlacePicture(0, 0);
   EXPECT_GE(tiny.Width, 1);
   EXPECT_GE(tiny.Height, 1);
+}
+
+// The page takes a whole factor only within a tenth of filling its room: a
+// laptop's page beside the legend is filled where a window would stay at 1x.
+TEST(PlacePictureTest, APageIsFilledUnlessAWholeFactorComesWithinATenth) {
+  ExpectPlacement(1216, 657, 170, 0, 876, 657, 2, true, kPageShare);
+  ExpectPlacement(1216, 657, 288, 88, 640, 480, 1, false, kWindowShare);
+  ExpectPlacement(1400, 1050, 60, 45, 1280, 960, 2, false, kPageShare);
 }
 
 TEST(PixelFontTest, DigitsAreDistinctAndStayInTheirCell) {

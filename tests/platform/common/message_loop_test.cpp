@@ -16,12 +16,10 @@ namespace {
 // Writes down what reaches the form; Frame runs inside each idle call.
 class Form final : public FormHandlers {
  public:
-  void FormKeyPress(uint8_t& Key) override { Note("char " + std::to_string(Key)); }
-  void FormKeyDown(uint16_t& Key) override { Note("down " + std::to_string(Key)); }
-  void FormKeyUp(uint16_t& Key) override { Note("up " + std::to_string(Key)); }
-  void Timer1Timer() override { Note("tick"); }
-  void ApplicationEvents1Deactivate() override { Note("deactivate"); }
-  void ApplicationEvents1Restore() override { Note("restore"); }
+  void Handle(const FormEvent& Event) override {
+    Note(EventName(Event.kind) +
+         (MaxKey(Event.kind) > 0 ? " " + std::to_string(Event.key) : std::string()));
+  }
   void GameLoop(bool& Done) override {
     Done = false;
     Note("frame");
@@ -54,10 +52,15 @@ class Host final : public MessageLoop::Host {
     log_.Note(std::string("focus ") + EventName(Kind));
   }
   void AfterFrame() override {}
-  void Wait(double) override {}
+  double UntilFrame() override { return FrameAt > Clock ? FrameAt - Clock : 0; }
+  void Wait(double Milliseconds) override {
+    if (OnWait) OnWait(Milliseconds);
+  }
   void Ending() override { log_.Note("ending"); }
 
   double Clock = 0;
+  double FrameAt = 0;  // when the next frame's step is due
+  std::function<void(double)> OnWait;
   std::deque<std::function<void()>> System;
 
  private:
@@ -124,6 +127,21 @@ TEST_F(MessageLoopTest, TheTimerTicksOnceWhenDueHoweverLateItIs) {
     host.Clock = clock[Number];
   };
   EXPECT_EQ(Run(5), (Log{"frame", "frame", "tick", "frame", "frame", "tick", "frame", "ending"}));
+}
+
+TEST_F(MessageLoopTest, AKeyThatComesWhileTheNextFrameIsAwaitedIsHandedOverBeforeIt) {
+  // The frame is due at 10 ms; the key comes at 4 ms.
+  host.FrameAt = 10;
+  host.OnWait = [&](double Ms) {
+    form.Note("wait " + std::to_string(static_cast<int>(Ms)));
+    if (host.Clock < 4) {
+      host.Clock = 4;
+      host.System.push_back([&] { loop.Deliver({FormEvent::KeyDown, 32}); });
+    } else {
+      host.Clock += Ms;
+    }
+  };
+  EXPECT_EQ(Run(1), (Log{"wait 10", "down 32", "wait 6", "frame", "ending"}));
 }
 
 TEST_F(MessageLoopTest, WhatIsQueuedWhenTheApplicationEndsIsHandedOverWithoutATick) {
