@@ -7,7 +7,8 @@
 #include <string>
 
 #include "assets/files.h"
-#include "graphics/soft/control.h"
+#include "assets/texts.h"
+#include "platform/common/activation.h"
 #include "platform/common/command_line.h"
 #include "platform/common/gamepad.h"
 #include "platform/sdl/sdl_app.h"
@@ -47,7 +48,13 @@ bool ShowsNothing(const char* Driver) {
 
 int main(int argc, char** argv) {
   carpex::SafeStandardDescriptors();
-  carpex::GameCommandLine commandLine(carpex::GamePlatform::Linux);
+  // In the player's language: the one last chosen, or the locale's.
+  const std::string settingsPath = carpex::sdl::SettingsPath();
+  const carpex::common::Settings remembered = carpex::sdl::LoadSettings(settingsPath);
+  const carpex::Language locale = carpex::LocaleLanguage(
+      SDL_getenv("LANGUAGE"), SDL_getenv("LC_ALL"), SDL_getenv("LC_MESSAGES"), SDL_getenv("LANG"));
+  const carpex::Language chosen = remembered.LanguageChosen ? remembered.Chosen : locale;
+  carpex::GameCommandLine commandLine(carpex::GamePlatform::Linux, chosen);
   std::string error;
   if (!commandLine.Parse(argc, argv, &error)) {
     std::fprintf(stderr, "carpex: %s\n", error.c_str());
@@ -61,57 +68,80 @@ int main(int argc, char** argv) {
   // the task bar shows the game's icon; SDL reads it when its video starts.
   SDL_setenv("SDL_VIDEO_X11_WMCLASS", "carpex", 0);
   SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "carpex", 0);
+  carpex::Language language = commandLine.StartLanguage(remembered, locale);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "carpex: cannot open a display to play on: %s\n", SDL_GetError());
+    std::fprintf(stderr, "carpex: %s\n",
+                 carpex::Say(carpex::Message::NoDisplay, language, {SDL_GetError()}).c_str());
     return 1;
   }
   if (ShowsNothing(SDL_GetCurrentVideoDriver())) {
-    std::fprintf(stderr,
-                 "carpex: cannot open a display to play on: no X11, Wayland or KMS display was "
-                 "found (is DISPLAY set?)\n");
+    std::fprintf(stderr, "carpex: %s\n",
+                 carpex::Say(carpex::Message::NoDisplay, language,
+                             {carpex::Say(carpex::Message::NoDisplayFound, language)})
+                     .c_str());
     SDL_Quit();
     return 1;
   }
   EndOnHangUpAndQuit();
+  // The records beside the settings.
+  const size_t slash = settingsPath.rfind('/');
+  commandLine.KeepRecordsIn(slash == std::string::npos ? std::string()
+                                                       : settingsPath.substr(0, slash));
   int status = 1;
-  {
-    // Shown as it was last played, unless the command line says otherwise; a
-    // recording is watched in a window, where the title tells how it goes.
-    const std::string settingsPath = carpex::sdl::SettingsPath();
-    carpex::common::Settings start = carpex::sdl::LoadSettings(settingsPath);
-    if (commandLine.Watching()) start.Presentation = carpex::common::Show::Window;
-    if (commandLine.Presentation() != carpex::common::Show::Unsaid) {
-      start.Presentation = commandLine.Presentation();
-    }
+  // Shown as it was last played, unless the command line says otherwise; a
+  // recording is watched in a window, where the title tells how it goes.
+  carpex::common::Settings start = commandLine.StartSettings(remembered);
+  carpex::common::Settings before = remembered;
+  // Played until the player quits; a kept best round asked for (W) is
+  // watched in a window of its own, and then the game is played again.
+  uint8_t level = 0;
+  for (bool again = true; again;) {
+    again = false;
     std::unique_ptr<carpex::sdl::SdlApp> app = carpex::sdl::SdlApp::Create(&error, start);
     if (app == nullptr) {
       std::fprintf(stderr, "carpex: %s\n", error.c_str());
     } else if (commandLine.Watching()) {
       // A gamepad steers the watching as in a round: A is Space, Back Escape.
-      app->SetGameView([] { return carpex::common::GameView{false, 0, false}; });
-      status = commandLine.Watch(
-          *app,
-          [&app](const carpex::Watcher& Watching) {
-            app->SetTitle("Carpex: " + Watching.Description() + " - " + Watching.Keys());
-          },
-          [] {
-            soft::LoseAllSurfaces();
-            return true;
-          });
-      // Watching is not playing: how the game was last played is kept as it was.
-    } else {
-      // In the player's language unless told otherwise.
-      const carpex::Language language =
-          carpex::LocaleLanguage(SDL_getenv("LANGUAGE"), SDL_getenv("LC_ALL"),
-                                 SDL_getenv("LC_MESSAGES"), SDL_getenv("LANG"));
-      status = commandLine.Play(*app, language, &error, [&app](const carpex::GameSession& Session) {
-        // A game controller's buttons mean one thing on the level screen and
-        // another in a round.
-        app->SetGameView([&Session] { return carpex::common::GameViewOf(Session.View().W); });
+      app->SetGameView([] {
+        carpex::common::GameView view{false, 0, false};
+        view.Watching = true;
+        return view;
       });
+      status = commandLine.Watch(
+          *app, language,
+          [&app](const carpex::Watcher& Watching) { app->SetTitle(Watching.Title()); },
+          carpex::common::LoseDisplaySurfaces);
+      // Watching is not playing: how the game was last played is kept as it was.
+      again = commandLine.BackToPlay();
+    } else {
+      app->SetLevelChoice(level);
+      status = commandLine.Play(
+          *app, language, &error,
+          [&app, &commandLine](const carpex::GameSession& Session) {
+            // A game controller's buttons mean one thing on the level screen and
+            // another in a round.
+            app->SetGameView([&Session] { return carpex::common::GameViewOf(Session.View()); });
+            app->SetRecords(
+                [&commandLine](uint8_t Level, uint16_t Speed) {
+                  return commandLine.Records(Level, Speed);
+                },
+                [&commandLine](carpex::sdl::SdlApp::RecordsAct Act, uint8_t Level, uint16_t Speed) {
+                  commandLine.RecordsKey(Act, Level, Speed);
+                });
+          },
+          start.Speed);
       if (!error.empty()) std::fprintf(stderr, "carpex: %s\n", error.c_str());
+      error.clear();
       // Not being able to remember is no reason to bother the player.
-      carpex::sdl::SaveSettings(settingsPath, app->Remembered());
+      carpex::common::Settings kept = app->Remembered();
+      commandLine.RememberLanguage(before, language, app->LastLanguage(language), &kept);
+      carpex::sdl::SaveSettings(settingsPath, kept);
+      // Played again as it was left.
+      again = commandLine.Watching();
+      level = app->LevelChoice();
+      language = app->LastLanguage(language);
+      before = kept;
+      start = kept;
     }
   }
   SDL_Quit();

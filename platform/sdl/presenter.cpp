@@ -46,13 +46,10 @@ void WindowPresenter::Accept(const soft::PixelView& Picture) {
         reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(Picture.pixels) +
                                           static_cast<ptrdiff_t>(y) * Picture.pitch);
     uint16_t* to = &picture_[static_cast<size_t>(y) * common::kPictureWidth];
-    if (std::memcmp(from, to, common::kPictureWidth * 2) == 0) continue;
-    int left = 0;
-    int right = common::kPictureWidth;
-    while (from[left] == to[left]) ++left;
-    while (from[right - 1] == to[right - 1]) --right;
-    std::memcpy(to + left, from + left, static_cast<size_t>(right - left) * 2);
-    MarkDirty(y, left, right);
+    int left = 0, right = 0;
+    if (common::CopyChangedSpan(from, to, common::kPictureWidth, false, &left, &right)) {
+      MarkDirty(y, left, right);
+    }
   }
 }
 
@@ -136,7 +133,9 @@ void WindowPresenter::Adopt(SDL_Surface* Target) {
   surface_w_ = Target->w;
   surface_h_ = Target->h;
   const common::Placement before = where_;
-  where_ = common::PlacePicture(Target->w, Target->h);
+  const bool laidOut = layout_w_ == Target->w && layout_h_ == Target->h;
+  where_ = laidOut ? layout_ : common::PlacePicture(Target->w, Target->h);
+  if (!laidOut) legend_ = common::LegendPicture{};
   if (where_.Smooth && (!before.Smooth || before.Width != where_.Width ||
                         before.Height != where_.Height || columns_.Begin.empty())) {
     columns_.Build(common::kPictureWidth, where_.Width);
@@ -145,6 +144,42 @@ void WindowPresenter::Adopt(SDL_Surface* Target) {
   redraw_ = false;
   drawn_count_ = 0;
   SDL_FillRect(Target, nullptr, Map(Target, SDL_Color{0, 0, 0, 255}));
+  legend_drawn_ = SDL_Rect{0, 0, 0, 0};
+  legend_dirty_ = true;
+}
+
+void WindowPresenter::SetLayout(int Width, int Height, const common::Placement& Picture,
+                                common::LegendPicture Legend) {
+  const bool moved = Picture.X != layout_.X || Picture.Y != layout_.Y ||
+                     Picture.Width != layout_.Width || Picture.Height != layout_.Height;
+  layout_w_ = Width;
+  layout_h_ = Height;
+  layout_ = Picture;
+  legend_ = std::move(Legend);
+  legend_dirty_ = true;
+  // The picture drawn anew where it goes now.
+  if (moved) redraw_ = true;
+}
+
+// The legend's picture, converted to the surface's format by SDL; black
+// where the last one stood.
+void WindowPresenter::DrawLegend(SDL_Surface* Target) {
+  legend_dirty_ = false;
+  if (legend_drawn_.w > 0) {
+    SDL_FillRect(Target, &legend_drawn_, Map(Target, SDL_Color{0, 0, 0, 255}));
+    AddRect(Target, legend_drawn_);
+    legend_drawn_ = SDL_Rect{0, 0, 0, 0};
+  }
+  if (legend_.Width <= 0 || legend_.Height <= 0) return;
+  SDL_Surface* from =
+      SDL_CreateRGBSurfaceWithFormatFrom(legend_.Pixels.data(), legend_.Width, legend_.Height, 32,
+                                         legend_.Width * 4, SDL_PIXELFORMAT_RGB888);
+  if (from == nullptr) return;
+  SDL_Rect to{legend_.X, legend_.Y, legend_.Width, legend_.Height};
+  SDL_BlitSurface(from, nullptr, Target, &to);
+  SDL_FreeSurface(from);
+  legend_drawn_ = SDL_Rect{legend_.X, legend_.Y, legend_.Width, legend_.Height};
+  AddRect(Target, legend_drawn_);
 }
 
 int WindowPresenter::Compose(SDL_Surface* Target, const SDL_Rect** Rects) {
@@ -181,6 +216,7 @@ int WindowPresenter::Compose(SDL_Surface* Target, const SDL_Rect** Rects) {
   }
   if (locked) SDL_UnlockSurface(Target);
 
+  if (legend_dirty_) DrawLegend(Target);
   for (int i = 0; i < text_count_; ++i) {
     DrawText(Target, texts_[i], &drawn_boxes_[drawn_count_]);
     AddRect(Target, drawn_boxes_[drawn_count_++]);
@@ -250,7 +286,7 @@ void WindowPresenter::DrawSmooth(SDL_Surface* Target) {
       const uint16_t* row = &picture_[static_cast<size_t>(rows_.Index[ty]) * common::kPictureWidth];
       const uint32_t wy = rows_.Weight[ty];
       for (int px = px0; px < px1; ++px) {
-        const common::Rgb c = common::FromRgb565(row[px]);
+        const Rgb c = FromRgb565(row[px]);
         blended_[px][0] += wy * c.R;
         blended_[px][1] += wy * c.G;
         blended_[px][2] += wy * c.B;

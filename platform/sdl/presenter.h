@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/common/layout.h"
+#include "platform/common/legend.h"
 
 namespace soft {
 struct PixelView;
@@ -42,6 +43,12 @@ class WindowPresenter {
   void AddText(int32_t X, int32_t Y, const char* Chars);
   // The next Compose draws the whole window (it was resized or exposed).
   void Redraw() { redraw_ = true; }
+  // From the next Compose on, for a surface of Width x Height: the picture
+  // placed at Picture, and the legend in the black room around it (Legend
+  // with no area: none). A surface of another size gets the picture centred
+  // (PlacePicture), without a legend.
+  void SetLayout(int Width, int Height, const common::Placement& Picture,
+                 common::LegendPicture Legend);
   void SetUpdates(Updates How) { updates_ = How; }
 
   // Draws into Target what changed since the last Compose and points *Rects at
@@ -69,6 +76,7 @@ class WindowPresenter {
   void DrawPicture(SDL_Surface* Target);
   void DrawSmooth(SDL_Surface* Target);
   void DrawText(SDL_Surface* Target, const Text& T, SDL_Rect* Box) const;
+  void DrawLegend(SDL_Surface* Target);
   void AddRect(const SDL_Surface* Target, SDL_Rect R);
   void CollectRows(const SDL_Surface* Target);
 
@@ -101,6 +109,14 @@ class WindowPresenter {
   uint32_t blended_[common::kPictureWidth][3] = {};
   bool redraw_ = true;
   Updates updates_ = Updates::Rects;
+
+  common::LegendPicture legend_;
+  int layout_w_ = -1;
+  int layout_h_ = -1;
+  common::Placement layout_;
+  // Where the legend was drawn last, to be cleared when it changes.
+  SDL_Rect legend_drawn_{0, 0, 0, 0};
+  bool legend_dirty_ = false;
 
   Text texts_[kMaxTexts] = {};
   int text_count_ = 0;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "assets/form_description.h"
 #include "graphics/soft/control.h"
 #include "graphics/soft/resources.h"
 #include "platform/sdl/icon.h"
 #include "platform/sdl/keys.h"
 #include "platform/sdl/x11_errors.h"
+#include "world/keys.h"
 
 namespace carpex::sdl {
 
@@ -16,10 +18,16 @@ namespace {
 // What the window, the task bar and Alt+Tab call the game.
 constexpr char kGameName[] = "Carpex";
 
-constexpr uint32_t kMbIconMask = 0xF0;
-constexpr uint32_t kMbIconError = 0x10;
-constexpr uint32_t kMbIconQuestion = 0x20;
-constexpr uint32_t kMbIconWarning = 0x30;
+// An X server elsewhere (DISPLAY names a host: ssh's forwarding among them),
+// where GL would go over the network.
+bool RemoteDisplay() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* display = SDL_getenv("DISPLAY");
+  if (driver == nullptr || SDL_strcmp(driver, "x11") != 0 || display == nullptr) return false;
+  const char* colon = SDL_strchr(display, ':');
+  if (colon == nullptr || colon == display || *display == '/') return false;
+  return SDL_strncmp(display, "unix:", 5) != 0;
+}
 
 void SetWindowIcon(SDL_Window* Window) {
   const soft::Resource* res = soft::FindEmbedded("ICON", "MAINICON");
@@ -47,28 +55,6 @@ std::string UnixLineBreaks(const char* Text) {
   return out;
 }
 
-std::string WindowTitle(bool Windowed, const common::GameView& View, int Pads, uint8_t Choice) {
-  std::string title = kGameName;
-  const bool pad = Pads > 0;
-  const std::string level = std::to_string(Choice);
-  if (!Windowed) {
-    if (pad) title += " (gamepad: A starts level " + level + ")";
-    return title;
-  }
-  if (View.LevelScreen) {
-    title +=
-        pad ? ": 0-9 choose a level (gamepad: A starts level " + level + "), Escape or Back quits"
-            : ": 0-9 choose a level, Escape quits";
-  } else if (View.RoundOver) {
-    title +=
-        pad ? ": Escape or Back: back to the level choice" : ": Escape: back to the level choice";
-  } else {
-    title += pad ? ": Space, Down or A drops the bomb, Escape or Back leaves the round"
-                 : ": Space or Down drops the bomb, Escape leaves the round";
-  }
-  return title;
-}
-
 uint32_t MessageBoxKind(uint32_t Flags) {
   switch (Flags & kMbIconMask) {
     case kMbIconError:
@@ -89,21 +75,21 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error, const common::Setting
   };
   // The game pauses when it loses the focus; SDL must not minimise it.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  // The picture goes straight into the window's own memory (shared with the X
-  // server): a renderer on a software GL would clear and draw the whole screen
-  // every frame, and one that waits for the display's refresh would halve the
-  // game's speed after its 16 ms sleep.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver != nullptr && SDL_strcmp(driver, "x11") == 0) {
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  }
-  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
 
   if (common::UsableWindowSize(Start.WindowWidth, Start.WindowHeight)) {
     app->window_w_ = Start.WindowWidth;
     app->window_h_ = Start.WindowHeight;
   }
   app->windowed_ = Start.Presentation == common::Show::Window;
+  app->legend_hidden_ = Start.LegendHidden;
+  app->controls_.SetKeys(Start.Keys);
+  app->controls_.SetOneSwitch(Start.OneSwitch);
+  app->controls_.SetClick(Start.Click);
+  const uint8_t* font = nullptr;
+  size_t fontSize = 0;
+  if (FindProgramData("LEGENDFONT", &font, &fontSize)) {
+    app->legend_font_ = common::LegendFont(font, fontSize);
+  }
   // Placed and sized as the screen, so that it covers it also where no window
   // manager makes it full screen.
   SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
@@ -112,6 +98,25 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error, const common::Setting
                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   if (app->window_ == nullptr) return fail("cannot create the window");
   TolerateX11Errors();
+  // Where drawing is accelerated (a desktop with a graphics card) the picture
+  // goes through a renderer that waits for the display's refresh, so that
+  // every picture is shown whole. Elsewhere (a virtual or a remote X server,
+  // GL drawn by the processor) it goes straight into the window's own memory,
+  // shared with the X server: a renderer there would draw the whole screen
+  // every frame, and has no refresh to wait for. Decided before anything else
+  // is asked of the window, which the renderer may make anew.
+  if (!app->UseRenderer()) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && SDL_strcmp(driver, "x11") == 0) {
+      SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
+    // Where SDL makes the window's surface with a renderer of its own, that
+    // one waits for nothing.
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    if (SDL_GetWindowSurface(app->window_) == nullptr) {
+      return fail("cannot draw into the window");
+    }
+  }
   // On X11 the game asks the window manager for full screen itself, and SDL
   // never learns of it: SDL would wait for the manager on every restore.
   app->x11_ = X11Window::For(app->window_);
@@ -127,8 +132,6 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error, const common::Setting
     return WindowState{SDL_GetKeyboardFocus() == window,
                        (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0};
   };
-  if (SDL_GetWindowSurface(app->window_) == nullptr) return fail("cannot draw into the window");
-
   SetWindowIcon(app->window_);
   SDL_ShowCursor(SDL_DISABLE);
   // Characters come from the key events, as Windows' message translation
@@ -136,6 +139,9 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error, const common::Setting
   SDL_StopTextInput();
   // Without game controllers the game is played from the keyboard as ever.
   app->controllers_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+  // The X server's own time of each key press, which the probe times keys by.
+  if (app->pace_.On()) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  app->pace_.WaitsForRefresh(app->renderer_ != nullptr);
   SdlApp* self = app.get();
   soft::SetFlipHook([self](const soft::PixelView& Front) { self->OnFlip(Front); });
   return app;
@@ -144,7 +150,66 @@ std::unique_ptr<SdlApp> SdlApp::Create(std::string* Error, const common::Setting
 SdlApp::~SdlApp() {
   soft::SetFlipHook({});
   if (controllers_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+  SDL_FreeSurface(canvas_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
+}
+
+bool SdlApp::UseRenderer() {
+  // One asked for by name is used whatever it is (how this way is tried on a
+  // machine without a graphics card).
+  const char* asked = SDL_getenv("SDL_RENDER_DRIVER");
+  const bool named = asked != nullptr && *asked != '\0';
+  if (!named && RemoteDisplay()) return false;
+  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "1");
+  renderer_ = SDL_CreateRenderer(
+      window_, -1, SDL_RENDERER_PRESENTVSYNC | (named ? 0 : SDL_RENDERER_ACCELERATED));
+  if (renderer_ == nullptr) return false;
+  SDL_RendererInfo info{};
+  SDL_GetRendererInfo(renderer_, &info);
+  swap_ = SwapWait::For(info.name);
+  const bool accelerated =
+      (info.flags & SDL_RENDERER_ACCELERATED) != 0 && (swap_ == nullptr || !swap_->Software());
+  if (named || accelerated) return true;
+  swap_.reset();
+  SDL_DestroyRenderer(renderer_);
+  renderer_ = nullptr;
+  return false;
+}
+
+SDL_Surface* SdlApp::Target() {
+  if (renderer_ == nullptr) return SDL_GetWindowSurface(window_);
+  int w = 0, h = 0;
+  if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0 || w <= 0 || h <= 0) return nullptr;
+  if (canvas_ == nullptr || canvas_->w != w || canvas_->h != h || texture_ == nullptr) {
+    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+    SDL_FreeSurface(canvas_);
+    canvas_ = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+    texture_ =
+        SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
+    presenter_.Redraw();
+    if (canvas_ == nullptr || texture_ == nullptr) return nullptr;
+  }
+  return canvas_;
+}
+
+double SdlApp::RefreshMs() {
+  SDL_DisplayMode mode{};
+  if (SDL_GetWindowDisplayMode(window_, &mode) == 0 && mode.refresh_rate > 0) {
+    return 1000.0 / mode.refresh_rate;
+  }
+  return common::FramePacer::kStepMs;
+}
+
+void SdlApp::ScreenSize(int* Width, int* Height) {
+  *Width = *Height = 0;
+  if (renderer_ != nullptr) {
+    SDL_GetRendererOutputSize(renderer_, Width, Height);
+  } else if (const SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
+    *Width = surface->w;
+    *Height = surface->h;
+  }
 }
 
 void SdlApp::Minimize() {
@@ -170,13 +235,32 @@ void SdlApp::Maximize() {
   if (x11_ != nullptr) x11_->Flush();
 }
 
-// A framed window of the remembered size, centred on the screen it is on.
+// A framed window of the remembered size, or else the picture enlarged by the
+// largest whole factor whose window, frame and all, fits the screen's work
+// area (as the Windows game's window), centred on the screen it is on.
 void SdlApp::FrameWindow(bool Shown) {
+  const int display = std::max(SDL_GetWindowDisplayIndex(window_), 0);
   SDL_Rect screen{0, 0, common::kPictureWidth, common::kPictureHeight};
-  SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &screen);
-  const int w = std::min(window_w_, std::max(screen.w, common::kPictureWidth));
-  const int h = std::min(window_h_, std::max(screen.h, common::kPictureHeight));
-  const SDL_Rect place{screen.x + (screen.w - w) / 2, screen.y + (screen.h - h) / 2, w, h};
+  SDL_GetDisplayBounds(display, &screen);
+  SDL_Rect work = screen;
+  SDL_GetDisplayUsableBounds(display, &work);
+  int w = window_w_, h = window_h_;
+  if (w <= 0 || h <= 0) {
+    // The window manager tells its frame once the window has one (not in
+    // full screen); until then a title bar and thin borders are allowed for.
+    int top = 32, left = 8, bottom = 8, right = 8;
+    int t = 0, l = 0, b = 0, r = 0;
+    if (SDL_GetWindowBordersSize(window_, &t, &l, &b, &r) == 0 && t > 0) {
+      top = t, left = l, bottom = b, right = r;
+    }
+    const int scale = std::max(1, std::min((work.w - left - right) / common::kPictureWidth,
+                                           (work.h - top - bottom) / common::kPictureHeight));
+    w = common::kPictureWidth * scale;
+    h = common::kPictureHeight * scale;
+  }
+  w = std::min(w, std::max(screen.w, common::kPictureWidth));
+  h = std::min(h, std::max(screen.h, common::kPictureHeight));
+  const SDL_Rect place{work.x + (work.w - w) / 2, work.y + (work.h - h) / 2, w, h};
   if (x11_ != nullptr) {
     // All asked at once, none waited for: the switch costs no frame.
     x11_->SetFullScreen(false, Shown);
@@ -216,13 +300,18 @@ void SdlApp::SetWindowed(bool Windowed) {
   }
   presenter_.Redraw();
   needs_present_ = true;
-  ShowTitle();
+  UpdateLegend();
 }
 
 common::Settings SdlApp::Remembered() {
   if (windowed_) SDL_GetWindowSize(window_, &window_w_, &window_h_);
   common::Settings values;
   values.Presentation = windowed_ ? common::Show::Window : common::Show::FullScreen;
+  values.LegendHidden = legend_hidden_;
+  values.Speed = speed_;
+  values.Keys = controls_.Keys();
+  values.OneSwitch = controls_.OneSwitchOn();
+  values.Click = controls_.ClickPlays();
   if (common::UsableWindowSize(window_w_, window_h_)) {
     values.WindowWidth = window_w_;
     values.WindowHeight = window_h_;
@@ -272,6 +361,11 @@ void SdlApp::Run(FormHandlers& Form) {
 
 bool SdlApp::HandleSystemEvent(bool Draining) {
   SDL_Event event;
+  if (waited_event_) {
+    waited_event_ = false;
+    HandleEvent(waited_);
+    return true;
+  }
   const bool got = Draining
                        ? SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1
                        : SDL_PollEvent(&event) == 1;
@@ -279,15 +373,40 @@ bool SdlApp::HandleSystemEvent(bool Draining) {
   return got;
 }
 
+void SdlApp::Sample() {
+  Post(controls_.Poll(View()));
+}
+
+void SdlApp::Sleep(uint32_t) {
+  pace_.SleepBegin();
+  pacer_.WaitForStep();
+  pace_.SleepEnd();
+}
+
+void SdlApp::SetSpeed(uint16_t Percent) {
+  // The same steps, further apart: from the next one on.
+  speed_ = Percent;
+  pacer_.SetPeriod(common::FramePacer::PeriodAt(Percent));
+}
+
+double SdlApp::UntilFrame() {
+  // The last fraction of a millisecond is slept by the frame itself: an
+  // event wait is only as fine as a millisecond.
+  const double left = pacer_.DueIn();
+  return left >= 1 ? left : 0;
+}
+
 void SdlApp::AfterFrame() {
+  if (pace_.On()) pace_.FrameDone(View().BombFalling);
+  UpdateLegend();
   // One picture per frame, with the text written after the flip.
   if (needs_present_) Present();
-  if (pads_.Count() > 0) pads_.ChooseLevelPlayed(View());
-  ShowTitle();
 }
 
 void SdlApp::Wait(double Milliseconds) {
-  SDL_WaitEventTimeout(nullptr, static_cast<int>(Milliseconds));
+  if (!waited_event_ && SDL_WaitEventTimeout(&waited_, static_cast<int>(Milliseconds)) == 1) {
+    waited_event_ = true;
+  }
 }
 
 bool SdlApp::SwitchKey(const SDL_Event& Event) {
@@ -307,9 +426,31 @@ bool SdlApp::SwitchKey(const SDL_Event& Event) {
 void SdlApp::HandleEvent(const SDL_Event& Event) {
   if ((Event.type == SDL_KEYDOWN || Event.type == SDL_KEYUP) && SwitchKey(Event)) return;
   switch (Event.type) {
+    case SDL_SYSWMEVENT: {
+      const double age = X11KeyPressAge(Event);
+      if (age >= 0) {
+        x_key_pressed_ = std::chrono::steady_clock::now() -
+                         std::chrono::microseconds(static_cast<int64_t>(age * 1000));
+      }
+      break;
+    }
     case SDL_KEYDOWN: {
       const uint16_t vk = VirtualKey(Event.key.keysym);
       if (vk == 0) break;
+      if (pace_.On() && (vk == kVkSpace || vk == kVkDown) && Event.key.repeat == 0) BombKey(Event);
+      const common::Controls::Result result = controls_.KeyDown(vk, View());
+      if (result.Taken) {
+        // The player's own keys: each in a turn of its own, as a character's.
+        Post(result);
+        if (result.ToggleLegend) {
+          legend_hidden_ = !legend_hidden_;
+          legend_w_ = -1;
+        }
+        if (result.Records != RecordsAct::None && records_act_) {
+          records_act_(result.Records, controls_.Choice(), View().Speed);
+        }
+        break;
+      }
       // The character is made before the key-down is handled and arrives after it.
       if (const auto ch = TypedCharacter(vk, Event.key.keysym.mod)) {
         loop_.Post({FormEvent::Char, *ch});
@@ -319,9 +460,19 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
     }
     case SDL_KEYUP: {
       const uint16_t vk = VirtualKey(Event.key.keysym);
-      if (vk != 0) loop_.Deliver({FormEvent::KeyUp, vk});
+      if (vk == 0) break;
+      const common::Controls::Result result = controls_.KeyUp(vk);
+      if (result.Taken) {
+        Post(result);
+      } else {
+        for (int i = 0; i < result.Count; ++i) loop_.Deliver(result.Events[i]);
+      }
       break;
     }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      HandleClick(Event);
+      break;
     case SDL_WINDOWEVENT:
       switch (Event.window.event) {
         case SDL_WINDOWEVENT_FOCUS_LOST:
@@ -356,6 +507,14 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
     case SDL_QUIT:
       CloseWindow();
       break;
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+      // The texture's picture is gone (with the texture itself, after a device reset).
+      if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+      texture_ = nullptr;
+      presenter_.Redraw();
+      needs_present_ = true;
+      break;
     case SDL_CONTROLLERDEVICEADDED:
     case SDL_CONTROLLERDEVICEREMOVED:
     case SDL_CONTROLLERBUTTONDOWN:
@@ -367,21 +526,31 @@ void SdlApp::HandleEvent(const SDL_Event& Event) {
   }
 }
 
+void SdlApp::BombKey(const SDL_Event& Event) {
+  // By the X server's time of the press that SDL has just passed on; SDL's
+  // own stamp is when it read the press, which may be a frame later.
+  const double xAge =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - x_key_pressed_)
+          .count();
+  const double sdlAge = static_cast<double>(SDL_GetTicks() - Event.key.timestamp);
+  pace_.BombKey(xAge >= sdlAge && xAge < 1000 ? xAge : sdlAge);
+}
+
 void SdlApp::HandleController(const SDL_Event& Event) {
   if (Event.type == SDL_CONTROLLERDEVICEADDED) {
     // Closed when it goes, or by SDL when the game controllers are shut down.
     SDL_GameController* pad = SDL_GameControllerOpen(Event.cdevice.which);
     if (pad == nullptr) return;
-    pads_.Update(SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)), 0, View());
-    ShowTitle();
+    controls_.PadUpdate(SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)), 0, View());
+    UpdateLegend();
     return;
   }
   if (Event.type == SDL_CONTROLLERDEVICEREMOVED) {
-    Post(pads_.Remove(Event.cdevice.which, View()));
+    Post(controls_.PadRemove(Event.cdevice.which, View()));
     if (SDL_GameController* pad = SDL_GameControllerFromInstanceID(Event.cdevice.which)) {
       SDL_GameControllerClose(pad);
     }
-    ShowTitle();
+    UpdateLegend();
     return;
   }
   constexpr struct {
@@ -391,32 +560,81 @@ void SdlApp::HandleController(const SDL_Event& Event) {
                   {SDL_CONTROLLER_BUTTON_BACK, common::kPadBack},
                   {SDL_CONTROLLER_BUTTON_DPAD_DOWN, common::kPadDown},
                   {SDL_CONTROLLER_BUTTON_DPAD_LEFT, common::kPadLeft},
-                  {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, common::kPadRight}};
+                  {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, common::kPadRight},
+                  {SDL_CONTROLLER_BUTTON_START, common::kPadStart},
+                  {SDL_CONTROLLER_BUTTON_B, common::kPadB},
+                  {SDL_CONTROLLER_BUTTON_X, common::kPadX},
+                  {SDL_CONTROLLER_BUTTON_Y, common::kPadY},
+                  {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, common::kPadLeftShoulder},
+                  {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, common::kPadRightShoulder}};
   for (const auto& b : kButtons) {
     if (b.Sdl != Event.cbutton.button) continue;
-    Post(pads_.Set(Event.cbutton.which, b.Pad, Event.type == SDL_CONTROLLERBUTTONDOWN, View()));
-    ShowTitle();
+    Post(controls_.PadSet(Event.cbutton.which, b.Pad, Event.type == SDL_CONTROLLERBUTTONDOWN,
+                          View()));
+    UpdateLegend();
   }
+}
+
+void SdlApp::HandleClick(const SDL_Event& Event) {
+  if (Event.button.button != SDL_BUTTON_LEFT) return;
+  const bool down = Event.type == SDL_MOUSEBUTTONDOWN;
+  // A press counts on the picture only; its release wherever it comes.
+  const common::Placement& at = presenter_.PicturePlacement();
+  const bool on = Event.button.x >= at.X && Event.button.x < at.X + at.Width &&
+                  Event.button.y >= at.Y && Event.button.y < at.Y + at.Height;
+  if (down && !on) return;
+  Post(controls_.Click(down, View()));
+  UpdateLegend();
 }
 
 void SdlApp::SetTitle(std::string Title) {
   if (Title == title_) return;
   title_ = std::move(Title);
   SDL_SetWindowTitle(window_, title_.c_str());
+  if (legend_shown_) {
+    legend_shown_ = false;
+    presenter_.SetLayout(-1, -1, {}, {});
+    needs_present_ = true;
+  }
 }
 
-void SdlApp::ShowTitle() {
+void SdlApp::SetRecords(std::function<common::RecordsShown(uint8_t, uint16_t)> Shown,
+                        std::function<void(RecordsAct, uint8_t, uint16_t)> Act) {
+  records_shown_ = std::move(Shown);
+  records_act_ = std::move(Act);
+  controls_.SetRecordKeys(true);
+}
+
+void SdlApp::UpdateLegend() {
   if (!title_.empty()) return;
   const common::GameView view = View();
-  const int pads = pads_.Count();
-  // A new title only when it says something new: a frame makes none. In full
-  // screen the title says only the gamepad's level.
-  int key = windowed_ ? 1 : 0;
-  if (windowed_) key |= (view.LevelScreen ? 2 : 0) | (view.RoundOver ? 4 : 0);
-  if (pads > 0) key |= 8 | pads_.Choice() << 4;
-  if (key == title_key_) return;
-  title_key_ = key;
-  SDL_SetWindowTitle(window_, WindowTitle(windowed_, view, pads, pads_.Choice()).c_str());
+  if (view_) {
+    language_ = view.In;
+    language_seen_ = true;
+  }
+  const common::LegendKey key = common::LegendKeyOf(
+      view, controls_,
+      records_shown_ ? records_shown_(controls_.Choice(), view.Speed) : common::RecordsShown{});
+  int w = 0, h = 0;
+  ScreenSize(&w, &h);
+  // Laid out again only when it says something new or the window's size
+  // changed: a frame makes none.
+  if (key == legend_key_ && w == legend_w_ && h == legend_h_) return;
+  legend_key_ = key;
+  legend_w_ = w;
+  legend_h_ = h;
+  std::vector<std::string> lines = common::LegendLines(key);
+  common::LegendPicture legend;
+  const common::Placement picture = common::PlacePicture(w, h);
+  legend_shown_ = !legend_hidden_ &&
+                  common::DrawLegendFitting(legend_font_, key, w, h, picture, &legend, &lines);
+  presenter_.SetLayout(w, h, picture, legend_shown_ ? std::move(legend) : common::LegendPicture{});
+  needs_present_ = true;
+  const std::string title = common::LegendTitle(lines, legend_shown_, view.In);
+  if (title != shown_title_) {
+    shown_title_ = title;
+    SDL_SetWindowTitle(window_, title.c_str());
+  }
 }
 
 void SdlApp::Focus(FormEvent::Kind, FormHandlers& Form) {
@@ -435,20 +653,37 @@ void SdlApp::CloseWindow() {
 }
 
 void SdlApp::OnFlip(const soft::PixelView& Front) {
-  pace_.Begin();
+  pace_.PresentBegin();
   presenter_.Accept(Front);
   needs_present_ = true;
-  pace_.End();
+  pace_.PresentEnd();
 }
 
 void SdlApp::Present() {
-  pace_.Begin();
+  pace_.PresentBegin();
   needs_present_ = false;
   const SDL_Rect* rects = nullptr;
-  const int n = presenter_.Compose(SDL_GetWindowSurface(window_), &rects);
-  if (n > 0) SDL_UpdateWindowSurfaceRects(window_, rects, n);
+  const int n = presenter_.Compose(Target(), &rects);
+  if (renderer_ == nullptr) {
+    if (n > 0) SDL_UpdateWindowSurfaceRects(window_, rects, n);
+  } else if (n > 0) {
+    for (int i = 0; i < n; ++i) {
+      const SDL_Rect& r = rects[i];
+      SDL_UpdateTexture(texture_, &r,
+                        static_cast<const uint8_t*>(canvas_->pixels) +
+                            static_cast<ptrdiff_t>(r.y) * canvas_->pitch + r.x * 4,
+                        canvas_->pitch);
+    }
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    // Without waiting for the refresh where that would make the next step late.
+    const bool wait = pacer_.MayWaitForRefresh(RefreshMs());
+    if (wait != vsync_ && SDL_RenderSetVSync(renderer_, wait ? 1 : 0) == 0) vsync_ = wait;
+    SDL_RenderPresent(renderer_);
+    // Until the display has shown it: no picture waits behind another.
+    if (swap_ != nullptr) swap_->Wait();
+  }
   ++presents_;
-  pace_.End();
+  pace_.PresentEnd();
   pace_.Presented();
 }
 

@@ -33,15 +33,11 @@ std::string SettingsPath() {
 }
 
 common::Settings LoadSettings(const std::string& Path) {
-  if (Path.empty()) return {};
-  std::FILE* file = std::fopen(Path.c_str(), "rb");
-  if (file == nullptr) return {};
-  std::vector<char> text(kMaxSettingsBytes + 1);
-  const size_t read = std::fread(text.data(), 1, text.size(), file);
-  const bool whole = std::ferror(file) == 0 && read <= kMaxSettingsBytes;
-  std::fclose(file);
-  if (!whole) return {};
-  return common::ParseSettings(std::string_view(text.data(), read));
+  std::string text, error;
+  // Only a regular file is read: a pipe put there would keep the game from starting.
+  if (Path.empty() || !ReadWholeFile(Path, kMaxSettingsBytes, &text, &error)) return {};
+  if (text.size() > kMaxSettingsBytes) return {};
+  return common::ParseSettings(text);
 }
 
 bool SaveSettings(const std::string& Path, const common::Settings& Values) {

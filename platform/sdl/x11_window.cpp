@@ -3,6 +3,7 @@
 #include <SDL_syswm.h>
 
 #include <cstring>
+#include <ctime>
 
 #if defined(SDL_VIDEO_DRIVER_X11) && __has_include(<X11/Xlib.h>) && __has_include(<dlfcn.h>)
 #include <X11/Xatom.h>
@@ -116,6 +117,22 @@ std::unique_ptr<X11Window> X11Window::For(SDL_Window* Window) {
   return std::make_unique<XlibWindow>(x, info.info.x11.display, info.info.x11.window);
 }
 
+double X11KeyPressAge(const SDL_Event& Event) {
+  if (Event.type != SDL_SYSWMEVENT || Event.syswm.msg == nullptr ||
+      Event.syswm.msg->subsystem != SDL_SYSWM_X11) {
+    return -1;
+  }
+  const XEvent& e = Event.syswm.msg->msg.x11.event;
+  if (e.type != KeyPress) return -1;
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const uint32_t ms = static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000 +
+                                            static_cast<uint64_t>(now.tv_nsec) / 1000000);
+  // Both wrap at 32 bits.
+  return static_cast<double>(static_cast<uint32_t>(ms - static_cast<uint32_t>(e.xkey.time))) +
+         static_cast<double>(now.tv_nsec % 1000000) / 1e6;
+}
+
 }  // namespace carpex::sdl
 
 #else
@@ -123,6 +140,9 @@ std::unique_ptr<X11Window> X11Window::For(SDL_Window* Window) {
 namespace carpex::sdl {
 std::unique_ptr<X11Window> X11Window::For(SDL_Window*) {
   return nullptr;
+}
+double X11KeyPressAge(const SDL_Event&) {
+  return -1;
 }
 }  // namespace carpex::sdl
 

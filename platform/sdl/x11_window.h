@@ -30,4 +30,10 @@ class X11Window {
   virtual void Flush() = 0;
 };
 
+// How long ago, in milliseconds, the X server took in the key press that
+// Event (SDL's window system event) passes on: the server's time is the
+// system's monotonic clock, in milliseconds. Negative for any other event,
+// and elsewhere than on X11.
+double X11KeyPressAge(const SDL_Event& Event);
+
 }  // namespace carpex::sdl

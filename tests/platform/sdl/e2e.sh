@@ -9,6 +9,17 @@
 #                                          the level screen under an English and a
 #                                          Chinese locale, as the replay tool draws
 #                                          it in that language
+#   e2e.sh window_size CARPEX SHOT_CHECK OUTDIR
+#                                          the first window's size, and the legend in
+#                                          full screen, on a 1920 x 1080 screen
+#   e2e.sh pace CARPEX SHOT_CHECK OUTDIR   the game's frame-rate text counts 60 at 1280 x 1024
+#                                          and at 640 x 480 with a window manager, and its
+#                                          recording of 20 s of its timer holds 1,200 frames
+#                                          (plus or minus 2); at 640 x 480 also through a
+#                                          renderer asked for by name, which shows the level
+#                                          screen pixel for pixel
+#   e2e.sh records CARPEX CARPEX_REPLAY OUTDIR
+#                                          the records across a restart, and today's city
 #   e2e.sh nodisplay CARPEX                no display at all: a clear error, no crash
 #
 # The game runs in a Chinese locale (its own pictures) unless said otherwise.
@@ -67,7 +78,9 @@ start_x() {
 
   # The server picks a display number nobody uses and writes it to fd 3.
   exec 3>"$out/display"
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp >"$out/xvfb.log" 2>&1 &
+  # -noreset: without a window manager the server would start afresh between
+  # one game and the next, and refuse the next meanwhile.
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset >"$out/xvfb.log" 2>&1 &
   xvfb=$!
   exec 3>&-
   retry 20 test -s "$out/display" || fail "no virtual X server could be started"
@@ -94,8 +107,10 @@ start_game() {
   env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG="${1:-zh_CN.UTF-8}" "$carpex" "${carpex_args[@]}" \
     >"$out/game.out" 2>"$out/game.err" &
   game=$!
-  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Carpex' | head -n 1)
-  [[ -n $wid ]] || fail "no window named Carpex appeared"
+  # Searched for again until found: a search that meets a window going away
+  # while it looks (the last game's) fails at once.
+  found() { wid=$(xdotool search --onlyvisible --name '^Carpex' 2>/dev/null | head -n 1) && [[ -n $wid ]]; }
+  retry 30 found || fail "no window named Carpex appeared"
   echo "window $wid"
 }
 
@@ -125,8 +140,9 @@ switch_both_ways() {
   xdotool key alt+Return
   retry 20 eval '[[ $(geometry) == 640x480* ]]' || fail "Alt+Enter: no 640 x 480 window ($(geometry))"
   level_shown window_shot windowed
-  # In a window the title says what the keys do.
-  [[ $(xdotool getwindowname "$wid") == "Carpex: 0-9 choose a level, Escape quits" ]] ||
+  # A window of the picture's size has no room for the legend: its title says
+  # what the keys do, in the player's language.
+  [[ $(xdotool getwindowname "$wid") == "Carpex：0-9：选择关卡；Esc：退出游戏；Alt+Enter：全屏或窗口；第 0 关：还没有记录；W：观看最佳一局；C：清除记录；L：English；H：隐藏说明" ]] ||
     fail "the window's title: $(xdotool getwindowname "$wid")"
   if [[ $bare != bare ]]; then
     xdotool windowsize "$wid" 900 700
@@ -172,8 +188,12 @@ play() {
     fail "the window does not cover the screen: $(xdotool getwindowgeometry "$wid")"
   timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null
 
-  # --- The level-choice screen, pixel for pixel; Alt+Enter to a window and back.
+  # --- The level-choice screen, pixel for pixel, its legend under it; Alt+Enter
+  # to a window and back.
   level_shown shot level
+  local legend_level
+  legend_level=$(check legend level) || fail "no legend beside or under the picture"
+  echo "legend on the level screen: $legend_level (pixels, sum of places)"
   switch_both_ways 1280x1024
 
   # --- '9' starts a round with tall buildings; the plane flies above them.
@@ -182,9 +202,11 @@ play() {
   local city_pixels
   city_pixels=$(differ level city 0 300 640 180)
   ((city_pixels > 20000)) || fail "no city below the plane ($city_pixels pixels changed)"
-  local first_plane
+  local first_plane legend_round
   first_plane=$(check plane city)
   echo "round started; plane at $first_plane"
+  legend_round=$(check legend city)
+  [[ $legend_round != "$legend_level" ]] || fail "the legend says in a round what it said on the level screen"
 
   # --- Wait until the plane is well into the screen, then drop a bomb.
   plane_in() {
@@ -209,6 +231,22 @@ play() {
   demolished=$(differ before_bomb settle_b 0 96 640 384)
   ((demolished >= 128)) || fail "the bomb brought nothing down ($demolished pixels changed)"
   echo "bomb: $demolished city pixels changed for good"
+
+  # --- P pauses the round: not a pixel of the picture changes for a second,
+  # and the legend says how to go on; P again and the plane flies on.
+  xdotool key p
+  sleep 0.3
+  shot paused_a
+  sleep 1
+  shot paused_b
+  local still
+  still=$(differ paused_a paused_b 0 0 640 480)
+  ((still == 0)) || fail "$still pixels of the paused picture changed"
+  [[ $(check legend paused_b) != "$legend_round" ]] || fail "the legend does not say the round is paused"
+  xdotool key p
+  retry 20 eval 'shot going_on && (($(differ paused_b going_on 0 0 640 96) > 0))' ||
+    fail "P again: the plane does not fly on"
+  echo "paused: the picture stood still for a second; P again and the round went on"
 
   # --- 'f' shows the frame rate at the window's top-left.
   xdotool key f
@@ -303,11 +341,62 @@ play() {
   echo "PASS"
 }
 
+# Sixty steps a second, as the game counts them and as its recording holds
+# them, at two screen sizes, and through a renderer (Mesa's, drawn by the
+# processor here) asked for by name.
+pace() {
+  local carpex=$1 check=$2 base=$3 run screen readings fps frames i reading
+  for run in 1280x1024x24 640x480x16 640x480x16+renderer; do
+    screen=${run%+*}
+    out=$base/${run/+/-}
+    start_x "$screen"
+    carpex_args=(--record "$out/game.replay")
+    if [[ $run == *+renderer ]]; then
+      SDL_RENDER_DRIVER=opengl CARPEX_PACE_REPORT=$out/pace start_game
+      level_shown shot level
+    else
+      start_game
+    fi
+    timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null
+    # A round, its frame rate shown once a timer period has gone by.
+    xdotool key 0 f
+    sleep 2.5
+    readings=""
+    for i in 1 2 3 4 5; do
+      shot "fps$i"
+      readings+="$(check fps "fps$i" | cut -d' ' -f1) "
+      sleep 1.1
+    done
+    # Twenty seconds of the game's timer after its second tick.
+    sleep "$([[ $run == *+renderer ]] && echo 0 || echo 17)"
+    xdotool key Escape Escape
+    wait "$game" || fail "exit status $?"
+    game=""
+    kill "$wm" "$xvfb" 2>/dev/null
+    wait "$wm" "$xvfb" 2>/dev/null
+    fps=$(tr ' ' '\n' <<<"$readings" | sort -n | sed -n 3p)
+    echo "$run: frame-rate text $readings(median $fps)"
+    [[ $fps == 60 ]] || fail "$run: the frame rate shown is not 60: $readings"
+    for reading in $readings; do
+      ((reading >= 59 && reading <= 61)) || fail "$run: the frame rate shown is not 60: $readings"
+    done
+    if [[ $run == *+renderer ]]; then
+      grep -qx "waits_for_refresh 1" "$out/pace" || fail "$run: the renderer was not used"
+      continue
+    fi
+    frames=$(awk '$1 == "tick" && ++ticks == 22 { exit } ticks >= 2 && $1 == "frames" { n += $2 }
+                  END { print n + 0 }' "$out/game.replay")
+    echo "$run: $frames frames recorded in 20 s of the game's timer"
+    ((frames >= 1198 && frames <= 1202)) || fail "$run: $frames frames in 20 s, not 1,200"
+  done
+  echo "PASS"
+}
+
 # The level screen in the player's language, pixel for pixel as carpex-replay
 # draws it with that language: English for an English locale, the game's own
 # Chinese pictures for a Chinese one.
 languages() {
-  local carpex=$1 check=$2 replay=$3 lang code
+  local carpex=$1 check=$2 replay=$3 lang code legends=()
   out=$4
   start_x 1280x1024x24 bare
   for lang in en_US.UTF-8 zh_CN.UTF-8; do
@@ -318,17 +407,106 @@ languages() {
     retry 30 eval 'shot "shown-$code" && check same "shown-$code" "$out/level-$code.ppm" >/dev/null' ||
       fail "LANG=$lang: not the level screen in '$code': $(check same "shown-$code" "$out/level-$code.ppm")"
     echo "LANG=$lang: $(check same "shown-$code" "$out/level-$code.ppm")"
+    legends+=("$(check legend "shown-$code")") || fail "LANG=$lang: no legend under the picture"
     xdotool key Escape
     wait "$game"
     game=""
   done
+  # The legend's words follow the locale too.
+  [[ ${legends[0]} != "${legends[1]}" ]] || fail "the legend is the same in English and in Chinese"
+  echo "PASS"
+}
+
+# A first window on a 1920 x 1080 screen with a window manager: the picture
+# enlarged by the largest whole factor whose window, frame and all, fits.
+window_size() {
+  local carpex=$1 check=$2
+  out=$3
+  start_x 1920x1080x24
+  carpex_args=(--window)
+  start_game en_US.UTF-8
+  retry 20 eval '[[ $(geometry) == 1280x960* ]]' || fail "the first window is $(geometry), not 1280x960"
+  echo "first window: $(geometry)"
+  xdotool key Escape
+  wait "$game"
+  game=""
+  # Full screen on this screen: the picture pixel for pixel, the legend beside it.
+  carpex_args=(--fullscreen)
+  start_game
+  level_shown shot wide
+  check legend wide >/dev/null || fail "no legend around the picture on a 1920 x 1080 screen"
+  echo "legend on a 1920 x 1080 screen: $(check legend wide)"
+  xdotool key Escape
+  wait "$game"
+  game=""
+  echo "PASS"
+}
+
+# The records beside the settings survive a restart, and the legend (the
+# title of a 640 x 480 window) tells them; two games with --daily on the same
+# CARPEX_TODAY build the same city, a day later another; without --daily the
+# clock seeds as before.
+records() {
+  local carpex=$1 replay=$2 run
+  out=$3
+  start_x 1280x1024x24 bare
+  unset CARPEX_TODAY
+  # The legend is in the title of the picture's size's window.
+  title() { xdotool search --onlyvisible --name '^Carpex' getwindowname 2>/dev/null | head -n 1; }
+  # The game in English in a window: level 0 for a moment, left, quit.
+  round_and_quit() {
+    # Searched for again until found (start_game's one search ends at a
+    # window that goes while it looks, which four starts may meet).
+    env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=en_US.UTF-8 "$carpex" --window "$@" \
+      >"$out/game.out" 2>"$out/game.err" &
+    game=$!
+    retry 30 eval '[[ -n $(title) ]]' || fail "no window named Carpex appeared"
+    retry 20 eval '[[ $(title) == *"$first"* ]]' || fail "no level screen saying $first: $(title)"
+    xdotool key 0
+    retry 20 eval '[[ $(title) == *"drop the bomb"* ]]' || fail "no round: $(title)"
+    sleep 0.5
+    xdotool key Escape
+    retry 20 eval '[[ $(title) == *"Level 0: won 0, lost 0, left "* ]]' || fail "not back: $(title)"
+    xdotool key Escape
+    wait "$game" || fail "exit status $?"
+    game=""
+  }
+  # Without --daily first: the clock seeds, and the round is in the records;
+  # a restart tells it.
+  local first="Level 0: no record yet"
+  city() { "$replay" "$out/$1.replay" | grep -m 1 ' gs=2 ' | grep -o 'heights=[0-9,]*'; }
+  for run in plain a b c; do
+    case $run in
+      a | b) export CARPEX_TODAY=2026-12-09 ;;
+      c) export CARPEX_TODAY=2026-12-10 ;;
+    esac
+    round_and_quit --record "$out/$run.replay" $([[ $run == plain ]] || echo --daily)
+    if [[ $run == plain ]]; then
+      grep -qx 'level 0 speed 100 won 0 lost 0 left 1 fastest 0 fewest 0' \
+        "$XDG_CONFIG_HOME/carpex/records" || fail "the round is not in the records"
+      first="Level 0: won 0, lost 0, left 1"
+    else
+      first="0-9: choose a level"
+    fi
+  done
+  [[ $(grep '^daily' "$out/a.replay") == "daily 20261209" && $(city a) == "$(city b)" ]] ||
+    fail "two games the same day do not build the same city"
+  grep -qx 'daily 20261210' "$out/c.replay" && [[ -n $(city a) && $(city a) != "$(city c)" ]] ||
+    fail "the next day's city is not another"
+  ! grep -q '^daily' "$out/plain.replay" && grep -Eq '^seed [0-9]+$' "$out/plain.replay" ||
+    fail "a game without --daily does not seed from the clock"
+  [[ -s $XDG_CONFIG_HOME/carpex/today-20261209.replay ]] || fail "the day's result was not kept"
+  echo "today's city: $(city a | cut -c1-40)..."
   echo "PASS"
 }
 
 case ${1:-} in
   nodisplay) nodisplay "$2" ;;
   languages) languages "$2" "$3" "$4" "$5" ;;
+  window_size) window_size "$2" "$3" "$4" ;;
   play) play "$2" "$3" "$4" ;;
   bare) bare "$2" "$3" "$4" ;;
-  *) echo "usage: $0 play|bare CARPEX SHOT_CHECK OUTDIR | languages CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | nodisplay CARPEX" >&2; exit 2 ;;
+  pace) pace "$2" "$3" "$4" ;;
+  records) records "$2" "$3" "$4" ;;
+  *) echo "usage: $0 play|bare|pace CARPEX SHOT_CHECK OUTDIR | languages CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR | window_size CARPEX SHOT_CHECK OUTDIR | records CARPEX CARPEX_REPLAY OUTDIR | nodisplay CARPEX" >&2; exit 2 ;;
 esac

@@ -19,12 +19,7 @@ class Driver : public FormHandlers {
   }
   std::function<void(int)> Between;
 
-  void FormKeyPress(uint8_t& Key) override { form_.FormKeyPress(Key); }
-  void FormKeyDown(uint16_t& Key) override { form_.FormKeyDown(Key); }
-  void FormKeyUp(uint16_t& Key) override { form_.FormKeyUp(Key); }
-  void Timer1Timer() override { form_.Timer1Timer(); }
-  void ApplicationEvents1Deactivate() override { form_.ApplicationEvents1Deactivate(); }
-  void ApplicationEvents1Restore() override { form_.ApplicationEvents1Restore(); }
+  void Handle(const FormEvent& Event) override { form_.Handle(Event); }
   void GameLoop(bool& Done) override {
     form_.GameLoop(Done);
     ++calls_;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/soft/control.h"
+#include "tests/platform/sdl/colours.h"
 
 namespace carpex::sdl {
 namespace {
@@ -55,14 +56,6 @@ int Compose(WindowPresenter& P, SDL_Surface* S, std::vector<SDL_Rect>* Sent = nu
   const int n = P.Compose(S, &rects);
   if (Sent != nullptr) Sent->assign(rects, rects + n);
   return n;
-}
-
-bool Near(uint32_t A, uint32_t B, int Tolerance) {
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const int d = static_cast<int>((A >> shift) & 0xFF) - static_cast<int>((B >> shift) & 0xFF);
-    if (d > Tolerance || d < -Tolerance) return false;
-  }
-  return true;
 }
 
 TEST(PresenterTest, EveryColourExactAndScaledByAWholeFactorCentredOnBlack) {

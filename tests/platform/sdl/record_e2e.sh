@@ -2,8 +2,8 @@
 # The game's command line, a recorded session and the loss of the X server.
 #
 #   record_e2e.sh play CARPEX SHOT_CHECK CARPEX_REPLAY OUTDIR
-#       the session of e2e.sh (a round, a bomb, f, a switch away and back,
-#       Escape, a second round, Escape, Escape) played with --record; the
+#       the session of e2e.sh (a round, a bomb, a pause, f, a switch away and
+#       back, Escape, a second round, Escape, Escape) played with --record; the
 #       replay of the recording must end on the recording's "# final:" line
 #   record_e2e.sh cmdline CARPEX VERSION
 #       --version and --help answered with status 0, and arguments the game
@@ -17,15 +17,18 @@
 #       carpex --watch in a window: paused, its picture is carpex-replay's shot
 #       of the same frame; Right runs one frame, at 4x the frames go by four
 #       at a time; at the end it says it replays exactly and exits 0 on
-#       Escape, or says where it differs and exits 3; a malformed, a
-#       truncated and an oversized recording get the replay tool's own
-#       message and status, and nothing is written
+#       Escape, or says where it differs and exits 3; a malformed and an
+#       oversized recording get the replay tool's own message and status, and
+#       nothing is written; one cut short is watched to its last whole line,
+#       with TMPDIR of no use; a flood of rounds started between two frames
+#       leaves Space, Escape and SIGTERM answered
 #   record_e2e.sh signals CARPEX CARPEX_REPLAY OUTDIR
 #       SIGHUP (with standard output and error closed), SIGQUIT and a close
 #       from the window manager end the recording game as SIGTERM does: status
 #       0, the recording written to its "# final:" line, which its replay ends
 #       on; a recording whose folder is deleted while the game plays is said
-#       to be lost, with status 1
+#       to be lost, with status 1; one whose disk fills keeps its whole lines,
+#       which replay, and the game says how many frames, with status 1
 #
 # Exit status 0 on success, 77 when a tool it needs is missing (skipped), 1 on failure.
 set -u
@@ -36,6 +39,8 @@ fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
+# The virtual X server and its window manager, which fail when they cannot start.
+. "$here/x_server.sh"
 
 play() {
   local carpex=$1 check=$2 replay=$3 out=$4 version
@@ -60,7 +65,7 @@ play() {
   sed -n 3p "$recording" | grep -Eq '^seed [0-9]+$' || fail "the recording's third line is not the seed"
   local what
   for what in 'char 57' 'down 32' 'up 32' 'char 102' 'tick' 'deactivate' 'restore' \
-    'char 27'; do
+    'pause' 'char 27'; do
     grep -qx "$what" "$recording" || fail "no '$what' in the recording"
   done
   local final
@@ -130,6 +135,17 @@ cmdline() {
   done
   [[ $(cat "$tmp/keep.replay") == "an earlier recording" ]] || fail "a failed start touched the recording"
   [[ ! -e $tmp/new.replay ]] || fail "a failed start left a new recording behind"
+  # A symbolic link to a file that does not exist is named as one; --overwrite
+  # takes it (the game then fails for want of a display, and leaves the link
+  # as it was).
+  ln -s dangling.replay "$tmp/link.replay"
+  refused --record "$tmp/link.replay"
+  [[ $err == *"it is a symbolic link to a file that does not exist (--overwrite creates that file)" ]] ||
+    fail "no clear message for a link to nothing"
+  err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 "$carpex" --record "$tmp/link.replay" --overwrite 2>&1)
+  status=$?
+  ((status == 1)) || fail "--overwrite of a link to nothing: status $status, expected 1 ($err)"
+  [[ -L $tmp/link.replay && ! -e $tmp/dangling.replay ]] || fail "a failed start changed the link or left its file"
   # Only a regular file takes a recording, refused at once (a pipe without a
   # reader would hold the open): a pipe, a device, a folder.
   mkfifo "$tmp/pipe"
@@ -138,6 +154,11 @@ cmdline() {
     [[ $err == *"it is not a regular file"* || $err == *"Is a directory"* ]] ||
       fail "no clear message for --record $what"
   done
+  # Nor is anything else read unless it is a regular file: watching a pipe
+  # without a writer is refused at once, not waited on.
+  refused --watch "$tmp/pipe"
+  [[ $err == *"'$tmp/pipe': cannot read the recording: it is not a regular file" ]] ||
+    fail "no clear message for --watch of a pipe"
   # One writer: a file another game records to is refused before a byte of it changes.
   echo "another game's recording" >"$tmp/two.replay"
   # The lock's holder is the sleep itself, which the kill below ends.
@@ -154,26 +175,31 @@ cmdline() {
 
 # A virtual X server without a window manager for the game, its output in
 # OUT (made anew); sets xvfb and number (the display's).
-start_xvfb() {
+start_bare_x() {
   local out=$1
   need_tools Xvfb xdotool
   rm -rf "$out"
   mkdir -p "$out"
   # What the game remembers of these runs stays in the test's folder.
   export XDG_CONFIG_HOME=$out/config
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$out/xvfb.log" 2>&1 3>"$out/display" &
-  xvfb=$!
-  for _ in $(seq 100); do
-    [[ -s $out/display ]] && break
-    sleep 0.1
-  done
-  number=$(head -n 1 "$out/display")
-  [[ -n $number ]] || { kill $xvfb; fail "no virtual X server"; }
+  start_xvfb "$out" 800x600x24
+}
+
+# The recording RECORDING ends with its "# final:" line, which REPLAY's replay
+# of it ends on too; WHAT, when given, names what ended the game (with
+# status 0) in what is said.
+recorded_whole() {
+  local replay=$1 recording=$2 what=${3:-} final last
+  final=$(tail -n 1 "$recording")
+  [[ $final == "# final: n="* ]] || fail "${what:+$what: }the recording ends with '$final'"
+  last=$("$replay" "$recording" | tail -n 1)
+  [[ "# final: $last" == "$final" ]] || fail "${what:+$what: }the replay ends elsewhere"
+  echo "${what:+$what: status 0, }recorded to its final line (${last%% gs=*})"
 }
 
 xgone() {
   local carpex=$1 replay=$2 out=$3 xvfb game status number
-  start_xvfb "$out"
+  start_bare_x "$out"
   DISPLAY=":$number" "$carpex" --record "$out/rec.replay" >/dev/null 2>"$out/game.err" &
   game=$!
   DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' >/dev/null ||
@@ -194,12 +220,7 @@ xgone() {
   [[ $(cat "$out/game.err") == "carpex: the connection to the X server was lost" ]] ||
     fail "not the game's own one line: $(cat "$out/game.err")"
   # The game was running when it noticed: its recording ends whole.
-  local final last
-  final=$(tail -n 1 "$out/rec.replay")
-  [[ $final == "# final: n="* ]] || fail "the recording ends with '$final'"
-  last=$("$replay" "$out/rec.replay" | tail -n 1)
-  [[ "# final: $last" == "$final" ]] || fail "the replay ends elsewhere"
-  echo "recorded to its final line (${last%% gs=*})"
+  recorded_whole "$replay" "$out/rec.replay"
   echo "PASS"
 }
 
@@ -208,7 +229,7 @@ signals() {
   # Global: the exit trap runs after this function has returned.
   game="" xvfb=""
   trap 'kill $game $xvfb 2>/dev/null' EXIT
-  start_xvfb "$out"
+  start_bare_x "$out"
   for signal in HUP QUIT; do
     local recording=$out/$signal.replay
     if [[ $signal == HUP ]]; then
@@ -232,12 +253,7 @@ signals() {
     status=$?
     game=""
     ((status == 0)) || fail "SIG$signal: status $status, expected 0"
-    local final last
-    final=$(tail -n 1 "$recording")
-    [[ $final == "# final: n="* ]] || fail "SIG$signal: the recording ends with '$final'"
-    last=$("$replay" "$recording" | tail -n 1)
-    [[ "# final: $last" == "$final" ]] || fail "SIG$signal: the replay ends elsewhere"
-    echo "SIG$signal: status 0, recorded to its final line (${last%% gs=*})"
+    recorded_whole "$replay" "$recording" "SIG$signal"
   done
   # A recording whose folder is deleted while the game plays is lost, and the
   # game says so at the end.
@@ -258,12 +274,8 @@ signals() {
   echo "a recording deleted while playing: status 1, $(cat "$out/game.err")"
   # Closed by the window manager (openbox's Alt+F4): the recording ends whole too.
   need_tools openbox xprop
-  DISPLAY=":$number" openbox >/dev/null 2>&1 &
-  local wm=$!
-  for _ in $(seq 100); do
-    DISPLAY=":$number" xprop -root _NET_WORKAREA 2>/dev/null | grep -q = && break
-    sleep 0.1
-  done
+  local wm
+  DISPLAY=":$number" start_openbox
   DISPLAY=":$number" "$carpex" --record "$out/closed.replay" >/dev/null 2>"$out/game.err" &
   game=$!
   local window
@@ -283,14 +295,33 @@ signals() {
   wait $game
   status=$?
   game=""
-  kill $wm
   ((status == 0)) || fail "closed by the window manager: status $status, expected 0"
-  local final last
-  final=$(tail -n 1 "$out/closed.replay")
-  [[ $final == "# final: n="* ]] || fail "closed by the window manager: the recording ends with '$final'"
-  last=$("$replay" "$out/closed.replay" | tail -n 1)
-  [[ "# final: $last" == "$final" ]] || fail "closed by the window manager: the replay ends elsewhere"
-  echo "closed by the window manager: status 0, recorded to its final line (${last%% gs=*})"
+  recorded_whole "$replay" "$out/closed.replay" "closed by the window manager"
+  # A disk that fills while the game records (the file size limit, as a full
+  # disk would): the file keeps its whole lines, which replay, and the game
+  # says how many frames it kept, with status 1.
+  (trap '' XFSZ && ulimit -f 4 && DISPLAY=":$number" exec "$carpex" --record "$out/full.replay") \
+    >/dev/null 2>"$out/game.err" &
+  game=$!
+  window=$(DISPLAY=":$number" timeout 30 xdotool search --sync --onlyvisible --name '^Carpex$' | head -n 1)
+  [[ -n $window ]] || fail "no window appeared"
+  DISPLAY=":$number" timeout 20 xdotool windowactivate --sync "$window" 2>/dev/null
+  DISPLAY=":$number" xdotool type --delay 4 "$(printf 'f%.0s' $(seq 400))"
+  sleep 1.5
+  kill -TERM $game
+  wait $game
+  status=$?
+  game=""
+  ((status == 1)) || fail "a full disk: status $status, expected 1 ($(cat "$out/game.err"))"
+  local kept
+  kept=$(sed -n 's/.*could not be written whole (File too large): it keeps the first \([0-9]*\) frames of the game$/\1/p' "$out/game.err")
+  [[ -n $kept ]] || fail "a full disk: '$(cat "$out/game.err")'"
+  [[ $(tail -c 1 "$out/full.replay" | od -An -c | tr -d ' ') == '\n' ]] || fail "a full disk: the file ends in a cut line"
+  "$replay" "$out/full.replay" >"$out/trace" 2>"$out/replay.err" || fail "a full disk: replay exit $?"
+  [[ ! -s $out/replay.err && $(wc -l <"$out/trace") == "$kept" ]] ||
+    fail "a full disk: $(wc -l <"$out/trace") frames replayed, $kept kept: $(cat "$out/replay.err")"
+  echo "a full disk: status 1, $(cat "$out/game.err")"
+  kill $wm
   echo "PASS"
 }
 
@@ -309,15 +340,10 @@ watch() {
   local carpex=$1 check=$2 replay=$3 out=$4 status number wid frame next
   game="" xvfb="" wm=""
   trap 'kill $game $wm $xvfb 2>/dev/null' EXIT
-  start_xvfb "$out"
+  start_bare_x "$out"
   need_tools openbox xprop import
   export DISPLAY=":$number"
-  openbox >/dev/null 2>&1 &
-  wm=$!
-  for _ in $(seq 100); do
-    xprop -root _NET_WORKAREA 2>/dev/null | grep -q = && break
-    sleep 0.1
-  done
+  start_openbox
   # A recording as the game writes one: a round of level 5 with bombs, a
   # switch away and back, a display lost, and the close.
   {
@@ -410,14 +436,12 @@ watch() {
   ((status == 3)) || fail "exit status $status for a recording that differs, expected 3"
 
   # Refused before any window, as the replay tool refuses it, and nothing is
-  # written: a malformed line, a recording cut in the middle of a line, one
-  # longer than 64 MiB.
+  # written: a malformed line, one longer than 64 MiB.
   printf 'seed 1\nframes 2\nfly 3\n' >"$out/bad.replay"
-  head -c $(($(grep -b -m 1 '^down 32' "$out/rec.replay" | cut -d: -f1) + 3)) "$out/rec.replay" >"$out/cut.replay"
   { cat "$out/rec.replay"; yes '# padding' | head -c 70000000; } >"$out/long.replay"
   mkdir -p "$out/tmp"
   local bad expected
-  for bad in bad cut long; do
+  for bad in bad long; do
     expected=$("$replay" "$out/$bad.replay" 2>&1 >/dev/null)
     err=$(env -u DISPLAY XDG_CONFIG_HOME="$out/nothing" TMPDIR="$out/tmp" "$carpex" --watch "$out/$bad.replay" 2>&1)
     status=$?
@@ -426,25 +450,68 @@ watch() {
     echo "$bad.replay: status 2, $err"
   done
   [[ ! -e $out/nothing && -z $(ls -A "$out/tmp") ]] || fail "a refused recording left something behind"
-  # Cut at the end of a line, it is watched to where it ends, with nothing to compare.
+  # Cut at the end of a line, or in the middle of one (a full disk, a crash),
+  # it is watched to its last whole line, with nothing to compare; with no
+  # room for a private copy in TMPDIR, as watching makes none.
   head -n 20 "$out/rec.replay" >"$out/short.replay"
-  "$carpex" --watch "$out/short.replay" >/dev/null 2>&1 &
+  head -c $(($(grep -b -m 1 '^down 32' "$out/rec.replay" | cut -d: -f1) + 3)) "$out/rec.replay" >"$out/cut.replay"
+  local short
+  for short in short cut; do
+    TMPDIR="$out/no-such-folder" "$carpex" --watch "$out/$short.replay" >/dev/null 2>"$out/game.err" &
+    game=$!
+    wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^Carpex: '$short.replay'" | head -n 1)
+    [[ -n $wid ]] || fail "$short.replay: no window appeared: $(cat "$out/game.err")"
+    timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null
+    for _ in $(seq 100); do
+      [[ $(xdotool getwindowname "$wid") == *"without a final line"* ]] && break
+      sleep 0.1
+    done
+    echo "$(xdotool getwindowname "$wid")"
+    [[ $(xdotool getwindowname "$wid") == *"without a final line to compare with - Escape quits" ]] ||
+      fail "a recording without its end: $(xdotool getwindowname "$wid")"
+    [[ $short == short || $(xdotool getwindowname "$wid") == *"where its last line is cut short"* ]] ||
+      fail "a recording cut short does not say so"
+    xdotool key Escape
+    wait $game
+    status=$?
+    game=""
+    ((status == 3)) || fail "exit status $status for a recording without its end, expected 3"
+  done
+  [[ ! -e $out/config ]] || fail "watching remembered how the game was shown"
+
+  # A megabyte of rounds started and left between two frames, far more than a
+  # game hands its form: the window answers Space and Escape, and SIGTERM ends
+  # the game, while the rounds go on being started.
+  {
+    printf '# Carpex %s\nseed 1\n' "$(${carpex} --version | cut -d' ' -f2)"
+    yes $'char 57\nchar 27' | head -n 130000
+    echo "frames 1"
+  } >"$out/flood.replay"
+  "$carpex" --watch "$out/flood.replay" >/dev/null 2>&1 &
   game=$!
-  wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^Carpex: 'short.replay'" | head -n 1)
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^Carpex: 'flood.replay'" | head -n 1)
+  [[ -n $wid ]] || fail "no window watching the flood of rounds appeared"
   timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null
-  for _ in $(seq 100); do
-    [[ $(xdotool getwindowname "$wid") == *"without a final line"* ]] && break
+  answered() {
+    for _ in $(seq 50); do
+      [[ $(xdotool getwindowname "$wid") == *"$1"* ]] && return 0
+      sleep 0.1
+    done
+    fail "$2 was not answered: $(xdotool getwindowname "$wid")"
+  }
+  xdotool key space
+  answered ", frame 0 of 1, 1x, paused" "Space"
+  xdotool key space Escape
+  answered "stopped at frame 0 of 1" "Escape"
+  echo "a flood of rounds: $(xdotool getwindowname "$wid")"
+  kill -TERM $game
+  for _ in $(seq 50); do
+    kill -0 $game 2>/dev/null || break
     sleep 0.1
   done
-  echo "$(xdotool getwindowname "$wid")"
-  [[ $(xdotool getwindowname "$wid") == *"without a final line to compare with - Escape quits" ]] ||
-    fail "a recording without its end: $(xdotool getwindowname "$wid")"
-  xdotool key Escape
-  wait $game
-  status=$?
+  kill -0 $game 2>/dev/null && fail "SIGTERM did not end the game watching a flood of rounds"
   game=""
-  ((status == 3)) || fail "exit status $status for a recording without its end, expected 3"
-  [[ ! -e $out/config ]] || fail "watching remembered how the game was shown"
+  echo "SIGTERM ended it"
   echo "PASS"
 }
 

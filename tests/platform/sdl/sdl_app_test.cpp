@@ -28,15 +28,35 @@ class RecordingForm : public FormHandlers {
   std::function<void(uint8_t)> onKeyPress;
   bool done = false;  // what GameLoop leaves in Done
 
-  void FormKeyPress(uint8_t& Key) override {
-    log.push_back("char " + std::to_string(Key));
-    if (onKeyPress) onKeyPress(Key);
+  void Handle(const FormEvent& Event) override {
+    const std::string key = std::to_string(Event.key);
+    switch (Event.kind) {
+      case FormEvent::Char:
+        log.push_back("char " + key);
+        if (onKeyPress) onKeyPress(static_cast<uint8_t>(Event.key));
+        break;
+      case FormEvent::KeyDown:
+        log.push_back("down " + key);
+        break;
+      case FormEvent::KeyUp:
+        log.push_back("up " + key);
+        break;
+      case FormEvent::Tick:
+        log.push_back("timer");
+        break;
+      case FormEvent::Deactivate:
+        Deactivated();
+        break;
+      case FormEvent::Restore:
+        Restored();
+        break;
+      default:
+        log.push_back(std::string("other ") + key);
+        break;
+    }
   }
-  void FormKeyDown(uint16_t& Key) override { log.push_back("down " + std::to_string(Key)); }
-  void FormKeyUp(uint16_t& Key) override { log.push_back("up " + std::to_string(Key)); }
-  void Timer1Timer() override { log.push_back("timer"); }
-  void ApplicationEvents1Deactivate() override { log.push_back("deactivate"); }
-  void ApplicationEvents1Restore() override { log.push_back("restore"); }
+  virtual void Deactivated() { log.push_back("deactivate"); }
+  virtual void Restored() { log.push_back("restore"); }
   void GameLoop(bool& Done) override {
     Done = done;
     log.push_back("idle");
@@ -223,12 +243,12 @@ TEST_F(SdlAppTest, WithDoneLeftTrueTheLoopWaitsForTheNextMessage) {
 class MinimisingForm : public RecordingForm {
  public:
   SdlApp* app = nullptr;
-  void ApplicationEvents1Deactivate() override {
-    RecordingForm::ApplicationEvents1Deactivate();
+  void Deactivated() override {
+    RecordingForm::Deactivated();
     app->Minimize();
   }
-  void ApplicationEvents1Restore() override {
-    RecordingForm::ApplicationEvents1Restore();
+  void Restored() override {
+    RecordingForm::Restored();
     app->Maximize();
   }
 };
