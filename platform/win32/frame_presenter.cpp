@@ -44,7 +44,50 @@ void FramePresenter::Cover(const RECT& Box) {
   if (under.left < under.right && under.top < under.bottom) UnionRect(&cover_, &cover_, &under);
 }
 
+void FramePresenter::SetLegend(const common::LegendPicture* Legend) {
+  legend_ = Legend;
+  legend_dirty_ = true;
+  if (legend_surface_ != nullptr) legend_surface_->Release();
+  legend_surface_ = nullptr;
+}
+
+bool FramePresenter::MakeLegendSurface(IDirectDraw7* Device) {
+  if (legend_surface_ != nullptr) return true;
+  DDSURFACEDESC2 desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+  desc.dwWidth = static_cast<DWORD>(legend_->Width);
+  desc.dwHeight = static_cast<DWORD>(legend_->Height);
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  desc.ddpfPixelFormat = format_;
+  if (Device->CreateSurface(&desc, &legend_surface_, nullptr) != DD_OK) {
+    legend_surface_ = nullptr;
+    return false;
+  }
+  DDSURFACEDESC2 to{};
+  to.dwSize = sizeof to;
+  if (legend_surface_->Lock(nullptr, &to, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr) != DD_OK) {
+    return false;
+  }
+  const uint32_t masks[3] = {format_.dwRBitMask, format_.dwGBitMask, format_.dwBBitMask};
+  const int bytes = static_cast<int>(format_.dwRGBBitCount / 8);
+  for (int y = 0; y < legend_->Height; ++y) {
+    uint8_t* row = static_cast<uint8_t*>(to.lpSurface) + static_cast<ptrdiff_t>(y) * to.lPitch;
+    for (int x = 0; x < legend_->Width; ++x) {
+      const uint32_t c = legend_->Pixels[static_cast<size_t>(y) * legend_->Width + x];
+      const uint8_t rgb[3] = {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
+                              static_cast<uint8_t>(c)};
+      common::StorePixel(row + x * bytes, RgbToPixel(rgb, masks), bytes);
+    }
+  }
+  legend_surface_->Unlock(nullptr);
+  return true;
+}
+
 void FramePresenter::Release() {
+  if (legend_surface_ != nullptr) legend_surface_->Release();
+  legend_surface_ = nullptr;
+  legend_dirty_ = true;
   if (surface_ != nullptr) surface_->Release();
   if (clipper_ != nullptr) clipper_->Release();
   surface_ = nullptr;
@@ -124,13 +167,8 @@ bool FramePresenter::Convert(IDirectDrawSurface7* Frame, int* Top, int* Bottom, 
       const auto* row = reinterpret_cast<const uint16_t*>(
           static_cast<const uint8_t*>(from.lpSurface) + static_cast<ptrdiff_t>(y) * from.lPitch);
       uint16_t* kept = &picture_[static_cast<size_t>(y) * kW];
-      int left = 0, right = kW;
-      if (!whole_) {
-        while (left < kW && row[left] == kept[left]) ++left;
-        if (left == kW) continue;
-        while (row[right - 1] == kept[right - 1]) --right;
-      }
-      std::memcpy(kept + left, row + left, static_cast<size_t>(right - left) * 2);
+      int left = 0, right = 0;
+      if (!common::CopyChangedSpan(row, kept, kW, whole_, &left, &right)) continue;
       common::EnlargeRow(
           kept, left, right, table_.get(), bytes,
           static_cast<uint8_t*>(to.lpSurface) + static_cast<ptrdiff_t>(y) * s * to.lPitch, s,
@@ -147,7 +185,7 @@ bool FramePresenter::Convert(IDirectDrawSurface7* Frame, int* Top, int* Bottom, 
 }
 
 bool FramePresenter::Present(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
-                             IDirectDrawSurface7* Frame, HWND Window) {
+                             IDirectDrawSurface7* Frame, HWND Window, bool WaitForBlank) {
   if (Device == nullptr || Primary == nullptr || Frame == nullptr || Window == nullptr) {
     return false;
   }
@@ -182,17 +220,67 @@ bool FramePresenter::Present(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
     bottom = std::max<int>(bottom, cover_.bottom);
     right = std::max<int>(right, cover_.right);
   }
+  const bool legendAgain = legend_dirty_ || whole_;
   whole_ = false;
   cover_ = RECT{0, 0, 0, 0};
+  // The picture is ready: what goes to the screen goes in the blank.
+  if (WaitForBlank && (legendAgain || top < bottom)) {
+    Device->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+  }
+  if (legendAgain && PresentLegend(Device, Primary, Window)) {
+    whole_ = true;
+    return true;
+  }
   if (top >= bottom) return false;
 
-  // The changed band, in the window and on the screen, clipped to the screen:
-  // a destination outside the primary surface is refused whole.
+  // The changed band, in the window.
   const int s = where_.Scale;
-  POINT origin{where_.X + left * s, where_.Y + top * s};
+  if (CopyToWindow(Primary, surface_, RECT{left * s, top * s, right * s, bottom * s},
+                   where_.X + left * s, where_.Y + top * s, Window)) {
+    whole_ = true;
+    return true;
+  }
+  return false;
+}
+
+bool FramePresenter::PresentLegend(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
+                                   HWND Window) {
+  legend_dirty_ = false;
+  // Black where the last legend stood.
+  if (drawn_legend_.right > drawn_legend_.left) {
+    POINT a{drawn_legend_.left, drawn_legend_.top}, b{drawn_legend_.right, drawn_legend_.bottom};
+    ClientToScreen(Window, &a);
+    ClientToScreen(Window, &b);
+    RECT black{a.x, a.y, b.x, b.y};
+    DDBLTFX fx{};
+    fx.dwSize = sizeof fx;
+    if (Primary->Blt(&black, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx) ==
+        DDERR_SURFACELOST) {
+      legend_dirty_ = true;
+      return true;
+    }
+    drawn_legend_ = RECT{0, 0, 0, 0};
+  }
+  if (legend_ == nullptr || legend_->Width <= 0 || !MakeLegendSurface(Device)) return false;
+  if (CopyToWindow(Primary, legend_surface_, RECT{0, 0, legend_->Width, legend_->Height},
+                   legend_->X, legend_->Y, Window)) {
+    legend_dirty_ = true;
+    return true;
+  }
+  drawn_legend_ =
+      RECT{legend_->X, legend_->Y, legend_->X + legend_->Width, legend_->Y + legend_->Height};
+  return false;
+}
+
+bool FramePresenter::CopyToWindow(IDirectDrawSurface7* Primary, IDirectDrawSurface7* Source,
+                                  RECT Src, int X, int Y, HWND Window) {
+  // On the screen, clipped to it: a destination outside the primary surface
+  // is refused whole.
+  POINT origin{X, Y};
   ClientToScreen(Window, &origin);
-  RECT src{left * s, top * s, right * s, bottom * s};
-  RECT dest{origin.x, origin.y, origin.x + (right - left) * s, origin.y + (bottom - top) * s};
+  RECT src = Src;
+  RECT dest{origin.x, origin.y, origin.x + (Src.right - Src.left),
+            origin.y + (Src.bottom - Src.top)};
   DDSURFACEDESC2 screen{};
   screen.dwSize = sizeof screen;
   if (Primary->GetSurfaceDesc(&screen) != DD_OK) return false;
@@ -215,12 +303,7 @@ bool FramePresenter::Present(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
     dest.bottom = sh;
   }
   if (dest.left >= dest.right || dest.top >= dest.bottom) return false;
-  const HRESULT r = Primary->Blt(&dest, surface_, &src, DDBLT_WAIT, nullptr);
-  if (r == DDERR_SURFACELOST) {
-    whole_ = true;
-    return true;
-  }
-  return false;
+  return Primary->Blt(&dest, Source, &src, DDBLT_WAIT, nullptr) == DDERR_SURFACELOST;
 }
 
 void FramePresenter::Paint(HDC Dc, const RECT& Area) {
@@ -257,6 +340,17 @@ void FramePresenter::Paint(HDC Dc, const RECT& Area) {
     StretchDIBits(Dc, where_.X, where_.Y, where_.Width, where_.Height, 0, 0, kW, kH,
                   picture_.data(), reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS,
                   SRCCOPY);
+  }
+  if (legend_ != nullptr && legend_->Width > 0) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = legend_->Width;
+    info.bmiHeader.biHeight = -legend_->Height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    StretchDIBits(Dc, legend_->X, legend_->Y, legend_->Width, legend_->Height, 0, 0, legend_->Width,
+                  legend_->Height, legend_->Pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
   }
   whole_ = true;
 }

@@ -6,9 +6,6 @@
 // it inside the window. Only the rows that changed are converted and copied.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 // ddraw.h needs the Windows types first.
 #include <ddraw.h>
@@ -18,6 +15,7 @@
 #include <vector>
 
 #include "platform/common/layout.h"
+#include "platform/common/legend.h"
 
 namespace carpex::win32 {
 
@@ -42,13 +40,20 @@ class FramePresenter {
   // too: something else was drawn there.
   void Cover(const RECT& Box);
 
-  // Shows Frame in Window on Primary; true when a surface of the display is
-  // lost. Any other failure shows nothing this time and is not reported.
+  // Shows Frame in Window on Primary, copied in the display's vertical blank
+  // when WaitForBlank (so that it is not seen half old and half new); true
+  // when a surface of the display is lost. Any other failure shows nothing
+  // this time and is not reported.
   bool Present(IDirectDraw7* Device, IDirectDrawSurface7* Primary, IDirectDrawSurface7* Frame,
-               HWND Window);
+               HWND Window, bool WaitForBlank);
   // Paints Area of the window's inside from the last frame through GDI, black
-  // around the picture (WM_PAINT: while the game is paused nobody presents).
+  // around the picture, and the legend (WM_PAINT: while the game is paused
+  // nobody presents).
   void Paint(HDC Dc, const RECT& Area);
+  // The legend in the black room around the picture (the caller keeps it;
+  // nullptr: none): shown with the next present, and kept there through
+  // DirectDraw as the picture is, which would cover what GDI drew.
+  void SetLegend(const common::LegendPicture* Legend);
   // Lets go of what was made on the display (before the display goes).
   void Release();
 
@@ -58,6 +63,14 @@ class FramePresenter {
   // picture rows [*Top, *Bottom) and columns [*Left, *Right) that changed.
   bool Convert(IDirectDrawSurface7* Frame, int* Top, int* Bottom, int* Left, int* Right,
                bool* Lost);
+  // Copies Src of Source to the window's inside at (X, Y) on the screen's
+  // Primary, clipped to the screen; true when a surface is lost.
+  bool CopyToWindow(IDirectDrawSurface7* Primary, IDirectDrawSurface7* Source, RECT Src, int X,
+                    int Y, HWND Window);
+  // The legend's surface, made and filled in the desktop's format.
+  bool MakeLegendSurface(IDirectDraw7* Device);
+  // Black where the last legend stood, and the legend; true when a surface is lost.
+  bool PresentLegend(IDirectDraw7* Device, IDirectDrawSurface7* Primary, HWND Window);
 
   common::Placement where_ = WholeFactorPlacement(common::kPictureWidth, common::kPictureHeight);
   IDirectDrawClipper* clipper_ = nullptr;
@@ -69,6 +82,10 @@ class FramePresenter {
   std::vector<uint16_t> picture_;      // the last frame
   bool whole_ = true;
   RECT cover_{0, 0, 0, 0};  // picture pixels to copy with the next present
+  const common::LegendPicture* legend_ = nullptr;
+  IDirectDrawSurface7* legend_surface_ = nullptr;
+  bool legend_dirty_ = false;
+  RECT drawn_legend_{0, 0, 0, 0};  // where the legend stands, in the window
 };
 
 }  // namespace carpex::win32

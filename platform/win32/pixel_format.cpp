@@ -41,7 +41,7 @@ uint32_t RgbToPixel(const uint8_t* Rgb, const uint32_t (&Masks)[3]) {
 
 void Rgb565Table(const uint32_t (&Masks)[3], uint32_t* Table) {
   for (uint32_t p = 0; p < 65536; ++p) {
-    const common::Rgb c = common::FromRgb565(static_cast<uint16_t>(p));
+    const Rgb c = FromRgb565(static_cast<uint16_t>(p));
     const uint8_t rgb[3] = {c.R, c.G, c.B};
     Table[p] = RgbToPixel(rgb, Masks);
   }

@@ -1,16 +1,21 @@
 #include "platform/win32/win32_app.h"
 
+#include <mmsystem.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "assets/form_description.h"
+#include "assets/texts.h"
 
 namespace carpex::win32 {
 
 namespace {
 
 constexpr char kWindowClass[] = "TForm1";
+constexpr char kGameName[] = "Carpex";
 constexpr DWORD kPopupStyle = WS_POPUP;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr int kPictureWidth = common::kPictureWidth;
@@ -27,7 +32,52 @@ SIZE Framed(SIZE Client, DWORD Style) {
   return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+// XInputGetState of the system's own XInput: Windows 8's, else the one of
+// Windows 7 and DirectX's runtime, loaded from the system's folder only, when
+// the game starts. Null without either: the game has no gamepads.
+XInputGetStateFunction LoadXInput() {
+  char folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  for (const char* name : {"xinput1_4.dll", "xinput9_1_0.dll"}) {
+    HMODULE dll = LoadLibraryA((std::string(folder) + "\\" + name).c_str());
+    if (dll == nullptr) continue;
+    using GetState = DWORD(WINAPI*)(DWORD, XInputState*);
+    const auto get =
+        reinterpret_cast<GetState>(reinterpret_cast<void*>(GetProcAddress(dll, "XInputGetState")));
+    if (get != nullptr) {
+      return [get](uint32_t User, XInputState* State) {
+        return static_cast<uint32_t>(get(User, State));
+      };
+    }
+    FreeLibrary(dll);
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+Win32App::CounterClock::CounterClock() {
+  LARGE_INTEGER frequency{};
+  if (QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0) {
+    per_ms_ = static_cast<double>(frequency.QuadPart) / 1000;
+  }
+}
+
+double Win32App::CounterClock::Now() {
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / per_ms_;
+}
+
+double Win32App::CounterClock::WaitUntil(double At) {
+  double now = Now();
+  while (now < At) {
+    ::Sleep(static_cast<DWORD>(std::ceil(At - now)));
+    now = Now();
+  }
+  return now;
+}
 
 Win32App::Win32App(HINSTANCE Instance, const FormLook& Look, const common::Settings& Start)
     : instance_(Instance), look_(Look) {
@@ -38,6 +88,14 @@ Win32App::Win32App(HINSTANCE Instance, const FormLook& Look, const common::Setti
   if (common::UsableWindowSize(Start.WindowWidth, Start.WindowHeight)) {
     window_client_ = SIZE{Start.WindowWidth, Start.WindowHeight};
   }
+  legend_hidden_ = Start.LegendHidden;
+  controls_.SetKeys(Start.Keys);
+  controls_.SetOneSwitch(Start.OneSwitch);
+  controls_.SetClick(Start.Click);
+  const uint8_t* font = nullptr;
+  size_t fontSize = 0;
+  if (FindProgramData("LEGENDFONT", &font, &fontSize))
+    legend_font_ = common::LegendFont(font, fontSize);
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_DBLCLKS;
@@ -61,7 +119,9 @@ Win32App::Win32App(HINSTANCE Instance, const FormLook& Look, const common::Setti
   RECT bounds{look_.Left, look_.Top, look_.Left + look_.ClientWidth,
               look_.Top + look_.ClientHeight};
   AdjustWindowRectEx(&bounds, kPopupStyle, FALSE, 0);
-  CreateWindowExA(0, kWindowClass, look_.Caption.c_str(), kPopupStyle, bounds.left, bounds.top,
+  // The title bar, the task bar and Alt+Tab name the game; the form's own
+  // caption stays its message boxes'.
+  CreateWindowExA(0, kWindowClass, kGameName, kPopupStyle, bounds.left, bounds.top,
                   bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr,
                   Instance, this);
   if (window_ != nullptr && Windowed()) ShapeWindow();
@@ -135,7 +195,7 @@ void Win32App::SwitchPresentation() {
   if (show_ == common::Show::FullScreen) {
     // The form lets its exclusive display go and asks for the window
     // (LeaveExclusive), then sets its display up again.
-    if (form_ != nullptr) form_->LeaveExclusiveDisplay();
+    Deliver({FormEvent::LeaveExclusive, 0});
     return;
   }
   show_ = show_ == common::Show::Window ? common::Show::Borderless : common::Show::Window;
@@ -158,6 +218,11 @@ bool Win32App::LeaveExclusive(bool Refused) {
 
 bool Win32App::PresentFrame(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
                             IDirectDrawSurface7* Frame) {
+  // The copy waits for the display's vertical blank, unless that would make
+  // the next step late.
+  DWORD hz = 0;
+  if (Device == nullptr || Device->GetMonitorFrequency(&hz) != DD_OK || hz < 24) hz = 60;
+  const bool wait = pacer_.MayWaitForRefresh(1000.0 / hz);
   // The text of the last frame goes with it: black where it stood outside the
   // picture, the picture over it inside.
   if (text_box_.right > text_box_.left) {
@@ -168,15 +233,23 @@ bool Win32App::PresentFrame(IDirectDraw7* Device, IDirectDrawSurface7* Primary,
     presenter_.Cover(text_box_);
     text_box_ = RECT{0, 0, 0, 0};
   }
+  // The frame's steps are done: its picture shows what they did.
+  if (pace_.On()) pace_.FrameDone(view_ && view_().BombFalling);
   pace_.PresentBegin();
-  const bool lost = presenter_.Present(Device, Primary, Frame, window_);
+  const bool lost = presenter_.Present(Device, Primary, Frame, window_, wait);
   pace_.PresentEnd();
+  pace_.Presented();
   return lost;
 }
 
 common::Settings Win32App::Remembered() const {
   common::Settings values;
   values.Presentation = show_;
+  values.LegendHidden = legend_hidden_;
+  values.Speed = speed_;
+  values.Keys = controls_.Keys();
+  values.OneSwitch = controls_.OneSwitchOn();
+  values.Click = controls_.ClickPlays();
   if (window_client_.cx > 0) {
     values.WindowWidth = window_client_.cx;
     values.WindowHeight = window_client_.cy;
@@ -215,10 +288,22 @@ void Win32App::Terminate() {
   PostQuitMessage(0);
 }
 
+void Win32App::SetSpeed(uint16_t Percent) {
+  // The same steps, further apart: from the next one on.
+  speed_ = Percent;
+  pacer_.SetPeriod(common::FramePacer::PeriodAt(Percent));
+}
+
 void Win32App::Sleep(uint32_t Milliseconds) {
   if (scripted_) return;
   pace_.SleepBegin();
-  ::Sleep(Milliseconds);
+  // The full screen at the game's own speed as ever: its flip waits for the
+  // display. Slower, the steps' clock spaces them, the flip's wait within.
+  if (Windowed() || speed_ != 100) {
+    pacer_.WaitForStep();
+  } else {
+    ::Sleep(Milliseconds);
+  }
   pace_.SleepEnd();
 }
 
@@ -272,7 +357,18 @@ void Win32App::ShowMessageBox(const char* Text, const char* Caption, uint32_t Fl
 }
 
 void Win32App::SetTitle(const std::string& Utf8) {
-  if (window_ == nullptr) return;
+  titled_ = true;
+  if (legend_shown_) {
+    legend_shown_ = false;
+    presenter_.SetLegend(nullptr);
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+  Caption(Utf8);
+}
+
+void Win32App::Caption(const std::string& Utf8) {
+  if (window_ == nullptr || Utf8 == caption_) return;
+  caption_ = Utf8;
   const int length = MultiByteToWideChar(CP_UTF8, 0, Utf8.c_str(), -1, nullptr, 0);
   if (length <= 0) return;
   std::wstring wide(static_cast<size_t>(length), L'\0');
@@ -293,16 +389,125 @@ void Win32App::Show() {
 void Win32App::Run(FormHandlers& Form) {
   form_ = &Form;
   Show();
+  if (!pads_loaded_) {
+    pads_loaded_ = true;
+    pads_ = XInputPads(LoadXInput());
+  }
+  // Sleeps end within a millisecond of when they are due.
+  const bool fineTimer = timeBeginPeriod(1) == TIMERR_NOERROR;
   // One message per turn; the idle handler whenever none is waiting.
   while (!quit_seen_) {
     if (HandleOneMessage()) continue;
+    // On the desktop the wait before the next step is made here, with the
+    // messages handled as they come: a key pressed meanwhile is in its picture.
+    if (Windowed()) {
+      const double left = pacer_.DueIn();
+      if (left >= 1) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+        continue;
+      }
+    }
+    BeforeFrame();
     bool done = true;
     pace_.FrameBegin();
     Form.GameLoop(done);
     pace_.FrameEnd();
+    // The exclusive display's flip ends the frame; the desktop's present was
+    // timed in it.
+    if (pace_.On() && !Windowed()) {
+      pace_.FrameDone(view_ && view_().BombFalling);
+      pace_.Presented();
+    }
+    UpdateLegend();
     if (done) WaitMessage();
   }
+  if (fineTimer) timeEndPeriod(1);
   form_ = nullptr;
+}
+
+void Win32App::Deliver(const FormEvent& Event) {
+  if (form_ != nullptr) form_->Handle(Event);
+}
+
+void Win32App::DeliverAll(const common::Controls::Result& Events) {
+  for (int i = 0; i < Events.Count; ++i) Deliver(Events.Events[i]);
+}
+
+void Win32App::KeyDown(uint16_t Vk) {
+  const common::Controls::Result result = controls_.KeyDown(Vk, View());
+  DeliverAll(result);
+  if (result.ToggleLegend) {
+    legend_hidden_ = !legend_hidden_;
+    legend_w_ = -1;
+  }
+  if (result.Records != RecordsAct::None && records_act_) {
+    records_act_(result.Records, controls_.Choice(), View().Speed);
+  }
+  UpdateLegend();
+}
+
+void Win32App::KeyUp(uint16_t Vk) {
+  DeliverAll(controls_.KeyUp(Vk));
+}
+
+void Win32App::Click(bool Down, LPARAM LParam) {
+  if (Down) {
+    // A press counts on the picture only (the whole window in the full
+    // screen); its release wherever it comes, which the capture brings.
+    const int x = static_cast<short>(LOWORD(LParam));
+    const int y = static_cast<short>(HIWORD(LParam));
+    const common::Placement at =
+        Windowed() ? presenter_.Where() : common::Placement{0, 0, kPictureWidth, kPictureHeight};
+    if (x < at.X || x >= at.X + at.Width || y < at.Y || y >= at.Y + at.Height) return;
+    SetCapture(window_);
+  } else if (GetCapture() == window_) {
+    ReleaseCapture();
+  }
+  DeliverAll(controls_.Click(Down, View()));
+  UpdateLegend();
+}
+
+void Win32App::BeforeFrame() {
+  const common::GameView view = View();
+  pads_.Poll(static_cast<double>(GetTickCount64()), controls_, view,
+             [this](const common::Controls::Result& Events) { DeliverAll(Events); });
+  DeliverAll(controls_.Poll(view));
+}
+
+void Win32App::UpdateLegend() {
+  if (titled_ || window_ == nullptr || !view_) return;
+  const common::GameView view = view_();
+  language_ = view.In;
+  language_seen_ = true;
+  const common::LegendKey key = common::LegendKeyOf(
+      view, controls_,
+      records_shown_ ? records_shown_(controls_.Choice(), view.Speed) : common::RecordsShown{});
+  RECT client{};
+  GetClientRect(window_, &client);
+  // Laid out again only when it says something new, or the window changed:
+  // a frame makes none.
+  if (key == legend_key_ && show_ == legend_show_ && client.right == legend_w_ &&
+      client.bottom == legend_h_) {
+    return;
+  }
+  legend_key_ = key;
+  legend_show_ = show_;
+  legend_w_ = client.right;
+  legend_h_ = client.bottom;
+  std::vector<std::string> lines = common::LegendLines(key);
+  const RECT before{legend_.X, legend_.Y, legend_.X + legend_.Width, legend_.Y + legend_.Height};
+  // The exclusive display is the picture alone: no room around it.
+  legend_shown_ = Windowed() && !legend_hidden_ &&
+                  common::DrawLegendFitting(legend_font_, key, client.right, client.bottom,
+                                            presenter_.Where(), &legend_, &lines);
+  if (!legend_shown_) legend_ = common::LegendPicture{};
+  presenter_.SetLegend(legend_shown_ ? &legend_ : nullptr);
+  const RECT after{legend_.X, legend_.Y, legend_.X + legend_.Width, legend_.Y + legend_.Height};
+  InvalidateRect(window_, &before, FALSE);
+  InvalidateRect(window_, &after, FALSE);
+  // A window's title bar says what the legend would, where it has no room.
+  Caption(show_ == common::Show::Window ? common::LegendTitle(lines, legend_shown_, view.In)
+                                        : Say(Text::GameName, view.In));
 }
 
 bool Win32App::PumpMessages() {
@@ -347,9 +552,8 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
       Message == WM_SYSKEYDOWN && WParam == VK_RETURN && (LParam & (1L << 29)) != 0;
   switch (Message) {
     case WM_CHAR:
-      if (form_ != nullptr) {
-        auto key = static_cast<uint8_t>(WParam);
-        form_->FormKeyPress(key);
+      if (controls_.Passes(static_cast<uint8_t>(WParam))) {
+        Deliver({FormEvent::Char, static_cast<uint8_t>(WParam)});
       }
       return 0;
     case WM_SYSCHAR:
@@ -363,10 +567,11 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
         if ((LParam & (1L << 30)) == 0) SwitchPresentation();
         return 0;
       }
-      if (form_ != nullptr) {
-        auto key = static_cast<uint16_t>(WParam);
-        form_->FormKeyDown(key);
+      if (pace_.On() && (WParam == VK_SPACE || WParam == VK_DOWN) && (LParam & (1L << 30)) == 0) {
+        // By the message's own time, in the tick count's milliseconds.
+        pace_.BombKey(static_cast<double>(static_cast<DWORD>(GetTickCount() - GetMessageTime())));
       }
+      KeyDown(static_cast<uint16_t>(WParam));
       // Keys pressed with Alt held arrive as system keys; they reach the form
       // like any other, and the default handling still makes Alt+F4 a close.
       if (Message == WM_SYSKEYDOWN) break;
@@ -378,15 +583,19 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
         enter_held_for_switch_ = false;
         return 0;
       }
-      if (form_ != nullptr) {
-        auto key = static_cast<uint16_t>(WParam);
-        form_->FormKeyUp(key);
-      }
+      KeyUp(static_cast<uint16_t>(WParam));
       if (Message == WM_SYSKEYUP) break;
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // a quick second click, which the class's style makes one
+      Click(true, LParam);
+      return 0;
+    case WM_LBUTTONUP:
+      Click(false, LParam);
       return 0;
     case WM_TIMER:
       if (WParam == kTimerId) {
-        if (form_ != nullptr) form_->Timer1Timer();
+        Deliver({FormEvent::Tick, 0});
         return 0;
       }
       break;
@@ -452,7 +661,7 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
       // active again by the time the message is handled.
       if (form_ == nullptr) return 0;
       paused_ = true;
-      form_->ApplicationEvents1Deactivate();
+      form_->Handle({FormEvent::Deactivate, 0});
       // On the desktop, a program that is active again by now has come back
       // already (its activation may even have come before this deactivation
       // was handed on, or while the display was still exclusive).
@@ -464,7 +673,7 @@ LRESULT Win32App::Handle(UINT Message, WPARAM WParam, LPARAM LParam) {
       // One restore for each deactivation.
       if (form_ == nullptr || (Windowed() && !paused_)) return 0;
       paused_ = false;
-      form_->ApplicationEvents1Restore();
+      form_->Handle({FormEvent::Restore, 0});
       return 0;
     case WM_SETCURSOR:
       // No pointer over the game, and no default handling that would set one;

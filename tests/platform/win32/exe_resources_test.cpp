@@ -151,7 +151,9 @@ void CheckGame(const std::string& Exe) {
   EXPECT_TRUE(found.count({kGroupIcon, "MAINICON", kChinese}));
   EXPECT_TRUE(found.count({kRcData, "TFORM1", kNeutral}));
   EXPECT_TRUE(found.count({kDialog, "DLGTEMPLATE", kNeutral}));
-  expected += 3;
+  // The legend's font, which the Windows game draws its legend with.
+  EXPECT_TRUE(found.count({kRcData, "LEGENDFONT", kNeutral}));
+  expected += 4;
   for (int id = 32761; id <= 32767; ++id) {
     EXPECT_TRUE(found.count({kGroupCursor, "#" + std::to_string(id), kNeutral})) << id;
   }

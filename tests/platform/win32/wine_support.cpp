@@ -387,6 +387,12 @@ void WineDesktop::ForgetSettings() const {
   RunCommand({loader_, "reg", "delete", "HKCU\\Software\\Carpex", "/f"}, folder_, Env(), 60);
 }
 
+void WineDesktop::Remember(const std::string& Name, const std::string& Value) const {
+  RunCommand({loader_, "reg", "add", "HKCU\\Software\\Carpex", "/v", Name, "/t", "REG_SZ", "/d",
+              Value, "/f"},
+             folder_, Env(), 60);
+}
+
 std::string WineDesktop::Settings() const {
   return RunCommand({loader_, "reg", "query", "HKCU\\Software\\Carpex"}, folder_, Env(), 60).Out;
 }

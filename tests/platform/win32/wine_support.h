@@ -108,6 +108,8 @@ class WineDesktop {
   void ForgetSettings() const;
   // What the game remembers, as `reg query` lists it.
   std::string Settings() const;
+  // The game remembers the string Value as Name (its language, ...).
+  void Remember(const std::string& Name, const std::string& Value) const;
 
   const std::string& Folder() const { return folder_; }
   const std::string& Loader() const { return loader_; }

@@ -99,6 +99,20 @@ bool WaitForScreen(double Seconds, const std::function<bool(const Picture&)>& Ch
   return false;
 }
 
+// Waits up to 30 seconds for the screen to show Want (the replay tool's
+// picture) with its top-left at (X, Y); the last screen in *Shown, and what
+// differs when it never did.
+::testing::AssertionResult ShowsPicture(const Picture& Want, int X, int Y, Picture* Shown) {
+  const auto differs = [&](const Picture& Screen) {
+    return Compare(Want, Crop(Screen, X, Y, Want.Width, Want.Height), "replay", "screen");
+  };
+  if (WaitForScreen(
+          30, [&](const Picture& Taken) { return differs(Taken).Count == 0; }, Shown)) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << differs(*Shown).Report;
+}
+
 // The level-choice picture as the screen must show it: the sheet with its key
 // colour left out over the black background, at (154, 111), all else black.
 struct LevelChoiceExpectation {
@@ -201,13 +215,27 @@ void ExpectReplaysToItsFinalLine(const std::string& Recording) {
   EXPECT_EQ("# final: " + LastLine(replay.Out), final);
 }
 
-// Waits for the message box captioned Caption to show; its window, or "" when none came.
-std::string FindBox(const std::string& Caption) {
+// Escape, Escape: the round left and the game ended with status 0.
+void LeaveTheGame(Child& Game) {
+  Desktop->XDoTool({"key", "Escape", "Escape"});
+  int status = -1;
+  ASSERT_TRUE(Game.Wait(30, &status)) << "the game did not end after Escape, Escape";
+  EXPECT_EQ(status, 0);
+}
+
+// The game's window, once it shows; "" when none came.
+std::string WaitForWindow();
+
+// Waits for the message box captioned Caption to show; its window, or "" when
+// none came. A window named as the box is, the game's (Except), is no box.
+std::string FindBox(const std::string& Caption, const std::string& Except = "") {
   std::string box;
   for (int i = 0; i < 150 && box.empty(); ++i) {
-    const RunResult found =
-        Desktop->XDoTool({"search", "--onlyvisible", "--name", "^" + Caption + "$"});
-    box = found.Out.substr(0, found.Out.find('\n'));
+    std::istringstream found(
+        Desktop->XDoTool({"search", "--onlyvisible", "--name", "^" + Caption + "$"}).Out);
+    for (std::string window; box.empty() && std::getline(found, window);) {
+      if (window != Except) box = window;
+    }
     if (box.empty()) SleepSeconds(0.2);
   }
   return box;
@@ -257,9 +285,9 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   ASSERT_TRUE(WaitForScreen(
       60, [&](const Picture& p) { return level.Mismatches(p) == 0; }, &screen))
       << level.Mismatches(screen) << " pixels of the screen are not the level-choice picture";
-  const RunResult found = Desktop->XDoTool({"search", "--name", "^Form1$"});
+  const RunResult found = Desktop->XDoTool({"search", "--name", "^Carpex"});
   std::string window = found.Out.substr(0, found.Out.find('\n'));
-  ASSERT_FALSE(window.empty()) << "no window with the caption Form1";
+  ASSERT_FALSE(window.empty()) << "no window with the caption Carpex";
 
   // A digit starts a round: the city stands along the bottom and the plane moves
   // along the top row.
@@ -320,10 +348,7 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
   ASSERT_TRUE(WaitForScreen(
       20, [&](const Picture& p) { return LitIn(p, 464, 480) > 4000; }, &screen))
       << "no second round after the digit 9";
-  Desktop->XDoTool({"key", "Escape", "Escape"});
-  int status = -1;
-  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
-  EXPECT_EQ(status, 0);
+  ASSERT_NO_FATAL_FAILURE(LeaveTheGame(game));
 
   const std::string recorded = ReadFile(Desktop->Folder() + "/" + recording);
   for (const char* event : {"\nchar 57\n", "\ndown 32\n", "\nchar 102\n", "\ndeactivate\n",
@@ -335,25 +360,32 @@ TEST(WineGame, PlaysARoundSurvivesASwitchAwayAndEndsWithEscape) {
 
 // The command line is answered in a message box and never with the game's
 // window: --version and --help with status 0, an argument the game does not
-// know with status 2. Wine's trace of the box tells its text.
+// know with status 2, in the language asked for, the game's own Chinese the
+// first time. Wine's trace of the box tells its text (Chinese as code points).
 TEST(WineGame, CommandLineIsAnsweredInAMessageBox) {
   REQUIRE_DESKTOP();
   const struct {
-    const char* Argument;
+    std::vector<std::string> Arguments;
     const char* Text;
     int Status;
-  } cases[] = {{"--fly", "unknown argument '--fly'", 2},
-               {"--version", "Carpex " CARPEX_VERSION, 0},
-               {"--help", "Usage: carpex.exe [--window | --borderless | --fullscreen]", 0}};
+  } cases[] = {{{"--language", "en", "--fly"}, "unknown argument '--fly'", 2},
+               {{"--version"}, "Carpex " CARPEX_VERSION, 0},
+               {{"--help", "--language", "en"},
+                "Usage: carpex.exe [--window | --borderless | --fullscreen]",
+                0},
+               {{"--help"}, "\\7528\\6cd5\\ff1acarpex.exe", 0}};  // 用法：
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.Argument);
+    SCOPED_TRACE(c.Arguments.back());
     const std::string trace = Desktop->Folder() + "/box.log";
     Child game;
-    ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), c.Argument}, Desktop->Folder(),
-                           Desktop->Env("-all,trace+msgbox"), "", trace));
+    std::vector<std::string> command = {Desktop->Loader(), GameExe()};
+    command.insert(command.end(), c.Arguments.begin(), c.Arguments.end());
+    ASSERT_TRUE(
+        game.Start(command, Desktop->Folder(), Desktop->Env("-all,trace+msgbox"), "", trace));
     const std::string box = FindBox("Carpex");
     ASSERT_FALSE(box.empty()) << "no message box";
-    EXPECT_TRUE(Desktop->XDoTool({"search", "--name", "^Form1$"}).Out.empty());
+    EXPECT_EQ(Desktop->XDoTool({"search", "--name", "^Carpex"}).Out, box + "\n")
+        << "a window beside the box";
     DismissBox(box);
     int status = -1;
     ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after the box";
@@ -464,10 +496,11 @@ TEST(WineGame, ARecordingTakesAnyNameAndHasOneWriter) {
       60, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
       << "no level choice";
 
+  const std::string firstWindow = WaitForWindow();
   Child second;
   ASSERT_TRUE(second.Start({Desktop->Loader(), GameExe(), "--record", name, "--overwrite"}, folder,
                            env, "", ""));
-  const std::string box = FindBox("Carpex");
+  const std::string box = FindBox("Carpex", firstWindow);
   EXPECT_FALSE(box.empty()) << "no box for the second game";
   if (!box.empty()) DismissBox(box);
   int status = -1;
@@ -475,8 +508,7 @@ TEST(WineGame, ARecordingTakesAnyNameAndHasOneWriter) {
   EXPECT_EQ(status, 2);
 
   // The box took the focus: the first game back, then Escape until it has it.
-  const RunResult window = Desktop->XDoTool({"search", "--name", "^Form1$"});
-  Desktop->XDoTool({"windowactivate", window.Out.substr(0, window.Out.find('\n'))});
+  Desktop->XDoTool({"windowactivate", firstWindow});
   ASSERT_TRUE(WaitForScreen(
       30, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
       << "the level choice did not come back";
@@ -540,7 +572,7 @@ Picture StartRound(Child& Game, std::string* Window) {
   EXPECT_TRUE(WaitForScreen(
       60, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
       << "no level choice";
-  const RunResult found = Desktop->XDoTool({"search", "--name", "^Form1$"});
+  const RunResult found = Desktop->XDoTool({"search", "--name", "^Carpex"});
   *Window = found.Out.substr(0, found.Out.find('\n'));
   Desktop->XDoTool({"key", "9"});
   EXPECT_TRUE(WaitForScreen(
@@ -556,7 +588,7 @@ TEST(WineGame, BombKeyLetGoWhileAltIsHeldIsLetGoAndAltF4Closes) {
   Child game;
   std::string window;
   const Picture city = StartRound(game, &window);
-  ASSERT_FALSE(window.empty()) << "no window with the caption Form1";
+  ASSERT_FALSE(window.empty()) << "no window with the caption Carpex";
 
   // Space goes down, Alt goes down, Space comes up (a system key now), Alt comes up.
   Desktop->XDoTool({"keydown", "space"});
@@ -583,6 +615,44 @@ TEST(WineGame, BombKeyLetGoWhileAltIsHeldIsLetGoAndAltF4Closes) {
   EXPECT_EQ(status, 0);
 }
 
+// Without a gamepad (Wine's XInput, loaded from the system's folder, finds
+// none) the game starts and says nothing of it; with --click a left click on
+// the picture drops the bomb, which the recording holds as the bomb key's.
+TEST(WineGame, WithoutAGamepadItStartsAsEverAndAClickDropsTheBomb) {
+  REQUIRE_DESKTOP();
+  Desktop->ForgetSettings();
+  const std::string trace = Desktop->Folder() + "/click.log";
+  const std::string recording = "wine-click.replay";
+  Child game;
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--click", "--record", recording},
+                         Desktop->Folder(), Desktop->Env("-all,+loaddll"), "", trace));
+  Picture screen;
+  ASSERT_TRUE(WaitForScreen(
+      60, [](const Picture& p) { return LitIn(p, kLevelY, kLevelY + 36) > 1000; }, &screen))
+      << "no level choice";
+  const std::string windows =
+      Desktop->XDoTool({"search", "--onlyvisible", "--name", "^Carpex$"}).Out;
+  EXPECT_EQ(std::count(windows.begin(), windows.end(), '\n'), 1) << "a box beside the game";
+  Desktop->XDoTool({"key", "9"});
+  ASSERT_TRUE(WaitOverCity(&screen)) << "the plane does not fly over the city";
+  const Picture city = screen;
+  Desktop->XDoTool({"mousemove", "320", "240", "mousedown", "1"});
+  SleepSeconds(0.3);
+  Desktop->XDoTool({"mouseup", "1"});
+  EXPECT_TRUE(WaitForScreen(
+      15, [&](const Picture& p) { return CellsCleared(city, p) > 0; }, &screen))
+      << "no block came down after the click";
+  ASSERT_NO_FATAL_FAILURE(LeaveTheGame(game));
+  const std::string log = ReadFile(trace);
+  EXPECT_NE(log.find("xinput1_4.dll"), std::string::npos) << "XInput was not looked for";
+  const std::string recorded = ReadFile(Desktop->Folder() + "/" + recording);
+  for (const char* event : {"\ndown 32\n", "\nup 32\n"}) {
+    EXPECT_NE(recorded.find(event), std::string::npos) << "no" << event << "in the recording";
+  }
+  ExpectReplaysToItsFinalLine(recording);
+  Desktop->ForgetSettings();
+}
+
 // ---- On the desktop as it is: a window, borderless, and Alt+Enter ------------
 
 // The inside of a window on the screen, as the X server has it.
@@ -604,7 +674,7 @@ Geometry ClientArea(const std::string& Window) {
 std::string WaitForWindow() {
   std::string window;
   for (int i = 0; i < 150 && window.empty(); ++i) {
-    const RunResult found = Desktop->XDoTool({"search", "--onlyvisible", "--name", "^Form1$"});
+    const RunResult found = Desktop->XDoTool({"search", "--onlyvisible", "--name", "^Carpex"});
     window = found.Out.substr(0, found.Out.find('\n'));
     if (window.empty()) SleepSeconds(0.2);
   }
@@ -626,19 +696,16 @@ Picture NativeShot(const std::string& Script, const std::string& Name) {
   return shot;
 }
 
-// The screen with the 640 x 480 picture at Where enlarged Factor times, and
-// black everywhere else.
-Picture Expected(const Picture& Shot, int Width, int Height, int X, int Y, int Factor) {
-  Picture screen;
-  screen.Width = Width;
-  screen.Height = Height;
-  screen.Rgb.assign(static_cast<size_t>(Width) * Height * 3, 0);
-  const Picture big = Enlarge(Shot, Factor);
-  for (int y = 0; y < big.Height; ++y) {
-    std::copy_n(big.At(0, y), big.Width * 3,
-                &screen.Rgb[(static_cast<size_t>(Y + y) * Width + X) * 3]);
+// Lit pixels of Screen outside the rectangle (the legend's, around the picture).
+long LitOutside(const Picture& Screen, int X, int Y, int Width, int Height) {
+  long lit = 0;
+  for (int y = 0; y < Screen.Height; ++y) {
+    for (int x = 0; x < Screen.Width; ++x) {
+      const bool inside = x >= X && y >= Y && x < X + Width && y < Y + Height;
+      lit += !inside && Screen.Lit(x, y) ? 1 : 0;
+    }
   }
-  return screen;
+  return lit;
 }
 
 // The virtual screen changed for a test, and the first one back after it.
@@ -752,10 +819,7 @@ TEST(WineDesktopWays, AWindowShowsTheReplaysPictureEnlargedAndSwitchingAwayPause
         },
         &later))
         << "the game did not resume";
-    Desktop->XDoTool({"key", "Escape", "Escape"});
-    int status = -1;
-    ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
-    EXPECT_EQ(status, 0);
+    ASSERT_NO_FATAL_FAILURE(LeaveTheGame(game));
 
     // The recording: a switch away and back, nothing lost; what the window
     // showed while away is the replay's picture at the switch.
@@ -790,12 +854,11 @@ TEST(WineDesktopWays, ARefusedModeGoesOnBorderlessAndAltEnterKeepsTheRoundGoing)
   EXPECT_NE(ReadFile(Desktop->Folder() + "/refused.log").find("setdisplaymode: "),
             std::string::npos);
   DismissBox(box);
-  const Picture want = Expected(level, 1280, 1024, 0, 32, 2);
+  // The picture at 2x, the legend in the black under it.
+  const Picture want = Enlarge(level, 2);
   Picture shown;
-  EXPECT_TRUE(WaitForScreen(
-      30, [&](const Picture& p) { return Compare(want, p, "replay", "screen").Count == 0; },
-      &shown))
-      << Compare(want, shown, "replay", "screen").Report;
+  EXPECT_TRUE(ShowsPicture(want, 0, 32, &shown));
+  EXPECT_GT(LitOutside(shown, 0, 32, 1280, 960), 500) << "no legend under the picture";
 
   const std::string window = WaitForWindow();
   Desktop->XDoTool({"windowactivate", "--sync", window});
@@ -809,10 +872,7 @@ TEST(WineDesktopWays, ARefusedModeGoesOnBorderlessAndAltEnterKeepsTheRoundGoing)
     Desktop->XDoTool({"key", "space"});
     SleepSeconds(0.7);
   }
-  Desktop->XDoTool({"key", "Escape", "Escape"});
-  int status = -1;
-  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
-  EXPECT_EQ(status, 0);
+  ASSERT_NO_FATAL_FAILURE(LeaveTheGame(game));
   ExpectReplaysToItsFinalLine(recording);
   EXPECT_NE(Desktop->Settings().find("borderless"), std::string::npos) << Desktop->Settings();
 
@@ -820,11 +880,95 @@ TEST(WineDesktopWays, ARefusedModeGoesOnBorderlessAndAltEnterKeepsTheRoundGoing)
   Child again;
   ASSERT_TRUE(
       again.Start({Desktop->Loader(), GameExe()}, Desktop->Folder(), Desktop->Env(), "", ""));
-  const Picture wide = Expected(level, 1920, 1080, 320, 60, 2);
+  EXPECT_TRUE(ShowsPicture(want, 320, 60, &shown));
+  Desktop->XDoTool({"key", "Escape"});
+  int status = -1;
+  ASSERT_TRUE(again.Wait(30, &status));
+  EXPECT_EQ(status, 0);
+}
+
+// Around the picture, borderless on a 1280 x 1024 screen and in a window made
+// larger on a 1920 x 1080 one, the legend says what applies now, in the
+// player's language: other words in a round, and paused (when not a pixel of
+// the picture changes); the picture itself is the replay tool's. The window's
+// name is the game's, and the language chosen is kept for the next start.
+TEST(WineDesktopWays, TheLegendSaysWhatAppliesAroundThePictureAndTheLanguageIsKept) {
+  REQUIRE_DESKTOP();
+  ScreenOfItsOwn screen("1280x1024x24");
+  const Picture english = Enlarge(NativeShot("language en\nseed 1\nframes 3\n", "english"), 2);
+  Child game;
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--borderless", "--language", "en"},
+                         Desktop->Folder(), Desktop->Env(), "", ""));
+  const std::string window = WaitForWindow();
+  ASSERT_FALSE(window.empty());
+  EXPECT_EQ(Desktop->XDoTool({"getwindowname", window}).Out, "Carpex\n");
+  Picture level, round, paused, later;
   EXPECT_TRUE(WaitForScreen(
-      30, [&](const Picture& p) { return Compare(wide, p, "replay", "screen").Count == 0; },
+      30,
+      [&](const Picture& p) {
+        return Compare(english, Crop(p, 0, 32, 1280, 960), "replay", "screen").Count == 0 &&
+               LitOutside(p, 0, 32, 1280, 960) > 500;
+      },
+      &level))
+      << Compare(english, Crop(level, 0, 32, 1280, 960), "replay", "screen").Report;
+  Desktop->XDoTool({"windowactivate", "--sync", window});
+  // The screen once the legend band under the picture says other words than in Before.
+  const auto bandChanged = [](const Picture& Before, Picture* After) {
+    const Picture band = Crop(Before, 0, 992, 1280, 32);
+    return WaitForScreen(
+        10,
+        [&](const Picture& Shot) {
+          return Compare(band, Crop(Shot, 0, 992, 1280, 32), "a", "b").Count > 0;
+        },
+        After);
+  };
+  Desktop->XDoTool({"key", "9"});
+  EXPECT_TRUE(bandChanged(level, &round))
+      << "the legend says in a round what it said on the level screen";
+  Desktop->XDoTool({"key", "p"});
+  // Once the legend says so (a loaded machine may take a while), the round is
+  // paused: from then on the picture stays as it is.
+  EXPECT_TRUE(bandChanged(round, &paused)) << "the legend does not say the round is paused";
+  SleepSeconds(1);
+  ASSERT_TRUE(Desktop->Screenshot(&later));
+  EXPECT_EQ(Compare(Crop(paused, 0, 32, 1280, 960), Crop(later, 0, 32, 1280, 960), "paused",
+                    "a second later")
+                .Report,
+            "")
+      << "the paused picture changed";
+  Desktop->XDoTool({"key", "p", "Escape", "Escape"});
+  int status = -1;
+  ASSERT_TRUE(game.Wait(30, &status));
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(Desktop->Settings().find("Language    REG_SZ    en"), std::string::npos)
+      << Desktop->Settings();
+
+  // Without --language the next start is English all the same; in a window
+  // with room beside the picture the legend stands there.
+  screen.Change("1920x1080x24");
+  Child again;
+  ASSERT_TRUE(again.Start({Desktop->Loader(), GameExe(), "--window"}, Desktop->Folder(),
+                          Desktop->Env(), "", ""));
+  const std::string second = WaitForWindow();
+  ASSERT_FALSE(second.empty());
+  Desktop->XDoTool({"windowsize", second, "1700", "1040"});
+  Geometry inside;
+  Picture shown;
+  EXPECT_TRUE(WaitForScreen(
+      30,
+      [&](const Picture& p) {
+        inside = ClientArea(second);
+        const int x = inside.X + (inside.Width - 1280) / 2,
+                  y = inside.Y + (inside.Height - 960) / 2;
+        return inside.Width >= 1400 &&
+               Compare(english, Crop(p, x, y, 1280, 960), "replay", "window").Count == 0 &&
+               LitIn(p, inside.Y, inside.Y + inside.Height, x + 1280, inside.X + inside.Width) >
+                   500;
+      },
       &shown))
-      << Compare(wide, shown, "replay", "screen").Report;
+      << "the English level screen with its legend beside it in a window of " << inside.Width << "x"
+      << inside.Height;
+  EXPECT_EQ(Desktop->XDoTool({"getwindowname", second}).Out, "Carpex\n");
   Desktop->XDoTool({"key", "Escape"});
   ASSERT_TRUE(again.Wait(30, &status));
   EXPECT_EQ(status, 0);
@@ -870,10 +1014,7 @@ TEST(WineGame, AltEnterLeavesTheFullScreenForAWindowAndTheRoundGoesOn) {
       << "the round does not go on";
   Desktop->XDoTool({"key", "space"});
   SleepSeconds(1);
-  Desktop->XDoTool({"key", "Escape", "Escape"});
-  int status = -1;
-  ASSERT_TRUE(game.Wait(30, &status)) << "the game did not end after Escape, Escape";
-  EXPECT_EQ(status, 0);
+  ASSERT_NO_FATAL_FAILURE(LeaveTheGame(game));
   ExpectReplaysToItsFinalLine(recording);
   Desktop->ForgetSettings();
 }
@@ -939,9 +1080,12 @@ TEST(WineDesktopWays, WatchingARecordingShowsTheReplaysFramesAndItsVerdict) {
   }
   std::map<std::string, std::string> env = Desktop->Env();
   env["WINE_D3D_CONFIG"] = "renderer=gdi";
+  // The player chose English: the watching's words are English too.
+  Desktop->Remember("Language", "en");
   Child game;
-  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--watch", "watched.replay"},
-                         Desktop->Folder(), env, "", Desktop->Folder() + "/watch.err"));
+  // Given alone, as a recording dropped on carpex.exe comes.
+  ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "watched.replay"}, Desktop->Folder(), env,
+                         "", Desktop->Folder() + "/watch.err"));
   std::string window;
   for (int i = 0; i < 150 && window.empty(); ++i) {
     const RunResult found =
@@ -1040,10 +1184,64 @@ TEST(WineGame, TheWindowCommandBesideTheGameStartsItInAWindow) {
   bool gone = false;
   for (int i = 0; i < 100 && !gone; ++i) {
     SleepSeconds(0.2);
-    gone = Desktop->XDoTool({"search", "--onlyvisible", "--name", "^Form1$"}).Out.empty();
+    gone = Desktop->XDoTool({"search", "--onlyvisible", "--name", "^Carpex"}).Out.empty();
   }
   EXPECT_TRUE(gone) << "the game did not end after Escape";
   command.Wait(30, nullptr);
+  Desktop->ForgetSettings();
+}
+
+// The records kept in %APPDATA%\Carpex: a round left is there after the game
+// ends, and the next start's legend (the title, where the window has no
+// room for it) tells it.
+TEST(WineGame, TheRecordsAreKeptInTheApplicationDataAcrossARestart) {
+  REQUIRE_DESKTOP();
+  Desktop->ForgetSettings();
+  const fs::path users = fs::path(Desktop->Folder()) / "prefix" / "drive_c" / "users";
+  auto records = [&] {
+    std::error_code error;
+    for (const auto& user : fs::directory_iterator(users, error)) {
+      const fs::path file = user.path() / "AppData" / "Roaming" / "Carpex" / "records";
+      if (fs::exists(file)) return file.string();
+    }
+    return std::string();
+  };
+  if (!records().empty()) fs::remove_all(fs::path(records()).parent_path());
+  auto title = [](const std::string& Window) {
+    return Desktop->XDoTool({"getwindowname", Window}).Out;
+  };
+  auto waitTitle = [&](const std::string& Window, const std::string& Part) {
+    for (int i = 0; i < 100; ++i) {
+      if (title(Window).find(Part) != std::string::npos) return true;
+      SleepSeconds(0.2);
+    }
+    return false;
+  };
+  for (int run = 0; run < 2; ++run) {
+    Child game;
+    ASSERT_TRUE(game.Start({Desktop->Loader(), GameExe(), "--window", "--language", "en"},
+                           Desktop->Folder(), Desktop->Env(), "", ""));
+    const std::string window = WaitForWindow();
+    ASSERT_FALSE(window.empty());
+    Desktop->XDoTool({"windowactivate", "--sync", window});
+    if (run == 0) {
+      ASSERT_TRUE(waitTitle(window, "Level 0: no record yet")) << title(window);
+      Desktop->XDoTool({"key", "0"});
+      ASSERT_TRUE(waitTitle(window, "drop the bomb")) << title(window);
+      SleepSeconds(0.5);
+      Desktop->XDoTool({"key", "Escape"});
+      ASSERT_TRUE(waitTitle(window, "0-9: choose a level")) << title(window);
+    } else {
+      EXPECT_TRUE(waitTitle(window, "Level 0: won 0, lost 0, left 1")) << title(window);
+    }
+    Desktop->XDoTool({"key", "Escape"});
+    int status = -1;
+    ASSERT_TRUE(game.Wait(30, &status));
+    EXPECT_EQ(status, 0);
+    ASSERT_FALSE(records().empty()) << "no records in the application data";
+    EXPECT_NE(ReadFile(records()).find("level 0 speed 100 won 0 lost 0 left 1 "), std::string::npos)
+        << ReadFile(records());
+  }
   Desktop->ForgetSettings();
 }
 
