@@ -8,7 +8,9 @@
 // Prints the frame rate. Exit status 0 on success, 1 on failure.
 import path from "node:path";
 
-import { commandLine, fail, game, playRoundWithKeys, referenceLevelScreen, runBrowserTest } from "./support.mjs";
+import {
+  commandLine, fail, game, openPage, playRoundWithKeys, referenceLevelScreen, runBrowserTest,
+} from "./support.mjs";
 
 const { pageDir, replayTool, outDir } = commandLine("firefox_test.mjs");
 const launch = { browser: "firefox", executablePath: process.env.FIREFOX || "/usr/bin/firefox-esr" };
@@ -17,11 +19,7 @@ runBrowserTest("Firefox page test", pageDir, launch, async (browser, site, error
   // The browser's language is English.
   const reference = referenceLevelScreen(replayTool, outDir, "en");
   console.log("browser: " + (await browser.version()));
-  const page = await browser.newPage();
-  page.on("console", (m) => m.type() === "error" && errors.push(m.text()));
-  page.on("pageerror", (e) => errors.push(String(e)));
-  await page.setViewport({ width: 1280, height: 1024 });
-  await page.goto(site.url, { waitUntil: "load" });
+  const page = await openPage(browser, errors, site.url, (p) => p.setViewport({ width: 1280, height: 1024 }));
   const g = game(page);
   await g.waitFor("the level screen", (t) => t.gs === "1" && Number(t.n) >= 3);
   const differing = await g.differingFrom(reference);

@@ -24,32 +24,40 @@ TEST(WebKeys, KeyCodesAreWindowsCodesButFirefoxsOwnPunctuation) {
 }
 
 TEST(WebKeys, AKeyDownTypesWhatWindowsMessageTranslationWould) {
-  EXPECT_EQ(TypedCharacter("f", false, false), uint8_t{'f'});
-  EXPECT_EQ(TypedCharacter("F", false, false), uint8_t{'F'});
-  EXPECT_EQ(TypedCharacter("7", false, false), uint8_t{'7'});
-  EXPECT_EQ(TypedCharacter(" ", false, false), uint8_t{' '});
-  EXPECT_EQ(TypedCharacter("Escape", false, false), uint8_t{27});
-  EXPECT_EQ(TypedCharacter("Enter", false, false), uint8_t{13});
-  EXPECT_EQ(TypedCharacter("Backspace", false, false), uint8_t{8});
-  EXPECT_EQ(TypedCharacter("Tab", false, false), uint8_t{9});
-  // With Ctrl: letters are 1 to 26, the brackets and backslash their controls.
-  EXPECT_EQ(TypedCharacter("a", true, false), uint8_t{1});
-  EXPECT_EQ(TypedCharacter("Z", true, false), uint8_t{26});
-  EXPECT_EQ(TypedCharacter("[", true, false), uint8_t{27});
-  EXPECT_EQ(TypedCharacter("\\", true, false), uint8_t{28});
-  EXPECT_EQ(TypedCharacter("]", true, false), uint8_t{29});
-  EXPECT_EQ(TypedCharacter("Escape", true, false), uint8_t{27});
-  EXPECT_EQ(TypedCharacter("Enter", true, false), uint8_t{10});
-  EXPECT_EQ(TypedCharacter("Backspace", true, false), uint8_t{127});
-  // Nothing: Alt, Ctrl with a digit or Tab, other named keys, beyond ASCII.
-  EXPECT_FALSE(TypedCharacter("f", false, true));
-  EXPECT_FALSE(TypedCharacter("Escape", false, true));
-  EXPECT_FALSE(TypedCharacter("1", true, false));
-  EXPECT_FALSE(TypedCharacter("Tab", true, false));
-  EXPECT_FALSE(TypedCharacter("ArrowDown", false, false));
-  EXPECT_FALSE(TypedCharacter("\xC3\xA9", false, false));  // e acute
-  EXPECT_FALSE(TypedCharacter("", false, false));
-  EXPECT_FALSE(TypedCharacter(nullptr, false, false));
+  // A key and what it types alone and with Ctrl. With Ctrl letters are 1 to 26,
+  // the brackets and backslash their controls; digits and Tab type nothing, nor
+  // do other named keys or what is beyond ASCII. With Alt no key types anything.
+  constexpr std::optional<uint8_t> kNothing;
+  struct Case {
+    const char* Key;
+    std::optional<uint8_t> Alone, WithCtrl;
+  };
+  const Case cases[] = {
+      {"f", 'f', 6},
+      {"F", 'F', 6},
+      {"a", 'a', 1},
+      {"Z", 'Z', 26},
+      {"7", '7', kNothing},
+      {"1", '1', kNothing},
+      {" ", ' ', kNothing},
+      {"[", '[', 27},
+      {"\\", '\\', 28},
+      {"]", ']', 29},
+      {"Escape", 27, 27},
+      {"Enter", 13, 10},
+      {"Backspace", 8, 127},
+      {"Tab", 9, kNothing},
+      {"ArrowDown", kNothing, kNothing},
+      {"", kNothing, kNothing},
+      {"\xC3\xA9", kNothing, kNothing},  // e acute
+      {nullptr, kNothing, kNothing},
+  };
+  for (const Case& c : cases) {
+    const char* name = c.Key ? c.Key : "null";
+    EXPECT_EQ(TypedCharacter(c.Key, false, false), c.Alone) << name;
+    EXPECT_EQ(TypedCharacter(c.Key, true, false), c.WithCtrl) << name << " with Ctrl";
+    EXPECT_EQ(TypedCharacter(c.Key, false, true), kNothing) << name << " with Alt";
+  }
 }
 
 TEST(WebKeys, ThePageKeepsTheKeysThatWouldScrollOrMoveTheFocus) {

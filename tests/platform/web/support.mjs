@@ -35,6 +35,18 @@ export function commandLine(script) {
   return { pageDir, replayTool, outDir };
 }
 
+// A new page of a browser or a browser context whose console errors and
+// uncaught exceptions go to `errors`; `setUp(page)`, when given, runs before it
+// opens `url` (when given).
+export async function openPage(browser, errors, url, setUp) {
+  const page = await browser.newPage();
+  page.on("console", (m) => m.type() === "error" && errors.push(m.text()));
+  page.on("pageerror", (e) => errors.push(String(e)));
+  if (setUp) await setUp(page);
+  if (url) await page.goto(url, { waitUntil: "load" });
+  return page;
+}
+
 // Serves the page, starts the browser on a fresh profile and runs the test
 // with both; any request beyond the page's files or any console error that
 // `errors` gathers fails it as well. Exit status 1 on a failure.
