@@ -8,6 +8,7 @@
 #
 #   scripts/pace.sh [--candidates | --switches] [SCREEN ...]
 #   scripts/pace.sh --windows
+#   scripts/pace.sh --steps [linux] [windows] [page]
 #
 # With --candidates it also measures, on each screen, the ways of presenting
 # the picture side by side on the same frames (bench/present_bench.cpp).
@@ -19,9 +20,23 @@
 # each of its presentations: the exclusive full screen (640x480x16), a window
 # and borderless (1280x1024x24 and 1920x1080x24, with openbox), each with
 # Wine's default renderer and, on the desktop, its GDI one. The game's own
-# probe (CARPEX_PACE_REPORT) times each frame's work without its 16 ms sleep
-# (the flip or the present included) and, on the desktop, the present alone.
+# probe (CARPEX_PACE_REPORT) times each frame's work without its sleep (the
+# flip or the present included) and, on the desktop, the present alone.
 # CARPEX_EXE names the program instead of build/win-x86_64's.
+#
+# With --steps it measures how the game keeps time, on each platform named
+# (all three by default): the Linux game full screen in a virtual X server
+# (1280x1024x24 and 640x480x16, with openbox), the x86_64 Windows game under
+# wine64 full screen, in a window and borderless, and the page in headless
+# Chromium (scripts/pace_page.mjs; built by scripts/web.sh --no-serve). Each
+# plays a round with a bomb key every 0.37 s for PACE_SECONDS (30) seconds and
+# prints the game's steps a second (sixty, whatever the display: each step
+# comes at a tick of a 60 Hz clock, not a sleep after the last step's work),
+# the interval between presents, and the delay from a bomb key's own event
+# time to the first present that shows its bomb (at most a step and a refresh:
+# the game waits for each step with the keys handled meanwhile). The figures
+# come from the game's own probe; on the page from the page's clock. A
+# platform that is not built is named and passed over.
 #
 # SCREEN is WIDTHxHEIGHTxDEPTH, optionally followed by "+bare" (no window
 # manager) or "+window" (played in a window after Alt+Enter); by default
@@ -33,23 +48,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-candidates=0 switches=0 windows=0
-if [[ ${1:-} == --candidates ]]; then
-  candidates=1
-  shift
-elif [[ ${1:-} == --switches ]]; then
-  switches=1
-  shift
-elif [[ ${1:-} == --windows ]]; then
-  windows=1
-  shift
-fi
+# One mode at most, named by its option; none: the plain probe.
+candidates=0 switches=0 windows=0 steps=0
+case ${1:-} in
+  --steps | --candidates | --switches | --windows)
+    declare "${1#--}=1"
+    shift
+    ;;
+esac
 . scripts/deps.sh
 # What a probe started, stopped at its end and when the script ends.
 work=$(mktemp -d)
 xvfb="" wm="" game=""
 stop() {
-  if ((windows)); then /usr/lib/wine/wineserver -k 2>/dev/null || true; fi
+  if ((windows || steps)); then /usr/lib/wine/wineserver -k 2>/dev/null || true; fi
   for pid in $game $wm $xvfb; do
     kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
@@ -67,32 +79,134 @@ xvfb_on() {
   rm -f "$work/display"
 }
 
+# A virtual X server of the screen $1 with openbox, once it has read its theme
+# and fonts (its work area follows them).
+screen_on() {
+  xvfb_on "$1"
+  openbox >/dev/null 2>&1 &
+  wm=$!
+  for _ in $(seq 100); do xprop -root _NET_WORKAREA 2>/dev/null | grep -q "=" && break; sleep 0.1; done
+}
+exe=${CARPEX_EXE:-$PWD/build/win-x86_64/platform/win32/carpex.exe}
+wine=/usr/lib/wine/wine64
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The Windows game started under wine64 in the presentation $1 (with
+# CARPEX_PACE_REPORT=report in $work), remembering nothing of earlier runs; wid
+# is its window.
+windows_game() {
+  [[ -d $WINEPREFIX ]] || { "$wine" wineboot --init >/dev/null 2>&1; /usr/lib/wine/wineserver -w; }
+  "$wine" reg delete 'HKCU\Software\Carpex' /f >/dev/null 2>&1 || true
+  (cd "$work" && CARPEX_PACE_REPORT=report "$wine" "$exe" "--$1" >/dev/null 2>"$work/game.err") &
+  game=$!
+  wid=$(timeout 60 xdotool search --sync --onlyvisible --name '^Carpex' | head -n 1) || true
+  [[ -n $wid ]] || return 1
+  sleep 2
+  timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null || true
+}
+# A bomb key every 0.37 s (a step's time does not divide it, so that the keys
+# fall at every point of a step) for $1 seconds: each drops a bomb when none
+# is on its way.
+bomb_keys() {
+  local end=$((SECONDS + $1))
+  while ((SECONDS < end)); do
+    xdotool key space
+    sleep 0.37
+  done
+}
+# The steps probe's round: level 0 started, bomb keys for $1 seconds, then
+# the game left and waited for.
+steps_round() {
+  xdotool key 0
+  sleep 1.5
+  bomb_keys "$1"
+  xdotool key Escape Escape
+  wait "$game" || true
+  game=""
+}
+# The steps, presents and keys of a report, on one line headed $1.
+step_figures() {
+  awk -v what="$1" '{ f[$1] = $2 } END {
+    printf "%-34s %5.1f steps a second; between presents: median %s ms, p99 %s ms, max %s ms;\n",
+      what, f["steps_per_second"], f["present_interval_ms_median"], f["present_interval_ms_p99"],
+      f["present_interval_ms_max"]
+    printf "%-34s key to picture: median %s ms, p99 %s ms (%s bombs)%s\n", "",
+      f["key_to_present_ms_median"], f["key_to_present_ms_p99"], f["keys"],
+      f["waits_for_refresh"] + 0 ? "; presents wait for the refresh" : "" }' "$2"
+}
+
+if ((steps)); then
+  # The Linux game, full screen on both screens; the Windows game in each of
+  # its presentations; the page (or those named). Those not built are named
+  # and passed over.
+  ensure_packages xvfb xauth xdotool openbox x11-utils
+  seconds=${PACE_SECONDS:-30}
+  platforms=" ${*:-linux windows page} "
+  if [[ $platforms == *" linux "* && -z ${CARPEX:-} ]]; then
+    ensure_groups build
+    cmake -S . -B build/pace -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build/pace --target carpex >/dev/null
+    CARPEX=build/pace/platform/sdl/carpex
+  fi
+  for screen in 1280x1024x24 640x480x16; do
+    [[ $platforms == *" linux "* ]] || break
+    screen_on "$screen"
+    export XDG_CONFIG_HOME=$work/config
+    rm -rf "$work/config"
+    unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+    CARPEX_PACE_REPORT="$work/report" "$CARPEX" >/dev/null 2>"$work/game.err" &
+    game=$!
+    wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Carpex' | head -n 1) || true
+    [[ -n $wid ]] || { echo "pace: no game window on $screen" >&2; cat "$work/game.err" >&2; exit 1; }
+    timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null || true
+    steps_round "$seconds"
+    stop
+    step_figures "Linux, $screen openbox" "$work/report"
+    rm -f "$work/report"
+  done
+  if [[ $platforms != *" windows "* ]]; then
+    :
+  elif [[ ! -f $exe ]]; then
+    echo "Windows: not measured ($exe was not built)"
+  elif [[ ! -x $wine ]]; then
+    echo "Windows: not measured (wine64 is not installed, package wine64)"
+  else
+    for how in fullscreen window borderless; do
+      screen=1280x1024x24
+      [[ $how == fullscreen ]] && screen=640x480x16
+      screen_on "$screen"
+      if windows_game "$how"; then
+        steps_round "$seconds"
+      else
+        echo "pace: no game window ($how on $screen)" >&2
+      fi
+      stop
+      [[ -s $work/report ]] && step_figures "Windows x86_64, $how, $screen" "$work/report"
+      rm -f "$work/report"
+    done
+  fi
+  if [[ $platforms != *" page "* ]]; then
+    :
+  elif [[ ! -f build/web/carpex.wasm ]]; then
+    echo "page: not measured (scripts/web.sh --no-serve builds it)"
+  elif ! command -v node >/dev/null || [[ ! -d node_modules/puppeteer-core ]]; then
+    echo "page: not measured (needs Node.js and npm ci for puppeteer-core)"
+  else
+    cmake --install build/web --prefix "$work/site" >/dev/null
+    node scripts/pace_page.mjs "$work/site" "$seconds"
+  fi
+  exit 0
+fi
+
 if ((windows)); then
   ensure_packages xvfb xauth xdotool openbox x11-utils
-  exe=${CARPEX_EXE:-$PWD/build/win-x86_64/platform/win32/carpex.exe}
   [[ -f $exe ]] || { echo "pace: $exe was not built (scripts/release.sh --partial builds it)" >&2; exit 1; }
-  wine=/usr/lib/wine/wine64
   [[ -x $wine ]] || { echo "pace: wine64 is not installed (package wine64)" >&2; exit 1; }
-  export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  screen_on() {
-    xvfb_on "$1"
-    openbox >/dev/null 2>&1 &
-    wm=$!
-    for _ in $(seq 100); do xprop -root _NET_WORKAREA 2>/dev/null | grep -q "=" && break; sleep 0.1; done
-  }
   # One presentation: ten seconds of a round, a bomb every second.
   windows_probe() {
     local screen=$1 how=$2 renderer=$3 wid
     screen_on "$screen"
-    [[ -d $WINEPREFIX ]] || { "$wine" wineboot --init >/dev/null 2>&1; /usr/lib/wine/wineserver -w; }
-    "$wine" reg delete 'HKCU\Software\Carpex' /f >/dev/null 2>&1 || true
-    (cd "$work" && CARPEX_PACE_REPORT=report WINE_D3D_CONFIG=${renderer:+renderer=$renderer} \
-      "$wine" "$exe" "--$how" >/dev/null 2>"$work/game.err") &
-    game=$!
-    wid=$(timeout 60 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || true
-    [[ -n $wid ]] || { echo "pace: no game window ($how on $screen)" >&2; stop; return; }
-    sleep 2
-    timeout 20 xdotool windowactivate --sync "$wid" 2>/dev/null || true
+    WINE_D3D_CONFIG=${renderer:+renderer=$renderer} windows_game "$how" ||
+      { echo "pace: no game window ($how on $screen)" >&2; stop; return; }
     xdotool key 9
     for _ in $(seq 10); do sleep 1; xdotool key space; done
     xdotool key Escape Escape

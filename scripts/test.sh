@@ -45,6 +45,12 @@ scripts/release.sh --partial
 echo "== Sanitizer build (ASan + UBSan)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCARPEX_SANITIZE=ON -DCARPEX_TESTS=ON
 cmake --build build/asan -j "$jobs"
+echo "== Naming"
+if have clang-tidy; then
+  scripts/naming.sh build/asan
+else
+  not_tested "the naming check: clang-tidy is not installed (package clang-tidy)"
+fi
 CARPEX_JUNIT+=("$PWD/build/asan/junit.xml")
 (cd build/asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$jobs" --output-junit junit.xml)

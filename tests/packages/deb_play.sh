@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Linux package as a player gets it: installed with apt into a clean
-# Debian 12 root (debootstrap, minbase), where /usr/games/carpex starts in a
-# virtual X server and shows the level screen, pixel for pixel as the replay
-# tool draws it (in English: the root has no locale).
+# Debian 12 root (debootstrap, minbase), where a recording is a file type the
+# desktop opens in the game, and /usr/games/carpex starts in a virtual X
+# server and shows the level screen, pixel for pixel as the replay tool draws
+# it (in English: the root has no locale).
 #
 #   deb_play.sh DEB CARPEX_REPLAY OUT_DIR
 #
@@ -76,6 +77,18 @@ in_root apt-get install -y -q --no-install-recommends xvfb xauth >>"$work/apt.lo
 echo "package and Xvfb installed with apt in $((SECONDS - start)) s: $(in_root dpkg-query -W carpex)"
 in_root test -x /usr/games/carpex || fail "no /usr/games/carpex"
 in_root /usr/games/carpex --version
+
+# A recording is a file type of its own, which the desktop opens in the game:
+# as a desktop finds it, with the type database and xdg-mime's own tools.
+in_root apt-get install -y -q --no-install-recommends shared-mime-info desktop-file-utils \
+  xdg-utils libfile-mimeinfo-perl >>"$work/apt.log" 2>&1 ||
+  fail "apt-get install shared-mime-info: $(tail -n 20 "$work/apt.log")"
+printf '# Carpex 1.0.0\nlanguage en\nseed 1\nframes 2\n' >"$root/tmp/round.replay"
+type=$(in_root xdg-mime query filetype /tmp/round.replay)
+[[ $type == application/x-carpex-replay ]] || fail "xdg-mime says a recording is '$type'"
+opener=$(in_root xdg-mime query default application/x-carpex-replay)
+[[ $opener == carpex.desktop ]] || fail "a recording opens with '$opener', not the game"
+echo "a recording is $type, opened by $opener"
 
 # The screen's pixels are in a file (Xvfb -fbdir), read from outside. The root
 # has a network of its own, so that its X server and the machine's cannot
