@@ -21,7 +21,7 @@
 declare -A DEPS_GROUP=(
   [build]="cmake ninja-build g++ pkg-config libsdl2-dev libfreetype-dev fonts-wqy-zenhei"
   [tests]="clang-format clang-tidy libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb
-    xauth xdotool imagemagick openbox x11-utils debootstrap unzip"
+    xauth xdotool imagemagick openbox x11-utils x11-apps debootstrap unzip"
   [windows-64]="g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64"
   # The i686 game runs under Wine's 32-bit loader, whose DirectDraw needs the
   # 32-bit Mesa GL for its video-memory surfaces.

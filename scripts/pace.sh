@@ -228,7 +228,7 @@ if ((windows)); then
   done
   exit 0
 fi
-ensure_packages xvfb xauth xdotool imagemagick openbox x11-utils
+ensure_packages xvfb xauth xdotool imagemagick openbox x11-utils x11-apps
 if [[ -z ${CARPEX:-} || -z ${SHOT_CHECK:-} ]] || { ((candidates)) && [[ -z ${PRESENT_BENCH:-} ]]; }; then
   ensure_groups build
   ensure_packages libbenchmark-dev
@@ -287,8 +287,10 @@ probe() {
   for n in $(seq 10); do
     xdotool key space
     ((${PACE_NO_SHOTS:-0})) && { sleep 0.8; continue; }
-    # The window's part of the screen (a window's own grab misreads 16-bit colours).
-    import -window root -crop "$crop" +repage -depth 8 "ppm:$work/shot.ppm"
+    # The window's part of the screen (a window's own grab misreads 16-bit
+    # colours), read by xwd: import takes the X server for itself while it
+    # reads, and the game's presents wait behind it.
+    xwd -root -silent | convert xwd:- -crop "$crop" +repage -depth 8 "ppm:$work/shot.ppm"
     readings+="$({ "$SHOT_CHECK" fps "$work/shot.ppm" || true; } | cut -d' ' -f1) "
     sleep 0.8
   done

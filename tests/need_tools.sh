@@ -3,7 +3,7 @@
 # counts as skipped), naming the package that brings it.
 declare -A kToolPackage=(
   [Xvfb]=xvfb [openbox]=openbox [xdotool]=xdotool [xprop]=x11-utils [import]=imagemagick
-  [compare]=imagemagick [debootstrap]=debootstrap [chroot]=coreutils [unshare]=util-linux
+  [compare]=imagemagick [xwd]=x11-apps [debootstrap]=debootstrap [chroot]=coreutils [unshare]=util-linux
   [setsid]=util-linux [unzip]=unzip [node]=nodejs [brotli]=brotli
 )
 need_tools() {
