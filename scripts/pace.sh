@@ -43,8 +43,8 @@
 # 1280x1024x24 and 640x480x16 with openbox, full screen. CARPEX, SHOT_CHECK
 # (and PRESENT_BENCH) in the environment name the programs to measure instead
 # of a Release build. PACE_NO_SHOTS=1 takes no screenshots (and so reads no
-# frame rate): each one stalls the X server for tens of milliseconds, which
-# shows in the tail of the present's cost.
+# frame rate): each one makes the X server and the processor busy for tens of
+# milliseconds, which may show in the tail of the present's cost.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
