@@ -264,7 +264,12 @@ play() {
   check fps fps1 >/dev/null || fail "no frame rate shown after 'f'"
   echo "frame rate shown: $readings(text box colour $(check fps fps1 | cut -d' ' -f2))"
 
-  # --- Focus away and back: every picture comes back.
+  # --- Focus away and back: every picture comes back. The round is paused
+  # first, so that the world stands still however long the shots take (the
+  # plane would meet the tall city within seconds on a loaded machine), and
+  # it stays paused when the game comes back.
+  xdotool key p
+  sleep 0.3
   shot before_away
   timeout 20 xdotool windowminimize --sync "$wid"
   retry 10 bash -c "xprop -id $wid WM_STATE | grep -q Iconic" || fail "the window did not minimise"
@@ -281,6 +286,9 @@ play() {
   retry 60 back_again || fail "the pictures did not come back: lost $(check lost back)," \
     "city pixels changed $(differ before_away back 0 96 640 384), plane $(check plane back)"
   echo "restored: city as before, plane at $(check plane back)"
+  xdotool key p
+  retry 20 eval 'shot going_on_again && (($(differ back going_on_again 0 0 640 96) > 0))' ||
+    fail "P after coming back: the plane does not fly on"
 
   # --- Back on the level-choice screen its picture is whole again too.
   xdotool key f Escape
