@@ -13,6 +13,7 @@
 #include "platform/common/gamepad.h"
 #include "platform/sdl/sdl_app.h"
 #include "platform/sdl/settings_file.h"
+#include "platform/sdl/x11_errors.h"
 #include "shell/session.h"
 
 namespace {
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
   SDL_setenv("SDL_VIDEO_X11_WMCLASS", "carpex", 0);
   SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "carpex", 0);
   carpex::Language language = commandLine.StartLanguage(remembered, locale);
+  carpex::sdl::TolerateX11ErrorsFromTheStart();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "carpex: %s\n",
                  carpex::Say(carpex::Message::NoDisplay, language, {SDL_GetError()}).c_str());

@@ -36,22 +36,34 @@ int OnXServerGone(Display*) {
   _exit(1);
 }
 
-}  // namespace
-
-void TolerateX11Errors() {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver == nullptr || std::strcmp(driver, "x11") != 0) return;
-  // SDL has loaded Xlib itself; the handler goes into that copy, without
-  // linking the game to it.
-  void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
-  if (xlib == nullptr) return;
+// Sets both handlers in the Xlib that dlopen with Flags finds; the handle is
+// returned for the caller to keep or close.
+void* SetHandlers(int Flags) {
+  // SDL loads Xlib itself; the handlers go into that copy, without linking the
+  // game to it.
+  void* xlib = dlopen("libX11.so.6", RTLD_LAZY | Flags);
+  if (xlib == nullptr) return nullptr;
   using SetHandler = XErrorHandler (*)(XErrorHandler);
   if (auto set = reinterpret_cast<SetHandler>(dlsym(xlib, "XSetErrorHandler"))) set(OnXError);
   using SetIOHandler = XIOErrorHandler (*)(XIOErrorHandler);
   if (auto set = reinterpret_cast<SetIOHandler>(dlsym(xlib, "XSetIOErrorHandler"))) {
     set(OnXServerGone);
   }
-  dlclose(xlib);
+  return xlib;
+}
+
+}  // namespace
+
+void TolerateX11Errors() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || std::strcmp(driver, "x11") != 0) return;
+  if (void* xlib = SetHandlers(RTLD_NOLOAD)) dlclose(xlib);
+}
+
+void TolerateX11ErrorsFromTheStart() {
+  // Closed, the copy could go before SDL loads its own, handlers and all.
+  static void* const kept = SetHandlers(0);
+  (void)kept;
 }
 
 void TellOnServerGone(FormHandlers* Form) {
@@ -64,6 +76,7 @@ void TellOnServerGone(FormHandlers* Form) {
 
 namespace carpex::sdl {
 void TolerateX11Errors() {}
+void TolerateX11ErrorsFromTheStart() {}
 void TellOnServerGone(FormHandlers*) {}
 }  // namespace carpex::sdl
 

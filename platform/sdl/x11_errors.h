@@ -14,6 +14,12 @@ namespace carpex::sdl {
 
 // Does nothing unless SDL's video runs on X11. Call after SDL has opened it.
 void TolerateX11Errors();
+// The same before SDL's video starts, loading Xlib for it (kept loaded). SDL
+// keeps the handler it finds and puts it back as its video ends, before it
+// closes its connections to the server; an error that comes back then (SDL's
+// wake-up message to the window just destroyed) would otherwise meet Xlib's
+// default handler, which ends the program with status 1 after a clean end.
+void TolerateX11ErrorsFromTheStart();
 // Who is told, before the game ends for a lost server, that it is ending
 // (ProgramEnding); nullptr for nobody.
 void TellOnServerGone(FormHandlers* Form);

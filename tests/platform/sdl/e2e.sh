@@ -21,6 +21,8 @@
 #   e2e.sh records CARPEX CARPEX_REPLAY OUTDIR
 #                                          the records across a restart, and today's city
 #   e2e.sh nodisplay CARPEX                no display at all: a clear error, no crash
+#   e2e.sh under_x PROGRAM OUTDIR          a test program that needs an X server, on a
+#                                          virtual one of its own
 #
 # The game runs in a Chinese locale (its own pictures) unless said otherwise.
 #
@@ -57,6 +59,21 @@ nodisplay() {
   ((status < 124)) || fail "did not end cleanly (status $status: timeout or signal)"
   [[ $err == *display* ]] || fail "no clear error message: '$err'"
   exit 0
+}
+
+under_x() {
+  local program=$1 status
+  out=$2
+  need_tools Xvfb
+  . "$(dirname "$0")/x_server.sh"
+  rm -rf "$out"
+  mkdir -p "$out"
+  start_xvfb "$out" 640x480x24
+  env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=":$number" "$program"
+  status=$?
+  kill "$xvfb"
+  wait "$xvfb" 2>/dev/null
+  exit "$status"
 }
 
 # Starts a virtual X server with the given screen (and DISPLAY for it), and
@@ -516,6 +533,7 @@ records() {
 
 case ${1:-} in
   nodisplay) nodisplay "$2" ;;
+  under_x) under_x "$2" "$3" ;;
   languages) languages "$2" "$3" "$4" "$5" ;;
   window_size) window_size "$2" "$3" "$4" ;;
   play) play "$2" "$3" "$4" ;;
