@@ -5,6 +5,7 @@
 import {control} from './controls.js';
 import {answer, chooseKey, choosePad, fact, playerKeys, setPlayer, setSpeed, whenGameRuns} from './game.js';
 import {showPlayer} from './layout.js';
+import {keep, stored} from './storage.js';
 import {language, onWords, say} from './words.js';
 
 const kKeysKey = 'carpex-keys';
@@ -18,22 +19,6 @@ let player = null;
 let speed = 100;
 // The key asked for: "bomb", "leave" or null.
 let asking = null;
-
-function stored(name) {
-  try {
-    return localStorage.getItem(name);
-  } catch {
-    return null;  // storage refused: the choice lasts as long as the page
-  }
-}
-
-function keep(name, value) {
-  try {
-    localStorage.setItem(name, value);
-  } catch {
-    // Not kept: the next visit has the defaults.
-  }
-}
 
 // What the box, the legend and the storage say, from the game's own account.
 function refresh() {

@@ -7,6 +7,7 @@ import {control} from './controls.js';
 import {answer, clearRecords, fact, setDay, whenGameRuns} from './game.js';
 import {showRecords} from './layout.js';
 import {roundLink} from './links.js';
+import {stored as storedItem} from './storage.js';
 import {dayText, linkLimit, offer, outcomeWord, whenTaken} from './watching.js';
 import {onWords, say} from './words.js';
 
@@ -23,13 +24,7 @@ const todayButton = document.getElementById('today');
 let day = 0;
 let news = '';
 
-function stored(name) {
-  try {
-    return localStorage.getItem(kPrefix + name);
-  } catch {
-    return null;
-  }
-}
+const stored = (name) => storedItem(kPrefix + name);
 
 // Storage that is full makes room by letting the oldest days' rounds go.
 function store(name, text) {

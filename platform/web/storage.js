@@ -1,0 +1,20 @@
+// The browser's storage, which a player may refuse (a private window, a site
+// blocked from keeping data, a full quota): what it cannot give is null, what
+// it cannot keep lasts as long as the page, and the page goes on either way.
+export function stored(name) {
+  try {
+    return localStorage.getItem(name);
+  } catch {
+    return null;
+  }
+}
+
+// Whether it was kept.
+export function keep(name, value) {
+  try {
+    localStorage.setItem(name, value);
+    return true;
+  } catch {
+    return false;
+  }
+}
