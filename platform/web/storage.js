@@ -9,12 +9,10 @@ export function stored(name) {
   }
 }
 
-// Whether it was kept.
 export function keep(name, value) {
   try {
     localStorage.setItem(name, value);
-    return true;
   } catch {
-    return false;
+    // Not kept: the next visit goes without it.
   }
 }
